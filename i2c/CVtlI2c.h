@@ -1,0 +1,73 @@
+#pragma once
+
+#include "CSimpleHidClass.h"
+#include "I2cTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Model-independent half of the adapter driver: finds an adapter's special-mode HID
+// interface by serial number and runs I2C transactions as exchanges of 64-byte
+// reports. What differs between models is supplied by the virtual operations.
+// Never throws; a failing operation returns false and leaves GetLastError().
+class CVtlI2c
+{
+public:
+    virtual ~CVtlI2c();
+
+    CVtlI2c(const CVtlI2c &) = delete;
+    CVtlI2c &operator=(const CVtlI2c &) = delete;
+    CVtlI2c(CVtlI2c &&) = delete;
+    CVtlI2c &operator=(CVtlI2c &&) = delete;
+
+    virtual bool Write(const std::vector<unsigned char> &data, SI2cWriteResult &result,
+                       bool generateStart, bool generateStop);
+    virtual bool Probe(unsigned char address);
+    virtual std::wstring GetTypeName() const = 0;
+    virtual bool IsSpeedSupported(EI2cSpeed speed) const = 0;
+    virtual std::size_t GetMaxReadCount() const = 0;
+    virtual bool HasPullUpSwitch() const;
+    virtual bool SetPullUpsEnabled(bool enabled);
+    virtual bool GetPullUpsEnabled() const;
+
+    bool Connect(const std::wstring &serial, EI2cSpeed speed);
+    void Disconnect();
+    bool IsConnected() const;
+    bool IsPresent() const;
+    bool SetSpeed(EI2cSpeed speed);
+    EI2cSpeed GetSpeed() const;
+    bool Read(unsigned char address, unsigned long long count, SI2cReadResult &result);
+    std::wstring GetSerialNumber() const;
+    std::wstring GetProductName() const;
+    std::uint16_t GetFirmware() const;
+    std::string GetLastError() const;
+
+    static bool EnumerateInterface(std::uint16_t productId, int interfaceNumber,
+                                   std::vector<std::wstring> &serials);
+
+protected:
+    CVtlI2c(std::uint16_t productId, int interfaceNumber);
+
+    virtual unsigned char GetEnableFlags(EI2cSpeed speed) const = 0;
+    virtual void FillReadRequest(std::vector<unsigned char> &report, unsigned char address,
+                                 std::size_t count) const = 0;
+    virtual bool ApplyConfiguration(EI2cSpeed speed);
+
+    bool SendReport(const std::vector<unsigned char> &report);
+    bool ReceiveReport(unsigned char reportId, std::vector<unsigned char> &reply);
+    void FlushInput();
+    bool SendEnable(bool enable, unsigned char flags);
+    void SetLastError(std::string text);
+
+private:
+    std::string m_lastError;
+    std::uint16_t m_productId;
+    std::int32_t m_interfaceNumber;
+    CSimpleHidClass m_hid;
+    std::wstring m_serialNumber;
+    std::wstring m_productName;
+    std::uint16_t m_firmware = 0;
+    EI2cSpeed m_speed = EI2cSpeed::Speed100k;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+enum class EI2cCommandType : std::int32_t
+{
+    Write = 0,
+    Read = 1,
+};
+
+// The values are the entry indexes of the main window's start/stop box.
+enum class EI2cWriteMode : std::int32_t
+{
+    Auto = 0,
+    Start = 1,
+    Stop = 2,
+    None = 3,
+};
+
+// One stored command of a device file. Fields that do not belong to the command's type
+// (a read's mode and data, a write's count) are carried along but never stored.
+struct SI2cCommand
+{
+    QString label;
+    EI2cCommandType type = EI2cCommandType::Write;
+    EI2cWriteMode mode = EI2cWriteMode::Auto;
+    std::vector<unsigned char> data;
+    std::int32_t count = 1;
+
+    friend bool operator==(const SI2cCommand &, const SI2cCommand &) = default;
+};
+
+Q_DECLARE_METATYPE(SI2cCommand)
