@@ -1,0 +1,356 @@
+#include "CVtlI2c.h"
+
+#include "VtlUsbIds.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+constexpr std::size_t REPORT_SIZE = 64;
+constexpr std::size_t MAX_CHUNK = 62;
+constexpr int REPLY_TIMEOUT_MS = 1000;
+
+constexpr unsigned char REPORT_ENABLE = 0x01;
+constexpr unsigned char REPORT_WRITE = 0x02;
+constexpr unsigned char REPORT_READ = 0x03;
+
+constexpr unsigned char WRITE_FLAG_START = 0x80;
+constexpr unsigned char WRITE_FLAG_STOP = 0x40;
+
+constexpr unsigned char STATUS_ERROR = 0x80;
+constexpr unsigned char STATUS_ARBITRATION_LOST = 0x40;
+constexpr unsigned char STATUS_COUNT_MASK = 0x3F;
+constexpr unsigned char STATUS_COUNT_OVERFLOW = 63;
+
+// A misbehaving device that never stops sending foreign reports must not hold the
+// caller forever: after this many discards the wait gives up like a lost reply.
+constexpr int MAX_DISCARDED_REPORTS = 1000;
+// Same bound for emptying the input queue, which a streaming device could keep full.
+constexpr int MAX_FLUSHED_REPORTS = 4096;
+
+const char *WriteErrorText(unsigned char errorCode)
+{
+    switch (errorCode) {
+    case 0:
+        return "Error";
+    case 1:
+        return "Wrong number of bytes";
+    case 2:
+        return "Transaction without start";
+    case 3:
+        return "NACK received";
+    case 4:
+        return "Bus error";
+    default:
+        return "Unknown error";
+    }
+}
+
+bool SerialLess(const std::wstring &a, const std::wstring &b)
+{
+    // Code units compared as unsigned numbers, whatever the signedness of wchar_t.
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
+            return static_cast<std::uint32_t>(x) < static_cast<std::uint32_t>(y);
+        });
+}
+
+} // namespace
+
+CVtlI2c::CVtlI2c(std::uint16_t productId, int interfaceNumber)
+    : m_productId(productId)
+    , m_interfaceNumber(interfaceNumber)
+{}
+
+CVtlI2c::~CVtlI2c()
+{
+    Disconnect();
+}
+
+bool CVtlI2c::Connect(const std::wstring &serial, EI2cSpeed speed)
+{
+    Disconnect();
+    if (!IsSpeedSupported(speed)) {
+        SetLastError("Speed not supported by this device");
+        return false;
+    }
+
+    std::vector<SHidDeviceInfo> devices;
+    CSimpleHidClass::EnumerateDevices(devices, VTL_USB_VENDOR_ID, m_productId);
+    const SHidDeviceInfo *match = nullptr;
+    for (const SHidDeviceInfo &device : devices) {
+        if (device.serialNumber == serial && device.interfaceNumber == m_interfaceNumber)
+            match = &device;
+    }
+    if (match == nullptr) {
+        SetLastError("Device not found");
+        return false;
+    }
+    if (!m_hid.OpenPath(match->path)) {
+        SetLastError(m_hid.GetLastError());
+        return false;
+    }
+
+    m_serialNumber = serial;
+    m_firmware = match->releaseNumber;
+    m_productName = match->productString.empty() ? GetTypeName() : match->productString;
+
+    if (SetSpeed(speed))
+        return true;
+
+    std::string error = m_lastError;
+    Disconnect();
+    SetLastError(std::move(error));
+    return false;
+}
+
+void CVtlI2c::Disconnect()
+{
+    if (m_hid.IsOpen()) {
+        SendEnable(false, 0);
+        m_hid.Close();
+    }
+    m_serialNumber.clear();
+    m_productName.clear();
+    m_firmware = 0;
+    m_speed = EI2cSpeed::Speed100k;
+}
+
+bool CVtlI2c::IsConnected() const
+{
+    return m_hid.IsOpen();
+}
+
+bool CVtlI2c::IsPresent() const
+{
+    if (!m_hid.IsOpen())
+        return false;
+    std::vector<std::wstring> serials;
+    EnumerateInterface(m_productId, m_interfaceNumber, serials);
+    return std::find(serials.begin(), serials.end(), m_serialNumber) != serials.end();
+}
+
+bool CVtlI2c::SetSpeed(EI2cSpeed speed)
+{
+    if (!IsSpeedSupported(speed)) {
+        SetLastError("Speed not supported by this device");
+        return false;
+    }
+    if (!ApplyConfiguration(speed))
+        return false;
+    m_speed = speed;
+    return true;
+}
+
+EI2cSpeed CVtlI2c::GetSpeed() const
+{
+    return m_speed;
+}
+
+bool CVtlI2c::HasPullUpSwitch() const
+{
+    return false;
+}
+
+bool CVtlI2c::SetPullUpsEnabled(bool enabled)
+{
+    if (enabled)
+        return true;
+    SetLastError("Pull-ups can not be switched on this device");
+    return false;
+}
+
+bool CVtlI2c::GetPullUpsEnabled() const
+{
+    return true;
+}
+
+bool CVtlI2c::ApplyConfiguration(EI2cSpeed speed)
+{
+    return SendEnable(true, GetEnableFlags(speed));
+}
+
+bool CVtlI2c::Write(const std::vector<unsigned char> &data, SI2cWriteResult &result,
+                    bool generateStart, bool generateStop)
+{
+    result = SI2cWriteResult{};
+    if (data.empty()) {
+        SetLastError("No data to write");
+        return false;
+    }
+    FlushInput();
+
+    std::vector<unsigned char> report(REPORT_SIZE);
+    std::vector<unsigned char> reply;
+    for (std::size_t offset = 0; offset < data.size(); offset += MAX_CHUNK) {
+        const std::size_t length = std::min(MAX_CHUNK, data.size() - offset);
+        const bool first = offset == 0;
+        const bool last = offset + length == data.size();
+
+        std::fill(report.begin(), report.end(), 0);
+        report[0] = REPORT_WRITE;
+        report[1] = static_cast<unsigned char>(length);
+        if (first && generateStart)
+            report[1] |= WRITE_FLAG_START;
+        if (last && generateStop)
+            report[1] |= WRITE_FLAG_STOP;
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(offset), length, report.begin() + 2);
+
+        if (!SendReport(report) || !ReceiveReport(REPORT_WRITE, reply))
+            return false;
+        result.status = reply[1];
+        result.errorCode = reply[2];
+        if ((result.status & STATUS_ARBITRATION_LOST) != 0) {
+            SetLastError("Arbitration lost");
+            return false;
+        }
+        if ((result.status & STATUS_ERROR) != 0) {
+            SetLastError(WriteErrorText(result.errorCode));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CVtlI2c::Read(unsigned char address, unsigned long long count, SI2cReadResult &result)
+{
+    result.status = 0;
+    std::vector<unsigned char>().swap(result.data);
+    if ((address & 0x80) != 0) {
+        SetLastError("Invalid address");
+        return false;
+    }
+    const std::size_t maxCount = GetMaxReadCount();
+    if (count == 0 || count > maxCount) {
+        SetLastError("Invalid read count, this device reads 1.." + std::to_string(maxCount) +
+                     " bytes");
+        return false;
+    }
+    FlushInput();
+
+    std::vector<unsigned char> request(REPORT_SIZE);
+    request[0] = REPORT_READ;
+    FillReadRequest(request, address, static_cast<std::size_t>(count));
+    if (!SendReport(request))
+        return false;
+
+    const auto wanted = static_cast<std::size_t>(count);
+    result.data.reserve(wanted);
+    std::vector<unsigned char> reply;
+    while (result.data.size() < wanted) {
+        if (!ReceiveReport(REPORT_READ, reply))
+            return false;
+        result.status = reply[1];
+        if ((result.status & STATUS_ARBITRATION_LOST) != 0) {
+            SetLastError("Arbitration lost");
+            return false;
+        }
+        std::size_t length = result.status & STATUS_COUNT_MASK;
+        if ((result.status & STATUS_ERROR) != 0 || length == 0) {
+            SetLastError("NACK received");
+            return false;
+        }
+        if (length == STATUS_COUNT_OVERFLOW)
+            length = MAX_CHUNK;
+        length = std::min(length, wanted - result.data.size());
+        result.data.insert(result.data.end(), reply.begin() + 2,
+                           reply.begin() + 2 + static_cast<std::ptrdiff_t>(length));
+    }
+    return true;
+}
+
+bool CVtlI2c::Probe(unsigned char address)
+{
+    SI2cWriteResult result;
+    return Write({static_cast<unsigned char>(address << 1)}, result, true, true);
+}
+
+std::wstring CVtlI2c::GetSerialNumber() const
+{
+    return m_serialNumber;
+}
+
+std::wstring CVtlI2c::GetProductName() const
+{
+    return m_productName;
+}
+
+std::uint16_t CVtlI2c::GetFirmware() const
+{
+    return m_firmware;
+}
+
+std::string CVtlI2c::GetLastError() const
+{
+    return m_lastError;
+}
+
+bool CVtlI2c::EnumerateInterface(std::uint16_t productId, int interfaceNumber,
+                                 std::vector<std::wstring> &serials)
+{
+    serials.clear();
+    std::vector<SHidDeviceInfo> devices;
+    const bool result = CSimpleHidClass::EnumerateDevices(devices, VTL_USB_VENDOR_ID, productId);
+    for (const SHidDeviceInfo &device : devices) {
+        if (device.interfaceNumber == interfaceNumber)
+            serials.push_back(device.serialNumber);
+    }
+    std::sort(serials.begin(), serials.end(), SerialLess);
+    serials.erase(std::unique(serials.begin(), serials.end()), serials.end());
+    return result;
+}
+
+bool CVtlI2c::SendReport(const std::vector<unsigned char> &report)
+{
+    if (!m_hid.IsOpen()) {
+        SetLastError("Not connected");
+        return false;
+    }
+    if (!m_hid.Write(report)) {
+        SetLastError(m_hid.GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool CVtlI2c::ReceiveReport(unsigned char reportId, std::vector<unsigned char> &reply)
+{
+    std::vector<unsigned char> buffer;
+    for (int discarded = 0; discarded <= MAX_DISCARDED_REPORTS; ++discarded) {
+        if (!m_hid.Read(buffer, REPORT_SIZE, REPLY_TIMEOUT_MS)) {
+            SetLastError(m_hid.GetLastError());
+            return false;
+        }
+        if (buffer.size() <= 2 || buffer[0] != reportId)
+            continue;
+        buffer.resize(REPORT_SIZE, 0);
+        reply.swap(buffer);
+        return true;
+    }
+    SetLastError("Timeout");
+    return false;
+}
+
+void CVtlI2c::FlushInput()
+{
+    std::vector<unsigned char> buffer;
+    for (int flushed = 0; flushed < MAX_FLUSHED_REPORTS; ++flushed) {
+        if (!m_hid.Read(buffer, REPORT_SIZE, 0))
+            return;
+    }
+}
+
+bool CVtlI2c::SendEnable(bool enable, unsigned char flags)
+{
+    std::vector<unsigned char> report(REPORT_SIZE);
+    report[0] = REPORT_ENABLE;
+    report[1] = enable ? 1 : 0;
+    report[2] = flags;
+    return SendReport(report);
+}
+
+void CVtlI2c::SetLastError(std::string text)
+{
+    m_lastError = std::move(text);
+}
