@@ -1,0 +1,408 @@
+#include "CI2cDeviceFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+#include <QLatin1String>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <array>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+const QString CI2cDeviceFile::FILE_SUFFIX = u"i2cdev"_s;
+
+namespace {
+
+// Queued connections and QVariant look the command type up by its name, so the name is
+// known before the first signal carrying a command is ever emitted.
+[[maybe_unused]] const int I2C_COMMAND_META_TYPE = qRegisterMetaType<SI2cCommand>();
+
+const QString KEY_VERSION = u"version"_s;
+const QString KEY_NAME = u"name"_s;
+const QString KEY_ADDRESS = u"address"_s;
+const QString KEY_DESCRIPTION = u"description"_s;
+const QString KEY_COMMANDS = u"commands"_s;
+const QString KEY_LABEL = u"label"_s;
+const QString KEY_TYPE = u"type"_s;
+const QString KEY_MODE = u"mode"_s;
+const QString KEY_DATA = u"data"_s;
+const QString KEY_COUNT = u"count"_s;
+
+const QString TYPE_WRITE = u"write"_s;
+const QString TYPE_READ = u"read"_s;
+
+constexpr std::array<std::pair<EI2cWriteMode, const char *>, 4> MODE_NAMES{{
+    {EI2cWriteMode::Auto, "auto"},
+    {EI2cWriteMode::Start, "start"},
+    {EI2cWriteMode::Stop, "stop"},
+    {EI2cWriteMode::None, "none"},
+}};
+
+constexpr qint64 FILE_VERSION = 1;
+constexpr qint64 MAX_READ_COUNT = 65535;
+constexpr int MAX_ADDRESS = 127;
+
+// A device file is a hand-sized list (the example is under 1 KiB); the cap keeps a stray
+// multi-gigabyte file from exhausting memory while the panel reads the whole folder.
+constexpr qint64 MAX_FILE_SIZE = 16 * 1024 * 1024;
+
+const QString INDENT = u"    "_s;
+const QString COMMAND_INDENT = u"        "_s;
+
+QString JsonString(const QString &s)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.sliced(1, array.size() - 2));
+}
+
+QString JsonPair(const QString &key, const QString &valueText)
+{
+    return JsonString(key) + u": "_s + valueText;
+}
+
+const char *ModeWord(EI2cWriteMode mode)
+{
+    for (const auto &[value, word] : MODE_NAMES) {
+        if (value == mode)
+            return word;
+    }
+    return MODE_NAMES.front().second;
+}
+
+std::optional<EI2cWriteMode> ModeFromWord(const QString &word)
+{
+    for (const auto &[value, name] : MODE_NAMES) {
+        if (word.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return std::nullopt;
+}
+
+int HexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+// Only plain hex digits count: a sign or blank that a number conversion would let through
+// must not turn a typo into a byte on the bus.
+std::optional<unsigned> ParseHexDigits(QStringView digits)
+{
+    if (digits.isEmpty() || digits.size() > 8)
+        return std::nullopt;
+    unsigned value = 0;
+    for (const QChar c : digits) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + unsigned(digit);
+    }
+    return value;
+}
+
+QString CommandLine(const SI2cCommand &command)
+{
+    QString line = COMMAND_INDENT + u"{ "_s + JsonPair(KEY_LABEL, JsonString(command.label));
+    if (command.type == EI2cCommandType::Read) {
+        line += u", "_s + JsonPair(KEY_TYPE, JsonString(TYPE_READ));
+        line += u", "_s + JsonPair(KEY_COUNT, QString::number(command.count));
+    } else {
+        line += u", "_s + JsonPair(KEY_TYPE, JsonString(TYPE_WRITE));
+        line +=
+            u", "_s + JsonPair(KEY_MODE, JsonString(QString::fromLatin1(ModeWord(command.mode))));
+        line += u", "_s + JsonPair(KEY_DATA, JsonString(CI2cDeviceFile::BytesToHex(command.data)));
+    }
+    return line + u" }"_s;
+}
+
+struct SDeviceData
+{
+    QString name;
+    unsigned char address = 0;
+    QString description;
+    QList<SI2cCommand> commands;
+};
+
+bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error)
+{
+    // Opening a pipe or a device node for reading can block forever or never end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        error = u"Not a regular file"_s;
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    const auto tooLarge = [&error](qint64 size) {
+        error = u"File size %1 bytes is larger than supported (%2)"_s.arg(size).arg(MAX_FILE_SIZE);
+        return false;
+    };
+    if (file.size() > MAX_FILE_SIZE)
+        return tooLarge(file.size());
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return false;
+    }
+    if (bytes.size() > MAX_FILE_SIZE)
+        return tooLarge(bytes.size());
+    return true;
+}
+
+std::optional<unsigned char> ParseAddress(const QJsonValue &value)
+{
+    qint64 address = -1;
+    if (value.isDouble()) {
+        address = value.toInteger(-1);
+    } else {
+        QStringView text = QStringView(value.toString()).trimmed();
+        if (text.startsWith(QStringView(u"0x"), Qt::CaseInsensitive))
+            text = text.sliced(2);
+        if (const std::optional<unsigned> parsed = ParseHexDigits(text))
+            address = *parsed;
+    }
+    if (address < 0 || address > MAX_ADDRESS)
+        return std::nullopt;
+    return static_cast<unsigned char>(address);
+}
+
+bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &command,
+                  QString &error)
+{
+    command.label = object.value(KEY_LABEL).toString();
+    const QString type = object.value(KEY_TYPE).toString();
+    if (type.compare(TYPE_READ, Qt::CaseInsensitive) == 0) {
+        command.type = EI2cCommandType::Read;
+        const qint64 count = object.value(KEY_COUNT).toInteger(0);
+        if (count < 1 || count > MAX_READ_COUNT) {
+            error = u"Command %1: invalid read count"_s.arg(position);
+            return false;
+        }
+        command.count = static_cast<std::int32_t>(count);
+        return true;
+    }
+    if (type.compare(TYPE_WRITE, Qt::CaseInsensitive) == 0) {
+        std::optional<EI2cWriteMode> mode = EI2cWriteMode::Auto;
+        if (object.contains(KEY_MODE))
+            mode = ModeFromWord(object.value(KEY_MODE).toString());
+        std::optional<std::vector<unsigned char>> data =
+            CI2cDeviceFile::HexToBytes(object.value(KEY_DATA).toString());
+        if (!mode || !data) {
+            error = u"Command %1: invalid mode or data"_s.arg(position);
+            return false;
+        }
+        command.mode = *mode;
+        command.data = std::move(*data);
+        return true;
+    }
+    error = u"Command %1: unknown type \"%2\""_s.arg(position).arg(type);
+    return false;
+}
+
+bool ParseDevice(const QByteArray &bytes, SDeviceData &device, QString &error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (document.isNull()) {
+        error =
+            u"JSON error at offset %1: %2"_s.arg(parseError.offset).arg(parseError.errorString());
+        return false;
+    }
+    const QJsonObject root = document.object();
+
+    const qint64 version = root.value(KEY_VERSION).toInteger(0);
+    if (version > FILE_VERSION) {
+        error = u"File version %1 is newer than supported (%2)"_s.arg(version).arg(FILE_VERSION);
+        return false;
+    }
+
+    const std::optional<unsigned char> address = ParseAddress(root.value(KEY_ADDRESS));
+    if (!address) {
+        error = u"Invalid or missing address"_s;
+        return false;
+    }
+
+    const QJsonArray commands = root.value(KEY_COMMANDS).toArray();
+    device.commands.reserve(commands.size());
+    qsizetype position = 0;
+    for (const QJsonValue &element : commands) {
+        SI2cCommand command;
+        if (!ParseCommand(element.toObject(), ++position, command, error))
+            return false;
+        device.commands.append(std::move(command));
+    }
+
+    device.name = root.value(KEY_NAME).toString();
+    device.address = *address;
+    device.description = root.value(KEY_DESCRIPTION).toString();
+    return true;
+}
+
+} // namespace
+
+void CI2cDeviceFile::AddCommand(const SI2cCommand &command)
+{
+    m_commands.append(command);
+}
+
+void CI2cDeviceFile::RemoveCommand(int index)
+{
+    if (index >= 0 && index < m_commands.size())
+        m_commands.removeAt(index);
+}
+
+void CI2cDeviceFile::RenameCommand(int index, const QString &label)
+{
+    if (index >= 0 && index < m_commands.size())
+        m_commands[index].label = label;
+}
+
+bool CI2cDeviceFile::MoveCommand(int index, int delta)
+{
+    // 64-bit sum: a caller's extreme delta must be refused, not wrap around.
+    const qint64 target = qint64(index) + delta;
+    if (index < 0 || target < 0 || index >= m_commands.size() || target >= m_commands.size())
+        return false;
+    if (delta != 0)
+        m_commands.move(index, qsizetype(target));
+    return true;
+}
+
+bool CI2cDeviceFile::HasCommandLabel(const QString &label, int exceptIndex) const
+{
+    const QString wanted = label.trimmed();
+    for (qsizetype i = 0; i < m_commands.size(); ++i) {
+        if (i != exceptIndex &&
+            m_commands.at(i).label.trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::vector<unsigned char>> CI2cDeviceFile::HexToBytes(const QString &text)
+{
+    static const QRegularExpression separators(u"[\\s,;]+"_s);
+    std::vector<unsigned char> bytes;
+    const QList<QStringView> parts = QStringView(text).split(separators, Qt::SkipEmptyParts);
+    for (QStringView part : parts) {
+        if (part.startsWith(QStringView(u"0x"), Qt::CaseInsensitive))
+            part = part.sliced(2);
+        if (part.isEmpty())
+            return std::nullopt;
+        if (part.size() == 1) {
+            const std::optional<unsigned> digit = ParseHexDigits(part);
+            if (!digit)
+                return std::nullopt;
+            bytes.push_back(static_cast<unsigned char>(*digit));
+            continue;
+        }
+        if (part.size() % 2 != 0)
+            return std::nullopt;
+        for (qsizetype i = 0; i < part.size(); i += 2) {
+            const std::optional<unsigned> byte = ParseHexDigits(part.sliced(i, 2));
+            if (!byte)
+                return std::nullopt;
+            bytes.push_back(static_cast<unsigned char>(*byte));
+        }
+    }
+    return bytes;
+}
+
+QString CI2cDeviceFile::BytesToHex(const std::vector<unsigned char> &bytes)
+{
+    static constexpr char16_t DIGITS[] = u"0123456789ABCDEF";
+    if (bytes.empty())
+        return {};
+    QString text(qsizetype(bytes.size()) * 3 - 1, u' ');
+    QChar *out = text.data();
+    for (const unsigned char byte : bytes) {
+        *out++ = QChar(DIGITS[byte >> 4]);
+        *out++ = QChar(DIGITS[byte & 0x0F]);
+        ++out;
+    }
+    return text;
+}
+
+bool CI2cDeviceFile::Load(const QString &path)
+{
+    m_filePath = path;
+    QByteArray bytes;
+    if (!ReadFileBytes(path, bytes, m_lastError))
+        return false;
+    SDeviceData device;
+    if (!ParseDevice(bytes, device, m_lastError))
+        return false;
+    m_name = std::move(device.name);
+    m_address = device.address;
+    m_description = std::move(device.description);
+    m_commands = std::move(device.commands);
+    return true;
+}
+
+bool CI2cDeviceFile::Save() const
+{
+    const QString addressText =
+        u"0x"_s + QString::number(m_address, 16).toUpper().rightJustified(2, u'0');
+    QString text = u"{\n"_s;
+    text += INDENT + JsonPair(KEY_VERSION, QString::number(FILE_VERSION)) + u",\n"_s;
+    text += INDENT + JsonPair(KEY_NAME, JsonString(m_name)) + u",\n"_s;
+    text += INDENT + JsonPair(KEY_ADDRESS, JsonString(addressText)) + u",\n"_s;
+    text += INDENT + JsonPair(KEY_DESCRIPTION, JsonString(m_description)) + u",\n"_s;
+    if (m_commands.isEmpty()) {
+        text += INDENT + JsonPair(KEY_COMMANDS, u"[]"_s) + u"\n"_s;
+    } else {
+        text += INDENT + JsonPair(KEY_COMMANDS, u"["_s) + u"\n"_s;
+        for (qsizetype i = 0; i < m_commands.size(); ++i) {
+            text += CommandLine(m_commands.at(i));
+            text += i + 1 < m_commands.size() ? u",\n"_s : u"\n"_s;
+        }
+        text += INDENT + u"]\n"_s;
+    }
+    text += u"}\n"_s;
+
+    // Unbuffered: a buffered save file that meets a full disk after a partial write still
+    // commits the truncated text, so every write is checked here instead.
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        m_lastError = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = text.toUtf8();
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 chunk = file.write(bytes.constData() + written, bytes.size() - written);
+        if (chunk <= 0) {
+            // Uncommitted, the temporary file is removed when `file` goes out of scope.
+            m_lastError = file.errorString();
+            return false;
+        }
+        written += chunk;
+    }
+    if (!file.commit()) {
+        m_lastError = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool CI2cDeviceFile::SaveAs(const QString &path)
+{
+    m_filePath = path;
+    return Save();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "SI2cCommand.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// One device file in memory: an I2C slave's name, 7-bit address, description and its
+// ordered list of commands, read from and written to a JSON text file.
+class CI2cDeviceFile
+{
+public:
+    // File name suffix of device files, without the dot.
+    static const QString FILE_SUFFIX;
+
+    QString GetFilePath() const { return m_filePath; }
+    QString GetLastError() const { return m_lastError; }
+
+    QString GetName() const { return m_name; }
+    void SetName(const QString &name) { m_name = name; }
+
+    unsigned char GetAddress() const { return m_address; }
+    void SetAddress(unsigned char address) { m_address = address; }
+
+    QString GetDescription() const { return m_description; }
+    void SetDescription(const QString &description) { m_description = description; }
+
+    const QList<SI2cCommand> &GetCommands() const { return m_commands; }
+
+    void AddCommand(const SI2cCommand &command);
+    void RemoveCommand(int index);
+    void RenameCommand(int index, const QString &label);
+    bool MoveCommand(int index, int delta);
+    bool HasCommandLabel(const QString &label, int exceptIndex) const;
+
+    static std::optional<std::vector<unsigned char>> HexToBytes(const QString &text);
+    static QString BytesToHex(const std::vector<unsigned char> &bytes);
+
+    bool Load(const QString &path);
+    bool Save() const;
+    bool SaveAs(const QString &path);
+
+private:
+    QString m_filePath;
+    mutable QString m_lastError;
+    QString m_name;
+    unsigned char m_address = 0;
+    QString m_description;
+    QList<SI2cCommand> m_commands;
+};

@@ -1,0 +1,701 @@
+#include "CI2cDeviceFile.h"
+#include "VtlTestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QObject>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVariant>
+
+#include <climits>
+#include <csignal>
+#include <optional>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+QString dataPath(const QString &name)
+{
+    return QStringLiteral(VTL_TEST_DATA_DIR) + u'/' + name;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+SI2cCommand writeCommand(const QString &label, EI2cWriteMode mode, Bytes data)
+{
+    SI2cCommand command;
+    command.label = label;
+    command.mode = mode;
+    command.data = std::move(data);
+    return command;
+}
+
+SI2cCommand readCommand(const QString &label, int count)
+{
+    SI2cCommand command;
+    command.label = label;
+    command.type = EI2cCommandType::Read;
+    command.count = count;
+    return command;
+}
+
+CI2cDeviceFile exampleDevice()
+{
+    CI2cDeviceFile file;
+    file.SetName(u"BH1750"_s);
+    file.SetAddress(0x23);
+    file.SetDescription(u"Ambient light sensor. Address 0x23 with ADDR = Low, 0x5C with ADDR = "
+                        u"High. Lux = (MSB * 256 + LSB) / 1.2"_s);
+    const auto write = [&file](const QString &label, unsigned char byte) {
+        file.AddCommand(writeCommand(label, EI2cWriteMode::Auto, {byte}));
+    };
+    write(u"Power On"_s, 0x01);
+    write(u"Power Down"_s, 0x00);
+    write(u"Reset"_s, 0x07);
+    write(u"Continuous H-Res (1 lx, 120 ms)"_s, 0x10);
+    write(u"Continuous H-Res2 (0.5 lx, 120 ms)"_s, 0x11);
+    write(u"Continuous L-Res (4 lx, 16 ms)"_s, 0x13);
+    write(u"One Time H-Res"_s, 0x20);
+    file.AddCommand(readCommand(u"Read Measurement"_s, 2));
+    return file;
+}
+
+CI2cDeviceFile specialDevice()
+{
+    CI2cDeviceFile file;
+    file.SetName(u"Sensor \"Quote\" \\ Back"_s);
+    file.SetAddress(0x7F);
+    file.SetDescription(u"Line 1\nLine 2\tTabbed \u0001\u001f\r\b\f end éß中😀 \u007f"_s);
+    file.AddCommand(writeCommand(u"Tab\there"_s, EI2cWriteMode::None, {}));
+    file.AddCommand(writeCommand(u"C:\\path \"q\""_s, EI2cWriteMode::Start, {0x00, 0x0A, 0xFF}));
+    file.AddCommand(writeCommand(u"Grüße — Ω"_s, EI2cWriteMode::Stop, {0x7E}));
+    file.AddCommand(readCommand(QString(), 65535));
+    return file;
+}
+
+QStringList labels(const CI2cDeviceFile &file)
+{
+    QStringList result;
+    for (const SI2cCommand &command : file.GetCommands())
+        result.append(command.label);
+    return result;
+}
+
+void compareDevice(const CI2cDeviceFile &actual, const CI2cDeviceFile &expected)
+{
+    QCOMPARE(actual.GetName(), expected.GetName());
+    QCOMPARE(actual.GetAddress(), expected.GetAddress());
+    QCOMPARE(actual.GetDescription(), expected.GetDescription());
+    QCOMPARE(actual.GetCommands().size(), expected.GetCommands().size());
+    for (qsizetype i = 0; i < actual.GetCommands().size(); ++i) {
+        const SI2cCommand &a = actual.GetCommands().at(i);
+        const SI2cCommand &e = expected.GetCommands().at(i);
+        QCOMPARE(a.label, e.label);
+        QCOMPARE(a.type, e.type);
+        QCOMPARE(a.mode, e.mode);
+        QCOMPARE(a.data, e.data);
+        QCOMPARE(a.count, e.count);
+    }
+}
+
+#ifdef Q_OS_UNIX
+// Caps the size of files this process may write, so that a save fails even for root.
+class CFileSizeLimit
+{
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    CFileSizeLimit(const CFileSizeLimit &) = delete;
+    CFileSizeLimit &operator=(const CFileSizeLimit &) = delete;
+    bool IsActive() const { return m_active; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = SIG_DFL;
+    bool m_active = false;
+};
+#endif
+
+} // namespace
+
+class CommandSender : public QObject
+{
+    Q_OBJECT
+Q_SIGNALS:
+    void commandSent(const SI2cCommand &command);
+};
+
+class tst_CI2cDeviceFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandIsARegisteredMetaType();
+    void commandTravelsThroughQueuedSignal();
+
+    void saveWritesExampleLayout();
+    void saveWithoutCommands();
+    void saveEscapesSpecialCharacters();
+    void textRoundTrip_data();
+    void textRoundTrip();
+    void saveAsSetsPathAndReplaces();
+
+    void loadReadsExample();
+    void loadAccepts_data();
+    void loadAccepts();
+    void loadRefuses_data();
+    void loadRefuses();
+    void loadRefusesUnreadable_data();
+    void loadRefusesUnreadable();
+    void loadKeepsOlderError();
+
+    void saveFailureKeepsOldFile_data();
+    void saveFailureKeepsOldFile();
+    void saveIntoMissingFolderFails();
+
+    void hexToBytes_data();
+    void hexToBytes();
+    void bytesToHex_data();
+    void bytesToHex();
+    void hexRoundTripOverRandomBytes();
+
+    void moveCommand_data();
+    void moveCommand();
+    void hasCommandLabel_data();
+    void hasCommandLabel();
+    void editOperationsIgnoreInvalidIndexes();
+};
+
+void tst_CI2cDeviceFile::commandIsARegisteredMetaType()
+{
+    // Looked up by name first: that only works once the type was registered.
+    const QMetaType byName = QMetaType::fromName("SI2cCommand");
+    QVERIFY(byName.isValid());
+    QCOMPARE(byName, QMetaType::fromType<SI2cCommand>());
+
+    const SI2cCommand command = writeCommand(u"Set"_s, EI2cWriteMode::Stop, {0x01, 0xFF});
+    const QVariant variant = QVariant::fromValue(command);
+    QCOMPARE(variant.metaType(), byName);
+    QVERIFY(variant.canConvert<SI2cCommand>());
+    QCOMPARE(variant.value<SI2cCommand>(), command);
+}
+
+void tst_CI2cDeviceFile::commandTravelsThroughQueuedSignal()
+{
+    CommandSender sender;
+    std::optional<SI2cCommand> received;
+    QObject::connect(
+        &sender, &CommandSender::commandSent, &sender,
+        [&received](const SI2cCommand &command) { received = command; }, Qt::QueuedConnection);
+    QSignalSpy spy(&sender, &CommandSender::commandSent);
+
+    {
+        const SI2cCommand sent = readCommand(u"Get"_s, 300);
+        Q_EMIT sender.commandSent(sent);
+    }
+    QVERIFY(!received.has_value());
+    QTRY_VERIFY(received.has_value());
+    QCOMPARE(*received, readCommand(u"Get"_s, 300));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<SI2cCommand>(), readCommand(u"Get"_s, 300));
+}
+
+void tst_CI2cDeviceFile::saveWritesExampleLayout()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    CI2cDeviceFile file = exampleDevice();
+    const QString path = dir.filePath(u"bh1750."_s + CI2cDeviceFile::FILE_SUFFIX);
+    QVERIFY2(file.SaveAs(path), qPrintable(file.GetLastError()));
+    const QByteArray expected = readAll(QStringLiteral(VTL_EXAMPLE_DEVICE_FILE));
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(readAll(path), expected);
+}
+
+void tst_CI2cDeviceFile::saveWithoutCommands()
+{
+    QTemporaryDir dir;
+    CI2cDeviceFile file;
+    file.SetName(u"Empty"_s);
+    const QString path = dir.filePath(u"empty.i2cdev"_s);
+    QVERIFY2(file.SaveAs(path), qPrintable(file.GetLastError()));
+    const QByteArray written = readAll(path);
+    QCOMPARE(written, readAll(dataPath(u"no-commands.i2cdev"_s)));
+    QVERIFY(written.endsWith("\n    \"commands\": []\n}\n"));
+}
+
+void tst_CI2cDeviceFile::saveEscapesSpecialCharacters()
+{
+    QTemporaryDir dir;
+    CI2cDeviceFile file = specialDevice();
+    const QString path = dir.filePath(u"special.i2cdev"_s);
+    QVERIFY2(file.SaveAs(path), qPrintable(file.GetLastError()));
+    QCOMPARE(readAll(path), readAll(dataPath(u"special.i2cdev"_s)));
+
+    CI2cDeviceFile loaded;
+    QVERIFY2(loaded.Load(dataPath(u"special.i2cdev"_s)), qPrintable(loaded.GetLastError()));
+    compareDevice(loaded, specialDevice());
+}
+
+void tst_CI2cDeviceFile::textRoundTrip_data()
+{
+    QTest::addColumn<QString>("text");
+    QString controls;
+    for (char16_t c = 0; c < 0x20; ++c)
+        controls.append(QChar(c));
+    QTest::newRow("quotation marks") << u"\"a\" \"\""_s;
+    QTest::newRow("backslashes") << u"\\ \\\\ \\n \\u0041"_s;
+    QTest::newRow("line breaks") << u"one\ntwo\r\nthree\r"_s;
+    QTest::newRow("tabs") << u"\ta\t\t"_s;
+    QTest::newRow("all control characters") << controls;
+    QTest::newRow("non-ASCII letters") << u"Ærø Ĳssel Жук 日本語 \u202E 🜲"_s;
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + u"x"_s + QChar(0xDFFF);
+    QTest::newRow("blanks only") << u"   "_s;
+    QTest::newRow("JSON text") << u"{\"commands\": [], }"_s;
+}
+
+void tst_CI2cDeviceFile::textRoundTrip()
+{
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    CI2cDeviceFile file;
+    file.SetName(text);
+    file.SetDescription(text + text);
+    file.AddCommand(writeCommand(text, EI2cWriteMode::Auto, {0x01}));
+    file.AddCommand(readCommand(text, 1));
+    const QString path = dir.filePath(u"text.i2cdev"_s);
+    QVERIFY2(file.SaveAs(path), qPrintable(file.GetLastError()));
+    // Every line of the layout stays one line, whatever the texts hold.
+    QCOMPARE(readAll(path).count('\n'), 10);
+
+    CI2cDeviceFile loaded;
+    QVERIFY2(loaded.Load(path), qPrintable(loaded.GetLastError()));
+    compareDevice(loaded, file);
+}
+
+void tst_CI2cDeviceFile::saveAsSetsPathAndReplaces()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"device.i2cdev"_s);
+    CI2cDeviceFile file = exampleDevice();
+    QVERIFY(file.SaveAs(path));
+    QCOMPARE(file.GetFilePath(), path);
+
+    file.RemoveCommand(0);
+    file.SetAddress(0xFF);
+    QVERIFY(file.Save());
+    CI2cDeviceFile reloaded;
+    QVERIFY(!reloaded.Load(path));
+    QCOMPARE(reloaded.GetLastError(), u"Invalid or missing address"_s);
+    QVERIFY(readAll(path).contains("\"address\": \"0xFF\""));
+
+    file.SetAddress(0x5C);
+    QVERIFY(file.Save());
+    QVERIFY2(reloaded.Load(path), qPrintable(reloaded.GetLastError()));
+    compareDevice(reloaded, file);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"device.i2cdev"_s});
+}
+
+void tst_CI2cDeviceFile::loadReadsExample()
+{
+    CI2cDeviceFile file;
+    QVERIFY2(file.Load(QStringLiteral(VTL_EXAMPLE_DEVICE_FILE)), qPrintable(file.GetLastError()));
+    QCOMPARE(file.GetFilePath(), QStringLiteral(VTL_EXAMPLE_DEVICE_FILE));
+    QVERIFY(file.GetLastError().isEmpty());
+    compareDevice(file, exampleDevice());
+}
+
+void tst_CI2cDeviceFile::loadAccepts_data()
+{
+    QTest::addColumn<QString>("name");
+    const QDir dir(dataPath(u"load"_s));
+    const QStringList files = dir.entryList({u"*.i2cdev"_s}, QDir::Files, QDir::Name);
+    QVERIFY(files.size() >= 10);
+    for (const QString &file : files)
+        QTest::newRow(qPrintable(file)) << file.chopped(7);
+}
+
+// Each accepted file is compared through what it saves back to: that text pins every stored
+// field of the loaded model.
+void tst_CI2cDeviceFile::loadAccepts()
+{
+    QFETCH(QString, name);
+    CI2cDeviceFile file;
+    QVERIFY2(file.Load(dataPath(u"load/"_s + name + u".i2cdev"_s)),
+             qPrintable(file.GetLastError()));
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(u"saved.i2cdev"_s);
+    QVERIFY(file.SaveAs(saved));
+    QCOMPARE(QString::fromUtf8(readAll(saved)),
+             QString::fromUtf8(readAll(dataPath(u"load/"_s + name + u".saved"_s))));
+}
+
+void tst_CI2cDeviceFile::loadRefuses_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    const QString address = u"Invalid or missing address"_s;
+    QTest::newRow("empty") << u"empty"_s << u"JSON error at offset 0: illegal value"_s;
+    QTest::newRow("truncated") << u"truncated"_s
+                               << u"JSON error at offset 18: unterminated string"_s;
+    QTest::newRow("version 2") << u"version-2"_s << u"File version 2 is newer than supported (1)"_s;
+    QTest::newRow("address 0x80") << u"address-0x80"_s << address;
+    QTest::newRow("address -1") << u"address-minus-1"_s << address;
+    QTest::newRow("address 35.5") << u"address-35.5"_s << address;
+    QTest::newRow("address 128") << u"address-128"_s << address;
+    QTest::newRow("address missing") << u"address-missing"_s << address;
+    QTest::newRow("address 0x only") << u"address-prefix-only"_s << address;
+    QTest::newRow("address with sign") << u"address-signed"_s << address;
+    QTest::newRow("address not hex") << u"address-not-hex"_s << address;
+    QTest::newRow("address boolean") << u"address-bool"_s << address;
+    QTest::newRow("top-level array") << u"top-level-array"_s << address;
+    QTest::newRow("read count 0") << u"read-count-0"_s << u"Command 2: invalid read count"_s;
+    QTest::newRow("read count as string")
+        << u"read-count-string"_s << u"Command 1: invalid read count"_s;
+    QTest::newRow("read count 65536")
+        << u"read-count-65536"_s << u"Command 1: invalid read count"_s;
+    QTest::newRow("read count missing")
+        << u"read-count-missing"_s << u"Command 1: invalid read count"_s;
+    QTest::newRow("read count 2.5")
+        << u"read-count-fraction"_s << u"Command 1: invalid read count"_s;
+    QTest::newRow("mode begin") << u"mode-begin"_s << u"Command 3: invalid mode or data"_s;
+    QTest::newRow("mode empty") << u"mode-empty"_s << u"Command 1: invalid mode or data"_s;
+    QTest::newRow("mode number") << u"mode-number"_s << u"Command 1: invalid mode or data"_s;
+    QTest::newRow("data of three digits")
+        << u"data-three-digits"_s << u"Command 1: invalid mode or data"_s;
+    QTest::newRow("data with sign") << u"data-signed"_s << u"Command 1: invalid mode or data"_s;
+    QTest::newRow("type with leading blank")
+        << u"type-leading-blank"_s << u"Command 1: unknown type \" write\""_s;
+    QTest::newRow("type missing") << u"type-missing"_s << u"Command 1: unknown type \"\""_s;
+    QTest::newRow("command not an object")
+        << u"command-not-object"_s << u"Command 2: unknown type \"\""_s;
+    QTest::newRow("type quoted") << u"type-unknown-quoted"_s
+                                 << u"Command 1: unknown type \"say \"hi\"\""_s;
+}
+
+void tst_CI2cDeviceFile::loadRefuses()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    const QString path = dataPath(u"broken/"_s + name + u".i2cdev"_s);
+    QVERIFY(QFile::exists(path));
+
+    CI2cDeviceFile file = exampleDevice();
+    QVERIFY(!file.Load(path));
+    QCOMPARE(file.GetLastError(), message);
+    QCOMPARE(file.GetFilePath(), path);
+    compareDevice(file, exampleDevice());
+}
+
+void tst_CI2cDeviceFile::loadRefusesUnreadable_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing file") << u"missing"_s << u"No such file or directory"_s;
+    QTest::newRow("directory") << u"directory"_s << u"file to open is a directory"_s;
+    QTest::newRow("too large") << u"large"_s
+                               << u"File size 16777217 bytes is larger than supported (16777216)"_s;
+#ifdef Q_OS_UNIX
+    QTest::newRow("pipe") << u"pipe"_s << u"Not a regular file"_s;
+    QTest::newRow("device node") << u"device"_s << u"Not a regular file"_s;
+    QTest::newRow("unreadable") << u"unreadable"_s << u"Permission denied"_s;
+#endif
+}
+
+void tst_CI2cDeviceFile::loadRefusesUnreadable()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QString path = dir.filePath(u"device.i2cdev"_s);
+    if (kind == u"directory"_s) {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == u"large"_s) {
+        // Sparse: the size check must refuse it before anything is read.
+        QFile large(path);
+        QVERIFY(large.open(QIODevice::WriteOnly));
+        QVERIFY(large.resize(16 * 1024 * 1024 + 1));
+    }
+#ifdef Q_OS_UNIX
+    else if (kind == u"pipe"_s) {
+        // Opening a pipe without a writer would block; the load must answer at once.
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    } else if (kind == u"device"_s) {
+        path = u"/dev/zero"_s;
+    } else if (kind == u"unreadable"_s) {
+        if (geteuid() == 0)
+            QSKIP("Permission bits do not stop root from reading");
+        QVERIFY(QFile::copy(QStringLiteral(VTL_EXAMPLE_DEVICE_FILE), path));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    }
+#endif
+
+    CI2cDeviceFile file = exampleDevice();
+    QVERIFY(!file.Load(path));
+    QCOMPARE(file.GetLastError(), message);
+    QCOMPARE(file.GetFilePath(), path);
+    compareDevice(file, exampleDevice());
+}
+
+void tst_CI2cDeviceFile::loadKeepsOlderError()
+{
+    CI2cDeviceFile file;
+    QVERIFY(!file.Load(dataPath(u"broken/version-2.i2cdev"_s)));
+    QVERIFY(file.Load(QStringLiteral(VTL_EXAMPLE_DEVICE_FILE)));
+    QCOMPARE(file.GetLastError(), u"File version 2 is newer than supported (1)"_s);
+    QCOMPARE(file.GetName(), u"BH1750"_s);
+}
+
+void tst_CI2cDeviceFile::saveFailureKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("read-only folder") << u"read-only folder"_s;
+#ifdef Q_OS_UNIX
+    QTest::newRow("write fails") << u"file size limit"_s;
+#endif
+}
+
+void tst_CI2cDeviceFile::saveFailureKeepsOldFile()
+{
+    QFETCH(QString, obstacle);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"projects"_s);
+    QVERIFY(QDir().mkdir(folder));
+    const QString path = folder + u"/bh1750.i2cdev"_s;
+    QVERIFY(QFile::copy(QStringLiteral(VTL_EXAMPLE_DEVICE_FILE), path));
+    const QByteArray before = readAll(path);
+
+    CI2cDeviceFile file = specialDevice();
+    bool saved = true;
+    if (obstacle == u"read-only folder"_s) {
+#ifdef Q_OS_UNIX
+        if (geteuid() == 0)
+            QSKIP("Permission bits do not stop root; the file size limit row covers it");
+#endif
+        const QFileDevice::Permissions writable = QFile::permissions(folder);
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        saved = file.SaveAs(path);
+        QFile::setPermissions(folder, writable);
+    }
+#ifdef Q_OS_UNIX
+    else {
+        // Larger than what may be written, smaller than the old file: only the new text fails.
+        const CFileSizeLimit limit(64);
+        QVERIFY(limit.IsActive());
+        saved = file.SaveAs(path);
+    }
+#endif
+    QVERIFY(!saved);
+    if (obstacle == u"file size limit"_s)
+        QCOMPARE(file.GetLastError(), u"File too large"_s);
+    QVERIFY(!file.GetLastError().isEmpty());
+    QCOMPARE(readAll(path), before);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList{u"bh1750.i2cdev"_s});
+}
+
+void tst_CI2cDeviceFile::saveIntoMissingFolderFails()
+{
+    QTemporaryDir dir;
+    // A file where the folder should be: no temporary file can be made beside the target.
+    const QString notAFolder = dir.filePath(u"projects"_s);
+    QFile blocker(notAFolder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    CI2cDeviceFile file = exampleDevice();
+    QVERIFY(!file.SaveAs(notAFolder + u"/bh1750.i2cdev"_s));
+    QVERIFY(!file.GetLastError().isEmpty());
+    QCOMPARE(file.GetFilePath(), notAFolder + u"/bh1750.i2cdev"_s);
+    QCOMPARE(QFileInfo(notAFolder).size(), 0);
+
+    CI2cDeviceFile unnamed;
+    QVERIFY(!unnamed.Save());
+    QVERIFY(!unnamed.GetLastError().isEmpty());
+}
+
+void tst_CI2cDeviceFile::hexToBytes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<Bytes>("bytes");
+    const Bytes abc{0x01, 0xA5, 0xFF};
+    QTest::newRow("pairs") << u"01 A5 FF"_s << true << abc;
+    QTest::newRow("prefixes and mixed separators") << u"0x01,0xa5;0XFF"_s << true << abc;
+    QTest::newRow("one part") << u"01a5ff"_s << true << abc;
+    QTest::newRow("prefixed long part") << u"0xA5FF01"_s << true << Bytes{0xA5, 0xFF, 0x01};
+    QTest::newRow("runs of separators")
+        << u" \t01 ,; \n02;;03,"_s << true << Bytes{0x01, 0x02, 0x03};
+    QTest::newRow("one-digit parts") << u"1 2 3"_s << true << Bytes{0x01, 0x02, 0x03};
+    QTest::newRow("prefixed one digit") << u"0x5 f"_s << true << Bytes{0x05, 0x0F};
+    QTest::newRow("empty") << QString() << true << Bytes{};
+    QTest::newRow("separators only") << u" ,; \t\r\n"_s << true << Bytes{};
+    QTest::newRow("odd digits") << u"123"_s << false << Bytes{};
+    QTest::newRow("prefix alone") << u"0x"_s << false << Bytes{};
+    QTest::newRow("prefix alone among bytes") << u"01 0x 02"_s << false << Bytes{};
+    QTest::newRow("not hex") << u"G1"_s << false << Bytes{};
+    QTest::newRow("bad second part") << u"01 2X"_s << false << Bytes{};
+    QTest::newRow("plus sign") << u"01 +1"_s << false << Bytes{};
+    QTest::newRow("minus sign") << u"-1"_s << false << Bytes{};
+    QTest::newRow("double prefix") << u"0x0x12"_s << false << Bytes{};
+    QTest::newRow("full-width digits") << u"\uFF11\uFF12"_s << false << Bytes{};
+    QTest::newRow("other separator") << u"01.02"_s << false << Bytes{};
+    QTest::newRow("non-ASCII blank") << u"01\u00A002"_s << false << Bytes{};
+}
+
+void tst_CI2cDeviceFile::hexToBytes()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(Bytes, bytes);
+    const std::optional<Bytes> result = CI2cDeviceFile::HexToBytes(text);
+    QCOMPARE(result.has_value(), valid);
+    if (valid)
+        QCOMPARE(*result, bytes);
+}
+
+void tst_CI2cDeviceFile::bytesToHex_data()
+{
+    QTest::addColumn<Bytes>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << Bytes{} << QString();
+    QTest::newRow("one") << Bytes{0x05} << u"05"_s;
+    QTest::newRow("leading zeros and upper case") << Bytes{0x00, 0x0A, 0xFF} << u"00 0A FF"_s;
+    QTest::newRow("every digit") << Bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}
+                                 << u"01 23 45 67 89 AB CD EF"_s;
+}
+
+void tst_CI2cDeviceFile::bytesToHex()
+{
+    QFETCH(Bytes, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(CI2cDeviceFile::BytesToHex(bytes), text);
+}
+
+void tst_CI2cDeviceFile::hexRoundTripOverRandomBytes()
+{
+    QRandomGenerator random(20240611);
+    for (int round = 0; round < 2000; ++round) {
+        Bytes bytes(random.bounded(0, 70));
+        for (unsigned char &byte : bytes)
+            byte = static_cast<unsigned char>(random.bounded(256));
+        const QString text = CI2cDeviceFile::BytesToHex(bytes);
+        QCOMPARE(text.size(), bytes.empty() ? 0 : qsizetype(bytes.size()) * 3 - 1);
+        const std::optional<Bytes> back = CI2cDeviceFile::HexToBytes(text);
+        QVERIFY2(back.has_value(), qPrintable(text));
+        QCOMPARE(*back, bytes);
+        QCOMPARE(CI2cDeviceFile::HexToBytes(text.toLower()), back);
+    }
+}
+
+void tst_CI2cDeviceFile::moveCommand_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("order");
+    QTest::newRow("first to third") << 0 << 2 << true << u"BCAD"_s;
+    QTest::newRow("last to first") << 3 << -3 << true << u"DABC"_s;
+    QTest::newRow("one down") << 1 << 1 << true << u"ACBD"_s;
+    QTest::newRow("one up") << 2 << -1 << true << u"ACBD"_s;
+    QTest::newRow("no move") << 2 << 0 << true << u"ABCD"_s;
+    QTest::newRow("past the end") << 1 << 3 << false << u"ABCD"_s;
+    QTest::newRow("before the start") << 1 << -2 << false << u"ABCD"_s;
+    QTest::newRow("negative index") << -1 << 1 << false << u"ABCD"_s;
+    QTest::newRow("index past the end") << 4 << -1 << false << u"ABCD"_s;
+    QTest::newRow("index past the end, no move") << 4 << 0 << false << u"ABCD"_s;
+    QTest::newRow("huge delta") << 3 << INT_MAX << false << u"ABCD"_s;
+    QTest::newRow("huge negative delta") << 0 << INT_MIN << false << u"ABCD"_s;
+    QTest::newRow("huge index") << INT_MAX << INT_MIN << false << u"ABCD"_s;
+}
+
+void tst_CI2cDeviceFile::moveCommand()
+{
+    QFETCH(int, index);
+    QFETCH(int, delta);
+    QFETCH(bool, result);
+    QFETCH(QString, order);
+    CI2cDeviceFile file;
+    for (const QString &label : {u"A"_s, u"B"_s, u"C"_s, u"D"_s})
+        file.AddCommand(readCommand(label, 1));
+    QCOMPARE(file.MoveCommand(index, delta), result);
+    QCOMPARE(labels(file).join(QString()), order);
+}
+
+void tst_CI2cDeviceFile::hasCommandLabel_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("exceptIndex");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("trimmed, other case") << u"  read id \t"_s << -1 << true;
+    QTest::newRow("own label excluded") << u"Read ID"_s << 1 << false;
+    QTest::newRow("other command excluded") << u"Read ID"_s << 0 << true;
+    QTest::newRow("stored label is trimmed") << u"power"_s << -1 << true;
+    QTest::newRow("invalid except index") << u"POWER"_s << 7 << true;
+    QTest::newRow("no match") << u"Read"_s << -1 << false;
+    QTest::newRow("inner blanks count") << u"ReadID"_s << -1 << false;
+}
+
+void tst_CI2cDeviceFile::hasCommandLabel()
+{
+    QFETCH(QString, label);
+    QFETCH(int, exceptIndex);
+    QFETCH(bool, taken);
+    CI2cDeviceFile file;
+    file.AddCommand(writeCommand(u" Power "_s, EI2cWriteMode::Auto, {0x01}));
+    file.AddCommand(readCommand(u"Read ID"_s, 2));
+    QCOMPARE(file.HasCommandLabel(label, exceptIndex), taken);
+}
+
+void tst_CI2cDeviceFile::editOperationsIgnoreInvalidIndexes()
+{
+    CI2cDeviceFile file;
+    file.AddCommand(readCommand(u"A"_s, 1));
+    file.AddCommand(readCommand(u"A"_s, 2));
+    QCOMPARE(labels(file), (QStringList{u"A"_s, u"A"_s}));
+
+    file.RenameCommand(1, u"  A  "_s);
+    file.RenameCommand(2, u"X"_s);
+    file.RenameCommand(-1, u"X"_s);
+    QCOMPARE(labels(file), (QStringList{u"A"_s, u"  A  "_s}));
+
+    file.RemoveCommand(2);
+    file.RemoveCommand(-1);
+    QCOMPARE(file.GetCommands().size(), 2);
+    file.RemoveCommand(0);
+    QCOMPARE(labels(file), QStringList{u"  A  "_s});
+    QCOMPARE(file.GetCommands().at(0).count, 2);
+}
+
+VTL_TEST_MAIN(tst_CI2cDeviceFile)
+#include "tst_CI2cDeviceFile.moc"
