@@ -171,7 +171,8 @@ std::optional<unsigned char> ParseAddress(const QJsonValue &value)
     if (value.isDouble()) {
         address = value.toInteger(-1);
     } else {
-        QStringView text = QStringView(value.toString()).trimmed();
+        const QString string = value.toString();
+        QStringView text = QStringView(string).trimmed();
         if (text.startsWith(QStringView(u"0x"), Qt::CaseInsensitive))
             text = text.sliced(2);
         if (const std::optional<unsigned> parsed = ParseHexDigits(text))
