@@ -1,0 +1,23 @@
+#pragma once
+
+#include <chrono>
+
+// When an input report sent now becomes readable by the host, as on a full-speed USB
+// interrupt endpoint: at the next frame boundary of a fixed grid, one report per frame.
+// The grid does not move with the requests, so the time a host spends between frames
+// is absorbed instead of added up. A period of 0 delivers every report at once.
+class CSimFrameClock
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    void SetFramePeriod(std::chrono::nanoseconds period);
+    std::chrono::nanoseconds GetFramePeriod() const { return m_period; }
+
+    Clock::time_point NextSlot(Clock::time_point now);
+
+private:
+    std::chrono::nanoseconds m_period{0};
+    Clock::time_point m_epoch;
+    Clock::time_point m_lastSlot;
+};

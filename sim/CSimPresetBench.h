@@ -1,0 +1,45 @@
+#pragma once
+
+#include "CSimAdapter.h"
+#include "CSimEeprom.h"
+#include "CSimLightSensor.h"
+#include "CSimTemperatureSensor.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+
+// The adapters and slaves of the preset bench, for a test that wants to reach them.
+struct SSimPresetBench
+{
+    std::shared_ptr<CSimAdapter> adapterA;
+    std::shared_ptr<CSimAdapter> adapterB;
+    std::shared_ptr<CSimAdapter> adapterC;
+    std::shared_ptr<CSimLightSensor> lightSensorA;
+    std::shared_ptr<CSimEeprom> eepromA;
+    std::shared_ptr<CSimTemperatureSensor> temperatureA;
+    std::shared_ptr<CSimLightSensor> lightSensorB;
+    std::shared_ptr<CSimEeprom> eepromB;
+    std::shared_ptr<CSimEeprom> eepromC;
+    std::shared_ptr<CSimTemperatureSensor> temperatureC;
+};
+
+// A ready bench for the demo program and for tests: one adapter of each model with
+// fixed serial numbers, each with slaves on its bus. Adapter A: light sensor at 0x23,
+// EEPROM at 0x50, temperature sensor at 0x48. Adapter B: light sensor at 0x23, EEPROM
+// at 0x50. Adapter C: EEPROM at 0x50, temperature sensor at 0x48. The EEPROMs start
+// with a short text and are blank (0xFF) after it. Replies take 1 ms frames, as with
+// real adapters; pass 0 for the fastest tests. Adds to what is attached already.
+class CSimPresetBench
+{
+public:
+    static constexpr const wchar_t *SERIAL_A = L"SIM-A-0001";
+    static constexpr const wchar_t *SERIAL_B = L"SIM-B-0002";
+    static constexpr const wchar_t *SERIAL_C = L"SIM-C-0003";
+    static constexpr std::uint8_t LIGHT_SENSOR_ADDRESS = 0x23;
+    static constexpr std::uint8_t EEPROM_ADDRESS = 0x50;
+    static constexpr std::uint8_t TEMPERATURE_SENSOR_ADDRESS = 0x48;
+
+    static SSimPresetBench
+    Attach(std::chrono::nanoseconds framePeriod = std::chrono::milliseconds(1));
+};
