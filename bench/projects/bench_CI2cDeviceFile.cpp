@@ -1,0 +1,117 @@
+#include "CI2cDeviceFile.h"
+
+#include <QDir>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+// Loading and saving device files of realistic shape: labels of a few words, writes of one
+// to four bytes in every mode, one read in four.
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+CI2cDeviceFile MakeDevice(int commands, int seed)
+{
+    CI2cDeviceFile file;
+    file.SetName(u"Sensor %1"_s.arg(seed));
+    file.SetAddress(static_cast<unsigned char>(seed % 128));
+    file.SetDescription(u"Benchmark device %1.\nTwo lines of description."_s.arg(seed));
+    for (int i = 0; i < commands; ++i) {
+        SI2cCommand command;
+        command.label = u"Command %1 of device %2"_s.arg(i).arg(seed);
+        if (i % 4 == 3) {
+            command.type = EI2cCommandType::Read;
+            command.count = 1 + (i * 7) % 64;
+        } else {
+            command.mode = static_cast<EI2cWriteMode>(i % 4);
+            for (int b = 0; b <= i % 4; ++b)
+                command.data.push_back(static_cast<unsigned char>(i * 31 + b));
+        }
+        file.AddCommand(command);
+    }
+    return file;
+}
+
+// A folder of `count` device files of `commands` commands each, written once per run.
+class CDeviceFolder
+{
+public:
+    CDeviceFolder(int count, int commands)
+    {
+        for (int i = 0; i < count; ++i) {
+            CI2cDeviceFile file = MakeDevice(commands, i);
+            const QString path = m_dir.filePath(u"device_%1.i2cdev"_s.arg(i));
+            if (!file.SaveAs(path))
+                std::abort();
+            m_paths.append(path);
+        }
+    }
+    const QStringList &Paths() const { return m_paths; }
+    QString Folder() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_paths;
+};
+
+void BM_Load100Commands(benchmark::State &state)
+{
+    const CDeviceFolder folder(1, 100);
+    for (auto _ : state) {
+        CI2cDeviceFile file;
+        if (!file.Load(folder.Paths().front()))
+            state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(file);
+    }
+}
+BENCHMARK(BM_Load100Commands)->Unit(benchmark::kMicrosecond);
+
+// Saving replaces the file atomically and syncs it, so this measures the disk as well.
+void BM_Save100Commands(benchmark::State &state)
+{
+    const CDeviceFolder folder(1, 100);
+    CI2cDeviceFile file;
+    if (!file.Load(folder.Paths().front()))
+        state.SkipWithError("load failed");
+    for (auto _ : state) {
+        if (!file.Save())
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_Save100Commands)->Unit(benchmark::kMicrosecond);
+
+// What the projects panel does on every reload: list the folder and load every file.
+void BM_LoadFolder(benchmark::State &state)
+{
+    const int files = static_cast<int>(state.range(0));
+    const CDeviceFolder folder(files, static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        const QDir dir(folder.Folder());
+        const QStringList names =
+            dir.entryList({u"*."_s + CI2cDeviceFile::FILE_SUFFIX}, QDir::Files, QDir::Name);
+        int loaded = 0;
+        for (const QString &name : names) {
+            CI2cDeviceFile file;
+            loaded += file.Load(dir.absoluteFilePath(name)) ? 1 : 0;
+            benchmark::DoNotOptimize(file);
+        }
+        if (loaded != files)
+            state.SkipWithError("not every file loaded");
+    }
+    state.counters["per_file"] = benchmark::Counter(
+        files, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_LoadFolder)
+    ->ArgNames({"files", "commands"})
+    ->Args({1000, 100})
+    ->Args({1000, 20})
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
