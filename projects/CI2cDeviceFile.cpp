@@ -49,9 +49,10 @@ constexpr qint64 FILE_VERSION = 1;
 constexpr qint64 MAX_READ_COUNT = 65535;
 constexpr int MAX_ADDRESS = 127;
 
-// A device file is a hand-sized list (the example is under 1 KiB); the cap keeps a stray
-// multi-gigabyte file from exhausting memory while the panel reads the whole folder.
-constexpr qint64 MAX_FILE_SIZE = 16 * 1024 * 1024;
+// A device file is a hand-sized list (the example is under 1 KiB; 4 MiB holds some 100,000
+// commands): the cap keeps a stray huge file from holding up the panel's reload for seconds
+// and hundreds of megabytes.
+constexpr qint64 MAX_FILE_SIZE = 4 * 1024 * 1024;
 
 const QString INDENT = u"    "_s;
 const QString COMMAND_INDENT = u"        "_s;

@@ -176,6 +176,7 @@ private Q_SLOTS:
     void loadRefuses();
     void loadRefusesUnreadable_data();
     void loadRefusesUnreadable();
+    void loadAcceptsFileAtSizeLimit();
     void loadKeepsOlderError();
 
     void saveFailureKeepsOldFile_data();
@@ -368,6 +369,8 @@ void tst_CI2cDeviceFile::loadRefuses_data()
     QTest::newRow("empty") << u"empty"_s << u"JSON error at offset 0: illegal value"_s;
     QTest::newRow("truncated") << u"truncated"_s
                                << u"JSON error at offset 18: unterminated string"_s;
+    QTest::newRow("deep nesting") << u"deep-nesting"_s
+                                  << u"JSON error at offset 1037: too deeply nested document"_s;
     QTest::newRow("version 2") << u"version-2"_s << u"File version 2 is newer than supported (1)"_s;
     QTest::newRow("address 0x80") << u"address-0x80"_s << address;
     QTest::newRow("address -1") << u"address-minus-1"_s << address;
@@ -424,7 +427,7 @@ void tst_CI2cDeviceFile::loadRefusesUnreadable_data()
     QTest::newRow("missing file") << u"missing"_s << u"No such file or directory"_s;
     QTest::newRow("directory") << u"directory"_s << u"file to open is a directory"_s;
     QTest::newRow("too large") << u"large"_s
-                               << u"File size 16777217 bytes is larger than supported (16777216)"_s;
+                               << u"File size 4194305 bytes is larger than supported (4194304)"_s;
 #ifdef Q_OS_UNIX
     QTest::newRow("pipe") << u"pipe"_s << u"Not a regular file"_s;
     QTest::newRow("device node") << u"device"_s << u"Not a regular file"_s;
@@ -444,7 +447,7 @@ void tst_CI2cDeviceFile::loadRefusesUnreadable()
         // Sparse: the size check must refuse it before anything is read.
         QFile large(path);
         QVERIFY(large.open(QIODevice::WriteOnly));
-        QVERIFY(large.resize(16 * 1024 * 1024 + 1));
+        QVERIFY(large.resize(4 * 1024 * 1024 + 1));
     }
 #ifdef Q_OS_UNIX
     else if (kind == u"pipe"_s) {
@@ -465,6 +468,22 @@ void tst_CI2cDeviceFile::loadRefusesUnreadable()
     QCOMPARE(file.GetLastError(), message);
     QCOMPARE(file.GetFilePath(), path);
     compareDevice(file, exampleDevice());
+}
+
+void tst_CI2cDeviceFile::loadAcceptsFileAtSizeLimit()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"padded.i2cdev"_s);
+    QByteArray text = "{\"name\": \"Padded\", \"address\": \"0x23\"}";
+    text.append(4 * 1024 * 1024 - text.size(), ' ');
+    QFile padded(path);
+    QVERIFY(padded.open(QIODevice::WriteOnly));
+    QCOMPARE(padded.write(text), text.size());
+    padded.close();
+
+    CI2cDeviceFile file;
+    QVERIFY2(file.Load(path), qPrintable(file.GetLastError()));
+    QCOMPARE(file.GetName(), u"Padded"_s);
 }
 
 void tst_CI2cDeviceFile::loadKeepsOlderError()
