@@ -102,16 +102,18 @@ int HexDigitValue(QChar c)
 // must not turn a typo into a byte on the bus.
 std::optional<unsigned> ParseHexDigits(QStringView digits)
 {
-    if (digits.isEmpty() || digits.size() > 8)
+    if (digits.isEmpty())
         return std::nullopt;
-    unsigned value = 0;
+    quint64 value = 0;
     for (const QChar c : digits) {
         const int digit = HexDigitValue(c);
         if (digit < 0)
             return std::nullopt;
-        value = value * 16 + unsigned(digit);
+        value = value * 16 + quint64(digit);
+        if (value > 0xFFFFFFFFu)
+            return std::nullopt;
     }
-    return value;
+    return unsigned(value);
 }
 
 QString CommandLine(const SI2cCommand &command)

@@ -380,6 +380,7 @@ void tst_CI2cDeviceFile::loadRefuses_data()
     QTest::newRow("address 0x only") << u"address-prefix-only"_s << address;
     QTest::newRow("address with sign") << u"address-signed"_s << address;
     QTest::newRow("address not hex") << u"address-not-hex"_s << address;
+    QTest::newRow("address beyond 32 bits") << u"address-overflow"_s << address;
     QTest::newRow("address boolean") << u"address-bool"_s << address;
     QTest::newRow("top-level array") << u"top-level-array"_s << address;
     QTest::newRow("read count 0") << u"read-count-0"_s << u"Command 2: invalid read count"_s;
