@@ -20,8 +20,8 @@ const QString CI2cDeviceFile::FILE_SUFFIX = u"i2cdev"_s;
 
 namespace {
 
-// Queued connections and QVariant look the command type up by its name, so the name is
-// known before the first signal carrying a command is ever emitted.
+// A lookup by type name only finds a type once it has been registered; doing it at start-up
+// makes the name known before the first command travels in a signal or a variant.
 [[maybe_unused]] const int I2C_COMMAND_META_TYPE = qRegisterMetaType<SI2cCommand>();
 
 const QString KEY_VERSION = u"version"_s;
