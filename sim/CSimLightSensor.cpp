@@ -105,8 +105,11 @@ bool CSimLightSensor::OnWrite(std::uint8_t byte)
         m_poweredOn = true;
         return true;
     case OP_RESET:
-        if (m_poweredOn)
+        // The data register is cleared and a running measurement starts over.
+        if (m_poweredOn) {
             m_reading = 0;
+            m_measurementStart = Now();
+        }
         return true;
     case OP_CONTINUOUS_H:
     case OP_CONTINUOUS_H2:

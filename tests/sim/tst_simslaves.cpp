@@ -1,0 +1,243 @@
+// The slaves behind a simulated adapter, driven through write and read requests.
+#include "CSimLightSensor.h"
+#include "CSimTemperatureSensor.h"
+#include "SimTestSupport.h"
+#include "VtlTestMain.h"
+
+#include <QStringList>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A slave written the way a test writes its own: it echoes the last byte written and
+// counts up from it on every read; it does not answer while `silent` is set.
+struct CCountingSlave : CSimSlave
+{
+    std::uint8_t value = 0;
+    bool silent = false;
+    bool OnStart(bool) override { return !silent; }
+    bool OnWrite(std::uint8_t byte) override
+    {
+        value = byte;
+        return true;
+    }
+    std::uint8_t OnRead() override { return value++; }
+};
+
+} // namespace
+
+class TestSimSlaves : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::shared_ptr<CSimAdapter> m_adapter;
+    std::unique_ptr<CRawHid> m_hid;
+    CSimLightSensor::Clock::time_point m_now;
+
+    void Open()
+    {
+        m_hid = std::make_unique<CRawHid>(m_adapter->GetSpecialPath());
+        m_hid->Write(Report("01 01 01"));
+    }
+
+    QList<QByteArray> Exchange(const char *hex)
+    {
+        m_hid->Write(Report(hex));
+        return m_hid->ReadAll();
+    }
+
+    // Sends each hex byte of `steps` as a one-byte write to the light sensor at 0x23;
+    // "+N" lets N milliseconds pass.
+    bool RunLightSteps(const QString &steps)
+    {
+        for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+            if (step.startsWith(u'+')) {
+                m_now += std::chrono::milliseconds(step.mid(1).toInt());
+                continue;
+            }
+            QByteArray request = Report("02 C2 46");
+            request[3] = static_cast<char>(step.toUInt(nullptr, 16));
+            m_hid->Write(request);
+            if (m_hid->ReadAll() != QList<QByteArray>{Report("02 00 00")})
+                return false;
+        }
+        return true;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        CSimBus::Instance().Reset();
+        m_adapter = CSimBus::Instance().Attach(ESimModel::A, L"S-1");
+        m_now = CSimLightSensor::Clock::time_point{};
+    }
+
+    void cleanup()
+    {
+        m_hid.reset();
+        m_adapter.reset();
+    }
+
+    void lightSensor_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QByteArray>("reading");
+
+        // 101 lx: 121.2 counts at high resolution, 242.4 at high resolution 2.
+        QTest::newRow("nothing measured") << u"01"_s << Report("03 02 00 00");
+        QTest::newRow("H-res") << u"01 10 +120"_s << Report("03 02 00 79");
+        QTest::newRow("H-res not yet done") << u"01 10 +119"_s << Report("03 02 00 00");
+        QTest::newRow("H-res continues") << u"10 +500"_s << Report("03 02 00 79");
+        QTest::newRow("H-res2") << u"01 11 +120"_s << Report("03 02 00 F2");
+        QTest::newRow("L-res") << u"01 13 +16"_s << Report("03 02 00 78");
+        QTest::newRow("L-res not yet done") << u"01 13 +15"_s << Report("03 02 00 00");
+        QTest::newRow("one time from power down") << u"20 +120"_s << Report("03 02 00 79");
+        QTest::newRow("one time H-res2") << u"21 +120"_s << Report("03 02 00 F2");
+        QTest::newRow("one time L-res") << u"23 +16"_s << Report("03 02 00 78");
+        QTest::newRow("reset clears") << u"01 10 +120 07"_s << Report("03 02 00 00");
+        QTest::newRow("reset needs power") << u"01 10 +120 00 07"_s << Report("03 02 00 79");
+        QTest::newRow("power down keeps reading")
+            << u"01 10 +120 00 +500"_s << Report("03 02 00 79");
+        QTest::newRow("time register 138") << u"44 6A 10 +240"_s << Report("03 02 00 F2");
+        QTest::newRow("time register 138, early") << u"44 6A 10 +239"_s << Report("03 02 00 00");
+        QTest::newRow("time register 31") << u"40 7F 01 10 +54"_s << Report("03 02 00 36");
+    }
+
+    void lightSensor()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QByteArray, reading);
+
+        auto sensor = m_adapter->AddSlave(0x23, std::make_shared<CSimLightSensor>(101.0));
+        sensor->SetVariation(0.0);
+        sensor->SetClock([this] { return m_now; });
+        Open();
+        QVERIFY(RunLightSteps(steps));
+        QCOMPARE(Exchange("03 02 47 00"), QList<QByteArray>{reading});
+    }
+
+    void lightSensorOneTimePowersDown()
+    {
+        auto sensor = m_adapter->AddSlave(0x23, std::make_shared<CSimLightSensor>(101.0));
+        sensor->SetClock([this] { return m_now; });
+        Open();
+        QVERIFY(RunLightSteps(u"20"_s));
+        QVERIFY(sensor->IsPoweredOn());
+        QCOMPARE(sensor->GetMode(), 0x20);
+        QVERIFY(RunLightSteps(u"+120"_s));
+        QVERIFY(!sensor->IsPoweredOn());
+        QCOMPARE(sensor->GetMode(), 0);
+    }
+
+    void lightSensorRefusesUnknownOpcodes_data()
+    {
+        QTest::addColumn<QString>("opcode");
+
+        for (const char *opcode : {"02", "08", "12", "22", "30", "48", "80", "FF"})
+            QTest::newRow(opcode) << QString::fromLatin1(opcode);
+    }
+
+    void lightSensorRefusesUnknownOpcodes()
+    {
+        QFETCH(QString, opcode);
+
+        m_adapter->AddSlave(0x23, std::make_shared<CSimLightSensor>());
+        Open();
+        QByteArray request = Report("02 C2 46");
+        request[3] = static_cast<char>(opcode.toUInt(nullptr, 16));
+        m_hid->Write(request);
+        QCOMPARE(m_hid->ReadAll(), QList<QByteArray>{Report("02 80 03")});
+    }
+
+    void lightSensorReadingWanders()
+    {
+        auto sensor = m_adapter->AddSlave(0x23, std::make_shared<CSimLightSensor>(500.0));
+        sensor->SetClock([this] { return m_now; });
+        Open();
+        QVERIFY(RunLightSteps(u"01 10 +120"_s));
+        const QList<QByteArray> first = Exchange("03 02 47 00");
+        QVERIFY(RunLightSteps(u"+2000"_s));
+        const QList<QByteArray> later = Exchange("03 02 47 00");
+        QCOMPARE(first.size(), 1);
+        QCOMPARE(later.size(), 1);
+        QVERIFY(first != later);
+        // Both stay within the wander of a few per cent around 600 counts.
+        for (const QByteArray &reply : {first.at(0), later.at(0)}) {
+            const int count = static_cast<unsigned char>(reply.at(2)) * 256 +
+                              static_cast<unsigned char>(reply.at(3));
+            QVERIFY2(count > 540 && count < 660, qPrintable(QString::number(count)));
+        }
+    }
+
+    void temperature_data()
+    {
+        QTest::addColumn<double>("celsius");
+        QTest::addColumn<QByteArray>("registers"); // reply to a read of registers 0..5
+
+        QTest::newRow("21.0") << 21.0 << Report("03 06 15 00 00 50 F6 00");
+        QTest::newRow("25.0625") << 25.0625 << Report("03 06 19 10 00 50 F6 00");
+        QTest::newRow("-0.5") << -0.5 << Report("03 06 FF 80 00 50 F6 00");
+        QTest::newRow("-25.25") << -25.25 << Report("03 06 E6 C0 00 50 F6 02");
+        QTest::newRow("85 above limit") << 85.0 << Report("03 06 55 00 00 50 F6 01");
+        QTest::newRow("beyond range") << 300.0 << Report("03 06 7F F0 00 50 F6 01");
+    }
+
+    void temperature()
+    {
+        QFETCH(double, celsius);
+        QFETCH(QByteArray, registers);
+
+        auto sensor = m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(celsius));
+        Open();
+        QCOMPARE(Exchange("02 C2 90 00"), QList<QByteArray>{Report("02 00 00")});
+        QCOMPARE(Exchange("03 06 91 00"), QList<QByteArray>{registers});
+    }
+
+    void temperatureShutdownFreezesReading()
+    {
+        auto sensor = m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(20.0));
+        Open();
+        QCOMPARE(Exchange("02 C3 90 02 01"), QList<QByteArray>{Report("02 00 00")});
+        sensor->SetTemperature(30.0);
+        QCOMPARE(Exchange("02 C2 90 00"), QList<QByteArray>{Report("02 00 00")});
+        QCOMPARE(Exchange("03 01 91 00"), QList<QByteArray>{Report("03 01 14")});
+        QCOMPARE(Exchange("02 C3 90 02 00"), QList<QByteArray>{Report("02 00 00")});
+        QCOMPARE(Exchange("02 C2 90 00"), QList<QByteArray>{Report("02 00 00")});
+        QCOMPARE(Exchange("03 01 91 00"), QList<QByteArray>{Report("03 01 1E")});
+    }
+
+    void temperatureLimitsAreWritable()
+    {
+        m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(20.0));
+        Open();
+        QCOMPARE(Exchange("02 C4 90 03 12 05"), QList<QByteArray>{Report("02 00 00")});
+        // The third data byte would reach the status register, which is read-only.
+        QCOMPARE(Exchange("02 C5 90 03 12 05 00"), QList<QByteArray>{Report("02 80 03")});
+        QCOMPARE(Exchange("02 C2 90 03"), QList<QByteArray>{Report("02 00 00")});
+        QCOMPARE(Exchange("03 03 91 00"), QList<QByteArray>{Report("03 03 12 05 01")});
+        QCOMPARE(Exchange("02 C2 90 0F"), QList<QByteArray>{Report("02 00 00")});
+        QCOMPARE(Exchange("03 02 91 00"), QList<QByteArray>{Report("03 02 5A 14")});
+    }
+
+    void testSlave()
+    {
+        auto slave = m_adapter->AddSlave(0x11, std::make_shared<CCountingSlave>());
+        Open();
+        QCOMPARE(Exchange("02 C2 22 40"), QList<QByteArray>{Report("02 00 00")});
+        QCOMPARE(Exchange("03 03 23 00"), QList<QByteArray>{Report("03 03 40 41 42")});
+        slave->silent = true;
+        QCOMPARE(Exchange("02 C1 22"), QList<QByteArray>{Report("02 80 03")});
+        QCOMPARE(Exchange("03 01 23 00"), QList<QByteArray>{Report("03 80")});
+        m_adapter->RemoveSlave(0x11);
+        slave->silent = false;
+        QCOMPARE(Exchange("02 C1 22"), QList<QByteArray>{Report("02 80 03")});
+    }
+};
+
+VTL_TEST_MAIN(TestSimSlaves)
+#include "tst_simslaves.moc"
