@@ -1,0 +1,10 @@
+#include "CSimPresetBench.h"
+#include "qmain.h"
+
+// The demo program: the application on simulated adapters, so the tool can be tried
+// without hardware. The bench is attached before anything enumerates the bus.
+int main(int argc, char **argv)
+{
+    CSimPresetBench::Attach();
+    return qMain(argc, argv);
+}
