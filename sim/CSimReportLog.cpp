@@ -2,6 +2,8 @@
 
 void CSimReportLog::Append(int interfaceNumber, const unsigned char *data, std::size_t length)
 {
+    if (m_reports.size() == MAX_REPORTS)
+        m_reports.pop_front();
     m_reports.push_back({interfaceNumber, std::vector<unsigned char>(data, data + length)});
 }
 
