@@ -75,8 +75,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionAbout, &QAction::triggered, this, &MainWindow::onAbout);
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(ui->btn_i2c_search, &QPushButton::clicked, this, &MainWindow::onI2cSearch);
-    connect(ui->actionTableClear, &QAction::triggered, this,
-            [this] { ui->table_data->setRowCount(0); });
+    connect(ui->actionTableClear, &QAction::triggered, ui->table_data,
+            [table = ui->table_data] { table->setRowCount(0); });
     connect(ui->tbtn_write_clear, &QToolButton::clicked, ui->edit_write, &QLineEdit::clear);
     connect(ui->btn_write, &QPushButton::clicked, this, &MainWindow::onWrite);
     connect(ui->edit_write, &QLineEdit::returnPressed, this, &MainWindow::onWrite);
@@ -230,10 +230,12 @@ void MainWindow::setupProjects()
     ui->actionProjects->setChecked(!ui->dock_projects->isHidden());
     connect(ui->actionProjects, &QAction::triggered, ui->dock_projects, &QWidget::setVisible);
     // A dock that is merely covered (tabbed, window minimised) keeps its check; only a
-    // dock the user closed loses it.
-    connect(ui->dock_projects, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        ui->actionProjects->setChecked(visible || !ui->dock_projects->isHidden());
-    });
+    // dock the user closed loses it. The handler holds the two objects themselves, since
+    // the base class destructor may still hide the dock after the form object is gone.
+    connect(ui->dock_projects, &QDockWidget::visibilityChanged, this,
+            [action = ui->actionProjects, dock = ui->dock_projects](bool visible) {
+                action->setChecked(visible || !dock->isHidden());
+            });
 }
 
 void MainWindow::restoreWindowState()
