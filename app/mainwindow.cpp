@@ -270,12 +270,16 @@ void MainWindow::updateUiState()
         u"<span style=\"color:%1; font-weight:bold\">%2</span>"_s.arg(color.name(), state));
 
     m_infoWidget->setVisible(connected);
+    if (!connected)
+        return;
+    m_productLabel->setText(QString::fromStdWString(m_i2c->GetProductName()));
+    m_serialLabel->setText(tr("SN %1").arg(QString::fromStdWString(m_i2c->GetSerialNumber())));
+    m_firmwareLabel->setText(tr("FW %1").arg(uint(m_i2c->GetFirmware()), 4, 16, QChar(u'0')));
 }
 
 bool MainWindow::isConnected() const
 {
-    // Asking the driver needs the HID transport, which is not part of the build yet.
-    return false;
+    return m_i2c != nullptr && m_i2c->IsConnected();
 }
 
 QString MainWindow::formatAddress(unsigned char address) const
