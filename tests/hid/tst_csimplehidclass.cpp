@@ -303,14 +303,6 @@ private Q_SLOTS:
         QVERIFY(CSimpleHidClass::EnumerateDevices(records, 0, 0));
         QVERIFY(records.empty());
     }
-
-    void defaultRecord()
-    {
-        const SHidDeviceInfo record;
-        QVERIFY(record.path.empty());
-        QCOMPARE(record.interfaceNumber, -1);
-        QCOMPARE(int(record.vendorId) + record.productId + record.releaseNumber, 0);
-    }
 };
 
 VTL_TEST_MAIN(TestSimpleHidClass)
