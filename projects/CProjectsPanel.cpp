@@ -1,0 +1,328 @@
+#include "CProjectsPanel.h"
+
+#include "ProjectsItemRoles.h"
+
+#include <QAbstractButton>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QStandardPaths>
+#include <QTreeView>
+#include <QUrl>
+
+#include <algorithm>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString SETTINGS_FOLDER = u"projects/folder"_s;
+const QString SETTINGS_EXPANDED = u"projects/expanded"_s;
+const QString SETTINGS_EXAMPLES = u"projects/examplesInstalled"_s;
+
+const QString EXAMPLE_RESOURCE = u":/examples/bh1750.i2cdev"_s;
+
+constexpr int RELOAD_DELAY_MS = 300;
+
+// Read and write for the owner, read for everybody: a copy out of the read-only resources
+// would otherwise stay read-only and could not be edited.
+constexpr QFileDevice::Permissions EXAMPLE_PERMISSIONS = QFileDevice::Permissions(0x6644);
+
+// Every path of the panel derives from the folder, so it is kept absolute and clean: the
+// paths of the listed files and of new files then compare equal.
+QString NormalizedFolder(const QString &folder)
+{
+    return QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+QString DeviceFilePattern()
+{
+    return u"*."_s + CI2cDeviceFile::FILE_SUFFIX;
+}
+
+} // namespace
+
+CProjectsPanel::CProjectsPanel(
+    const SWidgets &widgets, std::function<QString(unsigned char)> formatAddress,
+    std::function<std::optional<unsigned char>(const QString &)> parseAddress,
+    std::function<std::optional<unsigned char>()> currentAddress, QWidget *parent)
+    : QObject(parent)
+    , m_widgets(widgets)
+    , m_formatAddress(std::move(formatAddress))
+    , m_parseAddress(std::move(parseAddress))
+    , m_currentAddress(std::move(currentAddress))
+    , m_dialogParent(parent)
+{
+    m_model = new QStandardItemModel(0, 3, this);
+    m_model->setHorizontalHeaderLabels({tr("Name"), tr("Type"), tr("Data")});
+    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy->setSourceModel(m_model);
+    m_proxy->setFilterKeyColumn(-1);
+    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_proxy->setRecursiveFilteringEnabled(true);
+    m_proxy->setAutoAcceptChildRows(true);
+
+    QTreeView *tree = m_widgets.tree;
+    tree->setModel(m_proxy);
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tree->setUniformRowHeights(true);
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    QHeaderView *header = tree->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+
+    m_widgets.filter->setPlaceholderText(tr("Filter..."));
+    m_widgets.filter->setClearButtonEnabled(true);
+    m_widgets.description->setWordWrap(true);
+    // Descriptions come from files: text that looks like markup must show as written.
+    m_widgets.description->setTextFormat(Qt::PlainText);
+    m_widgets.description->clear();
+
+    m_watcher = new QFileSystemWatcher(this);
+    m_reloadTimer.setSingleShot(true);
+    m_reloadTimer.setInterval(RELOAD_DELAY_MS);
+
+    connect(m_widgets.filter, &QLineEdit::textChanged, this, &CProjectsPanel::onFilterChanged);
+    connect(tree, &QAbstractItemView::clicked, this, &CProjectsPanel::onClicked);
+    connect(tree, &QAbstractItemView::doubleClicked, this, &CProjectsPanel::onDoubleClicked);
+    connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &CProjectsPanel::onCurrentChanged);
+    connect(tree, &QWidget::customContextMenuRequested, this, &CProjectsPanel::onContextMenu);
+    connect(tree, &QTreeView::expanded, this, &CProjectsPanel::onExpandedChanged);
+    connect(tree, &QTreeView::collapsed, this, &CProjectsPanel::onExpandedChanged);
+    connect(m_widgets.newButton, &QAbstractButton::clicked, this, &CProjectsPanel::onNewDevice);
+    connect(m_widgets.reloadButton, &QAbstractButton::clicked, this, &CProjectsPanel::reload);
+    connect(m_widgets.folderButton, &QAbstractButton::clicked, this, &CProjectsPanel::onOpenFolder);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, &m_reloadTimer,
+            qOverload<>(&QTimer::start));
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, &m_reloadTimer,
+            qOverload<>(&QTimer::start));
+    connect(&m_reloadTimer, &QTimer::timeout, this, &CProjectsPanel::reload);
+
+    const QSettings settings;
+    m_folder = NormalizedFolder(settings.value(SETTINGS_FOLDER, DefaultFolder()).toString());
+    const QStringList expanded = settings.value(SETTINGS_EXPANDED).toStringList();
+    m_expanded = QSet<QString>(expanded.begin(), expanded.end());
+
+    prepareFolder();
+    reload();
+}
+
+QString CProjectsPanel::DefaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+           u"/Brelmark/vtl_i2c/projects"_s;
+}
+
+void CProjectsPanel::prepareFolder()
+{
+    QDir().mkpath(m_folder);
+    QSettings settings;
+    if (settings.value(SETTINGS_EXAMPLES, false).toBool())
+        return;
+    const QDir folder(m_folder);
+    if (folder.entryList({DeviceFilePattern()}, QDir::Files, QDir::Unsorted).isEmpty()) {
+        const QString target = folder.filePath(QFileInfo(EXAMPLE_RESOURCE).fileName());
+        if (QFile::copy(EXAMPLE_RESOURCE, target))
+            QFile::setPermissions(target, EXAMPLE_PERMISSIONS);
+    }
+    settings.setValue(SETTINGS_EXAMPLES, true);
+}
+
+QString CProjectsPanel::GetFolder() const
+{
+    return m_folder;
+}
+
+void CProjectsPanel::SetFolder(const QString &folder)
+{
+    m_folder = NormalizedFolder(folder);
+    QSettings().setValue(SETTINGS_FOLDER, m_folder);
+    QDir().mkpath(m_folder);
+    reload();
+}
+
+void CProjectsPanel::onOpenFolder()
+{
+    QDir().mkpath(m_folder);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_folder));
+}
+
+void CProjectsPanel::RefreshAddresses()
+{
+    rebuildModel();
+}
+
+void CProjectsPanel::reload()
+{
+    m_reloadTimer.stop();
+    m_devices.clear();
+    m_fileErrors.clear();
+
+    const QFileInfoList entries =
+        QDir(m_folder).entryInfoList({DeviceFilePattern()}, QDir::Files, QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        const QString path = entry.absoluteFilePath();
+        CI2cDeviceFile file;
+        if (file.Load(path))
+            m_devices.append(std::move(file));
+        else
+            m_fileErrors.append({path, file.GetLastError()});
+    }
+
+    // Names equal but for letter case keep the order of their file names, so the tree does
+    // not reorder itself from one reload to the next.
+    std::sort(
+        m_devices.begin(), m_devices.end(), [](const CI2cDeviceFile &a, const CI2cDeviceFile &b) {
+            const int byName = QString::compare(a.GetName(), b.GetName(), Qt::CaseInsensitive);
+            return byName != 0 ? byName < 0 : a.GetFilePath() < b.GetFilePath();
+        });
+
+    updateWatcher();
+    rebuildModel();
+}
+
+int CProjectsPanel::deviceIndexAt(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() == nullptr)
+        return -1;
+    const QVariant value = index.data(ROLE_DEVICE_INDEX);
+    if (!value.isValid())
+        return -1;
+    const int device = value.toInt();
+    return device >= 0 && device < m_devices.size() ? device : -1;
+}
+
+int CProjectsPanel::commandIndexAt(const QModelIndex &index) const
+{
+    const int device = deviceIndexAt(index);
+    if (device < 0)
+        return -1;
+    const QVariant value = index.data(ROLE_COMMAND_INDEX);
+    if (!value.isValid())
+        return -1;
+    const int command = value.toInt();
+    return command >= 0 && command < m_devices.at(device).GetCommands().size() ? command : -1;
+}
+
+void CProjectsPanel::onFilterChanged(const QString &text)
+{
+    m_proxy->setFilterFixedString(text);
+    m_restoringExpanded = true;
+    if (!text.isEmpty())
+        m_widgets.tree->expandAll();
+    else
+        restoreExpanded();
+    m_restoringExpanded = false;
+}
+
+void CProjectsPanel::onClicked(const QModelIndex &index)
+{
+    const int device = deviceIndexAt(index);
+    if (device < 0)
+        return;
+    const CI2cDeviceFile &file = m_devices.at(device);
+    const int command = commandIndexAt(index);
+    if (command < 0) {
+        Q_EMIT deviceSelected(file.GetAddress());
+        return;
+    }
+    // A copy: a receiver that opens a message box may let a reload rebuild the list.
+    const SI2cCommand chosen = file.GetCommands().at(command);
+    Q_EMIT commandSelected(file.GetAddress(), chosen);
+}
+
+void CProjectsPanel::onDoubleClicked(const QModelIndex &index)
+{
+    const int device = deviceIndexAt(index);
+    const int command = commandIndexAt(index);
+    if (device < 0 || command < 0)
+        return;
+    const CI2cDeviceFile &file = m_devices.at(device);
+    const SI2cCommand chosen = file.GetCommands().at(command);
+    Q_EMIT commandExecuteRequested(file.GetAddress(), chosen);
+}
+
+void CProjectsPanel::onCurrentChanged(const QModelIndex &index)
+{
+    const int device = deviceIndexAt(index);
+    if (device >= 0)
+        m_widgets.description->setText(m_devices.at(device).GetDescription());
+    else if (index.isValid())
+        m_widgets.description->setText(index.siblingAtColumn(0).data(Qt::ToolTipRole).toString());
+    else
+        m_widgets.description->clear();
+}
+
+void CProjectsPanel::onNewDevice()
+{
+    createDevice();
+}
+
+void CProjectsPanel::updateWatcher()
+{
+    const QStringList files = m_watcher->files();
+    if (!files.isEmpty())
+        m_watcher->removePaths(files);
+    const QStringList directories = m_watcher->directories();
+    if (!directories.isEmpty())
+        m_watcher->removePaths(directories);
+
+    QStringList paths;
+    paths.reserve(m_devices.size() + m_fileErrors.size() + 1);
+    if (QFileInfo(m_folder).isDir())
+        paths.append(m_folder);
+    for (const CI2cDeviceFile &file : std::as_const(m_devices))
+        paths.append(file.GetFilePath());
+    for (const SFileError &error : std::as_const(m_fileErrors))
+        paths.append(error.path);
+    if (!paths.isEmpty())
+        m_watcher->addPaths(paths);
+}
+
+void CProjectsPanel::saveExpanded() const
+{
+    QSettings().setValue(SETTINGS_EXPANDED, QStringList(m_expanded.begin(), m_expanded.end()));
+}
+
+void CProjectsPanel::restoreExpanded()
+{
+    m_restoringExpanded = true;
+    QTreeView *tree = m_widgets.tree;
+    const int rows = m_proxy->rowCount();
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex index = m_proxy->index(row, 0);
+        const bool expand = m_expanded.contains(index.data(ROLE_FILE_PATH).toString());
+        if (tree->isExpanded(index) != expand)
+            tree->setExpanded(index, expand);
+    }
+    m_restoringExpanded = false;
+}
+
+void CProjectsPanel::onExpandedChanged()
+{
+    if (m_restoringExpanded || !m_widgets.filter->text().isEmpty())
+        return;
+    m_expanded.clear();
+    const QTreeView *tree = m_widgets.tree;
+    const int rows = m_proxy->rowCount();
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex index = m_proxy->index(row, 0);
+        if (tree->isExpanded(index))
+            m_expanded.insert(index.data(ROLE_FILE_PATH).toString());
+    }
+    saveExpanded();
+}

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "CI2cDeviceFile.h"
+#include "SI2cCommand.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+class QAbstractButton;
+class QFileSystemWatcher;
+class QLabel;
+class QLineEdit;
+class QModelIndex;
+class QPoint;
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTreeView;
+class QWidget;
+
+// The projects dock: every device file of the projects folder as a filterable tree of devices
+// and their commands, kept in step with the folder on disk, with the editing of devices and
+// commands. A controller, not a widget: it drives widgets that the main window's form owns.
+//
+// Editing never holds an index into the device list across a modal window (menu, dialog,
+// message box), since the file watcher may reload the folder while one is open: an operation
+// names its device by file path and its command by content, reads the file again once the
+// window has closed and changes what is on disk then, or gives up with a message.
+class CProjectsPanel : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The dock's widgets; not owned.
+    struct SWidgets
+    {
+        QTreeView *tree = nullptr;
+        QLineEdit *filter = nullptr;
+        QLabel *description = nullptr;
+        QAbstractButton *newButton = nullptr;
+        QAbstractButton *reloadButton = nullptr;
+        QAbstractButton *folderButton = nullptr;
+    };
+
+    // A device file that failed to load, with the reason.
+    struct SFileError
+    {
+        QString path;
+        QString message;
+    };
+
+    CProjectsPanel(const SWidgets &widgets, std::function<QString(unsigned char)> formatAddress,
+                   std::function<std::optional<unsigned char>(const QString &)> parseAddress,
+                   std::function<std::optional<unsigned char>()> currentAddress, QWidget *parent);
+
+    QString GetFolder() const;
+    void SetFolder(const QString &folder);
+    static QString DefaultFolder();
+    // Saves a command configured in the main window into the current device, asking for a
+    // label (and for a new device when none is current).
+    void AddCommand(SI2cCommand command);
+    // Shows the device addresses again, in the notation now in force.
+    void RefreshAddresses();
+
+Q_SIGNALS:
+    void deviceSelected(unsigned char address);
+    void commandSelected(unsigned char address, const SI2cCommand &command);
+    void commandExecuteRequested(unsigned char address, const SI2cCommand &command);
+
+private Q_SLOTS:
+    void reload();
+    void onFilterChanged(const QString &text);
+    void onClicked(const QModelIndex &index);
+    void onDoubleClicked(const QModelIndex &index);
+    void onCurrentChanged(const QModelIndex &index);
+    void onContextMenu(const QPoint &pos);
+    void onNewDevice();
+    void onOpenFolder();
+    void onExpandedChanged();
+
+private:
+    // A label chosen for a command, with the device file as it was on disk once the prompt
+    // closed and the position of the command being renamed in it (-1 for a new command).
+    struct SLabelChoice
+    {
+        CI2cDeviceFile file;
+        QString label;
+        int command = -1;
+    };
+
+    void prepareFolder();
+    void rebuildModel();
+    void selectItem(const QString &filePath, int commandIndex);
+    int deviceIndexAt(const QModelIndex &index) const;
+    int commandIndexAt(const QModelIndex &index) const;
+
+    int createDevice();
+    bool editDevice(CI2cDeviceFile &file, bool isNew);
+    void showDeviceProperties(int device);
+    bool saveDevice(const CI2cDeviceFile &file);
+    void deleteDevice(int device);
+    std::optional<QString> promptLabel(const QString &title, const QString &prompt,
+                                       const QString &text, const CI2cDeviceFile &file,
+                                       int exceptIndex);
+    void renameCommand(int device, int command);
+    void deleteCommand(int device, int command);
+    void moveCommand(int device, int command, int delta);
+    bool isDeviceNameTaken(const QString &name, const QString &excludePath) const;
+    QString uniqueFilePath(const QString &name) const;
+    void deleteErrorFile(const QString &path);
+
+    // Finding things again after a modal window.
+    void reloadIfPending();
+    std::optional<CI2cDeviceFile> readDeviceAgain(const QString &path);
+    int findDevice(const QString &path) const;
+    static int findCommand(const CI2cDeviceFile &file, const SI2cCommand &command, int hint);
+    std::optional<SLabelChoice> chooseLabel(const QString &title, const QString &prompt,
+                                            QString text, CI2cDeviceFile file,
+                                            const SI2cCommand *renamed, int command);
+    void warnChangedMeanwhile(const QString &title, const QString &path);
+    void warnLabelTaken(const QString &title, const QString &label, const QString &device);
+    bool isCommand(int device, int command) const;
+
+    void updateWatcher();
+    void saveExpanded() const;
+    void restoreExpanded();
+
+    SWidgets m_widgets;
+    std::function<QString(unsigned char)> m_formatAddress;
+    std::function<std::optional<unsigned char>(const QString &)> m_parseAddress;
+    std::function<std::optional<unsigned char>()> m_currentAddress;
+    QWidget *m_dialogParent = nullptr;
+    QStandardItemModel *m_model = nullptr;
+    QSortFilterProxyModel *m_proxy = nullptr;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer m_reloadTimer;
+    QString m_folder;
+    QList<CI2cDeviceFile> m_devices;
+    QList<SFileError> m_fileErrors;
+    QSet<QString> m_expanded;
+    bool m_restoringExpanded = false;
+};

@@ -1,0 +1,166 @@
+// The rows of the projects tree: one per device, one per command under it, one red row per
+// file that failed to load.
+
+#include "CProjectsPanel.h"
+#include "ProjectsItemRoles.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QTreeView>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor COLOR_ERROR(0xF4, 0x43, 0x36);
+
+QList<QStandardItem *> createRow(const QString &name, const QString &type, const QString &data,
+                                 int deviceIndex, int commandIndex)
+{
+    QList<QStandardItem *> row;
+    row.reserve(3);
+    for (const QString *text : {&name, &type, &data}) {
+        auto *item = new QStandardItem(*text);
+        item->setEditable(false);
+        item->setData(deviceIndex, ROLE_DEVICE_INDEX);
+        item->setData(commandIndex, ROLE_COMMAND_INDEX);
+        row.append(item);
+    }
+    return row;
+}
+
+// The Type texts, built once per rebuild rather than once per command.
+struct STypeTexts
+{
+    QString read = CProjectsPanel::tr("Read");
+    QString write = CProjectsPanel::tr("Write");
+    QString start =
+        CProjectsPanel::tr("Write (%1)").arg(QCoreApplication::translate("QObject", "Start"));
+    QString stop =
+        CProjectsPanel::tr("Write (%1)").arg(QCoreApplication::translate("QObject", "Stop"));
+    QString none =
+        CProjectsPanel::tr("Write (%1)").arg(QCoreApplication::translate("QObject", "None"));
+    QString addressOnly = CProjectsPanel::tr("(address only)");
+
+    const QString &Type(const SI2cCommand &command) const
+    {
+        if (command.type == EI2cCommandType::Read)
+            return read;
+        switch (command.mode) {
+        case EI2cWriteMode::Start:
+            return start;
+        case EI2cWriteMode::Stop:
+            return stop;
+        case EI2cWriteMode::None:
+            return none;
+        case EI2cWriteMode::Auto:
+            break;
+        }
+        return write;
+    }
+
+    QString Data(const SI2cCommand &command) const
+    {
+        if (command.type == EI2cCommandType::Read)
+            return CProjectsPanel::tr("%n byte(s)", nullptr, command.count);
+        return command.data.empty() ? addressOnly : CI2cDeviceFile::BytesToHex(command.data);
+    }
+};
+
+} // namespace
+
+void CProjectsPanel::rebuildModel()
+{
+    QTreeView *tree = m_widgets.tree;
+
+    // The selection is remembered from the rows themselves, not through the device list,
+    // which a reload has already replaced when it gets here.
+    QString selectedPath;
+    int selectedCommand = -1;
+    const QModelIndex current = tree->currentIndex();
+    if (current.isValid()) {
+        QModelIndex name = current.siblingAtColumn(0);
+        if (name.parent().isValid()) {
+            selectedCommand = name.data(ROLE_COMMAND_INDEX).toInt();
+            name = name.parent();
+        }
+        selectedPath = name.data(ROLE_FILE_PATH).toString();
+    }
+
+    m_model->removeRows(0, m_model->rowCount());
+
+    const STypeTexts texts;
+    for (int i = 0; i < m_devices.size(); ++i) {
+        const CI2cDeviceFile &file = m_devices.at(i);
+        QList<QStandardItem *> row =
+            createRow(file.GetName(), QString(), m_formatAddress(file.GetAddress()), i, -1);
+        QStandardItem *nameItem = row.front();
+        QFont font = nameItem->font();
+        font.setWeight(QFont::Bold);
+        nameItem->setFont(font);
+        nameItem->setData(file.GetFilePath(), ROLE_FILE_PATH);
+        nameItem->setToolTip(QDir::toNativeSeparators(file.GetFilePath()));
+        const QList<SI2cCommand> &commands = file.GetCommands();
+        for (int j = 0; j < commands.size(); ++j) {
+            const SI2cCommand &command = commands.at(j);
+            nameItem->appendRow(
+                createRow(command.label, texts.Type(command), texts.Data(command), i, j));
+        }
+        m_model->appendRow(row);
+    }
+
+    const QBrush errorBrush(COLOR_ERROR);
+    for (const SFileError &error : std::as_const(m_fileErrors)) {
+        QList<QStandardItem *> row =
+            createRow(QFileInfo(error.path).fileName(), QString(), tr("Error"), -1, -1);
+        for (QStandardItem *item : row) {
+            item->setForeground(errorBrush);
+            item->setToolTip(error.message);
+        }
+        row.front()->setData(error.path, ROLE_FILE_PATH);
+        m_model->appendRow(row);
+    }
+
+    if (!m_widgets.filter->text().isEmpty())
+        tree->expandAll();
+    else
+        restoreExpanded();
+
+    if (!selectedPath.isEmpty())
+        selectItem(selectedPath, selectedCommand);
+    else
+        m_widgets.description->clear();
+}
+
+void CProjectsPanel::selectItem(const QString &filePath, int commandIndex)
+{
+    QStandardItem *target = nullptr;
+    const int rows = m_model->rowCount();
+    for (int row = 0; row < rows && target == nullptr; ++row) {
+        QStandardItem *item = m_model->item(row);
+        if (item->data(ROLE_FILE_PATH).toString() != filePath)
+            continue;
+        target = item;
+        if (commandIndex >= 0 && commandIndex < item->rowCount())
+            target = item->child(commandIndex);
+    }
+    const QModelIndex index = target ? m_proxy->mapFromSource(target->index()) : QModelIndex();
+    if (!index.isValid()) {
+        m_widgets.description->clear();
+        return;
+    }
+    QTreeView *tree = m_widgets.tree;
+    if (index.parent().isValid())
+        tree->expand(index.parent());
+    tree->setCurrentIndex(index);
+    tree->scrollTo(index, QAbstractItemView::EnsureVisible);
+    onCurrentChanged(index);
+}
