@@ -181,26 +181,25 @@ bool CVtlI2c::Write(const std::vector<unsigned char> &data, SI2cWriteResult &res
     }
     FlushInput();
 
-    std::vector<unsigned char> report(REPORT_SIZE);
-    std::vector<unsigned char> reply;
     for (std::size_t offset = 0; offset < data.size(); offset += MAX_CHUNK) {
         const std::size_t length = std::min(MAX_CHUNK, data.size() - offset);
         const bool first = offset == 0;
         const bool last = offset + length == data.size();
 
-        std::fill(report.begin(), report.end(), 0);
-        report[0] = REPORT_WRITE;
-        report[1] = static_cast<unsigned char>(length);
+        m_request.assign(REPORT_SIZE, 0);
+        m_request[0] = REPORT_WRITE;
+        m_request[1] = static_cast<unsigned char>(length);
         if (first && generateStart)
-            report[1] |= WRITE_FLAG_START;
+            m_request[1] |= WRITE_FLAG_START;
         if (last && generateStop)
-            report[1] |= WRITE_FLAG_STOP;
-        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(offset), length, report.begin() + 2);
+            m_request[1] |= WRITE_FLAG_STOP;
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(offset), length,
+                    m_request.begin() + 2);
 
-        if (!SendReport(report) || !ReceiveReport(REPORT_WRITE, reply))
+        if (!SendReport(m_request) || !ReceiveReport(REPORT_WRITE, m_reply))
             return false;
-        result.status = reply[1];
-        result.errorCode = reply[2];
+        result.status = m_reply[1];
+        result.errorCode = m_reply[2];
         if ((result.status & STATUS_ARBITRATION_LOST) != 0) {
             SetLastError("Arbitration lost");
             return false;
@@ -229,19 +228,18 @@ bool CVtlI2c::Read(unsigned char address, unsigned long long count, SI2cReadResu
     }
     FlushInput();
 
-    std::vector<unsigned char> request(REPORT_SIZE);
-    request[0] = REPORT_READ;
-    FillReadRequest(request, address, static_cast<std::size_t>(count));
-    if (!SendReport(request))
+    m_request.assign(REPORT_SIZE, 0);
+    m_request[0] = REPORT_READ;
+    FillReadRequest(m_request, address, static_cast<std::size_t>(count));
+    if (!SendReport(m_request))
         return false;
 
     const auto wanted = static_cast<std::size_t>(count);
     result.data.reserve(wanted);
-    std::vector<unsigned char> reply;
     while (result.data.size() < wanted) {
-        if (!ReceiveReport(REPORT_READ, reply))
+        if (!ReceiveReport(REPORT_READ, m_reply))
             return false;
-        result.status = reply[1];
+        result.status = m_reply[1];
         if ((result.status & STATUS_ARBITRATION_LOST) != 0) {
             SetLastError("Arbitration lost");
             return false;
@@ -254,8 +252,8 @@ bool CVtlI2c::Read(unsigned char address, unsigned long long count, SI2cReadResu
         if (length == STATUS_COUNT_OVERFLOW)
             length = MAX_CHUNK;
         length = std::min(length, wanted - result.data.size());
-        result.data.insert(result.data.end(), reply.begin() + 2,
-                           reply.begin() + 2 + static_cast<std::ptrdiff_t>(length));
+        result.data.insert(result.data.end(), m_reply.begin() + 2,
+                           m_reply.begin() + 2 + static_cast<std::ptrdiff_t>(length));
     }
     return true;
 }
@@ -316,16 +314,15 @@ bool CVtlI2c::SendReport(const std::vector<unsigned char> &report)
 
 bool CVtlI2c::ReceiveReport(unsigned char reportId, std::vector<unsigned char> &reply)
 {
-    std::vector<unsigned char> buffer;
     for (int discarded = 0; discarded <= MAX_DISCARDED_REPORTS; ++discarded) {
-        if (!m_hid.Read(buffer, REPORT_SIZE, REPLY_TIMEOUT_MS)) {
+        if (!m_hid.Read(m_input, REPORT_SIZE, REPLY_TIMEOUT_MS)) {
             SetLastError(m_hid.GetLastError());
             return false;
         }
-        if (buffer.size() <= 2 || buffer[0] != reportId)
+        if (m_input.size() <= 2 || m_input[0] != reportId)
             continue;
-        buffer.resize(REPORT_SIZE, 0);
-        reply.swap(buffer);
+        reply.assign(m_input.begin(), m_input.end());
+        reply.resize(REPORT_SIZE, 0);
         return true;
     }
     SetLastError("Timeout");
@@ -334,9 +331,8 @@ bool CVtlI2c::ReceiveReport(unsigned char reportId, std::vector<unsigned char> &
 
 void CVtlI2c::FlushInput()
 {
-    std::vector<unsigned char> buffer;
     for (int flushed = 0; flushed < MAX_FLUSHED_REPORTS; ++flushed) {
-        if (!m_hid.Read(buffer, REPORT_SIZE, 0))
+        if (!m_hid.Read(m_input, REPORT_SIZE, 0))
             return;
     }
 }

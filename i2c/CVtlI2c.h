@@ -70,4 +70,9 @@ private:
     std::wstring m_productName;
     std::uint16_t m_firmware = 0;
     EI2cSpeed m_speed = EI2cSpeed::Speed100k;
+
+    // Reused for every report, so a long transfer allocates nothing per report.
+    std::vector<unsigned char> m_request;
+    std::vector<unsigned char> m_reply;
+    std::vector<unsigned char> m_input;
 };
