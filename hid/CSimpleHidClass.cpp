@@ -92,8 +92,15 @@ bool CSimpleHidClass::Write(const std::vector<unsigned char> &report)
         return false;
     }
     const int written = hid_write(m_device, report.data(), report.size());
-    if (written < 0 || static_cast<std::size_t>(written) != report.size()) {
+    if (written < 0) {
         SetLastError(LibraryText(hid_error(m_device)));
+        return false;
+    }
+    if (static_cast<std::size_t>(written) != report.size()) {
+        // hidraw reports a partial write as a successful call, so its error text would
+        // read "Success"; say what went wrong instead.
+        SetLastError("Short write: " + std::to_string(written) + " of " +
+                     std::to_string(report.size()) + " bytes written");
         return false;
     }
     return true;

@@ -237,8 +237,8 @@ void CSimAdapter::RemoveHandleLocked(CSimHandle *handle)
 int CSimAdapter::HandleWrite(CSimHandle &handle, const unsigned char *data, std::size_t length)
 {
     if (const std::optional<std::size_t> accepted = m_faults.TakeShortWrite(length)) {
-        handle.SetError(L"Short write: " + std::to_wstring(*accepted) + L" of " +
-                        std::to_wstring(length) + L" bytes written");
+        // The system call succeeded, so hidraw's error text is the one of success.
+        handle.SetError(L"Success");
         return static_cast<int>(*accepted);
     }
     const int interfaceNumber = handle.GetInterfaceNumber();
