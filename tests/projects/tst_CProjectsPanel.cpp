@@ -1,0 +1,1122 @@
+#include "PanelTestSupport.h"
+#include "VtlTestMain.h"
+
+#include <QAbstractItemModelTester>
+#include <QBrush>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <map>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// The resource bundle is a static library; its initialiser has to be named at global scope.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace {
+
+const QString KEY_FOLDER = u"projects/folder"_s;
+const QString KEY_EXPANDED = u"projects/expanded"_s;
+const QString KEY_EXAMPLES = u"projects/examplesInstalled"_s;
+
+QList<SI2cCommand> BetaCommands()
+{
+    return {ReadCommand(u"Get"_s, 2), WriteCommand(u"Set"_s, {0x01}),
+            WriteCommand(u"Reset"_s, {0x07})};
+}
+
+QString TrashFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Trash"_s;
+}
+
+} // namespace
+
+class tst_CProjectsPanel : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_folder;
+    std::unique_ptr<CPanelHost> m_host;
+
+    QString Path(const QString &name) const { return m_folder + u'/' + name; }
+
+    // Settings as a user who has run the program before, then a panel on a shown host.
+    CPanelHost &Start(bool firstStart = false)
+    {
+        QSettings settings;
+        settings.setValue(KEY_FOLDER, m_folder);
+        if (!firstStart)
+            settings.setValue(KEY_EXAMPLES, true);
+        return Restart();
+    }
+
+    CPanelHost &Restart()
+    {
+        m_host.reset();
+        m_host = std::make_unique<CPanelHost>();
+        m_host->CreatePanel();
+        m_host->show();
+        if (!QTest::qWaitForWindowExposed(m_host.get()))
+            qWarning("host window not exposed");
+        return *m_host;
+    }
+
+    // Alpha, Beta (Get, Set, Reset) and Gamma.
+    void WriteThreeDevices()
+    {
+        QVERIFY(WriteDevice(Path(u"a.i2cdev"_s), u"Alpha"_s, 0x10));
+        QVERIFY(WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, BetaCommands(), u"second"_s));
+        QVERIFY(WriteDevice(Path(u"c.i2cdev"_s), u"Gamma"_s, 0x30));
+    }
+
+    // While a window of an operation on Beta is open: Alpha goes, two devices that sort
+    // before Beta arrive, so every index taken before now points elsewhere. Returns the
+    // files that must stay as they are.
+    std::map<QString, QByteArray> ShiftIndexes()
+    {
+        QFile::remove(Path(u"a.i2cdev"_s));
+        WriteDevice(Path(u"z1.i2cdev"_s), u"Aaron"_s, 0x11);
+        WriteDevice(Path(u"z2.i2cdev"_s), u"Abel"_s, 0x12);
+        std::map<QString, QByteArray> untouched;
+        for (const QString &name : {u"c.i2cdev"_s, u"z1.i2cdev"_s, u"z2.i2cdev"_s})
+            untouched[name] = ReadBytes(Path(name));
+        return untouched;
+    }
+
+    bool WaitForShiftedTree() const
+    {
+        return QTest::qWaitFor([this] {
+            return m_host->TopLevelNames() ==
+                   QStringList{u"Aaron"_s, u"Abel"_s, u"Beta"_s, u"Gamma"_s};
+        });
+    }
+
+    void CheckUntouched(const std::map<QString, QByteArray> &untouched)
+    {
+        for (const auto &[name, bytes] : untouched)
+            QVERIFY2(ReadBytes(Path(name)) == bytes, qPrintable(name));
+        QVERIFY(!QFileInfo::exists(Path(u"a.i2cdev"_s)));
+    }
+
+    void OpenMenu(const QModelIndex &index)
+    {
+        QTreeView *tree = m_host->tree;
+        if (index.parent().isValid())
+            tree->expand(index.parent());
+        const QPoint pos = index.isValid() ? tree->visualRect(index).center()
+                                           : QPoint(5, tree->viewport()->height() - 5);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(tree->viewport(), &event);
+    }
+
+    void Click(const QModelIndex &index, bool twice = false)
+    {
+        QTreeView *tree = m_host->tree;
+        const QPoint pos = tree->visualRect(index).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, pos);
+        if (twice) {
+            // What a platform delivers: the second press comes as a double click.
+            QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, pos);
+            QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, pos);
+        }
+    }
+
+    static void AddWaitRows()
+    {
+        QTest::addColumn<bool>("waitForReload");
+        QTest::newRow("reloaded while open") << true;
+        QTest::newRow("changed just before closing") << false;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { InitResources(); }
+
+    void init()
+    {
+        QSettings().clear();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_folder = QDir::cleanPath(m_dir->path() + u"/projects"_s);
+        QVERIFY(QDir().mkpath(m_folder));
+    }
+
+    void cleanup()
+    {
+        m_host.reset();
+        m_dir.reset();
+        QSettings().clear();
+        QDir(TrashFolder()).removeRecursively();
+    }
+
+    void firstStart_data()
+    {
+        QTest::addColumn<bool>("offeredBefore");
+        QTest::addColumn<bool>("folderHasDevice");
+        QTest::addColumn<bool>("expectExample");
+        QTest::newRow("empty folder, first start") << false << false << true;
+        QTest::newRow("folder holds a device file") << false << true << false;
+        QTest::newRow("offered before") << true << false << false;
+    }
+
+    void firstStart()
+    {
+        QFETCH(bool, offeredBefore);
+        QFETCH(bool, folderHasDevice);
+        QFETCH(bool, expectExample);
+        if (offeredBefore)
+            QSettings().setValue(KEY_EXAMPLES, true);
+        if (folderHasDevice)
+            QVERIFY(WriteDevice(Path(u"mine.i2cdev"_s), u"Mine"_s, 0x10));
+        CPanelHost &host = Start(true);
+
+        const QString example = Path(u"bh1750.i2cdev"_s);
+        QCOMPARE(QFileInfo::exists(example), expectExample);
+        QVERIFY(QSettings().value(KEY_EXAMPLES).toBool());
+        if (!expectExample)
+            return;
+        QCOMPARE(ReadBytes(example), ReadBytes(u":/examples/bh1750.i2cdev"_s));
+        QCOMPARE(int(QFile::permissions(example)), 0x6644);
+        QCOMPARE(host.TopLevelNames(), QStringList{u"BH1750"_s});
+        QCOMPARE(host.Row(u"BH1750"_s).siblingAtColumn(2).data().toString(), u"0x23"_s);
+        QCOMPARE(host.ChildLabels(u"BH1750"_s).size(), 8);
+
+        // Deleted and restarted: the example is not offered again.
+        QVERIFY(QFile::remove(example));
+        Restart();
+        QVERIFY(!QFileInfo::exists(example));
+        QVERIFY(m_host->TopLevelNames().isEmpty());
+    }
+
+    void sorting()
+    {
+        QVERIFY(WriteDevice(Path(u"a.i2cdev"_s), u"gamma"_s, 1));
+        QVERIFY(WriteDevice(Path(u"b.i2cdev"_s), u"beta"_s, 2));
+        QVERIFY(WriteDevice(Path(u"c.i2cdev"_s), u"Alpha"_s, 3));
+        QVERIFY(WriteDevice(Path(u"zzz.i2cdev"_s), u"Aardvark"_s, 4));
+        QVERIFY(WriteBytes(Path(u"broken.i2cdev"_s), "{ not json"));
+        // Enough names equal but for case that an unstable sort would mix them.
+        const QStringList cases{u"sensor"_s, u"SENSOR"_s, u"Sensor"_s, u"sEnsor"_s};
+        QStringList sensorFiles;
+        for (int i = 0; i < 24; ++i) {
+            const QString name = u"s%1.i2cdev"_s.arg(23 - i, 2, 10, QLatin1Char('0'));
+            QVERIFY(WriteDevice(Path(name), cases.at(i % cases.size()), 5));
+            sensorFiles.prepend(name);
+        }
+        CPanelHost &host = Start();
+
+        for (int round = 0; round < 3; ++round) {
+            const QStringList names = host.TopLevelNames();
+            QCOMPARE(names.mid(0, 4),
+                     (QStringList{u"Aardvark"_s, u"Alpha"_s, u"beta"_s, u"gamma"_s}));
+            QCOMPARE(names.last(), u"broken.i2cdev"_s);
+            QStringList files;
+            for (int row = 4; row < 4 + 24; ++row)
+                files.append(QFileInfo(host.Proxy()->index(row, 0).data(ROLE_FILE_PATH).toString())
+                                 .fileName());
+            QCOMPARE(files, sensorFiles);
+            host.reloadButton->click();
+        }
+    }
+
+    void rowTexts()
+    {
+        QVERIFY(WriteDevice(Path(u"dev.i2cdev"_s), u"Dev"_s, 0x23,
+                            {ReadCommand(u"R2"_s, 2), ReadCommand(u"R1"_s, 1),
+                             WriteCommand(u"Auto"_s, {0x01, 0xA5}),
+                             WriteCommand(u"Start"_s, {0x10}, EI2cWriteMode::Start),
+                             WriteCommand(u"Stop"_s, {0x11}, EI2cWriteMode::Stop),
+                             WriteCommand(u"None"_s, {0x12}, EI2cWriteMode::None),
+                             WriteCommand(u"Ping"_s, {})}));
+        CPanelHost &host = Start();
+        QAbstractItemModel *model = host.Proxy();
+        QCOMPARE(model->columnCount(), 3);
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), u"Name"_s);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), u"Type"_s);
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), u"Data"_s);
+
+        const QModelIndex device = host.Row(u"Dev"_s);
+        QCOMPARE(device.siblingAtColumn(1).data().toString(), QString());
+        QCOMPARE(device.siblingAtColumn(2).data().toString(), u"0x23"_s);
+        QCOMPARE(device.data(Qt::FontRole).value<QFont>().weight(), QFont::Bold);
+        QCOMPARE(device.data(Qt::ToolTipRole).toString(),
+                 QDir::toNativeSeparators(Path(u"dev.i2cdev"_s)));
+        QVERIFY(!(device.flags() & Qt::ItemIsEditable));
+
+        const QList<QStringList> expected{
+            {u"R2"_s, u"Read"_s, u"2 byte(s)"_s},         {u"R1"_s, u"Read"_s, u"1 byte(s)"_s},
+            {u"Auto"_s, u"Write"_s, u"01 A5"_s},          {u"Start"_s, u"Write (Start)"_s, u"10"_s},
+            {u"Stop"_s, u"Write (Stop)"_s, u"11"_s},      {u"None"_s, u"Write (None)"_s, u"12"_s},
+            {u"Ping"_s, u"Write"_s, u"(address only)"_s},
+        };
+        QCOMPARE(model->rowCount(device), expected.size());
+        for (int row = 0; row < expected.size(); ++row) {
+            QStringList texts;
+            for (int column = 0; column < 3; ++column) {
+                const QModelIndex index = model->index(row, column, device);
+                texts.append(index.data().toString());
+                QVERIFY(!(index.flags() & Qt::ItemIsEditable));
+            }
+            QCOMPARE(texts, expected.at(row));
+        }
+    }
+
+    void ignoredEntries()
+    {
+        QVERIFY(WriteDevice(Path(u"real.i2cdev"_s), u"Real"_s, 1));
+        QVERIFY(WriteDevice(Path(u"other.json"_s), u"Other"_s, 2));
+        QVERIFY(WriteDevice(Path(u".hidden.i2cdev"_s), u"Hidden"_s, 3));
+        QVERIFY(QDir().mkpath(Path(u"folder.i2cdev"_s)));
+        QCOMPARE(Start().TopLevelNames(), QStringList{u"Real"_s});
+    }
+
+    void brokenFileRepairedAndBrokenAgain()
+    {
+        QVERIFY(WriteDevice(Path(u"good.i2cdev"_s), u"Good"_s, 1, {}, u"fine"_s));
+        QVERIFY(WriteBytes(Path(u"broken.i2cdev"_s), "{ \"version\": 1 }"));
+        CPanelHost &host = Start();
+        QSignalSpy device(host.panel, &CProjectsPanel::deviceSelected);
+        QSignalSpy command(host.panel, &CProjectsPanel::commandSelected);
+
+        const QModelIndex error = host.Row(u"broken.i2cdev"_s);
+        QVERIFY(error.isValid());
+        QCOMPARE(error.row(), 1);
+        QCOMPARE(error.siblingAtColumn(1).data().toString(), QString());
+        QCOMPARE(error.siblingAtColumn(2).data().toString(), u"Error"_s);
+        for (int column = 0; column < 3; ++column) {
+            const QModelIndex item = error.siblingAtColumn(column);
+            QCOMPARE(item.data(Qt::ForegroundRole).value<QBrush>().color(),
+                     QColor(0xF4, 0x43, 0x36));
+            QCOMPARE(item.data(Qt::ToolTipRole).toString(), u"Invalid or missing address"_s);
+        }
+        Click(error);
+        QCOMPARE(host.description->text(), u"Invalid or missing address"_s);
+        QCOMPARE(device.count() + command.count(), 0);
+
+        // Repaired on disk: a device again, current as before, watched all along.
+        QVERIFY(WriteDevice(Path(u"broken.i2cdev"_s), u"Mended"_s, 2, {}, u"works"_s));
+        QTRY_COMPARE(host.TopLevelNames(), (QStringList{u"Good"_s, u"Mended"_s}));
+        QCOMPARE(host.CurrentText(), u"Mended"_s);
+        QCOMPARE(host.description->text(), u"works"_s);
+
+        // Broken from outside: a red row again.
+        QVERIFY(WriteBytes(Path(u"good.i2cdev"_s), "garbage"));
+        QTRY_COMPARE(host.TopLevelNames(), (QStringList{u"Mended"_s, u"good.i2cdev"_s}));
+        QVERIFY(host.Row(u"good.i2cdev"_s)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(u"JSON error at offset"_s));
+    }
+
+    void filter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("children");
+        QTest::newRow("type of one command")
+            << u"read"_s << QStringList{u"Sensor"_s} << QStringList{u"Get"_s};
+        QTest::newRow("device name")
+            << u"sens"_s << QStringList{u"Sensor"_s} << QStringList{u"Get"_s, u"Set"_s};
+        QTest::newRow("device address")
+            << u"0x48"_s << QStringList{u"Sensor"_s} << QStringList{u"Get"_s, u"Set"_s};
+        QTest::newRow("command data")
+            << u"A5"_s << QStringList{u"Sensor"_s} << QStringList{u"Set"_s};
+        QTest::newRow("error row") << u"error"_s << QStringList{u"bad.i2cdev"_s} << QStringList();
+        QTest::newRow("nothing") << u"zzz"_s << QStringList() << QStringList();
+    }
+
+    void filter()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, children);
+        QVERIFY(WriteDevice(Path(u"sensor.i2cdev"_s), u"Sensor"_s, 0x48,
+                            {ReadCommand(u"Get"_s, 2), WriteCommand(u"Set"_s, {0xA5})}));
+        QVERIFY(WriteDevice(Path(u"lamp.i2cdev"_s), u"Lamp"_s, 0x20, {WriteCommand(u"On"_s, {1})}));
+        QVERIFY(WriteBytes(Path(u"bad.i2cdev"_s), "[]"));
+        CPanelHost &host = Start();
+
+        QTest::keyClicks(host.filter, text);
+        QCOMPARE(host.TopLevelNames(), rows);
+        if (!rows.isEmpty() && !children.isEmpty()) {
+            QCOMPARE(host.ChildLabels(rows.first()), children);
+            QVERIFY(host.tree->isExpanded(host.Row(rows.first())));
+        }
+    }
+
+    void filterRestoresExpansionAndStoresNothing()
+    {
+        QVERIFY(WriteDevice(Path(u"a.i2cdev"_s), u"Alpha"_s, 1, {WriteCommand(u"x1"_s, {1})}));
+        QVERIFY(WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 2, {WriteCommand(u"x2"_s, {2})}));
+        CPanelHost &host = Start();
+        host.tree->expand(host.Row(u"Alpha"_s));
+        const QStringList stored{Path(u"a.i2cdev"_s)};
+        QCOMPARE(QSettings().value(KEY_EXPANDED).toStringList(), stored);
+
+        QTest::keyClicks(host.filter, u"x"_s);
+        QVERIFY(host.tree->isExpanded(host.Row(u"Beta"_s)));
+        host.tree->collapse(host.Row(u"Alpha"_s)); // made under a filter: not recorded
+        host.reloadButton->click();
+        QVERIFY(host.tree->isExpanded(host.Row(u"Alpha"_s)));
+        QCOMPARE(QSettings().value(KEY_EXPANDED).toStringList(), stored);
+
+        host.filter->clear();
+        QVERIFY(host.tree->isExpanded(host.Row(u"Alpha"_s)));
+        QVERIFY(!host.tree->isExpanded(host.Row(u"Beta"_s)));
+        QCOMPARE(QSettings().value(KEY_EXPANDED).toStringList(), stored);
+    }
+
+    void selectionKeptAcrossReloads()
+    {
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        host.tree->setCurrentIndex(host.CommandRow(u"Beta"_s, u"Set"_s));
+
+        // Beta's place in the list moves from 1 to 2.
+        QVERIFY(WriteDevice(Path(u"0.i2cdev"_s), u"Aaron"_s, 5));
+        QTRY_COMPARE(host.TopLevelNames(),
+                     (QStringList{u"Aaron"_s, u"Alpha"_s, u"Beta"_s, u"Gamma"_s}));
+        QCOMPARE(host.CurrentText(), u"Beta/Set"_s);
+        QCOMPARE(host.description->text(), u"second"_s);
+
+        host.eightBit = true;
+        host.panel->RefreshAddresses();
+        QCOMPARE(host.CurrentText(), u"Beta/Set"_s);
+        QCOMPARE(host.Row(u"Beta"_s).siblingAtColumn(2).data().toString(), u"0x40"_s);
+
+        QVERIFY(QFile::remove(Path(u"b.i2cdev"_s)));
+        QTRY_COMPARE(host.TopLevelNames(), (QStringList{u"Aaron"_s, u"Alpha"_s, u"Gamma"_s}));
+        QCOMPARE(host.description->text(), QString());
+    }
+
+    void signalsFromMouseOnly()
+    {
+        WriteThreeDevices();
+        QVERIFY(WriteBytes(Path(u"x.i2cdev"_s), "nope"));
+        CPanelHost &host = Start();
+        QSignalSpy device(host.panel, &CProjectsPanel::deviceSelected);
+        QSignalSpy command(host.panel, &CProjectsPanel::commandSelected);
+        QSignalSpy execute(host.panel, &CProjectsPanel::commandExecuteRequested);
+        host.tree->expand(host.Row(u"Beta"_s));
+
+        host.tree->setFocus();
+        host.tree->setCurrentIndex(host.Row(u"Alpha"_s));
+        QTest::keyClick(host.tree, Qt::Key_Down);
+        QCOMPARE(host.CurrentText(), u"Beta"_s);
+        QCOMPARE(host.description->text(), u"second"_s);
+        QTest::keyClick(host.tree, Qt::Key_Down);
+        QCOMPARE(host.CurrentText(), u"Beta/Get"_s);
+        QCOMPARE(device.count() + command.count() + execute.count(), 0);
+
+        Click(host.Row(u"Beta"_s).siblingAtColumn(2));
+        QCOMPARE(device.count(), 1);
+        QCOMPARE(device.at(0).at(0).value<unsigned char>(), 0x20);
+
+        Click(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QCOMPARE(command.count(), 1);
+        QCOMPARE(command.at(0).at(0).value<unsigned char>(), 0x20);
+        QCOMPARE(command.at(0).at(1).value<SI2cCommand>(), BetaCommands().at(1));
+
+        Click(host.CommandRow(u"Beta"_s, u"Reset"_s), true);
+        QCOMPARE(execute.count(), 1);
+        QCOMPARE(execute.at(0).at(1).value<SI2cCommand>(), BetaCommands().at(2));
+
+        Click(host.Row(u"Gamma"_s), true);
+        QCOMPARE(execute.count(), 1);
+        const int before = device.count() + command.count();
+        Click(host.Row(u"x.i2cdev"_s), true);
+        QCOMPARE(device.count() + command.count() + execute.count(), before + 1);
+    }
+
+    void newDeviceFileNames()
+    {
+        CPanelHost &host = Start();
+        const QList<std::pair<QString, QString>> cases{
+            {u"BH1750 Sensor #2"_s, u"bh1750_sensor_2.i2cdev"_s},
+            {u"BH1750_Sensor 2"_s, u"bh1750_sensor_2_2.i2cdev"_s},
+            {u"bh1750 sensor  2"_s, u"bh1750_sensor_2_3.i2cdev"_s},
+            {u"bh1750-sensor-2"_s, u"bh1750-sensor-2.i2cdev"_s},
+            {u"###"_s, u"device.i2cdev"_s},
+            {u"Über__Gerät"_s, u"ber__ger_t.i2cdev"_s},
+        };
+        for (const auto &[name, fileName] : cases) {
+            CModalScript script;
+            script.Then<ProjectDeviceDialog>([&](ProjectDeviceDialog *dialog) {
+                FillDeviceDialog(dialog, name, u"0x21"_s, u"  line one\nline two  \n"_s);
+                ClickOk(dialog);
+            });
+            host.newButton->click();
+            QVERIFY2(script.Done(), qPrintable(script.Failure()));
+            const std::optional<CI2cDeviceFile> file = LoadDevice(Path(fileName));
+            QVERIFY2(file, qPrintable(fileName));
+            QCOMPARE(file->GetName(), name.trimmed());
+            QCOMPARE(file->GetAddress(), 0x21);
+            QCOMPARE(file->GetDescription(), u"line one\nline two"_s);
+            QCOMPARE(host.CurrentText(), name.trimmed());
+            QVERIFY(QSettings().value(KEY_EXPANDED).toStringList().contains(Path(fileName)));
+        }
+    }
+
+    void deviceNamesUniqueAcrossCase()
+    {
+        QVERIFY(WriteDevice(Path(u"s.i2cdev"_s), u"Sensor"_s, 0x23));
+        CPanelHost &host = Start();
+
+        {
+            // A new device may not take the name in another case; cancelled, nothing is created.
+            CModalScript refused;
+            refused
+                .Then<ProjectDeviceDialog>([](ProjectDeviceDialog *dialog) {
+                    FillDeviceDialog(dialog, u"  sENSOR "_s, u"0x10"_s);
+                    ClickOk(dialog);
+                })
+                .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); })
+                .Then<ProjectDeviceDialog>([](ProjectDeviceDialog *dialog) { dialog->reject(); });
+            host.newButton->click();
+            QVERIFY2(refused.Done(), qPrintable(refused.Failure()));
+            QCOMPARE(refused.Seen().at(1),
+                     u"New Device: A device named \"sENSOR\" already exists."_s);
+            QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{u"s.i2cdev"_s});
+        }
+
+        // Its own name in another case, in another notation: accepted, same file.
+        host.eightBit = true;
+        host.panel->RefreshAddresses();
+        QString shownAddress;
+        CModalScript renamed;
+        renamed.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Properties..."_s); })
+            .Then<ProjectDeviceDialog>([&](ProjectDeviceDialog *dialog) {
+                shownAddress = dialog->findChild<QLineEdit *>(u"addressEdit"_s)->text();
+                FillDeviceDialog(dialog, u"SENSOR"_s, u"0xA0"_s, u"new"_s);
+                ClickOk(dialog);
+            });
+        OpenMenu(host.Row(u"Sensor"_s));
+        QVERIFY2(renamed.Done(), qPrintable(renamed.Failure()));
+        QCOMPARE(shownAddress, u"0x46"_s);
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{u"s.i2cdev"_s});
+        const std::optional<CI2cDeviceFile> file = LoadDevice(Path(u"s.i2cdev"_s));
+        QCOMPARE(file->GetName(), u"SENSOR"_s);
+        QCOMPARE(file->GetAddress(), 0x50);
+        QCOMPARE(host.CurrentText(), u"SENSOR"_s);
+    }
+
+    void menuEntries_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("entries");
+        const QStringList deviceEntries{u"Properties..."_s, u"Delete Device..."_s, u"-"_s};
+        const QStringList always{u"New Device..."_s, u"Open Projects Folder"_s};
+        const auto commandEntries = [](bool up, bool down) {
+            return QStringList{u"Execute"_s,
+                               u"Load into Fields"_s,
+                               u"-"_s,
+                               u"Rename..."_s,
+                               up ? u"Move Up"_s : u"Move Up (off)"_s,
+                               down ? u"Move Down"_s : u"Move Down (off)"_s,
+                               u"Delete Command"_s,
+                               u"-"_s};
+        };
+        QTest::newRow("first command")
+            << u"Beta"_s << u"Get"_s << commandEntries(false, true) + deviceEntries + always;
+        QTest::newRow("middle command")
+            << u"Beta"_s << u"Set"_s << commandEntries(true, true) + deviceEntries + always;
+        QTest::newRow("last command")
+            << u"Beta"_s << u"Reset"_s << commandEntries(true, false) + deviceEntries + always;
+        QTest::newRow("only command")
+            << u"Solo"_s << u"One"_s << commandEntries(false, false) + deviceEntries + always;
+        QTest::newRow("device") << u"Beta"_s << QString() << deviceEntries + always;
+        QTest::newRow("error row")
+            << u"x.i2cdev"_s << QString() << QStringList{u"Delete File..."_s, u"-"_s} + always;
+        QTest::newRow("empty space") << QString() << QString() << always;
+    }
+
+    void menuEntries()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, command);
+        QFETCH(QStringList, entries);
+        QVERIFY(WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, BetaCommands()));
+        QVERIFY(WriteDevice(Path(u"s.i2cdev"_s), u"Solo"_s, 0x21, {WriteCommand(u"One"_s, {1})}));
+        QVERIFY(WriteBytes(Path(u"x.i2cdev"_s), "{"));
+        CPanelHost &host = Start();
+        const QByteArray before = ReadBytes(Path(u"b.i2cdev"_s));
+        QStringList shown;
+        CModalScript script;
+        script.Then<QMenu>([&](QMenu *menu) {
+            shown = MenuEntries(menu);
+            menu->close();
+        });
+        OpenMenu(command.isEmpty() ? host.Row(device) : host.CommandRow(device, command));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(shown, entries);
+        QCOMPARE(ReadBytes(Path(u"b.i2cdev"_s)), before);
+    }
+
+    void menuLoadAndExecute()
+    {
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        QSignalSpy load(host.panel, &CProjectsPanel::commandSelected);
+        QSignalSpy execute(host.panel, &CProjectsPanel::commandExecuteRequested);
+        for (const QString &entry : {u"Load into Fields"_s, u"Execute"_s}) {
+            CModalScript script;
+            script.Then<QMenu>([&](QMenu *menu) { ChooseEntry(menu, entry); });
+            OpenMenu(host.CommandRow(u"Beta"_s, u"Get"_s));
+            QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        }
+        QCOMPARE(load.count(), 1);
+        QCOMPARE(execute.count(), 1);
+        QCOMPARE(load.at(0).at(1).value<SI2cCommand>(), BetaCommands().at(0));
+        QCOMPARE(execute.at(0).at(0).value<unsigned char>(), 0x20);
+    }
+
+    void moveCommands_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("first down")
+            << u"Get"_s << u"Move Down"_s << QStringList{u"Set"_s, u"Get"_s, u"Reset"_s};
+        QTest::newRow("last up") << u"Reset"_s << u"Move Up"_s
+                                 << QStringList{u"Get"_s, u"Reset"_s, u"Set"_s};
+    }
+
+    void moveCommands()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, entry);
+        QFETCH(QStringList, order);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        CModalScript script;
+        script.Then<QMenu>([&](QMenu *menu) { ChooseEntry(menu, entry); });
+        OpenMenu(host.CommandRow(u"Beta"_s, label));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))), order);
+        QCOMPARE(host.ChildLabels(u"Beta"_s), order);
+        QCOMPARE(host.CurrentText(), u"Beta/"_s + label);
+    }
+
+    void deleteCommandSelects_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("current");
+        QTest::newRow("middle") << u"Beta"_s << u"Set"_s << u"Beta/Reset"_s;
+        QTest::newRow("last") << u"Beta"_s << u"Reset"_s << u"Beta/Set"_s;
+        QTest::newRow("only") << u"Solo"_s << u"One"_s << u"Solo"_s;
+    }
+
+    void deleteCommandSelects()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, label);
+        QFETCH(QString, current);
+        QVERIFY(WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, BetaCommands()));
+        QVERIFY(WriteDevice(Path(u"s.i2cdev"_s), u"Solo"_s, 0x21, {WriteCommand(u"One"_s, {1})}));
+        CPanelHost &host = Start();
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Delete Command"_s); })
+            .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Yes); });
+        OpenMenu(host.CommandRow(device, label));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().at(1),
+                 u"Delete Command: Delete \"%1\" from \"%2\"?"_s.arg(label, device));
+        QCOMPARE(host.CurrentText(), current);
+        QVERIFY(!host.CommandRow(device, label).isValid());
+    }
+
+    void labels_data()
+    {
+        QTest::addColumn<SI2cCommand>("command");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("saved");
+        const SI2cCommand read = ReadCommand(QString(), 4);
+        QTest::newRow("default read label")
+            << read << QStringList{QString()} << u"Read 4 byte(s)"_s;
+        QTest::newRow("default address-only label")
+            << WriteCommand(QString(), {}) << QStringList{QString()} << u"Write address only"_s;
+        QTest::newRow("default write label")
+            << WriteCommand(QString(), {0x01, 0xA5}) << QStringList{QString()} << u"Write 01 A5"_s;
+        QTest::newRow("taken in other case and blanks")
+            << read << QStringList{u"  get "_s, u"Fetch"_s} << u"Fetch"_s;
+        QTest::newRow("cancelled") << read << QStringList{u"<cancel>"_s} << QString();
+        QTest::newRow("empty") << read << QStringList{u"   "_s} << QString();
+    }
+
+    void labels()
+    {
+        QFETCH(SI2cCommand, command);
+        QFETCH(QStringList, answers);
+        QFETCH(QString, saved);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        host.tree->setCurrentIndex(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QSignalSpy signalSpy(host.panel, &CProjectsPanel::commandSelected);
+        QStringList proposals;
+        CModalScript script;
+        for (const QString &answer : answers) {
+            script.Then<QInputDialog>([&proposals, answer](QInputDialog *dialog) {
+                proposals.append(dialog->textValue());
+                if (answer == u"<cancel>"_s)
+                    return dialog->reject();
+                if (!answer.isEmpty())
+                    dialog->setTextValue(answer);
+                dialog->accept();
+            });
+            if (answer.trimmed() == u"get"_s)
+                script.Then<QMessageBox>(
+                    [](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); });
+        }
+        host.panel->AddCommand(command);
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().first(), u"Save Command: Label for the command in \"Beta\":"_s);
+
+        const QStringList labels = Labels(LoadDevice(Path(u"b.i2cdev"_s)));
+        if (saved.isEmpty()) {
+            QCOMPARE(labels, (QStringList{u"Get"_s, u"Set"_s, u"Reset"_s}));
+            return;
+        }
+        QCOMPARE(labels, (QStringList{u"Get"_s, u"Set"_s, u"Reset"_s, saved}));
+        if (answers.size() > 1) {
+            QCOMPARE(
+                script.Seen().at(1),
+                u"Save Command: \"get\" already exists in \"Beta\".\nPlease choose a different label."_s);
+            QCOMPARE(proposals.at(1), u"get"_s); // the refused answer comes back
+        } else {
+            QCOMPARE(proposals.first(), saved);
+        }
+        QCOMPARE(host.CurrentText(), u"Beta/"_s + saved);
+        QVERIFY(host.tree->isExpanded(host.Row(u"Beta"_s)));
+        QCOMPARE(signalSpy.count(), 0);
+    }
+
+    void renameRefusesTakenLabel()
+    {
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Rename..."_s); })
+            .Then<QInputDialog>([](QInputDialog *dialog) {
+                dialog->setTextValue(u"RESET"_s);
+                dialog->accept();
+            })
+            .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); })
+            .Then<QInputDialog>([](QInputDialog *dialog) {
+                dialog->setTextValue(u" set "_s); // its own label in another case is fine
+                dialog->accept();
+            });
+        OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().at(1), u"Rename Command: Label:"_s);
+        QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))),
+                 (QStringList{u"Get"_s, u"set"_s, u"Reset"_s}));
+        QCOMPARE(host.CurrentText(), u"Beta/set"_s);
+    }
+
+    void saveCommandWithoutDevice_data()
+    {
+        QTest::addColumn<bool>("create");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+
+    void saveCommandWithoutDevice()
+    {
+        QFETCH(bool, create);
+        QVERIFY(WriteBytes(Path(u"x.i2cdev"_s), "{"));
+        CPanelHost &host = Start();
+        host.tree->setCurrentIndex(host.Row(u"x.i2cdev"_s)); // an error row is no device
+        host.currentAddress = 0x48;
+        QString address;
+        CModalScript script;
+        script.Then<QMessageBox>([create](QMessageBox *box) {
+            ClickButton(box, create ? QMessageBox::Yes : QMessageBox::No);
+        });
+        if (create) {
+            script
+                .Then<ProjectDeviceDialog>([&address](ProjectDeviceDialog *dialog) {
+                    address = dialog->findChild<QLineEdit *>(u"addressEdit"_s)->text();
+                    FillDeviceDialog(dialog, u"Light"_s);
+                    ClickOk(dialog);
+                })
+                .Then<QInputDialog>([](QInputDialog *dialog) { dialog->accept(); });
+        }
+        host.panel->AddCommand(ReadCommand(QString(), 2));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().first(),
+                 u"Save Command: No device selected in the projects list.\nCreate a new device?"_s);
+        if (!create) {
+            QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{u"x.i2cdev"_s});
+            return;
+        }
+        QCOMPARE(address, u"0x48"_s);
+        QCOMPARE(script.Seen().at(2), u"Save Command: Label for the command in \"Light\":"_s);
+        const std::optional<CI2cDeviceFile> file = LoadDevice(Path(u"light.i2cdev"_s));
+        QVERIFY(file);
+        QCOMPARE(file->GetAddress(), 0x48);
+        QCOMPARE(Labels(file), QStringList{u"Read 2 byte(s)"_s});
+        QCOMPARE(host.CurrentText(), u"Light/Read 2 byte(s)"_s);
+    }
+
+    void threeFilesCopiedGiveOneReload()
+    {
+        QVERIFY(WriteDevice(Path(u"first.i2cdev"_s), u"First"_s, 1));
+        QTemporaryDir staging;
+        for (const QString &name : {u"p"_s, u"q"_s, u"r"_s})
+            QVERIFY(WriteDevice(staging.filePath(name + u".i2cdev"_s), name, 2));
+        CPanelHost &host = Start();
+        QSignalSpy rebuilt(host.Source(), &QAbstractItemModel::rowsRemoved);
+
+        for (const QString &name : {u"p"_s, u"q"_s, u"r"_s})
+            QVERIFY(QFile::copy(staging.filePath(name + u".i2cdev"_s), Path(name + u".i2cdev"_s)));
+        QElapsedTimer sinceLastCopy;
+        sinceLastCopy.start();
+        QVERIFY(rebuilt.wait(5000));
+        QVERIFY(sinceLastCopy.elapsed() >= 250);
+        QCOMPARE(host.TopLevelNames(), (QStringList{u"First"_s, u"p"_s, u"q"_s, u"r"_s}));
+        QVERIFY(!rebuilt.wait(1000));
+        QCOMPARE(rebuilt.count(), 1);
+    }
+
+    void expansionKept()
+    {
+        WriteThreeDevices();
+        QVERIFY(WriteDevice(Path(u"d.i2cdev"_s), u"Delta"_s, 0x40, {WriteCommand(u"x"_s, {1})}));
+        CPanelHost &host = Start();
+        host.tree->expand(host.Row(u"Beta"_s));
+        const auto check = [this](const char *when) {
+            QVERIFY2(m_host->tree->isExpanded(m_host->Row(u"Beta"_s)), when);
+            QVERIFY2(!m_host->tree->isExpanded(m_host->Row(u"Delta"_s)), when);
+        };
+        host.reloadButton->click();
+        check("reload");
+        host.eightBit = true;
+        host.panel->RefreshAddresses();
+        QCOMPARE(host.Row(u"Delta"_s).siblingAtColumn(2).data().toString(), u"0x80"_s);
+        check("notation");
+        QVERIFY(WriteDevice(Path(u"c.i2cdev"_s), u"Gamma"_s, 0x31));
+        QTRY_COMPARE(host.Row(u"Gamma"_s).siblingAtColumn(2).data().toString(), u"0x62"_s);
+        check("watcher");
+        Restart();
+        check("restart");
+
+        // Collapsing by double click is stored like any other toggle.
+        Click(m_host->Row(u"Beta"_s), true);
+        QVERIFY(!m_host->tree->isExpanded(m_host->Row(u"Beta"_s)));
+        QCOMPARE(QSettings().value(KEY_EXPANDED).toStringList(), QStringList());
+    }
+
+    void deleteDeviceToTrash_data()
+    {
+        QTest::addColumn<bool>("dataFolderExists");
+        QTest::newRow("data folder missing") << false;
+        QTest::newRow("data folder present") << true;
+    }
+
+    void deleteDeviceToTrash()
+    {
+        QFETCH(bool, dataFolderExists);
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        QDir(data).removeRecursively();
+        if (dataFolderExists)
+            QVERIFY(QDir().mkpath(data));
+        QTemporaryDir workingDir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(workingDir.path()));
+
+        WriteThreeDevices();
+        const QByteArray bytes = ReadBytes(Path(u"b.i2cdev"_s));
+        CPanelHost &host = Start();
+        host.tree->expand(host.Row(u"Beta"_s));
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Delete Device..."_s); })
+            .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Yes); });
+        OpenMenu(host.Row(u"Beta"_s));
+        QDir::setCurrent(previous);
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().at(1), u"Delete Device: Move \"Beta\" (b.i2cdev) to the trash?"_s);
+        QCOMPARE(host.TopLevelNames(), (QStringList{u"Alpha"_s, u"Gamma"_s}));
+        QVERIFY(!QFileInfo::exists(Path(u"b.i2cdev"_s)));
+        QCOMPARE(ReadBytes(TrashFolder() + u"/files/b.i2cdev"_s), bytes);
+        QVERIFY(QDir(workingDir.path()).isEmpty());
+        QVERIFY(!QSettings().value(KEY_EXPANDED).toStringList().contains(Path(u"b.i2cdev"_s)));
+    }
+
+    void deleteFallsBackToRemoval()
+    {
+        // A data folder that cannot exist: no trash can be made, so the file is deleted.
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        QDir(data).removeRecursively();
+        QVERIFY(QDir().mkpath(QFileInfo(data).absolutePath()));
+        QVERIFY(WriteBytes(data, "in the way"));
+        QTemporaryDir workingDir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(workingDir.path()));
+
+        WriteThreeDevices();
+        QVERIFY(WriteBytes(Path(u"x.i2cdev"_s), "{"));
+        CPanelHost &host = Start();
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Delete Device..."_s); })
+            .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Yes); })
+            .Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Delete File..."_s); })
+            .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Yes); });
+        OpenMenu(host.Row(u"Beta"_s));
+        OpenMenu(host.Row(u"x.i2cdev"_s));
+        QDir::setCurrent(previous);
+        QFile::remove(data);
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().at(3), u"Delete File: Move \"x.i2cdev\" to the trash?"_s);
+        QCOMPARE(host.TopLevelNames(), (QStringList{u"Alpha"_s, u"Gamma"_s}));
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files),
+                 (QStringList{u"a.i2cdev"_s, u"c.i2cdev"_s}));
+        QVERIFY(QDir(workingDir.path()).isEmpty());
+    }
+
+    void modelsUnderTester()
+    {
+        WriteThreeDevices();
+        QVERIFY(WriteBytes(Path(u"x.i2cdev"_s), "{"));
+        CPanelHost &host = Start();
+        QAbstractItemModelTester sourceTester(
+            host.Source(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester proxyTester(
+            host.Proxy(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        host.tree->setCurrentIndex(host.CommandRow(u"Beta"_s, u"Set"_s));
+        host.reloadButton->click();
+        QTest::keyClicks(host.filter, u"se"_s);
+        host.panel->RefreshAddresses();
+        host.filter->clear();
+        QVERIFY(WriteDevice(Path(u"d.i2cdev"_s), u"Delta"_s, 0x40));
+        QVERIFY(QFile::remove(Path(u"a.i2cdev"_s)));
+        QTRY_COMPARE(host.TopLevelNames(),
+                     (QStringList{u"Beta"_s, u"Delta"_s, u"Gamma"_s, u"x.i2cdev"_s}));
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Move Down"_s); });
+        OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(host.ChildLabels(u"Beta"_s), (QStringList{u"Get"_s, u"Reset"_s, u"Set"_s}));
+    }
+
+    // Every editing operation while the folder changes under its open window: the change
+    // lands in Beta's file and nowhere else.
+
+    void staleProperties_data() { AddWaitRows(); }
+
+    void staleProperties()
+    {
+        QFETCH(bool, waitForReload);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        std::map<QString, QByteArray> untouched;
+        bool reloaded = true;
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Properties..."_s); })
+            .Then<ProjectDeviceDialog>([&](ProjectDeviceDialog *dialog) {
+                untouched = ShiftIndexes();
+                // Another program adds a command to Beta meanwhile: it must survive.
+                QList<SI2cCommand> commands = BetaCommands();
+                commands.append(WriteCommand(u"External"_s, {0x42}));
+                WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, commands, u"second"_s);
+                if (waitForReload)
+                    reloaded = WaitForShiftedTree();
+                FillDeviceDialog(dialog, u"Beta Two"_s, u"0x22"_s, u"edited"_s);
+                ClickOk(dialog);
+            });
+        OpenMenu(host.Row(u"Beta"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QVERIFY(reloaded);
+        const std::optional<CI2cDeviceFile> beta = LoadDevice(Path(u"b.i2cdev"_s));
+        QCOMPARE(beta->GetName(), u"Beta Two"_s);
+        QCOMPARE(beta->GetAddress(), 0x22);
+        QCOMPARE(beta->GetDescription(), u"edited"_s);
+        QCOMPARE(Labels(beta), (QStringList{u"Get"_s, u"Set"_s, u"Reset"_s, u"External"_s}));
+        CheckUntouched(untouched);
+        QCOMPARE(host.CurrentText(), u"Beta Two"_s);
+    }
+
+    void staleRename_data() { AddWaitRows(); }
+
+    void staleRename()
+    {
+        QFETCH(bool, waitForReload);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        std::map<QString, QByteArray> untouched;
+        bool reloaded = true;
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Rename..."_s); })
+            .Then<QInputDialog>([&](QInputDialog *dialog) {
+                untouched = ShiftIndexes();
+                if (waitForReload)
+                    reloaded = WaitForShiftedTree();
+                dialog->setTextValue(u"Store"_s);
+                dialog->accept();
+            });
+        OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QVERIFY(reloaded);
+        QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))),
+                 (QStringList{u"Get"_s, u"Store"_s, u"Reset"_s}));
+        CheckUntouched(untouched);
+        QCOMPARE(host.CurrentText(), u"Beta/Store"_s);
+    }
+
+    void staleSaveCommand_data() { AddWaitRows(); }
+
+    void staleSaveCommand()
+    {
+        QFETCH(bool, waitForReload);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        host.tree->setCurrentIndex(host.CommandRow(u"Beta"_s, u"Get"_s));
+        std::map<QString, QByteArray> untouched;
+        bool reloaded = true;
+        CModalScript script;
+        script.Then<QInputDialog>([&](QInputDialog *dialog) {
+            untouched = ShiftIndexes();
+            if (waitForReload)
+                reloaded = WaitForShiftedTree();
+            dialog->accept();
+        });
+        host.panel->AddCommand(WriteCommand(QString(), {0x99}));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QVERIFY(reloaded);
+        QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))),
+                 (QStringList{u"Get"_s, u"Set"_s, u"Reset"_s, u"Write 99"_s}));
+        CheckUntouched(untouched);
+        QCOMPARE(host.CurrentText(), u"Beta/Write 99"_s);
+    }
+
+    void staleDeleteDevice_data() { AddWaitRows(); }
+
+    void staleDeleteDevice()
+    {
+        QFETCH(bool, waitForReload);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        std::map<QString, QByteArray> untouched;
+        bool reloaded = true;
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Delete Device..."_s); })
+            .Then<QMessageBox>([&](QMessageBox *box) {
+                untouched = ShiftIndexes();
+                if (waitForReload)
+                    reloaded = WaitForShiftedTree();
+                ClickButton(box, QMessageBox::Yes);
+            });
+        OpenMenu(host.Row(u"Beta"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QVERIFY(reloaded);
+        QVERIFY(!QFileInfo::exists(Path(u"b.i2cdev"_s)));
+        CheckUntouched(untouched);
+        QCOMPARE(host.TopLevelNames(), (QStringList{u"Aaron"_s, u"Abel"_s, u"Gamma"_s}));
+    }
+
+    void staleDeleteCommand_data() { AddWaitRows(); }
+
+    void staleDeleteCommand()
+    {
+        QFETCH(bool, waitForReload);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        std::map<QString, QByteArray> untouched;
+        bool reloaded = true;
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Delete Command"_s); })
+            .Then<QMessageBox>([&](QMessageBox *box) {
+                untouched = ShiftIndexes();
+                // Beta's commands are reordered meanwhile: Set is no longer second.
+                const QList<SI2cCommand> commands = BetaCommands();
+                WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20,
+                            {commands.at(1), commands.at(2), commands.at(0)}, u"second"_s);
+                if (waitForReload)
+                    reloaded = WaitForShiftedTree();
+                ClickButton(box, QMessageBox::Yes);
+            });
+        OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QVERIFY(reloaded);
+        QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))), (QStringList{u"Reset"_s, u"Get"_s}));
+        CheckUntouched(untouched);
+        QCOMPARE(host.CurrentText(), u"Beta/Reset"_s);
+    }
+
+    void staleMenu()
+    {
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        std::map<QString, QByteArray> untouched;
+        bool reloaded = false;
+        CModalScript script;
+        script.Then<QMenu>([&](QMenu *menu) {
+            untouched = ShiftIndexes();
+            reloaded = WaitForShiftedTree();
+            ChooseEntry(menu, u"Move Down"_s);
+        });
+        OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QVERIFY(reloaded);
+        QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))),
+                 (QStringList{u"Get"_s, u"Reset"_s, u"Set"_s}));
+        CheckUntouched(untouched);
+    }
+
+    void staleTargetGone_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("file removed") << u"remove"_s;
+        QTest::newRow("file broken") << u"break"_s;
+        QTest::newRow("command changed") << u"command"_s;
+    }
+
+    void staleTargetGone()
+    {
+        QFETCH(QString, change);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        QByteArray external;
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Rename..."_s); })
+            .Then<QInputDialog>([&](QInputDialog *dialog) {
+                const QString beta = Path(u"b.i2cdev"_s);
+                if (change == u"remove"_s) {
+                    QFile::remove(beta);
+                } else if (change == u"break"_s) {
+                    WriteBytes(beta, "{ half written");
+                } else {
+                    QList<SI2cCommand> commands = BetaCommands();
+                    commands[1].data = {0x55};
+                    WriteDevice(beta, u"Beta"_s, 0x20, commands);
+                }
+                external = ReadBytes(beta);
+                dialog->setTextValue(u"Store"_s);
+                dialog->accept();
+            })
+            .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); });
+        OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().at(2),
+                 u"Rename Command: b.i2cdev was changed or removed by another program in the "
+                 u"meantime.\nNothing was done."_s);
+        QCOMPARE(QFileInfo::exists(Path(u"b.i2cdev"_s)), change != u"remove"_s);
+        QCOMPARE(ReadBytes(Path(u"b.i2cdev"_s)), external);
+    }
+};
+
+VTL_TEST_MAIN(tst_CProjectsPanel)
+#include "tst_CProjectsPanel.moc"
