@@ -28,12 +28,15 @@ ProjectDeviceDialog::ProjectDeviceDialog(
     setWindowTitle(title);
 
     m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName(u"nameEdit"_s);
     m_nameEdit->setPlaceholderText(tr("e.g. BH1750"));
 
     m_addressEdit = new QLineEdit(this);
+    m_addressEdit->setObjectName(u"addressEdit"_s);
     m_addressEdit->setPlaceholderText(u"0x23"_s);
 
     m_descriptionEdit = new QPlainTextEdit(this);
+    m_descriptionEdit->setObjectName(u"descriptionEdit"_s);
     m_descriptionEdit->setPlaceholderText(tr("Optional, e.g. wiring or address pins"));
     m_descriptionEdit->setTabChangesFocus(true);
     m_descriptionEdit->setFixedHeight(DESCRIPTION_LINES *
