@@ -1,22 +1,38 @@
 #include "mainwindow.h"
 
 #include "AddressFormat.h"
+#include "CI2cDeviceFile.h"
+#include "CProjectsPanel.h"
+#include "CVtlDeviceFactory.h"
 #include "CVtlI2c.h"
+#include "HexFormat.h"
 #include "I2cTypes.h"
+#include "TableCopy.h"
+#include "TransferText.h"
 #include "VtlVersion.h"
 #include "aboutdialog.h"
+#include "devicedialog.h"
+#include "outputcelldelegate.h"
 #include "ui_mainwindow.h"
 
 #include <QActionGroup>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QColor>
+#include <QFontMetricsF>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
 #include <QSettings>
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -34,10 +50,46 @@ const QColor STATUS_COLOR_INACTIVE = QColor(0x60, 0x7D, 0x8B);
 const QString ICON_CONNECTED = u":/icons/res/png/usb_green_32px.png"_s;
 const QString ICON_DISCONNECTED = u":/icons/res/png/usb_grey_32px.png"_s;
 
+const QColor TABLE_COLOR_ERROR = QColor(0xF4, 0x43, 0x36);
+
 constexpr int PRESENCE_INTERVAL_MS = 1000;
+constexpr int STATUS_MESSAGE_MS = 5000;
 constexpr int STATUS_SPACING = 12;
 constexpr int ADDRESS_MIN_CONTENTS = 6;
 constexpr int READ_COUNT_MAX = 65535;
+constexpr unsigned char PLACEHOLDER_ADDRESS = 0x50;
+// The search leaves out the reserved addresses 0x00..0x07 and 0x78..0x7F.
+constexpr unsigned SEARCH_FIRST = 0x08;
+constexpr unsigned SEARCH_LAST = 0x77;
+constexpr int COLUMN_TYPE = 0;
+constexpr int COLUMN_FLAGS = 1;
+constexpr int COLUMN_DATA = 2;
+
+EI2cSpeed speedOf(const QAction *action)
+{
+    return static_cast<EI2cSpeed>(action->data().toInt());
+}
+
+// The wait cursor for as long as a blocking bus operation runs.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+QTableWidgetItem *newTableItem(const QString &text, const QFont *font, bool error)
+{
+    auto *item = new QTableWidgetItem(text);
+    if (font != nullptr)
+        item->setFont(*font);
+    item->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (error)
+        item->setForeground(QBrush(TABLE_COLOR_ERROR));
+    return item;
+}
 
 QFrame *newSeparator(QWidget *parent)
 {
@@ -62,7 +114,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     ui->cmb_i2c_device->setEditable(true);
     ui->cmb_i2c_device->setInsertPolicy(QComboBox::NoInsert);
-    ui->cmb_i2c_device->lineEdit()->setPlaceholderText(formatAddress(0x50));
+    ui->cmb_i2c_device->lineEdit()->setPlaceholderText(formatAddress(PLACEHOLDER_ADDRESS));
     ui->cmb_i2c_device->setMinimumContentsLength(ADDRESS_MIN_CONTENTS);
     ui->edit_write->setPlaceholderText(tr("Hex bytes without address, e.g. 01 A5 FF"));
     ui->spin_read->setRange(1, READ_COUNT_MAX);
@@ -145,10 +197,23 @@ void MainWindow::setupTable()
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    // Rows and the Type and Flags columns are sized to their contents here, when a row
+    // is added or re-rendered (sizeTableRow, fitTableColumns): the header's own
+    // measuring would go through every row again on every change, which freezes the
+    // window once the table holds thousands of rows.
+    table->horizontalHeader()->setSectionResizeMode(COLUMN_TYPE, QHeaderView::Fixed);
+    table->horizontalHeader()->setSectionResizeMode(COLUMN_FLAGS, QHeaderView::Fixed);
     table->horizontalHeader()->setStretchLastSection(true);
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->setItemDelegate(new OutputCellDelegate(table));
+    table->setWordWrap(false);
+    resetTableColumns();
+    connect(table->model(), &QAbstractItemModel::rowsRemoved, this, [this] {
+        if (ui->table_data->rowCount() == 0)
+            resetTableColumns();
+    });
+    // A read of 64 KiB is one row thousands of lines tall; it must scroll within itself.
+    table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
 
     QComboBox *bytesBox = ui->cmb_bytes_per_line;
     for (int i = 0; i < bytesBox->count(); ++i) {
@@ -182,6 +247,11 @@ void MainWindow::setupTable()
             [this] { copyTableRows(ETableCopy::Data); });
     connect(ui->actionCopyDataAsShown, &QAction::triggered, this,
             [this] { copyTableRows(ETableCopy::DataAsShown); });
+    // The copy actions, and so their shortcuts, follow the selection, not only while
+    // the context menu is open.
+    connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::updateCopyActions);
+    updateCopyActions();
 }
 
 void MainWindow::setupStatusBar()
@@ -292,31 +362,431 @@ bool MainWindow::isAddress8Bit() const
     return ui->actionAddress8Bit->isChecked();
 }
 
-void MainWindow::copyTableRows(ETableCopy /*mode*/) {}
+QString MainWindow::lastDriverError() const
+{
+    return m_i2c ? QString::fromStdString(m_i2c->GetLastError()) : QString();
+}
 
-void MainWindow::onConnect() {}
+bool MainWindow::checkConnectionLost()
+{
+    if (m_i2c != nullptr && m_i2c->IsPresent())
+        return false;
+    handleConnectionLost();
+    return true;
+}
 
-void MainWindow::onDisconnect() {}
+void MainWindow::handleConnectionLost()
+{
+    // The timer stops first, so that it cannot report the loss again while the message
+    // is up.
+    m_presenceTimer.stop();
+    m_i2c.reset();
+    updateUiState();
+    QMessageBox::critical(this, tr("Device"), tr("Connection to the Vantrel was lost."));
+}
 
-void MainWindow::onI2cSearch() {}
+void MainWindow::onConnect()
+{
+    DeviceDialog dialog(m_speedGroup->actions(), ui->actionPullUps->isChecked(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const std::optional<SVtlDeviceEntry> device = dialog.selectedDevice();
+    if (!device)
+        return;
+    if (QAction *speedAction = dialog.selectedSpeedAction())
+        speedAction->setChecked(true);
+    ui->actionPullUps->setChecked(dialog.pullUpsEnabled());
 
-void MainWindow::onWrite() {}
+    std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(device->type);
+    if (!driver)
+        return;
+    // Set before connecting, so the choice goes out with the configuration.
+    if (driver->HasPullUpSwitch())
+        driver->SetPullUpsEnabled(ui->actionPullUps->isChecked());
+    const QAction *speedAction = m_speedGroup->checkedAction();
+    const EI2cSpeed speed = speedAction ? speedOf(speedAction) : EI2cSpeed::Speed100k;
+    if (!driver->Connect(device->serial, speed)) {
+        QMessageBox::critical(
+            this, tr("Device"),
+            tr("Connect failed:\n%1").arg(QString::fromStdString(driver->GetLastError())));
+        return;
+    }
+    m_i2c = std::move(driver);
+    m_presenceTimer.start();
+    updateUiState();
+}
 
-void MainWindow::onRead() {}
+void MainWindow::onDisconnect()
+{
+    m_presenceTimer.stop();
+    m_i2c.reset();
+    updateUiState();
+}
+
+void MainWindow::onPresenceTimer()
+{
+    if (m_i2c != nullptr && m_i2c->IsConnected() && !m_i2c->IsPresent())
+        handleConnectionLost();
+}
+
+void MainWindow::onSpeedTriggered(QAction *action)
+{
+    if (!isConnected())
+        return;
+    if (m_i2c->SetSpeed(speedOf(action))) {
+        statusBar()->showMessage(tr("I2C speed set to %1").arg(action->text()), STATUS_MESSAGE_MS);
+        return;
+    }
+    if (!m_i2c->IsPresent()) {
+        handleConnectionLost();
+        return;
+    }
+    QMessageBox::critical(this, tr("I2C Speed"),
+                          tr("Setting the speed failed:\n%1").arg(lastDriverError()));
+    // The presence timer may have dropped the adapter while the message was up.
+    if (m_i2c == nullptr)
+        return;
+    for (QAction *speedAction : m_speedGroup->actions()) {
+        if (speedOf(speedAction) == m_i2c->GetSpeed())
+            speedAction->setChecked(true);
+    }
+}
+
+void MainWindow::onPullUpsTriggered(bool checked)
+{
+    if (!isConnected() || !m_i2c->HasPullUpSwitch())
+        return;
+    if (m_i2c->SetPullUpsEnabled(checked)) {
+        statusBar()->showMessage(checked ? tr("Internal pull-ups enabled")
+                                         : tr("Internal pull-ups disabled"),
+                                 STATUS_MESSAGE_MS);
+        return;
+    }
+    if (!m_i2c->IsPresent()) {
+        handleConnectionLost();
+        return;
+    }
+    QMessageBox::critical(this, tr("Pull-ups"),
+                          tr("Switching the pull-ups failed:\n%1").arg(lastDriverError()));
+    if (m_i2c != nullptr)
+        ui->actionPullUps->setChecked(m_i2c->GetPullUpsEnabled());
+}
+
+std::optional<unsigned char> MainWindow::parseAddress(const QString &text, bool eightBit) const
+{
+    return AddressFormat::parse(text, eightBit);
+}
+
+std::optional<unsigned char> MainWindow::currentAddress() const
+{
+    return parseAddress(ui->cmb_i2c_device->currentText(), isAddress8Bit());
+}
+
+void MainWindow::warnInvalidAddress(const QString &title)
+{
+    QMessageBox::warning(this, title,
+                         tr("Invalid I2C address. Enter a hex address in the selected format, "
+                            "e.g. \"%1\".")
+                             .arg(formatAddress(PLACEHOLDER_ADDRESS)));
+}
+
+void MainWindow::onAddressFormatTriggered()
+{
+    const bool wasEightBit = m_address8Bit;
+    m_address8Bit = isAddress8Bit();
+    if (wasEightBit == m_address8Bit)
+        return;
+
+    QComboBox *box = ui->cmb_i2c_device;
+    const QString typed = box->currentText();
+    const std::optional<unsigned char> current = parseAddress(typed, wasEightBit);
+    for (int i = 0; i < box->count(); ++i) {
+        if (const auto address = parseAddress(box->itemText(i), wasEightBit))
+            box->setItemText(i, formatAddress(*address));
+    }
+    // Renaming the current entry rewrites the edit text, which must show the typed
+    // address in the new notation, or stay as typed when it was no address.
+    box->setEditText(current ? formatAddress(*current) : typed);
+    box->lineEdit()->setPlaceholderText(formatAddress(PLACEHOLDER_ADDRESS));
+    if (m_projects != nullptr)
+        m_projects->RefreshAddresses();
+}
+
+void MainWindow::onWrite()
+{
+    if (!isConnected())
+        return;
+    const int mode = ui->cmb_startstop->currentIndex();
+    const bool start = TransferText::generatesStart(mode);
+    std::optional<unsigned char> address;
+    if (start) {
+        address = currentAddress();
+        if (!address) {
+            warnInvalidAddress(tr("Write"));
+            return;
+        }
+    }
+    const std::optional<std::vector<unsigned char>> bytes =
+        CI2cDeviceFile::HexToBytes(ui->edit_write->text());
+    if (!bytes || (!start && bytes->empty())) {
+        QMessageBox::warning(this, tr("Write"),
+                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        return;
+    }
+
+    std::vector<unsigned char> buffer;
+    buffer.reserve(bytes->size() + 1);
+    if (start)
+        buffer.push_back(static_cast<unsigned char>(*address << 1));
+    buffer.insert(buffer.end(), bytes->begin(), bytes->end());
+    SI2cWriteResult result;
+    const bool ok = m_i2c->Write(buffer, result, start, TransferText::generatesStop(mode));
+    if (!ok && checkConnectionLost())
+        return;
+
+    const QString type = TransferText::writeType(mode, ui->cmb_startstop->currentText(),
+                                                 start ? formatAddress(*address) : QString());
+    addTableRow(type, TransferText::writeFlags(result, ok, lastDriverError()), *bytes, !ok);
+}
+
+void MainWindow::onRead()
+{
+    if (!isConnected())
+        return;
+    const std::optional<unsigned char> address = currentAddress();
+    if (!address) {
+        warnInvalidAddress(tr("Read"));
+        return;
+    }
+    SI2cReadResult result;
+    bool ok = false;
+    {
+        const WaitCursor wait;
+        ok = m_i2c->Read(*address, static_cast<unsigned long long>(ui->spin_read->value()), result);
+    }
+    if (!ok && checkConnectionLost())
+        return;
+    addTableRow(tr("Read %1").arg(formatAddress(*address)),
+                TransferText::readFlags(result, ok, lastDriverError()), result.data, !ok);
+}
+
+void MainWindow::onI2cSearch()
+{
+    if (!isConnected())
+        return;
+    const QString remembered = ui->cmb_i2c_device->currentText();
+    QStringList found;
+    {
+        const WaitCursor wait;
+        for (unsigned address = SEARCH_FIRST; address <= SEARCH_LAST; ++address) {
+            if (m_i2c->Probe(static_cast<unsigned char>(address)))
+                found << formatAddress(static_cast<unsigned char>(address));
+        }
+    }
+    // A silent address is just a failed probe; only a missing adapter ends the search.
+    if (checkConnectionLost())
+        return;
+
+    QComboBox *box = ui->cmb_i2c_device;
+    box->clear();
+    box->addItems(found);
+    const int again = found.indexOf(remembered);
+    if (again >= 0)
+        box->setCurrentIndex(again);
+    addTableRow(tr("Search"), QString(),
+                found.isEmpty() ? tr("No device found") : found.join(", "_L1), false);
+}
+
+QString MainWindow::formatHexLines(const QByteArray &bytes, int perLine, bool offsetDecimal)
+{
+    return HexFormat::lines(bytes, perLine, offsetDecimal);
+}
+
+int MainWindow::bytesPerLine() const
+{
+    return ui->cmb_bytes_per_line->currentData(Qt::UserRole).toInt();
+}
+
+bool MainWindow::isOffsetDecimal() const
+{
+    return ui->cmb_offset_format->currentIndex() == 1;
+}
+
+void MainWindow::addTableRow(const QString &type, const QString &flags, const QString &text,
+                             bool error)
+{
+    appendTableRow(type, flags, text, nullptr, text.count(u'\n') + 1, error);
+}
+
+void MainWindow::addTableRow(const QString &type, const QString &flags,
+                             const std::vector<unsigned char> &bytes, bool error)
+{
+    const QByteArray raw(reinterpret_cast<const char *>(bytes.data()),
+                         static_cast<qsizetype>(bytes.size()));
+    const int perLine = bytesPerLine();
+    appendTableRow(type, flags, formatHexLines(raw, perLine, isOffsetDecimal()), &raw,
+                   HexFormat::lineCount(raw.size(), perLine), error);
+}
+
+void MainWindow::appendTableRow(const QString &type, const QString &flags, const QString &dataText,
+                                const QByteArray *bytes, qsizetype lines, bool error)
+{
+    QTableWidget *table = ui->table_data;
+    const QFont &fixed = cellDelegate()->fixedFont();
+    QTableWidgetItem *dataItem = newTableItem(dataText, &fixed, error);
+    if (bytes != nullptr)
+        dataItem->setData(Qt::UserRole, *bytes);
+
+    const int row = table->rowCount();
+    table->insertRow(row);
+    table->setItem(row, COLUMN_TYPE, newTableItem(type, nullptr, error));
+    table->setItem(row, COLUMN_FLAGS, newTableItem(flags, &fixed, error));
+    table->setItem(row, COLUMN_DATA, dataItem);
+    sizeTableRow(row, lines);
+    fitTableColumns(type, flags);
+    table->scrollToBottom();
+}
+
+OutputCellDelegate *MainWindow::cellDelegate() const
+{
+    return static_cast<OutputCellDelegate *>(ui->table_data->itemDelegate());
+}
+
+void MainWindow::sizeTableRow(int row, qsizetype lines)
+{
+    QTableWidget *table = ui->table_data;
+    const int grid = table->showGrid() ? 1 : 0;
+    const int height = std::max(OutputCellDelegate::textHeight(1, table->font()),
+                                OutputCellDelegate::textHeight(lines, cellDelegate()->fixedFont()));
+    const QHeaderView *header = table->verticalHeader();
+    table->setRowHeight(
+        row, std::clamp(height + grid, header->minimumSectionSize(), header->maximumSectionSize()));
+}
+
+void MainWindow::fitTableColumns(const QString &type, const QString &flags)
+{
+    QTableWidget *table = ui->table_data;
+    QHeaderView *header = table->horizontalHeader();
+    const int grid = table->showGrid() ? 1 : 0;
+    const auto fit = [&](int column, const QString &text, const QFont &font) {
+        const int width = cellDelegate()->cellWidth(text, font, table) + grid;
+        if (width > header->sectionSize(column))
+            header->resizeSection(column, width);
+    };
+    fit(COLUMN_TYPE, type, table->font());
+    fit(COLUMN_FLAGS, flags, cellDelegate()->fixedFont());
+}
+
+void MainWindow::resetTableColumns()
+{
+    QHeaderView *header = ui->table_data->horizontalHeader();
+    for (const int column : {COLUMN_TYPE, COLUMN_FLAGS})
+        header->resizeSection(column, header->sectionSizeHint(column));
+}
+
+void MainWindow::onBytesPerLineChanged()
+{
+    const int perLine = bytesPerLine();
+    const bool decimal = isOffsetDecimal();
+    QSettings settings;
+    settings.setValue(SETTINGS_BYTES_PER_LINE, perLine);
+    settings.setValue(SETTINGS_OFFSET_DECIMAL, decimal);
+
+    QTableWidget *table = ui->table_data;
+    std::vector<std::pair<int, qsizetype>> resized;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        QTableWidgetItem *item = table->item(row, COLUMN_DATA);
+        if (item == nullptr)
+            continue;
+        const QVariant stored = item->data(Qt::UserRole);
+        if (stored.typeId() != QMetaType::QByteArray)
+            continue;
+        const QByteArray bytes = stored.toByteArray();
+        item->setText(formatHexLines(bytes, perLine, decimal));
+        resized.emplace_back(row, HexFormat::lineCount(bytes.size(), perLine));
+    }
+    // All heights in one sweep after the texts, with the header's updates off: each
+    // height change re-places every row below it, and a text change asks for the place.
+    QHeaderView *header = table->verticalHeader();
+    header->setUpdatesEnabled(false);
+    for (const auto &[row, lines] : resized)
+        sizeTableRow(row, lines);
+    header->setUpdatesEnabled(true);
+}
+
+void MainWindow::updateCopyActions()
+{
+    const bool selected = ui->table_data->selectionModel()->hasSelection();
+    for (QAction *action : {ui->actionCopyReport, ui->actionCopyData, ui->actionCopyDataAsShown})
+        action->setEnabled(selected);
+}
+
+void MainWindow::copyTableRows(ETableCopy mode)
+{
+    const QTableWidget *table = ui->table_data;
+    QList<int> rows;
+    for (const QItemSelectionRange &range : table->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows << row;
+    }
+    if (rows.isEmpty())
+        return;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+
+    const auto textOf = [table](int row, int column) {
+        const QTableWidgetItem *item = table->item(row, column);
+        return item ? item->text() : QString();
+    };
+    QList<TableCopy::SRow> entries;
+    entries.reserve(rows.size());
+    for (const int row : std::as_const(rows)) {
+        TableCopy::SRow entry{textOf(row, COLUMN_TYPE), textOf(row, COLUMN_FLAGS),
+                              textOf(row, COLUMN_DATA), std::nullopt};
+        if (const QTableWidgetItem *item = table->item(row, COLUMN_DATA)) {
+            const QVariant stored = item->data(Qt::UserRole);
+            if (stored.typeId() == QMetaType::QByteArray)
+                entry.bytes = stored.toByteArray();
+        }
+        entries << entry;
+    }
+
+    QString text;
+    switch (mode) {
+    case ETableCopy::Report:
+        text = TableCopy::report(entries);
+        break;
+    case ETableCopy::Data:
+        text = TableCopy::data(entries);
+        break;
+    case ETableCopy::DataAsShown:
+        text = TableCopy::dataAsShown(entries);
+        break;
+    }
+    QGuiApplication::clipboard()->setText(text);
+    statusBar()->showMessage(tr("%n row(s) copied", nullptr, int(rows.size())), STATUS_MESSAGE_MS);
+}
+
+void MainWindow::onTableContextMenu(const QPoint &pos)
+{
+    QTableWidget *table = ui->table_data;
+    updateCopyActions();
+    ui->actionTableClear->setEnabled(table->rowCount() > 0);
+
+    QMenu menu(this);
+    menu.addActions({ui->actionCopyReport, ui->actionCopyData, ui->actionCopyDataAsShown});
+    menu.addSeparator();
+    menu.addAction(ui->actionTableClear);
+    menu.exec(table->viewport()->mapToGlobal(pos));
+    // The clear action also sits in the tool bar, where it is always available.
+    ui->actionTableClear->setEnabled(true);
+}
 
 void MainWindow::onAbout()
 {
     AboutDialog dialog(this);
     dialog.exec();
 }
-
-void MainWindow::onSpeedTriggered(QAction * /*action*/) {}
-
-void MainWindow::onPullUpsTriggered(bool /*checked*/) {}
-
-void MainWindow::onAddressFormatTriggered() {}
-
-void MainWindow::onPresenceTimer() {}
 
 void MainWindow::onLoadCommand(uint8_t /*address*/, const SI2cCommand & /*command*/) {}
 
@@ -327,7 +797,3 @@ void MainWindow::onWriteSave() {}
 void MainWindow::onReadSave() {}
 
 void MainWindow::onProjectsFolder() {}
-
-void MainWindow::onBytesPerLineChanged() {}
-
-void MainWindow::onTableContextMenu(const QPoint & /*pos*/) {}

@@ -2,14 +2,19 @@
 
 #include "SI2cCommand.h"
 
+#include <QByteArray>
 #include <QMainWindow>
+#include <QString>
 #include <QTimer>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class CProjectsPanel;
 class CVtlI2c;
+class OutputCellDelegate;
 class QAction;
 class QActionGroup;
 class QCloseEvent;
@@ -40,6 +45,15 @@ public:
 
     MainWindow(const MainWindow &) = delete;
     MainWindow &operator=(const MainWindow &) = delete;
+
+    // Appends a row to the output table; a row made from bytes re-renders when the
+    // line layout changes, one made from text keeps it.
+    void addTableRow(const QString &type, const QString &flags, const QString &data, bool error);
+    void addTableRow(const QString &type, const QString &flags,
+                     const std::vector<unsigned char> &data, bool error);
+
+    // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
+    static QString formatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -72,10 +86,25 @@ private:
 
     void updateUiState();
     bool isConnected() const;
+    bool checkConnectionLost();
+    void handleConnectionLost();
+    QString lastDriverError() const;
 
     QString formatAddress(unsigned char address) const;
+    std::optional<unsigned char> parseAddress(const QString &text, bool eightBit) const;
+    std::optional<unsigned char> currentAddress() const;
     bool isAddress8Bit() const;
+    void warnInvalidAddress(const QString &title);
 
+    void appendTableRow(const QString &type, const QString &flags, const QString &dataText,
+                        const QByteArray *bytes, qsizetype lines, bool error);
+    OutputCellDelegate *cellDelegate() const;
+    void sizeTableRow(int row, qsizetype lines);
+    void fitTableColumns(const QString &type, const QString &flags);
+    void resetTableColumns();
+    int bytesPerLine() const;
+    bool isOffsetDecimal() const;
+    void updateCopyActions();
     void copyTableRows(ETableCopy mode);
 
     Ui::MainWindow *ui = nullptr;

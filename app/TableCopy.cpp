@@ -1,0 +1,45 @@
+#include "TableCopy.h"
+
+#include "HexFormat.h"
+
+using namespace Qt::StringLiterals;
+
+namespace TableCopy {
+
+namespace {
+
+QString oneLine(const SRow &row)
+{
+    return row.bytes ? HexFormat::lines(*row.bytes, 0, false) : row.shownData;
+}
+
+} // namespace
+
+QString report(const QList<SRow> &rows)
+{
+    QStringList lines;
+    lines.reserve(rows.size());
+    for (const SRow &row : rows)
+        lines << row.type + u'\t' + row.flags + u'\t' + oneLine(row);
+    return lines.join(u'\n');
+}
+
+QString data(const QList<SRow> &rows)
+{
+    QStringList lines;
+    lines.reserve(rows.size());
+    for (const SRow &row : rows)
+        lines << oneLine(row);
+    return lines.join(u'\n');
+}
+
+QString dataAsShown(const QList<SRow> &rows)
+{
+    QStringList entries;
+    entries.reserve(rows.size());
+    for (const SRow &row : rows)
+        entries << row.shownData;
+    return entries.join("\n\n"_L1);
+}
+
+} // namespace TableCopy

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The clipboard texts of output table rows.
+namespace TableCopy {
+
+// One row as the table holds it: its texts and, for a row made from bytes, the bytes.
+struct SRow
+{
+    QString type;
+    QString flags;
+    QString shownData;
+    std::optional<QByteArray> bytes;
+};
+
+// Type, a tab, flags, a tab and the data on one line; one line per row.
+QString report(const QList<SRow> &rows);
+// The data on one line (all bytes without offsets, or the row's text); one line per row.
+QString data(const QList<SRow> &rows);
+// The data text as shown, with its offsets and line breaks; an empty line between rows.
+QString dataAsShown(const QList<SRow> &rows);
+
+} // namespace TableCopy

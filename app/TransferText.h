@@ -1,0 +1,34 @@
+#pragma once
+
+#include "I2cTypes.h"
+
+#include <QString>
+
+// What a write, read or search puts in the Type and Flags columns of the output table,
+// and what the start/stop choice of a write means for the bus.
+namespace TransferText {
+
+// The entries of the start/stop box, in index order.
+enum class EStartStop
+{
+    Auto = 0,
+    GenerateStart = 1,
+    GenerateStop = 2,
+    None = 3,
+};
+
+bool generatesStart(int mode);
+bool generatesStop(int mode);
+
+// "Write 0x50", "Write 0x50 [Generate Start]", "Write [None]": the address is shown
+// only when the mode generates a start, the mode's text whenever it is not "Auto".
+QString writeType(int mode, const QString &modeText, const QString &address);
+
+// "0x" and the status byte; after a failure two blanks and the reason, named by the
+// reply's error code or, when the reply carried none, by the driver's text.
+QString writeFlags(const SI2cWriteResult &result, bool ok, const QString &driverError);
+
+// "0x" and the status byte; after a failure two blanks and the driver's text.
+QString readFlags(const SI2cReadResult &result, bool ok, const QString &driverError);
+
+} // namespace TransferText

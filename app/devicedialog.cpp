@@ -1,0 +1,151 @@
+#include "devicedialog.h"
+
+#include "CVtlDeviceFactory.h"
+#include "I2cTypes.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int DEVICE_MIN_CONTENTS = 24;
+
+EI2cSpeed speedOf(const QAction *action)
+{
+    return static_cast<EI2cSpeed>(action->data().toInt());
+}
+
+} // namespace
+
+DeviceDialog::DeviceDialog(const QList<QAction *> &speedActions, bool pullUpsEnabled,
+                           QWidget *parent)
+    : QDialog(parent)
+    , m_speedActions(speedActions)
+{
+    setWindowTitle(tr("Select device"));
+
+    m_deviceBox = new QComboBox(this);
+    m_deviceBox->setObjectName(u"cmb_device"_s);
+    m_deviceBox->setMinimumContentsLength(DEVICE_MIN_CONTENTS);
+    auto *refreshButton = new QPushButton(tr("Refresh"), this);
+    refreshButton->setObjectName(u"btn_refresh"_s);
+    auto *deviceRow = new QHBoxLayout;
+    deviceRow->addWidget(m_deviceBox, 1);
+    deviceRow->addWidget(refreshButton, 0);
+
+    m_speedBox = new QComboBox(this);
+    m_speedBox->setObjectName(u"cmb_speed"_s);
+    for (const QAction *action : m_speedActions) {
+        m_speedBox->addItem(action->text());
+        if (action->isChecked())
+            m_speedBox->setCurrentIndex(m_speedBox->count() - 1);
+    }
+
+    m_pullUpsBox = new QCheckBox(tr("Internal pull-ups"), this);
+    m_pullUpsBox->setObjectName(u"chk_pullups"_s);
+    m_pullUpsBox->setChecked(pullUpsEnabled);
+    m_pullUpsBox->setToolTip(tr("Internal pull-up resistors on SDA/SCL (VantrelB only). Switch "
+                                "off for external pull-ups or lower voltage levels."));
+
+    auto *form = new QFormLayout;
+    form->addRow(tr("Device"), deviceRow);
+    form->addRow(tr("I2C speed"), m_speedBox);
+    form->addRow(new QLabel(this), m_pullUpsBox);
+
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_buttons->setObjectName(u"buttonBox"_s);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(refreshButton, &QPushButton::clicked, this, &DeviceDialog::refresh);
+    connect(m_deviceBox, &QComboBox::currentIndexChanged, this, &DeviceDialog::updateDeviceOptions);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    refresh();
+}
+
+std::optional<SVtlDeviceEntry> DeviceDialog::selectedDevice() const
+{
+    const int index = m_deviceBox->currentIndex();
+    if (index < 0 || index >= static_cast<int>(m_devices.size()))
+        return std::nullopt;
+    return m_devices[static_cast<std::size_t>(index)];
+}
+
+QAction *DeviceDialog::selectedSpeedAction() const
+{
+    const int index = m_speedBox->currentIndex();
+    if (index < 0 || index >= m_speedActions.size())
+        return nullptr;
+    return m_speedActions.at(index);
+}
+
+bool DeviceDialog::pullUpsEnabled() const
+{
+    return m_pullUpsBox->isChecked();
+}
+
+void DeviceDialog::refresh()
+{
+    const QString remembered = m_deviceBox->currentText();
+    m_devices = CVtlDeviceFactory::EnumerateDevices();
+
+    m_deviceBox->blockSignals(true);
+    m_deviceBox->clear();
+    for (const SVtlDeviceEntry &device : m_devices) {
+        const std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(device.type);
+        const QString typeName =
+            driver ? QString::fromStdWString(driver->GetTypeName()) : QString();
+        m_deviceBox->addItem(tr("%1  SN %2").arg(typeName, QString::fromStdWString(device.serial)));
+    }
+    // A list that holds entries always has one of them current, never the placeholder:
+    // the remembered adapter when it is still attached, otherwise the first.
+    const int again = m_deviceBox->findText(remembered, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    m_deviceBox->setCurrentIndex(again >= 0 ? again : (m_deviceBox->count() > 0 ? 0 : -1));
+    m_deviceBox->blockSignals(false);
+
+    const bool any = m_deviceBox->count() > 0;
+    m_deviceBox->setEnabled(any);
+    m_deviceBox->setPlaceholderText(tr("No device found"));
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(any);
+    updateDeviceOptions();
+}
+
+void DeviceDialog::updateDeviceOptions()
+{
+    auto *model = qobject_cast<QStandardItemModel *>(m_speedBox->model());
+    if (model == nullptr)
+        return;
+
+    const std::optional<SVtlDeviceEntry> device = selectedDevice();
+    const std::unique_ptr<CVtlI2c> driver =
+        device ? CVtlDeviceFactory::Create(device->type) : nullptr;
+
+    int index100k = -1;
+    for (int i = 0; i < m_speedActions.size(); ++i) {
+        const EI2cSpeed speed = speedOf(m_speedActions.at(i));
+        if (QStandardItem *item = model->item(i))
+            item->setEnabled(driver == nullptr || driver->IsSpeedSupported(speed));
+        if (speed == EI2cSpeed::Speed100k)
+            index100k = i;
+    }
+    const QStandardItem *current = model->item(m_speedBox->currentIndex());
+    if (current != nullptr && !current->isEnabled() && index100k >= 0)
+        m_speedBox->setCurrentIndex(index100k);
+
+    m_pullUpsBox->setEnabled(driver != nullptr && driver->HasPullUpSwitch());
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "VtlTypes.h"
+
+#include <QDialog>
+#include <QList>
+
+#include <optional>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDialogButtonBox;
+
+// Picks the adapter to connect to, the bus speed and, on the model that has them, the
+// internal pull-ups. It connects nothing itself: the caller reads the three choices.
+class DeviceDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `speedActions` stay the caller's; each carries its speed code as data, and the
+    // checked one is pre-selected.
+    DeviceDialog(const QList<QAction *> &speedActions, bool pullUpsEnabled, QWidget *parent);
+
+    std::optional<SVtlDeviceEntry> selectedDevice() const;
+    QAction *selectedSpeedAction() const;
+    bool pullUpsEnabled() const;
+
+public Q_SLOTS:
+    void refresh();
+    void updateDeviceOptions();
+
+private:
+    QComboBox *m_deviceBox = nullptr;
+    QComboBox *m_speedBox = nullptr;
+    QCheckBox *m_pullUpsBox = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
+    QList<QAction *> m_speedActions;
+    std::vector<SVtlDeviceEntry> m_devices;
+};
