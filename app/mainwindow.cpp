@@ -26,6 +26,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -78,6 +79,25 @@ public:
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+// The view copies its current cell on Ctrl+C by itself whenever the copy actions are
+// disabled; with no row selected, copying must do nothing.
+class CopyKeyGuard : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+            const auto *view = qobject_cast<QAbstractItemView *>(watched);
+            if (view != nullptr && !view->selectionModel()->hasSelection())
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
 };
 
 QTableWidgetItem *newTableItem(const QString &text, const QFont *font, bool error)
@@ -252,6 +272,7 @@ void MainWindow::setupTable()
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::updateCopyActions);
     updateCopyActions();
+    table->installEventFilter(new CopyKeyGuard(table));
 }
 
 void MainWindow::setupStatusBar()

@@ -1,0 +1,59 @@
+#include "TableCopy.h"
+#include "VtlTestMain.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QList<TableCopy::SRow> rows()
+{
+    return {
+        {u"Search"_s, QString(), u"0x23, 0x50"_s, std::nullopt},
+        {u"Read 0x50"_s, u"0x11"_s, u"00: 00 01\n02: 02"_s, QByteArray("\x00\x01\x02", 3)},
+        {u"Write [None]"_s, u"0x80  no start"_s, u"FF"_s, QByteArray("\xFF")},
+    };
+}
+
+} // namespace
+
+class TestTableCopy : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void report();
+    void data();
+    void dataAsShown();
+    void singleRow();
+};
+
+void TestTableCopy::report()
+{
+    const QString text = TableCopy::report(rows());
+    QCOMPARE(text, u"Search\t\t0x23, 0x50\n"
+                   "Read 0x50\t0x11\t00 01 02\n"
+                   "Write [None]\t0x80  no start\tFF"_s);
+    for (const QString &line : text.split(u'\n'))
+        QCOMPARE(line.count(u'\t'), 2);
+}
+
+void TestTableCopy::data()
+{
+    // Bytes on one line whatever the layout; a text row gives its text.
+    QCOMPARE(TableCopy::data(rows()), u"0x23, 0x50\n00 01 02\nFF"_s);
+}
+
+void TestTableCopy::dataAsShown()
+{
+    QCOMPARE(TableCopy::dataAsShown(rows()), u"0x23, 0x50\n\n00: 00 01\n02: 02\n\nFF"_s);
+}
+
+void TestTableCopy::singleRow()
+{
+    const QList<TableCopy::SRow> one = rows().mid(1, 1);
+    QCOMPARE(TableCopy::report(one), u"Read 0x50\t0x11\t00 01 02"_s);
+    QCOMPARE(TableCopy::dataAsShown(one), u"00: 00 01\n02: 02"_s);
+}
+
+VTL_TEST_MAIN(TestTableCopy)
+#include "tst_tablecopy.moc"
