@@ -1,5 +1,6 @@
 #include "CProjectsPanel.h"
 
+#include "CProjectsModel.h"
 #include "ProjectsItemRoles.h"
 
 #include <QAbstractButton>
@@ -33,6 +34,7 @@ const QString SETTINGS_EXAMPLES = u"projects/examplesInstalled"_s;
 const QString EXAMPLE_RESOURCE = u":/examples/bh1750.i2cdev"_s;
 
 constexpr int RELOAD_DELAY_MS = 300;
+constexpr int RESIZE_PRECISION_ROWS = 100;
 
 // Read and write for the owner, read for everybody: a copy out of the read-only resources
 // would otherwise stay read-only and could not be edited.
@@ -63,12 +65,10 @@ CProjectsPanel::CProjectsPanel(
     , m_currentAddress(std::move(currentAddress))
     , m_dialogParent(parent)
 {
-    m_model = new QStandardItemModel(0, 3, this);
+    m_model = new CProjectsModel(0, 3, this);
     m_model->setHorizontalHeaderLabels({tr("Name"), tr("Type"), tr("Data")});
-    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy = new CProjectsFilterModel(this);
     m_proxy->setSourceModel(m_model);
-    m_proxy->setFilterKeyColumn(-1);
-    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
     m_proxy->setRecursiveFilteringEnabled(true);
     m_proxy->setAutoAcceptChildRows(true);
 
@@ -83,6 +83,10 @@ CProjectsPanel::CProjectsPanel(
     header->setSectionResizeMode(0, QHeaderView::Stretch);
     header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    // Measured over the rows in view and a sample around them instead of 1000 rows: the widths
+    // are redone on every change of the tree, and laying out that much text made typing into
+    // the filter lag.
+    header->setResizeContentsPrecision(RESIZE_PRECISION_ROWS);
 
     m_widgets.filter->setPlaceholderText(tr("Filter..."));
     m_widgets.filter->setClearButtonEnabled(true);
@@ -163,7 +167,21 @@ void CProjectsPanel::onOpenFolder()
 
 void CProjectsPanel::RefreshAddresses()
 {
-    rebuildModel();
+    // Only the Data texts of the device rows follow the notation. Changed in place they keep
+    // selection and expansion as they are, and a folder of thousands of commands is not
+    // rebuilt for a menu click.
+    m_model->SetTopLevelTexts(2, [this](int row) -> std::optional<QString> {
+        const int device = deviceIndexAt(m_model->index(row, 0));
+        if (device < 0)
+            return std::nullopt;
+        return m_formatAddress(m_devices.at(device).GetAddress());
+    });
+    // Rows that the filter now lets through open like all others under a filter.
+    if (!m_widgets.filter->text().isEmpty()) {
+        m_restoringExpanded = true;
+        expandAllRows();
+        m_restoringExpanded = false;
+    }
 }
 
 void CProjectsPanel::reload()
@@ -220,10 +238,10 @@ int CProjectsPanel::commandIndexAt(const QModelIndex &index) const
 
 void CProjectsPanel::onFilterChanged(const QString &text)
 {
-    m_proxy->setFilterFixedString(text);
+    m_proxy->SetFilterText(text);
     m_restoringExpanded = true;
     if (!text.isEmpty())
-        m_widgets.tree->expandAll();
+        expandAllRows();
     else
         restoreExpanded();
     m_restoringExpanded = false;
@@ -274,23 +292,28 @@ void CProjectsPanel::onNewDevice()
 
 void CProjectsPanel::updateWatcher()
 {
-    const QStringList files = m_watcher->files();
-    if (!files.isEmpty())
-        m_watcher->removePaths(files);
-    const QStringList directories = m_watcher->directories();
-    if (!directories.isEmpty())
-        m_watcher->removePaths(directories);
-
-    QStringList paths;
-    paths.reserve(m_devices.size() + m_fileErrors.size() + 1);
+    // Only the difference is applied: the watcher looks each added or removed path up in a
+    // plain list, so re-registering ten thousand files would take most of a second. A file
+    // that was replaced has already been dropped by the watcher and is added here again.
+    QSet<QString> wanted;
+    wanted.reserve(m_devices.size() + m_fileErrors.size() + 1);
     if (QFileInfo(m_folder).isDir())
-        paths.append(m_folder);
+        wanted.insert(m_folder);
     for (const CI2cDeviceFile &file : std::as_const(m_devices))
-        paths.append(file.GetFilePath());
+        wanted.insert(file.GetFilePath());
     for (const SFileError &error : std::as_const(m_fileErrors))
-        paths.append(error.path);
-    if (!paths.isEmpty())
-        m_watcher->addPaths(paths);
+        wanted.insert(error.path);
+
+    const QStringList watched = m_watcher->files() + m_watcher->directories();
+    QStringList stale;
+    for (const QString &path : watched) {
+        if (!wanted.remove(path))
+            stale.append(path);
+    }
+    if (!stale.isEmpty())
+        m_watcher->removePaths(stale);
+    if (!wanted.isEmpty())
+        m_watcher->addPaths(QStringList(wanted.cbegin(), wanted.cend()));
 }
 
 void CProjectsPanel::saveExpanded() const
@@ -310,6 +333,16 @@ void CProjectsPanel::restoreExpanded()
             tree->setExpanded(index, expand);
     }
     m_restoringExpanded = false;
+}
+
+void CProjectsPanel::expandAllRows()
+{
+    // Row by row: QTreeView::expandAll would record every command row as expanded too, and
+    // the tens of thousands of indexes it then keeps slow every later change of the tree.
+    QTreeView *tree = m_widgets.tree;
+    const int rows = m_proxy->rowCount();
+    for (int row = 0; row < rows; ++row)
+        tree->expand(m_proxy->index(row, 0));
 }
 
 void CProjectsPanel::onExpandedChanged()

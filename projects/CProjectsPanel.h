@@ -12,14 +12,14 @@
 #include <functional>
 #include <optional>
 
+class CProjectsFilterModel;
+class CProjectsModel;
 class QAbstractButton;
 class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QModelIndex;
 class QPoint;
-class QSortFilterProxyModel;
-class QStandardItemModel;
 class QTreeView;
 class QWidget;
 
@@ -129,14 +129,15 @@ private:
     void updateWatcher();
     void saveExpanded() const;
     void restoreExpanded();
+    void expandAllRows();
 
     SWidgets m_widgets;
     std::function<QString(unsigned char)> m_formatAddress;
     std::function<std::optional<unsigned char>(const QString &)> m_parseAddress;
     std::function<std::optional<unsigned char>()> m_currentAddress;
     QWidget *m_dialogParent = nullptr;
-    QStandardItemModel *m_model = nullptr;
-    QSortFilterProxyModel *m_proxy = nullptr;
+    CProjectsModel *m_model = nullptr;
+    CProjectsFilterModel *m_proxy = nullptr;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer m_reloadTimer;
     QString m_folder;

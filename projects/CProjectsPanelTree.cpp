@@ -1,6 +1,7 @@
 // The rows of the projects tree: one per device, one per command under it, one red row per
 // file that failed to load.
 
+#include "CProjectsModel.h"
 #include "CProjectsPanel.h"
 #include "ProjectsItemRoles.h"
 
@@ -25,15 +26,15 @@ const QColor COLOR_ERROR(0xF4, 0x43, 0x36);
 QList<QStandardItem *> createRow(const QString &name, const QString &type, const QString &data,
                                  int deviceIndex, int commandIndex)
 {
-    QList<QStandardItem *> row;
-    row.reserve(3);
-    for (const QString *text : {&name, &type, &data}) {
-        auto *item = new QStandardItem(*text);
-        item->setEditable(false);
-        item->setData(deviceIndex, ROLE_DEVICE_INDEX);
-        item->setData(commandIndex, ROLE_COMMAND_INDEX);
-        row.append(item);
-    }
+    // The three items are copies of one: a copy allocates its role data at once instead of
+    // growing it role by role, which counts with tens of thousands of rows.
+    QStandardItem prototype(name);
+    prototype.setEditable(false);
+    prototype.setData(deviceIndex, ROLE_DEVICE_INDEX);
+    prototype.setData(commandIndex, ROLE_COMMAND_INDEX);
+    QList<QStandardItem *> row{prototype.clone(), prototype.clone(), prototype.clone()};
+    row.at(1)->setText(type);
+    row.at(2)->setText(data);
     return row;
 }
 
@@ -95,17 +96,19 @@ void CProjectsPanel::rebuildModel()
         selectedPath = name.data(ROLE_FILE_PATH).toString();
     }
 
-    m_model->removeRows(0, m_model->rowCount());
+    QList<QList<QStandardItem *>> rows;
+    rows.reserve(m_devices.size() + m_fileErrors.size());
 
     const STypeTexts texts;
+    // The items hold no font of their own, so the bold one is the same for all.
+    QFont bold = QStandardItem().font();
+    bold.setWeight(QFont::Bold);
     for (int i = 0; i < m_devices.size(); ++i) {
         const CI2cDeviceFile &file = m_devices.at(i);
         QList<QStandardItem *> row =
             createRow(file.GetName(), QString(), m_formatAddress(file.GetAddress()), i, -1);
         QStandardItem *nameItem = row.front();
-        QFont font = nameItem->font();
-        font.setWeight(QFont::Bold);
-        nameItem->setFont(font);
+        nameItem->setFont(bold);
         nameItem->setData(file.GetFilePath(), ROLE_FILE_PATH);
         nameItem->setToolTip(QDir::toNativeSeparators(file.GetFilePath()));
         const QList<SI2cCommand> &commands = file.GetCommands();
@@ -114,7 +117,7 @@ void CProjectsPanel::rebuildModel()
             nameItem->appendRow(
                 createRow(command.label, texts.Type(command), texts.Data(command), i, j));
         }
-        m_model->appendRow(row);
+        rows.append(row);
     }
 
     const QBrush errorBrush(COLOR_ERROR);
@@ -126,11 +129,12 @@ void CProjectsPanel::rebuildModel()
             item->setToolTip(error.message);
         }
         row.front()->setData(error.path, ROLE_FILE_PATH);
-        m_model->appendRow(row);
+        rows.append(row);
     }
+    m_model->ReplaceRows(rows);
 
     if (!m_widgets.filter->text().isEmpty())
-        tree->expandAll();
+        expandAllRows();
     else
         restoreExpanded();
 

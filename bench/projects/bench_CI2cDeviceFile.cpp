@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 
 // Loading and saving device files of realistic shape: labels of a few words, writes of one

@@ -311,13 +311,16 @@ private Q_SLOTS:
         QCOMPARE(host.CurrentText(), u"Mended"_s);
         QCOMPARE(host.description->text(), u"works"_s);
 
-        // Broken from outside: a red row again.
+        // Broken from outside, written in place: a red row again. The mended file is a new
+        // file under the old name, and a change in place is all it reports.
         QVERIFY(WriteBytes(Path(u"good.i2cdev"_s), "garbage"));
         QTRY_COMPARE(host.TopLevelNames(), (QStringList{u"Mended"_s, u"good.i2cdev"_s}));
         QVERIFY(host.Row(u"good.i2cdev"_s)
                     .data(Qt::ToolTipRole)
                     .toString()
                     .startsWith(u"JSON error at offset"_s));
+        QVERIFY(WriteBytes(Path(u"broken.i2cdev"_s), "{}"));
+        QTRY_COMPARE(host.TopLevelNames(), (QStringList{u"broken.i2cdev"_s, u"good.i2cdev"_s}));
     }
 
     void filter_data()
@@ -354,6 +357,19 @@ private Q_SLOTS:
             QCOMPARE(host.ChildLabels(rows.first()), children);
             QVERIFY(host.tree->isExpanded(host.Row(rows.first())));
         }
+    }
+
+    void notationChangeRefilters()
+    {
+        WriteThreeDevices();
+        QVERIFY(WriteDevice(Path(u"d.i2cdev"_s), u"Delta"_s, 0x10, {WriteCommand(u"x"_s, {1})}));
+        CPanelHost &host = Start();
+        QTest::keyClicks(host.filter, u"0x20"_s);
+        QCOMPARE(host.TopLevelNames(), QStringList{u"Beta"_s});
+        host.eightBit = true;
+        host.panel->RefreshAddresses();
+        QCOMPARE(host.TopLevelNames(), (QStringList{u"Alpha"_s, u"Delta"_s}));
+        QVERIFY(host.tree->isExpanded(host.Row(u"Delta"_s)));
     }
 
     void filterRestoresExpansionAndStoresNothing()
@@ -779,7 +795,7 @@ private Q_SLOTS:
         for (const QString &name : {u"p"_s, u"q"_s, u"r"_s})
             QVERIFY(WriteDevice(staging.filePath(name + u".i2cdev"_s), name, 2));
         CPanelHost &host = Start();
-        QSignalSpy rebuilt(host.Source(), &QAbstractItemModel::rowsRemoved);
+        QSignalSpy rebuilt(host.Source(), &QAbstractItemModel::modelReset);
 
         for (const QString &name : {u"p"_s, u"q"_s, u"r"_s})
             QVERIFY(QFile::copy(staging.filePath(name + u".i2cdev"_s), Path(name + u".i2cdev"_s)));
