@@ -43,7 +43,7 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
         removeCommand = menu.addAction(tr("Delete Command"));
         menu.addSeparator();
     }
-    if (device >= 0) {
+    if (device >= 0 && command < 0) {
         properties = menu.addAction(tr("Properties..."));
         removeDevice = menu.addAction(tr("Delete Device..."));
         menu.addSeparator();

@@ -546,13 +546,13 @@ private Q_SLOTS:
                                u"-"_s};
         };
         QTest::newRow("first command")
-            << u"Beta"_s << u"Get"_s << commandEntries(false, true) + deviceEntries + always;
+            << u"Beta"_s << u"Get"_s << commandEntries(false, true) + always;
         QTest::newRow("middle command")
-            << u"Beta"_s << u"Set"_s << commandEntries(true, true) + deviceEntries + always;
+            << u"Beta"_s << u"Set"_s << commandEntries(true, true) + always;
         QTest::newRow("last command")
-            << u"Beta"_s << u"Reset"_s << commandEntries(true, false) + deviceEntries + always;
+            << u"Beta"_s << u"Reset"_s << commandEntries(true, false) + always;
         QTest::newRow("only command")
-            << u"Solo"_s << u"One"_s << commandEntries(false, false) + deviceEntries + always;
+            << u"Solo"_s << u"One"_s << commandEntries(false, false) + always;
         QTest::newRow("device") << u"Beta"_s << QString() << deviceEntries + always;
         QTest::newRow("error row")
             << u"x.i2cdev"_s << QString() << QStringList{u"Delete File..."_s, u"-"_s} + always;
