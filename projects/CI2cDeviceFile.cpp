@@ -380,6 +380,14 @@ bool CI2cDeviceFile::Save() const
     }
     text += u"}\n"_s;
 
+    // A file that Load would refuse is not written: its device would turn into an error row.
+    const QByteArray bytes = text.toUtf8();
+    if (bytes.size() > MAX_FILE_SIZE) {
+        m_lastError = u"File size %1 bytes is larger than supported (%2)"_s.arg(bytes.size())
+                          .arg(MAX_FILE_SIZE);
+        return false;
+    }
+
     // Unbuffered: a buffered save file that meets a full disk after a partial write still
     // commits the truncated text, so every write is checked here instead.
     QSaveFile file(m_filePath);
@@ -387,7 +395,6 @@ bool CI2cDeviceFile::Save() const
         m_lastError = file.errorString();
         return false;
     }
-    const QByteArray bytes = text.toUtf8();
     qint64 written = 0;
     while (written < bytes.size()) {
         const qint64 chunk = file.write(bytes.constData() + written, bytes.size() - written);

@@ -720,6 +720,48 @@ private Q_SLOTS:
         QCOMPARE(signalSpy.count(), 0);
     }
 
+    // A device file that would grow past what loading accepts is not written, or its device
+    // would turn into an error row.
+    void saveRefusedOverSizeLimit()
+    {
+        const QString path = Path(u"big.i2cdev"_s);
+        const std::vector<unsigned char> block(16000, 0xAB);
+        const auto label = [](qsizetype i) {
+            return u"c%1"_s.arg(i, 2, 10, QLatin1Char('0'));
+        };
+        CI2cDeviceFile file;
+        file.SetName(u"Big"_s);
+        file.AddCommand(WriteCommand(label(0), block));
+        QVERIFY(file.SaveAs(path));
+        const qint64 one = QFileInfo(path).size();
+        file.AddCommand(WriteCommand(label(1), block));
+        QVERIFY(file.Save());
+        const qint64 perCommand = QFileInfo(path).size() - one;
+        const qint64 limit = 4 * 1024 * 1024;
+        for (qint64 size = one + perCommand; size + perCommand <= limit; size += perCommand)
+            file.AddCommand(WriteCommand(label(file.GetCommands().size()), block));
+        QVERIFY(file.Save());
+        QVERIFY(QFileInfo(path).size() > limit - perCommand);
+        const QByteArray before = ReadBytes(path);
+
+        CPanelHost &host = Start();
+        host.tree->setCurrentIndex(host.Row(u"Big"_s));
+        CModalScript script;
+        script
+            .Then<QInputDialog>([](QInputDialog *dialog) {
+                dialog->setTextValue(u"more"_s);
+                dialog->accept();
+            })
+            .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); });
+        host.panel->AddCommand(WriteCommand(QString(), block));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QVERIFY(script.Seen().at(1).startsWith(u"Projects: Could not save the file:\n"_s +
+                                               QDir::toNativeSeparators(path) +
+                                               u"\n\nFile size "_s));
+        QCOMPARE(ReadBytes(path), before);
+        QCOMPARE(host.TopLevelNames(), QStringList{u"Big"_s});
+    }
+
     void renameRefusesTakenLabel()
     {
         WriteThreeDevices();
