@@ -876,6 +876,14 @@ private Q_SLOTS:
         Click(m_host->Row(u"Beta"_s), true);
         QVERIFY(!m_host->tree->isExpanded(m_host->Row(u"Beta"_s)));
         QCOMPARE(QSettings().value(KEY_EXPANDED).toStringList(), QStringList());
+
+        // A device deleted from outside stays in the stored list until the next toggle.
+        m_host->tree->expand(m_host->Row(u"Delta"_s));
+        QVERIFY(QFile::remove(Path(u"d.i2cdev"_s)));
+        QTRY_VERIFY(!m_host->Row(u"Delta"_s).isValid());
+        QCOMPARE(QSettings().value(KEY_EXPANDED).toStringList(), QStringList{Path(u"d.i2cdev"_s)});
+        m_host->tree->expand(m_host->Row(u"Beta"_s));
+        QCOMPARE(QSettings().value(KEY_EXPANDED).toStringList(), QStringList{Path(u"b.i2cdev"_s)});
     }
 
     void deleteDeviceToTrash_data()
