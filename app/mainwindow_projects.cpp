@@ -1,0 +1,119 @@
+// The bond with the projects panel: stored commands loaded into the fields or executed,
+// the fields saved as a command, the projects folder and the dock.
+#include "CI2cDeviceFile.h"
+#include "CProjectsPanel.h"
+#include "MainWindowShared.h"
+#include "TransferText.h"
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStatusBar>
+
+namespace {
+
+constexpr int START_STOP_MODES = 4;
+
+} // namespace
+
+void MainWindow::setupProjects()
+{
+    // The callbacks read the notation when they are called, so the panel always follows
+    // the one in force.
+    m_projects = new CProjectsPanel(
+        {ui->tree_projects, ui->edit_projects_filter, ui->label_projects_description,
+         ui->btn_projects_new, ui->btn_projects_reload, ui->btn_projects_folder},
+        [this](unsigned char address) { return formatAddress(address); },
+        [this](const QString &text) { return parseAddress(text, isAddress8Bit()); },
+        [this] { return currentAddress(); }, this);
+    connect(m_projects, &CProjectsPanel::deviceSelected, this, [this](unsigned char address) {
+        ui->cmb_i2c_device->setCurrentText(formatAddress(address));
+    });
+    connect(m_projects, &CProjectsPanel::commandSelected, this, &MainWindow::onLoadCommand);
+    connect(m_projects, &CProjectsPanel::commandExecuteRequested, this,
+            &MainWindow::onExecuteCommand);
+    connect(ui->tbtn_write_save, &QToolButton::clicked, this, &MainWindow::onWriteSave);
+    connect(ui->tbtn_read_save, &QToolButton::clicked, this, &MainWindow::onReadSave);
+    connect(ui->actionProjects_Folder, &QAction::triggered, this, &MainWindow::onProjectsFolder);
+
+    ui->actionProjects->setCheckable(true);
+    ui->actionProjects->setChecked(!ui->dock_projects->isHidden());
+    connect(ui->actionProjects, &QAction::triggered, ui->dock_projects, &QWidget::setVisible);
+    // A dock that is merely covered (tabbed, window minimised) keeps its check; only a
+    // dock the user closed loses it. The handler holds the two objects themselves, since
+    // the base class destructor may still hide the dock after the form object is gone.
+    connect(ui->dock_projects, &QDockWidget::visibilityChanged, this,
+            [action = ui->actionProjects, dock = ui->dock_projects](bool visible) {
+                action->setChecked(visible || !dock->isHidden());
+            });
+}
+
+void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
+{
+    ui->cmb_i2c_device->setCurrentText(formatAddress(address));
+    if (command.type == EI2cCommandType::Read) {
+        ui->spin_read->setValue(command.count);
+        return;
+    }
+    ui->edit_write->setText(CI2cDeviceFile::BytesToHex(command.data));
+    const int mode = static_cast<int>(command.mode);
+    ui->cmb_startstop->setCurrentIndex(mode >= 0 && mode < START_STOP_MODES ? mode : 0);
+}
+
+void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
+{
+    onLoadCommand(address, command);
+    if (!isConnected()) {
+        statusBar()->showMessage(
+            tr("Command \"%1\" loaded. Connect a device to execute it.").arg(command.label),
+            STATUS_MESSAGE_MS);
+        return;
+    }
+    if (command.type == EI2cCommandType::Read)
+        onRead();
+    else
+        onWrite();
+}
+
+void MainWindow::onWriteSave()
+{
+    const std::optional<std::vector<unsigned char>> bytes =
+        CI2cDeviceFile::HexToBytes(ui->edit_write->text());
+    if (!bytes) {
+        QMessageBox::warning(this, tr("Save Command"),
+                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        return;
+    }
+    const int mode = ui->cmb_startstop->currentIndex();
+    if (bytes->empty() && !TransferText::generatesStart(mode)) {
+        QMessageBox::warning(this, tr("Save Command"),
+                             tr("Without start at least one data byte is required."));
+        return;
+    }
+    SI2cCommand command;
+    command.type = EI2cCommandType::Write;
+    command.mode = static_cast<EI2cWriteMode>(mode);
+    command.data = *bytes;
+    m_projects->AddCommand(command);
+}
+
+void MainWindow::onReadSave()
+{
+    SI2cCommand command;
+    command.type = EI2cCommandType::Read;
+    command.count = ui->spin_read->value();
+    m_projects->AddCommand(command);
+}
+
+void MainWindow::onProjectsFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("Projects Folder"), m_projects->GetFolder(), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return;
+    m_projects->SetFolder(folder);
+    statusBar()->showMessage(tr("Projects folder: %1").arg(QDir::toNativeSeparators(folder)),
+                             STATUS_MESSAGE_MS);
+}

@@ -1,0 +1,463 @@
+// The main window and the projects panel together: stored commands loaded and executed
+// on the simulated bench, the input fields saved as commands, the folder chooser and the
+// dock's action.
+#include "AppTestSupport.h"
+#include "CI2cDeviceFile.h"
+#include "CSimLightSensor.h"
+#include "CSimPresetBench.h"
+#include "VtlTestMain.h"
+#include "mainwindow.h"
+
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+using namespace Qt::StringLiterals;
+
+class TestProjectsIntegration : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void exampleDeviceOnFirstStart();
+    void clickingADeviceSetsItsAddress();
+    void loadingACommandFillsOnlyItsFields();
+    void executingWhileDisconnectedOnlyLoads();
+    void executingRunsTheCommandOnTheBus();
+    void executedWriteKeepsItsModeSuffix();
+    void savingTheWriteField_data();
+    void savingTheWriteField();
+    void savingTheReadCount();
+    void savingWithNoDeviceCreatesOne();
+    void notationChangeReachesTheTree();
+    void choosingTheProjectsFolder();
+    void dockAndItsAction();
+
+private:
+    template <typename T>
+    T *child(const QString &name) const
+    {
+        return Child<T>(*m_window, name);
+    }
+    QTreeView *tree() const { return child<QTreeView>(u"tree_projects"_s); }
+    QModelIndex deviceRow(const QString &name) const;
+    QModelIndex commandRow(const QString &device, const QString &label) const;
+    void click(const QModelIndex &index);
+    void doubleClick(const QModelIndex &index);
+    void writeDevice(const QString &fileName, const QString &name, unsigned char address,
+                     const QList<SI2cCommand> &commands);
+    CI2cDeviceFile loadDevice(const QString &fileName) const;
+    void createWindow();
+    void connectBenchA();
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<CModalWatcher> m_watcher;
+    SSimPresetBench m_bench;
+};
+
+void TestProjectsIntegration::initTestCase()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+void TestProjectsIntegration::init()
+{
+    CSimBus::Instance().Reset();
+    QSettings().clear();
+    m_folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_folder->isValid());
+    QSettings().setValue(u"projects/folder"_s, m_folder->path());
+    m_watcher = std::make_unique<CModalWatcher>();
+}
+
+void TestProjectsIntegration::cleanup()
+{
+    m_window.reset();
+    m_watcher.reset();
+    m_bench = {};
+    CSimBus::Instance().Reset();
+    m_folder.reset();
+}
+
+void TestProjectsIntegration::createWindow()
+{
+    m_window = std::make_unique<MainWindow>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestProjectsIntegration::connectBenchA()
+{
+    m_bench = CSimPresetBench::Attach(std::chrono::nanoseconds(0));
+    QVERIFY(ConnectWindow(*m_window, *m_watcher, u"VantrelA  SN SIM-A-0001"_s));
+    m_bench.adapterA->ClearReports();
+}
+
+QModelIndex TestProjectsIntegration::deviceRow(const QString &name) const
+{
+    const QAbstractItemModel *model = tree()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        if (index.data().toString() == name)
+            return index;
+    }
+    return {};
+}
+
+QModelIndex TestProjectsIntegration::commandRow(const QString &device, const QString &label) const
+{
+    const QModelIndex parent = deviceRow(device);
+    const QAbstractItemModel *model = tree()->model();
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        if (index.data().toString() == label)
+            return index;
+    }
+    return {};
+}
+
+void TestProjectsIntegration::click(const QModelIndex &index)
+{
+    QVERIFY(index.isValid());
+    tree()->scrollTo(index);
+    if (index.parent().isValid())
+        tree()->expand(index.parent());
+    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, tree()->visualRect(index).center());
+}
+
+void TestProjectsIntegration::doubleClick(const QModelIndex &index)
+{
+    QVERIFY(index.isValid());
+    tree()->scrollTo(index);
+    const QPoint point = tree()->visualRect(index).center();
+    // A double click is a press, a release and then the double-click event.
+    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, point);
+}
+
+void TestProjectsIntegration::writeDevice(const QString &fileName, const QString &name,
+                                          unsigned char address, const QList<SI2cCommand> &commands)
+{
+    CI2cDeviceFile file;
+    file.SetName(name);
+    file.SetAddress(address);
+    for (const SI2cCommand &command : commands)
+        file.AddCommand(command);
+    QVERIFY2(file.SaveAs(QDir(m_folder->path()).filePath(fileName)),
+             qPrintable(file.GetLastError()));
+}
+
+CI2cDeviceFile TestProjectsIntegration::loadDevice(const QString &fileName) const
+{
+    CI2cDeviceFile file;
+    file.Load(QDir(m_folder->path()).filePath(fileName));
+    return file;
+}
+
+void TestProjectsIntegration::exampleDeviceOnFirstStart()
+{
+    createWindow();
+    const QModelIndex device = deviceRow(u"BH1750"_s);
+    QVERIFY(device.isValid());
+    QCOMPARE(tree()->model()->rowCount(device), 8);
+    QCOMPARE(device.siblingAtColumn(2).data().toString(), u"0x23"_s);
+    QVERIFY(QFile::exists(QDir(m_folder->path()).filePath(u"bh1750.i2cdev"_s)));
+}
+
+void TestProjectsIntegration::clickingADeviceSetsItsAddress()
+{
+    writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {});
+    createWindow();
+    auto *address = child<QComboBox>(u"cmb_i2c_device"_s);
+
+    click(deviceRow(u"EEPROM"_s));
+    QCOMPARE(address->currentText(), u"0x50"_s);
+
+    ActionOf(*m_window, "actionAddress8Bit")->trigger();
+    address->setEditText(QString());
+    click(deviceRow(u"EEPROM"_s));
+    QCOMPARE(address->currentText(), u"0xA0"_s);
+}
+
+void TestProjectsIntegration::loadingACommandFillsOnlyItsFields()
+{
+    createWindow();
+    auto *write = child<QLineEdit>(u"edit_write"_s);
+    auto *mode = child<QComboBox>(u"cmb_startstop"_s);
+    auto *count = child<QSpinBox>(u"spin_read"_s);
+    write->setText(u"AA BB"_s);
+    mode->setCurrentIndex(3);
+    count->setValue(7);
+
+    click(commandRow(u"BH1750"_s, u"Read Measurement"_s));
+    QCOMPARE(child<QComboBox>(u"cmb_i2c_device"_s)->currentText(), u"0x23"_s);
+    QCOMPARE(count->value(), 2);
+    QCOMPARE(write->text(), u"AA BB"_s);
+    QCOMPARE(mode->currentIndex(), 3);
+
+    click(commandRow(u"BH1750"_s, u"Reset"_s));
+    QCOMPARE(write->text(), u"07"_s);
+    QCOMPARE(mode->currentIndex(), 0);
+    QCOMPARE(count->value(), 2);
+    QCOMPARE(child<QTableWidget>(u"table_data"_s)->rowCount(), 0);
+}
+
+void TestProjectsIntegration::executingWhileDisconnectedOnlyLoads()
+{
+    createWindow();
+    doubleClick(commandRow(u"BH1750"_s, u"Power On"_s));
+    QCOMPARE(child<QLineEdit>(u"edit_write"_s)->text(), u"01"_s);
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             u"Command \"Power On\" loaded. Connect a device to execute it."_s);
+    QCOMPARE(child<QTableWidget>(u"table_data"_s)->rowCount(), 0);
+    QVERIFY(m_watcher->boxes.isEmpty());
+}
+
+void TestProjectsIntegration::executingRunsTheCommandOnTheBus()
+{
+    createWindow();
+    connectBenchA();
+    auto *table = child<QTableWidget>(u"table_data"_s);
+
+    doubleClick(commandRow(u"BH1750"_s, u"Power On"_s));
+    doubleClick(commandRow(u"BH1750"_s, u"Continuous H-Res (1 lx, 120 ms)"_s));
+    QCOMPARE(ReportLines(m_bench.adapterA), (QStringList{u"02 C2 46 01"_s, u"02 C2 46 10"_s}));
+    QVERIFY(m_bench.lightSensorA->IsPoweredOn());
+    QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(RowTexts(*table, 0), (QStringList{u"Write 0x23"_s, u"0x00"_s, u"01"_s}));
+
+    m_bench.adapterA->ClearReports();
+    doubleClick(commandRow(u"BH1750"_s, u"Read Measurement"_s));
+    QCOMPARE(ReportLines(m_bench.adapterA), QStringList{u"03 02 47"_s});
+    QCOMPARE(table->rowCount(), 3);
+    const QStringList read = RowTexts(*table, 2);
+    QCOMPARE(read.at(0), u"Read 0x23"_s);
+    QCOMPARE(read.at(1), u"0x02"_s);
+    QCOMPARE(read.at(2).size(), 5); // two bytes, "HH LL"
+    QVERIFY(m_watcher->boxes.isEmpty());
+}
+
+void TestProjectsIntegration::executedWriteKeepsItsModeSuffix()
+{
+    SI2cCommand command;
+    command.label = u"Point at 0x10"_s;
+    command.mode = EI2cWriteMode::Start;
+    command.data = {0x10};
+    writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {command});
+    createWindow();
+    connectBenchA();
+
+    doubleClick(commandRow(u"EEPROM"_s, u"Point at 0x10"_s));
+    QCOMPARE(ReportLines(m_bench.adapterA), QStringList{u"02 82 A0 10"_s});
+    auto *table = child<QTableWidget>(u"table_data"_s);
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(RowTexts(*table, 0),
+             (QStringList{u"Write 0x50 [Generate Start]"_s, u"0x00"_s, u"10"_s}));
+    QCOMPARE(child<QComboBox>(u"cmb_startstop"_s)->currentIndex(), 1);
+}
+
+void TestProjectsIntegration::savingTheWriteField_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("warning"); // empty: the command is saved
+    QTest::addColumn<QString>("data");
+    QTest::newRow("bytes, Auto") << 0 << u"01 a5,ff"_s << QString() << u"01 A5 FF"_s;
+    QTest::newRow("address only, Auto") << 0 << QString() << QString() << QString();
+    QTest::newRow("address only, Generate Start") << 1 << u" "_s << QString() << QString();
+    QTest::newRow("no bytes, Generate Stop")
+        << 2 << QString() << u"Without start at least one data byte is required."_s << QString();
+    QTest::newRow("no bytes, None")
+        << 3 << QString() << u"Without start at least one data byte is required."_s << QString();
+    QTest::newRow("invalid hex") << 0 << u"01 2X"_s
+                                 << u"Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s
+                                 << QString();
+}
+
+void TestProjectsIntegration::savingTheWriteField()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, input);
+    QFETCH(QString, warning);
+    QFETCH(QString, data);
+    writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {});
+    createWindow();
+    click(deviceRow(u"EEPROM"_s));
+    child<QComboBox>(u"cmb_startstop"_s)->setCurrentIndex(mode);
+    child<QLineEdit>(u"edit_write"_s)->setText(input);
+
+    QString proposed;
+    m_watcher->onDialog = [&proposed](QDialog *dialog) {
+        auto *prompt = qobject_cast<QInputDialog *>(dialog);
+        QVERIFY(prompt != nullptr);
+        proposed = prompt->textValue();
+        prompt->accept();
+    };
+    child<QAbstractButton>(u"tbtn_write_save"_s)->click();
+
+    const QList<SI2cCommand> commands = loadDevice(u"eeprom.i2cdev"_s).GetCommands();
+    if (!warning.isEmpty()) {
+        QCOMPARE(m_watcher->boxes.size(), 1);
+        QCOMPARE(m_watcher->boxes.at(0).title, u"Save Command"_s);
+        QCOMPARE(m_watcher->boxes.at(0).text, warning);
+        QCOMPARE(m_watcher->boxes.at(0).icon, QMessageBox::Warning);
+        QCOMPARE(m_watcher->dialogs, 0);
+        QVERIFY(commands.isEmpty());
+        return;
+    }
+    QVERIFY(m_watcher->boxes.isEmpty());
+    QCOMPARE(commands.size(), 1);
+    const SI2cCommand &saved = commands.at(0);
+    QCOMPARE(saved.type, EI2cCommandType::Write);
+    QCOMPARE(int(saved.mode), mode);
+    QCOMPARE(CI2cDeviceFile::BytesToHex(saved.data), data);
+    QCOMPARE(saved.label, data.isEmpty() ? u"Write address only"_s : u"Write "_s + data);
+    QCOMPARE(proposed, saved.label);
+}
+
+void TestProjectsIntegration::savingTheReadCount()
+{
+    writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {});
+    createWindow();
+    click(deviceRow(u"EEPROM"_s));
+    child<QSpinBox>(u"spin_read"_s)->setValue(300);
+    m_watcher->onDialog = [](QDialog *dialog) {
+        auto *prompt = qobject_cast<QInputDialog *>(dialog);
+        QVERIFY(prompt != nullptr);
+        prompt->setTextValue(u"Dump"_s);
+        prompt->accept();
+    };
+    child<QAbstractButton>(u"tbtn_read_save"_s)->click();
+
+    const QList<SI2cCommand> commands = loadDevice(u"eeprom.i2cdev"_s).GetCommands();
+    QCOMPARE(commands.size(), 1);
+    QCOMPARE(commands.at(0).label, u"Dump"_s);
+    QCOMPARE(commands.at(0).type, EI2cCommandType::Read);
+    QCOMPARE(commands.at(0).count, 300);
+    // The new command is current and its device expanded.
+    QCOMPARE(tree()->currentIndex().data().toString(), u"Dump"_s);
+}
+
+void TestProjectsIntegration::savingWithNoDeviceCreatesOne()
+{
+    QSettings().setValue(u"projects/examplesInstalled"_s, true);
+    createWindow();
+    ActionOf(*m_window, "actionAddress8Bit")->trigger();
+    child<QComboBox>(u"cmb_i2c_device"_s)->setEditText(u"0xA0"_s);
+    child<QSpinBox>(u"spin_read"_s)->setValue(4);
+
+    // Answers, in order: "create a device?" (Yes), the device dialog, the label prompt.
+    QString addressShown;
+    m_watcher->onDialog = [&addressShown](QDialog *dialog) {
+        if (auto *prompt = qobject_cast<QInputDialog *>(dialog)) {
+            prompt->accept();
+            return;
+        }
+        auto *name = dialog->findChild<QLineEdit *>(u"nameEdit"_s);
+        auto *address = dialog->findChild<QLineEdit *>(u"addressEdit"_s);
+        QVERIFY(name != nullptr && address != nullptr);
+        addressShown = address->text();
+        name->setText(u"Config EEPROM"_s);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    };
+    QTimer::singleShot(0, this, [] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->windowTitle(), u"Save Command"_s);
+        box->button(QMessageBox::Yes)->click();
+    });
+    child<QAbstractButton>(u"tbtn_read_save"_s)->click();
+
+    QCOMPARE(addressShown, u"0xA0"_s);
+    const CI2cDeviceFile file = loadDevice(u"config_eeprom.i2cdev"_s);
+    QCOMPARE(file.GetName(), u"Config EEPROM"_s);
+    QCOMPARE(file.GetAddress(), static_cast<unsigned char>(0x50));
+    QCOMPARE(file.GetCommands().size(), 1);
+    QCOMPARE(file.GetCommands().at(0).label, u"Read 4 byte(s)"_s);
+}
+
+void TestProjectsIntegration::notationChangeReachesTheTree()
+{
+    createWindow();
+    click(commandRow(u"BH1750"_s, u"Reset"_s));
+    const QModelIndex device = deviceRow(u"BH1750"_s);
+    QCOMPARE(device.siblingAtColumn(2).data().toString(), u"0x23"_s);
+
+    ActionOf(*m_window, "actionAddress8Bit")->trigger();
+    QCOMPARE(deviceRow(u"BH1750"_s).siblingAtColumn(2).data().toString(), u"0x46"_s);
+    QCOMPARE(child<QComboBox>(u"cmb_i2c_device"_s)->currentText(), u"0x46"_s);
+    QCOMPARE(tree()->currentIndex().data().toString(), u"Reset"_s);
+}
+
+void TestProjectsIntegration::choosingTheProjectsFolder()
+{
+    createWindow();
+    QTemporaryDir other;
+    QVERIFY(other.isValid());
+    const QString chosen = QDir(other.path()).filePath(u"bench"_s);
+    QVERIFY(QDir().mkpath(chosen));
+    {
+        CI2cDeviceFile file;
+        file.SetName(u"Sensor"_s);
+        file.SetAddress(0x48);
+        QVERIFY(file.SaveAs(QDir(chosen).filePath(u"sensor.i2cdev"_s)));
+    }
+
+    // Cancelled: nothing changes.
+    QString startFolder;
+    m_watcher->onDialog = [&startFolder](QDialog *dialog) {
+        auto *chooser = qobject_cast<QFileDialog *>(dialog);
+        QVERIFY(chooser != nullptr);
+        startFolder = chooser->directory().absolutePath();
+        chooser->reject();
+    };
+    ActionOf(*m_window, "actionProjects_Folder")->trigger();
+    QCOMPARE(QDir(startFolder).canonicalPath(), QDir(m_folder->path()).canonicalPath());
+    QVERIFY(deviceRow(u"BH1750"_s).isValid());
+    QCOMPARE(QSettings().value(u"projects/folder"_s).toString(), m_folder->path());
+
+    m_watcher->onDialog = [chosen](QDialog *dialog) {
+        auto *chooser = qobject_cast<QFileDialog *>(dialog);
+        QVERIFY(chooser != nullptr);
+        chooser->setDirectory(chosen);
+        chooser->selectFile(chosen);
+        static_cast<QDialog *>(chooser)->accept();
+    };
+    ActionOf(*m_window, "actionProjects_Folder")->trigger();
+    QTRY_VERIFY(deviceRow(u"Sensor"_s).isValid());
+    QVERIFY(!deviceRow(u"BH1750"_s).isValid());
+    QCOMPARE(QDir(QSettings().value(u"projects/folder"_s).toString()).canonicalPath(),
+             QDir(chosen).canonicalPath());
+    QVERIFY(m_window->statusBar()->currentMessage().startsWith(u"Projects folder: "_s));
+    QCOMPARE(QDir(m_window->statusBar()->currentMessage().mid(17)).canonicalPath(),
+             QDir(chosen).canonicalPath());
+}
+
+void TestProjectsIntegration::dockAndItsAction()
+{
+    createWindow();
+    auto *dock = child<QDockWidget>(u"dock_projects"_s);
+    QAction *action = ActionOf(*m_window, "actionProjects");
+    QVERIFY(action->isChecked());
+    dock->close();
+    QVERIFY(!action->isChecked());
+    action->trigger();
+    QVERIFY(dock->isVisible());
+    QVERIFY(action->isChecked());
+    // Hidden as a whole window, the dock keeps its check.
+    m_window->hide();
+    QVERIFY(action->isChecked());
+}
+
+VTL_TEST_MAIN(TestProjectsIntegration)
+#include "tst_projectsintegration.moc"
