@@ -2,6 +2,7 @@
 
 #include "CSimAdapter.h"
 #include "CSimBus.h"
+#include "ReportLines.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -73,21 +74,6 @@ private:
     QTimer m_timer;
     QList<QPointer<QWidget>> m_handled;
 };
-
-// Reports as hex text without their trailing zero bytes ("02 C4 A0 01 A5 FF").
-inline QStringList ReportLines(const std::vector<std::vector<unsigned char>> &reports)
-{
-    QStringList lines;
-    for (const std::vector<unsigned char> &report : reports) {
-        std::size_t end = report.size();
-        while (end > 1 && report[end - 1] == 0)
-            --end;
-        const QByteArray bytes(reinterpret_cast<const char *>(report.data()),
-                               static_cast<qsizetype>(end));
-        lines << QString::fromLatin1(bytes.toHex(' ').toUpper());
-    }
-    return lines;
-}
 
 inline QStringList ReportLines(const std::shared_ptr<CSimAdapter> &adapter)
 {

@@ -3,6 +3,7 @@
 #include "CSimAdapter.h"
 #include "CSimBus.h"
 #include "CSimSlave.h"
+#include "ReportLines.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,30 +22,12 @@ inline std::vector<unsigned char> Report(const char *hex)
     return report;
 }
 
-// Reports as hex lines without the trailing zeros, so a failing QCOMPARE shows which
-// report differs and how.
-inline QStringList HexLines(const std::vector<std::vector<unsigned char>> &reports)
-{
-    QStringList lines;
-    for (const std::vector<unsigned char> &report : reports) {
-        std::size_t end = report.size();
-        while (end > 1 && report[end - 1] == 0)
-            --end;
-        const QByteArray bytes(reinterpret_cast<const char *>(report.data()),
-                               static_cast<qsizetype>(end));
-        lines << QString::fromLatin1(bytes.toHex(' ').toUpper());
-        if (report.size() != 64)
-            lines.last() += QStringLiteral(" (%1 bytes)").arg(report.size());
-    }
-    return lines;
-}
-
 inline QStringList Expected(const std::vector<const char *> &hexReports)
 {
     std::vector<std::vector<unsigned char>> reports;
     for (const char *hex : hexReports)
         reports.push_back(Report(hex));
-    return HexLines(reports);
+    return ReportLines(reports);
 }
 
 inline std::vector<unsigned char> Sequence(std::size_t count, unsigned char first = 0)

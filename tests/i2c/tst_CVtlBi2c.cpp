@@ -77,7 +77,7 @@ private Q_SLOTS:
         QVERIFY(m_driver->SetPullUpsEnabled(pullUps));
         QVERIFY(m_adapterB->GetSpecialReports().empty());
         QVERIFY(m_driver->Connect(SERIAL_B, static_cast<EI2cSpeed>(speed)));
-        QCOMPARE(HexLines(m_adapterB->GetSpecialReports()),
+        QCOMPARE(ReportLines(m_adapterB->GetSpecialReports()),
                  Expected({"01 00 00", enable.toLatin1().constData()}));
         QCOMPARE(m_adapterB->GetPullUpsEnabled(), pullUps);
         QVERIFY(m_adapterB->GetReports(0).empty());
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QVERIFY(m_driver->SetPullUpsEnabled(false));
         connectDriver();
         QVERIFY(m_driver->SetSpeed(EI2cSpeed::Speed400k));
-        QCOMPARE(HexLines(m_adapterB->GetSpecialReports()), Expected({"01 00 00", "01 01 81"}));
+        QCOMPARE(ReportLines(m_adapterB->GetSpecialReports()), Expected({"01 00 00", "01 01 81"}));
         QCOMPARE(m_driver->GetSpeed(), EI2cSpeed::Speed400k);
     }
 
@@ -123,7 +123,7 @@ private Q_SLOTS:
         QVERIFY(m_driver->SetPullUpsEnabled(false));
         QVERIFY(!m_driver->GetPullUpsEnabled());
         QVERIFY(m_driver->SetPullUpsEnabled(true));
-        QCOMPARE(HexLines(m_adapterB->GetSpecialReports()),
+        QCOMPARE(ReportLines(m_adapterB->GetSpecialReports()),
                  Expected({"01 00 00", "01 01 82", "01 00 00", "01 01 02"}));
         QCOMPARE(m_driver->GetSpeed(), EI2cSpeed::Speed50k);
     }
@@ -151,7 +151,8 @@ private Q_SLOTS:
         // The guard is for the address alone with start and stop; the rest goes out.
         QVERIFY(m_driver->Write({SLAVE << 1}, result, true, false));
         QVERIFY(m_driver->Write({SLAVE << 1, 0x01}, result, true, true));
-        QCOMPARE(HexLines(m_adapterB->GetSpecialReports()), Expected({"02 81 A0", "02 C2 A0 01"}));
+        QCOMPARE(ReportLines(m_adapterB->GetSpecialReports()),
+                 Expected({"02 81 A0", "02 C2 A0 01"}));
     }
 
     void readRequestHasOneCountByte_data()
@@ -172,7 +173,7 @@ private Q_SLOTS:
         QVERIFY2(m_driver->Read(SLAVE, quint64(count), result), m_driver->GetLastError().c_str());
         QCOMPARE(result.data.size(), std::size_t(count));
         QVERIFY(result.data == Sequence(std::size_t(count)));
-        QCOMPARE(HexLines(m_adapterB->GetSpecialReports()),
+        QCOMPARE(ReportLines(m_adapterB->GetSpecialReports()),
                  Expected({request.toLatin1().constData()}));
     }
 
@@ -192,7 +193,7 @@ private Q_SLOTS:
         QVERIFY(m_driver->Probe(SLAVE));
         QVERIFY(!m_driver->Probe(0x23));
         QCOMPARE(Text(m_driver->GetLastError()), u"NACK received"_s);
-        QCOMPARE(HexLines(m_adapterB->GetSpecialReports()), Expected({"03 01 A1", "03 01 47"}));
+        QCOMPARE(ReportLines(m_adapterB->GetSpecialReports()), Expected({"03 01 A1", "03 01 47"}));
     }
 
     void modelAHasNoPullUpSwitch()
@@ -210,7 +211,7 @@ private Q_SLOTS:
         // Model A puts the address byte alone on the bus.
         SI2cWriteResult result;
         driver.Write({SLAVE << 1}, result, true, true);
-        QCOMPARE(HexLines(m_adapterA->GetSpecialReports()), Expected({"02 C1 A0"}));
+        QCOMPARE(ReportLines(m_adapterA->GetSpecialReports()), Expected({"02 C1 A0"}));
     }
 };
 

@@ -68,7 +68,7 @@ private Q_SLOTS:
 
         QVERIFY(m_driver->Connect(L"A-2002", EI2cSpeed::Speed400k));
         QVERIFY(m_driver->IsConnected());
-        QCOMPARE(HexLines(adapter->GetSpecialReports()), Expected({"01 01 01"}));
+        QCOMPARE(ReportLines(adapter->GetSpecialReports()), Expected({"01 01 01"}));
         QVERIFY(adapter->GetReports(0).empty());
         QVERIFY(m_adapter->GetSpecialReports().empty());
         QVERIFY(m_driver->GetSerialNumber() == L"A-2002");
@@ -93,7 +93,7 @@ private Q_SLOTS:
     {
         connectDriver();
         QVERIFY(m_driver->Connect(SERIAL, EI2cSpeed::Speed50k));
-        QCOMPARE(HexLines(m_adapter->GetSpecialReports()), Expected({"01 00 00", "01 01 02"}));
+        QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), Expected({"01 00 00", "01 01 02"}));
     }
 
     void connectFailures_data()
@@ -144,7 +144,7 @@ private Q_SLOTS:
         auto adapter = CSimBus::Instance().Attach(config);
         QVERIFY(m_driver->Connect(SERIAL, EI2cSpeed::Speed100k));
         QCOMPARE(adapter->GetOpenHandleCount(), 1);
-        QCOMPARE(HexLines(adapter->GetSpecialReports()), Expected({"01 01 00"}));
+        QCOMPARE(ReportLines(adapter->GetSpecialReports()), Expected({"01 01 00"}));
     }
 
     void disconnectSendsDisableOnceAndClears()
@@ -152,7 +152,7 @@ private Q_SLOTS:
         connectDriver();
         m_driver->Disconnect();
         m_driver->Disconnect();
-        QCOMPARE(HexLines(m_adapter->GetSpecialReports()), Expected({"01 00 00"}));
+        QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), Expected({"01 00 00"}));
         QVERIFY(!m_driver->IsConnected());
         QVERIFY(m_driver->GetSerialNumber().empty());
         QVERIFY(m_driver->GetProductName().empty());
@@ -166,7 +166,7 @@ private Q_SLOTS:
     {
         connectDriver();
         m_driver.reset();
-        QCOMPARE(HexLines(m_adapter->GetSpecialReports()), Expected({"01 00 00"}));
+        QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), Expected({"01 00 00"}));
         QCOMPARE(m_adapter->GetOpenHandleCount(), 0);
     }
 
@@ -178,7 +178,7 @@ private Q_SLOTS:
         QVERIFY(!m_driver->SetSpeed(static_cast<EI2cSpeed>(5)));
         QCOMPARE(Text(m_driver->GetLastError()), u"Speed not supported by this device"_s);
         QCOMPARE(m_driver->GetSpeed(), EI2cSpeed::Speed1000k);
-        QCOMPARE(HexLines(m_adapter->GetSpecialReports()), Expected({"01 01 04"}));
+        QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), Expected({"01 01 04"}));
     }
 
     void setSpeedFailureKeepsTheOldSpeed()
@@ -379,7 +379,7 @@ private Q_SLOTS:
         connectDriver();
         SI2cReadResult result;
         QVERIFY2(m_driver->Read(SLAVE, count, result), m_driver->GetLastError().c_str());
-        QCOMPARE(HexLines(m_adapter->GetSpecialReports()),
+        QCOMPARE(ReportLines(m_adapter->GetSpecialReports()),
                  Expected({request.toLatin1().constData()}));
         QCOMPARE(result.data.size(), std::size_t(count));
         for (std::size_t i = 0; i < result.data.size(); ++i)
@@ -522,7 +522,7 @@ private Q_SLOTS:
         QVERIFY(m_driver->Probe(SLAVE));
         QVERIFY(!m_driver->Probe(0x51));
         QCOMPARE(Text(m_driver->GetLastError()), u"NACK received"_s);
-        QCOMPARE(HexLines(m_adapter->GetSpecialReports()), Expected({"02 C1 A0", "02 C1 A2"}));
+        QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), Expected({"02 C1 A0", "02 C1 A2"}));
     }
 
     void presenceFollowsTheSystemListing()
