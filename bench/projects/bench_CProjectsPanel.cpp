@@ -1,3 +1,4 @@
+#include "BenchDevices.h"
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
 
@@ -29,28 +30,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-CI2cDeviceFile MakeDevice(int commands, int seed)
-{
-    CI2cDeviceFile file;
-    file.SetName(u"Sensor %1"_s.arg(seed));
-    file.SetAddress(static_cast<unsigned char>(seed % 128));
-    file.SetDescription(u"Benchmark device %1.\nTwo lines of description."_s.arg(seed));
-    for (int i = 0; i < commands; ++i) {
-        SI2cCommand command;
-        command.label = u"Command %1 of device %2"_s.arg(i).arg(seed);
-        if (i % 4 == 3) {
-            command.type = EI2cCommandType::Read;
-            command.count = 1 + (i * 7) % 64;
-        } else {
-            command.mode = static_cast<EI2cWriteMode>(i % 4);
-            for (int b = 0; b <= i % 4; ++b)
-                command.data.push_back(static_cast<unsigned char>(i * 31 + b));
-        }
-        file.AddCommand(command);
-    }
-    return file;
-}
-
 // A folder of `count` device files of `commands` commands each, written once per process.
 const QString &DeviceFolder(int count, int commands)
 {
@@ -59,7 +38,7 @@ const QString &DeviceFolder(int count, int commands)
     if (!dir) {
         dir = std::make_unique<QTemporaryDir>();
         for (int i = 0; i < count; ++i) {
-            CI2cDeviceFile file = MakeDevice(commands, i);
+            CI2cDeviceFile file = MakeBenchDevice(commands, i);
             if (!file.SaveAs(dir->filePath(u"device_%1.i2cdev"_s.arg(i))))
                 std::abort();
         }
