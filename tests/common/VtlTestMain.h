@@ -26,7 +26,6 @@ inline void vtlIsolateUserFolders(const QTemporaryDir &home)
     set("XDG_CONFIG_HOME", ".config");
     set("XDG_DATA_HOME", ".local/share");
     set("XDG_CACHE_HOME", ".cache");
-    set("XDG_DOCUMENTS_DIR", "Documents");
     set("XDG_RUNTIME_DIR", "runtime");
     QFile::setPermissions(QString::fromUtf8(root + "/runtime"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner |

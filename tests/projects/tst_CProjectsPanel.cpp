@@ -49,6 +49,10 @@ class tst_CProjectsPanel : public QObject
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
+    // What ShiftUnder() left: the files that must not change, and whether the tree showed
+    // the shifted folder before the window closed.
+    std::map<QString, QByteArray> m_untouched;
+    bool m_reloaded = false;
     std::unique_ptr<CPanelHost> m_host;
 
     QString Path(const QString &name) const { return m_folder + u'/' + name; }
@@ -94,6 +98,17 @@ private:
         for (const QString &name : {u"c.i2cdev"_s, u"z1.i2cdev"_s, u"z2.i2cdev"_s})
             untouched[name] = ReadBytes(Path(name));
         return untouched;
+    }
+
+    // ShiftIndexes() from inside an open window, then what else changes meanwhile; with
+    // waitForReload, also the wait until the tree shows the new folder, so the operation
+    // meets a reloaded list.
+    void ShiftUnder(bool waitForReload, const std::function<void()> &meanwhile = {})
+    {
+        m_untouched = ShiftIndexes();
+        if (meanwhile)
+            meanwhile();
+        m_reloaded = !waitForReload || WaitForShiftedTree();
     }
 
     bool WaitForShiftedTree() const
@@ -151,6 +166,8 @@ private Q_SLOTS:
         QVERIFY(m_dir->isValid());
         m_folder = QDir::cleanPath(m_dir->path() + u"/projects"_s);
         QVERIFY(QDir().mkpath(m_folder));
+        m_untouched.clear();
+        m_reloaded = false;
     }
 
     void cleanup()
@@ -988,30 +1005,27 @@ private Q_SLOTS:
         QFETCH(bool, waitForReload);
         WriteThreeDevices();
         CPanelHost &host = Start();
-        std::map<QString, QByteArray> untouched;
-        bool reloaded = true;
         CModalScript script;
         script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Properties..."_s); })
             .Then<ProjectDeviceDialog>([&](ProjectDeviceDialog *dialog) {
-                untouched = ShiftIndexes();
                 // Another program adds a command to Beta meanwhile: it must survive.
-                QList<SI2cCommand> commands = BetaCommands();
-                commands.append(WriteCommand(u"External"_s, {0x42}));
-                WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, commands, u"second"_s);
-                if (waitForReload)
-                    reloaded = WaitForShiftedTree();
+                ShiftUnder(waitForReload, [this] {
+                    QList<SI2cCommand> commands = BetaCommands();
+                    commands.append(WriteCommand(u"External"_s, {0x42}));
+                    WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, commands, u"second"_s);
+                });
                 FillDeviceDialog(dialog, u"Beta Two"_s, u"0x22"_s, u"edited"_s);
                 ClickOk(dialog);
             });
         OpenMenu(host.Row(u"Beta"_s));
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
-        QVERIFY(reloaded);
+        QVERIFY(m_reloaded);
         const std::optional<CI2cDeviceFile> beta = LoadDevice(Path(u"b.i2cdev"_s));
         QCOMPARE(beta->GetName(), u"Beta Two"_s);
         QCOMPARE(beta->GetAddress(), 0x22);
         QCOMPARE(beta->GetDescription(), u"edited"_s);
         QCOMPARE(Labels(beta), (QStringList{u"Get"_s, u"Set"_s, u"Reset"_s, u"External"_s}));
-        CheckUntouched(untouched);
+        CheckUntouched(m_untouched);
         QCOMPARE(host.CurrentText(), u"Beta Two"_s);
     }
 
@@ -1022,23 +1036,19 @@ private Q_SLOTS:
         QFETCH(bool, waitForReload);
         WriteThreeDevices();
         CPanelHost &host = Start();
-        std::map<QString, QByteArray> untouched;
-        bool reloaded = true;
         CModalScript script;
         script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Rename..."_s); })
             .Then<QInputDialog>([&](QInputDialog *dialog) {
-                untouched = ShiftIndexes();
-                if (waitForReload)
-                    reloaded = WaitForShiftedTree();
+                ShiftUnder(waitForReload);
                 dialog->setTextValue(u"Store"_s);
                 dialog->accept();
             });
         OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
-        QVERIFY(reloaded);
+        QVERIFY(m_reloaded);
         QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))),
                  (QStringList{u"Get"_s, u"Store"_s, u"Reset"_s}));
-        CheckUntouched(untouched);
+        CheckUntouched(m_untouched);
         QCOMPARE(host.CurrentText(), u"Beta/Store"_s);
     }
 
@@ -1050,21 +1060,17 @@ private Q_SLOTS:
         WriteThreeDevices();
         CPanelHost &host = Start();
         host.tree->setCurrentIndex(host.CommandRow(u"Beta"_s, u"Get"_s));
-        std::map<QString, QByteArray> untouched;
-        bool reloaded = true;
         CModalScript script;
         script.Then<QInputDialog>([&](QInputDialog *dialog) {
-            untouched = ShiftIndexes();
-            if (waitForReload)
-                reloaded = WaitForShiftedTree();
+            ShiftUnder(waitForReload);
             dialog->accept();
         });
         host.panel->AddCommand(WriteCommand(QString(), {0x99}));
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
-        QVERIFY(reloaded);
+        QVERIFY(m_reloaded);
         QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))),
                  (QStringList{u"Get"_s, u"Set"_s, u"Reset"_s, u"Write 99"_s}));
-        CheckUntouched(untouched);
+        CheckUntouched(m_untouched);
         QCOMPARE(host.CurrentText(), u"Beta/Write 99"_s);
     }
 
@@ -1075,21 +1081,17 @@ private Q_SLOTS:
         QFETCH(bool, waitForReload);
         WriteThreeDevices();
         CPanelHost &host = Start();
-        std::map<QString, QByteArray> untouched;
-        bool reloaded = true;
         CModalScript script;
         script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Delete Device..."_s); })
             .Then<QMessageBox>([&](QMessageBox *box) {
-                untouched = ShiftIndexes();
-                if (waitForReload)
-                    reloaded = WaitForShiftedTree();
+                ShiftUnder(waitForReload);
                 ClickButton(box, QMessageBox::Yes);
             });
         OpenMenu(host.Row(u"Beta"_s));
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
-        QVERIFY(reloaded);
+        QVERIFY(m_reloaded);
         QVERIFY(!QFileInfo::exists(Path(u"b.i2cdev"_s)));
-        CheckUntouched(untouched);
+        CheckUntouched(m_untouched);
         QCOMPARE(host.TopLevelNames(), (QStringList{u"Aaron"_s, u"Abel"_s, u"Gamma"_s}));
     }
 
@@ -1100,25 +1102,22 @@ private Q_SLOTS:
         QFETCH(bool, waitForReload);
         WriteThreeDevices();
         CPanelHost &host = Start();
-        std::map<QString, QByteArray> untouched;
-        bool reloaded = true;
         CModalScript script;
         script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Delete Command"_s); })
             .Then<QMessageBox>([&](QMessageBox *box) {
-                untouched = ShiftIndexes();
                 // Beta's commands are reordered meanwhile: Set is no longer second.
-                const QList<SI2cCommand> commands = BetaCommands();
-                WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20,
-                            {commands.at(1), commands.at(2), commands.at(0)}, u"second"_s);
-                if (waitForReload)
-                    reloaded = WaitForShiftedTree();
+                ShiftUnder(waitForReload, [this] {
+                    const QList<SI2cCommand> commands = BetaCommands();
+                    WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20,
+                                {commands.at(1), commands.at(2), commands.at(0)}, u"second"_s);
+                });
                 ClickButton(box, QMessageBox::Yes);
             });
         OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
-        QVERIFY(reloaded);
+        QVERIFY(m_reloaded);
         QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))), (QStringList{u"Reset"_s, u"Get"_s}));
-        CheckUntouched(untouched);
+        CheckUntouched(m_untouched);
         QCOMPARE(host.CurrentText(), u"Beta/Reset"_s);
     }
 
@@ -1126,20 +1125,17 @@ private Q_SLOTS:
     {
         WriteThreeDevices();
         CPanelHost &host = Start();
-        std::map<QString, QByteArray> untouched;
-        bool reloaded = false;
         CModalScript script;
         script.Then<QMenu>([&](QMenu *menu) {
-            untouched = ShiftIndexes();
-            reloaded = WaitForShiftedTree();
+            ShiftUnder(true);
             ChooseEntry(menu, u"Move Down"_s);
         });
         OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
-        QVERIFY(reloaded);
+        QVERIFY(m_reloaded);
         QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))),
                  (QStringList{u"Get"_s, u"Reset"_s, u"Set"_s}));
-        CheckUntouched(untouched);
+        CheckUntouched(m_untouched);
     }
 
     void staleTargetGone_data()
