@@ -1,6 +1,5 @@
 #include "HexFormat.h"
 #include "VtlTestMain.h"
-#include "mainwindow.h"
 
 using namespace Qt::StringLiterals;
 
@@ -98,7 +97,7 @@ void TestHexFormat::examples()
     QFETCH(int, perLine);
     QFETCH(bool, decimal);
     QFETCH(QString, text);
-    QCOMPARE(MainWindow::formatHexLines(data, perLine, decimal), text);
+    QCOMPARE(HexFormat::lines(data, perLine, decimal), text);
 }
 
 void TestHexFormat::offsetPrefixes_data()
@@ -125,7 +124,7 @@ void TestHexFormat::offsetPrefixes()
     QFETCH(QString, first);
     QFETCH(QString, last);
     const QStringList lines =
-        MainWindow::formatHexLines(sequence(size), perLine, decimal).split(u'\n');
+        HexFormat::lines(sequence(size), perLine, decimal).split(u'\n');
     QCOMPARE(lines.size(), (size + perLine - 1) / perLine);
     QVERIFY2(lines.first().startsWith(first + u' '), qPrintable(lines.first()));
     QVERIFY2(lines.last().startsWith(last + u' '), qPrintable(lines.last()));
