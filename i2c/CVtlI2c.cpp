@@ -3,6 +3,7 @@
 #include "VtlUsbIds.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 namespace {
@@ -10,6 +11,12 @@ namespace {
 constexpr std::size_t REPORT_SIZE = 64;
 constexpr std::size_t MAX_CHUNK = 62;
 constexpr int REPLY_TIMEOUT_MS = 1000;
+// An observed transfer waits for a reply in slices this long, so that a cancel is
+// noticed even while an adapter that stopped answering is awaited.
+constexpr int CANCEL_POLL_MS = 20;
+// After a cancel, input that the adapter had already under way arrives within a few
+// frames; the drain stops at the first wait this long that brings nothing.
+constexpr int DRAIN_TIMEOUT_MS = 10;
 
 constexpr unsigned char REPORT_ENABLE = 0x01;
 constexpr unsigned char REPORT_WRITE = 0x02;
@@ -28,6 +35,9 @@ constexpr unsigned char STATUS_COUNT_OVERFLOW = 63;
 constexpr int MAX_DISCARDED_REPORTS = 1000;
 // Same bound for emptying the input queue, which a streaming device could keep full.
 constexpr int MAX_FLUSHED_REPORTS = 4096;
+
+const char *const TEXT_CANCELLED = "Cancelled";
+const char *const TEXT_TIMEOUT = "Timeout";
 
 const char *WriteErrorText(unsigned char errorCode)
 {
@@ -179,9 +189,12 @@ bool CVtlI2c::Write(const std::vector<unsigned char> &data, SI2cWriteResult &res
         SetLastError("No data to write");
         return false;
     }
+    m_transferCancelled = false;
     FlushInput();
 
     for (std::size_t offset = 0; offset < data.size(); offset += MAX_CHUNK) {
+        if (IsCancelRequested())
+            return CancelTransfer(offset > 0);
         const std::size_t length = std::min(MAX_CHUNK, data.size() - offset);
         const bool first = offset == 0;
         const bool last = offset + length == data.size();
@@ -196,8 +209,10 @@ bool CVtlI2c::Write(const std::vector<unsigned char> &data, SI2cWriteResult &res
         std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(offset), length,
                     m_request.begin() + 2);
 
-        if (!SendReport(m_request) || !ReceiveReport(REPORT_WRITE, m_reply))
+        if (!SendReport(m_request))
             return false;
+        if (!ReceiveReport(REPORT_WRITE, m_reply))
+            return m_transferCancelled ? CancelTransfer(true) : false;
         result.status = m_reply[1];
         result.errorCode = m_reply[2];
         if ((result.status & STATUS_ARBITRATION_LOST) != 0) {
@@ -208,6 +223,7 @@ bool CVtlI2c::Write(const std::vector<unsigned char> &data, SI2cWriteResult &res
             SetLastError(WriteErrorText(result.errorCode));
             return false;
         }
+        ReportProgress(offset + length, data.size());
     }
     return true;
 }
@@ -226,6 +242,9 @@ bool CVtlI2c::Read(unsigned char address, unsigned long long count, SI2cReadResu
                      " bytes");
         return false;
     }
+    m_transferCancelled = false;
+    if (IsCancelRequested())
+        return CancelTransfer(false);
     FlushInput();
 
     m_request.assign(REPORT_SIZE, 0);
@@ -237,8 +256,10 @@ bool CVtlI2c::Read(unsigned char address, unsigned long long count, SI2cReadResu
     const auto wanted = static_cast<std::size_t>(count);
     result.data.reserve(wanted);
     while (result.data.size() < wanted) {
+        if (IsCancelRequested())
+            return CancelTransfer(true);
         if (!ReceiveReport(REPORT_READ, m_reply))
-            return false;
+            return m_transferCancelled ? CancelTransfer(true) : false;
         result.status = m_reply[1];
         if ((result.status & STATUS_ARBITRATION_LOST) != 0) {
             SetLastError("Arbitration lost");
@@ -254,6 +275,7 @@ bool CVtlI2c::Read(unsigned char address, unsigned long long count, SI2cReadResu
         length = std::min(length, wanted - result.data.size());
         result.data.insert(result.data.end(), m_reply.begin() + 2,
                            m_reply.begin() + 2 + static_cast<std::ptrdiff_t>(length));
+        ReportProgress(result.data.size(), wanted);
     }
     return true;
 }
@@ -282,6 +304,11 @@ std::uint16_t CVtlI2c::GetFirmware() const
 std::string CVtlI2c::GetLastError() const
 {
     return m_lastError;
+}
+
+void CVtlI2c::SetTransferObserver(CVtlTransferObserver *observer)
+{
+    m_observer = observer;
 }
 
 bool CVtlI2c::EnumerateInterface(std::uint16_t productId, int interfaceNumber,
@@ -315,10 +342,8 @@ bool CVtlI2c::SendReport(const std::vector<unsigned char> &report)
 bool CVtlI2c::ReceiveReport(unsigned char reportId, std::vector<unsigned char> &reply)
 {
     for (int discarded = 0; discarded <= MAX_DISCARDED_REPORTS; ++discarded) {
-        if (!m_hid.Read(m_input, REPORT_SIZE, REPLY_TIMEOUT_MS)) {
-            SetLastError(m_hid.GetLastError());
+        if (!AwaitReport())
             return false;
-        }
         if (m_input.size() <= 2 || m_input[0] != reportId)
             continue;
         reply.assign(m_input.begin(), m_input.end());
@@ -327,6 +352,64 @@ bool CVtlI2c::ReceiveReport(unsigned char reportId, std::vector<unsigned char> &
     }
     SetLastError("Timeout");
     return false;
+}
+
+bool CVtlI2c::AwaitReport()
+{
+    if (m_observer == nullptr) {
+        if (m_hid.Read(m_input, REPORT_SIZE, REPLY_TIMEOUT_MS))
+            return true;
+        SetLastError(m_hid.GetLastError());
+        return false;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(REPLY_TIMEOUT_MS);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int slice = static_cast<int>(std::clamp<long long>(left, 0, CANCEL_POLL_MS));
+        if (m_hid.Read(m_input, REPORT_SIZE, slice))
+            return true;
+        std::string error = m_hid.GetLastError();
+        // Only an empty slice is worth another; a device failure ends the wait at once.
+        if (error != TEXT_TIMEOUT || left <= slice) {
+            SetLastError(std::move(error));
+            return false;
+        }
+        if (IsCancelRequested()) {
+            m_transferCancelled = true;
+            SetLastError(TEXT_CANCELLED);
+            return false;
+        }
+    }
+}
+
+bool CVtlI2c::IsCancelRequested() const
+{
+    return m_observer != nullptr && m_observer->IsCancelRequested();
+}
+
+void CVtlI2c::ReportProgress(std::size_t done, std::size_t total) const
+{
+    if (m_observer != nullptr)
+        m_observer->OnProgress(done, total);
+}
+
+bool CVtlI2c::CancelTransfer(bool started)
+{
+    if (started)
+        AbortTransfer();
+    SetLastError(TEXT_CANCELLED);
+    return false;
+}
+
+void CVtlI2c::AbortTransfer()
+{
+    ApplyConfiguration(m_speed);
+    for (int drained = 0; drained < MAX_FLUSHED_REPORTS; ++drained) {
+        if (!m_hid.Read(m_input, REPORT_SIZE, DRAIN_TIMEOUT_MS))
+            return;
+    }
 }
 
 void CVtlI2c::FlushInput()

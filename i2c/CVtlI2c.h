@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CSimpleHidClass.h"
+#include "CVtlTransferObserver.h"
 #include "I2cTypes.h"
 
 #include <cstddef>
@@ -44,6 +45,11 @@ public:
     std::uint16_t GetFirmware() const;
     std::string GetLastError() const;
 
+    // Installs (or, with nullptr, removes) the observer of the following writes and
+    // reads. The driver does not own it. Without an observer every transfer runs to its
+    // end exactly as it always has.
+    void SetTransferObserver(CVtlTransferObserver *observer);
+
     static bool EnumerateInterface(std::uint16_t productId, int interfaceNumber,
                                    std::vector<std::wstring> &serials);
 
@@ -61,7 +67,21 @@ protected:
     bool SendEnable(bool enable, unsigned char flags);
     void SetLastError(std::string text);
 
+    // True when the observer asks to stop; the transfer then fails with "Cancelled".
+    bool IsCancelRequested() const;
+    void ReportProgress(std::size_t done, std::size_t total) const;
+    // After a cancelled transfer: the configuration sent again makes the adapter drop
+    // the transaction it is still working on, and what it had already sent is read away,
+    // so the next transaction does not take stale replies for its own.
+    void AbortTransfer();
+
 private:
+    // One awaited input report into m_input, within the reply time-out.
+    bool AwaitReport();
+    // Ends a cancelled transfer with "Cancelled", aborting it on the adapter when any
+    // report of it went out.
+    bool CancelTransfer(bool started);
+
     std::string m_lastError;
     std::uint16_t m_productId;
     std::int32_t m_interfaceNumber;
@@ -75,4 +95,6 @@ private:
     std::vector<unsigned char> m_request;
     std::vector<unsigned char> m_reply;
     std::vector<unsigned char> m_input;
+    CVtlTransferObserver *m_observer = nullptr;
+    bool m_transferCancelled = false;
 };
