@@ -1,0 +1,158 @@
+#include "CTransactionExecutor.h"
+
+#include "CTransactionControl.h"
+#include "CVtlI2c.h"
+#include "CVtlTransferObserver.h"
+
+#include <chrono>
+#include <optional>
+
+namespace {
+
+const char *const TEXT_CANCELLED = "Cancelled";
+
+// Hands the driver's per-report progress on, shifted by what earlier parts of the
+// transaction already did, and passes the caller's cancel request to the driver.
+class CControlObserver : public CVtlTransferObserver
+{
+public:
+    // A total of 0 passes the cancel request on but no progress: a search counts its
+    // probes itself.
+    CControlObserver(const CTransactionControl &control, std::uint64_t total)
+        : m_control(control)
+        , m_total(total)
+    {}
+
+    void SetOffset(std::uint64_t offset) { m_offset = offset; }
+
+    void OnProgress(std::size_t done, std::size_t) override
+    {
+        if (m_total > 0)
+            m_control.ReportProgress(m_offset + done, m_total);
+    }
+    bool IsCancelRequested() const override { return m_control.IsCancelRequested(); }
+
+private:
+    const CTransactionControl &m_control;
+    std::uint64_t m_total;
+    std::uint64_t m_offset = 0;
+};
+
+// Installs an observer on the driver for as long as it lives.
+class CObserverScope
+{
+public:
+    CObserverScope(CVtlI2c &driver, CVtlTransferObserver *observer)
+        : m_driver(driver)
+    {
+        m_driver.SetTransferObserver(observer);
+    }
+    ~CObserverScope() { m_driver.SetTransferObserver(nullptr); }
+    CObserverScope(const CObserverScope &) = delete;
+    CObserverScope &operator=(const CObserverScope &) = delete;
+
+private:
+    CVtlI2c &m_driver;
+};
+
+bool IsCancelled(const CTransactionControl *control)
+{
+    return control != nullptr && control->IsCancelRequested();
+}
+
+void RunWrite(CVtlI2c &driver, STransactionRecord &record)
+{
+    const STransactionRequest &request = record.request;
+    record.ok = driver.Write(request.WireBytes(), record.write, request.start, request.stop);
+}
+
+void RunRead(CVtlI2c &driver, STransactionRecord &record)
+{
+    const STransactionRequest &request = record.request;
+    record.ok = driver.Read(request.address, request.count, record.read);
+}
+
+void RunWriteRead(CVtlI2c &driver, STransactionRecord &record, CControlObserver *observer)
+{
+    const STransactionRequest &request = record.request;
+    const std::vector<unsigned char> bytes = request.WireBytes();
+    if (!driver.Write(bytes, record.write, true, false))
+        return;
+    if (observer != nullptr)
+        observer->SetOffset(bytes.size());
+    record.readSent = true;
+    record.ok = driver.Read(request.address, request.count, record.read);
+}
+
+void RunSearch(CVtlI2c &driver, STransactionRecord &record, const CTransactionControl *control)
+{
+    const STransactionRequest &request = record.request;
+    const std::uint64_t total = request.ProgressTotal();
+    for (unsigned address = request.firstAddress; address <= request.lastAddress; ++address) {
+        if (IsCancelled(control)) {
+            record.cancelled = true;
+            record.lastError = TEXT_CANCELLED;
+            return;
+        }
+        if (driver.Probe(static_cast<std::uint8_t>(address)))
+            record.found.push_back(static_cast<std::uint8_t>(address));
+        ++record.probesDone;
+        if (control != nullptr)
+            control->ReportProgress(record.probesDone, total);
+    }
+    // A silent address is a failed probe, not a failed search.
+    record.ok = true;
+}
+
+std::int64_t WallClockMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+STransactionRecord CTransactionExecutor::Execute(CVtlI2c &driver,
+                                                 const STransactionRequest &request,
+                                                 const CTransactionControl *control)
+{
+    STransactionRecord record;
+    record.request = request;
+    record.startedMs = WallClockMs();
+    const auto started = std::chrono::steady_clock::now();
+
+    std::optional<CControlObserver> observer;
+    if (control != nullptr) {
+        const bool search = request.kind == ETransactionKind::Search;
+        observer.emplace(*control, search ? 0 : request.ProgressTotal());
+    }
+    const CObserverScope scope(driver, observer ? &*observer : nullptr);
+    if (request.kind == ETransactionKind::Search) {
+        // A cancel also cuts short the wait of the probe under way.
+        RunSearch(driver, record, control);
+    } else {
+        switch (request.kind) {
+        case ETransactionKind::Write:
+            RunWrite(driver, record);
+            break;
+        case ETransactionKind::Read:
+            RunRead(driver, record);
+            break;
+        case ETransactionKind::WriteRead:
+            RunWriteRead(driver, record, observer ? &*observer : nullptr);
+            break;
+        case ETransactionKind::Search:
+            break;
+        }
+        if (!record.ok) {
+            record.lastError = driver.GetLastError();
+            record.cancelled = IsCancelled(control) && record.lastError == TEXT_CANCELLED;
+        }
+    }
+
+    record.durationUs = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::steady_clock::now() - started)
+                            .count();
+    return record;
+}
