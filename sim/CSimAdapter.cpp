@@ -109,7 +109,23 @@ void CSimAdapter::SetReadChunkSize(std::size_t bytes)
 void CSimAdapter::SetFramePeriod(std::chrono::nanoseconds period)
 {
     const std::lock_guard lock(SimMutex());
-    m_frameClock.SetFramePeriod(period);
+    m_frameClock.SetFramePeriod(period, NowLocked());
+}
+
+void CSimAdapter::SetBusTiming(bool enabled)
+{
+    const std::lock_guard lock(SimMutex());
+    m_busClock.SetEnabled(enabled);
+    m_busClock.Release(NowLocked());
+}
+
+void CSimAdapter::SetClock(std::function<Clock::time_point()> now)
+{
+    const std::lock_guard lock(SimMutex());
+    m_clock = std::move(now);
+    const Clock::time_point start = NowLocked();
+    m_frameClock.SetFramePeriod(m_frameClock.GetFramePeriod(), start);
+    m_busClock.Release(start);
 }
 
 void CSimAdapter::DropReplies(int count)
@@ -151,7 +167,7 @@ void CSimAdapter::SetOpenDenied(bool denied)
 void CSimAdapter::PushInputReport(std::vector<unsigned char> report)
 {
     const std::lock_guard lock(SimMutex());
-    DeliverLocked(report, CSimFrameClock::Clock::now());
+    DeliverLocked(report, NowLocked());
 }
 
 void CSimAdapter::ClearFaults()
@@ -216,6 +232,7 @@ void CSimAdapter::PlugLocked()
 
 void CSimAdapter::UnplugLocked()
 {
+    AbandonLocked(NowLocked());
     for (CSimHandle *handle : m_handles)
         handle->MarkRemoved();
     m_handles.clear();
@@ -243,22 +260,36 @@ int CSimAdapter::HandleWrite(CSimHandle &handle, const unsigned char *data, std:
     }
     const int interfaceNumber = handle.GetInterfaceNumber();
     m_log.Append(interfaceNumber, data, length);
-    if (interfaceNumber == GetSpecialInterface()) {
-        // The firmware sees one report: longer writes are cut, shorter ones end in zeros.
-        std::vector<unsigned char> report(data, data + std::min(length, SIM_REPORT_SIZE));
-        report.resize(SIM_REPORT_SIZE, 0);
-        CSimFaults::SOutcome outcome = m_faults.Apply(m_firmware.HandleReport(report));
-        if (outcome.transactionFailed)
-            m_firmware.AbortTransaction();
-        const auto now = CSimFrameClock::Clock::now();
-        for (const std::vector<unsigned char> &reply : outcome.reports)
-            DeliverLocked(reply, m_frameClock.NextSlot(now));
-    }
+    if (interfaceNumber == GetSpecialInterface())
+        HandleSpecialReport(data, length);
     return static_cast<int>(std::min<std::size_t>(length, INT_MAX));
 }
 
-void CSimAdapter::DeliverLocked(const std::vector<unsigned char> &report,
-                                CSimFrameClock::Clock::time_point readyAt)
+void CSimAdapter::HandleSpecialReport(const unsigned char *data, std::size_t length)
+{
+    // The firmware sees one report: longer writes are cut, shorter ones end in zeros.
+    std::vector<unsigned char> report(data, data + std::min(length, SIM_REPORT_SIZE));
+    report.resize(SIM_REPORT_SIZE, 0);
+    const Clock::time_point now = NowLocked();
+    CSimFirmware::SResponse response = m_firmware.HandleReport(report);
+    if (response.reconfigured)
+        AbandonLocked(now);
+    const CSimFaults::SOutcome outcome = m_faults.Apply(std::move(response.replies));
+    std::uint64_t busBits = response.busBits;
+    if (outcome.transactionFailed) {
+        m_firmware.AbortTransaction();
+        busBits = outcome.reports.back().busBits;
+    }
+    const std::uint8_t speedCode = m_firmware.GetSpeedCode();
+    const Clock::time_point start = m_busClock.StartOf(now);
+    for (const SSimReply &reply : outcome.reports) {
+        const Clock::time_point done = m_busClock.After(start, reply.busBits, speedCode);
+        DeliverLocked(reply.report, m_frameClock.NextSlot(done));
+    }
+    m_busClock.HoldUntil(m_busClock.After(start, busBits, speedCode));
+}
+
+void CSimAdapter::DeliverLocked(const std::vector<unsigned char> &report, Clock::time_point readyAt)
 {
     const int special = GetSpecialInterface();
     for (CSimHandle *handle : m_handles) {
@@ -266,4 +297,15 @@ void CSimAdapter::DeliverLocked(const std::vector<unsigned char> &report,
             handle->Queue(report, readyAt);
     }
     SimReportQueued().notify_all();
+}
+
+void CSimAdapter::AbandonLocked(Clock::time_point now)
+{
+    const int special = GetSpecialInterface();
+    for (CSimHandle *handle : m_handles) {
+        if (handle->GetInterfaceNumber() == special)
+            handle->DiscardDueAfter(now);
+    }
+    m_frameClock.Release(now);
+    m_busClock.Release(now);
 }

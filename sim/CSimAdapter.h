@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CSimBusClock.h"
 #include "CSimFaults.h"
 #include "CSimFirmware.h"
 #include "CSimFrameClock.h"
@@ -7,6 +8,7 @@
 #include "SimTypes.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,9 +24,15 @@ class CSimSlave;
 // Interfaces: 0 (an I/O interface that never answers special-mode reports), on models A
 // and C also 1, and the special-mode interface (2 on A and C, 1 on B). Each listed
 // interface has a path of its own, which changes when the adapter is plugged in again.
+//
+// Every enable report (enable or disable) stops the transaction the adapter is working on:
+// replies that are not yet readable are withdrawn from the special-mode interface and the
+// bus is free at once. Replies already readable stay queued for the host to flush.
 class CSimAdapter : public std::enable_shared_from_this<CSimAdapter>
 {
 public:
+    using Clock = std::chrono::steady_clock;
+
     explicit CSimAdapter(const SSimAdapterConfig &config);
 
     SSimAdapterConfig GetConfig() const { return m_config; }
@@ -65,6 +73,18 @@ public:
     // next boundary of a fixed frame grid, one input report per frame. 0 (the default)
     // makes replies readable at once.
     void SetFramePeriod(std::chrono::nanoseconds period);
+    // Time on the I2C bus at the speed the host configured, off by default. When on, a
+    // transaction costs 9 bit times per byte (the address byte included), one for a start
+    // or repeated start and one for a stop, and the bus serves one request after the
+    // other. A write reply becomes readable when the request's bytes are clocked out, a read
+    // reply when the last byte it carries is clocked in; each then still waits for its
+    // frame slot. A 65,535-byte read with 1 ms frames thus takes about 5.9 s at 100 kbit/s
+    // and 1.06 s (1,058 frames) at 1000 kbit/s. The slaves still see each request at once.
+    void SetBusTiming(bool enabled);
+    // Time source of the replies' readiness, so a test can step time instead of waiting.
+    // It restarts the frame grid and frees the bus; with it, a read that finds no reply due
+    // waits only for new reports or its time-out, as the clock does not move by itself.
+    void SetClock(std::function<Clock::time_point()> now);
     // The next `count` replies are lost (the host sees "Timeout").
     void DropReplies(int count);
     // A report delivered just before the next reply; call once per report.
@@ -105,6 +125,8 @@ private:
     void AddSlaveObject(std::uint8_t address, std::shared_ptr<CSimSlave> slave);
 
     // Called with SimMutex() held.
+    Clock::time_point NowLocked() const { return m_clock ? m_clock() : Clock::now(); }
+    bool HasOwnClockLocked() const { return static_cast<bool>(m_clock); }
     const std::vector<SListedInterface> &ListedLocked() const { return m_listed; }
     bool IsOpenDeniedLocked() const { return m_faults.IsOpenDenied(); }
     void SetAttachedLocked(bool attached) { m_attached = attached; }
@@ -113,13 +135,16 @@ private:
     void AddHandleLocked(CSimHandle *handle);
     void RemoveHandleLocked(CSimHandle *handle);
     int HandleWrite(CSimHandle &handle, const unsigned char *data, std::size_t length);
-    void DeliverLocked(const std::vector<unsigned char> &report,
-                       CSimFrameClock::Clock::time_point readyAt);
+    void HandleSpecialReport(const unsigned char *data, std::size_t length);
+    void DeliverLocked(const std::vector<unsigned char> &report, Clock::time_point readyAt);
+    void AbandonLocked(Clock::time_point now);
 
     const SSimAdapterConfig m_config;
     CSimFirmware m_firmware;
     CSimFaults m_faults;
     CSimFrameClock m_frameClock;
+    CSimBusClock m_busClock;
+    std::function<Clock::time_point()> m_clock;
     CSimReportLog m_log;
     std::vector<SListedInterface> m_listed;
     std::vector<CSimHandle *> m_handles;

@@ -2,64 +2,123 @@
 
 #include "SimLock.h"
 
-CSimEeprom::CSimEeprom()
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t MAX_SIZE = 65536;
+constexpr std::size_t MAX_ADDRESS_BYTES = 2;
+
+SSimEepromGeometry Sanitised(SSimEepromGeometry geometry)
 {
-    m_memory.fill(0xFF);
+    geometry.size = std::clamp<std::size_t>(geometry.size, 1, MAX_SIZE);
+    geometry.pageSize = std::clamp<std::size_t>(geometry.pageSize, 1, geometry.size);
+    // Pages tile the memory, so a rolled-over page write never reaches past its end.
+    while (geometry.size % geometry.pageSize != 0)
+        --geometry.pageSize;
+    geometry.addressBytes = std::clamp<std::size_t>(geometry.addressBytes, 1, MAX_ADDRESS_BYTES);
+    geometry.writeCycle = std::max(geometry.writeCycle, std::chrono::microseconds(0));
+    return geometry;
 }
+
+} // namespace
+
+CSimEeprom::CSimEeprom(const SSimEepromGeometry &geometry)
+    : m_geometry(Sanitised(geometry))
+    , m_memory(m_geometry.size, 0xFF)
+    , m_page(m_geometry.pageSize, 0)
+    , m_pageDirty(m_geometry.pageSize, false)
+    , m_clock([] { return Clock::now(); })
+{}
 
 std::vector<unsigned char> CSimEeprom::GetContents() const
 {
     const std::lock_guard lock(SimMutex());
-    return {m_memory.begin(), m_memory.end()};
+    return m_memory;
 }
 
 void CSimEeprom::SetContents(std::size_t offset, const std::vector<unsigned char> &bytes)
 {
     const std::lock_guard lock(SimMutex());
-    for (std::size_t i = 0; i < bytes.size() && offset + i < SIZE; ++i)
+    for (std::size_t i = 0; i < bytes.size() && offset + i < m_memory.size(); ++i)
         m_memory[offset + i] = bytes[i];
 }
 
-std::uint8_t CSimEeprom::GetAddressPointer() const
+std::uint16_t CSimEeprom::GetAddressPointer() const
 {
     const std::lock_guard lock(SimMutex());
-    return m_pointer;
+    return static_cast<std::uint16_t>(m_pointer);
+}
+
+void CSimEeprom::SetClock(std::function<Clock::time_point()> now)
+{
+    const std::lock_guard lock(SimMutex());
+    m_clock = std::move(now);
+    m_busyUntil = Clock::time_point::min();
+}
+
+bool CSimEeprom::IsWriteCycleRunning() const
+{
+    const std::lock_guard lock(SimMutex());
+    return IsBusyLocked();
 }
 
 bool CSimEeprom::OnStart(bool read)
 {
-    m_pageDirty.fill(false);
-    m_expectWordAddress = !read;
+    if (IsBusyLocked())
+        return false;
+    std::fill(m_pageDirty.begin(), m_pageDirty.end(), false);
+    m_addressBytesLeft = read ? 0 : m_geometry.addressBytes;
+    m_newPointer = 0;
     return true;
 }
 
 bool CSimEeprom::OnWrite(std::uint8_t byte)
 {
-    if (m_expectWordAddress) {
-        m_pointer = byte;
-        m_expectWordAddress = false;
+    if (m_addressBytesLeft > 0) {
+        m_newPointer = m_newPointer << 8 | byte;
+        if (--m_addressBytesLeft == 0)
+            m_pointer = m_newPointer % m_memory.size();
         return true;
     }
-    const std::size_t column = m_pointer % PAGE_SIZE;
+    const std::size_t column = m_pointer % m_page.size();
     m_page[column] = byte;
     m_pageDirty[column] = true;
-    const auto pageBase = static_cast<std::uint8_t>(m_pointer - column);
-    m_pointer = static_cast<std::uint8_t>(pageBase + (column + 1) % PAGE_SIZE);
+    m_pointer = m_pointer - column + (column + 1) % m_page.size();
     return true;
 }
 
 std::uint8_t CSimEeprom::OnRead()
 {
-    return m_memory[m_pointer++];
+    const std::uint8_t byte = m_memory[m_pointer];
+    m_pointer = (m_pointer + 1) % m_memory.size();
+    return byte;
 }
 
 void CSimEeprom::OnStop()
 {
-    const std::size_t pageBase = m_pointer - m_pointer % PAGE_SIZE;
-    for (std::size_t column = 0; column < PAGE_SIZE; ++column) {
-        if (m_pageDirty[column])
-            m_memory[pageBase + column] = m_page[column];
+    const std::size_t pageBase = m_pointer - m_pointer % m_page.size();
+    bool written = false;
+    for (std::size_t column = 0; column < m_page.size(); ++column) {
+        if (!m_pageDirty[column])
+            continue;
+        m_memory[pageBase + column] = m_page[column];
+        m_pageDirty[column] = false;
+        written = true;
     }
-    m_pageDirty.fill(false);
-    m_expectWordAddress = false;
+    m_addressBytesLeft = 0;
+    if (written && m_geometry.writeCycle.count() > 0)
+        m_busyUntil = m_clock() + m_geometry.writeCycle;
+}
+
+void CSimEeprom::OnPowerUp()
+{
+    std::fill(m_pageDirty.begin(), m_pageDirty.end(), false);
+    m_addressBytesLeft = 0;
+    m_busyUntil = Clock::time_point::min();
+}
+
+bool CSimEeprom::IsBusyLocked() const
+{
+    return m_clock() < m_busyUntil;
 }

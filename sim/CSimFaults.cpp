@@ -33,29 +33,31 @@ std::optional<std::size_t> CSimFaults::TakeShortWrite(std::size_t length)
     return m_shortWriteBytes;
 }
 
-CSimFaults::SOutcome CSimFaults::Apply(std::vector<std::vector<unsigned char>> replies)
+CSimFaults::SOutcome CSimFaults::Apply(std::vector<SSimReply> replies)
 {
     SOutcome outcome;
-    for (std::vector<unsigned char> &reply : replies) {
+    for (SSimReply &reply : replies) {
         if (m_dropCount > 0) {
             --m_dropCount;
             continue;
         }
         for (std::vector<unsigned char> &stray : m_strayReports)
-            outcome.reports.push_back(std::move(stray));
+            outcome.reports.push_back({std::move(stray), reply.busBits});
         m_strayReports.clear();
-        if (m_announceOversized && reply[0] == SIM_REPORT_READ &&
-            (reply[1] & STATUS_ERROR_BITS) == 0) {
-            reply[1] = static_cast<unsigned char>((reply[1] & STATUS_ERROR_BITS) | OVERSIZED_COUNT);
+        std::vector<unsigned char> &report = reply.report;
+        if (m_announceOversized && report[0] == SIM_REPORT_READ &&
+            (report[1] & STATUS_ERROR_BITS) == 0) {
+            report[1] =
+                static_cast<unsigned char>((report[1] & STATUS_ERROR_BITS) | OVERSIZED_COUNT);
             m_announceOversized = false;
         }
         if (m_forcedStatus) {
-            reply[1] = m_forcedStatus->first;
-            if (reply[0] == SIM_REPORT_WRITE)
-                reply[2] = m_forcedStatus->second;
+            report[1] = m_forcedStatus->first;
+            if (report[0] == SIM_REPORT_WRITE)
+                report[2] = m_forcedStatus->second;
             m_forcedStatus.reset();
             // The adapter gives up a transaction that failed on the bus: no more replies.
-            if ((reply[1] & STATUS_ERROR_BITS) != 0) {
+            if ((report[1] & STATUS_ERROR_BITS) != 0) {
                 outcome.reports.push_back(std::move(reply));
                 outcome.transactionFailed = true;
                 return outcome;

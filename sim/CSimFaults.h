@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimReply.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -24,11 +26,11 @@ public:
 
     struct SOutcome
     {
-        std::vector<std::vector<unsigned char>> reports;
+        std::vector<SSimReply> reports; // a stray report shares the bus bits of its reply
         bool transactionFailed = false; // a forced error status ended the transaction
     };
     // Applies the armed faults to the replies of one request.
-    SOutcome Apply(std::vector<std::vector<unsigned char>> replies);
+    SOutcome Apply(std::vector<SSimReply> replies);
 
 private:
     int m_dropCount = 0;

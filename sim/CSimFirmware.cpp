@@ -13,6 +13,9 @@ constexpr std::uint8_t STATUS_ERROR = 0x80;
 constexpr std::uint8_t ERROR_WRONG_COUNT = 1;
 constexpr std::uint8_t ERROR_NO_START = 2;
 constexpr std::uint8_t ERROR_NACK = 3;
+constexpr std::uint64_t START_BITS = 1;
+constexpr std::uint64_t STOP_BITS = 1;
+constexpr std::uint64_t BYTE_BITS = 9; // eight data bits and the acknowledge
 
 std::vector<unsigned char> MakeReply(std::uint8_t reportId, std::uint8_t status,
                                      std::uint8_t byte2 = 0)
@@ -35,26 +38,31 @@ CSimFirmware::CSimFirmware(ESimModel model)
     : m_model(model)
 {}
 
-std::vector<std::vector<unsigned char>>
-CSimFirmware::HandleReport(const std::vector<unsigned char> &report)
+CSimFirmware::SResponse CSimFirmware::HandleReport(const std::vector<unsigned char> &report)
 {
+    SResponse response;
     if (report.size() < SIM_REPORT_SIZE)
-        return {};
+        return response;
+    m_bits = 0;
     switch (report[0]) {
     case SIM_REPORT_ENABLE:
-        HandleEnable(report);
-        return {};
+        response.reconfigured = HandleEnable(report);
+        return response;
     case SIM_REPORT_WRITE:
         if (!m_enabled)
-            return {};
-        return {HandleWrite(report)};
+            return response;
+        response.replies.push_back(HandleWrite(report));
+        break;
     case SIM_REPORT_READ:
         if (!m_enabled)
-            return {};
-        return HandleRead(report);
+            return response;
+        response.replies = HandleRead(report);
+        break;
     default:
-        return {};
+        return response;
     }
+    response.busBits = m_bits;
+    return response;
 }
 
 void CSimFirmware::AddSlave(std::uint8_t address, std::shared_ptr<CSimSlave> slave)
@@ -102,53 +110,57 @@ void CSimFirmware::PowerUp()
         slave->OnPowerUp();
 }
 
-void CSimFirmware::HandleEnable(const std::vector<unsigned char> &report)
+bool CSimFirmware::HandleEnable(const std::vector<unsigned char> &report)
 {
     if (report[1] > 1)
-        return;
+        return false;
     if (m_transactionOpen)
         Stop();
     if (report[1] == 0) {
         m_enabled = false;
-        return;
+        return true;
     }
     const std::uint8_t flags = report[2];
     const auto code = static_cast<std::uint8_t>(flags & SPEED_CODE_BITS);
     m_enabled = IsSpeedSupported(code);
     if (!m_enabled)
-        return;
+        return true;
     m_speedCode = code;
     m_pullUpsEnabled = m_model != ESimModel::B || (flags & PULL_UPS_OFF) == 0;
+    return true;
 }
 
-std::vector<unsigned char> CSimFirmware::HandleWrite(const std::vector<unsigned char> &report)
+SSimReply CSimFirmware::HandleWrite(const std::vector<unsigned char> &report)
 {
     const std::uint8_t flags = report[1];
     const std::size_t count = flags & WRITE_COUNT_BITS;
     if (count == 0 || count > SIM_MAX_CHUNK)
-        return WriteError(ERROR_WRONG_COUNT);
+        return Reply(WriteError(ERROR_WRONG_COUNT));
     const bool start = (flags & WRITE_START) != 0;
     if (!start && !m_transactionOpen)
-        return WriteError(ERROR_NO_START);
+        return Reply(WriteError(ERROR_NO_START));
 
     std::size_t next = 2;
-    if (start) {
-        if (!Start(report[next++]))
-            return WriteError(ERROR_NACK);
+    if (start && !Start(report[next++])) {
+        SSimReply reply = Reply(WriteError(ERROR_NACK));
+        Stop();
+        return reply;
     }
     for (; next < 2 + count; ++next) {
+        m_bits += BYTE_BITS;
         if (m_reading || !m_current->OnWrite(report[next])) {
+            SSimReply reply = Reply(WriteError(ERROR_NACK));
             Stop();
-            return WriteError(ERROR_NACK);
+            return reply;
         }
     }
+    SSimReply reply = Reply(MakeReply(SIM_REPORT_WRITE, 0));
     if ((flags & WRITE_STOP) != 0)
         Stop();
-    return MakeReply(SIM_REPORT_WRITE, 0);
+    return reply;
 }
 
-std::vector<std::vector<unsigned char>>
-CSimFirmware::HandleRead(const std::vector<unsigned char> &report)
+std::vector<SSimReply> CSimFirmware::HandleRead(const std::vector<unsigned char> &report)
 {
     std::size_t count = 0;
     if (m_model == ESimModel::B)
@@ -156,18 +168,22 @@ CSimFirmware::HandleRead(const std::vector<unsigned char> &report)
     else
         count = static_cast<std::size_t>(report[1]) | static_cast<std::size_t>(report[3]) << 8;
     if (count == 0)
-        return {MakeReply(SIM_REPORT_READ, STATUS_ERROR)};
-    if (!Start(static_cast<std::uint8_t>(report[2] | 1)))
-        return {MakeReply(SIM_REPORT_READ, STATUS_ERROR)};
+        return {Reply(MakeReply(SIM_REPORT_READ, STATUS_ERROR))};
+    if (!Start(static_cast<std::uint8_t>(report[2] | 1))) {
+        SSimReply reply = Reply(MakeReply(SIM_REPORT_READ, STATUS_ERROR));
+        Stop();
+        return {reply};
+    }
 
-    std::vector<std::vector<unsigned char>> replies;
+    std::vector<SSimReply> replies;
     replies.reserve((count + m_chunkSize - 1) / m_chunkSize);
     for (std::size_t done = 0; done < count;) {
         const std::size_t n = std::min(m_chunkSize, count - done);
         std::vector<unsigned char> reply = MakeReply(SIM_REPORT_READ, static_cast<std::uint8_t>(n));
         for (std::size_t i = 0; i < n; ++i)
             reply[2 + i] = m_current->OnRead();
-        replies.push_back(std::move(reply));
+        m_bits += BYTE_BITS * n;
+        replies.push_back(Reply(std::move(reply)));
         done += n;
     }
     Stop();
@@ -180,6 +196,7 @@ bool CSimFirmware::Start(std::uint8_t addressByte)
     m_current = nullptr;
     m_transactionOpen = false;
     m_reading = (addressByte & 1) != 0;
+    m_bits += START_BITS + BYTE_BITS;
     const auto it = m_slaves.find(static_cast<std::uint8_t>(addressByte >> 1));
     if (it == m_slaves.end() || !it->second->OnStart(m_reading)) {
         m_reading = false;
@@ -195,6 +212,7 @@ void CSimFirmware::Stop()
     if (m_current != nullptr)
         m_current->OnStop();
     AbortTransaction();
+    m_bits += STOP_BITS;
 }
 
 bool CSimFirmware::IsSpeedSupported(std::uint8_t code) const

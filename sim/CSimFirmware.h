@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CSimSlave.h"
+#include "SimReply.h"
 #include "SimTypes.h"
 
 #include <cstddef>
@@ -19,12 +20,21 @@
 // addresses the slave for reading and refuses further data bytes (error code 3). A read
 // request ignores the read bit of its address byte and always reads; a read of 0 bytes
 // (models A and C) is answered by one reply with status 0x80 without touching the bus.
+// The slaves see the whole request at once; the bus bits of each reply tell when it would
+// be complete on the wire (CSimBusClock turns them into time).
 class CSimFirmware
 {
 public:
+    struct SResponse
+    {
+        std::vector<SSimReply> replies;
+        std::uint64_t busBits = 0; // how long the request keeps the bus, stop included
+        bool reconfigured = false; // an enable or disable report
+    };
+
     explicit CSimFirmware(ESimModel model);
 
-    std::vector<std::vector<unsigned char>> HandleReport(const std::vector<unsigned char> &report);
+    SResponse HandleReport(const std::vector<unsigned char> &report);
 
     void AddSlave(std::uint8_t address, std::shared_ptr<CSimSlave> slave);
     void RemoveSlave(std::uint8_t address);
@@ -42,9 +52,10 @@ public:
     bool IsTransactionOpen() const { return m_transactionOpen; }
 
 private:
-    void HandleEnable(const std::vector<unsigned char> &report);
-    std::vector<unsigned char> HandleWrite(const std::vector<unsigned char> &report);
-    std::vector<std::vector<unsigned char>> HandleRead(const std::vector<unsigned char> &report);
+    bool HandleEnable(const std::vector<unsigned char> &report);
+    SSimReply HandleWrite(const std::vector<unsigned char> &report);
+    std::vector<SSimReply> HandleRead(const std::vector<unsigned char> &report);
+    SSimReply Reply(std::vector<unsigned char> report) const { return {std::move(report), m_bits}; }
     bool Start(std::uint8_t addressByte);
     void Stop();
     bool IsSpeedSupported(std::uint8_t code) const;
@@ -58,4 +69,5 @@ private:
     bool m_transactionOpen = false;
     bool m_reading = false;
     CSimSlave *m_current = nullptr;
+    std::uint64_t m_bits = 0; // bus bits of the request being handled
 };

@@ -27,6 +27,11 @@ void CSimHandle::Queue(std::vector<unsigned char> report, Clock::time_point read
     m_queue.push_back({readyAt, std::move(report)});
 }
 
+void CSimHandle::DiscardDueAfter(Clock::time_point now)
+{
+    std::erase_if(m_queue, [now](const SQueued &queued) { return queued.readyAt > now; });
+}
+
 void CSimHandle::MarkRemoved()
 {
     m_removed = true;
@@ -69,8 +74,7 @@ int CSimHandle::Read(std::unique_lock<std::mutex> &lock, unsigned char *data, st
             result = -1;
             break;
         }
-        const Clock::time_point now = Clock::now();
-        if (!m_queue.empty() && m_queue.front().readyAt <= now) {
+        if (!m_queue.empty() && m_queue.front().readyAt <= m_adapter->NowLocked()) {
             std::vector<unsigned char> report = std::move(m_queue.front().report);
             m_queue.pop_front();
             const std::size_t n = std::min(length, report.size());
@@ -79,9 +83,10 @@ int CSimHandle::Read(std::unique_lock<std::mutex> &lock, unsigned char *data, st
             result = static_cast<int>(n);
             break;
         }
-        if (timeoutMs >= 0 && now >= deadline)
+        if (timeoutMs >= 0 && Clock::now() >= deadline)
             break;
-        if (m_queue.empty()) {
+        // A clock that a test steps does not move while we wait: only a new report can help.
+        if (m_queue.empty() || m_adapter->HasOwnClockLocked()) {
             if (timeoutMs < 0)
                 SimReportQueued().wait(lock);
             else

@@ -27,6 +27,8 @@ public:
     int GetInterfaceNumber() const { return m_interfaceNumber; }
 
     void Queue(std::vector<unsigned char> report, Clock::time_point readyAt);
+    // Withdraws the reports that become readable only after `now`.
+    void DiscardDueAfter(Clock::time_point now);
     // The adapter went away: every later read and write fails, as on a removed hidraw device.
     void MarkRemoved();
     bool IsRemoved() const { return m_removed; }

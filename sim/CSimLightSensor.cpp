@@ -1,6 +1,7 @@
 #include "CSimLightSensor.h"
 
 #include "SimLock.h"
+#include "SimNoise.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +19,8 @@ constexpr std::uint8_t OP_ONE_TIME_H = 0x20;
 constexpr std::uint8_t OP_ONE_TIME_H2 = 0x21;
 constexpr std::uint8_t OP_ONE_TIME_L = 0x23;
 constexpr std::uint8_t DEFAULT_TIME_REGISTER = 69;
-constexpr double WANDER_PERIOD_S = 8.0;
+constexpr double WANDER_PERIOD_S = 30.0;
+constexpr std::uint64_t NOISE_SEED = 0x4C55580000000023ULL;
 
 bool IsContinuous(std::uint8_t mode)
 {
@@ -53,6 +55,12 @@ void CSimLightSensor::SetVariation(double relativeAmplitude)
 {
     const std::lock_guard lock(SimMutex());
     m_variation = relativeAmplitude;
+}
+
+void CSimLightSensor::SetNoise(double relativeAmplitude)
+{
+    const std::lock_guard lock(SimMutex());
+    m_noise = relativeAmplitude;
 }
 
 void CSimLightSensor::SetClock(std::function<Clock::time_point()> now)
@@ -164,7 +172,10 @@ double CSimLightSensor::LuxAt(Clock::time_point time) const
 {
     const double seconds = std::chrono::duration<double>(time - m_epoch).count();
     const double phase = 2.0 * std::numbers::pi * seconds / WANDER_PERIOD_S;
-    return std::max(0.0, m_lux * (1.0 + m_variation * std::sin(phase)));
+    // Every measurement ends at its own moment, which therefore picks its noise.
+    const auto sample = static_cast<std::uint64_t>((time - m_epoch).count());
+    const double noise = m_noise == 0.0 ? 0.0 : m_noise * SimNoise(NOISE_SEED, sample);
+    return std::max(0.0, m_lux * (1.0 + m_variation * std::sin(phase) + noise));
 }
 
 std::uint16_t CSimLightSensor::CountFor(double lux) const

@@ -12,7 +12,8 @@
 // measurement time register. Other opcodes are not acknowledged. A read returns the last
 // finished measurement, high byte first, as count = lux * 1.2 * (time register / 69),
 // doubled in high-2 mode; a measurement takes 120 ms (16 ms at low resolution), scaled
-// by the time register. The light level wanders slowly around the set value.
+// by the time register. The light level wanders slowly around the set value (a sine with
+// a 30 s period), and each measurement may carry a little noise of its own.
 class CSimLightSensor : public CSimSlave
 {
 public:
@@ -23,6 +24,8 @@ public:
     void SetIlluminance(double lux);
     // Relative amplitude of the slow wander of the light level; 0 keeps it constant.
     void SetVariation(double relativeAmplitude);
+    // Relative amplitude of the noise on each measurement; 0 (the default) has none.
+    void SetNoise(double relativeAmplitude);
     // Time source for measurements, so a test can step time instead of waiting.
     void SetClock(std::function<Clock::time_point()> now);
 
@@ -46,6 +49,7 @@ private:
 
     double m_lux;
     double m_variation = 0.05;
+    double m_noise = 0.0;
     std::function<Clock::time_point()> m_clock;
     Clock::time_point m_epoch;
     Clock::time_point m_measurementStart;

@@ -6,9 +6,14 @@
 
 namespace {
 
-std::shared_ptr<CSimEeprom> MakeEeprom(std::string_view text)
+constexpr double LIGHT_NOISE = 0.005;
+constexpr double TEMPERATURE_VARIATION = 1.5;
+constexpr double TEMPERATURE_NOISE = 0.05;
+
+std::shared_ptr<CSimEeprom> MakeEeprom(std::string_view text,
+                                       const SSimEepromGeometry &geometry = CSimEeprom::SMALL)
 {
-    auto eeprom = std::make_shared<CSimEeprom>();
+    auto eeprom = std::make_shared<CSimEeprom>(geometry);
     eeprom->SetContents(0, std::vector<unsigned char>(text.begin(), text.end()));
     return eeprom;
 }
@@ -16,6 +21,13 @@ std::shared_ptr<CSimEeprom> MakeEeprom(std::string_view text)
 } // namespace
 
 SSimPresetBench CSimPresetBench::Attach(std::chrono::nanoseconds framePeriod)
+{
+    SSimPresetOptions options;
+    options.framePeriod = framePeriod;
+    return Attach(options);
+}
+
+SSimPresetBench CSimPresetBench::Attach(const SSimPresetOptions &options)
 {
     CSimBus &bus = CSimBus::Instance();
     SSimPresetBench bench;
@@ -26,6 +38,10 @@ SSimPresetBench CSimPresetBench::Attach(std::chrono::nanoseconds framePeriod)
     bench.eepromA = bench.adapterA->AddSlave(EEPROM_ADDRESS, MakeEeprom("Bench EEPROM A"));
     bench.temperatureA = bench.adapterA->AddSlave(TEMPERATURE_SENSOR_ADDRESS,
                                                   std::make_shared<CSimTemperatureSensor>(23.5));
+    if (options.largeEeprom) {
+        bench.largeEepromA = bench.adapterA->AddSlave(
+            LARGE_EEPROM_ADDRESS, MakeEeprom("Bench 32 KiB EEPROM A", CSimEeprom::LARGE));
+    }
 
     bench.adapterB = bus.Attach(ESimModel::B, SERIAL_B);
     bench.lightSensorB =
@@ -37,7 +53,17 @@ SSimPresetBench CSimPresetBench::Attach(std::chrono::nanoseconds framePeriod)
     bench.temperatureC = bench.adapterC->AddSlave(TEMPERATURE_SENSOR_ADDRESS,
                                                   std::make_shared<CSimTemperatureSensor>(31.0));
 
-    for (const auto &adapter : {bench.adapterA, bench.adapterB, bench.adapterC})
-        adapter->SetFramePeriod(framePeriod);
+    if (options.liveValues) {
+        for (const auto &sensor : {bench.lightSensorA, bench.lightSensorB})
+            sensor->SetNoise(LIGHT_NOISE);
+        for (const auto &sensor : {bench.temperatureA, bench.temperatureC}) {
+            sensor->SetVariation(TEMPERATURE_VARIATION);
+            sensor->SetNoise(TEMPERATURE_NOISE);
+        }
+    }
+    for (const auto &adapter : {bench.adapterA, bench.adapterB, bench.adapterC}) {
+        adapter->SetFramePeriod(options.framePeriod);
+        adapter->SetBusTiming(options.busTiming);
+    }
     return bench;
 }

@@ -17,6 +17,7 @@ struct SSimPresetBench
     std::shared_ptr<CSimAdapter> adapterC;
     std::shared_ptr<CSimLightSensor> lightSensorA;
     std::shared_ptr<CSimEeprom> eepromA;
+    std::shared_ptr<CSimEeprom> largeEepromA; // only with SSimPresetOptions::largeEeprom
     std::shared_ptr<CSimTemperatureSensor> temperatureA;
     std::shared_ptr<CSimLightSensor> lightSensorB;
     std::shared_ptr<CSimEeprom> eepromB;
@@ -24,12 +25,24 @@ struct SSimPresetBench
     std::shared_ptr<CSimTemperatureSensor> temperatureC;
 };
 
+// How the preset bench behaves. The defaults give the bench that tests rely on; the demo
+// program switches everything on, so that long transfers take real time and a watched
+// sensor draws a live curve.
+struct SSimPresetOptions
+{
+    std::chrono::nanoseconds framePeriod = std::chrono::milliseconds(1);
+    bool busTiming = false;   // see CSimAdapter::SetBusTiming
+    bool liveValues = false;  // noisy light readings, drifting temperatures
+    bool largeEeprom = false; // a 32 KiB EEPROM at 0x51 on adapter A
+};
+
 // A ready bench for the demo program and for tests: one adapter of each model with
 // fixed serial numbers, each with slaves on its bus. Adapter A: light sensor at 0x23,
-// EEPROM at 0x50, temperature sensor at 0x48. Adapter B: light sensor at 0x23, EEPROM
-// at 0x50. Adapter C: EEPROM at 0x50, temperature sensor at 0x48. The EEPROMs start
-// with a short text and are blank (0xFF) after it. Replies take 1 ms frames, as with
-// real adapters; pass 0 for the fastest tests. Adds to what is attached already.
+// EEPROM at 0x50, temperature sensor at 0x48, and on request a 32 KiB EEPROM at 0x51.
+// Adapter B: light sensor at 0x23, EEPROM at 0x50. Adapter C: EEPROM at 0x50, temperature
+// sensor at 0x48. The EEPROMs start with a short text and are blank (0xFF) after it.
+// Replies take 1 ms frames, as with real adapters; pass 0 for the fastest tests. Adds to
+// what is attached already.
 class CSimPresetBench
 {
 public:
@@ -38,8 +51,10 @@ public:
     static constexpr const wchar_t *SERIAL_C = L"SIM-C-0003";
     static constexpr std::uint8_t LIGHT_SENSOR_ADDRESS = 0x23;
     static constexpr std::uint8_t EEPROM_ADDRESS = 0x50;
+    static constexpr std::uint8_t LARGE_EEPROM_ADDRESS = 0x51;
     static constexpr std::uint8_t TEMPERATURE_SENSOR_ADDRESS = 0x48;
 
     static SSimPresetBench
     Attach(std::chrono::nanoseconds framePeriod = std::chrono::milliseconds(1));
+    static SSimPresetBench Attach(const SSimPresetOptions &options);
 };
