@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "CTransactionRunner.h"
 #include "CVtlI2c.h"
 #include "I2cTypes.h"
 #include "MainWindowShared.h"
@@ -80,6 +81,8 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     m_presenceTimer.stop();
+    // The worker lets go of the driver before the driver goes.
+    m_runner.reset();
     // The driver switches the adapter's I2C function off on destruction, which must
     // happen while everything else is still intact.
     m_i2c.reset();
@@ -88,6 +91,12 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A transaction still running is cancelled and awaited: the window closes only once
+    // the worker has let go of the adapter.
+    if (isTransactionRunning()) {
+        m_runner->Cancel();
+        m_runner->Wait();
+    }
     QSettings settings;
     settings.setValue(SETTINGS_WINDOW_GEOMETRY, saveGeometry());
     settings.setValue(SETTINGS_WINDOW_STATE, saveState(0));

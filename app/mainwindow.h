@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SI2cCommand.h"
+#include "STransactionRecord.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -13,6 +14,7 @@
 #include <vector>
 
 class CProjectsPanel;
+class CTransactionRunner;
 class CVtlI2c;
 class OutputCellDelegate;
 class QAction;
@@ -20,6 +22,7 @@ class QActionGroup;
 class QCloseEvent;
 class QLabel;
 class QPoint;
+class QProgressDialog;
 
 namespace Ui {
 class MainWindow;
@@ -78,6 +81,16 @@ private Q_SLOTS:
     void onTableContextMenu(const QPoint &pos);
 
 private:
+    // Runs the request on the worker thread and waits for it in a local event loop, so
+    // the window keeps painting; after 300 ms a progress dialog offers Cancel. Returns
+    // the record once the transaction has ended, or nothing when no adapter is held or
+    // another transaction runs. `what` describes it in the progress dialog.
+    std::optional<STransactionRecord> runTransaction(const STransactionRequest &request,
+                                                     const QString &what);
+    bool isTransactionRunning() const;
+    void setTransactionRunning(bool running);
+    void showTransactionProgress(QProgressDialog &dialog) const;
+
     void setupOptionActions();
     void setupTable();
     void setupStatusBar();
@@ -120,4 +133,11 @@ private:
     QLabel *m_serialLabel = nullptr;
     QLabel *m_firmwareLabel = nullptr;
     QLabel *m_versionLabel = nullptr;
+
+    std::unique_ptr<CTransactionRunner> m_runner;
+    // Progress of the running transaction as last reported by the worker.
+    quint64 m_progressDone = 0;
+    quint64 m_progressTotal = 0;
+    // The presence timer fired while the worker held the driver; it checks afterwards.
+    bool m_presenceCheckDue = false;
 };

@@ -30,19 +30,21 @@ EI2cSpeed speedOf(const QAction *action)
 void MainWindow::updateUiState()
 {
     const bool connected = isConnected();
+    // While a transaction runs, nothing may start another one or touch the connection.
+    const bool idle = !isTransactionRunning();
 
-    ui->actionConnect->setEnabled(!connected);
-    ui->actionDisconnect->setEnabled(connected);
-    ui->actionI2cSearch->setEnabled(connected);
-    ui->btn_i2c_search->setEnabled(connected);
-    ui->btn_write->setEnabled(connected);
-    ui->btn_read->setEnabled(connected);
+    ui->actionConnect->setEnabled(!connected && idle);
+    ui->actionDisconnect->setEnabled(connected && idle);
+    ui->actionI2cSearch->setEnabled(connected && idle);
+    ui->btn_i2c_search->setEnabled(connected && idle);
+    ui->btn_write->setEnabled(connected && idle);
+    ui->btn_read->setEnabled(connected && idle);
 
     for (QAction *action : m_speedGroup->actions()) {
         const auto speed = static_cast<EI2cSpeed>(action->data().toInt());
-        action->setEnabled(!connected || m_i2c->IsSpeedSupported(speed));
+        action->setEnabled(idle && (!connected || m_i2c->IsSpeedSupported(speed)));
     }
-    ui->actionPullUps->setEnabled(!connected || m_i2c->HasPullUpSwitch());
+    ui->actionPullUps->setEnabled(idle && (!connected || m_i2c->HasPullUpSwitch()));
     ui->actionConnect->setIcon(QIcon(connected ? ICON_CONNECTED : ICON_DISCONNECTED));
 
     const QColor &color = connected ? STATUS_COLOR_ACTIVE : STATUS_COLOR_INACTIVE;
@@ -60,6 +62,10 @@ void MainWindow::updateUiState()
 
 bool MainWindow::isConnected() const
 {
+    // The worker holds the device while it waits for a reply, so the driver is not asked
+    // meanwhile; a transaction only ever runs on a connected driver.
+    if (isTransactionRunning())
+        return m_i2c != nullptr;
     return m_i2c != nullptr && m_i2c->IsConnected();
 }
 
@@ -88,6 +94,8 @@ void MainWindow::handleConnectionLost()
 
 void MainWindow::onConnect()
 {
+    if (isTransactionRunning())
+        return;
     DeviceDialog dialog(m_speedGroup->actions(), ui->actionPullUps->isChecked(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -119,6 +127,8 @@ void MainWindow::onConnect()
 
 void MainWindow::onDisconnect()
 {
+    if (isTransactionRunning())
+        return;
     m_presenceTimer.stop();
     m_i2c.reset();
     updateUiState();
@@ -126,13 +136,17 @@ void MainWindow::onDisconnect()
 
 void MainWindow::onPresenceTimer()
 {
+    if (isTransactionRunning()) {
+        m_presenceCheckDue = true;
+        return;
+    }
     if (m_i2c != nullptr && m_i2c->IsConnected() && !m_i2c->IsPresent())
         handleConnectionLost();
 }
 
 void MainWindow::onSpeedTriggered(QAction *action)
 {
-    if (!isConnected())
+    if (!isConnected() || isTransactionRunning())
         return;
     if (m_i2c->SetSpeed(speedOf(action))) {
         statusBar()->showMessage(tr("I2C speed set to %1").arg(action->text()), STATUS_MESSAGE_MS);
@@ -155,7 +169,7 @@ void MainWindow::onSpeedTriggered(QAction *action)
 
 void MainWindow::onPullUpsTriggered(bool checked)
 {
-    if (!isConnected() || !m_i2c->HasPullUpSwitch())
+    if (!isConnected() || isTransactionRunning() || !m_i2c->HasPullUpSwitch())
         return;
     if (m_i2c->SetPullUpsEnabled(checked)) {
         statusBar()->showMessage(checked ? tr("Internal pull-ups enabled")

@@ -2,8 +2,8 @@
 #include "AddressFormat.h"
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
-#include "CVtlI2c.h"
 #include "MainWindowShared.h"
+#include "STransactionRequest.h"
 #include "TransferText.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
@@ -16,8 +16,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The search leaves out the reserved addresses 0x00..0x07 and 0x78..0x7F.
-constexpr unsigned SEARCH_FIRST = 0x08;
-constexpr unsigned SEARCH_LAST = 0x77;
+constexpr std::uint8_t SEARCH_FIRST = 0x08;
+constexpr std::uint8_t SEARCH_LAST = 0x77;
 
 // The wait cursor for as long as a blocking bus operation runs.
 class WaitCursor
@@ -83,7 +83,7 @@ void MainWindow::onAddressFormatTriggered()
 
 void MainWindow::onWrite()
 {
-    if (!isConnected())
+    if (isTransactionRunning() || !isConnected())
         return;
     const int mode = ui->cmb_startstop->currentIndex();
     const bool start = TransferText::generatesStart(mode);
@@ -103,65 +103,82 @@ void MainWindow::onWrite()
         return;
     }
 
-    std::vector<unsigned char> buffer;
-    buffer.reserve(bytes->size() + 1);
-    if (start)
-        buffer.push_back(static_cast<unsigned char>(*address << 1));
-    buffer.insert(buffer.end(), bytes->begin(), bytes->end());
-    SI2cWriteResult result;
-    const bool ok = m_i2c->Write(buffer, result, start, TransferText::generatesStop(mode));
-    if (!ok && checkConnectionLost())
+    const STransactionRequest request = STransactionRequest::Write(
+        start ? *address : 0, *bytes, start, TransferText::generatesStop(mode));
+    const QString target = start ? formatAddress(*address) : QString();
+    const QString what = start ? tr("Writing %1 bytes to %2...").arg(bytes->size()).arg(target)
+                               : tr("Writing %1 bytes...").arg(bytes->size());
+    const std::optional<STransactionRecord> record = runTransaction(request, what);
+    if (!record)
+        return;
+    if (!record->ok && checkConnectionLost())
         return;
 
-    const QString type = TransferText::writeType(mode, ui->cmb_startstop->currentText(),
-                                                 start ? formatAddress(*address) : QString());
-    addTableRow(type, TransferText::writeFlags(result, ok, lastDriverError()), *bytes, !ok);
+    const QString type = TransferText::writeType(mode, ui->cmb_startstop->currentText(), target);
+    addTableRow(type,
+                TransferText::writeFlags(record->write, record->ok,
+                                         QString::fromStdString(record->lastError)),
+                *bytes, !record->ok);
 }
 
 void MainWindow::onRead()
 {
-    if (!isConnected())
+    if (isTransactionRunning() || !isConnected())
         return;
     const std::optional<unsigned char> address = currentAddress();
     if (!address) {
         warnInvalidAddress(tr("Read"));
         return;
     }
-    SI2cReadResult result;
-    bool ok = false;
+    const auto count = static_cast<std::size_t>(ui->spin_read->value());
+    std::optional<STransactionRecord> record;
     {
         const WaitCursor wait;
-        ok = m_i2c->Read(*address, static_cast<unsigned long long>(ui->spin_read->value()), result);
+        record = runTransaction(
+            STransactionRequest::Read(*address, count),
+            tr("Reading %1 bytes from %2...").arg(count).arg(formatAddress(*address)));
     }
-    if (!ok && checkConnectionLost())
+    if (!record)
+        return;
+    if (!record->ok && checkConnectionLost())
         return;
     addTableRow(tr("Read %1").arg(formatAddress(*address)),
-                TransferText::readFlags(result, ok, lastDriverError()), result.data, !ok);
+                TransferText::readFlags(record->read, record->ok,
+                                        QString::fromStdString(record->lastError)),
+                record->read.data, !record->ok);
 }
 
 void MainWindow::onI2cSearch()
 {
-    if (!isConnected())
+    if (isTransactionRunning() || !isConnected())
         return;
     const QString remembered = ui->cmb_i2c_device->currentText();
-    QStringList found;
+    std::optional<STransactionRecord> record;
     {
         const WaitCursor wait;
-        for (unsigned address = SEARCH_FIRST; address <= SEARCH_LAST; ++address) {
-            if (m_i2c->Probe(static_cast<unsigned char>(address)))
-                found << formatAddress(static_cast<unsigned char>(address));
-        }
+        record = runTransaction(STransactionRequest::Search(SEARCH_FIRST, SEARCH_LAST),
+                                tr("Searching the bus..."));
     }
+    if (!record)
+        return;
     // A silent address is just a failed probe; only a missing adapter ends the search.
     if (checkConnectionLost())
         return;
 
+    QStringList found;
+    for (const std::uint8_t address : record->found)
+        found << formatAddress(address);
+    const QString list = found.isEmpty() ? tr("No device found") : found.join(", "_L1);
+    // A cancelled search leaves the address list alone and says so in its row.
+    if (record->cancelled) {
+        addTableRow(tr("Search"), QString::fromStdString(record->lastError), list, true);
+        return;
+    }
     QComboBox *box = ui->cmb_i2c_device;
     box->clear();
     box->addItems(found);
     const int again = found.indexOf(remembered);
     if (again >= 0)
         box->setCurrentIndex(again);
-    addTableRow(tr("Search"), QString(),
-                found.isEmpty() ? tr("No device found") : found.join(", "_L1), false);
+    addTableRow(tr("Search"), QString(), list, false);
 }
