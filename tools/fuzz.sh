@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the libFuzzer targets (preset 'fuzz': clang,
-# AddressSanitizer) and runs each one for a bounded time on a copy of its seed corpus.
+# AddressSanitizer; the driver target also UndefinedBehaviorSanitizer) and runs each one
+# for a bounded time on a copy of its seed corpus.
 #   tools/fuzz.sh            60 seconds per target
 #   tools/fuzz.sh 300        300 seconds per target
 # Fails on the first finding; the input that triggered it is kept in build/fuzz/findings/.
@@ -9,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 [[ "$seconds" =~ ^[1-9][0-9]*$ ]] || { echo "fuzz: seconds must be a positive number" >&2; exit 2; }
-targets=(fuzz_device_file_load fuzz_hex_to_bytes)
+targets=(fuzz_device_file_load fuzz_hex_to_bytes fuzz_driver_session)
 
 tools/install-deps.sh
 cmake --preset fuzz ${VTL_CMAKE_ARGS:-} >/dev/null
@@ -23,6 +24,7 @@ if [[ -d /dev/shm && -w /dev/shm ]]; then
     export TMPDIR=/dev/shm
 fi
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 for target in "${targets[@]}"; do
     corpus="$work/$target"

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ModelTraits.h"
+#include "ScriptedHid.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// What a driver call should have returned, worked out from the library calls it made.
+struct SOutcome
+{
+    bool ok = true;
+    // The text a failure must leave; empty when any non-empty text will do, because the
+    // library itself gave none.
+    std::string error;
+};
+
+// What the harness knew before a host call.
+struct SCallState
+{
+    const SModelTraits *traits = nullptr;
+    bool connected = false;
+    // The driver's handle belongs to an adapter that has been unplugged since.
+    bool dead = false;
+    std::size_t queued = 0;
+};
+
+SOutcome Succeeded();
+SOutcome Failed(std::string text);
+
+// Walks the library calls of one host call in the order the driver should make them,
+// and aborts with the host call's name where the driver did something else.
+class CCallReplay
+{
+public:
+    CCallReplay(const std::vector<SHidCall> &calls, std::string hostCall);
+
+    const SHidCall &Expect(EHidCall call, const std::string &what);
+    void ExpectEnd() const;
+    [[noreturn]] void Fail(const std::string &what) const;
+
+private:
+    const std::vector<SHidCall> &m_calls;
+    std::string m_hostCall;
+    std::size_t m_next = 0;
+};
+
+// The outcome of a failed library call as the transport reports it.
+SOutcome LibraryFailure(const SHidCall &call);
+
+// The flush before a transaction: reads with time-out 0 until one fails, at most the
+// driver's bound. `queued` reports were waiting; a dead handle fails the first read.
+void ReplayFlush(CCallReplay &replay, const SCallState &state);
+
+// Sends `report`: true when the library took all of it, else false with the failure.
+bool ReplaySend(CCallReplay &replay, const std::vector<unsigned char> &report,
+                const std::string &what, SOutcome &outcome);
+
+// One wait for a reply with `reportId`: foreign and short reports are dropped, up to the
+// driver's bound. True with the reply padded to a whole report, else false with the failure.
+bool ReplayWait(CCallReplay &replay, unsigned char reportId, std::vector<unsigned char> &reply,
+                SOutcome &outcome);

@@ -1,0 +1,455 @@
+#include "ScriptedHid.h"
+
+#include "DriverLimits.h"
+#include "FuzzCheck.h"
+#include "ScriptedErrorText.h"
+#include "SessionFormat.h"
+
+#include <algorithm>
+#include <cstring>
+#include <hidapi.h>
+#include <utility>
+
+struct hid_device_
+{
+    // Opened before the adapter was unplugged: every read and write fails from then on.
+    bool dead = false;
+    std::wstring lastError;
+};
+
+namespace {
+
+constexpr unsigned char FOREIGN_KINDS = 4;
+constexpr unsigned char UNKNOWN_REPORT_ID = 0x07;
+
+wchar_t *CopyText(const std::optional<std::wstring> &text)
+{
+    if (!text)
+        return nullptr;
+    auto *copy = new wchar_t[text->size() + 1];
+    std::copy(text->begin(), text->end(), copy);
+    copy[text->size()] = 0;
+    return copy;
+}
+
+char *CopyPath(const std::string &path)
+{
+    auto *copy = new char[path.size() + 1];
+    std::memcpy(copy, path.c_str(), path.size() + 1);
+    return copy;
+}
+
+bool Matches(const SListedInterface &entry, std::uint16_t vendorId, std::uint16_t productId)
+{
+    return (vendorId == 0 || entry.vendorId == vendorId) &&
+           (productId == 0 || entry.productId == productId);
+}
+
+} // namespace
+
+CScriptedHid &CScriptedHid::Instance()
+{
+    static CScriptedHid instance;
+    return instance;
+}
+
+void CScriptedHid::Reset(CSessionInput *input, bool silentErrors)
+{
+    FuzzCheck(m_handles.empty(), "a device handle outlived its session");
+    *this = CScriptedHid();
+    m_input = input;
+    m_silentErrors = silentErrors;
+}
+
+void CScriptedHid::List(SListedInterface entry)
+{
+    m_interfaces.push_back(std::move(entry));
+}
+
+void CScriptedHid::SetOpenRefused(bool refused)
+{
+    m_openRefused = refused;
+}
+
+std::vector<SListedInterface> CScriptedHid::GetListing() const
+{
+    std::vector<SListedInterface> listing;
+    for (const SListedInterface &entry : m_interfaces) {
+        if (m_plugged || !entry.adapter)
+            listing.push_back(entry);
+    }
+    return listing;
+}
+
+void CScriptedHid::Unplug()
+{
+    m_plugged = false;
+    for (hid_device_ *handle : m_handles)
+        handle->dead = true;
+    m_queue.clear();
+}
+
+void CScriptedHid::Replug()
+{
+    m_plugged = true;
+}
+
+void CScriptedHid::ArmWriteFault(bool error, int written)
+{
+    m_writeFaultIsError = error;
+    m_writeFault = written;
+}
+
+void CScriptedHid::QueueStale(std::size_t count, unsigned char status)
+{
+    if (m_handles.empty() || !m_plugged)
+        return;
+    for (std::size_t i = 0; i < count; ++i) {
+        // Leftovers of both kinds of transaction, as an aborted one leaves them.
+        const unsigned char id = i % 2 == 0 ? 0x02 : 0x03;
+        m_queue.push_back(WholeReply(id, status, static_cast<unsigned char>(status & 0x07)));
+    }
+}
+
+void CScriptedHid::BeginCall(unsigned char awaitedId, std::size_t replyBound)
+{
+    m_log.clear();
+    m_awaitedId = awaitedId;
+    m_replyBound = replyBound;
+    m_sticky.reset();
+    m_flushReads = 0;
+    m_awaitedReads = 0;
+    m_discardRun = 0;
+}
+
+std::vector<SHidCall> CScriptedHid::EndCall()
+{
+    m_sticky.reset();
+    m_awaitedId = 0;
+    m_replyBound = 0;
+    return std::exchange(m_log, {});
+}
+
+std::size_t CScriptedHid::GetQueuedReports() const
+{
+    return m_queue.size();
+}
+
+bool CScriptedHid::IsOpenHandleDead() const
+{
+    return std::any_of(m_handles.begin(), m_handles.end(),
+                       [](const hid_device_ *handle) { return handle->dead; });
+}
+
+int CScriptedHid::GetOpenHandleCount() const
+{
+    return static_cast<int>(m_handles.size());
+}
+
+bool CScriptedHid::IsInitialised() const
+{
+    return m_initialised;
+}
+
+int CScriptedHid::Init()
+{
+    m_initialised = true;
+    return 0;
+}
+
+int CScriptedHid::Exit()
+{
+    FuzzCheck(m_handles.empty(), "hid_exit while a device is still open");
+    m_initialised = false;
+    return 0;
+}
+
+hid_device_info *CScriptedHid::Enumerate(std::uint16_t vendorId, std::uint16_t productId)
+{
+    Log(SHidCall{EHidCall::Enumerate, {}, {}, 0, {}});
+    hid_device_info *head = nullptr;
+    hid_device_info **tail = &head;
+    for (const SListedInterface &entry : GetListing()) {
+        if (!Matches(entry, vendorId, productId))
+            continue;
+        auto *info = new hid_device_info{};
+        info->path = CopyPath(entry.path);
+        info->vendor_id = entry.vendorId;
+        info->product_id = entry.productId;
+        info->serial_number = CopyText(entry.serial);
+        info->release_number = entry.releaseNumber;
+        info->manufacturer_string = CopyText(std::wstring(L"Scripted"));
+        info->product_string = CopyText(entry.product);
+        info->usage_page = 0xFF00;
+        info->usage = 1;
+        info->interface_number = entry.interfaceNumber;
+        *tail = info;
+        tail = &info->next;
+    }
+    return head;
+}
+
+void CScriptedHid::FreeEnumeration(hid_device_info *list)
+{
+    while (list != nullptr) {
+        hid_device_info *next = list->next;
+        delete[] list->path;
+        delete[] list->serial_number;
+        delete[] list->manufacturer_string;
+        delete[] list->product_string;
+        delete list;
+        list = next;
+    }
+}
+
+hid_device_ *CScriptedHid::Open(const char *path)
+{
+    FuzzCheck(m_initialised, "hid_open_path before hid_init");
+    SHidCall call{EHidCall::Open, path, {}, 0, {}};
+    const std::vector<SListedInterface> listing = GetListing();
+    const bool listed = std::any_of(listing.begin(), listing.end(),
+                                    [&](const SListedInterface &e) { return e.path == path; });
+    if (!listed || m_openRefused) {
+        ++m_errorCount;
+        const SScriptedErrorText text =
+            MakeErrorText(listed ? L"scripted: open refused" : L"scripted: no such device",
+                          m_errorCount, static_cast<unsigned char>(m_errorCount));
+        m_openError = m_silentErrors ? std::wstring() : text.wide;
+        call.errorUtf8 = m_silentErrors ? std::string() : text.utf8;
+        Log(std::move(call));
+        return nullptr;
+    }
+    auto *handle = new hid_device_{};
+    m_handles.push_back(handle);
+    // A freshly opened hidraw node holds no input yet.
+    m_queue.clear();
+    call.result = 1;
+    Log(std::move(call));
+    return handle;
+}
+
+void CScriptedHid::Close(hid_device_ *device)
+{
+    RequireOpen(device, "hid_close");
+    m_handles.erase(std::find(m_handles.begin(), m_handles.end(), device));
+    delete device;
+    Log(SHidCall{EHidCall::Close, {}, {}, 0, {}});
+}
+
+int CScriptedHid::Write(hid_device_ *device, const unsigned char *data, std::size_t length)
+{
+    RequireOpen(device, "hid_write");
+    SHidCall call{EHidCall::Write, {}, std::vector<unsigned char>(data, data + length), 0, {}};
+    SDelivery failure;
+    if (device->dead) {
+        failure = Failure(L"scripted: write to an unplugged device", 0);
+    } else if (m_writeFault && m_writeFaultIsError) {
+        failure = Failure(L"scripted: write failed", static_cast<unsigned char>(*m_writeFault));
+    } else if (m_writeFault) {
+        call.result = std::min(*m_writeFault, static_cast<int>(length));
+    } else {
+        call.result = static_cast<int>(length);
+    }
+    m_writeFault.reset();
+    if (failure.failed) {
+        call.result = -1;
+        call.errorUtf8 = failure.errorUtf8;
+        device->lastError = failure.errorText;
+    }
+    const int result = call.result;
+    Log(std::move(call));
+    return result;
+}
+
+int CScriptedHid::Read(hid_device_ *device, unsigned char *data, std::size_t length, int timeoutMs)
+{
+    RequireOpen(device, "hid_read_timeout");
+    FuzzCheck(timeoutMs >= 0, "the driver waits for input without a time-out");
+    FuzzCheck(timeoutMs <= REPLY_TIMEOUT_MS,
+              "the driver waits " + std::to_string(timeoutMs) + " ms for one report");
+    const bool awaited = timeoutMs > 0;
+    CheckReadBounds(awaited);
+    ++m_sessionReads;
+
+    SDelivery delivery;
+    if (device->dead) {
+        delivery = Failure(L"scripted: read from an unplugged device", 0);
+    } else if (!m_queue.empty()) {
+        delivery.bytes = std::move(m_queue.front());
+        m_queue.pop_front();
+    } else if (awaited) {
+        delivery = NextReply();
+    }
+    // An Unplug reply kills this very handle too.
+    if (device->dead && !delivery.failed)
+        delivery = Failure(L"scripted: read from an unplugged device", 0);
+
+    SHidCall call{awaited ? EHidCall::AwaitedRead : EHidCall::FlushRead, {}, {}, 0, {}};
+    if (delivery.failed) {
+        call.result = -1;
+        call.errorUtf8 = delivery.errorUtf8;
+        device->lastError = delivery.errorText;
+    } else {
+        const std::size_t size = std::min(length, delivery.bytes.size());
+        std::copy_n(delivery.bytes.begin(), size, data);
+        call.bytes.assign(delivery.bytes.begin(), delivery.bytes.begin() + size);
+        call.result = static_cast<int>(size);
+    }
+    if (awaited) {
+        const bool discarded =
+            call.result > 0 && (call.bytes.size() <= 2 || call.bytes[0] != m_awaitedId);
+        m_discardRun = discarded ? m_discardRun + 1 : 0;
+    }
+    const int result = call.result;
+    Log(std::move(call));
+    return result;
+}
+
+const wchar_t *CScriptedHid::Error(hid_device_ *device)
+{
+    if (device == nullptr)
+        return m_openError.c_str();
+    RequireOpen(device, "hid_error");
+    return device->lastError.c_str();
+}
+
+CScriptedHid::SDelivery CScriptedHid::NextReply()
+{
+    SDelivery delivery;
+    if (m_sessionReads > SESSION_READ_BUDGET)
+        return delivery;
+    if (m_sticky) {
+        delivery.bytes = WholeReply(m_awaitedId, *m_sticky, 0);
+        return delivery;
+    }
+    if (m_input == nullptr || m_input->AtEnd())
+        return delivery;
+
+    const std::uint8_t code = m_input->TakeByte();
+    const auto parameter = static_cast<unsigned char>(code / REPLY_KIND_COUNT);
+    switch (static_cast<EReplyKind>(code % REPLY_KIND_COUNT)) {
+    case EReplyKind::Reply: {
+        const std::uint8_t status = m_input->TakeByte();
+        const auto errorCode = static_cast<unsigned char>(parameter & 0x07);
+        delivery.bytes = WholeReply(m_awaitedId, status, errorCode);
+        for (int copy = 0; copy < (parameter >> 3); ++copy)
+            m_queue.push_back(WholeReply(m_awaitedId, status, errorCode));
+        break;
+    }
+    case EReplyKind::Raw: {
+        const std::size_t size = m_input->TakeByte() % (REPORT_SIZE + 1);
+        for (std::size_t i = 0; i < size; ++i)
+            delivery.bytes.push_back(m_input->TakeByte());
+        break;
+    }
+    case EReplyKind::Timeout:
+        break;
+    case EReplyKind::ReadError:
+        delivery = Failure(L"scripted: read failed", parameter);
+        break;
+    case EReplyKind::Burst: {
+        const std::size_t count = (m_input->TakeByte() + 1U) * BURST_UNIT;
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto kind = static_cast<unsigned char>(
+                parameter < FOREIGN_KINDS ? parameter : (parameter + i) % FOREIGN_KINDS);
+            m_queue.push_back(ForeignReport(kind));
+        }
+        delivery.bytes = std::move(m_queue.front());
+        m_queue.pop_front();
+        break;
+    }
+    case EReplyKind::Unplug:
+        Unplug();
+        delivery = Failure(L"scripted: device unplugged", parameter);
+        break;
+    case EReplyKind::Sticky:
+        m_sticky = m_input->TakeByte();
+        delivery.bytes = WholeReply(m_awaitedId, *m_sticky, 0);
+        break;
+    case EReplyKind::Partial:
+        delivery.bytes = WholeReply(m_awaitedId, m_input->TakeByte(), 0);
+        delivery.bytes.resize(3U + parameter);
+        break;
+    }
+    return delivery;
+}
+
+CScriptedHid::SDelivery CScriptedHid::Failure(const wchar_t *what, unsigned char choice)
+{
+    SDelivery delivery;
+    delivery.failed = true;
+    if (!m_silentErrors) {
+        SScriptedErrorText text = MakeErrorText(what, ++m_errorCount, choice);
+        delivery.errorText = std::move(text.wide);
+        delivery.errorUtf8 = std::move(text.utf8);
+    }
+    return delivery;
+}
+
+std::vector<unsigned char> CScriptedHid::WholeReply(unsigned char id, unsigned char status,
+                                                    unsigned char errorCode)
+{
+    std::vector<unsigned char> reply(REPORT_SIZE, 0);
+    reply[0] = id;
+    reply[1] = status;
+    if (id == 0x02) {
+        reply[2] = errorCode;
+    } else {
+        for (std::size_t i = 2; i < REPORT_SIZE; ++i)
+            reply[i] = m_dataCounter++;
+    }
+    return reply;
+}
+
+std::vector<unsigned char> CScriptedHid::ForeignReport(unsigned char kind) const
+{
+    switch (kind) {
+    case 0: {
+        // A whole report of the other transaction.
+        std::vector<unsigned char> report(REPORT_SIZE, 0);
+        report[0] = m_awaitedId == 0x02 ? 0x03 : 0x02;
+        report[1] = 0x80;
+        report[2] = 0x03;
+        return report;
+    }
+    case 1:
+        return {m_awaitedId, 0x3E};
+    case 2:
+        return {m_awaitedId};
+    default: {
+        std::vector<unsigned char> report(REPORT_SIZE, 0xA5);
+        report[0] = UNKNOWN_REPORT_ID;
+        return report;
+    }
+    }
+}
+
+void CScriptedHid::RequireOpen(hid_device_ *device, const char *function) const
+{
+    FuzzCheck(m_initialised, std::string(function) + " while the library is not initialised");
+    FuzzCheck(std::find(m_handles.begin(), m_handles.end(), device) != m_handles.end(),
+              std::string(function) + " on a handle that is not open");
+}
+
+void CScriptedHid::CheckReadBounds(bool awaited)
+{
+    if (!awaited) {
+        ++m_flushReads;
+        FuzzCheck(m_flushReads <= MAX_FLUSHED_REPORTS, "emptying the input queue reads more than " +
+                                                           std::to_string(MAX_FLUSHED_REPORTS) +
+                                                           " reports in one call");
+        return;
+    }
+    ++m_awaitedReads;
+    FuzzCheck(m_discardRun < MAX_READS_PER_WAIT, "one wait for a reply reads more than " +
+                                                     std::to_string(MAX_READS_PER_WAIT) +
+                                                     " reports");
+    FuzzCheck(m_awaitedReads <= m_replyBound * MAX_READS_PER_WAIT,
+              "a call that may wait for " + std::to_string(m_replyBound) + " replies made " +
+                  std::to_string(m_awaitedReads) + " waiting reads");
+}
+
+void CScriptedHid::Log(SHidCall call)
+{
+    m_log.push_back(std::move(call));
+}

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "SessionInput.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct hid_device_;
+struct hid_device_info;
+
+// One HID interface as the scripted system lists it.
+struct SListedInterface
+{
+    std::string path;
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    std::optional<std::wstring> serial;
+    std::optional<std::wstring> product;
+    std::uint16_t releaseNumber = 0;
+    int interfaceNumber = -1;
+    // Belongs to the scripted adapter, so it disappears while the adapter is unplugged.
+    bool adapter = false;
+};
+
+enum class EHidCall : std::uint8_t
+{
+    Enumerate,
+    Open,
+    Close,
+    Write,
+    FlushRead,
+    AwaitedRead,
+};
+
+// One library call made during a host call, and what the library answered.
+struct SHidCall
+{
+    EHidCall call = EHidCall::Enumerate;
+    // Open: the path asked for.
+    std::string path;
+    // Write: the report handed in; reads: the bytes delivered.
+    std::vector<unsigned char> bytes;
+    // Write and reads: the library's result (bytes, 0 for a time-out, -1 for an error).
+    // Open: 1 when a handle was returned, else 0.
+    int result = 0;
+    // A failure's text as the library gives it, in UTF-8; empty when it gives none.
+    std::string errorUtf8;
+};
+
+// A second implementation of the hidapi functions that the transport calls: one system
+// with one scripted adapter whose every reply comes from the fuzzer's input, so a reply
+// that never comes costs no time. It logs each library call of a host call, and aborts
+// at once when a wait or a flush reads more reports than the driver's bounds allow.
+class CScriptedHid
+{
+public:
+    static CScriptedHid &Instance();
+
+    void Reset(CSessionInput *input, bool silentErrors);
+    void List(SListedInterface entry);
+    void SetOpenRefused(bool refused);
+    // What hid_enumerate lists now (the adapter's interfaces are missing while unplugged).
+    std::vector<SListedInterface> GetListing() const;
+
+    void Unplug();
+    void Replug();
+    void ArmWriteFault(bool error, int written);
+    void QueueStale(std::size_t count, unsigned char status);
+
+    // Starts the log of one host call. Reads with a time-out deliver replies with
+    // `awaitedId`; `replyBound` is how many replies the call may wait for at most.
+    void BeginCall(unsigned char awaitedId, std::size_t replyBound);
+    std::vector<SHidCall> EndCall();
+
+    std::size_t GetQueuedReports() const;
+    bool IsOpenHandleDead() const;
+    int GetOpenHandleCount() const;
+    bool IsInitialised() const;
+
+    int Init();
+    int Exit();
+    hid_device_info *Enumerate(std::uint16_t vendorId, std::uint16_t productId);
+    static void FreeEnumeration(hid_device_info *list);
+    hid_device_ *Open(const char *path);
+    void Close(hid_device_ *device);
+    int Write(hid_device_ *device, const unsigned char *data, std::size_t length);
+    int Read(hid_device_ *device, unsigned char *data, std::size_t length, int timeoutMs);
+    const wchar_t *Error(hid_device_ *device);
+
+private:
+    struct SDelivery
+    {
+        std::vector<unsigned char> bytes;
+        bool failed = false;
+        std::wstring errorText;
+        std::string errorUtf8;
+    };
+
+    SDelivery NextReply();
+    SDelivery Failure(const wchar_t *what, unsigned char choice);
+    std::vector<unsigned char> WholeReply(unsigned char id, unsigned char status,
+                                          unsigned char errorCode);
+    std::vector<unsigned char> ForeignReport(unsigned char kind) const;
+    void RequireOpen(hid_device_ *device, const char *function) const;
+    void CheckReadBounds(bool awaited);
+    void Log(SHidCall call);
+
+    CSessionInput *m_input = nullptr;
+    bool m_silentErrors = false;
+    bool m_initialised = false;
+    bool m_plugged = true;
+    bool m_openRefused = false;
+    std::vector<SListedInterface> m_interfaces;
+    std::vector<hid_device_ *> m_handles;
+    std::deque<std::vector<unsigned char>> m_queue;
+    std::wstring m_openError;
+    int m_errorCount = 0;
+    unsigned char m_dataCounter = 0;
+
+    std::optional<int> m_writeFault;
+    bool m_writeFaultIsError = false;
+
+    unsigned char m_awaitedId = 0;
+    std::size_t m_replyBound = 0;
+    std::optional<unsigned char> m_sticky;
+    std::size_t m_flushReads = 0;
+    std::size_t m_awaitedReads = 0;
+    std::size_t m_discardRun = 0;
+    std::size_t m_sessionReads = 0;
+    std::vector<SHidCall> m_log;
+};

@@ -1,0 +1,133 @@
+#include "TransactionReplay.h"
+
+#include "DriverLimits.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr unsigned char REPORT_WRITE = 0x02;
+constexpr unsigned char REPORT_READ = 0x03;
+
+std::string WriteErrorText(unsigned char errorCode)
+{
+    switch (errorCode) {
+    case 0:
+        return "Error";
+    case 1:
+        return "Wrong number of bytes";
+    case 2:
+        return "Transaction without start";
+    case 3:
+        return "NACK received";
+    case 4:
+        return "Bus error";
+    default:
+        return "Unknown error";
+    }
+}
+
+} // namespace
+
+std::size_t ChunkCount(std::size_t size)
+{
+    return (size + MAX_CHUNK - 1) / MAX_CHUNK;
+}
+
+std::vector<unsigned char> WriteReport(const std::vector<unsigned char> &data, std::size_t offset,
+                                       std::size_t length, bool start, bool stop)
+{
+    std::vector<unsigned char> report(REPORT_SIZE, 0);
+    report[0] = REPORT_WRITE;
+    report[1] = static_cast<unsigned char>(length);
+    if (offset == 0 && start)
+        report[1] |= 0x80;
+    if (offset + length == data.size() && stop)
+        report[1] |= 0x40;
+    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(offset), length, report.begin() + 2);
+    return report;
+}
+
+std::vector<unsigned char> ReadRequest(const SModelTraits &traits, unsigned char address,
+                                       std::size_t count)
+{
+    std::vector<unsigned char> report(REPORT_SIZE, 0);
+    report[0] = REPORT_READ;
+    report[1] = static_cast<unsigned char>(count & 0xFF);
+    report[2] = static_cast<unsigned char>((address << 1) | 1);
+    if (!traits.firmwareB)
+        report[3] = static_cast<unsigned char>(count >> 8);
+    return report;
+}
+
+SOutcome ReplayWrite(CCallReplay &replay, const SCallState &state,
+                     const std::vector<unsigned char> &data, bool start, bool stop,
+                     SI2cWriteResult &expected)
+{
+    expected = SI2cWriteResult{};
+    if (data.empty())
+        return Failed("No data to write");
+    if (state.traits->firmwareB && start && stop && data.size() == 1)
+        return Failed("Address-only write is not supported by the VantrelB");
+    ReplayFlush(replay, state);
+    if (!state.connected)
+        return Failed("Not connected");
+
+    const std::size_t chunks = ChunkCount(data.size());
+    for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+        const std::size_t offset = chunk * MAX_CHUNK;
+        const std::size_t length = std::min(MAX_CHUNK, data.size() - offset);
+        const std::string what =
+            "write report for chunk " + std::to_string(chunk + 1) + " of " + std::to_string(chunks);
+        SOutcome outcome;
+        std::vector<unsigned char> reply;
+        if (!ReplaySend(replay, WriteReport(data, offset, length, start, stop), what, outcome) ||
+            !ReplayWait(replay, REPORT_WRITE, reply, outcome))
+            return outcome;
+        expected.status = reply[1];
+        expected.errorCode = reply[2];
+        if ((expected.status & 0x40) != 0)
+            return Failed("Arbitration lost");
+        if ((expected.status & 0x80) != 0)
+            return Failed(WriteErrorText(expected.errorCode));
+    }
+    return Succeeded();
+}
+
+SOutcome ReplayRead(CCallReplay &replay, const SCallState &state, unsigned char address,
+                    unsigned long long count, SI2cReadResult &expected, bool &requestSent)
+{
+    expected = SI2cReadResult{};
+    requestSent = false;
+    if ((address & 0x80) != 0)
+        return Failed("Invalid address");
+    const std::size_t maxCount = state.traits->maxReadCount;
+    if (count == 0 || count > maxCount)
+        return Failed("Invalid read count, this device reads 1.." + std::to_string(maxCount) +
+                      " bytes");
+    ReplayFlush(replay, state);
+    if (!state.connected)
+        return Failed("Not connected");
+
+    const auto wanted = static_cast<std::size_t>(count);
+    SOutcome outcome;
+    if (!ReplaySend(replay, ReadRequest(*state.traits, address, wanted), "read request", outcome))
+        return outcome;
+    requestSent = true;
+    while (expected.data.size() < wanted) {
+        std::vector<unsigned char> reply;
+        if (!ReplayWait(replay, REPORT_READ, reply, outcome))
+            return outcome;
+        expected.status = reply[1];
+        if ((expected.status & 0x40) != 0)
+            return Failed("Arbitration lost");
+        std::size_t length = expected.status & 0x3F;
+        if ((expected.status & 0x80) != 0 || length == 0)
+            return Failed("NACK received");
+        length = std::min(length == 63 ? MAX_CHUNK : length, wanted - expected.data.size());
+        expected.data.insert(expected.data.end(), reply.begin() + 2,
+                             reply.begin() + 2 + static_cast<std::ptrdiff_t>(length));
+    }
+    return Succeeded();
+}
