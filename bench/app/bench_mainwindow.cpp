@@ -1,23 +1,10 @@
 // The output table as a long session grows it, the hex rendering, and the bus search,
 // in a shown window on the offscreen platform: every figure includes the event
 // processing and painting that a real window does after the change.
+#include "BenchWindow.h"
 #include "CSimBus.h"
 #include "CSimPresetBench.h"
-#include "mainwindow.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QDir>
-#include <QStandardPaths>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTimer>
-
-#include <benchmark/benchmark.h>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -27,59 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int SEARCH_PROBES = 0x77 - 0x08 + 1;
-
-std::vector<unsigned char> Bytes(std::size_t count)
-{
-    std::vector<unsigned char> bytes(count);
-    for (std::size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<unsigned char>(i * 7);
-    return bytes;
-}
-
-// A shown main window with an empty table.
-struct SWindow
-{
-    MainWindow window;
-    QTableWidget *table = nullptr;
-
-    SWindow()
-    {
-        window.show();
-        table = window.findChild<QTableWidget *>(u"table_data"_s);
-        Settle();
-    }
-
-    void Settle()
-    {
-        QCoreApplication::processEvents();
-        table->viewport()->repaint();
-    }
-
-    void Fill(int rows, std::size_t bytesPerRow)
-    {
-        const std::vector<unsigned char> bytes = Bytes(bytesPerRow);
-        for (int i = 0; i < rows; ++i)
-            window.addTableRow(u"Read 0x50"_s, u"0x10"_s, bytes, false);
-        Settle();
-    }
-
-    void SetBytesPerLine(const QString &text)
-    {
-        auto *box = window.findChild<QComboBox *>(u"cmb_bytes_per_line"_s);
-        box->setCurrentIndex(box->findText(text));
-    }
-
-    // Connects to the first adapter the dialog lists, at the checked speed.
-    bool Connect()
-    {
-        QTimer::singleShot(0, qApp, [] {
-            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                dialog->accept();
-        });
-        window.findChild<QAction *>(u"actionConnect"_s)->trigger();
-        return window.findChild<QAction *>(u"actionDisconnect"_s)->isEnabled();
-    }
-};
 
 // Counts the paint events of a widget, to show that a figure includes the painting.
 class CPaintCounter : public QObject
@@ -100,11 +34,11 @@ public:
 // scrolls into view, so the whole visible table area is painted again).
 void BM_AppendRow(benchmark::State &state)
 {
-    SWindow bench;
+    SBenchWindow bench;
     bench.Fill(static_cast<int>(state.range(0)), 16);
     CPaintCounter counter;
     bench.table->viewport()->installEventFilter(&counter);
-    const std::vector<unsigned char> bytes = Bytes(16);
+    const std::vector<unsigned char> bytes = BenchBytes(16);
     for (auto _ : state) {
         bench.window.addTableRow(u"Read 0x50"_s, u"0x10"_s, bytes, false);
         QCoreApplication::processEvents();
@@ -119,7 +53,7 @@ BENCHMARK(BM_AppendRow)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
 // both scroll bars, the rows in view) and the forced repaint of the rows, nothing added.
 void BM_RepaintTable(benchmark::State &state)
 {
-    SWindow bench;
+    SBenchWindow bench;
     bench.Fill(static_cast<int>(state.range(0)), 16);
     for (auto _ : state) {
         bench.table->update();
@@ -131,7 +65,7 @@ BENCHMARK(BM_RepaintTable)->Arg(0)->Arg(100)->Arg(10000)->Unit(benchmark::kMicro
 // 10,000 rows of 64 bytes re-rendered after a change of the line layout, 16 <-> 8.
 void BM_RerenderRows(benchmark::State &state)
 {
-    SWindow bench;
+    SBenchWindow bench;
     bench.Fill(10000, 64);
     bool eight = false;
     for (auto _ : state) {
@@ -145,8 +79,8 @@ BENCHMARK(BM_RerenderRows)->Unit(benchmark::kMillisecond);
 // One read row of 65535 bytes rendered, added and painted.
 void BM_AddLargeReadRow(benchmark::State &state)
 {
-    SWindow bench;
-    const std::vector<unsigned char> bytes = Bytes(65535);
+    SBenchWindow bench;
+    const std::vector<unsigned char> bytes = BenchBytes(65535);
     for (auto _ : state) {
         bench.window.addTableRow(u"Read 0x50"_s, u"0x3E"_s, bytes, false);
         bench.Settle();
@@ -160,7 +94,7 @@ BENCHMARK(BM_AddLargeReadRow)->Unit(benchmark::kMillisecond);
 
 void BM_FormatHexLines(benchmark::State &state)
 {
-    const std::vector<unsigned char> raw = Bytes(static_cast<std::size_t>(state.range(0)));
+    const std::vector<unsigned char> raw = BenchBytes(static_cast<std::size_t>(state.range(0)));
     const QByteArray bytes(reinterpret_cast<const char *>(raw.data()),
                            static_cast<qsizetype>(raw.size()));
     for (auto _ : state)
@@ -176,7 +110,7 @@ void BM_Search(benchmark::State &state)
     const auto framePeriod = std::chrono::microseconds(state.range(0));
     CSimBus::Instance().Reset();
     CSimPresetBench::Attach(framePeriod);
-    SWindow bench;
+    SBenchWindow bench;
     if (!bench.Connect()) {
         state.SkipWithError("connect failed");
         return;
@@ -204,27 +138,5 @@ BENCHMARK(BM_Search)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(20)->
 
 int main(int argc, char **argv)
 {
-    // Settings written by the window go to a private folder, never the user's.
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 1;
-    const QByteArray root = QDir(home.path()).absolutePath().toUtf8();
-    qputenv("HOME", root);
-    qputenv("XDG_CONFIG_HOME", root + "/.config");
-    qputenv("XDG_DATA_HOME", root + "/.local/share");
-    qputenv("XDG_DOCUMENTS_DIR", root + "/Documents");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
-
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(u"Brelmark"_s);
-    QApplication::setApplicationName(u"vtl_i2c"_s);
-    Q_INIT_RESOURCE(resources);
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }
