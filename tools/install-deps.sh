@@ -11,6 +11,7 @@ PACKAGES=(
     libbenchmark-dev
     clang libclang-rt-14-dev
     desktop-file-utils appstream
+    scdoc bash-completion
     fonts-dejavu-core
     xvfb xauth
 )

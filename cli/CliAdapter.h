@@ -1,0 +1,44 @@
+#pragma once
+
+#include "CVtlI2c.h"
+#include "CliExitCode.h"
+#include "CliPlan.h"
+#include "VtlTypes.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class CCliOutput;
+
+// The adapter a command runs on: chosen among the attached ones, checked against what the
+// command asks of its model, and connected.
+namespace CliAdapter {
+
+struct SSelection
+{
+    std::optional<SVtlDeviceEntry> entry;
+    ECliExit exit = ECliExit::Success;
+    QString message;
+};
+
+// The adapter with serial number `serial`, or with an empty one the only attached adapter.
+SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &serial);
+
+// "A", "B" or "C".
+QString ModelLetter(EVtlType type);
+// "VantrelA SIM-A-0001" for each, for messages that list adapters.
+QString DescribeList(const std::vector<SVtlDeviceEntry> &entries);
+
+// What the plan asks that the model cannot do (a speed, the pull-up switch, a read larger
+// than its limit), as a usage message naming the argument; empty when it can do it all.
+QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver);
+
+// The connected driver, or null after the error (and for a permission denial the fix)
+// has been printed; `exit` then tells the status.
+std::unique_ptr<CVtlI2c> Open(const SCliPlan &plan, const SVtlDeviceEntry &entry,
+                              const CCliOutput &output, ECliExit &exit);
+
+} // namespace CliAdapter

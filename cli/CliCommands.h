@@ -1,0 +1,23 @@
+#pragma once
+
+#include "CliExitCode.h"
+
+class CCliOutput;
+class CCliSession;
+struct SCliPlan;
+
+// The subcommands' work. `list` needs no connected adapter; the others run on a session.
+namespace CliCommands {
+
+ECliExit RunList(const SCliPlan &plan, const CCliOutput &output);
+// Every other subcommand, by the plan's command.
+ECliExit RunOnBus(CCliSession &session);
+
+ECliExit RunDetect(CCliSession &session);
+// read, write, get, set and run: one transaction each.
+ECliExit RunSingle(CCliSession &session);
+ECliExit RunTransfer(CCliSession &session);
+ECliExit RunDump(CCliSession &session);
+ECliExit RunEeprom(CCliSession &session);
+
+} // namespace CliCommands

@@ -1,0 +1,112 @@
+#include "CliMain.h"
+
+#include "CTransactionControl.h"
+#include "CVtlDeviceFactory.h"
+#include "CliAdapter.h"
+#include "CliCommandLine.h"
+#include "CliCommands.h"
+#include "CliExitCode.h"
+#include "CliInterrupt.h"
+#include "CliOutput.h"
+#include "CliPlan.h"
+#include "CliProgress.h"
+#include "CliSession.h"
+#include "VtlVersion.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int Code(ECliExit exit)
+{
+    return static_cast<int>(exit);
+}
+
+int UsageError(const CCliOutput &output, const QString &message, const QString &usage,
+               const QString &helpCommand)
+{
+    output.Error(message);
+    if (!usage.isEmpty())
+        output.Plain(usage);
+    output.Plain(u"Try '%1 --help' for more information."_s.arg(helpCommand));
+    return Code(ECliExit::Usage);
+}
+
+void PrintText(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    if (!bytes.endsWith('\n'))
+        std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// The bus part: choose, check and open the adapter, run the command on it. The driver
+// is destroyed on the way out, which switches the adapter's I2C function off.
+ECliExit RunOnAdapter(const SCliPlan &plan, const CCliOutput &output, CCliProgress &progress,
+                      const CTransactionControl &control)
+{
+    const CliAdapter::SSelection selection =
+        CliAdapter::Select(CVtlDeviceFactory::EnumerateDevices(), plan.global.adapter);
+    if (!selection.entry) {
+        output.Error(selection.message);
+        return selection.exit;
+    }
+    ECliExit exit = ECliExit::Success;
+    const std::unique_ptr<CVtlI2c> driver = CliAdapter::Open(plan, *selection.entry, output, exit);
+    if (!driver)
+        return exit;
+    if (CliInterrupt::WasInterrupted())
+        return ECliExit::Interrupted;
+    CCliSession session(*driver, plan, output, progress, control);
+    return CliCommands::RunOnBus(session);
+}
+
+} // namespace
+
+int CliMain(int argc, char **argv, const SCliProgram &program)
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(u"vtl-i2c-cli"_s);
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(VTL_APP_VERSION));
+
+    CCliProgress progress;
+    CTransactionControl control(
+        [&progress](std::uint64_t done, std::uint64_t) { progress.Report(done); });
+    CliInterrupt::Install(&control);
+
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString name = QFileInfo(arguments.value(0, u"vtl-i2c-cli"_s)).fileName();
+    const SCliParseResult parsed = CliCommandLine::Parse(arguments, program.helpEpilog);
+    int status = Code(ECliExit::Success);
+    if (parsed.outcome == ECliParseOutcome::Help || parsed.outcome == ECliParseOutcome::Version) {
+        PrintText(parsed.text);
+    } else if (parsed.outcome == ECliParseOutcome::UsageError) {
+        status = UsageError(CCliOutput(name, false, false), parsed.text, parsed.usage, name);
+    } else {
+        const SCliInvocation &invocation = parsed.invocation;
+        const CCliOutput output(name, invocation.global.json, invocation.global.quiet);
+        QString error;
+        const std::optional<SCliPlan> plan = CliPlan::Build(invocation, error);
+        if (!plan) {
+            status = UsageError(output, error, CliCommandLine::UsageLine(name, invocation.spec),
+                                name + u' ' + invocation.spec->name);
+        } else if (plan->command == ECliCommand::List) {
+            status = Code(CliCommands::RunList(*plan, output));
+        } else {
+            const bool terminal = isatty(STDERR_FILENO) == 1;
+            progress.SetMode(!plan->global.quiet && (terminal || plan->global.progress), terminal);
+            status = Code(RunOnAdapter(*plan, output, progress, control));
+        }
+    }
+    CliInterrupt::Uninstall();
+    if (CliInterrupt::WasInterrupted())
+        return Code(ECliExit::Interrupted);
+    return status;
+}

@@ -1,0 +1,54 @@
+#include "CliOutput.h"
+
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+void Put(std::FILE *stream, const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+QByteArray WithNewline(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (!bytes.endsWith('\n'))
+        bytes.append('\n');
+    return bytes;
+}
+
+} // namespace
+
+CCliOutput::CCliOutput(QString program, bool json, bool quiet)
+    : m_program(std::move(program))
+    , m_json(json)
+    , m_quiet(quiet)
+{}
+
+void CCliOutput::Result(const QString &text) const
+{
+    if (m_json || m_quiet || text.isEmpty())
+        return;
+    Put(stdout, WithNewline(text));
+}
+
+void CCliOutput::Json(const QJsonObject &object) const
+{
+    if (!m_json || m_quiet)
+        return;
+    Put(stdout, QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+}
+
+void CCliOutput::Error(const QString &message) const
+{
+    Put(stderr, WithNewline(m_program + QStringLiteral(": ") + message));
+}
+
+void CCliOutput::Plain(const QString &text) const
+{
+    Put(stderr, WithNewline(text));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+// Where the program's words go: results on stdout (as text, or as one JSON object per
+// result), everything else on stderr, so that stdout of a script holds results only.
+class CCliOutput
+{
+public:
+    CCliOutput(QString program, bool json, bool quiet);
+
+    bool IsJson() const { return m_json; }
+    bool IsQuiet() const { return m_quiet; }
+
+    // A text result; nothing in JSON mode or when quiet.
+    void Result(const QString &text) const;
+    // A JSON result on one line; nothing in text mode or when quiet.
+    void Json(const QJsonObject &object) const;
+    // "<program>: <message>" on stderr, also when quiet.
+    void Error(const QString &message) const;
+    // Lines on stderr as they are (a hint after an error), also when quiet.
+    void Plain(const QString &text) const;
+
+private:
+    QString m_program;
+    bool m_json = false;
+    bool m_quiet = false;
+};

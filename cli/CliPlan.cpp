@@ -1,0 +1,425 @@
+#include "CliPlan.h"
+
+#include "CI2cDeviceFile.h"
+#include "CliValues.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace CliPlan {
+
+namespace {
+
+constexpr std::uint8_t DETECT_FIRST = 0x08;
+constexpr std::uint8_t DETECT_LAST = 0x77;
+constexpr std::uint8_t ALL_LAST = 0x7F;
+constexpr std::size_t ONE_BYTE_OFFSETS = 256;
+constexpr std::uint32_t DUMP_DEFAULT_TO = 0xFF;
+
+QString Quoted(const QString &text)
+{
+    return u'\'' + text + u'\'';
+}
+
+class CBuilder
+{
+public:
+    CBuilder(const SCliInvocation &invocation, QString &error)
+        : m_invocation(invocation)
+        , m_error(error)
+    {
+        m_plan.command = invocation.spec->command;
+        m_plan.commandName = invocation.spec->name;
+        m_plan.global = invocation.global;
+    }
+
+    std::optional<SCliPlan> Build()
+    {
+        bool ok = true;
+        switch (m_plan.command) {
+        case ECliCommand::List:
+            break;
+        case ECliCommand::Detect:
+            ok = BuildDetect();
+            break;
+        case ECliCommand::Read:
+            ok = BuildRead();
+            break;
+        case ECliCommand::Write:
+            ok = BuildWrite();
+            break;
+        case ECliCommand::Get:
+            ok = BuildGet();
+            break;
+        case ECliCommand::Set:
+            ok = BuildSet();
+            break;
+        case ECliCommand::Transfer:
+            ok = BuildTransfer();
+            break;
+        case ECliCommand::Dump:
+            ok = BuildDump();
+            break;
+        case ECliCommand::Eeprom:
+            ok = BuildEeprom();
+            break;
+        case ECliCommand::Run:
+            ok = BuildRun();
+            break;
+        }
+        if (!ok)
+            return std::nullopt;
+        return m_plan;
+    }
+
+private:
+    QString Argument(int index) const { return m_invocation.arguments.value(index); }
+    bool HasValue(const QString &option) const { return m_invocation.values.contains(option); }
+    QString Value(const QString &option) const { return m_invocation.values.value(option); }
+
+    bool ParseAddressArgument(int index)
+    {
+        const auto address =
+            CliValues::ParseAddress(Argument(index), m_plan.global.eightBit, u"ADDR"_s, m_error);
+        if (address)
+            m_plan.address = *address;
+        return address.has_value();
+    }
+
+    std::optional<std::vector<unsigned char>> ParseByteArguments(int from)
+    {
+        std::vector<unsigned char> bytes;
+        for (int i = from; i < m_invocation.arguments.size(); ++i) {
+            const auto part = CliValues::ParseBytes(Argument(i), u"BYTE"_s, m_error);
+            if (!part)
+                return std::nullopt;
+            bytes.insert(bytes.end(), part->begin(), part->end());
+        }
+        return bytes;
+    }
+
+    std::optional<std::vector<unsigned char>> ParseRegisterArgument(int index)
+    {
+        std::optional<int> width;
+        if (HasValue(CliOption::REG_WIDTH)) {
+            width = CliValues::ParseChoice(Value(CliOption::REG_WIDTH), {1, 2, 3, 4},
+                                           u"--reg-width"_s, m_error);
+            if (!width)
+                return std::nullopt;
+        }
+        return CliValues::ParseRegister(Argument(index), width, u"REG"_s, m_error);
+    }
+
+    void NoteRead(std::size_t count, const QString &name)
+    {
+        if (count > m_plan.largestRead) {
+            m_plan.largestRead = count;
+            m_plan.largestReadName = name;
+        }
+    }
+
+    bool BuildDetect()
+    {
+        const bool all = m_invocation.flags.contains(CliOption::ALL);
+        m_plan.requests.push_back(
+            STransactionRequest::Search(all ? 0 : DETECT_FIRST, all ? ALL_LAST : DETECT_LAST));
+        return true;
+    }
+
+    bool BuildRead()
+    {
+        if (!ParseAddressArgument(0))
+            return false;
+        const auto count = CliValues::ParseCount(Argument(1), 1, MAX_COUNT, u"COUNT"_s, m_error);
+        if (!count)
+            return false;
+        NoteRead(*count, u"COUNT"_s);
+        m_plan.requests.push_back(STransactionRequest::Read(m_plan.address, *count));
+        return true;
+    }
+
+    bool BuildWrite()
+    {
+        if (!ParseAddressArgument(0))
+            return false;
+        const auto bytes = ParseByteArguments(1);
+        if (!bytes)
+            return false;
+        const bool start = !m_invocation.flags.contains(CliOption::NO_START);
+        const bool stop = !m_invocation.flags.contains(CliOption::NO_STOP);
+        if (!start && bytes->empty()) {
+            m_error = u"BYTE missing: a write without a start sends no address byte, so it "
+                      u"needs at least one byte"_s;
+            return false;
+        }
+        m_plan.requests.push_back(STransactionRequest::Write(m_plan.address, *bytes, start, stop));
+        return true;
+    }
+
+    bool BuildGet()
+    {
+        if (!ParseAddressArgument(0))
+            return false;
+        const auto reg = ParseRegisterArgument(1);
+        if (!reg)
+            return false;
+        std::size_t count = 1;
+        if (m_invocation.arguments.size() > 2) {
+            const auto parsed =
+                CliValues::ParseCount(Argument(2), 1, MAX_COUNT, u"COUNT"_s, m_error);
+            if (!parsed)
+                return false;
+            count = *parsed;
+        }
+        NoteRead(count, u"COUNT"_s);
+        m_plan.requests.push_back(STransactionRequest::WriteRead(m_plan.address, *reg, count));
+        return true;
+    }
+
+    bool BuildSet()
+    {
+        if (!ParseAddressArgument(0))
+            return false;
+        auto bytes = ParseRegisterArgument(1);
+        if (!bytes)
+            return false;
+        const auto data = ParseByteArguments(2);
+        if (!data)
+            return false;
+        bytes->insert(bytes->end(), data->begin(), data->end());
+        m_plan.requests.push_back(STransactionRequest::Write(m_plan.address, *bytes));
+        return true;
+    }
+
+    bool BuildTransfer()
+    {
+        auto messages =
+            TransferMessages::Parse(m_invocation.arguments, m_plan.global.eightBit, m_error);
+        if (!messages)
+            return false;
+        m_plan.messages = std::move(*messages);
+        m_plan.requests = TransferMessages::ToRequests(m_plan.messages);
+        for (std::size_t i = 0; i < m_plan.messages.size(); ++i) {
+            const STransferMessage &message = m_plan.messages[i];
+            if (message.read)
+                NoteRead(message.count, u"message %1 (%2)"_s.arg(i + 1).arg(message.word));
+        }
+        m_plan.address = m_plan.messages.front().address;
+        return true;
+    }
+
+    std::optional<int> OffsetWidth(const QString &option, const QString &name, int fallback)
+    {
+        if (!HasValue(option))
+            return fallback;
+        return CliValues::ParseChoice(Value(option), {1, 2}, name, m_error);
+    }
+
+    bool BuildDump()
+    {
+        if (!ParseAddressArgument(0))
+            return false;
+        const auto width = OffsetWidth(CliOption::REG_WIDTH, u"--reg-width"_s, 1);
+        if (!width)
+            return false;
+        const std::uint32_t max = *width == 1 ? 0xFF : 0xFFFF;
+        std::uint32_t from = 0;
+        std::uint32_t to = std::min(DUMP_DEFAULT_TO, max);
+        const QString widthNote = *width == 1 ? u" (more takes --reg-width 2)"_s : QString();
+        if (HasValue(CliOption::FROM)) {
+            const auto value =
+                CliValues::ParseHexNumber(Value(CliOption::FROM), max, u"--from"_s, m_error);
+            if (!value) {
+                m_error += widthNote;
+                return false;
+            }
+            from = *value;
+        }
+        if (HasValue(CliOption::TO)) {
+            const auto value =
+                CliValues::ParseHexNumber(Value(CliOption::TO), max, u"--to"_s, m_error);
+            if (!value) {
+                m_error += widthNote;
+                return false;
+            }
+            to = *value;
+        }
+        if (from > to) {
+            m_error =
+                u"--from %1 lies after --to %2"_s.arg(Value(CliOption::FROM), Value(CliOption::TO));
+            return false;
+        }
+        m_plan.offsetWidth = *width;
+        m_plan.from = from;
+        m_plan.length = std::size_t(to - from) + 1;
+        return true;
+    }
+
+    bool ReadImage()
+    {
+        QFile file(m_plan.file);
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_error = u"FILE %1 cannot be read: %2"_s.arg(Quoted(m_plan.file), file.errorString());
+            return false;
+        }
+        if (file.size() > qint64(m_plan.length)) {
+            m_error = u"FILE %1 holds %2 bytes, more than --size %3"_s.arg(Quoted(m_plan.file))
+                          .arg(file.size())
+                          .arg(m_plan.length);
+            return false;
+        }
+        const QByteArray bytes = file.readAll();
+        if (bytes.isEmpty()) {
+            m_error = u"FILE %1 is empty"_s.arg(Quoted(m_plan.file));
+            return false;
+        }
+        m_plan.image.assign(bytes.begin(), bytes.end());
+        return true;
+    }
+
+    bool CheckWritable() const
+    {
+        const QFileInfo info(m_plan.file);
+        if (info.isDir()) {
+            m_error = u"FILE %1 is a folder"_s.arg(Quoted(m_plan.file));
+            return false;
+        }
+        const QFileInfo folder(info.absolutePath());
+        if ((info.exists() && !info.isWritable()) || !folder.isDir() || !folder.isWritable()) {
+            m_error = u"FILE %1 cannot be written"_s.arg(Quoted(m_plan.file));
+            return false;
+        }
+        return true;
+    }
+
+    bool BuildEeprom()
+    {
+        const QString action = Argument(0);
+        if (action == "read"_L1) {
+            m_plan.eepromAction = EEepromAction::Read;
+        } else if (action == "write"_L1) {
+            m_plan.eepromAction = EEepromAction::Write;
+        } else if (action == "verify"_L1) {
+            m_plan.eepromAction = EEepromAction::Verify;
+        } else {
+            m_error = u"ACTION %1 is not read, write or verify"_s.arg(Quoted(action));
+            return false;
+        }
+        m_plan.commandName += u' ' + action;
+        if (!ParseAddressArgument(1))
+            return false;
+        m_plan.file = Argument(2);
+        if (!HasValue(CliOption::SIZE)) {
+            m_error = u"--size missing: the EEPROM's size in bytes"_s;
+            return false;
+        }
+        const auto size =
+            CliValues::ParseSize(Value(CliOption::SIZE), 1, MAX_EEPROM_SIZE, u"--size"_s, m_error);
+        if (!size)
+            return false;
+        m_plan.length = *size;
+        const auto width =
+            OffsetWidth(CliOption::ADDR_WIDTH, u"--addr-width"_s, *size > ONE_BYTE_OFFSETS ? 2 : 1);
+        if (!width)
+            return false;
+        if (*width == 1 && *size > ONE_BYTE_OFFSETS) {
+            m_error = u"--size %1 needs --addr-width 2: one address byte reaches 256 bytes"_s.arg(
+                Value(CliOption::SIZE));
+            return false;
+        }
+        m_plan.offsetWidth = *width;
+        if (HasValue(CliOption::PAGE)) {
+            const auto page =
+                CliValues::ParseSize(Value(CliOption::PAGE), 1, *size, u"--page"_s, m_error);
+            if (!page)
+                return false;
+            m_plan.pageSize = *page;
+        } else if (m_plan.eepromAction == EEepromAction::Write) {
+            m_error = u"--page missing: writing needs the EEPROM's page size in bytes"_s;
+            return false;
+        }
+        if (m_plan.eepromAction == EEepromAction::Read)
+            return CheckWritable();
+        return ReadImage();
+    }
+
+    bool BuildRun()
+    {
+        const QString path = Argument(0);
+        CI2cDeviceFile device;
+        if (!device.Load(path)) {
+            m_error = u"FILE %1: %2"_s.arg(Quoted(path), device.GetLastError());
+            return false;
+        }
+        const QString label = Argument(1);
+        const QList<SI2cCommand> &commands = device.GetCommands();
+        const SI2cCommand *found = nullptr;
+        for (const SI2cCommand &command : commands) {
+            if (command.label == label) {
+                found = &command;
+                break;
+            }
+        }
+        for (const SI2cCommand &command : commands) {
+            if (found == nullptr &&
+                command.label.trimmed().compare(label.trimmed(), Qt::CaseInsensitive) == 0)
+                found = &command;
+        }
+        if (found == nullptr) {
+            QStringList labels;
+            for (const SI2cCommand &command : commands)
+                labels.append(Quoted(command.label));
+            m_error = u"LABEL %1 is no command of %2; it has %3"_s.arg(
+                Quoted(label), Quoted(path), labels.isEmpty() ? u"none"_s : labels.join(u", "_s));
+            return false;
+        }
+        m_plan.runCommand = *found;
+        m_plan.address = device.GetAddress();
+        m_plan.file = path;
+        return BuildRunRequest(label);
+    }
+
+    bool BuildRunRequest(const QString &label)
+    {
+        const SI2cCommand &command = m_plan.runCommand;
+        if (command.type == EI2cCommandType::Read) {
+            const auto count = static_cast<std::size_t>(command.count);
+            NoteRead(count, u"LABEL %1"_s.arg(Quoted(label)));
+            m_plan.requests.push_back(STransactionRequest::Read(m_plan.address, count));
+            return true;
+        }
+        // The window's start/stop box: the start, with the address byte, in Auto and Start,
+        // the stop in Auto and Stop.
+        const bool start =
+            command.mode == EI2cWriteMode::Auto || command.mode == EI2cWriteMode::Start;
+        const bool stop =
+            command.mode == EI2cWriteMode::Auto || command.mode == EI2cWriteMode::Stop;
+        if (!start && command.data.empty()) {
+            m_error =
+                u"LABEL %1 writes no bytes and no start, so it sends nothing"_s.arg(Quoted(label));
+            return false;
+        }
+        m_plan.requests.push_back(
+            STransactionRequest::Write(m_plan.address, command.data, start, stop));
+        return true;
+    }
+
+    const SCliInvocation &m_invocation;
+    QString &m_error;
+    SCliPlan m_plan;
+};
+
+} // namespace
+
+std::optional<SCliPlan> Build(const SCliInvocation &invocation, QString &error)
+{
+    if (invocation.spec == nullptr) {
+        error = u"no command given"_s;
+        return std::nullopt;
+    }
+    return CBuilder(invocation, error).Build();
+}
+
+} // namespace CliPlan

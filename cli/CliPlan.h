@@ -1,0 +1,58 @@
+#pragma once
+
+#include "CliCommandLine.h"
+#include "SI2cCommand.h"
+#include "STransactionRequest.h"
+#include "TransferMessages.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+enum class EEepromAction
+{
+    Read,
+    Write,
+    Verify,
+};
+
+// A command line with every argument checked and turned into what goes on the bus. Only
+// what depends on the adapter's model (its read limit, its speeds, its pull-up switch) is
+// left to check once the adapter is known, still before anything is sent.
+struct SCliPlan
+{
+    ECliCommand command = ECliCommand::List;
+    QString commandName;
+    SCliGlobalOptions global;
+    std::uint8_t address = 0;
+    // detect, read, write, get, set, run: one request; transfer: one per message.
+    std::vector<STransactionRequest> requests;
+    std::vector<STransferMessage> messages;
+    // dump and eeprom: the range, and the width of the offset each transaction writes first.
+    std::size_t from = 0;
+    std::size_t length = 0;
+    int offsetWidth = 1;
+    // eeprom
+    EEepromAction eepromAction = EEepromAction::Read;
+    QString file;
+    std::size_t pageSize = 0;
+    std::vector<unsigned char> image; // write and verify: the file's bytes
+    // run
+    SI2cCommand runCommand;
+    // The largest single read a request asks for and the argument that asked for it.
+    std::size_t largestRead = 0;
+    QString largestReadName;
+};
+
+namespace CliPlan {
+
+inline constexpr std::size_t MAX_COUNT = 65535;
+inline constexpr std::size_t MAX_EEPROM_SIZE = 65536;
+
+// The plan, or none with a message that names the argument at fault.
+std::optional<SCliPlan> Build(const SCliInvocation &invocation, QString &error);
+
+} // namespace CliPlan

@@ -1,0 +1,85 @@
+#include "CliSession.h"
+
+#include "AddressFormat.h"
+#include "CI2cDeviceFile.h"
+#include "CTransactionControl.h"
+#include "CTransactionExecutor.h"
+#include "CVtlI2c.h"
+#include "CliInterrupt.h"
+#include "CliOutput.h"
+
+using namespace Qt::StringLiterals;
+
+CCliSession::CCliSession(CVtlI2c &driver, const SCliPlan &plan, const CCliOutput &output,
+                         CCliProgress &progress, const CTransactionControl &control)
+    : m_driver(driver)
+    , m_plan(plan)
+    , m_output(output)
+    , m_progress(progress)
+    , m_control(control)
+{}
+
+STransactionRecord CCliSession::Execute(const STransactionRequest &request)
+{
+    return CTransactionExecutor::Execute(m_driver, request, &m_control);
+}
+
+bool CCliSession::IsInterrupted() const
+{
+    return CliInterrupt::WasInterrupted() || m_control.IsCancelRequested();
+}
+
+QString CCliSession::Address(std::uint8_t address) const
+{
+    return AddressFormat::format(address, m_plan.global.eightBit);
+}
+
+QString CCliSession::Offset(std::size_t offset) const
+{
+    return u"0x"_s +
+           QString::number(offset, 16).toUpper().rightJustified(m_plan.offsetWidth * 2, u'0');
+}
+
+QJsonObject CCliSession::JsonBase() const
+{
+    QJsonObject json;
+    json.insert(u"command"_s, m_plan.commandName);
+    json.insert(u"adapter"_s, QString::fromStdWString(m_driver.GetSerialNumber()));
+    return json;
+}
+
+QJsonObject CCliSession::RecordJson(const STransactionRecord &record) const
+{
+    const STransactionRequest &request = record.request;
+    QJsonObject json;
+    json.insert(u"address"_s, Address(request.address));
+    const bool writes =
+        request.kind == ETransactionKind::Write || request.kind == ETransactionKind::WriteRead;
+    const bool reads =
+        request.kind == ETransactionKind::Read || request.kind == ETransactionKind::WriteRead;
+    if (writes)
+        json.insert(u"written"_s, CI2cDeviceFile::BytesToHex(request.data));
+    if (request.kind == ETransactionKind::Write) {
+        json.insert(u"start"_s, request.start);
+        json.insert(u"stop"_s, request.stop);
+    }
+    if (reads) {
+        json.insert(u"count"_s, qint64(request.count));
+        json.insert(u"data"_s, CI2cDeviceFile::BytesToHex(record.read.data));
+    }
+    json.insert(u"ok"_s, record.ok);
+    json.insert(u"durationUs"_s, qint64(record.durationUs));
+    return json;
+}
+
+ECliExit CCliSession::Failure(const QString &what, const STransactionRecord &record,
+                              QJsonObject json)
+{
+    const bool interrupted = record.cancelled || IsInterrupted();
+    const QString error = interrupted ? u"interrupted"_s : QString::fromStdString(record.lastError);
+    m_output.Error(what + u": "_s + error);
+    json.insert(u"ok"_s, false);
+    json.insert(u"error"_s, error);
+    m_output.Json(json);
+    return interrupted ? ECliExit::Interrupted : ECliExit::BusFailure;
+}

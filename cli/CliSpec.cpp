@@ -1,0 +1,217 @@
+#include "CliSpec.h"
+
+using namespace Qt::StringLiterals;
+
+namespace CliSpec {
+
+namespace {
+
+QList<SCliCommandSpec> MakeCommands()
+{
+    using namespace CliOption;
+    QList<SCliCommandSpec> commands;
+    commands.append({ECliCommand::List,
+                     u"list"_s,
+                     u"List the attached adapters."_s,
+                     u"Lists the attached adapters: model, serial number, firmware and product "
+                     u"name, and for an adapter that cannot be opened, why."_s,
+                     {},
+                     {},
+                     {},
+                     0,
+                     0});
+    commands.append({ECliCommand::Detect,
+                     u"detect"_s,
+                     u"Probe the bus for answering slaves."_s,
+                     u"Probes the addresses 0x08 to 0x77 (0x00 to 0x7F with --all) and prints "
+                     u"the grid of answering addresses."_s,
+                     {},
+                     {},
+                     {ALL},
+                     0,
+                     0});
+    commands.append({ECliCommand::Read,
+                     u"read"_s,
+                     u"Read bytes from a slave."_s,
+                     u"Reads COUNT bytes from the slave at ADDR."_s,
+                     {{u"ADDR"_s, u"Slave address, hex."_s},
+                      {u"COUNT"_s, u"Number of bytes, decimal (1 to the adapter's limit)."_s}},
+                     u"ADDR COUNT"_s,
+                     {},
+                     2,
+                     2});
+    commands.append({ECliCommand::Write,
+                     u"write"_s,
+                     u"Write bytes to a slave."_s,
+                     u"Writes the bytes to the slave at ADDR, with a start (and the address "
+                     u"byte) and a stop. Without a start the address byte is not sent, and "
+                     u"at least one byte is needed."_s,
+                     {{u"ADDR"_s, u"Slave address, hex."_s},
+                      {u"BYTE"_s, u"Hex bytes (01 A5 FF, 0x01,0xA5 or 01A5FF)."_s}},
+                     u"ADDR [BYTE...]"_s,
+                     {NO_STOP, NO_START},
+                     1,
+                     -1});
+    commands.append(
+        {ECliCommand::Get,
+         u"get"_s,
+         u"Read registers of a slave."_s,
+         u"Writes REG, then reads COUNT bytes (default 1) after a repeated start."_s,
+         {{u"ADDR"_s, u"Slave address, hex."_s},
+          {u"REG"_s,
+           u"Register: one to four hex byte pairs, or one hex number with --reg-width."_s},
+          {u"COUNT"_s, u"Number of bytes, decimal (default 1)."_s}},
+         u"ADDR REG [COUNT]"_s,
+         {REG_WIDTH},
+         2,
+         3});
+    commands.append({ECliCommand::Set,
+                     u"set"_s,
+                     u"Write registers of a slave."_s,
+                     u"Writes REG and the bytes in one transaction."_s,
+                     {{u"ADDR"_s, u"Slave address, hex."_s},
+                      {u"REG"_s, u"Register: one to four hex byte pairs, or one hex number "
+                                 u"with --reg-width."_s},
+                      {u"BYTE"_s, u"Hex bytes."_s}},
+                     u"ADDR REG BYTE..."_s,
+                     {REG_WIDTH},
+                     3,
+                     -1});
+    commands.append(
+        {ECliCommand::Transfer,
+         u"transfer"_s,
+         u"Several messages joined by repeated starts."_s,
+         u"Sends the messages joined by repeated starts, with one stop at the end. A write is "
+         u"w<N>@<ADDR> followed by N bytes, a read r<N>[@<ADDR>]; a message without @ goes to "
+         u"the previous address. A byte ending in = repeats, + counts up, - counts down for "
+         u"the rest of its message. The adapters end every read with a stop, so a read can "
+         u"only be the last message."_s,
+         {{u"MSG"_s, u"Messages and their bytes, e.g. w2@0x50 00 10 r8."_s}},
+         u"MSG..."_s,
+         {},
+         1,
+         -1});
+    commands.append(
+        {ECliCommand::Dump,
+         u"dump"_s,
+         u"Show registers or memory as hex and ASCII."_s,
+         u"Reads the range --from to --to (default 0x00 to 0xFF) with write/reads that start "
+         u"by writing the offset (--reg-width bytes) and prints it 16 bytes to a line."_s,
+         {{u"ADDR"_s, u"Slave address, hex."_s}},
+         u"ADDR"_s,
+         {FROM, TO, REG_WIDTH},
+         1,
+         1});
+    commands.append(
+        {ECliCommand::Eeprom,
+         u"eeprom"_s,
+         u"Read, write or verify an EEPROM image."_s,
+         u"read: copies --size bytes of the EEPROM into FILE. write: writes FILE (at most "
+         u"--size bytes) from offset 0, page by page, waiting for each write cycle by polling "
+         u"the address. verify: compares FILE with the EEPROM and names the first differing "
+         u"offset (exit status 1 when they differ)."_s,
+         {{u"ACTION"_s, u"read, write or verify."_s},
+          {u"ADDR"_s, u"Slave address, hex."_s},
+          {u"FILE"_s, u"Binary image file."_s}},
+         u"read|write|verify ADDR FILE"_s,
+         {SIZE, PAGE, ADDR_WIDTH},
+         3,
+         3});
+    commands.append(
+        {ECliCommand::Run,
+         u"run"_s,
+         u"Execute a stored command of a device file."_s,
+         u"Executes the command with the label LABEL of the device file FILE at the file's "
+         u"address, as the window's projects panel does."_s,
+         {{u"FILE"_s, u"Device file (.i2cdev)."_s},
+          {u"LABEL"_s, u"Label of the command (letter case and surrounding blanks aside)."_s}},
+         u"FILE LABEL"_s,
+         {},
+         2,
+         2});
+    return commands;
+}
+
+QCommandLineOption CommandOption(const QString &name)
+{
+    using namespace CliOption;
+    if (name == ALL)
+        return {ALL, u"Probe every address, 0x00 to 0x7F."_s};
+    if (name == NO_STOP)
+        return {NO_STOP, u"End without a stop condition."_s};
+    if (name == NO_START)
+        return {NO_START, u"Begin without a start condition and without the address byte."_s};
+    if (name == REG_WIDTH)
+        return {REG_WIDTH, u"Width of the register address in bytes, big-endian."_s, u"1|2|3|4"_s};
+    if (name == FROM)
+        return {FROM, u"First offset, hex (default 0x00)."_s, u"X"_s};
+    if (name == TO)
+        return {TO, u"Last offset, hex (default 0xFF)."_s, u"Y"_s};
+    if (name == SIZE)
+        return {SIZE, u"EEPROM size in bytes."_s, u"BYTES"_s};
+    if (name == PAGE)
+        return {PAGE, u"Page size in bytes (needed to write)."_s, u"BYTES"_s};
+    if (name == ADDR_WIDTH)
+        return {ADDR_WIDTH,
+                u"Number of address bytes (default 1 up to 256 bytes of size, else 2)."_s,
+                u"1|2"_s};
+    return QCommandLineOption(name);
+}
+
+} // namespace
+
+const QList<SCliCommandSpec> &Commands()
+{
+    static const QList<SCliCommandSpec> commands = MakeCommands();
+    return commands;
+}
+
+const SCliCommandSpec *Find(const QString &name)
+{
+    for (const SCliCommandSpec &spec : Commands()) {
+        if (spec.name == name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+QList<QCommandLineOption> GlobalOptions()
+{
+    using namespace CliOption;
+    return {
+        {{u"a"_s, ADAPTER},
+         u"Serial number of the adapter to use (default: the only one attached)."_s,
+         u"SERIAL"_s},
+        {{u"s"_s, SPEED},
+         u"Bus speed in kbit/s: 10, 50, 100, 400 or 1000 (default 100)."_s,
+         u"KBITS"_s},
+        {PULLUPS, u"Internal pull-up resistors (model B only)."_s, u"on|off"_s},
+        {EIGHT_BIT, u"Type and show addresses in 8-bit notation (the address shifted left)."_s},
+        {{u"j"_s, JSON}, u"Print each result as one JSON object on a line."_s},
+        {{u"q"_s, QUIET}, u"Print no results and no progress; the exit status tells."_s},
+        {PROGRESS, u"Report the progress of long transfers on stderr even when it is no "
+                   u"terminal."_s},
+    };
+}
+
+QList<QCommandLineOption> CommandOptions(const QStringList &names)
+{
+    QList<QCommandLineOption> options;
+    for (const QString &name : names)
+        options.append(CommandOption(name));
+    return options;
+}
+
+QStringList AllCommandOptionNames()
+{
+    QStringList names;
+    for (const SCliCommandSpec &spec : Commands()) {
+        for (const QString &name : spec.optionNames) {
+            if (!names.contains(name))
+                names.append(name);
+        }
+    }
+    return names;
+}
+
+} // namespace CliSpec

@@ -1,0 +1,192 @@
+#include "CliValues.h"
+
+#include "AddressFormat.h"
+#include "CI2cDeviceFile.h"
+
+#include <QStringList>
+
+#include <array>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace CliValues {
+
+namespace {
+
+constexpr std::size_t MAX_REGISTER_BYTES = 4;
+
+constexpr std::array<std::pair<int, EI2cSpeed>, 5> SPEEDS{{
+    {10, EI2cSpeed::Speed10k},
+    {50, EI2cSpeed::Speed50k},
+    {100, EI2cSpeed::Speed100k},
+    {400, EI2cSpeed::Speed400k},
+    {1000, EI2cSpeed::Speed1000k},
+}};
+
+QString Quoted(const QString &text)
+{
+    return u'\'' + text + u'\'';
+}
+
+// Digits only: QString::toULongLong would also take a sign and blanks around the number.
+std::optional<unsigned long long> ParseDigits(QStringView digits, int base)
+{
+    if (digits.isEmpty())
+        return std::nullopt;
+    for (const QChar c : digits) {
+        const bool ok = base == 16 ? (c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f'))
+                                   : (c >= u'0' && c <= u'9');
+        if (!ok || c.unicode() > 0x7F)
+            return std::nullopt;
+    }
+    bool ok = false;
+    const unsigned long long value = digits.toULongLong(&ok, base);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+QStringView WithoutHexPrefix(QStringView text)
+{
+    if (text.startsWith("0x"_L1, Qt::CaseInsensitive))
+        return text.mid(2);
+    return text;
+}
+
+} // namespace
+
+std::optional<std::uint8_t> ParseAddress(const QString &text, bool eightBit, const QString &name,
+                                         QString &error)
+{
+    const std::optional<unsigned char> address = AddressFormat::parse(text, eightBit);
+    if (address)
+        return *address;
+    error = eightBit ? u"%1 %2 is not an 8-bit address (hex, 0x00 to 0xFF, e.g. %3)"_s
+                     : u"%1 %2 is not a 7-bit address (hex, 0x00 to 0x7F, e.g. %3)"_s;
+    error = error.arg(name, Quoted(text), AddressFormat::format(0x50, eightBit));
+    return std::nullopt;
+}
+
+std::optional<std::size_t> ParseCount(const QString &text, std::size_t min, std::size_t max,
+                                      const QString &name, QString &error)
+{
+    const std::optional<unsigned long long> value = ParseDigits(text, 10);
+    if (value && *value >= min && *value <= max)
+        return static_cast<std::size_t>(*value);
+    error = u"%1 %2 is not a number from %3 to %4"_s.arg(name, Quoted(text)).arg(min).arg(max);
+    return std::nullopt;
+}
+
+std::optional<std::size_t> ParseSize(const QString &text, std::size_t min, std::size_t max,
+                                     const QString &name, QString &error)
+{
+    const QStringView digits = WithoutHexPrefix(text);
+    const int base = digits.size() < text.size() ? 16 : 10;
+    const std::optional<unsigned long long> value = ParseDigits(digits, base);
+    if (value && *value >= min && *value <= max)
+        return static_cast<std::size_t>(*value);
+    error = u"%1 %2 is not a size from %3 to %4 bytes (decimal, or hex with 0x)"_s
+                .arg(name, Quoted(text))
+                .arg(min)
+                .arg(max);
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> ParseHexNumber(const QString &text, std::uint32_t max,
+                                            const QString &name, QString &error)
+{
+    const std::optional<unsigned long long> value =
+        ParseDigits(WithoutHexPrefix(QStringView(text).trimmed()), 16);
+    if (value && *value <= max)
+        return static_cast<std::uint32_t>(*value);
+    error = u"%1 %2 is not a hex number from 0x0 to 0x%3"_s.arg(name, Quoted(text),
+                                                                QString::number(max, 16).toUpper());
+    return std::nullopt;
+}
+
+std::optional<std::vector<unsigned char>> ParseBytes(const QString &text, const QString &name,
+                                                     QString &error)
+{
+    std::optional<std::vector<unsigned char>> bytes = CI2cDeviceFile::HexToBytes(text);
+    if (!bytes)
+        error = u"%1 %2 is not hex bytes (e.g. 01 A5 FF)"_s.arg(name, Quoted(text));
+    return bytes;
+}
+
+std::optional<std::vector<unsigned char>>
+ParseRegister(const QString &text, std::optional<int> width, const QString &name, QString &error)
+{
+    if (width) {
+        const int bits = *width * 8;
+        const std::uint32_t max = bits >= 32 ? 0xFFFFFFFFu : (std::uint32_t(1) << bits) - 1;
+        const std::optional<std::uint32_t> value = ParseHexNumber(text, max, name, error);
+        if (!value) {
+            error += u" (for --reg-width %1)"_s.arg(*width);
+            return std::nullopt;
+        }
+        std::vector<unsigned char> bytes;
+        for (int shift = bits - 8; shift >= 0; shift -= 8)
+            bytes.push_back(static_cast<unsigned char>(*value >> shift));
+        return bytes;
+    }
+    const std::optional<std::vector<unsigned char>> bytes = CI2cDeviceFile::HexToBytes(text);
+    if (bytes && !bytes->empty() && bytes->size() <= MAX_REGISTER_BYTES)
+        return bytes;
+    error = u"%1 %2 is not one to four hex byte pairs (e.g. 10 or 0010; "
+            u"a single number takes --reg-width)"_s.arg(name, Quoted(text));
+    return std::nullopt;
+}
+
+std::optional<int> ParseChoice(const QString &text, const std::vector<int> &allowed,
+                               const QString &name, QString &error)
+{
+    const std::optional<unsigned long long> value = ParseDigits(text, 10);
+    for (const int choice : allowed) {
+        if (value && *value == static_cast<unsigned long long>(choice))
+            return choice;
+    }
+    QStringList choices;
+    for (const int choice : allowed)
+        choices.append(QString::number(choice));
+    error = u"%1 %2 is not one of %3"_s.arg(name, Quoted(text), choices.join(u", "_s));
+    return std::nullopt;
+}
+
+std::optional<EI2cSpeed> ParseSpeed(const QString &text, const QString &name, QString &error)
+{
+    std::vector<int> allowed;
+    for (const auto &[kbits, speed] : SPEEDS)
+        allowed.push_back(kbits);
+    const std::optional<int> kbits = ParseChoice(text, allowed, name, error);
+    if (!kbits) {
+        error += u" (kbit/s)"_s;
+        return std::nullopt;
+    }
+    for (const auto &[choice, speed] : SPEEDS) {
+        if (choice == *kbits)
+            return speed;
+    }
+    return std::nullopt;
+}
+
+std::optional<bool> ParseOnOff(const QString &text, const QString &name, QString &error)
+{
+    if (text == "on"_L1)
+        return true;
+    if (text == "off"_L1)
+        return false;
+    error = u"%1 %2 is neither on nor off"_s.arg(name, Quoted(text));
+    return std::nullopt;
+}
+
+int SpeedKbits(EI2cSpeed speed)
+{
+    for (const auto &[kbits, code] : SPEEDS) {
+        if (code == speed)
+            return kbits;
+    }
+    return 0;
+}
+
+} // namespace CliValues

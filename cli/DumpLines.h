@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <vector>
+
+// Registers or memory as hex with an ASCII column, 16 cells to a line, each line led by the
+// offset of its first cell in `offsetDigits` hex digits. Lines start at multiples of 16, so
+// a range that does not start or end on one leaves the cells outside it blank.
+namespace DumpLines {
+
+QString Format(std::size_t firstOffset, const std::vector<unsigned char> &data, int offsetDigits);
+
+} // namespace DumpLines
