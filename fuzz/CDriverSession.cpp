@@ -121,6 +121,9 @@ void CDriverSession::RunHostCall(std::uint8_t code)
     case EHostCall::EnumerateAll:
         EnumerateAll();
         break;
+    case EHostCall::Observe:
+        Observe(m_input.TakeByte());
+        break;
     }
 }
 
@@ -380,6 +383,18 @@ void CDriverSession::EnumerateAll()
     CheckSettings(name);
 }
 
+void CDriverSession::Observe(std::uint8_t plan)
+{
+    if (plan == 0) {
+        m_driver->SetTransferObserver(nullptr);
+        m_observer.reset();
+        return;
+    }
+    auto observer = std::make_unique<CSessionObserver>(m_hid, plan & 0x3F);
+    m_driver->SetTransferObserver(observer.get());
+    m_observer = std::move(observer);
+}
+
 SCallState CDriverSession::BeginCall(unsigned char awaitedId, std::size_t replyBound)
 {
     SCallState state;
@@ -387,7 +402,12 @@ SCallState CDriverSession::BeginCall(unsigned char awaitedId, std::size_t replyB
     state.connected = m_driver->IsConnected();
     state.dead = m_hid.IsOpenHandleDead();
     state.queued = m_hid.GetQueuedReports();
-    m_hid.BeginCall(awaitedId, replyBound);
+    state.observed = m_observer != nullptr;
+    state.speed = m_speed;
+    state.pullUps = !m_traits->firmwareB || m_pullUps;
+    if (m_observer != nullptr)
+        m_observer->BeginCall();
+    m_hid.BeginCall(awaitedId, replyBound, state.observed);
     return state;
 }
 

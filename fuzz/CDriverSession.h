@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CSessionObserver.h"
 #include "CVtlI2c.h"
 #include "CallReplay.h"
 #include "ScriptedHid.h"
@@ -35,6 +36,7 @@ private:
     void SetPullUps(bool enabled);
     void IsPresent();
     void EnumerateAll();
+    void Observe(std::uint8_t plan);
 
     SCallState BeginCall(unsigned char awaitedId, std::size_t replyBound);
     void CheckOutcome(const std::string &call, bool ok, const SOutcome &expected) const;
@@ -45,6 +47,8 @@ private:
     CScriptedHid &m_hid;
     SSessionSetup m_setup;
     const SModelTraits *m_traits;
+    // Declared before the driver, which refers to it, so that it outlives the driver.
+    std::unique_ptr<CSessionObserver> m_observer;
     std::unique_ptr<CVtlI2c> m_driver;
 
     // What the driver must report, kept from the calls made so far.

@@ -4,7 +4,9 @@
 #include "ScriptedHid.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What a driver call should have returned, worked out from the library calls it made.
@@ -24,6 +26,11 @@ struct SCallState
     // The driver's handle belongs to an adapter that has been unplugged since.
     bool dead = false;
     std::size_t queued = 0;
+    // A transfer observer is installed.
+    bool observed = false;
+    // The speed and pull-up setting in force, which a cancelled transfer sends again.
+    std::uint8_t speed = 0;
+    bool pullUps = true;
 };
 
 SOutcome Succeeded();
@@ -36,7 +43,10 @@ class CCallReplay
 public:
     CCallReplay(const std::vector<SHidCall> &calls, std::string hostCall);
 
-    const SHidCall &Expect(EHidCall call, const std::string &what);
+    const SHidCall &Expect(EHidCall call, std::string_view what);
+    bool NextIs(EHidCall call) const;
+    // How many library calls have been walked.
+    std::size_t GetPosition() const;
     void ExpectEnd() const;
     [[noreturn]] void Fail(const std::string &what) const;
 
@@ -55,9 +65,18 @@ void ReplayFlush(CCallReplay &replay, const SCallState &state);
 
 // Sends `report`: true when the library took all of it, else false with the failure.
 bool ReplaySend(CCallReplay &replay, const std::vector<unsigned char> &report,
-                const std::string &what, SOutcome &outcome);
+                std::string_view what, SOutcome &outcome);
 
 // One wait for a reply with `reportId`: foreign and short reports are dropped, up to the
 // driver's bound. True with the reply padded to a whole report, else false with the failure.
-bool ReplayWait(CCallReplay &replay, unsigned char reportId, std::vector<unsigned char> &reply,
-                SOutcome &outcome);
+// With an observer, a wait that brings nothing asks it whether to stop and goes on unless
+// it says so; `cancelled` then tells that it did.
+bool ReplayWait(CCallReplay &replay, const SCallState &state, unsigned char reportId,
+                std::vector<unsigned char> &reply, SOutcome &outcome, bool &cancelled);
+
+// A poll of the observer where the driver must ask one: true when it asked to stop.
+bool ReplayPoll(CCallReplay &replay, const SCallState &state, std::string_view what);
+
+// The progress report after a chunk or reply, when an observer is installed.
+void ReplayProgress(CCallReplay &replay, const SCallState &state, std::size_t done,
+                    std::size_t total);

@@ -11,8 +11,22 @@
     std::abort();
 }
 
+inline void FuzzCheck(bool condition, const char *what)
+{
+    if (!condition)
+        FuzzFail(what);
+}
+
 inline void FuzzCheck(bool condition, const std::string &what)
 {
     if (!condition)
         FuzzFail(what);
+}
+
+// For checks made on every HID call: the message is only put together when it is needed.
+template <typename FMessage>
+void FuzzCheckLazy(bool condition, FMessage message)
+{
+    if (!condition)
+        FuzzFail(message());
 }

@@ -111,14 +111,17 @@ void CScriptedHid::QueueStale(std::size_t count, unsigned char status)
     }
 }
 
-void CScriptedHid::BeginCall(unsigned char awaitedId, std::size_t replyBound)
+void CScriptedHid::BeginCall(unsigned char awaitedId, std::size_t replyBound, bool observed)
 {
     m_log.clear();
+    m_observed = observed;
     m_awaitedId = awaitedId;
     m_replyBound = replyBound;
     m_sticky.reset();
     m_flushReads = 0;
-    m_awaitedReads = 0;
+    m_drainReads = 0;
+    m_draining = false;
+    m_waitingReads = 0;
     m_discardRun = 0;
 }
 
@@ -128,6 +131,11 @@ std::vector<SHidCall> CScriptedHid::EndCall()
     m_awaitedId = 0;
     m_replyBound = 0;
     return std::exchange(m_log, {});
+}
+
+bool CScriptedHid::IsScriptExhausted() const
+{
+    return m_input == nullptr || m_input->AtEnd() || m_sessionReads > SESSION_READ_BUDGET;
 }
 
 std::size_t CScriptedHid::GetQueuedReports() const
@@ -166,7 +174,7 @@ int CScriptedHid::Exit()
 
 hid_device_info *CScriptedHid::Enumerate(std::uint16_t vendorId, std::uint16_t productId)
 {
-    Log(SHidCall{EHidCall::Enumerate, {}, {}, 0, {}});
+    Record(SHidCall{EHidCall::Enumerate, {}, {}, 0, {}});
     hid_device_info *head = nullptr;
     hid_device_info **tail = &head;
     for (const SListedInterface &entry : GetListing()) {
@@ -216,7 +224,7 @@ hid_device_ *CScriptedHid::Open(const char *path)
                           m_errorCount, static_cast<unsigned char>(m_errorCount));
         m_openError = m_silentErrors ? std::wstring() : text.wide;
         call.errorUtf8 = m_silentErrors ? std::string() : text.utf8;
-        Log(std::move(call));
+        Record(std::move(call));
         return nullptr;
     }
     auto *handle = new hid_device_{};
@@ -224,7 +232,7 @@ hid_device_ *CScriptedHid::Open(const char *path)
     // A freshly opened hidraw node holds no input yet.
     m_queue.clear();
     call.result = 1;
-    Log(std::move(call));
+    Record(std::move(call));
     return handle;
 }
 
@@ -233,7 +241,7 @@ void CScriptedHid::Close(hid_device_ *device)
     RequireOpen(device, "hid_close");
     m_handles.erase(std::find(m_handles.begin(), m_handles.end(), device));
     delete device;
-    Log(SHidCall{EHidCall::Close, {}, {}, 0, {}});
+    Record(SHidCall{EHidCall::Close, {}, {}, 0, {}});
 }
 
 int CScriptedHid::Write(hid_device_ *device, const unsigned char *data, std::size_t length)
@@ -257,7 +265,7 @@ int CScriptedHid::Write(hid_device_ *device, const unsigned char *data, std::siz
         device->lastError = failure.errorText;
     }
     const int result = call.result;
-    Log(std::move(call));
+    Record(std::move(call));
     return result;
 }
 
@@ -265,8 +273,9 @@ int CScriptedHid::Read(hid_device_ *device, unsigned char *data, std::size_t len
 {
     RequireOpen(device, "hid_read_timeout");
     FuzzCheck(timeoutMs >= 0, "the driver waits for input without a time-out");
-    FuzzCheck(timeoutMs <= REPLY_TIMEOUT_MS,
-              "the driver waits " + std::to_string(timeoutMs) + " ms for one report");
+    FuzzCheckLazy(timeoutMs <= REPLY_TIMEOUT_MS, [&] {
+        return "the driver waits " + std::to_string(timeoutMs) + " ms for one report";
+    });
     const bool awaited = timeoutMs > 0;
     CheckReadBounds(awaited);
     ++m_sessionReads;
@@ -295,13 +304,15 @@ int CScriptedHid::Read(hid_device_ *device, unsigned char *data, std::size_t len
         call.bytes.assign(delivery.bytes.begin(), delivery.bytes.begin() + size);
         call.result = static_cast<int>(size);
     }
-    if (awaited) {
+    if (awaited && !m_draining && call.result != 0) {
+        // An empty wait that the driver takes up again (between two polls of a transfer
+        // observer) is part of the same wait; anything else delivered ends or extends it.
         const bool discarded =
             call.result > 0 && (call.bytes.size() <= 2 || call.bytes[0] != m_awaitedId);
         m_discardRun = discarded ? m_discardRun + 1 : 0;
     }
     const int result = call.result;
-    Log(std::move(call));
+    Record(std::move(call));
     return result;
 }
 
@@ -426,30 +437,57 @@ std::vector<unsigned char> CScriptedHid::ForeignReport(unsigned char kind) const
 
 void CScriptedHid::RequireOpen(hid_device_ *device, const char *function) const
 {
-    FuzzCheck(m_initialised, std::string(function) + " while the library is not initialised");
-    FuzzCheck(std::find(m_handles.begin(), m_handles.end(), device) != m_handles.end(),
-              std::string(function) + " on a handle that is not open");
+    FuzzCheckLazy(m_initialised,
+                  [&] { return std::string(function) + " while the library is not initialised"; });
+    FuzzCheckLazy(std::find(m_handles.begin(), m_handles.end(), device) != m_handles.end(),
+                  [&] { return std::string(function) + " on a handle that is not open"; });
 }
 
 void CScriptedHid::CheckReadBounds(bool awaited)
 {
     if (!awaited) {
         ++m_flushReads;
-        FuzzCheck(m_flushReads <= MAX_FLUSHED_REPORTS, "emptying the input queue reads more than " +
-                                                           std::to_string(MAX_FLUSHED_REPORTS) +
-                                                           " reports in one call");
+        FuzzCheck(m_flushReads <= MAX_FLUSHED_REPORTS,
+                  "emptying the input queue reads more reports in one call than the driver's "
+                  "flush bound");
         return;
     }
-    ++m_awaitedReads;
-    FuzzCheck(m_discardRun < MAX_READS_PER_WAIT, "one wait for a reply reads more than " +
-                                                     std::to_string(MAX_READS_PER_WAIT) +
-                                                     " reports");
-    FuzzCheck(m_awaitedReads <= m_replyBound * MAX_READS_PER_WAIT,
-              "a call that may wait for " + std::to_string(m_replyBound) + " replies made " +
-                  std::to_string(m_awaitedReads) + " waiting reads");
+    if (m_draining) {
+        ++m_drainReads;
+        FuzzCheck(m_drainReads <= MAX_FLUSHED_REPORTS,
+                  "reading away a cancelled transfer's input takes more reports than the "
+                  "driver's flush bound");
+        return;
+    }
+    // Without an observer the first wait that times out ends the call; with one, each is
+    // followed by a poll, which ends the transfer once the script is used up. Taking up a
+    // wait again without that poll would spin on an idle device.
+    const bool idleBefore =
+        !m_log.empty() && m_log.back().call == EHidCall::AwaitedRead && m_log.back().result == 0;
+    FuzzCheck(!idleBefore, "the driver waits again on an idle device without asking its "
+                           "observer whether to stop");
+    FuzzCheckLazy(m_discardRun < MAX_READS_PER_WAIT, [] {
+        return "one wait for a reply reads more than " + std::to_string(MAX_READS_PER_WAIT) +
+               " reports";
+    });
+    ++m_waitingReads;
+    // Every empty wait that an observed transfer takes up again costs a byte of the script.
+    std::size_t bound = m_replyBound * MAX_READS_PER_WAIT;
+    if (m_observed)
+        bound += (m_input != nullptr ? m_input->GetSize() : 0) + 2;
+    FuzzCheckLazy(m_waitingReads <= bound, [&] {
+        return "a call that may wait for " + std::to_string(m_replyBound) + " replies made " +
+               std::to_string(m_waitingReads) + " waiting reads";
+    });
 }
 
-void CScriptedHid::Log(SHidCall call)
+void CScriptedHid::Record(SHidCall call)
 {
+    // A new request starts a new wait. No reply is awaited after an enable report: what
+    // is read then (a cancelled transfer's leftovers) is read away, not waited for.
+    if (call.call == EHidCall::Write) {
+        m_discardRun = 0;
+        m_draining = !call.bytes.empty() && call.bytes[0] == 0x01;
+    }
     m_log.push_back(std::move(call));
 }

@@ -34,6 +34,9 @@ enum class EHidCall : std::uint8_t
     Write,
     FlushRead,
     AwaitedRead,
+    // Calls of the transfer observer, logged in line with the library calls.
+    CancelPoll,
+    Progress,
 };
 
 // One library call made during a host call, and what the library answered.
@@ -45,10 +48,13 @@ struct SHidCall
     // Write: the report handed in; reads: the bytes delivered.
     std::vector<unsigned char> bytes;
     // Write and reads: the library's result (bytes, 0 for a time-out, -1 for an error).
-    // Open: 1 when a handle was returned, else 0.
+    // Open: 1 when a handle was returned, else 0. CancelPoll: 1 when it asked to stop.
     int result = 0;
     // A failure's text as the library gives it, in UTF-8; empty when it gives none.
     std::string errorUtf8;
+    // Progress: bytes done of the total.
+    std::size_t done = 0;
+    std::size_t total = 0;
 };
 
 // A second implementation of the hidapi functions that the transport calls: one system
@@ -72,9 +78,15 @@ public:
     void QueueStale(std::size_t count, unsigned char status);
 
     // Starts the log of one host call. Reads with a time-out deliver replies with
-    // `awaitedId`; `replyBound` is how many replies the call may wait for at most.
-    void BeginCall(unsigned char awaitedId, std::size_t replyBound);
+    // `awaitedId`; `replyBound` is how many replies the call may wait for at most;
+    // `observed` tells that a transfer observer is installed.
+    void BeginCall(unsigned char awaitedId, std::size_t replyBound, bool observed);
     std::vector<SHidCall> EndCall();
+
+    // Logs a call of the transfer observer.
+    void Record(SHidCall call);
+    // Every further wait would time out: the input is used up, or the session's reads.
+    bool IsScriptExhausted() const;
 
     std::size_t GetQueuedReports() const;
     bool IsOpenHandleDead() const;
@@ -107,7 +119,6 @@ private:
     std::vector<unsigned char> ForeignReport(unsigned char kind) const;
     void RequireOpen(hid_device_ *device, const char *function) const;
     void CheckReadBounds(bool awaited);
-    void Log(SHidCall call);
 
     CSessionInput *m_input = nullptr;
     bool m_silentErrors = false;
@@ -126,9 +137,12 @@ private:
 
     unsigned char m_awaitedId = 0;
     std::size_t m_replyBound = 0;
+    bool m_observed = false;
     std::optional<unsigned char> m_sticky;
     std::size_t m_flushReads = 0;
-    std::size_t m_awaitedReads = 0;
+    std::size_t m_drainReads = 0;
+    bool m_draining = false;
+    std::size_t m_waitingReads = 0;
     std::size_t m_discardRun = 0;
     std::size_t m_sessionReads = 0;
     std::vector<SHidCall> m_log;

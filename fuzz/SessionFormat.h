@@ -26,6 +26,8 @@
 //                bytes
 //   Connect      speed code % 6
 //   QueueStale   count (times STALE_UNIT), status: replies left in the input queue
+//   Observe      0: no transfer observer; else one that asks to stop at poll byte & 0x3F
+//                of each host call (0: never), and at every poll once the script is used up
 //
 // Whenever the driver waits for a reply (a read with a time-out), the next bytes say
 // what the HID layer delivers, an EReplyKind byte (% REPLY_KIND_COUNT; the byte / 8 is
@@ -33,7 +35,7 @@
 //   Reply        status: a whole reply with the awaited report ID; parameter bits 0..2
 //                are the write error code, bits 3..4 the number of copies queued behind it
 //   Raw          length % 65, then that many bytes, delivered as they are
-//   Timeout      nothing arrives
+//   Timeout      nothing arrives (with an observer: nothing in this slice of the wait)
 //   ReadError    the read fails; the parameter picks the error text (see ErrorText)
 //   Burst        count: (count + 1) * BURST_UNIT foreign reports queued, the parameter
 //                picks their kind; the first is delivered now
@@ -58,8 +60,9 @@ enum class EHostCall : std::uint8_t
     Disconnect,
     QueueStale,
     EnumerateAll,
+    Observe,
 };
-inline constexpr int HOST_CALL_COUNT = 13;
+inline constexpr int HOST_CALL_COUNT = 14;
 
 enum class EReplyKind : std::uint8_t
 {

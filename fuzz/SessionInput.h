@@ -14,6 +14,7 @@ public:
     {}
 
     bool AtEnd() const { return m_offset >= m_size; }
+    std::size_t GetSize() const { return m_size; }
 
     std::uint8_t TakeByte() { return AtEnd() ? 0 : m_data[m_offset++]; }
 

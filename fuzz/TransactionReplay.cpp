@@ -1,5 +1,6 @@
 #include "TransactionReplay.h"
 
+#include "ConnectionReplay.h"
 #include "DriverLimits.h"
 
 #include <algorithm>
@@ -26,6 +27,22 @@ std::string WriteErrorText(unsigned char errorCode)
     default:
         return "Unknown error";
     }
+}
+
+// A cancelled transfer fails with "Cancelled". When any of its reports went out, the
+// configuration is sent again (its result does not matter) so that the adapter drops the
+// transaction, and what the adapter still sends is read away until a read brings nothing.
+SOutcome ReplayCancel(CCallReplay &replay, const SCallState &state, bool started)
+{
+    if (started) {
+        ReplayConfiguration(replay, state, state.speed, state.pullUps);
+        for (std::size_t i = 0; i < MAX_FLUSHED_REPORTS; ++i) {
+            if (replay.Expect(EHidCall::AwaitedRead, "a read of the cancelled transfer's input")
+                    .result <= 0)
+                break;
+        }
+    }
+    return Failed("Cancelled");
 }
 
 } // namespace
@@ -71,26 +88,30 @@ SOutcome ReplayWrite(CCallReplay &replay, const SCallState &state,
     if (state.traits->firmwareB && start && stop && data.size() == 1)
         return Failed("Address-only write is not supported by the VantrelB");
     ReplayFlush(replay, state);
-    if (!state.connected)
-        return Failed("Not connected");
 
     const std::size_t chunks = ChunkCount(data.size());
     for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
         const std::size_t offset = chunk * MAX_CHUNK;
         const std::size_t length = std::min(MAX_CHUNK, data.size() - offset);
-        const std::string what =
-            "write report for chunk " + std::to_string(chunk + 1) + " of " + std::to_string(chunks);
+        if (ReplayPoll(replay, state, "a poll of the observer before a write report"))
+            return ReplayCancel(replay, state, chunk > 0);
+        if (!state.connected)
+            return Failed("Not connected");
         SOutcome outcome;
-        std::vector<unsigned char> reply;
-        if (!ReplaySend(replay, WriteReport(data, offset, length, start, stop), what, outcome) ||
-            !ReplayWait(replay, REPORT_WRITE, reply, outcome))
+        if (!ReplaySend(replay, WriteReport(data, offset, length, start, stop), "write report",
+                        outcome))
             return outcome;
+        std::vector<unsigned char> reply;
+        bool cancelled = false;
+        if (!ReplayWait(replay, state, REPORT_WRITE, reply, outcome, cancelled))
+            return cancelled ? ReplayCancel(replay, state, true) : outcome;
         expected.status = reply[1];
         expected.errorCode = reply[2];
         if ((expected.status & 0x40) != 0)
             return Failed("Arbitration lost");
         if ((expected.status & 0x80) != 0)
             return Failed(WriteErrorText(expected.errorCode));
+        ReplayProgress(replay, state, offset + length, data.size());
     }
     return Succeeded();
 }
@@ -106,6 +127,8 @@ SOutcome ReplayRead(CCallReplay &replay, const SCallState &state, unsigned char 
     if (count == 0 || count > maxCount)
         return Failed("Invalid read count, this device reads 1.." + std::to_string(maxCount) +
                       " bytes");
+    if (ReplayPoll(replay, state, "a poll of the observer before the read"))
+        return ReplayCancel(replay, state, false);
     ReplayFlush(replay, state);
     if (!state.connected)
         return Failed("Not connected");
@@ -116,9 +139,12 @@ SOutcome ReplayRead(CCallReplay &replay, const SCallState &state, unsigned char 
         return outcome;
     requestSent = true;
     while (expected.data.size() < wanted) {
+        if (ReplayPoll(replay, state, "a poll of the observer before a read reply"))
+            return ReplayCancel(replay, state, true);
         std::vector<unsigned char> reply;
-        if (!ReplayWait(replay, REPORT_READ, reply, outcome))
-            return outcome;
+        bool cancelled = false;
+        if (!ReplayWait(replay, state, REPORT_READ, reply, outcome, cancelled))
+            return cancelled ? ReplayCancel(replay, state, true) : outcome;
         expected.status = reply[1];
         if ((expected.status & 0x40) != 0)
             return Failed("Arbitration lost");
@@ -128,6 +154,7 @@ SOutcome ReplayRead(CCallReplay &replay, const SCallState &state, unsigned char 
         length = std::min(length == 63 ? MAX_CHUNK : length, wanted - expected.data.size());
         expected.data.insert(expected.data.end(), reply.begin() + 2,
                              reply.begin() + 2 + static_cast<std::ptrdiff_t>(length));
+        ReplayProgress(replay, state, expected.data.size(), wanted);
     }
     return Succeeded();
 }

@@ -26,7 +26,8 @@ PULL_UPS_OFF = 0x80
 
 # EHostCall
 (WRITE, READ, PROBE, SET_SPEED, SET_PULL_UPS, IS_PRESENT, WRITE_FAULT, UNPLUG, REPLUG,
- CONNECT, DISCONNECT, QUEUE_STALE, ENUMERATE_ALL) = range(13)
+ CONNECT, DISCONNECT, QUEUE_STALE, ENUMERATE_ALL, OBSERVE) = range(14)
+NEVER = 0x40  # an observer that asks to stop only once the script is used up
 
 # EReplyKind
 (REPLY, RAW, TIMEOUT, READ_ERROR, BURST, UNPLUG_REPLY, STICKY, PARTIAL) = range(8)
@@ -96,6 +97,10 @@ class Session:
         self.data += bytes([ENUMERATE_ALL])
         return self
 
+    def observe(self, plan):
+        self.data += bytes([OBSERVE, plan])
+        return self
+
     # What the HID layer delivers for the next awaited reply
     def reply(self, status, code=0, copies=0):
         self.data += bytes([REPLY + KINDS * (code | (copies << 3)), status])
@@ -145,6 +150,10 @@ def seeds():
     s["disconnect-twice"] = Session("A").disconnect().disconnect()
     s["set-speed"] = Session("A").set_speed(4).set_speed(5)
     s["set-speed-after-unplug"] = Session("A").set_speed(1).unplug().set_speed(3)
+    # The fault hits the enable report: Connect sends no disable report while disconnected.
+    s["connect-speed-write-fails"] = Session("A").disconnect().write_fault(True).connect("400k")
+    s["connect-speed-short-write-b"] = Session("B").disconnect().write_fault(False, 3) \
+        .connect("50k")
 
     # Writes: chunking and start/stop bits
     for length, start, stop in [(1, True, True), (62, True, True), (63, True, True),
@@ -153,7 +162,8 @@ def seeds():
         session = Session("A").write(length, start, stop)
         for _ in range((length + 61) // 62):
             session.reply(0x00)
-        s[f"write-{length}-{'s' if start else ''}{'p' if stop else ''}"] = session
+        flags = ("start-" if start else "") + ("stop" if stop else "") or "neither"
+        s[f"write-{length}-{flags.rstrip('-')}"] = session
     s["write-nack-second-of-three"] = Session("A").write(150).reply(0).reply(0x80, 3)
     for code in [0, 1, 2, 3, 4, 5, 7]:
         s[f"write-error-code-{code}"] = Session("A").write(100).reply(0x80, code)
@@ -228,6 +238,31 @@ def seeds():
     s["b-probe"] = Session("B").probe(SLAVE).reply(1).probe(0x23).reply(0x80)
     s["a-no-pull-up-switch"] = Session("A", PULL_UPS_OFF).pull_ups(True).pull_ups(False) \
         .write(1).reply(0)
+
+    # A transfer observer: progress after every report, cancels between reports
+    s["observe-progress-write-130"] = Session("A").observe(NEVER).write(130) \
+        .reply(0).reply(0).reply(0)
+    s["observe-progress-read-100"] = Session("C").observe(NEVER).read(SLAVE, 100) \
+        .reply(62).reply(38)
+    s["observe-cancel-write-between-chunks"] = Session("A").observe(2).write(200) \
+        .reply(0).timeout()
+    s["observe-cancel-before-write"] = Session("A").observe(1).write(2).write(2)
+    s["observe-cancel-before-read"] = Session("A").observe(1).read(SLAVE, 10).read(SLAVE, 1)
+    s["observe-cancel-read-keeps-data"] = Session("A").observe(4).read(SLAVE, 3000) \
+        .reply(62).reply(62).reply(62).reply(62).timeout().observe(0).read(SLAVE, 4).reply(4)
+    s["observe-cancel-silent-adapter"] = Session("A").observe(3).read(SLAVE, 8) \
+        .timeout().timeout().observe(0).read(SLAVE, 2).reply(2)
+    s["observe-device-error"] = Session("A").observe(NEVER).unplug().read(SLAVE, 8)
+    s["observe-read-error-in-wait"] = Session("A").observe(NEVER).read(SLAVE, 8).timeout() \
+        .read_error(1)
+    s["observe-cancel-write-wait"] = Session("C").observe(2).write(2).timeout() \
+        .reply(0, 0, 2).timeout()
+    s["observe-empty-slices"] = Session("A").observe(NEVER).write(2) \
+        .timeout().raw([]).timeout().reply(0)
+    s["observe-b-abort-pair"] = Session("B", PULL_UPS_OFF, "400k").observe(3) \
+        .read(SLAVE, 256).reply(62).reply(62).timeout()
+    s["observe-script-runs-out"] = Session("C").observe(NEVER).read(SLAVE, 100).reply(62)
+    s["observe-probe-b"] = Session("B").observe(NEVER).probe(SLAVE).reply(1)
 
     # The factory's list
     s["enumerate-neighbours"] = Session("A", NEIGHBOURS | LIST_TWICE).enumerate_all()
