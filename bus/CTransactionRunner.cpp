@@ -6,8 +6,11 @@
 
 CTransactionRunner::CTransactionRunner(QObject *parent)
     : QObject(parent)
-    , m_control(
-          [this](std::uint64_t done, std::uint64_t total) { Q_EMIT progressChanged(done, total); })
+    , m_control([this](std::uint64_t done, std::uint64_t total) {
+        QMetaObject::invokeMethod(
+            this, [this, done, total] { Q_EMIT progressChanged(done, total); },
+            Qt::QueuedConnection);
+    })
 {}
 
 CTransactionRunner::~CTransactionRunner()
@@ -87,10 +90,9 @@ void CTransactionRunner::WorkerLoop()
         m_running = false;
         m_driver = nullptr;
         m_done.notify_all();
-        lock.unlock();
-        // Receivers in other threads get this queued, possibly after the next Start:
-        // they ask IsRunning and TakeRecord rather than trust the signal alone.
-        Q_EMIT transactionFinished();
-        lock.lock();
+        // Emitted in the runner's own thread, possibly after the next Start: receivers
+        // ask IsRunning and TakeRecord rather than trust the signal alone.
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT transactionFinished(); }, Qt::QueuedConnection);
     }
 }

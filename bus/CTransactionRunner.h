@@ -16,7 +16,8 @@ class CVtlI2c;
 // Runs transactions one at a time on a worker thread of its own, so the caller's thread
 // stays free (the window keeps painting) while the bus is busy. The caller starts a
 // request, may cancel it, and takes the record once the transaction has finished;
-// progress and the end are also signalled, queued to the receivers' threads. The driver
+// progress and the end are also signalled, in the thread the runner lives in (so its
+// event loop must run for the signals to arrive; Wait() needs none). The driver
 // must stay alive and untouched by other threads until the transaction has finished.
 // Destroying the runner cancels a running transaction and waits for it, so no thread
 // outlives its owner.
@@ -42,9 +43,9 @@ public:
     std::optional<STransactionRecord> TakeRecord();
 
 Q_SIGNALS:
-    // Bytes (or probes) done of the total; emitted from the worker thread.
+    // Bytes (or probes) done of the total.
     void progressChanged(quint64 done, quint64 total);
-    // The transaction has finished and its record can be taken; emitted from the worker.
+    // The transaction has finished and its record can be taken.
     void transactionFinished();
 
 private:
