@@ -7,6 +7,10 @@
 #include <QStringList>
 #include <QTest>
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -49,6 +53,35 @@ private:
     {
         m_hid->Write(Report(hex));
         return m_hid->ReadAll();
+    }
+
+    // The big-endian 16-bit value in the first two data bytes of a read reply.
+    static int Value16(const QList<QByteArray> &replies)
+    {
+        if (replies.size() != 1)
+            return INT_MIN;
+        const QByteArray &reply = replies.at(0);
+        return static_cast<qint16>(static_cast<unsigned char>(reply.at(2)) << 8 |
+                                   static_cast<unsigned char>(reply.at(3)));
+    }
+
+    // A reading once a second for a minute, as a live plot watches it: the span of the
+    // values and the largest change from one second to the next must lie in the bounds.
+    template <typename TReading>
+    void CheckMinute(TReading reading, int minSpan, int maxSpan, int maxStep)
+    {
+        QList<int> values;
+        for (int second = 1; second <= 60; ++second) {
+            m_now += std::chrono::seconds(1);
+            values.append(reading());
+        }
+        const auto [low, high] = std::minmax_element(values.begin(), values.end());
+        int step = 0;
+        for (int i = 1; i < values.size(); ++i)
+            step = std::max(step, std::abs(values.at(i) - values.at(i - 1)));
+        const QByteArray seen = QByteArray::number(*high - *low) + " / " + QByteArray::number(step);
+        QVERIFY2(*high - *low >= minSpan && *high - *low <= maxSpan, seen.constData());
+        QVERIFY2(step <= maxStep, seen.constData());
     }
 
     // Sends each hex byte of `steps` as a one-byte write to the light sensor at 0x23;
@@ -172,6 +205,76 @@ private Q_SLOTS:
                               static_cast<unsigned char>(reply.at(3));
             QVERIFY2(count > 540 && count < 660, qPrintable(QString::number(count)));
         }
+    }
+
+    void lightSensorOverAMinute_data()
+    {
+        QTest::addColumn<double>("variation");
+        QTest::addColumn<double>("noise");
+        QTest::addColumn<int>("minSpan");
+        QTest::addColumn<int>("maxSpan");
+        QTest::addColumn<int>("maxStep");
+
+        // 320 lx read as 384 counts; the wander is a sine with a 30 s period.
+        QTest::newRow("steady") << 0.0 << 0.0 << 0 << 0 << 0;
+        QTest::newRow("slow sine") << 0.05 << 0.0 << 36 << 39 << 5;
+        QTest::newRow("noise") << 0.0 << 0.005 << 1 << 4 << 4;
+        QTest::newRow("sine and noise") << 0.05 << 0.005 << 36 << 43 << 9;
+    }
+
+    void lightSensorOverAMinute()
+    {
+        QFETCH(double, variation);
+        QFETCH(double, noise);
+        QFETCH(int, minSpan);
+        QFETCH(int, maxSpan);
+        QFETCH(int, maxStep);
+
+        auto sensor = m_adapter->AddSlave(0x23, std::make_shared<CSimLightSensor>(320.0));
+        sensor->SetVariation(variation);
+        sensor->SetNoise(noise);
+        sensor->SetClock([this] { return m_now; });
+        Open();
+        QVERIFY(RunLightSteps(u"10"_s));
+        CheckMinute([this] { return Value16(Exchange("03 02 47 00")); }, minSpan, maxSpan, maxStep);
+    }
+
+    void temperatureOverAMinute_data()
+    {
+        QTest::addColumn<double>("variation");
+        QTest::addColumn<double>("noise");
+        QTest::addColumn<int>("minSpan"); // in sixteenths of a degree
+        QTest::addColumn<int>("maxSpan");
+        QTest::addColumn<int>("maxStep");
+
+        // The drift is a sine with a 60 s period, so a minute sees all of it.
+        QTest::newRow("fixed by default") << 0.0 << 0.0 << 0 << 0 << 0;
+        QTest::newRow("drift of 1.5 degrees") << 1.5 << 0.0 << 46 << 48 << 3;
+        QTest::newRow("noise") << 0.0 << 0.05 << 1 << 2 << 2;
+        QTest::newRow("drift and noise") << 1.5 << 0.05 << 46 << 50 << 5;
+    }
+
+    void temperatureOverAMinute()
+    {
+        QFETCH(double, variation);
+        QFETCH(double, noise);
+        QFETCH(int, minSpan);
+        QFETCH(int, maxSpan);
+        QFETCH(int, maxStep);
+
+        auto sensor = m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(23.5));
+        if (variation != 0.0 || noise != 0.0) {
+            sensor->SetVariation(variation);
+            sensor->SetNoise(noise);
+        }
+        sensor->SetClock([this] { return m_now; });
+        Open();
+        // Sixteenths of degrees: the register pair shifted right by four.
+        const auto reading = [this] {
+            Exchange("02 C2 90 00");
+            return Value16(Exchange("03 02 91 00")) / 16;
+        };
+        CheckMinute(reading, minSpan, maxSpan, maxStep);
     }
 
     void temperature_data()
