@@ -2,7 +2,6 @@
 
 #include "DriverLimits.h"
 #include "FuzzCheck.h"
-#include "ScriptedErrorText.h"
 #include "SessionFormat.h"
 
 #include <algorithm>
@@ -19,8 +18,8 @@ struct hid_device_
 
 namespace {
 
-constexpr unsigned char FOREIGN_KINDS = 4;
-constexpr unsigned char UNKNOWN_REPORT_ID = 0x07;
+// Which odd characters the text of a refused open carries.
+constexpr unsigned char OPEN_ERROR_PIECES = 0x15;
 
 wchar_t *CopyText(const std::optional<std::wstring> &text)
 {
@@ -58,7 +57,7 @@ void CScriptedHid::Reset(CSessionInput *input, bool silentErrors)
     FuzzCheck(m_handles.empty(), "a device handle outlived its session");
     *this = CScriptedHid();
     m_input = input;
-    m_silentErrors = silentErrors;
+    m_script.Reset(input, silentErrors);
 }
 
 void CScriptedHid::List(SListedInterface entry)
@@ -107,7 +106,8 @@ void CScriptedHid::QueueStale(std::size_t count, unsigned char status)
     for (std::size_t i = 0; i < count; ++i) {
         // Leftovers of both kinds of transaction, as an aborted one leaves them.
         const unsigned char id = i % 2 == 0 ? 0x02 : 0x03;
-        m_queue.push_back(WholeReply(id, status, static_cast<unsigned char>(status & 0x07)));
+        m_queue.push_back(
+            m_script.WholeReply(id, status, static_cast<unsigned char>(status & 0x07)));
     }
 }
 
@@ -117,7 +117,7 @@ void CScriptedHid::BeginCall(unsigned char awaitedId, std::size_t replyBound, bo
     m_observed = observed;
     m_awaitedId = awaitedId;
     m_replyBound = replyBound;
-    m_sticky.reset();
+    m_script.BeginCall(awaitedId);
     m_flushReads = 0;
     m_drainReads = 0;
     m_draining = false;
@@ -127,7 +127,7 @@ void CScriptedHid::BeginCall(unsigned char awaitedId, std::size_t replyBound, bo
 
 std::vector<SHidCall> CScriptedHid::EndCall()
 {
-    m_sticky.reset();
+    m_script.BeginCall(0);
     m_awaitedId = 0;
     m_replyBound = 0;
     return std::exchange(m_log, {});
@@ -135,7 +135,7 @@ std::vector<SHidCall> CScriptedHid::EndCall()
 
 bool CScriptedHid::IsScriptExhausted() const
 {
-    return m_input == nullptr || m_input->AtEnd() || m_sessionReads > SESSION_READ_BUDGET;
+    return m_script.IsUsedUp() || m_sessionReads > SESSION_READ_BUDGET;
 }
 
 std::size_t CScriptedHid::GetQueuedReports() const
@@ -218,12 +218,10 @@ hid_device_ *CScriptedHid::Open(const char *path)
     const bool listed = std::any_of(listing.begin(), listing.end(),
                                     [&](const SListedInterface &e) { return e.path == path; });
     if (!listed || m_openRefused) {
-        ++m_errorCount;
-        const SScriptedErrorText text =
-            MakeErrorText(listed ? L"scripted: open refused" : L"scripted: no such device",
-                          m_errorCount, static_cast<unsigned char>(m_errorCount));
-        m_openError = m_silentErrors ? std::wstring() : text.wide;
-        call.errorUtf8 = m_silentErrors ? std::string() : text.utf8;
+        const SDelivery failure = m_script.Failure(
+            listed ? L"scripted: open refused" : L"scripted: no such device", OPEN_ERROR_PIECES);
+        m_openError = failure.errorText;
+        call.errorUtf8 = failure.errorUtf8;
         Record(std::move(call));
         return nullptr;
     }
@@ -250,9 +248,10 @@ int CScriptedHid::Write(hid_device_ *device, const unsigned char *data, std::siz
     SHidCall call{EHidCall::Write, {}, std::vector<unsigned char>(data, data + length), 0, {}};
     SDelivery failure;
     if (device->dead) {
-        failure = Failure(L"scripted: write to an unplugged device", 0);
+        failure = m_script.Failure(L"scripted: write to an unplugged device", 0);
     } else if (m_writeFault && m_writeFaultIsError) {
-        failure = Failure(L"scripted: write failed", static_cast<unsigned char>(*m_writeFault));
+        failure =
+            m_script.Failure(L"scripted: write failed", static_cast<unsigned char>(*m_writeFault));
     } else if (m_writeFault) {
         call.result = std::min(*m_writeFault, static_cast<int>(length));
     } else {
@@ -282,16 +281,19 @@ int CScriptedHid::Read(hid_device_ *device, unsigned char *data, std::size_t len
 
     SDelivery delivery;
     if (device->dead) {
-        delivery = Failure(L"scripted: read from an unplugged device", 0);
+        delivery = m_script.Failure(L"scripted: read from an unplugged device", 0);
     } else if (!m_queue.empty()) {
         delivery.bytes = std::move(m_queue.front());
         m_queue.pop_front();
-    } else if (awaited) {
-        delivery = NextReply();
+    } else if (awaited && m_sessionReads <= SESSION_READ_BUDGET) {
+        bool unplugged = false;
+        delivery = m_script.Next(m_queue, unplugged);
+        if (unplugged)
+            Unplug();
     }
     // An Unplug reply kills this very handle too.
     if (device->dead && !delivery.failed)
-        delivery = Failure(L"scripted: read from an unplugged device", 0);
+        delivery = m_script.Failure(L"scripted: read from an unplugged device", 0);
 
     SHidCall call{awaited ? EHidCall::AwaitedRead : EHidCall::FlushRead, {}, {}, 0, {}};
     if (delivery.failed) {
@@ -322,117 +324,6 @@ const wchar_t *CScriptedHid::Error(hid_device_ *device)
         return m_openError.c_str();
     RequireOpen(device, "hid_error");
     return device->lastError.c_str();
-}
-
-CScriptedHid::SDelivery CScriptedHid::NextReply()
-{
-    SDelivery delivery;
-    if (m_sessionReads > SESSION_READ_BUDGET)
-        return delivery;
-    if (m_sticky) {
-        delivery.bytes = WholeReply(m_awaitedId, *m_sticky, 0);
-        return delivery;
-    }
-    if (m_input == nullptr || m_input->AtEnd())
-        return delivery;
-
-    const std::uint8_t code = m_input->TakeByte();
-    const auto parameter = static_cast<unsigned char>(code / REPLY_KIND_COUNT);
-    switch (static_cast<EReplyKind>(code % REPLY_KIND_COUNT)) {
-    case EReplyKind::Reply: {
-        const std::uint8_t status = m_input->TakeByte();
-        const auto errorCode = static_cast<unsigned char>(parameter & 0x07);
-        delivery.bytes = WholeReply(m_awaitedId, status, errorCode);
-        for (int copy = 0; copy < (parameter >> 3); ++copy)
-            m_queue.push_back(WholeReply(m_awaitedId, status, errorCode));
-        break;
-    }
-    case EReplyKind::Raw: {
-        const std::size_t size = m_input->TakeByte() % (REPORT_SIZE + 1);
-        for (std::size_t i = 0; i < size; ++i)
-            delivery.bytes.push_back(m_input->TakeByte());
-        break;
-    }
-    case EReplyKind::Timeout:
-        break;
-    case EReplyKind::ReadError:
-        delivery = Failure(L"scripted: read failed", parameter);
-        break;
-    case EReplyKind::Burst: {
-        const std::size_t count = (m_input->TakeByte() + 1U) * BURST_UNIT;
-        for (std::size_t i = 0; i < count; ++i) {
-            const auto kind = static_cast<unsigned char>(
-                parameter < FOREIGN_KINDS ? parameter : (parameter + i) % FOREIGN_KINDS);
-            m_queue.push_back(ForeignReport(kind));
-        }
-        delivery.bytes = std::move(m_queue.front());
-        m_queue.pop_front();
-        break;
-    }
-    case EReplyKind::Unplug:
-        Unplug();
-        delivery = Failure(L"scripted: device unplugged", parameter);
-        break;
-    case EReplyKind::Sticky:
-        m_sticky = m_input->TakeByte();
-        delivery.bytes = WholeReply(m_awaitedId, *m_sticky, 0);
-        break;
-    case EReplyKind::Partial:
-        delivery.bytes = WholeReply(m_awaitedId, m_input->TakeByte(), 0);
-        delivery.bytes.resize(3U + parameter);
-        break;
-    }
-    return delivery;
-}
-
-CScriptedHid::SDelivery CScriptedHid::Failure(const wchar_t *what, unsigned char choice)
-{
-    SDelivery delivery;
-    delivery.failed = true;
-    if (!m_silentErrors) {
-        SScriptedErrorText text = MakeErrorText(what, ++m_errorCount, choice);
-        delivery.errorText = std::move(text.wide);
-        delivery.errorUtf8 = std::move(text.utf8);
-    }
-    return delivery;
-}
-
-std::vector<unsigned char> CScriptedHid::WholeReply(unsigned char id, unsigned char status,
-                                                    unsigned char errorCode)
-{
-    std::vector<unsigned char> reply(REPORT_SIZE, 0);
-    reply[0] = id;
-    reply[1] = status;
-    if (id == 0x02) {
-        reply[2] = errorCode;
-    } else {
-        for (std::size_t i = 2; i < REPORT_SIZE; ++i)
-            reply[i] = m_dataCounter++;
-    }
-    return reply;
-}
-
-std::vector<unsigned char> CScriptedHid::ForeignReport(unsigned char kind) const
-{
-    switch (kind) {
-    case 0: {
-        // A whole report of the other transaction.
-        std::vector<unsigned char> report(REPORT_SIZE, 0);
-        report[0] = m_awaitedId == 0x02 ? 0x03 : 0x02;
-        report[1] = 0x80;
-        report[2] = 0x03;
-        return report;
-    }
-    case 1:
-        return {m_awaitedId, 0x3E};
-    case 2:
-        return {m_awaitedId};
-    default: {
-        std::vector<unsigned char> report(REPORT_SIZE, 0xA5);
-        report[0] = UNKNOWN_REPORT_ID;
-        return report;
-    }
-    }
 }
 
 void CScriptedHid::RequireOpen(hid_device_ *device, const char *function) const

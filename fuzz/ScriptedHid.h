@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CReplyScript.h"
 #include "SessionInput.h"
 
 #include <cstddef>
@@ -104,24 +105,11 @@ public:
     const wchar_t *Error(hid_device_ *device);
 
 private:
-    struct SDelivery
-    {
-        std::vector<unsigned char> bytes;
-        bool failed = false;
-        std::wstring errorText;
-        std::string errorUtf8;
-    };
-
-    SDelivery NextReply();
-    SDelivery Failure(const wchar_t *what, unsigned char choice);
-    std::vector<unsigned char> WholeReply(unsigned char id, unsigned char status,
-                                          unsigned char errorCode);
-    std::vector<unsigned char> ForeignReport(unsigned char kind) const;
     void RequireOpen(hid_device_ *device, const char *function) const;
     void CheckReadBounds(bool awaited);
 
     CSessionInput *m_input = nullptr;
-    bool m_silentErrors = false;
+    CReplyScript m_script;
     bool m_initialised = false;
     bool m_plugged = true;
     bool m_openRefused = false;
@@ -129,8 +117,6 @@ private:
     std::vector<hid_device_ *> m_handles;
     std::deque<std::vector<unsigned char>> m_queue;
     std::wstring m_openError;
-    int m_errorCount = 0;
-    unsigned char m_dataCounter = 0;
 
     std::optional<int> m_writeFault;
     bool m_writeFaultIsError = false;
@@ -138,7 +124,6 @@ private:
     unsigned char m_awaitedId = 0;
     std::size_t m_replyBound = 0;
     bool m_observed = false;
-    std::optional<unsigned char> m_sticky;
     std::size_t m_flushReads = 0;
     std::size_t m_drainReads = 0;
     bool m_draining = false;
