@@ -381,6 +381,60 @@ private Q_SLOTS:
             QCOMPARE(replies.at(0).mid(2, 12), QByteArray("Bench EEPROM"));
         }
     }
+
+    void presetBenchOptions_data()
+    {
+        QTest::addColumn<bool>("on");
+
+        QTest::newRow("defaults: the bench of the tests") << false;
+        QTest::newRow("the demo's: bus time, live values, 32 KiB EEPROM") << true;
+    }
+
+    void presetBenchOptions()
+    {
+        QFETCH(bool, on);
+
+        SSimPresetOptions options;
+        options.framePeriod = 0ns;
+        options.busTiming = on;
+        options.liveValues = on;
+        options.largeEeprom = on;
+        const SSimPresetBench bench = CSimPresetBench::Attach(options);
+        QCOMPARE(bench.largeEepromA != nullptr, on);
+        auto now = CSimAdapter::Clock::time_point{} + 1h;
+        bench.adapterA->SetClock([&now] { return now; });
+        bench.temperatureA->SetClock([&now] { return now; });
+        CRawHid hid(bench.adapterA->GetSpecialPath());
+        hid.Write(Report("01 01 00"));
+
+        // With bus time the reply to the two address bytes takes 280 us.
+        hid.Write(Report("02 C3 A2 00 00"));
+        const QList<QByteArray> atOnce = hid.ReadAll();
+        now += 280us;
+        const QList<QByteArray> replies = atOnce + hid.ReadAll();
+        QCOMPARE(atOnce.size(), on ? 0 : 1);
+        QCOMPARE(replies, QList<QByteArray>{Report(on ? "02 00 00" : "02 80 03")});
+        if (on) {
+            hid.Write(Report("03 10 A3 00"));
+            now += 1s;
+            QCOMPARE(hid.ReadAll().value(0).mid(2, 16), QByteArray("Bench 32 KiB EEP"));
+        }
+
+        const auto temperature = [&hid, &now] {
+            hid.Write(Report("02 C2 90 00"));
+            hid.Write(Report("03 02 91 00"));
+            now += 1s;
+            const QList<QByteArray> received = hid.ReadAll();
+            return received.size() == 2 ? received.at(1).mid(2, 2) : QByteArray();
+        };
+        const QByteArray first = temperature();
+        now += 14s;
+        const QByteArray later = temperature();
+        QCOMPARE(first.size(), 2);
+        QCOMPARE(first != later, on);
+        if (!on)
+            QCOMPARE(first, QByteArray::fromHex("1780")); // 23.5 degrees
+    }
 };
 
 VTL_TEST_MAIN(TestSimBus)

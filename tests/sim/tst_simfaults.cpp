@@ -300,31 +300,16 @@ private Q_SLOTS:
         QCOMPARE(m_hid->ReadAll(), QList<QByteArray>{Report("03 01 77")});
     }
 
-    void replyWaitsForTheFrameBoundary()
+    void blockingReadWaitsForTheFrameBoundary()
     {
+        // The exact frame times are checked on a stepped clock in tst_simbustime; this is
+        // the real-time wait of a blocking read for a reply that is not yet due.
         Open();
         m_adapter->SetFramePeriod(1s);
-        QElapsedTimer timer;
-        timer.start();
         QCOMPARE(m_hid->Write(Report("02 C1 A0")), 64);
         QCOMPARE(m_hid->Read(0), QByteArray());
         QCOMPARE(m_hid->LastResult(), 0);
         QCOMPARE(m_hid->Read(5000), Report("02 00 00"));
-        QVERIFY2(timer.elapsed() >= 990, qPrintable(QString::number(timer.elapsed())));
-    }
-
-    void oneInputReportPerFrame()
-    {
-        Open();
-        m_adapter->SetFramePeriod(100ms);
-        QElapsedTimer timer;
-        timer.start();
-        QCOMPARE(m_hid->Write(Report("03 C8 A1 00")), 64); // 200 bytes: four replies
-        QList<QByteArray> replies;
-        for (int i = 0; i < 4; ++i)
-            replies.append(m_hid->Read(5000));
-        QVERIFY2(timer.elapsed() >= 390, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(static_cast<int>(replies.at(3).at(1)), 14);
     }
 
     void readTimeouts()
