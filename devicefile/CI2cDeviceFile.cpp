@@ -37,6 +37,7 @@ const QString KEY_COUNT = u"count"_s;
 
 const QString TYPE_WRITE = u"write"_s;
 const QString TYPE_READ = u"read"_s;
+const QString TYPE_WRITE_READ = u"writeread"_s;
 
 constexpr std::array<std::pair<EI2cWriteMode, const char *>, 4> MODE_NAMES{{
     {EI2cWriteMode::Auto, "auto"},
@@ -45,7 +46,10 @@ constexpr std::array<std::pair<EI2cWriteMode, const char *>, 4> MODE_NAMES{{
     {EI2cWriteMode::None, "none"},
 }};
 
-constexpr qint64 FILE_VERSION = 1;
+// Files are written as version 1 unless a command needs what version 2 added (the
+// write/read kind), so that readers of version 1 keep reading every file they can.
+constexpr qint64 FILE_VERSION_BASIC = 1;
+constexpr qint64 FILE_VERSION = 2;
 constexpr qint64 MAX_READ_COUNT = 65535;
 constexpr int MAX_ADDRESS = 127;
 
@@ -121,6 +125,10 @@ QString CommandLine(const SI2cCommand &command)
     QString line = COMMAND_INDENT + u"{ "_s + JsonPair(KEY_LABEL, JsonString(command.label));
     if (command.type == EI2cCommandType::Read) {
         line += u", "_s + JsonPair(KEY_TYPE, JsonString(TYPE_READ));
+        line += u", "_s + JsonPair(KEY_COUNT, QString::number(command.count));
+    } else if (command.type == EI2cCommandType::WriteRead) {
+        line += u", "_s + JsonPair(KEY_TYPE, JsonString(TYPE_WRITE_READ));
+        line += u", "_s + JsonPair(KEY_DATA, JsonString(CI2cDeviceFile::BytesToHex(command.data)));
         line += u", "_s + JsonPair(KEY_COUNT, QString::number(command.count));
     } else {
         line += u", "_s + JsonPair(KEY_TYPE, JsonString(TYPE_WRITE));
@@ -215,8 +223,30 @@ bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &co
         command.data = std::move(*data);
         return true;
     }
+    if (type.compare(TYPE_WRITE_READ, Qt::CaseInsensitive) == 0) {
+        command.type = EI2cCommandType::WriteRead;
+        std::optional<std::vector<unsigned char>> data =
+            CI2cDeviceFile::HexToBytes(object.value(KEY_DATA).toString());
+        const qint64 count = object.value(KEY_COUNT).toInteger(0);
+        if (!data || data->empty() || count < 1 || count > MAX_READ_COUNT) {
+            error = u"Command %1: invalid data or read count"_s.arg(position);
+            return false;
+        }
+        command.data = std::move(*data);
+        command.count = static_cast<std::int32_t>(count);
+        return true;
+    }
     error = u"Command %1: unknown type \"%2\""_s.arg(position).arg(type);
     return false;
+}
+
+qint64 RequiredVersion(const QList<SI2cCommand> &commands)
+{
+    for (const SI2cCommand &command : commands) {
+        if (command.type == EI2cCommandType::WriteRead)
+            return FILE_VERSION;
+    }
+    return FILE_VERSION_BASIC;
 }
 
 bool ParseDevice(const QByteArray &bytes, SDeviceData &device, QString &error)
@@ -275,6 +305,27 @@ void CI2cDeviceFile::RenameCommand(int index, const QString &label)
 {
     if (index >= 0 && index < m_commands.size())
         m_commands[index].label = label;
+}
+
+void CI2cDeviceFile::ReplaceCommand(int index, const SI2cCommand &command)
+{
+    if (index >= 0 && index < m_commands.size())
+        m_commands[index] = command;
+}
+
+bool CI2cDeviceFile::IsValidCommand(const SI2cCommand &command)
+{
+    const bool countValid = command.count >= 1 && command.count <= MAX_READ_COUNT;
+    switch (command.type) {
+    case EI2cCommandType::Read:
+        return countValid;
+    case EI2cCommandType::WriteRead:
+        return countValid && !command.data.empty();
+    case EI2cCommandType::Write:
+        return static_cast<int>(command.mode) >= 0 &&
+               static_cast<std::size_t>(command.mode) < MODE_NAMES.size();
+    }
+    return false;
 }
 
 bool CI2cDeviceFile::MoveCommand(int index, int delta)
@@ -364,7 +415,7 @@ bool CI2cDeviceFile::Save() const
     const QString addressText =
         u"0x"_s + QString::number(m_address, 16).toUpper().rightJustified(2, u'0');
     QString text = u"{\n"_s;
-    text += INDENT + JsonPair(KEY_VERSION, QString::number(FILE_VERSION)) + u",\n"_s;
+    text += INDENT + JsonPair(KEY_VERSION, QString::number(RequiredVersion(m_commands))) + u",\n"_s;
     text += INDENT + JsonPair(KEY_NAME, JsonString(m_name)) + u",\n"_s;
     text += INDENT + JsonPair(KEY_ADDRESS, JsonString(addressText)) + u",\n"_s;
     text += INDENT + JsonPair(KEY_DESCRIPTION, JsonString(m_description)) + u",\n"_s;

@@ -33,8 +33,15 @@ public:
     void AddCommand(const SI2cCommand &command);
     void RemoveCommand(int index);
     void RenameCommand(int index, const QString &label);
+    // Puts `command` in the place of the one at `index`; an index outside the list does
+    // nothing.
+    void ReplaceCommand(int index, const SI2cCommand &command);
     bool MoveCommand(int index, int delta);
     bool HasCommandLabel(const QString &label, int exceptIndex) const;
+
+    // Whether Load would accept the command's fields for its type: a read count of 1 to
+    // 65535, a write mode of the four, a write/read with at least one byte and a count.
+    static bool IsValidCommand(const SI2cCommand &command);
 
     static std::optional<std::vector<unsigned char>> HexToBytes(const QString &text);
     static QString BytesToHex(const std::vector<unsigned char> &bytes);

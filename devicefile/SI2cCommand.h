@@ -10,6 +10,9 @@ enum class EI2cCommandType : std::int32_t
 {
     Write = 0,
     Read = 1,
+    // A write of the data with a start and without a stop, then a read of `count` bytes
+    // whose start is the repeated start: a register read in one step.
+    WriteRead = 2,
 };
 
 // The values are the entry indexes of the main window's start/stop box.
@@ -22,7 +25,8 @@ enum class EI2cWriteMode : std::int32_t
 };
 
 // One stored command of a device file. Fields that do not belong to the command's type
-// (a read's mode and data, a write's count) are carried along but never stored.
+// (a read's mode and data, a write's count, a write/read's mode) are carried along but
+// never stored.
 struct SI2cCommand
 {
     QString label;

@@ -194,6 +194,10 @@ private Q_SLOTS:
     void hasCommandLabel_data();
     void hasCommandLabel();
     void editOperationsIgnoreInvalidIndexes();
+    void replaceCommand();
+    void commandValidity_data();
+    void commandValidity();
+    void versionFollowsTheCommands();
 };
 
 void tst_CI2cDeviceFile::commandIsARegisteredMetaType()
@@ -371,7 +375,7 @@ void tst_CI2cDeviceFile::loadRefuses_data()
                                << u"JSON error at offset 18: unterminated string"_s;
     QTest::newRow("deep nesting") << u"deep-nesting"_s
                                   << u"JSON error at offset 1037: too deeply nested document"_s;
-    QTest::newRow("version 2") << u"version-2"_s << u"File version 2 is newer than supported (1)"_s;
+    QTest::newRow("version 3") << u"version-3"_s << u"File version 3 is newer than supported (2)"_s;
     QTest::newRow("address 0x80") << u"address-0x80"_s << address;
     QTest::newRow("address -1") << u"address-minus-1"_s << address;
     QTest::newRow("address 35.5") << u"address-35.5"_s << address;
@@ -405,6 +409,11 @@ void tst_CI2cDeviceFile::loadRefuses_data()
         << u"command-not-object"_s << u"Command 2: unknown type \"\""_s;
     QTest::newRow("type quoted") << u"type-unknown-quoted"_s
                                  << u"Command 1: unknown type \"say \"hi\"\""_s;
+    const QString writeRead = u"Command 2: invalid data or read count"_s;
+    for (const char *name :
+         {"writeread-no-data", "writeread-data-missing", "writeread-bad-data", "writeread-count-0",
+          "writeread-count-65536", "writeread-count-missing", "writeread-count-string"})
+        QTest::newRow(name) << QString::fromLatin1(name) << writeRead;
 }
 
 void tst_CI2cDeviceFile::loadRefuses()
@@ -490,9 +499,9 @@ void tst_CI2cDeviceFile::loadAcceptsFileAtSizeLimit()
 void tst_CI2cDeviceFile::loadKeepsOlderError()
 {
     CI2cDeviceFile file;
-    QVERIFY(!file.Load(dataPath(u"broken/version-2.i2cdev"_s)));
+    QVERIFY(!file.Load(dataPath(u"broken/version-3.i2cdev"_s)));
     QVERIFY(file.Load(QStringLiteral(VTL_EXAMPLE_DEVICE_FILE)));
-    QCOMPARE(file.GetLastError(), u"File version 2 is newer than supported (1)"_s);
+    QCOMPARE(file.GetLastError(), u"File version 3 is newer than supported (2)"_s);
     QCOMPARE(file.GetName(), u"BH1750"_s);
 }
 
@@ -715,6 +724,91 @@ void tst_CI2cDeviceFile::editOperationsIgnoreInvalidIndexes()
     file.RemoveCommand(0);
     QCOMPARE(labels(file), QStringList{u"  A  "_s});
     QCOMPARE(file.GetCommands().at(0).count, 2);
+}
+
+void tst_CI2cDeviceFile::replaceCommand()
+{
+    CI2cDeviceFile file = exampleDevice();
+    SI2cCommand command;
+    command.label = u"Register"_s;
+    command.type = EI2cCommandType::WriteRead;
+    command.data = {0x10};
+    command.count = 2;
+    file.ReplaceCommand(7, command);
+    QCOMPARE(file.GetCommands().size(), 8);
+    QCOMPARE(file.GetCommands().at(7), command);
+    const QList<SI2cCommand> before = file.GetCommands();
+    file.ReplaceCommand(8, command);
+    file.ReplaceCommand(-1, command);
+    QCOMPARE(file.GetCommands(), before);
+}
+
+void tst_CI2cDeviceFile::commandValidity_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("read 1") << 1 << 0 << QString() << 1 << true;
+    QTest::newRow("read 65535") << 1 << 0 << QString() << 65535 << true;
+    QTest::newRow("read 0") << 1 << 0 << QString() << 0 << false;
+    QTest::newRow("read 65536") << 1 << 0 << QString() << 65536 << false;
+    QTest::newRow("write address only") << 0 << 0 << QString() << 0 << true;
+    QTest::newRow("write mode none") << 0 << 3 << u"01"_s << 1 << true;
+    QTest::newRow("write mode 4") << 0 << 4 << u"01"_s << 1 << false;
+    QTest::newRow("write/read") << 2 << 0 << u"10"_s << 4 << true;
+    QTest::newRow("write/read without bytes") << 2 << 0 << QString() << 4 << false;
+    QTest::newRow("write/read count 0") << 2 << 0 << u"10"_s << 0 << false;
+    QTest::newRow("unknown type") << 7 << 0 << u"10"_s << 1 << false;
+}
+
+void tst_CI2cDeviceFile::commandValidity()
+{
+    QFETCH(int, type);
+    QFETCH(int, mode);
+    QFETCH(QString, data);
+    QFETCH(int, count);
+    QFETCH(bool, valid);
+    SI2cCommand command;
+    command.type = static_cast<EI2cCommandType>(type);
+    command.mode = static_cast<EI2cWriteMode>(mode);
+    command.data = *CI2cDeviceFile::HexToBytes(data);
+    command.count = count;
+    QCOMPARE(CI2cDeviceFile::IsValidCommand(command), valid);
+}
+
+// A write/read makes the file version 2; without one the file stays version 1, byte for
+// byte as before, so that older readers keep reading it.
+void tst_CI2cDeviceFile::versionFollowsTheCommands()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"eeprom.i2cdev"_s);
+    CI2cDeviceFile file = exampleDevice();
+    QVERIFY(file.SaveAs(path));
+    const QByteArray basic = readAll(path);
+    QCOMPARE(basic, readAll(QStringLiteral(VTL_EXAMPLE_DEVICE_FILE)));
+
+    SI2cCommand command;
+    command.label = u"Read From 0x10"_s;
+    command.type = EI2cCommandType::WriteRead;
+    command.data = {0x10};
+    command.count = 4;
+    file.AddCommand(command);
+    QVERIFY(file.Save());
+    const QByteArray extended = readAll(path);
+    QVERIFY(extended.startsWith("{\n    \"version\": 2,\n"));
+    QVERIFY(extended.contains(
+        "        { \"label\": \"Read Measurement\", \"type\": \"read\", \"count\": 2 },\n"
+        "        { \"label\": \"Read From 0x10\", \"type\": \"writeread\", \"data\": \"10\", "
+        "\"count\": 4 }\n    ]\n}\n"));
+    CI2cDeviceFile reloaded;
+    QVERIFY2(reloaded.Load(path), qPrintable(reloaded.GetLastError()));
+    QCOMPARE(reloaded.GetCommands().last(), command);
+
+    file.RemoveCommand(8);
+    QVERIFY(file.Save());
+    QCOMPARE(readAll(path), basic);
 }
 
 VTL_TEST_MAIN(tst_CI2cDeviceFile)
