@@ -19,8 +19,9 @@ struct STransactionRecord
     // The raw status and the bytes of the read (Read, and the read part of WriteRead);
     // after a failure the bytes that arrived before it.
     SI2cReadResult read;
-    // WriteRead: the read was sent, so a failure lies in the read part.
-    bool readSent = false;
+    // WriteRead: the write part succeeded or was never needed, so a failure lies in the
+    // read part.
+    bool readPartReached = false;
     // Search: the answering addresses, ascending; probesDone of them were asked.
     std::vector<std::uint8_t> found;
     std::size_t probesDone = 0;

@@ -133,7 +133,7 @@ private Q_SLOTS:
         const STransactionRecord record = CTransactionExecutor::Execute(
             *m_driver, STransactionRequest::WriteRead(EEPROM, {0x10}, 4));
         QVERIFY(record.ok);
-        QVERIFY(record.readSent);
+        QVERIFY(record.readPartReached);
         QCOMPARE(record.read.data, Bytes({0x10, 0x11, 0x12, 0x13}));
         QCOMPARE(record.read.status, std::uint8_t(4));
         QCOMPARE(record.write.status, std::uint8_t(0));
@@ -149,10 +149,11 @@ private Q_SLOTS:
         const STransactionRecord record = CTransactionExecutor::Execute(
             driver, STransactionRequest::WriteRead(EEPROM, {0x00}, 257));
         QVERIFY(!record.ok);
-        QVERIFY(record.readSent);
+        QVERIFY(record.readPartReached);
         QCOMPARE(QString::fromStdString(record.lastError),
                  u"Invalid read count, this device reads 1..256 bytes"_s);
-        QCOMPARE(ReportLines(adapter->GetSpecialReports()), QStringList{u"02 82 A0"_s});
+        // Nothing on the wire: the write part would open a transaction no read closes.
+        QVERIFY(adapter->GetSpecialReports().empty());
     }
 
     void searchFindsTheAnsweringAddresses()
