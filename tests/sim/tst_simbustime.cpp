@@ -102,9 +102,6 @@ private Q_SLOTS:
         QTest::newRow("no stop before the next chunk")
             << speed100k << 0 << true << -1 << QByteArrayList{"02 82 A0 00", "02 41 AB"}
             << QList<qint64>{190000, 280000};
-        QTest::newRow("repeated start")
-            << speed100k << 0 << true << -1 << QByteArrayList{"02 82 A0 00", "03 02 A1 00"}
-            << QList<qint64>{190000, 470000};
         QTest::newRow("a read of nothing keeps off the bus")
             << speed100k << 0 << true << -1 << QByteArrayList{"03 00 A1 00", "02 C1 A0"}
             << QList<qint64>{0, 100000};
@@ -231,13 +228,6 @@ private Q_SLOTS:
         QCOMPARE(m_hid->ReadAll(), QList<QByteArray>{Report("03 04 10 11 12 13")});
         m_now = m_start + 1h;
         QCOMPARE(m_hid->ReadAll(), QList<QByteArray>());
-    }
-
-    void readyRepliesSurviveReconfiguration()
-    {
-        Open(ESimModel::A, 0ns, false);
-        Send({"01 01 00", "02 C1 A0", "01 01 01"});
-        QCOMPARE(m_hid->ReadAll(), QList<QByteArray>{Report("02 00 00")});
     }
 };
 
