@@ -52,15 +52,22 @@ std::optional<STransactionRecord> ReadMemory(CCliSession &session, std::size_t l
     return std::nullopt;
 }
 
+qint64 MicrosecondsSince(Clock::time_point started)
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count();
+}
+
 ECliExit RunRead(CCliSession &session, QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
+    const Clock::time_point started = Clock::now();
     std::vector<unsigned char> data;
     std::size_t failedOffset = 0;
     if (const auto failure = ReadMemory(session, plan.length, data, failedOffset)) {
         return session.Failure(Label(session) + u" at offset "_s + session.Offset(failedOffset),
                                *failure, json);
     }
+    json.insert(u"durationUs"_s, MicrosecondsSince(started));
     QSaveFile file(plan.file);
     const bool saved = file.open(QIODevice::WriteOnly) &&
                        file.write(reinterpret_cast<const char *>(data.data()),
@@ -80,12 +87,14 @@ ECliExit RunRead(CCliSession &session, QJsonObject json)
 ECliExit RunVerify(CCliSession &session, QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
+    const Clock::time_point started = Clock::now();
     std::vector<unsigned char> data;
     std::size_t failedOffset = 0;
     if (const auto failure = ReadMemory(session, plan.image.size(), data, failedOffset)) {
         return session.Failure(Label(session) + u" at offset "_s + session.Offset(failedOffset),
                                *failure, json);
     }
+    json.insert(u"durationUs"_s, MicrosecondsSince(started));
     json.insert(u"bytes"_s, qint64(data.size()));
     json.insert(u"ok"_s, true);
     const auto mismatch = std::mismatch(plan.image.begin(), plan.image.end(), data.begin());
@@ -167,10 +176,7 @@ ECliExit RunWrite(CCliSession &session, QJsonObject json)
     json.insert(u"bytes"_s, qint64(plan.image.size()));
     json.insert(u"pages"_s, qint64(chunks.size()));
     json.insert(u"polls"_s, qint64(polls));
-    json.insert(
-        u"durationUs"_s,
-        qint64(
-            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count()));
+    json.insert(u"durationUs"_s, MicrosecondsSince(started));
     json.insert(u"ok"_s, true);
     session.Output().Json(json);
     return ECliExit::Success;

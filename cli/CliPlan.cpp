@@ -384,10 +384,16 @@ private:
     bool BuildRunRequest(const QString &label)
     {
         const SI2cCommand &command = m_plan.runCommand;
+        const auto count = static_cast<std::size_t>(command.count);
         if (command.type == EI2cCommandType::Read) {
-            const auto count = static_cast<std::size_t>(command.count);
             NoteRead(count, u"LABEL %1"_s.arg(Quoted(label)));
             m_plan.requests.push_back(STransactionRequest::Read(m_plan.address, count));
+            return true;
+        }
+        if (command.type == EI2cCommandType::WriteRead) {
+            NoteRead(count, u"LABEL %1"_s.arg(Quoted(label)));
+            m_plan.requests.push_back(
+                STransactionRequest::WriteRead(m_plan.address, command.data, count));
             return true;
         }
         // The window's start/stop box: the start, with the address byte, in Auto and Start,

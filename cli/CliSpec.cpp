@@ -122,7 +122,8 @@ QList<SCliCommandSpec> MakeCommands()
          u"run"_s,
          u"Execute a stored command of a device file."_s,
          u"Executes the command with the label LABEL of the device file FILE at the file's "
-         u"address, as the window's projects panel does."_s,
+         u"address, as the window's projects panel does: a write with its start/stop mode, a "
+         u"read, or a write/read (the bytes, then a read after a repeated start)."_s,
          {{u"FILE"_s, u"Device file (.i2cdev)."_s},
           {u"LABEL"_s, u"Label of the command (letter case and surrounding blanks aside)."_s}},
          u"FILE LABEL"_s,

@@ -3,6 +3,7 @@
 // argument at fault.
 #include "CliCommandLine.h"
 #include "CliPlan.h"
+#include "CliValues.h"
 #include "VtlTestMain.h"
 
 #include <QTemporaryDir>
@@ -71,6 +72,8 @@ private Q_SLOTS:
         QTest::newRow("version") << u"-v"_s << int(ECliParseOutcome::Version)
                                  << u"vtl-i2c-cli 1.0.0"_s;
         QTest::newRow("nothing") << QString() << usage << u"no command given"_s;
+        QTest::newRow("unknown command")
+            << u"erase 0x50"_s << usage << u"unknown command 'erase'"_s;
         QTest::newRow("unknown option")
             << u"--colour detect"_s << usage << u"Unknown option 'colour'."_s;
         QTest::newRow("option without its value")
@@ -84,7 +87,10 @@ private Q_SLOTS:
         QTest::newRow("too few") << u"set 0x50 00"_s << usage << u"set: BYTE missing"_s;
         QTest::newRow("too many") << u"dump 0x50 0x51"_s << usage
                                   << u"dump: unexpected argument '0x51'"_s;
-        QTest::newRow("bad speed") << u"-s 200 detect"_s << usage << u"--speed '200'"_s;
+        QTest::newRow("bad speed") << u"-s 400k detect"_s << usage
+                                   << u"--speed '400k' is not one of 10, 50, 100, 400, 1000"_s;
+        QTest::newRow("bad pull-up word")
+            << u"--pullups On detect"_s << usage << u"--pullups 'On' is neither on nor off"_s;
     }
 
     void outcome()
@@ -117,6 +123,26 @@ private Q_SLOTS:
         QVERIFY(!defaults.pullUps && !defaults.eightBit && defaults.adapter.isEmpty());
     }
 
+    void speeds_data()
+    {
+        QTest::addColumn<QString>("kbits");
+        QTest::addColumn<int>("code"); // the adapter's own codes, not in the clocks' order
+        QTest::newRow("10") << u"10"_s << 3;
+        QTest::newRow("50") << u"50"_s << 2;
+        QTest::newRow("100") << u"100"_s << 0;
+        QTest::newRow("400") << u"400"_s << 1;
+        QTest::newRow("1000") << u"1000"_s << 4;
+    }
+
+    void speeds()
+    {
+        QFETCH(QString, kbits);
+        QFETCH(int, code);
+        const SCliParseResult result = CliCommandLine::Parse(Line(u"-s "_s + kbits + u" list"_s));
+        QCOMPARE(int(result.invocation.global.speed), code);
+        QCOMPARE(QString::number(CliValues::SpeedKbits(result.invocation.global.speed)), kbits);
+    }
+
     void plans_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -125,6 +151,7 @@ private Q_SLOTS:
         QTest::newRow("detect all") << u"detect --all"_s << u"search 00-7f"_s;
         QTest::newRow("read") << u"read 0x50 300"_s << u"read 50 300"_s;
         QTest::newRow("read, 8-bit") << u"--8bit read 0xA1 2"_s << u"read 50 2"_s;
+        QTest::newRow("read, bare address with blanks") << u"read  7f  1"_s << u"read 7f 1"_s;
         QTest::newRow("write") << u"write 0x50 01 A5FF"_s << u"write SP a0 01 a5 ff"_s;
         QTest::newRow("address-only write") << u"write 0x50"_s << u"write SP a0"_s;
         QTest::newRow("write without stop") << u"write --no-stop 0x50 00"_s << u"write S- a0 00"_s;
@@ -202,7 +229,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("error");
         QTest::newRow("address") << u"read 0x80 1"_s << u"ADDR '0x80'"_s;
-        QTest::newRow("count") << u"get 0x50 00 0"_s << u"COUNT '0'"_s;
+        QTest::newRow("8-bit address") << u"--8bit read 100 1"_s
+                                       << u"ADDR '100' is not an 8-bit address (hex, 0x00 to "
+                                          u"0xFF, e.g. 0xA0)"_s;
+        QTest::newRow("count") << u"get 0x50 00 0"_s
+                               << u"COUNT '0' is not a number from 1 to 65535"_s;
+        QTest::newRow("count beyond") << u"read 0x50 65536"_s << u"COUNT '65536'"_s;
+        QTest::newRow("count in hex") << u"read 0x50 0x10"_s << u"COUNT '0x10'"_s;
+        QTest::newRow("count with sign") << u"read 0x50 +4"_s << u"COUNT '+4'"_s;
+        QTest::newRow("five register bytes") << u"get 0x50 0102030405"_s << u"REG '0102030405'"_s;
+        QTest::newRow("register too wide") << u"get --reg-width 2 0x50 10000"_s
+                                           << u"REG '10000' is not a hex number from 0x0 to 0xFFFF "
+                                              u"(for --reg-width 2)"_s;
         QTest::newRow("byte") << u"set 0x50 00 1x"_s << u"BYTE '1x'"_s;
         QTest::newRow("register") << u"set 0x50 012 00"_s << u"REG '012'"_s;
         QTest::newRow("register width")
@@ -215,6 +253,15 @@ private Q_SLOTS:
             << u"dump 0x50 --from 1ff"_s
             << u"--from '1ff' is not a hex number from 0x0 to 0xFF "
                u"(more takes --reg-width 2)"_s;
+        QTest::newRow("write without start or bytes")
+            << u"write --no-start 0x50"_s << u"BYTE missing: a write without a start"_s;
+        QTest::newRow("eeprom action") << u"eeprom erase 0x50 x"_s << u"ACTION 'erase'"_s;
+        QTest::newRow("eeprom without size") << u"eeprom read 0x50 x"_s << u"--size missing"_s;
+        QTest::newRow("eeprom write without page")
+            << u"eeprom write 0x50 x --size 256"_s << u"--page missing"_s;
+        QTest::newRow("eeprom of 512 with one address byte")
+            << u"eeprom read 0x50 x --size 512 --addr-width 1"_s
+            << u"--size 512 needs --addr-width 2"_s;
         QTest::newRow("eeprom size 0") << u"eeprom read 0x50 x --size 0"_s << u"--size '0'"_s;
         QTest::newRow("eeprom size beyond 64 KiB")
             << u"eeprom read 0x50 x --size 65537"_s << u"--size '65537'"_s;
@@ -271,6 +318,7 @@ private Q_SLOTS:
         QTest::newRow("write with start only") << u"Start"_s << u"write S- 46 10"_s;
         QTest::newRow("write with stop only") << u"Stop"_s << u"write -P 11"_s;
         QTest::newRow("write with neither") << u"None"_s << u"write -- 13"_s;
+        QTest::newRow("write/read") << u"Register 2"_s << u"writeread 46 02 read 3"_s;
     }
 
     void deviceFile()
@@ -281,12 +329,13 @@ private Q_SLOTS:
         const QString path = m_dir.filePath(u"sensor.i2cdev"_s);
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(R"({ "version": 1, "address": "0x23", "commands": [
+        file.write(R"({ "version": 2, "address": "0x23", "commands": [
             { "label": "Power On", "type": "write", "mode": "auto", "data": "01" },
             { "label": "Start", "type": "write", "mode": "start", "data": "10" },
             { "label": "Stop", "type": "write", "mode": "stop", "data": "11" },
             { "label": "None", "type": "write", "mode": "none", "data": "13" },
             { "label": "Empty", "type": "write", "mode": "stop", "data": "" },
+            { "label": "Register 2", "type": "writeread", "data": "02", "count": 3 },
             { "label": "Read Measurement", "type": "read", "count": 2 } ] })");
         file.close();
         QStringList line{u"vtl-i2c-cli"_s, u"run"_s, path, label};
