@@ -252,6 +252,8 @@ def seeds():
         .reply(62).reply(62).reply(62).reply(62).timeout().observe(0).read(SLAVE, 4).reply(4)
     s["observe-cancel-silent-adapter"] = Session("A").observe(3).read(SLAVE, 8) \
         .timeout().timeout().observe(0).read(SLAVE, 2).reply(2)
+    s["observe-cancel-then-write-times-out"] = Session("A").observe(3).read(SLAVE, 8) \
+        .timeout().timeout().observe(0).write(2).timeout().write(2).reply(0)
     s["observe-device-error"] = Session("A").observe(NEVER).unplug().read(SLAVE, 8)
     s["observe-read-error-in-wait"] = Session("A").observe(NEVER).read(SLAVE, 8).timeout() \
         .read_error(1)
