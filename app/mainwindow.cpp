@@ -71,6 +71,10 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->btn_write, &QPushButton::clicked, this, &MainWindow::onWrite);
     connect(ui->edit_write, &QLineEdit::returnPressed, this, &MainWindow::onWrite);
     connect(ui->btn_read, &QPushButton::clicked, this, &MainWindow::onRead);
+    connect(ui->btn_write_read, &QPushButton::clicked, this, &MainWindow::onWriteRead);
+    connect(ui->actionWriteRead, &QAction::triggered, this, &MainWindow::onWriteRead);
+    // In no menu yet: the window carries the action so that its shortcut works.
+    addAction(ui->actionWriteRead);
     connect(&m_presenceTimer, &QTimer::timeout, this, &MainWindow::onPresenceTimer);
 
     setupProjects();

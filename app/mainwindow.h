@@ -79,6 +79,8 @@ private Q_SLOTS:
     void onProjectsFolder();
     void onBytesPerLineChanged();
     void onTableContextMenu(const QPoint &pos);
+    void onWriteRead();
+    void onWriteReadSave();
 
 private:
     // Runs the request on the worker thread and waits for it in a local event loop, so

@@ -39,6 +39,8 @@ void MainWindow::updateUiState()
     ui->btn_i2c_search->setEnabled(connected && idle);
     ui->btn_write->setEnabled(connected && idle);
     ui->btn_read->setEnabled(connected && idle);
+    ui->btn_write_read->setEnabled(connected && idle);
+    ui->actionWriteRead->setEnabled(connected && idle);
 
     for (QAction *action : m_speedGroup->actions()) {
         const auto speed = static_cast<EI2cSpeed>(action->data().toInt());

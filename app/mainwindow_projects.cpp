@@ -36,6 +36,7 @@ void MainWindow::setupProjects()
             &MainWindow::onExecuteCommand);
     connect(ui->tbtn_write_save, &QToolButton::clicked, this, &MainWindow::onWriteSave);
     connect(ui->tbtn_read_save, &QToolButton::clicked, this, &MainWindow::onReadSave);
+    connect(ui->btn_write_read_save, &QToolButton::clicked, this, &MainWindow::onWriteReadSave);
     connect(ui->actionProjects_Folder, &QAction::triggered, this, &MainWindow::onProjectsFolder);
 
     ui->actionProjects->setCheckable(true);
@@ -57,6 +58,11 @@ void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
         ui->spin_read->setValue(command.count);
         return;
     }
+    if (command.type == EI2cCommandType::WriteRead) {
+        ui->edit_write->setText(CI2cDeviceFile::BytesToHex(command.data));
+        ui->spin_read->setValue(command.count);
+        return;
+    }
     ui->edit_write->setText(CI2cDeviceFile::BytesToHex(command.data));
     const int mode = static_cast<int>(command.mode);
     ui->cmb_startstop->setCurrentIndex(mode >= 0 && mode < START_STOP_MODES ? mode : 0);
@@ -71,10 +77,17 @@ void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
             STATUS_MESSAGE_MS);
         return;
     }
-    if (command.type == EI2cCommandType::Read)
+    switch (command.type) {
+    case EI2cCommandType::Read:
         onRead();
-    else
+        break;
+    case EI2cCommandType::WriteRead:
+        onWriteRead();
+        break;
+    default:
         onWrite();
+        break;
+    }
 }
 
 void MainWindow::onWriteSave()
@@ -103,6 +116,22 @@ void MainWindow::onReadSave()
 {
     SI2cCommand command;
     command.type = EI2cCommandType::Read;
+    command.count = ui->spin_read->value();
+    m_projects->AddCommand(command);
+}
+
+void MainWindow::onWriteReadSave()
+{
+    const std::optional<std::vector<unsigned char>> bytes =
+        CI2cDeviceFile::HexToBytes(ui->edit_write->text());
+    if (!bytes || bytes->empty()) {
+        QMessageBox::warning(this, tr("Save Command"),
+                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        return;
+    }
+    SI2cCommand command;
+    command.type = EI2cCommandType::WriteRead;
+    command.data = *bytes;
     command.count = ui->spin_read->value();
     m_projects->AddCommand(command);
 }

@@ -148,6 +148,46 @@ void MainWindow::onRead()
                 record->read.data, !record->ok);
 }
 
+void MainWindow::onWriteRead()
+{
+    if (isTransactionRunning() || !isConnected())
+        return;
+    const std::optional<unsigned char> address = currentAddress();
+    if (!address) {
+        warnInvalidAddress(tr("Write/Read"));
+        return;
+    }
+    const std::optional<std::vector<unsigned char>> bytes =
+        CI2cDeviceFile::HexToBytes(ui->edit_write->text());
+    if (!bytes || bytes->empty()) {
+        QMessageBox::warning(this, tr("Write/Read"),
+                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        return;
+    }
+    const auto count = static_cast<std::size_t>(ui->spin_read->value());
+    const QString target = formatAddress(*address);
+    std::optional<STransactionRecord> record;
+    {
+        const WaitCursor wait;
+        record = runTransaction(STransactionRequest::WriteRead(*address, *bytes, count),
+                                tr("Writing %1 bytes to %2, then reading %3 bytes...")
+                                    .arg(bytes->size())
+                                    .arg(target)
+                                    .arg(count));
+    }
+    if (!record)
+        return;
+    if (!record->ok && checkConnectionLost())
+        return;
+    const QString error = QString::fromStdString(record->lastError);
+    // A failed write part sent no read: its own status tells what went wrong.
+    const QString flags = record->readPartReached
+                              ? TransferText::readFlags(record->read, record->ok, error)
+                              : TransferText::writeFlags(record->write, false, error);
+    addTableRow(tr("Write/Read %1 [%2]").arg(target, CI2cDeviceFile::BytesToHex(*bytes)), flags,
+                record->read.data, !record->ok);
+}
+
 void MainWindow::onI2cSearch()
 {
     if (isTransactionRunning() || !isConnected())

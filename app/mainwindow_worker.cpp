@@ -117,5 +117,6 @@ void MainWindow::setTransactionRunning(bool running)
     ui->actionProjects_Folder->setEnabled(!running);
     ui->tbtn_write_save->setEnabled(!running);
     ui->tbtn_read_save->setEnabled(!running);
+    ui->btn_write_read_save->setEnabled(!running);
     updateUiState();
 }

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void savingTheWriteField();
     void savingTheReadCount();
     void savingWithNoDeviceCreatesOne();
+    void writeReadCommandLoadsExecutesAndSaves();
     void notationChangeReachesTheTree();
     void choosingTheProjectsFolder();
     void dockAndItsAction();
@@ -346,6 +347,65 @@ void TestProjectsIntegration::savingTheReadCount()
     QCOMPARE(commands.at(0).count, 300);
     // The new command is current and its device expanded.
     QCOMPARE(tree()->currentIndex().data().toString(), u"Dump"_s);
+}
+
+// A stored register read: a click fills the write field and the count (the start/stop
+// box keeps its entry), a double click runs it as one write/read, and the save button
+// stores the fields as such a command.
+void TestProjectsIntegration::writeReadCommandLoadsExecutesAndSaves()
+{
+    SI2cCommand stored;
+    stored.label = u"Read From 0x10"_s;
+    stored.type = EI2cCommandType::WriteRead;
+    stored.data = {0x10};
+    stored.count = 4;
+    writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {stored});
+    createWindow();
+    connectBenchA();
+    auto *write = child<QLineEdit>(u"edit_write"_s);
+    auto *mode = child<QComboBox>(u"cmb_startstop"_s);
+    auto *count = child<QSpinBox>(u"spin_read"_s);
+    mode->setCurrentIndex(3);
+
+    click(commandRow(u"EEPROM"_s, u"Read From 0x10"_s));
+    QCOMPARE(write->text(), u"10"_s);
+    QCOMPARE(count->value(), 4);
+    QCOMPARE(mode->currentIndex(), 3);
+    QVERIFY(m_bench.adapterA->GetSpecialReports().empty());
+
+    m_bench.eepromA->SetContents(0x10, {0xC0, 0xFF, 0xEE, 0x42});
+    doubleClick(commandRow(u"EEPROM"_s, u"Read From 0x10"_s));
+    QCOMPARE(ReportLines(m_bench.adapterA), (QStringList{u"02 82 A0 10"_s, u"03 04 A1"_s}));
+    auto *table = child<QTableWidget>(u"table_data"_s);
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(RowTexts(*table, 0),
+             (QStringList{u"Write/Read 0x50 [10]"_s, u"0x04"_s, u"C0 FF EE 42"_s}));
+
+    write->setText(u"00 20"_s);
+    count->setValue(16);
+    click(deviceRow(u"EEPROM"_s));
+    m_watcher->onDialog = [](QDialog *dialog) {
+        auto *prompt = qobject_cast<QInputDialog *>(dialog);
+        QVERIFY(prompt != nullptr);
+        prompt->setTextValue(u"Page 0x20"_s);
+        prompt->accept();
+    };
+    child<QAbstractButton>(u"btn_write_read_save"_s)->click();
+    const QList<SI2cCommand> commands = loadDevice(u"eeprom.i2cdev"_s).GetCommands();
+    QCOMPARE(commands.size(), 2);
+    QCOMPARE(commands.at(1).label, u"Page 0x20"_s);
+    QCOMPARE(commands.at(1).type, EI2cCommandType::WriteRead);
+    QCOMPARE(commands.at(1).data, (std::vector<unsigned char>{0x00, 0x20}));
+    QCOMPARE(commands.at(1).count, 16);
+
+    // Without bytes there is nothing to write first: refused, nothing saved.
+    write->clear();
+    m_watcher->onDialog = {};
+    child<QAbstractButton>(u"btn_write_read_save"_s)->click();
+    QCOMPARE(m_watcher->boxes.size(), 1);
+    QCOMPARE(m_watcher->boxes.at(0).title, u"Save Command"_s);
+    QCOMPARE(m_watcher->boxes.at(0).text, u"Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s);
+    QCOMPARE(loadDevice(u"eeprom.i2cdev"_s).GetCommands().size(), 2);
 }
 
 void TestProjectsIntegration::savingWithNoDeviceCreatesOne()
