@@ -203,11 +203,13 @@ void TestMainWindow::firstStartShowsDefaults()
     QVERIFY(child<QAction>(window, u"actionConnect"_s)->isEnabled());
     for (const QString &name : {u"actionDisconnect"_s, u"actionI2cSearch"_s})
         QVERIFY2(!child<QAction>(window, name)->isEnabled(), qPrintable(name));
-    for (const QString &name : {u"btn_i2c_search"_s, u"btn_write"_s, u"btn_read"_s})
+    for (const QString &name :
+         {u"btn_i2c_search"_s, u"btn_write"_s, u"btn_read"_s, u"btn_write_read"_s})
         QVERIFY2(!child<QWidget>(window, name)->isEnabled(), qPrintable(name));
     // Input stays usable while disconnected, so a command can be loaded at any time.
-    for (const QString &name : {u"cmb_i2c_device"_s, u"edit_write"_s, u"spin_read"_s,
-                                u"tbtn_write_save"_s, u"tbtn_read_save"_s})
+    for (const QString &name :
+         {u"cmb_i2c_device"_s, u"edit_write"_s, u"spin_read"_s, u"tbtn_write_save"_s,
+          u"tbtn_read_save"_s, u"btn_write_read_save"_s})
         QVERIFY2(child<QWidget>(window, name)->isEnabled(), qPrintable(name));
     for (const QString &name : {u"actionSpeed10k"_s, u"actionSpeed1000k"_s, u"actionPullUps"_s})
         QVERIFY2(child<QAction>(window, name)->isEnabled(), qPrintable(name));
@@ -276,6 +278,9 @@ void TestMainWindow::formActions_data()
         u"Copy the data of the selected rows as shown, with offsets and line breaks"_s, {}, false,
         true);
     row(u"actionTableClear"_s, u"Clear Output"_s, u"Clear Output"_s, {}, false, true);
+    row(u"actionWriteRead"_s, u"Write/Read"_s,
+        u"Write the bytes without a stop, then read the count with a repeated start"_s,
+        u"Ctrl+Shift+Return"_s, false, true);
     row(u"actionProjects"_s, u"Projects"_s, {}, {}, true, false);
     row(u"actionProjects_Folder"_s, u"Projects Folder..."_s, u"Projects Folder"_s, {}, false,
         false);
@@ -327,6 +332,9 @@ void TestMainWindow::formTexts_data()
     row(u"btn_read"_s, "text", u"Read"_s);
     row(u"tbtn_read_save"_s, "text", QString());
     row(u"tbtn_read_save"_s, "toolTip", u"Save as command in the selected device"_s);
+    row(u"btn_write_read"_s, "text", u"Write/Read"_s);
+    row(u"btn_write_read_save"_s, "text", QString());
+    row(u"btn_write_read_save"_s, "toolTip", u"Save as command in the selected device"_s);
     row(u"label_bytes_per_line"_s, "text", u"Bytes per line:"_s);
     row(u"label_offset_format"_s, "text", u"Offset:"_s);
     row(u"dock_projects"_s, "windowTitle", u"Projects"_s);
@@ -395,7 +403,8 @@ void TestMainWindow::formLayouts_data()
                {u"label_4"_s, u"<Fixed 40x20>"_s, u"label_5"_s, u"cmb_startstop"_s, expanding});
     QTest::newRow("horizontalLayout_4")
         << u"horizontalLayout_4"_s << u"QHBoxLayout"_s
-        << QStringList({u"label_2"_s, u"spin_read"_s, u"btn_read"_s, u"tbtn_read_save"_s, expanding,
+        << QStringList({u"label_2"_s, u"spin_read"_s, u"btn_read"_s, u"tbtn_read_save"_s,
+                        u"btn_write_read"_s, u"btn_write_read_save"_s, expanding,
                         u"label_bytes_per_line"_s, u"cmb_bytes_per_line"_s,
                         u"label_offset_format"_s, u"cmb_offset_format"_s});
     QTest::newRow("verticalLayout_3")
@@ -547,6 +556,8 @@ void TestMainWindow::formIcons_data()
         {"tbtn_write_save", "save"},
         {"btn_read", "memory-file-download"},
         {"tbtn_read_save", "save"},
+        {"btn_write_read", "memory-file-download"},
+        {"btn_write_read_save", "save"},
         {"btn_projects_new", "file"},
         {"btn_projects_reload", "refresh"},
         {"btn_projects_folder", "folder-open"},
@@ -599,6 +610,7 @@ void TestMainWindow::noIconOutsideTheList()
                             u"btn_i2c_search"_s,     u"tbtn_write_clear"_s,
                             u"btn_write"_s,          u"tbtn_write_save"_s,
                             u"btn_read"_s,           u"tbtn_read_save"_s,
+                            u"btn_write_read"_s,     u"btn_write_read_save"_s,
                             u"btn_projects_new"_s,   u"btn_projects_reload"_s,
                             u"btn_projects_folder"_s};
     expected.sort();
