@@ -101,6 +101,25 @@ void BM_SearchAt1msFrames(benchmark::State &state)
 }
 BENCHMARK(BM_SearchAt1msFrames)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
+// A register read in one step: 2 bytes written without a stop, 2 read with a repeated
+// start, at 1 ms frames. Its floor is two frames, one per reply.
+void BM_WriteReadAt1msFrames(benchmark::State &state)
+{
+    SBench bench(std::chrono::milliseconds(1));
+    const STransactionRequest request = STransactionRequest::WriteRead(EEPROM, {0x00, 0x10}, 2);
+    double total = 0;
+    for (auto _ : state) {
+        const STransactionRecord record = CTransactionExecutor::Execute(bench.driver, request);
+        if (!record.ok) {
+            state.SkipWithError("write/read failed");
+            return;
+        }
+        total += double(record.durationUs) * 1e-6;
+    }
+    state.counters["over_pct"] = (total / double(state.iterations()) / 2e-3 - 1.0) * 100.0;
+}
+BENCHMARK(BM_WriteReadAt1msFrames)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(500);
+
 // The read on the preset bench's model A adapter (1 ms frames, bus timing on) at
 // range(0) kbit/s. The floor is the later of the USB frames (one reply of 62 bytes per
 // frame) and the bus time (9 bit times per byte plus start, address and stop).
