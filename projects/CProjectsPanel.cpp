@@ -52,6 +52,20 @@ QString DeviceFilePattern()
     return u"*."_s + CI2cDeviceFile::FILE_SUFFIX;
 }
 
+// Examples a program adds to the built-in one, such as the demo program's devices.
+QStringList &FirstStartExamples()
+{
+    static QStringList examples;
+    return examples;
+}
+
+void CopyExample(const QDir &folder, const QString &resourcePath)
+{
+    const QString target = folder.filePath(QFileInfo(resourcePath).fileName());
+    if (QFile::copy(resourcePath, target))
+        QFile::setPermissions(target, EXAMPLE_PERMISSIONS);
+}
+
 } // namespace
 
 CProjectsPanel::CProjectsPanel(
@@ -131,6 +145,13 @@ QString CProjectsPanel::DefaultFolder()
            u"/Brelmark/vtl_i2c/projects"_s;
 }
 
+void CProjectsPanel::AddFirstStartExample(const QString &resourcePath)
+{
+    QStringList &examples = FirstStartExamples();
+    if (!examples.contains(resourcePath))
+        examples.append(resourcePath);
+}
+
 void CProjectsPanel::prepareFolder()
 {
     QDir().mkpath(m_folder);
@@ -139,9 +160,9 @@ void CProjectsPanel::prepareFolder()
         return;
     const QDir folder(m_folder);
     if (folder.entryList({DeviceFilePattern()}, QDir::Files, QDir::Unsorted).isEmpty()) {
-        const QString target = folder.filePath(QFileInfo(EXAMPLE_RESOURCE).fileName());
-        if (QFile::copy(EXAMPLE_RESOURCE, target))
-            QFile::setPermissions(target, EXAMPLE_PERMISSIONS);
+        CopyExample(folder, EXAMPLE_RESOURCE);
+        for (const QString &example : std::as_const(FirstStartExamples()))
+            CopyExample(folder, example);
     }
     settings.setValue(SETTINGS_EXAMPLES, true);
 }
@@ -182,6 +203,7 @@ void CProjectsPanel::RefreshAddresses()
         expandAllRows();
         m_restoringExpanded = false;
     }
+    followCurrentRow();
 }
 
 void CProjectsPanel::reload()
@@ -245,6 +267,7 @@ void CProjectsPanel::onFilterChanged(const QString &text)
     else
         restoreExpanded();
     m_restoringExpanded = false;
+    followCurrentRow();
 }
 
 void CProjectsPanel::onClicked(const QModelIndex &index)
@@ -276,6 +299,12 @@ void CProjectsPanel::onDoubleClicked(const QModelIndex &index)
 
 void CProjectsPanel::onCurrentChanged(const QModelIndex &index)
 {
+    // An invalid index leaves the remembered row alone: the filter may only have hidden it.
+    if (index.isValid()) {
+        const QModelIndex name = index.siblingAtColumn(0);
+        const QModelIndex top = name.parent().isValid() ? name.parent() : name;
+        m_currentRow = {top.data(ROLE_FILE_PATH).toString(), commandIndexAt(index)};
+    }
     const int device = deviceIndexAt(index);
     if (device >= 0)
         m_widgets.description->setText(m_devices.at(device).GetDescription());

@@ -61,6 +61,9 @@ public:
     QString GetFolder() const;
     void SetFolder(const QString &folder);
     static QString DefaultFolder();
+    // Registers one more device file (a resource path) that the very first start copies into
+    // an empty projects folder beside the built-in example. Call before the panel is created.
+    static void AddFirstStartExample(const QString &resourcePath);
     // Saves a command configured in the main window into the current device, asking for a
     // label (and for a new device when none is current).
     void AddCommand(SI2cCommand command);
@@ -93,6 +96,14 @@ private:
         int command = -1;
     };
 
+    // A row of the tree by what it shows: a device file and a command position (-1 for the
+    // device row itself or an error row).
+    struct SRowKey
+    {
+        QString path;
+        int command = -1;
+    };
+
     void prepareFolder();
     void rebuildModel();
     void selectItem(const QString &filePath, int commandIndex);
@@ -110,6 +121,7 @@ private:
     void renameCommand(int device, int command);
     void deleteCommand(int device, int command);
     void moveCommand(int device, int command, int delta);
+    void editCommand(int device, int command);
     bool isDeviceNameTaken(const QString &name, const QString &excludePath) const;
     QString uniqueFilePath(const QString &name) const;
     void deleteErrorFile(const QString &path);
@@ -117,6 +129,8 @@ private:
     // Finding things again after a modal window.
     void reloadIfPending();
     std::optional<CI2cDeviceFile> readDeviceAgain(const QString &path);
+    std::optional<CI2cDeviceFile> readSameDevice(const CI2cDeviceFile &before);
+    static bool isSameDevice(const CI2cDeviceFile &a, const CI2cDeviceFile &b);
     int findDevice(const QString &path) const;
     static int findCommand(const CI2cDeviceFile &file, const SI2cCommand &command, int hint);
     std::optional<SLabelChoice> chooseLabel(const QString &title, const QString &prompt,
@@ -130,6 +144,7 @@ private:
     void saveExpanded() const;
     void restoreExpanded();
     void expandAllRows();
+    void followCurrentRow();
 
     SWidgets m_widgets;
     std::function<QString(unsigned char)> m_formatAddress;
@@ -145,4 +160,7 @@ private:
     QList<SFileError> m_fileErrors;
     QSet<QString> m_expanded;
     bool m_restoringExpanded = false;
+    // The row the user last made current, kept while the filter hides it so that it becomes
+    // current again when it is shown again.
+    SRowKey m_currentRow;
 };

@@ -45,6 +45,22 @@ std::optional<CI2cDeviceFile> CProjectsPanel::readDeviceAgain(const QString &pat
     return file;
 }
 
+bool CProjectsPanel::isSameDevice(const CI2cDeviceFile &a, const CI2cDeviceFile &b)
+{
+    return a.GetFilePath() == b.GetFilePath() && a.GetName() == b.GetName() &&
+           a.GetAddress() == b.GetAddress();
+}
+
+std::optional<CI2cDeviceFile> CProjectsPanel::readSameDevice(const CI2cDeviceFile &before)
+{
+    // Another program may have put a different device under the same file name meanwhile;
+    // a change meant for the device the user chose must not land in that one.
+    std::optional<CI2cDeviceFile> file = readDeviceAgain(before.GetFilePath());
+    if (file && !isSameDevice(*file, before))
+        return std::nullopt;
+    return file;
+}
+
 int CProjectsPanel::findDevice(const QString &path) const
 {
     for (int i = 0; i < m_devices.size(); ++i) {
@@ -143,13 +159,14 @@ void CProjectsPanel::showDeviceProperties(int device)
 {
     if (device < 0 || device >= m_devices.size())
         return;
-    CI2cDeviceFile edited = m_devices.at(device);
+    const CI2cDeviceFile before = m_devices.at(device);
+    CI2cDeviceFile edited = before;
     const QString path = edited.GetFilePath();
     if (!editDevice(edited, false))
         return;
     // The dialog's three fields go into the file as it is now; commands changed meanwhile by
     // another program are kept.
-    std::optional<CI2cDeviceFile> file = readDeviceAgain(path);
+    std::optional<CI2cDeviceFile> file = readSameDevice(before);
     if (!file) {
         warnChangedMeanwhile(tr("Device Properties"), path);
         return;
@@ -178,15 +195,20 @@ void CProjectsPanel::deleteDevice(int device)
 {
     if (device < 0 || device >= m_devices.size())
         return;
-    const QString path = m_devices.at(device).GetFilePath();
+    const CI2cDeviceFile before = m_devices.at(device);
+    const QString path = before.GetFilePath();
     const QString title = tr("Delete Device");
-    if (!Confirm(m_dialogParent, title,
-                 tr("Move \"%1\" (%2) to the trash?")
-                     .arg(m_devices.at(device).GetName(), QFileInfo(path).fileName())))
+    if (!Confirm(
+            m_dialogParent, title,
+            tr("Move \"%1\" (%2) to the trash?").arg(before.GetName(), QFileInfo(path).fileName())))
         return;
-    // The file named in the question is deleted, whatever the list holds by now; when it is
-    // already gone, so much the better.
-    if (QFileInfo::exists(path) && !MoveFileToTrash(path) && !QFile::remove(path)) {
+    // Only the device named in the question is deleted: a file that another program removed,
+    // broke or filled with another device meanwhile stays as it is.
+    if (!readSameDevice(before)) {
+        warnChangedMeanwhile(title, path);
+        return;
+    }
+    if (!MoveFileToTrash(path) && !QFile::remove(path)) {
         QMessageBox::critical(
             m_dialogParent, title,
             tr("Could not delete the file:\n%1").arg(QDir::toNativeSeparators(path)));
@@ -241,7 +263,7 @@ CProjectsPanel::chooseLabel(const QString &title, const QString &prompt, QString
         const std::optional<QString> label = promptLabel(title, prompt, text, file, command);
         if (!label)
             return std::nullopt;
-        std::optional<CI2cDeviceFile> current = readDeviceAgain(path);
+        std::optional<CI2cDeviceFile> current = readSameDevice(file);
         if (current && renamed)
             command = findCommand(*current, *renamed, command);
         if (!current || (renamed && command < 0)) {
@@ -260,6 +282,12 @@ CProjectsPanel::chooseLabel(const QString &title, const QString &prompt, QString
 void CProjectsPanel::AddCommand(SI2cCommand command)
 {
     const QString title = tr("Save Command");
+    // Written anyway, such a command would turn its whole device into an error row.
+    if (!CI2cDeviceFile::IsValidCommand(command)) {
+        QMessageBox::warning(m_dialogParent, title,
+                             tr("This command cannot be stored in a device file."));
+        return;
+    }
     int device = deviceIndexAt(m_widgets.tree->currentIndex());
     if (device < 0) {
         if (!Confirm(m_dialogParent, title,
@@ -273,6 +301,9 @@ void CProjectsPanel::AddCommand(SI2cCommand command)
     QString label;
     if (command.type == EI2cCommandType::Read)
         label = tr("Read %n byte(s)", nullptr, command.count);
+    else if (command.type == EI2cCommandType::WriteRead)
+        label = tr("Write %1, read %n byte(s)", nullptr, command.count)
+                    .arg(CI2cDeviceFile::BytesToHex(command.data));
     else if (command.data.empty())
         label = tr("Write address only");
     else
@@ -317,13 +348,13 @@ void CProjectsPanel::deleteCommand(int device, int command)
     if (!isCommand(device, command))
         return;
     const QString title = tr("Delete Command");
-    const QString path = m_devices.at(device).GetFilePath();
-    const SI2cCommand removed = m_devices.at(device).GetCommands().at(command);
-    if (!Confirm(
-            m_dialogParent, title,
-            tr("Delete \"%1\" from \"%2\"?").arg(removed.label, m_devices.at(device).GetName())))
+    const CI2cDeviceFile before = m_devices.at(device);
+    const QString path = before.GetFilePath();
+    const SI2cCommand removed = before.GetCommands().at(command);
+    if (!Confirm(m_dialogParent, title,
+                 tr("Delete \"%1\" from \"%2\"?").arg(removed.label, before.GetName())))
         return;
-    std::optional<CI2cDeviceFile> file = readDeviceAgain(path);
+    std::optional<CI2cDeviceFile> file = readSameDevice(before);
     const int index = file ? findCommand(*file, removed, command) : -1;
     if (index < 0) {
         warnChangedMeanwhile(title, path);
@@ -340,9 +371,10 @@ void CProjectsPanel::moveCommand(int device, int command, int delta)
 {
     if (!isCommand(device, command))
         return;
-    const QString path = m_devices.at(device).GetFilePath();
-    const SI2cCommand moved = m_devices.at(device).GetCommands().at(command);
-    std::optional<CI2cDeviceFile> file = readDeviceAgain(path);
+    const CI2cDeviceFile before = m_devices.at(device);
+    const QString path = before.GetFilePath();
+    const SI2cCommand moved = before.GetCommands().at(command);
+    std::optional<CI2cDeviceFile> file = readSameDevice(before);
     const int index = file ? findCommand(*file, moved, command) : -1;
     if (index < 0) {
         warnChangedMeanwhile(tr("Projects"), path);

@@ -16,7 +16,8 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
 
     // What the row stands for, kept by value: the menu runs an event loop in which a reload
     // may replace the device list.
-    const QString devicePath = device >= 0 ? m_devices.at(device).GetFilePath() : QString();
+    const CI2cDeviceFile chosenDevice = device >= 0 ? m_devices.at(device) : CI2cDeviceFile();
+    const QString devicePath = chosenDevice.GetFilePath();
     const SI2cCommand chosenCommand =
         command >= 0 ? m_devices.at(device).GetCommands().at(command) : SI2cCommand();
 
@@ -24,6 +25,7 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
     QAction *execute = nullptr;
     QAction *load = nullptr;
     QAction *rename = nullptr;
+    QAction *edit = nullptr;
     QAction *moveUp = nullptr;
     QAction *moveDown = nullptr;
     QAction *removeCommand = nullptr;
@@ -36,6 +38,7 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
         load = menu.addAction(tr("Load into Fields"));
         menu.addSeparator();
         rename = menu.addAction(tr("Rename..."));
+        edit = menu.addAction(tr("Edit..."));
         moveUp = menu.addAction(tr("Move Up"));
         moveUp->setEnabled(command > 0);
         moveDown = menu.addAction(tr("Move Down"));
@@ -73,12 +76,14 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
     // Find the row's device and command again in the list as it is now.
     reloadIfPending();
     const int deviceNow = findDevice(devicePath);
+    const bool sameDevice = deviceNow >= 0 && isSameDevice(m_devices.at(deviceNow), chosenDevice);
     const bool forCommand = chosen == execute || chosen == load || chosen == rename ||
-                            chosen == moveUp || chosen == moveDown || chosen == removeCommand;
-    const int commandNow = forCommand && deviceNow >= 0
+                            chosen == edit || chosen == moveUp || chosen == moveDown ||
+                            chosen == removeCommand;
+    const int commandNow = forCommand && sameDevice
                                ? findCommand(m_devices.at(deviceNow), chosenCommand, command)
                                : -1;
-    if (deviceNow < 0 || (forCommand && commandNow < 0)) {
+    if (!sameDevice || (forCommand && commandNow < 0)) {
         warnChangedMeanwhile(tr("Projects"), devicePath);
         return;
     }
@@ -92,6 +97,8 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
             Q_EMIT commandSelected(file.GetAddress(), current);
     } else if (chosen == rename) {
         renameCommand(deviceNow, commandNow);
+    } else if (chosen == edit) {
+        editCommand(deviceNow, commandNow);
     } else if (chosen == moveUp) {
         moveCommand(deviceNow, commandNow, -1);
     } else if (chosen == moveDown) {

@@ -43,6 +43,7 @@ struct STypeTexts
 {
     QString read = CProjectsPanel::tr("Read");
     QString write = CProjectsPanel::tr("Write");
+    QString writeRead = CProjectsPanel::tr("Write/Read");
     QString start =
         CProjectsPanel::tr("Write (%1)").arg(QCoreApplication::translate("QObject", "Start"));
     QString stop =
@@ -55,6 +56,9 @@ struct STypeTexts
     {
         if (command.type == EI2cCommandType::Read)
             return read;
+        // A write/read carries a mode only along; its write never ends with a stop.
+        if (command.type == EI2cCommandType::WriteRead)
+            return writeRead;
         switch (command.mode) {
         case EI2cWriteMode::Start:
             return start;
@@ -72,6 +76,9 @@ struct STypeTexts
     {
         if (command.type == EI2cCommandType::Read)
             return CProjectsPanel::tr("%n byte(s)", nullptr, command.count);
+        if (command.type == EI2cCommandType::WriteRead)
+            return CProjectsPanel::tr("%1 > %n byte(s)", nullptr, command.count)
+                .arg(CI2cDeviceFile::BytesToHex(command.data));
         return command.data.empty() ? addressOnly : CI2cDeviceFile::BytesToHex(command.data);
     }
 };
@@ -83,17 +90,18 @@ void CProjectsPanel::rebuildModel()
     QTreeView *tree = m_widgets.tree;
 
     // The selection is remembered from the rows themselves, not through the device list,
-    // which a reload has already replaced when it gets here.
-    QString selectedPath;
-    int selectedCommand = -1;
+    // which a reload has already replaced when it gets here. A current row that the filter
+    // hides is remembered as well.
+    SRowKey selected = m_currentRow;
     const QModelIndex current = tree->currentIndex();
     if (current.isValid()) {
         QModelIndex name = current.siblingAtColumn(0);
+        selected.command = -1;
         if (name.parent().isValid()) {
-            selectedCommand = name.data(ROLE_COMMAND_INDEX).toInt();
+            selected.command = name.data(ROLE_COMMAND_INDEX).toInt();
             name = name.parent();
         }
-        selectedPath = name.data(ROLE_FILE_PATH).toString();
+        selected.path = name.data(ROLE_FILE_PATH).toString();
     }
 
     QList<QList<QStandardItem *>> rows;
@@ -138,8 +146,8 @@ void CProjectsPanel::rebuildModel()
     else
         restoreExpanded();
 
-    if (!selectedPath.isEmpty())
-        selectItem(selectedPath, selectedCommand);
+    if (!selected.path.isEmpty())
+        selectItem(selected.path, selected.command);
     else
         m_widgets.description->clear();
 }
@@ -156,7 +164,14 @@ void CProjectsPanel::selectItem(const QString &filePath, int commandIndex)
         if (commandIndex >= 0 && commandIndex < item->rowCount())
             target = item->child(commandIndex);
     }
-    const QModelIndex index = target ? m_proxy->mapFromSource(target->index()) : QModelIndex();
+    if (target == nullptr) {
+        m_currentRow = {};
+        m_widgets.description->clear();
+        return;
+    }
+    // Wanted as the current row even while the filter hides it.
+    m_currentRow = {filePath, target->parent() != nullptr ? target->row() : -1};
+    const QModelIndex index = m_proxy->mapFromSource(target->index());
     if (!index.isValid()) {
         m_widgets.description->clear();
         return;
@@ -167,4 +182,17 @@ void CProjectsPanel::selectItem(const QString &filePath, int commandIndex)
     tree->setCurrentIndex(index);
     tree->scrollTo(index, QAbstractItemView::EnsureVisible);
     onCurrentChanged(index);
+}
+
+void CProjectsPanel::followCurrentRow()
+{
+    // Filtering drops a hidden current row without a word to the view's listeners, and a row
+    // shown again does not become current by itself.
+    const QModelIndex current = m_widgets.tree->currentIndex();
+    if (current.isValid())
+        onCurrentChanged(current);
+    else if (!m_currentRow.path.isEmpty())
+        selectItem(m_currentRow.path, m_currentRow.command);
+    else
+        m_widgets.description->clear();
 }

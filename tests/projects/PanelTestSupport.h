@@ -3,10 +3,12 @@
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
 #include "ProjectsItemRoles.h"
+#include "commanddialog.h"
 #include "projectdevicedialog.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
@@ -23,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QSpinBox>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -287,6 +290,18 @@ inline void FillDeviceDialog(ProjectDeviceDialog *dialog, const QString &name,
         ->setPlainText(description);
 }
 
+// Enters a command the way a user does: the kind first, then the fields it shows.
+inline void FillCommandDialog(CommandDialog *dialog, const QString &label, EI2cCommandType type,
+                              EI2cWriteMode mode, const QString &data, int count)
+{
+    dialog->findChild<QLineEdit *>(QStringLiteral("labelEdit"))->setText(label);
+    auto *types = dialog->findChild<QComboBox *>(QStringLiteral("typeCombo"));
+    types->setCurrentIndex(types->findData(int(type)));
+    dialog->findChild<QComboBox *>(QStringLiteral("modeCombo"))->setCurrentIndex(int(mode));
+    dialog->findChild<QLineEdit *>(QStringLiteral("dataEdit"))->setText(data);
+    dialog->findChild<QSpinBox *>(QStringLiteral("countSpin"))->setValue(count);
+}
+
 inline void ClickOk(QDialog *dialog)
 {
     dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
@@ -334,6 +349,17 @@ inline SI2cCommand ReadCommand(const QString &label, int count)
     SI2cCommand command;
     command.label = label;
     command.type = EI2cCommandType::Read;
+    command.count = count;
+    return command;
+}
+
+inline SI2cCommand WriteReadCommand(const QString &label, std::vector<unsigned char> data,
+                                    int count)
+{
+    SI2cCommand command;
+    command.label = label;
+    command.type = EI2cCommandType::WriteRead;
+    command.data = std::move(data);
     command.count = count;
     return command;
 }

@@ -256,7 +256,8 @@ private Q_SLOTS:
                              WriteCommand(u"Start"_s, {0x10}, EI2cWriteMode::Start),
                              WriteCommand(u"Stop"_s, {0x11}, EI2cWriteMode::Stop),
                              WriteCommand(u"None"_s, {0x12}, EI2cWriteMode::None),
-                             WriteCommand(u"Ping"_s, {})}));
+                             WriteCommand(u"Ping"_s, {}), WriteReadCommand(u"Peek"_s, {0x10}, 4),
+                             WriteReadCommand(u"Pair"_s, {0x00, 0xab}, 1)}));
         CPanelHost &host = Start();
         QAbstractItemModel *model = host.Proxy();
         QCOMPARE(model->columnCount(), 3);
@@ -273,10 +274,15 @@ private Q_SLOTS:
         QVERIFY(!(device.flags() & Qt::ItemIsEditable));
 
         const QList<QStringList> expected{
-            {u"R2"_s, u"Read"_s, u"2 byte(s)"_s},         {u"R1"_s, u"Read"_s, u"1 byte(s)"_s},
-            {u"Auto"_s, u"Write"_s, u"01 A5"_s},          {u"Start"_s, u"Write (Start)"_s, u"10"_s},
-            {u"Stop"_s, u"Write (Stop)"_s, u"11"_s},      {u"None"_s, u"Write (None)"_s, u"12"_s},
+            {u"R2"_s, u"Read"_s, u"2 byte(s)"_s},
+            {u"R1"_s, u"Read"_s, u"1 byte(s)"_s},
+            {u"Auto"_s, u"Write"_s, u"01 A5"_s},
+            {u"Start"_s, u"Write (Start)"_s, u"10"_s},
+            {u"Stop"_s, u"Write (Stop)"_s, u"11"_s},
+            {u"None"_s, u"Write (None)"_s, u"12"_s},
             {u"Ping"_s, u"Write"_s, u"(address only)"_s},
+            {u"Peek"_s, u"Write/Read"_s, u"10 > 4 byte(s)"_s},
+            {u"Pair"_s, u"Write/Read"_s, u"00 AB > 1 byte(s)"_s},
         };
         QCOMPARE(model->rowCount(device), expected.size());
         for (int row = 0; row < expected.size(); ++row) {
@@ -346,11 +352,17 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QStringList>("children");
         QTest::newRow("type of one command")
-            << u"read"_s << QStringList{u"Sensor"_s} << QStringList{u"Get"_s};
+            << u"(stop)"_s << QStringList{u"Sensor"_s} << QStringList{u"Set"_s};
+        QTest::newRow("type of two commands")
+            << u"read"_s << QStringList{u"Sensor"_s} << QStringList{u"Get"_s, u"Peek"_s};
+        QTest::newRow("write/read type")
+            << u"write/r"_s << QStringList{u"Sensor"_s} << QStringList{u"Peek"_s};
+        QTest::newRow("write/read data")
+            << u"10 > 6"_s << QStringList{u"Sensor"_s} << QStringList{u"Peek"_s};
         QTest::newRow("device name")
-            << u"sens"_s << QStringList{u"Sensor"_s} << QStringList{u"Get"_s, u"Set"_s};
+            << u"sens"_s << QStringList{u"Sensor"_s} << QStringList{u"Get"_s, u"Set"_s, u"Peek"_s};
         QTest::newRow("device address")
-            << u"0x48"_s << QStringList{u"Sensor"_s} << QStringList{u"Get"_s, u"Set"_s};
+            << u"0x48"_s << QStringList{u"Sensor"_s} << QStringList{u"Get"_s, u"Set"_s, u"Peek"_s};
         QTest::newRow("command data")
             << u"A5"_s << QStringList{u"Sensor"_s} << QStringList{u"Set"_s};
         QTest::newRow("error row") << u"error"_s << QStringList{u"bad.i2cdev"_s} << QStringList();
@@ -363,7 +375,9 @@ private Q_SLOTS:
         QFETCH(QStringList, rows);
         QFETCH(QStringList, children);
         QVERIFY(WriteDevice(Path(u"sensor.i2cdev"_s), u"Sensor"_s, 0x48,
-                            {ReadCommand(u"Get"_s, 2), WriteCommand(u"Set"_s, {0xA5})}));
+                            {ReadCommand(u"Get"_s, 2),
+                             WriteCommand(u"Set"_s, {0xA5}, EI2cWriteMode::Stop),
+                             WriteReadCommand(u"Peek"_s, {0x10}, 6)}));
         QVERIFY(WriteDevice(Path(u"lamp.i2cdev"_s), u"Lamp"_s, 0x20, {WriteCommand(u"On"_s, {1})}));
         QVERIFY(WriteBytes(Path(u"bad.i2cdev"_s), "[]"));
         CPanelHost &host = Start();
@@ -557,6 +571,7 @@ private Q_SLOTS:
                                u"Load into Fields"_s,
                                u"-"_s,
                                u"Rename..."_s,
+                               u"Edit..."_s,
                                up ? u"Move Up"_s : u"Move Up (off)"_s,
                                down ? u"Move Down"_s : u"Move Down (off)"_s,
                                u"Delete Command"_s,
@@ -684,6 +699,9 @@ private Q_SLOTS:
             << WriteCommand(QString(), {}) << QStringList{QString()} << u"Write address only"_s;
         QTest::newRow("default write label")
             << WriteCommand(QString(), {0x01, 0xA5}) << QStringList{QString()} << u"Write 01 A5"_s;
+        QTest::newRow("default write/read label")
+            << WriteReadCommand(QString(), {0x10, 0xa5}, 4) << QStringList{QString()}
+            << u"Write 10 A5, read 4 byte(s)"_s;
         QTest::newRow("taken in other case and blanks")
             << read << QStringList{u"  get "_s, u"Fetch"_s} << u"Fetch"_s;
         QTest::newRow("cancelled") << read << QStringList{u"<cancel>"_s} << QString();
@@ -1141,42 +1159,323 @@ private Q_SLOTS:
     void staleTargetGone_data()
     {
         QTest::addColumn<QString>("change");
-        QTest::newRow("file removed") << u"remove"_s;
-        QTest::newRow("file broken") << u"break"_s;
-        QTest::newRow("command changed") << u"command"_s;
+        QTest::addColumn<bool>("edit");
+        for (const bool edit : {false, true}) {
+            const char *operation = edit ? "edit" : "rename";
+            QTest::addRow("%s, file removed", operation) << u"remove"_s << edit;
+            QTest::addRow("%s, file broken", operation) << u"break"_s << edit;
+            QTest::addRow("%s, command changed", operation) << u"command"_s << edit;
+        }
     }
 
     void staleTargetGone()
     {
         QFETCH(QString, change);
+        QFETCH(bool, edit);
         WriteThreeDevices();
         CPanelHost &host = Start();
         QByteArray external;
+        const auto changeBeta = [&] {
+            const QString beta = Path(u"b.i2cdev"_s);
+            if (change == u"remove"_s) {
+                QFile::remove(beta);
+            } else if (change == u"break"_s) {
+                WriteBytes(beta, "{ half written");
+            } else {
+                QList<SI2cCommand> commands = BetaCommands();
+                commands[1].data = {0x55};
+                WriteDevice(beta, u"Beta"_s, 0x20, commands, u"second"_s);
+            }
+            external = ReadBytes(beta);
+        };
         CModalScript script;
-        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Rename..."_s); })
-            .Then<QInputDialog>([&](QInputDialog *dialog) {
-                const QString beta = Path(u"b.i2cdev"_s);
-                if (change == u"remove"_s) {
-                    QFile::remove(beta);
-                } else if (change == u"break"_s) {
-                    WriteBytes(beta, "{ half written");
-                } else {
-                    QList<SI2cCommand> commands = BetaCommands();
-                    commands[1].data = {0x55};
-                    WriteDevice(beta, u"Beta"_s, 0x20, commands);
-                }
-                external = ReadBytes(beta);
+        script.Then<QMenu>(
+            [edit](QMenu *menu) { ChooseEntry(menu, edit ? u"Edit..."_s : u"Rename..."_s); });
+        if (edit) {
+            script.Then<CommandDialog>([&](CommandDialog *dialog) {
+                changeBeta();
+                FillCommandDialog(dialog, u"Store"_s, EI2cCommandType::Write, EI2cWriteMode::Auto,
+                                  u"02"_s, 1);
+                ClickOk(dialog);
+            });
+        } else {
+            script.Then<QInputDialog>([&](QInputDialog *dialog) {
+                changeBeta();
                 dialog->setTextValue(u"Store"_s);
                 dialog->accept();
-            })
-            .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); });
+            });
+        }
+        script.Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); });
         OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
         QCOMPARE(script.Seen().at(2),
-                 u"Rename Command: b.i2cdev was changed or removed by another program in the "
-                 u"meantime.\nNothing was done."_s);
+                 (edit ? u"Edit Command"_s : u"Rename Command"_s) +
+                     u": b.i2cdev was changed or removed by another program in the "
+                     u"meantime.\nNothing was done."_s);
         QCOMPARE(QFileInfo::exists(Path(u"b.i2cdev"_s)), change != u"remove"_s);
         QCOMPARE(ReadBytes(Path(u"b.i2cdev"_s)), external);
+    }
+
+    // Another program puts a different device with the same commands at the same path while
+    // the operation's window is open: the operation must not act on that device.
+    void replacedByAnotherDevice_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<bool>("waitForReload");
+        for (const QString &operation : {u"Properties"_s, u"Save Command"_s, u"Delete Device"_s,
+                                         u"Rename"_s, u"Delete Command"_s, u"Move"_s, u"Edit"_s}) {
+            QTest::addRow("%s, reloaded while open", qPrintable(operation)) << operation << true;
+            QTest::addRow("%s, changed just before closing", qPrintable(operation))
+                << operation << false;
+        }
+    }
+
+    void replacedByAnotherDevice()
+    {
+        QFETCH(QString, operation);
+        QFETCH(bool, waitForReload);
+        WriteThreeDevices();
+        const QString beta = Path(u"b.i2cdev"_s);
+        const std::map<QString, QByteArray> others{{u"a.i2cdev"_s, ReadBytes(Path(u"a.i2cdev"_s))},
+                                                   {u"c.i2cdev"_s, ReadBytes(Path(u"c.i2cdev"_s))}};
+        CPanelHost &host = Start();
+        QByteArray replaced;
+        bool reloaded = !waitForReload;
+        const auto replace = [&] {
+            WriteDevice(beta, u"Other"_s, 0x40, BetaCommands(), u"someone else"_s);
+            replaced = ReadBytes(beta);
+            if (waitForReload)
+                reloaded = QTest::qWaitFor([&host] { return host.Row(u"Other"_s).isValid(); });
+        };
+        const auto chooseEntry = [](const QString &entry) {
+            return [entry](QMenu *menu) {
+                ChooseEntry(menu, entry);
+            };
+        };
+
+        QString title = operation;
+        CModalScript script;
+        if (operation == u"Properties"_s) {
+            title = u"Device Properties"_s;
+            script.Then<QMenu>(chooseEntry(u"Properties..."_s))
+                .Then<ProjectDeviceDialog>([&](ProjectDeviceDialog *dialog) {
+                    replace();
+                    FillDeviceDialog(dialog, u"Beta Two"_s, u"0x22"_s);
+                    ClickOk(dialog);
+                });
+        } else if (operation == u"Save Command"_s) {
+            script.Then<QInputDialog>([&](QInputDialog *dialog) {
+                replace();
+                dialog->accept();
+            });
+        } else if (operation == u"Delete Device"_s || operation == u"Delete Command"_s) {
+            script
+                .Then<QMenu>(chooseEntry(operation == u"Delete Device"_s ? u"Delete Device..."_s
+                                                                         : u"Delete Command"_s))
+                .Then<QMessageBox>([&](QMessageBox *box) {
+                    replace();
+                    ClickButton(box, QMessageBox::Yes);
+                });
+        } else if (operation == u"Rename"_s) {
+            title = u"Rename Command"_s;
+            script.Then<QMenu>(chooseEntry(u"Rename..."_s))
+                .Then<QInputDialog>([&](QInputDialog *dialog) {
+                    replace();
+                    dialog->setTextValue(u"Store"_s);
+                    dialog->accept();
+                });
+        } else if (operation == u"Edit"_s) {
+            title = u"Edit Command"_s;
+            script.Then<QMenu>(chooseEntry(u"Edit..."_s))
+                .Then<CommandDialog>([&](CommandDialog *dialog) {
+                    replace();
+                    FillCommandDialog(dialog, u"Store"_s, EI2cCommandType::Read,
+                                      EI2cWriteMode::Auto, {}, 3);
+                    ClickOk(dialog);
+                });
+        } else if (operation == u"Move"_s) {
+            title = u"Projects"_s;
+            script.Then<QMenu>([&](QMenu *menu) {
+                replace();
+                ChooseEntry(menu, u"Move Down"_s);
+            });
+        }
+        script.Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); });
+
+        if (operation == u"Save Command"_s) {
+            host.tree->setCurrentIndex(host.CommandRow(u"Beta"_s, u"Get"_s));
+            host.panel->AddCommand(WriteCommand(QString(), {0x99}));
+        } else {
+            OpenMenu(operation.startsWith(u"Delete Device"_s) || operation == u"Properties"_s
+                         ? host.Row(u"Beta"_s)
+                         : host.CommandRow(u"Beta"_s, u"Set"_s));
+        }
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QVERIFY(reloaded);
+        QCOMPARE(script.Seen().last(),
+                 title + u": b.i2cdev was changed or removed by another program in the "
+                         u"meantime.\nNothing was done."_s);
+        QCOMPARE(ReadBytes(beta), replaced);
+        for (const auto &[name, bytes] : others)
+            QVERIFY2(ReadBytes(Path(name)) == bytes, qPrintable(name));
+        QTRY_COMPARE(host.TopLevelNames(), (QStringList{u"Alpha"_s, u"Gamma"_s, u"Other"_s}));
+    }
+
+    void descriptionFollowsCurrentRow_data()
+    {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("hiding");
+        QTest::newRow("device hidden by the filter") << u"Beta"_s << u"gamma"_s;
+        QTest::newRow("command hidden, its device shown") << u"Beta/Set"_s << u"get"_s;
+        QTest::newRow("device hidden by the notation") << u"Beta"_s << QString();
+    }
+
+    // The label under the tree never describes a row that is not shown.
+    void descriptionFollowsCurrentRow()
+    {
+        QFETCH(QString, current);
+        QFETCH(QString, hiding);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        const QStringList parts = current.split(u'/');
+        host.tree->setCurrentIndex(parts.size() > 1 ? host.CommandRow(parts.at(0), parts.at(1))
+                                                    : host.Row(parts.at(0)));
+        QCOMPARE(host.description->text(), u"second"_s);
+
+        const bool byNotation = hiding.isEmpty();
+        const auto setNotation = [&host](bool eightBit) {
+            host.eightBit = eightBit;
+            host.panel->RefreshAddresses();
+        };
+        if (byNotation) {
+            // Beta is 0x20 in 7-bit notation, Alpha is 0x20 in 8-bit notation.
+            QTest::keyClicks(host.filter, u"0x20"_s);
+            QCOMPARE(host.TopLevelNames(), QStringList{u"Beta"_s});
+            QCOMPARE(host.description->text(), u"second"_s);
+            setNotation(true);
+            QCOMPARE(host.TopLevelNames(), QStringList{u"Alpha"_s});
+        } else {
+            QTest::keyClicks(host.filter, hiding);
+        }
+        QCOMPARE(host.description->text(), QString());
+        host.reloadButton->click();
+        QCOMPARE(host.description->text(), QString());
+
+        if (byNotation)
+            setNotation(false);
+        else
+            host.filter->clear();
+        QCOMPARE(host.CurrentText(), current);
+        QCOMPARE(host.description->text(), u"second"_s);
+    }
+
+    void editCommand_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<SI2cCommand>("entered");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("write becomes write/read")
+            << u"Set"_s << WriteReadCommand(u"Read ID"_s, {0x10}, 4)
+            << QStringList{u"Read ID"_s, u"Write/Read"_s, u"10 > 4 byte(s)"_s};
+        QTest::newRow("read becomes write without start and stop")
+            << u"Get"_s << WriteCommand(u"Get"_s, {0x01, 0x02}, EI2cWriteMode::None)
+            << QStringList{u"Get"_s, u"Write (None)"_s, u"01 02"_s};
+        QTest::newRow("write/read becomes read, own label in another case")
+            << u"Peek"_s << ReadCommand(u"peek"_s, 300)
+            << QStringList{u"peek"_s, u"Read"_s, u"300 byte(s)"_s};
+    }
+
+    // The dialog opens with the command as stored; OK puts the new command in its place.
+    void editCommand()
+    {
+        QFETCH(QString, label);
+        QFETCH(SI2cCommand, entered);
+        QFETCH(QStringList, texts);
+        QList<SI2cCommand> commands = BetaCommands();
+        commands.append(WriteReadCommand(u"Peek"_s, {0x10, 0x11}, 6));
+        QVERIFY(WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, commands));
+        CPanelHost &host = Start();
+        const QModelIndex row = host.CommandRow(u"Beta"_s, label);
+        const SI2cCommand original = commands.at(row.row());
+        QStringList shown;
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Edit..."_s); })
+            .Then<CommandDialog>([&](CommandDialog *dialog) {
+                shown = QStringList{dialog->findChild<QLineEdit *>(u"labelEdit"_s)->text(),
+                                    dialog->findChild<QComboBox *>(u"typeCombo"_s)->currentText(),
+                                    dialog->findChild<QLineEdit *>(u"dataEdit"_s)->text(),
+                                    dialog->findChild<QSpinBox *>(u"countSpin"_s)->text()};
+                FillCommandDialog(dialog, entered.label, entered.type, entered.mode,
+                                  CI2cDeviceFile::BytesToHex(entered.data), entered.count);
+                ClickOk(dialog);
+            });
+        OpenMenu(row);
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().at(1), u"Edit Command"_s);
+        const QStringList types{u"Write"_s, u"Read"_s, u"Write/Read"_s};
+        QCOMPARE(shown, (QStringList{original.label, types.at(int(original.type)),
+                                     CI2cDeviceFile::BytesToHex(original.data),
+                                     QString::number(original.count)}));
+
+        commands[row.row()] = entered;
+        const std::optional<CI2cDeviceFile> file = LoadDevice(Path(u"b.i2cdev"_s));
+        QVERIFY(file);
+        QCOMPARE(file->GetCommands(), commands);
+        QCOMPARE(host.CurrentText(), u"Beta/"_s + entered.label);
+        const QModelIndex current = host.tree->currentIndex();
+        QCOMPARE((QStringList{current.siblingAtColumn(0).data().toString(),
+                              current.siblingAtColumn(1).data().toString(),
+                              current.siblingAtColumn(2).data().toString()}),
+                 texts);
+    }
+
+    // Another program gives a command the label the user chose while the dialog is open: the
+    // dialog comes back with the user's entries for another label.
+    void editLabelTakenMeanwhile()
+    {
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        QString data;
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Edit..."_s); })
+            .Then<CommandDialog>([this](CommandDialog *dialog) {
+                QList<SI2cCommand> commands = BetaCommands();
+                commands[0].label = u"Store"_s;
+                WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, commands, u"second"_s);
+                FillCommandDialog(dialog, u"store"_s, EI2cCommandType::Write, EI2cWriteMode::Start,
+                                  u"42"_s, 1);
+                ClickOk(dialog);
+            })
+            .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); })
+            .Then<CommandDialog>([&data](CommandDialog *dialog) {
+                data = dialog->findChild<QLineEdit *>(u"dataEdit"_s)->text();
+                dialog->findChild<QLineEdit *>(u"labelEdit"_s)->setText(u"Keep"_s);
+                ClickOk(dialog);
+            });
+        OpenMenu(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().at(2), u"Edit Command: \"store\" already exists in \"Beta\".\n"
+                                      u"Please choose a different label."_s);
+        QCOMPARE(data, u"42"_s);
+        const std::optional<CI2cDeviceFile> file = LoadDevice(Path(u"b.i2cdev"_s));
+        QCOMPARE(Labels(file), (QStringList{u"Store"_s, u"Keep"_s, u"Reset"_s}));
+        QCOMPARE(file->GetCommands().at(1), WriteCommand(u"Keep"_s, {0x42}, EI2cWriteMode::Start));
+    }
+
+    // A command a device file cannot hold would turn the whole device into an error row.
+    void saveCommandRefusesInvalid()
+    {
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        host.tree->setCurrentIndex(host.Row(u"Beta"_s));
+        const QByteArray before = ReadBytes(Path(u"b.i2cdev"_s));
+        CModalScript script;
+        script.Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); });
+        host.panel->AddCommand(WriteReadCommand(QString(), {}, 4));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().at(0),
+                 u"Save Command: This command cannot be stored in a device file."_s);
+        QCOMPARE(ReadBytes(Path(u"b.i2cdev"_s)), before);
     }
 };
 

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "SI2cCommand.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class QComboBox;
+class QDialogButtonBox;
+class QFormLayout;
+class QLineEdit;
+class QSpinBox;
+
+// The modal dialog for one stored command: its label, its kind and the fields that kind uses
+// (start/stop mode, bytes to write, bytes to read). It checks its input before it closes with
+// OK, so that what it gives back is a command a device file can hold and the main window can
+// send; it neither reads nor writes files.
+class CommandDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `isLabelTaken` answers whether a trimmed label is used by another command of the device
+    // named `deviceName`.
+    CommandDialog(const QString &title, const QString &deviceName,
+                  std::function<bool(const QString &)> isLabelTaken, QWidget *parent);
+
+    void setCommand(const SI2cCommand &command);
+    // The command as entered, read when the dialog was accepted; the fields its kind does not
+    // use are left at their defaults.
+    SI2cCommand command() const { return m_command; }
+
+private Q_SLOTS:
+    void onTypeChanged();
+    void onAccept();
+
+private:
+    EI2cCommandType selectedType() const;
+
+    QString m_deviceName;
+    std::function<bool(const QString &)> m_isLabelTaken;
+    QFormLayout *m_form = nullptr;
+    QLineEdit *m_labelEdit = nullptr;
+    QComboBox *m_typeCombo = nullptr;
+    QComboBox *m_modeCombo = nullptr;
+    QLineEdit *m_dataEdit = nullptr;
+    QSpinBox *m_countSpin = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
+    SI2cCommand m_command;
+};

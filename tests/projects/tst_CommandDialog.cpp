@@ -1,0 +1,139 @@
+#include "PanelTestSupport.h"
+#include "VtlTestMain.h"
+
+using namespace Qt::StringLiterals;
+
+class tst_CommandDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fieldsFollowKind_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QList<bool>>("shown");
+        QTest::newRow("write") << int(EI2cCommandType::Write) << QList<bool>{true, true, false};
+        QTest::newRow("read") << int(EI2cCommandType::Read) << QList<bool>{false, false, true};
+        QTest::newRow("write/read")
+            << int(EI2cCommandType::WriteRead) << QList<bool>{false, true, true};
+    }
+
+    void fieldsFollowKind()
+    {
+        QFETCH(int, type);
+        QFETCH(QList<bool>, shown);
+        CommandDialog dialog(u"Edit Command"_s, u"Beta"_s, {}, nullptr);
+        dialog.setCommand(WriteReadCommand(u"Peek"_s, {0x10}, 4));
+        FillCommandDialog(&dialog, u"X"_s, EI2cCommandType(type), EI2cWriteMode::Auto, {}, 1);
+        QList<bool> visible;
+        for (const QString &field : {u"modeCombo"_s, u"dataEdit"_s, u"countSpin"_s})
+            visible.append(dialog.findChild<QWidget *>(field)->isVisibleTo(&dialog));
+        QCOMPARE(visible, shown);
+    }
+
+    void accept_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<SI2cCommand>("expected");
+        const int write = int(EI2cCommandType::Write);
+        const int read = int(EI2cCommandType::Read);
+        const int writeRead = int(EI2cCommandType::WriteRead);
+        const int autoMode = int(EI2cWriteMode::Auto);
+        const QString badHex = u"Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s;
+        const QString noStart = u"Without start at least one data byte is required."_s;
+
+        QTest::newRow("blank label")
+            << u"  "_s << write << autoMode << u"01"_s << 1 << u"Please enter a label."_s
+            << u"labelEdit"_s << SI2cCommand();
+        QTest::newRow("label of another command")
+            << u" get "_s << read << autoMode << QString() << 2
+            << u"\"get\" already exists in \"Beta\".\nPlease choose a different label."_s
+            << u"labelEdit"_s << SI2cCommand();
+        QTest::newRow("write bytes not hex") << u"X"_s << write << autoMode << u"0x1G"_s << 1
+                                             << badHex << u"dataEdit"_s << SI2cCommand();
+        QTest::newRow("write/read bytes of odd length")
+            << u"X"_s << writeRead << autoMode << u"123"_s << 4 << badHex << u"dataEdit"_s
+            << SI2cCommand();
+        QTest::newRow("write/read without bytes")
+            << u"X"_s << writeRead << autoMode << u" , "_s << 4
+            << u"A write/read needs at least one byte to write."_s << u"dataEdit"_s
+            << SI2cCommand();
+        QTest::newRow("generate stop without bytes")
+            << u"X"_s << write << int(EI2cWriteMode::Stop) << QString() << 1 << noStart
+            << u"dataEdit"_s << SI2cCommand();
+        QTest::newRow("no start and stop without bytes")
+            << u"X"_s << write << int(EI2cWriteMode::None) << QString() << 1 << noStart
+            << u"dataEdit"_s << SI2cCommand();
+
+        QTest::newRow("address-only write")
+            << u" Ping "_s << write << autoMode << QString() << 9 << QString() << QString()
+            << WriteCommand(u"Ping"_s, {});
+        QTest::newRow("generate start without bytes")
+            << u"Open"_s << write << int(EI2cWriteMode::Start) << QString() << 1 << QString()
+            << QString() << WriteCommand(u"Open"_s, {}, EI2cWriteMode::Start);
+        QTest::newRow("read leaves its hidden fields out")
+            << u"R"_s << read << int(EI2cWriteMode::None) << u"zz"_s << 300 << QString()
+            << QString() << ReadCommand(u"R"_s, 300);
+        QTest::newRow("write/read")
+            << u"Peek"_s << writeRead << int(EI2cWriteMode::Stop) << u"10,a5"_s << 65535
+            << QString() << QString() << WriteReadCommand(u"Peek"_s, {0x10, 0xA5}, 65535);
+    }
+
+    // Refused input keeps the dialog open with one warning and the focus on the field that
+    // needs changing; accepted input gives back only what the kind uses.
+    void accept()
+    {
+        QFETCH(QString, label);
+        QFETCH(int, type);
+        QFETCH(int, mode);
+        QFETCH(QString, data);
+        QFETCH(int, count);
+        QFETCH(QString, warning);
+        QFETCH(QString, focus);
+        QFETCH(SI2cCommand, expected);
+        QStringList asked;
+        CommandDialog dialog(
+            u"Edit Command"_s, u"Beta"_s,
+            [&asked](const QString &candidate) {
+                asked.append(candidate);
+                return candidate.compare(u"Get"_s, Qt::CaseInsensitive) == 0;
+            },
+            nullptr);
+        dialog.setCommand(ReadCommand(u"Get"_s, 2));
+        QString focused;
+        CModalScript script;
+        script.Then<CommandDialog>([&](CommandDialog *shown) {
+            FillCommandDialog(shown, label, EI2cCommandType(type), EI2cWriteMode(mode), data,
+                              count);
+            ClickOk(shown);
+        });
+        if (!warning.isEmpty()) {
+            script.Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); })
+                .Then<CommandDialog>([&focused](CommandDialog *shown) {
+                    focused = shown->focusWidget() ? shown->focusWidget()->objectName() : QString();
+                    shown->reject();
+                });
+        }
+        const int result = dialog.exec();
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        if (!label.trimmed().isEmpty())
+            QCOMPARE(asked.value(0), label.trimmed());
+        if (warning.isEmpty()) {
+            QCOMPARE(result, int(QDialog::Accepted));
+            QCOMPARE(dialog.command(), expected);
+            return;
+        }
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(script.Seen().at(1), u"Edit Command: "_s + warning);
+        QCOMPARE(focused, focus);
+    }
+};
+
+VTL_TEST_MAIN(tst_CommandDialog)
+#include "tst_CommandDialog.moc"
