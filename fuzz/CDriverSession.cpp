@@ -46,6 +46,10 @@ CDriverSession::CDriverSession(CSessionInput &input, CScriptedHid &hid)
     , m_setup(ReadSetup(input))
     , m_traits(&TraitsOf(m_setup.model))
 {
+    if (m_setup.unknownModel)
+        FuzzCheck(CVtlDeviceFactory::Create(*m_setup.unknownModel) == nullptr,
+                  "the factory made a driver for model value " +
+                      std::to_string(static_cast<int>(*m_setup.unknownModel)));
     m_hid.Reset(&m_input, (m_setup.flags & SILENT_ERRORS) != 0);
     ListSystem(m_hid, m_setup);
     m_driver = CVtlDeviceFactory::Create(m_setup.model);

@@ -181,7 +181,7 @@ hid_device_info *CScriptedHid::Enumerate(std::uint16_t vendorId, std::uint16_t p
         if (!Matches(entry, vendorId, productId))
             continue;
         auto *info = new hid_device_info{};
-        info->path = CopyPath(entry.path);
+        info->path = entry.path.empty() ? nullptr : CopyPath(entry.path);
         info->vendor_id = entry.vendorId;
         info->product_id = entry.productId;
         info->serial_number = CopyText(entry.serial);
@@ -323,7 +323,8 @@ const wchar_t *CScriptedHid::Error(hid_device_ *device)
     if (device == nullptr)
         return m_openError.c_str();
     RequireOpen(device, "hid_error");
-    return device->lastError.c_str();
+    // Some library versions give no text at all rather than an empty one.
+    return device->lastError.empty() ? nullptr : device->lastError.c_str();
 }
 
 void CScriptedHid::RequireOpen(hid_device_ *device, const char *function) const

@@ -16,6 +16,7 @@ struct hid_device_info;
 // One HID interface as the scripted system lists it.
 struct SListedInterface
 {
+    // Empty: listed without a path (a null pointer).
     std::string path;
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;

@@ -7,7 +7,8 @@
 // fuzz/make_driver_corpus.py writes the same layout; keep the two in step.
 //
 // Header, 5 bytes:
-//   model      byte % 3: 0 A, 1 B, 2 C
+//   model      byte % 3: 0 A, 1 B, 2 C; from 0xF0 on the session also asks the factory
+//              for the model value 3 + (byte - 0xF0), which names none
 //   listing    bit flags of ESystemFlag: how the system lists the adapter
 //   speed      byte % 6: speed code for the first Connect (5 is one no model takes)
 //   release    2 bytes, little endian: the adapter's USB release number

@@ -12,6 +12,8 @@ const std::wstring ADAPTER_SERIAL = L"FZ-0001";
 const std::wstring ADAPTER_PRODUCT = L"Scripted adapter";
 constexpr std::uint16_t FOREIGN_VENDOR_ID = 0x1209;
 constexpr int OTHER_INTERFACE = 0;
+// Model bytes from here on also ask the factory for a model value that names none.
+constexpr std::uint8_t UNKNOWN_MODEL_FIRST = 0xF0;
 
 SListedInterface Interface(const std::string &path, std::uint16_t vendorId,
                            const SModelTraits &traits, std::optional<std::wstring> serial,
@@ -42,6 +44,7 @@ void ListNeighbours(CScriptedHid &hid, const SModelTraits &own)
         Interface("scripted/accent", VTL_USB_VENDOR_ID, own, L"FZ-\u00E9", own.interfaceNumber));
     hid.List(
         Interface("scripted/vendor", FOREIGN_VENDOR_ID, own, ADAPTER_SERIAL, own.interfaceNumber));
+    hid.List(Interface("", VTL_USB_VENDOR_ID, own, L"FZ-pathless", own.interfaceNumber));
     const std::array<EVtlType, 3> models = {EVtlType::VtlA, EVtlType::VtlB, EVtlType::VtlC};
     for (const EVtlType model : models) {
         const SModelTraits &traits = TraitsOf(model);
@@ -60,7 +63,10 @@ void ListNeighbours(CScriptedHid &hid, const SModelTraits &own)
 SSessionSetup ReadSetup(CSessionInput &input)
 {
     SSessionSetup setup;
-    setup.model = static_cast<EVtlType>(input.TakeByte() % 3);
+    const std::uint8_t model = input.TakeByte();
+    setup.model = static_cast<EVtlType>(model % 3);
+    if (model >= UNKNOWN_MODEL_FIRST)
+        setup.unknownModel = static_cast<EVtlType>(3 + model - UNKNOWN_MODEL_FIRST);
     setup.flags = input.TakeByte();
     setup.speed = static_cast<std::uint8_t>(input.TakeByte() % 6);
     setup.releaseNumber = input.TakeWord();

@@ -5,12 +5,15 @@
 #include "VtlTypes.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The session header: which adapter model, how the system lists it, the first speed.
 struct SSessionSetup
 {
     EVtlType model = EVtlType::VtlA;
+    // A value that names no model, for which the factory must make no driver.
+    std::optional<EVtlType> unknownModel;
     std::uint8_t flags = 0;
     std::uint8_t speed = 0;
     std::uint16_t releaseNumber = 0;

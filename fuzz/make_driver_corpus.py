@@ -270,6 +270,9 @@ def seeds():
     s["enumerate-neighbours"] = Session("A", NEIGHBOURS | LIST_TWICE).enumerate_all()
     s["enumerate-no-serial"] = Session("C", NO_SERIAL).enumerate_all().is_present()
     s["enumerate-unplugged"] = Session("B", NEIGHBOURS).unplug().enumerate_all()
+    unknown = Session("A")
+    unknown.data[0] = 0xF0
+    s["factory-unknown-model"] = unknown
     return s
 
 
