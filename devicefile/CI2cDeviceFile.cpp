@@ -12,6 +12,7 @@
 #include <QSaveFile>
 
 #include <array>
+#include <cmath>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -34,6 +35,11 @@ const QString KEY_TYPE = u"type"_s;
 const QString KEY_MODE = u"mode"_s;
 const QString KEY_DATA = u"data"_s;
 const QString KEY_COUNT = u"count"_s;
+const QString KEY_VALUE = u"value"_s;
+const QString KEY_OFFSET = u"offset"_s;
+const QString KEY_SCALE = u"scale"_s;
+const QString KEY_ADD = u"add"_s;
+const QString KEY_UNIT = u"unit"_s;
 
 const QString TYPE_WRITE = u"write"_s;
 const QString TYPE_READ = u"read"_s;
@@ -47,7 +53,8 @@ constexpr std::array<std::pair<EI2cWriteMode, const char *>, 4> MODE_NAMES{{
 }};
 
 // Files are written as version 1 unless a command needs what version 2 added (the
-// write/read kind), so that readers of version 1 keep reading every file they can.
+// write/read kind, a value decoding), so that readers of version 1 keep reading every
+// file they can.
 constexpr qint64 FILE_VERSION_BASIC = 1;
 constexpr qint64 FILE_VERSION = 2;
 constexpr qint64 MAX_READ_COUNT = 65535;
@@ -70,6 +77,22 @@ QString JsonString(const QString &s)
 QString JsonPair(const QString &key, const QString &valueText)
 {
     return JsonString(key) + u": "_s + valueText;
+}
+
+// A number as Qt's JSON writer writes it: the shortest text that reads back the same.
+QString JsonNumber(double value)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.sliced(1, array.size() - 2));
+}
+
+QString ValueObject(const SValueDecoding &value)
+{
+    return u"{ "_s + JsonPair(KEY_OFFSET, QString::number(value.offset)) + u", "_s +
+           JsonPair(KEY_TYPE, JsonString(SValueDecoding::TypeWord(value.type))) + u", "_s +
+           JsonPair(KEY_SCALE, JsonNumber(value.scale)) + u", "_s +
+           JsonPair(KEY_ADD, JsonNumber(value.add)) + u", "_s +
+           JsonPair(KEY_UNIT, JsonString(value.unit)) + u" }"_s;
 }
 
 const char *ModeWord(EI2cWriteMode mode)
@@ -136,6 +159,8 @@ QString CommandLine(const SI2cCommand &command)
             u", "_s + JsonPair(KEY_MODE, JsonString(QString::fromLatin1(ModeWord(command.mode))));
         line += u", "_s + JsonPair(KEY_DATA, JsonString(CI2cDeviceFile::BytesToHex(command.data)));
     }
+    if (command.value && command.type != EI2cCommandType::Write)
+        line += u", "_s + JsonPair(KEY_VALUE, ValueObject(*command.value));
     return line + u" }"_s;
 }
 
@@ -194,8 +219,46 @@ std::optional<unsigned char> ParseAddress(const QJsonValue &value)
     return static_cast<unsigned char>(address);
 }
 
-bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &command,
-                  QString &error)
+// The optional value decoding of a read or write/read; absent keys take their defaults,
+// present ones must be of the right kind and range.
+std::optional<SValueDecoding> ParseValue(const QJsonValue &json)
+{
+    if (!json.isObject())
+        return std::nullopt;
+    const QJsonObject object = json.toObject();
+    SValueDecoding value;
+    const QJsonValue offset = object.value(KEY_OFFSET);
+    if (!offset.isUndefined()) {
+        const qint64 number = offset.toInteger(-1);
+        if (!offset.isDouble() || number < 0 || number >= MAX_READ_COUNT)
+            return std::nullopt;
+        value.offset = std::size_t(number);
+    }
+    const std::optional<EValueType> type =
+        SValueDecoding::TypeFromWord(object.value(KEY_TYPE).toString());
+    if (!type)
+        return std::nullopt;
+    value.type = *type;
+    for (const auto &[key, target] :
+         {std::pair{KEY_SCALE, &value.scale}, std::pair{KEY_ADD, &value.add}}) {
+        const QJsonValue number = object.value(key);
+        if (number.isUndefined())
+            continue;
+        if (!number.isDouble() || !std::isfinite(number.toDouble()))
+            return std::nullopt;
+        *target = number.toDouble();
+    }
+    const QJsonValue unit = object.value(KEY_UNIT);
+    if (!unit.isUndefined() && !unit.isString())
+        return std::nullopt;
+    value.unit = unit.toString();
+    if (value.BytesNeeded() > std::size_t(MAX_READ_COUNT))
+        return std::nullopt;
+    return value;
+}
+
+bool ParseCommandKind(const QJsonObject &object, qsizetype position, SI2cCommand &command,
+                      QString &error)
 {
     command.label = object.value(KEY_LABEL).toString();
     const QString type = object.value(KEY_TYPE).toString();
@@ -240,10 +303,26 @@ bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &co
     return false;
 }
 
+bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &command,
+                  QString &error)
+{
+    if (!ParseCommandKind(object, position, command, error))
+        return false;
+    if (command.type == EI2cCommandType::Write || !object.contains(KEY_VALUE))
+        return true;
+    command.value = ParseValue(object.value(KEY_VALUE));
+    if (!command.value) {
+        error = u"Command %1: invalid value decoding"_s.arg(position);
+        return false;
+    }
+    return true;
+}
+
 qint64 RequiredVersion(const QList<SI2cCommand> &commands)
 {
     for (const SI2cCommand &command : commands) {
-        if (command.type == EI2cCommandType::WriteRead)
+        if (command.type == EI2cCommandType::WriteRead ||
+            (command.value && command.type == EI2cCommandType::Read))
             return FILE_VERSION;
     }
     return FILE_VERSION_BASIC;
@@ -315,6 +394,12 @@ void CI2cDeviceFile::ReplaceCommand(int index, const SI2cCommand &command)
 
 bool CI2cDeviceFile::IsValidCommand(const SI2cCommand &command)
 {
+    if (command.value && command.type != EI2cCommandType::Write) {
+        const SValueDecoding &value = *command.value;
+        if (!std::isfinite(value.scale) || !std::isfinite(value.add) ||
+            value.BytesNeeded() > std::size_t(MAX_READ_COUNT))
+            return false;
+    }
     const bool countValid = command.count >= 1 && command.count <= MAX_READ_COUNT;
     switch (command.type) {
     case EI2cCommandType::Read:

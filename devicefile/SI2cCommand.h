@@ -1,9 +1,12 @@
 #pragma once
 
+#include "SValueDecoding.h"
+
 #include <QMetaType>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 enum class EI2cCommandType : std::int32_t
@@ -34,6 +37,8 @@ struct SI2cCommand
     EI2cWriteMode mode = EI2cWriteMode::Auto;
     std::vector<unsigned char> data;
     std::int32_t count = 1;
+    // Reads and write/reads only: how the bytes read turn into one number to watch.
+    std::optional<SValueDecoding> value;
 
     friend bool operator==(const SI2cCommand &, const SI2cCommand &) = default;
 };

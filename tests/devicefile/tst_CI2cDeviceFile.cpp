@@ -12,6 +12,7 @@
 
 #include <climits>
 #include <csignal>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -198,6 +199,7 @@ private Q_SLOTS:
     void commandValidity_data();
     void commandValidity();
     void versionFollowsTheCommands();
+    void valueDecodingValidity();
 };
 
 void tst_CI2cDeviceFile::commandIsARegisteredMetaType()
@@ -414,6 +416,12 @@ void tst_CI2cDeviceFile::loadRefuses_data()
          {"writeread-no-data", "writeread-data-missing", "writeread-bad-data", "writeread-count-0",
           "writeread-count-65536", "writeread-count-missing", "writeread-count-string"})
         QTest::newRow(name) << QString::fromLatin1(name) << writeRead;
+    const QString value = u"Command 2: invalid value decoding"_s;
+    for (const char *name :
+         {"value-not-object", "value-type-unknown", "value-type-missing", "value-offset-negative",
+          "value-offset-fraction", "value-offset-string", "value-scale-string", "value-add-null",
+          "value-unit-number", "value-beyond-reads"})
+        QTest::newRow(name) << QString::fromLatin1(name) << value;
 }
 
 void tst_CI2cDeviceFile::loadRefuses()
@@ -778,6 +786,24 @@ void tst_CI2cDeviceFile::commandValidity()
     QCOMPARE(CI2cDeviceFile::IsValidCommand(command), valid);
 }
 
+void tst_CI2cDeviceFile::valueDecodingValidity()
+{
+    SI2cCommand command;
+    command.type = EI2cCommandType::Read;
+    command.count = 2;
+    command.value = SValueDecoding{0, EValueType::U16Be, 0.5, 0, u"lx"_s};
+    QVERIFY(CI2cDeviceFile::IsValidCommand(command));
+    command.value->scale = std::numeric_limits<double>::infinity();
+    QVERIFY(!CI2cDeviceFile::IsValidCommand(command));
+    command.value->scale = 1;
+    command.value->offset = 65532;
+    command.value->type = EValueType::U32Le;
+    QVERIFY(!CI2cDeviceFile::IsValidCommand(command));
+    // A write carries no decoding that could be wrong: it is never stored.
+    command.type = EI2cCommandType::Write;
+    QVERIFY(CI2cDeviceFile::IsValidCommand(command));
+}
+
 // A write/read makes the file version 2; without one the file stays version 1, byte for
 // byte as before, so that older readers keep reading it.
 void tst_CI2cDeviceFile::versionFollowsTheCommands()
@@ -809,6 +835,20 @@ void tst_CI2cDeviceFile::versionFollowsTheCommands()
     file.RemoveCommand(8);
     QVERIFY(file.Save());
     QCOMPARE(readAll(path), basic);
+
+    // A read that carries a value decoding needs version 2 as well.
+    SI2cCommand lux = file.GetCommands().at(7);
+    lux.value = SValueDecoding{0, EValueType::U16Be, 0.8333333, 0, u"lx"_s};
+    file.ReplaceCommand(7, lux);
+    QVERIFY(file.Save());
+    const QByteArray decoded = readAll(path);
+    QVERIFY(decoded.startsWith("{\n    \"version\": 2,\n"));
+    QVERIFY(decoded.contains(
+        "        { \"label\": \"Read Measurement\", \"type\": \"read\", \"count\": 2, \"value\": "
+        "{ \"offset\": 0, \"type\": \"u16be\", \"scale\": 0.8333333, \"add\": 0, \"unit\": "
+        "\"lx\" } }\n    ]\n}\n"));
+    QVERIFY2(reloaded.Load(path), qPrintable(reloaded.GetLastError()));
+    QCOMPARE(reloaded.GetCommands().at(7), lux);
 }
 
 VTL_TEST_MAIN(tst_CI2cDeviceFile)
