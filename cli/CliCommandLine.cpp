@@ -75,10 +75,10 @@ QString ProgramHelp(const QString &program, const QString &epilog)
         rows.append({spec.name, spec.summary});
     text += Table(rows);
     text += u"\nOptions:\n"_s + OptionTable(CliSpec::GlobalOptions() + HelpAndVersion());
-    text += u"\nRun '%1 COMMAND --help' for the arguments of a command. Addresses and bytes "
-            u"are hex, counts and sizes decimal.\n"_s.arg(program);
-    text += u"\nExit status: 0 success, 1 bus failure (NACK, arbitration lost, time-out) or a "
-            u"difference found by verify, 2 usage error, 3 no usable adapter, 130 interrupted.\n"_s;
+    text += u"\nRun '%1 COMMAND --help' for the arguments of a command.\n"
+            u"Addresses and bytes are hex, counts and sizes decimal.\n"_s.arg(program);
+    text += u"\nExit status: 0 success; 1 bus failure (NACK, arbitration lost, time-out) or a\n"
+            u"difference found by verify; 2 usage error; 3 no usable adapter; 130 interrupted.\n"_s;
     if (!epilog.isEmpty())
         text += u'\n' + epilog + u'\n';
     return text;

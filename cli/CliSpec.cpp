@@ -190,8 +190,7 @@ QList<QCommandLineOption> GlobalOptions()
         {EIGHT_BIT, u"Type and show addresses in 8-bit notation (the address shifted left)."_s},
         {{u"j"_s, JSON}, u"Print each result as one JSON object on a line."_s},
         {{u"q"_s, QUIET}, u"Print no results and no progress; the exit status tells."_s},
-        {PROGRESS, u"Report the progress of long transfers on stderr even when it is no "
-                   u"terminal."_s},
+        {PROGRESS, u"Show the progress of long transfers also when stderr is no terminal."_s},
     };
 }
 
