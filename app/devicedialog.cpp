@@ -14,11 +14,15 @@
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr int DEVICE_MIN_CONTENTS = 24;
+// As often as the main window looks for a lost adapter.
+constexpr int POLL_INTERVAL_MS = 1000;
 
 EI2cSpeed speedOf(const QAction *action)
 {
@@ -65,8 +69,16 @@ DeviceDialog::DeviceDialog(const QList<QAction *> &speedActions, bool pullUpsEna
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_buttons->setObjectName(u"buttonBox"_s);
 
+    // Shown only when no listed adapter can be used, telling what to do about it.
+    m_hintLabel = new QLabel(this);
+    m_hintLabel->setObjectName(u"label_hint"_s);
+    m_hintLabel->setWordWrap(true);
+    m_hintLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_hintLabel->hide();
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(m_hintLabel);
     layout->addWidget(m_buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -74,8 +86,58 @@ DeviceDialog::DeviceDialog(const QList<QAction *> &speedActions, bool pullUpsEna
     connect(m_deviceBox, &QComboBox::currentIndexChanged, this, &DeviceDialog::updateDeviceOptions);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_pollTimer.setInterval(POLL_INTERVAL_MS);
+    connect(&m_pollTimer, &QTimer::timeout, this, [this] { followAttachedAdapters(); });
+    m_pollTimer.start();
 
     refresh();
+}
+
+EVtlAccess DeviceDialog::accessOf(const SVtlDeviceEntry &device)
+{
+    const auto key = std::make_pair(device.type, device.serial);
+    auto known = m_access.find(key);
+    if (known == m_access.end())
+        known = m_access.emplace(key, CVtlAdapterAccess::Check(device.type, device.serial)).first;
+    return known->second.access;
+}
+
+void DeviceDialog::updateHint()
+{
+    bool usable = false;
+    const SVtlAdapterAccess *refused = nullptr;
+    for (const SVtlDeviceEntry &device : m_devices) {
+        const EVtlAccess access = accessOf(device);
+        usable = usable || access == EVtlAccess::Usable || access == EVtlAccess::NotFound;
+        const SVtlAdapterAccess &checked = m_access.at(std::make_pair(device.type, device.serial));
+        if (refused == nullptr || access == EVtlAccess::PermissionDenied)
+            refused = access == EVtlAccess::Usable ? refused : &checked;
+    }
+    if (usable) {
+        m_hintLabel->hide();
+        return;
+    }
+    if (refused == nullptr) {
+        m_hintLabel->setText(tr("No adapter is attached. Plug one in: it appears in the list as "
+                                "soon as the system reports it."));
+    } else if (refused->access == EVtlAccess::PermissionDenied) {
+        m_hintLabel->setText(tr("The adapter cannot be opened: permission denied.\n%1")
+                                 .arg(QString::fromStdString(CVtlAdapterAccess::PermissionHint())));
+    } else {
+        m_hintLabel->setText(
+            tr("The adapter cannot be opened:\n%1").arg(QString::fromStdString(refused->error)));
+    }
+    m_hintLabel->show();
+}
+
+void DeviceDialog::followAttachedAdapters()
+{
+    const std::vector<SVtlDeviceEntry> attached = CVtlDeviceFactory::EnumerateDevices();
+    const auto same = [](const SVtlDeviceEntry &a, const SVtlDeviceEntry &b) {
+        return a.type == b.type && a.serial == b.serial;
+    };
+    if (!std::equal(attached.begin(), attached.end(), m_devices.begin(), m_devices.end(), same))
+        refresh();
 }
 
 std::optional<SVtlDeviceEntry> DeviceDialog::selectedDevice() const
@@ -110,7 +172,10 @@ void DeviceDialog::refresh()
         const std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(device.type);
         const QString typeName =
             driver ? QString::fromStdWString(driver->GetTypeName()) : QString();
-        m_deviceBox->addItem(tr("%1  SN %2").arg(typeName, QString::fromStdWString(device.serial)));
+        QString entry = tr("%1  SN %2").arg(typeName, QString::fromStdWString(device.serial));
+        if (accessOf(device) == EVtlAccess::PermissionDenied)
+            entry += tr("  (no permission)");
+        m_deviceBox->addItem(entry);
     }
     // A list that holds entries always has one of them current, never the placeholder:
     // the remembered adapter when it is still attached, otherwise the first.
@@ -122,6 +187,7 @@ void DeviceDialog::refresh()
     m_deviceBox->setEnabled(any);
     m_deviceBox->setPlaceholderText(tr("No device found"));
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(any);
+    updateHint();
     updateDeviceOptions();
 }
 

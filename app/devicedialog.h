@@ -1,17 +1,22 @@
 #pragma once
 
+#include "CVtlAdapterAccess.h"
 #include "VtlTypes.h"
 
 #include <QDialog>
 #include <QList>
+#include <QTimer>
 
+#include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
 class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
+class QLabel;
 
 // Picks the adapter to connect to, the bus speed and, on the model that has them, the
 // internal pull-ups. It connects nothing itself: the caller reads the three choices.
@@ -33,10 +38,19 @@ public Q_SLOTS:
     void updateDeviceOptions();
 
 private:
+    // Whether the adapter can be opened, asked once per adapter while the dialog is open.
+    EVtlAccess accessOf(const SVtlDeviceEntry &device);
+    void updateHint();
+    // Refreshes when adapters were plugged in or out since the last refresh.
+    void followAttachedAdapters();
+
     QComboBox *m_deviceBox = nullptr;
     QComboBox *m_speedBox = nullptr;
     QCheckBox *m_pullUpsBox = nullptr;
     QDialogButtonBox *m_buttons = nullptr;
     QList<QAction *> m_speedActions;
     std::vector<SVtlDeviceEntry> m_devices;
+    QLabel *m_hintLabel = nullptr;
+    QTimer m_pollTimer;
+    std::map<std::pair<EVtlType, std::wstring>, SVtlAdapterAccess> m_access;
 };

@@ -1,5 +1,6 @@
 // Connecting, disconnecting, noticing a lost adapter, speed and pull-ups, and the
 // state shown in actions and status bar.
+#include "CVtlAdapterAccess.h"
 #include "CVtlDeviceFactory.h"
 #include "CVtlI2c.h"
 #include "MainWindowShared.h"
@@ -117,9 +118,15 @@ void MainWindow::onConnect()
     const QAction *speedAction = m_speedGroup->checkedAction();
     const EI2cSpeed speed = speedAction ? speedOf(speedAction) : EI2cSpeed::Speed100k;
     if (!driver->Connect(device->serial, speed)) {
-        QMessageBox::critical(
-            this, tr("Device"),
-            tr("Connect failed:\n%1").arg(QString::fromStdString(driver->GetLastError())));
+        const std::string error = driver->GetLastError();
+        QString text = tr("Connect failed:\n%1").arg(QString::fromStdString(error));
+        // The most common first obstacle on Linux: say what to do about it.
+        if (CVtlAdapterAccess::IsPermissionDenied(error)) {
+            text +=
+                u"\n\n"_s + tr("The system denied access to the adapter.\n%1")
+                                .arg(QString::fromStdString(CVtlAdapterAccess::PermissionHint()));
+        }
+        QMessageBox::critical(this, tr("Device"), text);
         return;
     }
     m_i2c = std::move(driver);

@@ -7,7 +7,7 @@
 
 using namespace Qt::StringLiterals;
 
-int qMain(int argc, char **argv)
+int qMain(int argc, char **argv, const QString &titleSuffix)
 {
     // The bundle lives in a static library; registering it is also what links it in.
     Q_INIT_RESOURCE(resources);
@@ -20,6 +20,8 @@ int qMain(int argc, char **argv)
         QApplication::setWindowIcon(QIcon(u":/icons/res/icon/icon.png"_s));
 
         MainWindow window;
+        if (!titleSuffix.isEmpty())
+            window.setWindowTitle(window.windowTitle() + titleSuffix);
         window.show();
         exitCode = QApplication::exec();
     }

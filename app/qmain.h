@@ -1,4 +1,7 @@
 #pragma once
 
-// The application: identity, main window and event loop. Returns the exit code.
-int qMain(int argc, char **argv);
+#include <QString>
+
+// The application: identity, main window and event loop. Returns the exit code. A
+// program variant (the demo on simulated adapters) names itself after the window title.
+int qMain(int argc, char **argv, const QString &titleSuffix = QString());

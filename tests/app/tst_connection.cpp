@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "CVtlAdapterAccess.h"
 #include "CVtlDeviceFactory.h"
 #include "CVtlI2c.h"
 #include "VtlTestMain.h"
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void speedActionsFollowModel();
     void chosenSpeedIsUsed();
     void cancelledDialogChangesNothing();
+    void connectFailureKeepsState_data();
     void connectFailureKeepsState();
     void disconnectSwitchesOff();
     void unplugShowsOneLossMessage();
@@ -228,19 +230,44 @@ void TestConnection::cancelledDialogChangesNothing()
     QVERIFY(m_watcher->boxes.isEmpty());
 }
 
+void TestConnection::connectFailureKeepsState_data()
+{
+    QTest::addColumn<bool>("denied");
+    QTest::newRow("permission denied") << true;
+    QTest::newRow("configuration not accepted") << false;
+}
+
 void TestConnection::connectFailureKeepsState()
 {
+    QFETCH(bool, denied);
     auto adapter = CSimBus::Instance().Attach(ESimModel::A, L"A-1");
-    adapter->SetOpenDenied(true);
+    const auto arm = [&] {
+        if (denied)
+            adapter->SetOpenDenied(true);
+        else
+            adapter->ShortenNextWrite(10);
+    };
+    arm();
     const std::unique_ptr<CVtlI2c> probe = CVtlDeviceFactory::Create(EVtlType::VtlA);
     QVERIFY(!probe->Connect(L"A-1", EI2cSpeed::Speed100k));
     const QString reason = QString::fromStdString(probe->GetLastError());
     QVERIFY(!reason.isEmpty());
+    arm();
 
-    QVERIFY(!connectTo(u"VantrelA  SN A-1"_s));
+    // A permission problem is marked in the adapter dialog and explained in the box.
+    QVERIFY(!connectTo(denied ? u"VantrelA  SN A-1  (no permission)"_s : u"VantrelA  SN A-1"_s));
     QCOMPARE(m_watcher->boxes.size(), 1);
     QCOMPARE(m_watcher->boxes[0].title, u"Device"_s);
-    QCOMPARE(m_watcher->boxes[0].text, u"Connect failed:\n"_s + reason);
+    const QString text = m_watcher->boxes[0].text;
+    QVERIFY2(text.startsWith(u"Connect failed:\n"_s + reason), qPrintable(text));
+    if (denied) {
+        QCOMPARE(text, u"Connect failed:\n"_s + reason +
+                           u"\n\nThe system denied access to the adapter.\n"_s +
+                           QString::fromStdString(CVtlAdapterAccess::PermissionHint()));
+        QVERIFY(text.contains(u"70-vtl-i2c.rules"_s));
+    } else {
+        QCOMPARE(text, u"Connect failed:\n"_s + reason);
+    }
     QCOMPARE(m_watcher->boxes[0].icon, QMessageBox::Critical);
     QVERIFY(ActionOf(*m_window, "actionConnect")->isEnabled());
     QCOMPARE(adapter->GetOpenHandleCount(), 0);

@@ -104,6 +104,9 @@ private Q_SLOTS:
     void refreshWithoutRememberedEntry();
     void refreshToEmptyAndBack();
     void choicesAreReadBack();
+    void hintWhenNothingIsUsable_data();
+    void hintWhenNothingIsUsable();
+    void followsAdaptersPluggedInAndOut();
 };
 
 void TestDeviceDialog::init()
@@ -299,6 +302,79 @@ void TestDeviceDialog::choicesAreReadBack()
     QVERIFY(!dialog.pullUpsEnabled());
     // The dialog changes none of the caller's actions itself.
     QVERIFY(speedActions.actions[2]->isChecked());
+}
+
+void TestDeviceDialog::hintWhenNothingIsUsable_data()
+{
+    QTest::addColumn<QStringList>("denied");
+    QTest::addColumn<QStringList>("allowed");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("hintStart");
+    QTest::newRow("nothing attached")
+        << QStringList() << QStringList() << QStringList() << u"No adapter is attached."_s;
+    QTest::newRow("one without permission")
+        << QStringList{u"B-1"_s} << QStringList()
+        << QStringList{u"VantrelB  SN B-1  (no permission)"_s}
+        << u"The adapter cannot be opened: permission denied.\nInstall the udev rule"_s;
+    // One usable adapter is enough: no hint, only the mark on the other.
+    QTest::newRow("one of two without permission")
+        << QStringList{u"B-1"_s} << QStringList{u"B-2"_s}
+        << QStringList{u"VantrelB  SN B-1  (no permission)"_s, u"VantrelB  SN B-2"_s} << QString();
+}
+
+void TestDeviceDialog::hintWhenNothingIsUsable()
+{
+    QFETCH(QStringList, denied);
+    QFETCH(QStringList, allowed);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, hintStart);
+    for (const QString &serial : denied)
+        CSimBus::Instance().Attach(ESimModel::B, serial.toStdWString())->SetOpenDenied(true);
+    for (const QString &serial : allowed)
+        CSimBus::Instance().Attach(ESimModel::B, serial.toStdWString());
+
+    SSpeeds speedActions;
+    DeviceDialog dialog(speedActions.actions, true, nullptr);
+    QCOMPARE(entries(*devices(dialog)), shown);
+    auto *hint = Child<QLabel>(dialog, u"label_hint"_s);
+    QCOMPARE(hint->isHidden(), hintStart.isEmpty());
+    if (!hintStart.isEmpty())
+        QVERIFY2(hint->text().startsWith(hintStart), qPrintable(hint->text()));
+    if (!denied.isEmpty() && allowed.isEmpty()) {
+        QVERIFY(hint->text().contains(u"sudo udevadm control --reload-rules"_s));
+        // A marked adapter can still be chosen: the connect then says what went wrong.
+        QVERIFY(okButton(dialog)->isEnabled());
+    }
+}
+
+void TestDeviceDialog::followsAdaptersPluggedInAndOut()
+{
+    CSimBus &bus = CSimBus::Instance();
+    auto first = bus.Attach(ESimModel::A, L"A-1");
+    SSpeeds speedActions;
+    DeviceDialog dialog(speedActions.actions, true, nullptr);
+    auto *hint = Child<QLabel>(dialog, u"label_hint"_s);
+    QCOMPARE(entries(*devices(dialog)), QStringList{u"VantrelA  SN A-1"_s});
+
+    auto second = bus.Attach(ESimModel::A, L"A-0");
+    QTRY_COMPARE_WITH_TIMEOUT(entries(*devices(dialog)),
+                              (QStringList{u"VantrelA  SN A-0"_s, u"VantrelA  SN A-1"_s}), 5000);
+    QCOMPARE(devices(dialog)->currentText(), u"VantrelA  SN A-1"_s);
+
+    first->Unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(entries(*devices(dialog)), QStringList{u"VantrelA  SN A-0"_s}, 5000);
+    QCOMPARE(devices(dialog)->currentText(), u"VantrelA  SN A-0"_s);
+    QVERIFY(dialog.selectedDevice().has_value());
+
+    second->Unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(devices(dialog)->count(), 0, 5000);
+    QVERIFY(!okButton(dialog)->isEnabled());
+    QVERIFY(!hint->isHidden());
+
+    first->Plug();
+    QTRY_COMPARE_WITH_TIMEOUT(entries(*devices(dialog)), QStringList{u"VantrelA  SN A-1"_s}, 5000);
+    QVERIFY(hint->isHidden());
+    QVERIFY(okButton(dialog)->isEnabled());
 }
 
 VTL_TEST_MAIN(TestDeviceDialog)

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// What makes the application the demo: the simulated preset bench with bus time and
+// moving sensor values, and a device file for the bench's EEPROM on a first start.
+// Call before qMain; pass DEMO_TITLE_SUFFIX to it.
+void PrepareDemo();
+
+inline const QString DEMO_TITLE_SUFFIX = QStringLiteral(" (simulated adapters)");
