@@ -147,9 +147,7 @@ QString CProjectsPanel::DefaultFolder()
 
 void CProjectsPanel::AddFirstStartExample(const QString &resourcePath)
 {
-    QStringList &examples = FirstStartExamples();
-    if (!examples.contains(resourcePath))
-        examples.append(resourcePath);
+    FirstStartExamples().append(resourcePath);
 }
 
 void CProjectsPanel::prepareFolder()

@@ -16,7 +16,6 @@ static void InitResources()
 namespace {
 
 const QString EEPROM = u":/test/eeprom.i2cdev"_s;
-const QString EXPANDER = u":/test/expander.i2cdev"_s;
 
 } // namespace
 
@@ -32,8 +31,6 @@ private Q_SLOTS:
     {
         InitResources();
         CProjectsPanel::AddFirstStartExample(EEPROM);
-        CProjectsPanel::AddFirstStartExample(EXPANDER);
-        CProjectsPanel::AddFirstStartExample(EEPROM);
     }
 
     void init() { QSettings().clear(); }
@@ -44,8 +41,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("folderHasDevice");
         QTest::addColumn<QStringList>("files");
         QTest::newRow("empty folder, first start")
-            << false << false
-            << QStringList{u"bh1750.i2cdev"_s, u"eeprom.i2cdev"_s, u"expander.i2cdev"_s};
+            << false << false << QStringList{u"bh1750.i2cdev"_s, u"eeprom.i2cdev"_s};
         QTest::newRow("folder holds a device file")
             << false << true << QStringList{u"mine.i2cdev"_s};
         QTest::newRow("offered before") << true << false << QStringList();
@@ -70,12 +66,12 @@ private Q_SLOTS:
         QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), files);
         if (!files.contains(u"eeprom.i2cdev"_s))
             return;
-        for (const QString &resource : {EEPROM, EXPANDER, u":/examples/bh1750.i2cdev"_s}) {
+        for (const QString &resource : {EEPROM, u":/examples/bh1750.i2cdev"_s}) {
             const QString copy = folder + u'/' + QFileInfo(resource).fileName();
             QCOMPARE(ReadBytes(copy), ReadBytes(resource));
             QCOMPARE(int(QFile::permissions(copy)), 0x6644);
         }
-        QCOMPARE(host.TopLevelNames(), (QStringList{u"BH1750"_s, u"EEPROM"_s, u"Expander"_s}));
+        QCOMPARE(host.TopLevelNames(), (QStringList{u"BH1750"_s, u"EEPROM"_s}));
         QCOMPARE(host.ChildLabels(u"EEPROM"_s),
                  (QStringList{u"Read 16 from 0x0000"_s, u"Write 01 02 at 0x0000"_s}));
     }
