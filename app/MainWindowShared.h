@@ -14,3 +14,5 @@ inline const QColor STATUS_COLOR_INACTIVE = QColor(0x60, 0x7D, 0x8B);
 inline constexpr int COLUMN_TYPE = 0;
 inline constexpr int COLUMN_FLAGS = 1;
 inline constexpr int COLUMN_DATA = 2;
+// Last in the model, so the first three keep their indexes; the view shows it first.
+inline constexpr int COLUMN_TIME = 3;

@@ -1,19 +1,16 @@
 #include "TableCopy.h"
 
 #include "HexFormat.h"
+#include "TimeFormat.h"
 
 using namespace Qt::StringLiterals;
 
 namespace TableCopy {
 
-namespace {
-
 QString oneLine(const SRow &row)
 {
     return row.bytes ? HexFormat::lines(*row.bytes, 0, false) : row.shownData;
 }
-
-} // namespace
 
 QString report(const QList<SRow> &rows)
 {
@@ -21,6 +18,17 @@ QString report(const QList<SRow> &rows)
     lines.reserve(rows.size());
     for (const SRow &row : rows)
         lines << row.type + u'\t' + row.flags + u'\t' + oneLine(row);
+    return lines.join(u'\n');
+}
+
+QString reportWithTime(const QList<SRow> &rows)
+{
+    QStringList lines;
+    lines.reserve(rows.size());
+    for (const SRow &row : rows) {
+        lines << TimeFormat::Cell(row.time.startedMs, row.time.durationUs) + u'\t' + row.type +
+                     u'\t' + row.flags + u'\t' + oneLine(row);
+    }
     return lines.join(u'\n');
 }
 

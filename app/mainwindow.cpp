@@ -65,8 +65,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionAbout, &QAction::triggered, this, &MainWindow::onAbout);
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(ui->btn_i2c_search, &QPushButton::clicked, this, &MainWindow::onI2cSearch);
-    connect(ui->actionTableClear, &QAction::triggered, ui->table_data,
-            [table = ui->table_data] { table->setRowCount(0); });
+    connect(ui->actionTableClear, &QAction::triggered, this, &MainWindow::onTableClear);
     connect(ui->tbtn_write_clear, &QToolButton::clicked, ui->edit_write, &QLineEdit::clear);
     connect(ui->btn_write, &QPushButton::clicked, this, &MainWindow::onWrite);
     connect(ui->edit_write, &QLineEdit::returnPressed, this, &MainWindow::onWrite);

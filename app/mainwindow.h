@@ -1,7 +1,9 @@
 #pragma once
 
 #include "SI2cCommand.h"
+#include "STableRowTime.h"
 #include "STransactionRecord.h"
+#include "TableCopy.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -50,10 +52,15 @@ public:
     MainWindow &operator=(const MainWindow &) = delete;
 
     // Appends a row to the output table; a row made from bytes re-renders when the
-    // line layout changes, one made from text keeps it.
+    // line layout changes, one made from text keeps it. Without a time the row carries
+    // the moment it was added and no duration.
     void addTableRow(const QString &type, const QString &flags, const QString &data, bool error);
     void addTableRow(const QString &type, const QString &flags,
                      const std::vector<unsigned char> &data, bool error);
+    void addTableRow(const QString &type, const QString &flags, const QString &data, bool error,
+                     const STableRowTime &time);
+    void addTableRow(const QString &type, const QString &flags,
+                     const std::vector<unsigned char> &data, bool error, const STableRowTime &time);
 
     // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
     static QString formatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
@@ -81,6 +88,10 @@ private Q_SLOTS:
     void onTableContextMenu(const QPoint &pos);
     void onWriteRead();
     void onWriteReadSave();
+    void onTableClear();
+    void onUndoClear();
+    void onShowTimeToggled(bool shown);
+    void onSaveLog();
 
 private:
     // Runs the request on the worker thread and waits for it in a local event loop, so
@@ -111,12 +122,19 @@ private:
     bool isAddress8Bit() const;
     void warnInvalidAddress(const QString &title);
 
-    void appendTableRow(const QString &type, const QString &flags, const QString &dataText,
-                        const QByteArray *bytes, qsizetype lines, bool error);
+    void appendTableRow(const TableCopy::SRow &row);
+    void placeTableRow(int index, const TableCopy::SRow &row);
+    TableCopy::SRow tableRow(int index) const;
+    QList<TableCopy::SRow> tableRows(const QList<int> &indexes) const;
+    QList<TableCopy::SRow> allTableRows() const;
     OutputCellDelegate *cellDelegate() const;
     void sizeTableRow(int row, qsizetype lines);
-    void fitTableColumns(const QString &type, const QString &flags);
+    void fitTableColumns(const QString &time, const QString &type, const QString &flags);
+    int flagsWidthLimit() const;
+    void noteDataLines(const QString &text);
+    void fitDataColumn();
     void resetTableColumns();
+    void dropClearedRows();
     int bytesPerLine() const;
     bool isOffsetDecimal() const;
     void updateCopyActions();
@@ -142,4 +160,12 @@ private:
     quint64 m_progressTotal = 0;
     // The presence timer fired while the worker held the driver; it checks afterwards.
     bool m_presenceCheckDue = false;
+
+    // The rows that the last Clear Output removed, until Undo brings them back or a new
+    // row makes them stale.
+    QList<TableCopy::SRow> m_clearedRows;
+    // The longest Data line in the table, in characters (the cells use a fixed-pitch
+    // font, so the longest is the widest), and the column width it needs.
+    qsizetype m_widestDataChars = 0;
+    int m_dataWidth = 0;
 };

@@ -1,13 +1,15 @@
-// The output table: rows from bytes or text, hex lines in the chosen layout, and the
-// three copy forms.
+// The output table: rows from bytes or text with their times, hex lines in the chosen
+// layout, the three copy forms, and clearing that can be undone.
 #include "HexFormat.h"
 #include "MainWindowShared.h"
 #include "TableCopy.h"
+#include "TimeFormat.h"
 #include "mainwindow.h"
 #include "outputcelldelegate.h"
 #include "ui_mainwindow.h"
 
 #include <QClipboard>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -17,6 +19,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -25,6 +28,16 @@ namespace {
 
 const QString SETTINGS_BYTES_PER_LINE = u"table/bytesPerLine"_s;
 const QString SETTINGS_OFFSET_DECIMAL = u"table/offsetDecimal"_s;
+const QString SETTINGS_SHOW_TIME = u"table/showTime"_s;
+
+// The Time item keeps the row's time and error mark; the Data item keeps the bytes under
+// Qt::UserRole.
+constexpr int ROLE_STARTED_MS = Qt::UserRole;
+constexpr int ROLE_DURATION_US = Qt::UserRole + 1;
+constexpr int ROLE_ERROR = Qt::UserRole + 2;
+
+// A reason longer than this many characters would push the Data column out of view.
+constexpr int FLAGS_MAX_CHARS = 24;
 
 const QColor TABLE_COLOR_ERROR = QColor(0xF4, 0x43, 0x36);
 
@@ -47,6 +60,36 @@ public:
     }
 };
 
+// Reports size changes of the widget it watches.
+class ResizeWatcher : public QObject
+{
+public:
+    ResizeWatcher(QObject *parent, std::function<void()> onResize)
+        : QObject(parent)
+        , m_onResize(std::move(onResize))
+    {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            m_onResize();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onResize;
+};
+
+QStringView longestLine(QStringView text)
+{
+    QStringView longest;
+    for (const QStringView line : text.tokenize(u'\n')) {
+        if (line.size() > longest.size())
+            longest = line;
+    }
+    return longest;
+}
+
 QTableWidgetItem *newTableItem(const QString &text, const QFont *font, bool error)
 {
     auto *item = new QTableWidgetItem(text);
@@ -66,13 +109,15 @@ void MainWindow::setupTable()
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
-    // Rows and the Type and Flags columns are sized to their contents here, when a row
-    // is added or re-rendered (sizeTableRow, fitTableColumns): the header's own
+    // Rows and the Time, Type and Flags columns are sized to their contents here, when a
+    // row is added or re-rendered (sizeTableRow, fitTableColumns): the header's own
     // measuring would go through every row again on every change, which freezes the
     // window once the table holds thousands of rows.
-    table->horizontalHeader()->setSectionResizeMode(COLUMN_TYPE, QHeaderView::Fixed);
-    table->horizontalHeader()->setSectionResizeMode(COLUMN_FLAGS, QHeaderView::Fixed);
-    table->horizontalHeader()->setStretchLastSection(true);
+    QHeaderView *header = table->horizontalHeader();
+    for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS})
+        header->setSectionResizeMode(column, QHeaderView::Fixed);
+    header->moveSection(header->visualIndex(COLUMN_TIME), 0);
+    header->setStretchLastSection(true);
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->setItemDelegate(new OutputCellDelegate(table));
     table->setWordWrap(false);
@@ -83,6 +128,13 @@ void MainWindow::setupTable()
     });
     // A read of 64 KiB is one row thousands of lines tall; it must scroll within itself.
     table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // A "Full" line may be far wider than the window; it scrolls smoothly into view.
+    table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    table->viewport()->installEventFilter(new ResizeWatcher(table, [this] { fitDataColumn(); }));
+    connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != COLUMN_DATA)
+            fitDataColumn();
+    });
 
     QComboBox *bytesBox = ui->cmb_bytes_per_line;
     for (int i = 0; i < bytesBox->count(); ++i) {
@@ -106,6 +158,11 @@ void MainWindow::setupTable()
     connect(ui->cmb_offset_format, &QComboBox::currentIndexChanged, this,
             &MainWindow::onBytesPerLineChanged);
 
+    const bool showTime = settings.value(SETTINGS_SHOW_TIME, false).toBool();
+    ui->actionShowTime->setChecked(showTime);
+    table->setColumnHidden(COLUMN_TIME, !showTime);
+    connect(ui->actionShowTime, &QAction::toggled, this, &MainWindow::onShowTimeToggled);
+
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     table->addActions({ui->actionCopyReport, ui->actionCopyData, ui->actionCopyDataAsShown});
     connect(table, &QWidget::customContextMenuRequested, this, &MainWindow::onTableContextMenu);
@@ -122,6 +179,10 @@ void MainWindow::setupTable()
             &MainWindow::updateCopyActions);
     updateCopyActions();
     table->installEventFilter(new CopyKeyGuard(table));
+
+    ui->actionUndoClear->setEnabled(false);
+    connect(ui->actionUndoClear, &QAction::triggered, this, &MainWindow::onUndoClear);
+    connect(ui->actionSaveLog, &QAction::triggered, this, &MainWindow::onSaveLog);
 }
 
 QString MainWindow::formatHexLines(const QByteArray &bytes, int perLine, bool offsetDecimal)
@@ -142,36 +203,122 @@ bool MainWindow::isOffsetDecimal() const
 void MainWindow::addTableRow(const QString &type, const QString &flags, const QString &text,
                              bool error)
 {
-    appendTableRow(type, flags, text, nullptr, text.count(u'\n') + 1, error);
+    addTableRow(type, flags, text, error, {QDateTime::currentMSecsSinceEpoch(), std::nullopt});
 }
 
 void MainWindow::addTableRow(const QString &type, const QString &flags,
                              const std::vector<unsigned char> &bytes, bool error)
 {
-    const QByteArray raw(reinterpret_cast<const char *>(bytes.data()),
-                         static_cast<qsizetype>(bytes.size()));
-    const int perLine = bytesPerLine();
-    appendTableRow(type, flags, formatHexLines(raw, perLine, isOffsetDecimal()), &raw,
-                   HexFormat::lineCount(raw.size(), perLine), error);
+    addTableRow(type, flags, bytes, error, {QDateTime::currentMSecsSinceEpoch(), std::nullopt});
 }
 
-void MainWindow::appendTableRow(const QString &type, const QString &flags, const QString &dataText,
-                                const QByteArray *bytes, qsizetype lines, bool error)
+void MainWindow::addTableRow(const QString &type, const QString &flags, const QString &text,
+                             bool error, const STableRowTime &time)
+{
+    appendTableRow({type, flags, text, std::nullopt, time, error});
+}
+
+void MainWindow::addTableRow(const QString &type, const QString &flags,
+                             const std::vector<unsigned char> &bytes, bool error,
+                             const STableRowTime &time)
+{
+    const QByteArray raw(reinterpret_cast<const char *>(bytes.data()),
+                         static_cast<qsizetype>(bytes.size()));
+    appendTableRow({type, flags, QString(), raw, time, error});
+}
+
+void MainWindow::appendTableRow(const TableCopy::SRow &row)
+{
+    dropClearedRows();
+    QTableWidget *table = ui->table_data;
+    const int index = table->rowCount();
+    table->insertRow(index);
+    placeTableRow(index, row);
+    fitDataColumn();
+    table->scrollToBottom();
+}
+
+// Fills the inserted, empty row `index` and widens the columns for it; a row with bytes
+// is rendered in the layout in force.
+void MainWindow::placeTableRow(int index, const TableCopy::SRow &row)
 {
     QTableWidget *table = ui->table_data;
     const QFont &fixed = cellDelegate()->fixedFont();
-    QTableWidgetItem *dataItem = newTableItem(dataText, &fixed, error);
-    if (bytes != nullptr)
-        dataItem->setData(Qt::UserRole, *bytes);
+    QString dataText = row.shownData;
+    qsizetype lines = 0;
+    if (row.bytes) {
+        const int perLine = bytesPerLine();
+        dataText = formatHexLines(*row.bytes, perLine, isOffsetDecimal());
+        lines = HexFormat::lineCount(row.bytes->size(), perLine);
+    } else {
+        lines = dataText.count(u'\n') + 1;
+    }
+    QTableWidgetItem *dataItem = newTableItem(dataText, &fixed, row.error);
+    if (row.bytes)
+        dataItem->setData(Qt::UserRole, *row.bytes);
 
-    const int row = table->rowCount();
-    table->insertRow(row);
-    table->setItem(row, COLUMN_TYPE, newTableItem(type, nullptr, error));
-    table->setItem(row, COLUMN_FLAGS, newTableItem(flags, &fixed, error));
-    table->setItem(row, COLUMN_DATA, dataItem);
-    sizeTableRow(row, lines);
-    fitTableColumns(type, flags);
-    table->scrollToBottom();
+    const QString timeText = TimeFormat::Cell(row.time.startedMs, row.time.durationUs);
+    QTableWidgetItem *timeItem = newTableItem(timeText, &fixed, row.error);
+    timeItem->setData(ROLE_STARTED_MS, row.time.startedMs);
+    if (row.time.durationUs)
+        timeItem->setData(ROLE_DURATION_US, *row.time.durationUs);
+    timeItem->setData(ROLE_ERROR, row.error);
+
+    QTableWidgetItem *flagsItem = newTableItem(row.flags, &fixed, row.error);
+    // The column stops growing at the limit; the cell elides, the tool tip has it all.
+    if (cellDelegate()->cellWidth(row.flags, fixed, table) > flagsWidthLimit())
+        flagsItem->setToolTip(row.flags);
+
+    table->setItem(index, COLUMN_TYPE, newTableItem(row.type, nullptr, row.error));
+    table->setItem(index, COLUMN_FLAGS, flagsItem);
+    table->setItem(index, COLUMN_DATA, dataItem);
+    table->setItem(index, COLUMN_TIME, timeItem);
+    sizeTableRow(index, lines);
+    fitTableColumns(timeText, row.type, row.flags);
+    noteDataLines(dataText);
+}
+
+TableCopy::SRow MainWindow::tableRow(int index) const
+{
+    const QTableWidget *table = ui->table_data;
+    const auto textOf = [&](int column) {
+        const QTableWidgetItem *item = table->item(index, column);
+        return item ? item->text() : QString();
+    };
+    TableCopy::SRow row{
+        textOf(COLUMN_TYPE), textOf(COLUMN_FLAGS), textOf(COLUMN_DATA), std::nullopt, {}, false};
+    if (const QTableWidgetItem *item = table->item(index, COLUMN_DATA)) {
+        const QVariant stored = item->data(Qt::UserRole);
+        if (stored.typeId() == QMetaType::QByteArray)
+            row.bytes = stored.toByteArray();
+    }
+    if (const QTableWidgetItem *item = table->item(index, COLUMN_TIME)) {
+        row.time.startedMs = item->data(ROLE_STARTED_MS).toLongLong();
+        const QVariant duration = item->data(ROLE_DURATION_US);
+        if (duration.isValid())
+            row.time.durationUs = duration.toLongLong();
+        row.error = item->data(ROLE_ERROR).toBool();
+    }
+    return row;
+}
+
+QList<TableCopy::SRow> MainWindow::tableRows(const QList<int> &indexes) const
+{
+    QList<TableCopy::SRow> rows;
+    rows.reserve(indexes.size());
+    for (const int index : indexes)
+        rows << tableRow(index);
+    return rows;
+}
+
+QList<TableCopy::SRow> MainWindow::allTableRows() const
+{
+    const int count = ui->table_data->rowCount();
+    QList<TableCopy::SRow> rows;
+    rows.reserve(count);
+    for (int index = 0; index < count; ++index)
+        rows << tableRow(index);
+    return rows;
 }
 
 OutputCellDelegate *MainWindow::cellDelegate() const
@@ -190,25 +337,84 @@ void MainWindow::sizeTableRow(int row, qsizetype lines)
         row, std::clamp(height + grid, header->minimumSectionSize(), header->maximumSectionSize()));
 }
 
-void MainWindow::fitTableColumns(const QString &type, const QString &flags)
+void MainWindow::fitTableColumns(const QString &time, const QString &type, const QString &flags)
 {
     QTableWidget *table = ui->table_data;
     QHeaderView *header = table->horizontalHeader();
     const int grid = table->showGrid() ? 1 : 0;
-    const auto fit = [&](int column, const QString &text, const QFont &font) {
-        const int width = cellDelegate()->cellWidth(text, font, table) + grid;
+    const QFont &fixed = cellDelegate()->fixedFont();
+    const auto fit = [&](int column, int width) {
         if (width > header->sectionSize(column))
             header->resizeSection(column, width);
     };
-    fit(COLUMN_TYPE, type, table->font());
-    fit(COLUMN_FLAGS, flags, cellDelegate()->fixedFont());
+    const auto widthOf = [&](const QString &text, const QFont &font) {
+        return cellDelegate()->cellWidth(text, font, table) + grid;
+    };
+    // Every time text differs; in the fixed-pitch font only its length matters, and
+    // measuring that many digits keeps the delegate's cache of laid-out lines small.
+    fit(COLUMN_TIME, widthOf(QString(time.size(), u'0'), fixed));
+    fit(COLUMN_TYPE, widthOf(type, table->font()));
+    fit(COLUMN_FLAGS, std::min(widthOf(flags, fixed), flagsWidthLimit()));
+}
+
+int MainWindow::flagsWidthLimit() const
+{
+    const QTableWidget *table = ui->table_data;
+    return cellDelegate()->cellWidth(QString(FLAGS_MAX_CHARS, u'0'), cellDelegate()->fixedFont(),
+                                     table) +
+           (table->showGrid() ? 1 : 0);
+}
+
+// Takes note of the longest line of a Data text just placed; only a longer one than
+// all before is measured.
+void MainWindow::noteDataLines(const QString &text)
+{
+    const QStringView longest = longestLine(text);
+    if (longest.size() <= m_widestDataChars)
+        return;
+    m_widestDataChars = longest.size();
+    const QTableWidget *table = ui->table_data;
+    m_dataWidth =
+        cellDelegate()->cellWidth(longest.toString(), cellDelegate()->fixedFont(), table) +
+        (table->showGrid() ? 1 : 0);
+}
+
+// The Data column fills the rest of the view, as the last section stretches; when its
+// longest line needs more, it takes that width and the view scrolls sideways instead.
+void MainWindow::fitDataColumn()
+{
+    QTableWidget *table = ui->table_data;
+    QHeaderView *header = table->horizontalHeader();
+    int others = 0;
+    for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS}) {
+        if (!header->isSectionHidden(column))
+            others += header->sectionSize(column);
+    }
+    const bool fits = m_dataWidth <= std::max(table->viewport()->width() - others, 0);
+    if (fits == header->stretchLastSection()) {
+        if (!fits && header->sectionSize(COLUMN_DATA) != m_dataWidth)
+            header->resizeSection(COLUMN_DATA, m_dataWidth);
+        return;
+    }
+    if (fits) {
+        // A stretched last section never gets narrower than it was when the stretching
+        // began, so it starts from a width that fits.
+        header->resizeSection(COLUMN_DATA, header->minimumSectionSize());
+        header->setStretchLastSection(true);
+    } else {
+        header->setStretchLastSection(false);
+        header->resizeSection(COLUMN_DATA, m_dataWidth);
+    }
 }
 
 void MainWindow::resetTableColumns()
 {
     QHeaderView *header = ui->table_data->horizontalHeader();
-    for (const int column : {COLUMN_TYPE, COLUMN_FLAGS})
+    for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS})
         header->resizeSection(column, header->sectionSizeHint(column));
+    m_widestDataChars = 0;
+    m_dataWidth = 0;
+    fitDataColumn();
 }
 
 void MainWindow::onBytesPerLineChanged()
@@ -220,16 +426,22 @@ void MainWindow::onBytesPerLineChanged()
     settings.setValue(SETTINGS_OFFSET_DECIMAL, decimal);
 
     QTableWidget *table = ui->table_data;
+    m_widestDataChars = 0;
+    m_dataWidth = 0;
     std::vector<std::pair<int, qsizetype>> resized;
     for (int row = 0; row < table->rowCount(); ++row) {
         QTableWidgetItem *item = table->item(row, COLUMN_DATA);
         if (item == nullptr)
             continue;
         const QVariant stored = item->data(Qt::UserRole);
-        if (stored.typeId() != QMetaType::QByteArray)
+        if (stored.typeId() != QMetaType::QByteArray) {
+            noteDataLines(item->text());
             continue;
+        }
         const QByteArray bytes = stored.toByteArray();
-        item->setText(formatHexLines(bytes, perLine, decimal));
+        const QString text = formatHexLines(bytes, perLine, decimal);
+        item->setText(text);
+        noteDataLines(text);
         resized.emplace_back(row, HexFormat::lineCount(bytes.size(), perLine));
     }
     // All heights in one sweep after the texts, with the header's updates off: each
@@ -239,6 +451,52 @@ void MainWindow::onBytesPerLineChanged()
     for (const auto &[row, lines] : resized)
         sizeTableRow(row, lines);
     header->setUpdatesEnabled(true);
+    fitDataColumn();
+}
+
+void MainWindow::onShowTimeToggled(bool shown)
+{
+    QSettings().setValue(SETTINGS_SHOW_TIME, shown);
+    ui->table_data->setColumnHidden(COLUMN_TIME, !shown);
+    fitDataColumn();
+}
+
+void MainWindow::onTableClear()
+{
+    QTableWidget *table = ui->table_data;
+    // Clearing an empty table removes nothing, so an earlier clear stays undoable.
+    if (table->rowCount() == 0)
+        return;
+    m_clearedRows = allTableRows();
+    table->setRowCount(0);
+    ui->actionUndoClear->setEnabled(true);
+}
+
+void MainWindow::onUndoClear()
+{
+    const QList<TableCopy::SRow> rows = std::exchange(m_clearedRows, {});
+    ui->actionUndoClear->setEnabled(false);
+    if (rows.isEmpty())
+        return;
+    QTableWidget *table = ui->table_data;
+    const int first = table->rowCount();
+    table->setRowCount(first + int(rows.size()));
+    // Row heights in one sweep with the header's updates off, as a re-render does.
+    QHeaderView *header = table->verticalHeader();
+    header->setUpdatesEnabled(false);
+    for (int i = 0; i < rows.size(); ++i)
+        placeTableRow(first + i, rows.at(i));
+    header->setUpdatesEnabled(true);
+    fitDataColumn();
+    table->scrollToBottom();
+}
+
+void MainWindow::dropClearedRows()
+{
+    if (m_clearedRows.isEmpty())
+        return;
+    m_clearedRows.clear();
+    ui->actionUndoClear->setEnabled(false);
 }
 
 void MainWindow::updateCopyActions()
@@ -251,43 +509,28 @@ void MainWindow::updateCopyActions()
 void MainWindow::copyTableRows(ETableCopy mode)
 {
     const QTableWidget *table = ui->table_data;
-    QList<int> rows;
+    QList<int> indexes;
     for (const QItemSelectionRange &range : table->selectionModel()->selection()) {
         for (int row = range.top(); row <= range.bottom(); ++row)
-            rows << row;
+            indexes << row;
     }
-    if (rows.isEmpty())
+    if (indexes.isEmpty())
         return;
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-
-    const auto textOf = [table](int row, int column) {
-        const QTableWidgetItem *item = table->item(row, column);
-        return item ? item->text() : QString();
-    };
-    QList<TableCopy::SRow> entries;
-    entries.reserve(rows.size());
-    for (const int row : std::as_const(rows)) {
-        TableCopy::SRow entry{textOf(row, COLUMN_TYPE), textOf(row, COLUMN_FLAGS),
-                              textOf(row, COLUMN_DATA), std::nullopt};
-        if (const QTableWidgetItem *item = table->item(row, COLUMN_DATA)) {
-            const QVariant stored = item->data(Qt::UserRole);
-            if (stored.typeId() == QMetaType::QByteArray)
-                entry.bytes = stored.toByteArray();
-        }
-        entries << entry;
-    }
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    const QList<TableCopy::SRow> rows = tableRows(indexes);
 
     QString text;
     switch (mode) {
     case ETableCopy::Report:
-        text = TableCopy::report(entries);
+        text = table->isColumnHidden(COLUMN_TIME) ? TableCopy::report(rows)
+                                                  : TableCopy::reportWithTime(rows);
         break;
     case ETableCopy::Data:
-        text = TableCopy::data(entries);
+        text = TableCopy::data(rows);
         break;
     case ETableCopy::DataAsShown:
-        text = TableCopy::dataAsShown(entries);
+        text = TableCopy::dataAsShown(rows);
         break;
     }
     QGuiApplication::clipboard()->setText(text);
@@ -303,7 +546,7 @@ void MainWindow::onTableContextMenu(const QPoint &pos)
     QMenu menu(this);
     menu.addActions({ui->actionCopyReport, ui->actionCopyData, ui->actionCopyDataAsShown});
     menu.addSeparator();
-    menu.addAction(ui->actionTableClear);
+    menu.addActions({ui->actionTableClear, ui->actionUndoClear});
     menu.exec(table->viewport()->mapToGlobal(pos));
     // The clear action also sits in the tool bar, where it is always available.
     ui->actionTableClear->setEnabled(true);

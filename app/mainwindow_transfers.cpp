@@ -19,6 +19,11 @@ namespace {
 constexpr std::uint8_t SEARCH_FIRST = 0x08;
 constexpr std::uint8_t SEARCH_LAST = 0x77;
 
+STableRowTime rowTime(const STransactionRecord &record)
+{
+    return {record.startedMs, record.durationUs};
+}
+
 // The wait cursor for as long as a blocking bus operation runs.
 class WaitCursor
 {
@@ -118,7 +123,7 @@ void MainWindow::onWrite()
     addTableRow(type,
                 TransferText::writeFlags(record->write, record->ok,
                                          QString::fromStdString(record->lastError)),
-                *bytes, !record->ok);
+                *bytes, !record->ok, rowTime(*record));
 }
 
 void MainWindow::onRead()
@@ -145,7 +150,7 @@ void MainWindow::onRead()
     addTableRow(tr("Read %1").arg(formatAddress(*address)),
                 TransferText::readFlags(record->read, record->ok,
                                         QString::fromStdString(record->lastError)),
-                record->read.data, !record->ok);
+                record->read.data, !record->ok, rowTime(*record));
 }
 
 void MainWindow::onWriteRead()
@@ -185,7 +190,7 @@ void MainWindow::onWriteRead()
                               ? TransferText::readFlags(record->read, record->ok, error)
                               : TransferText::writeFlags(record->write, false, error);
     addTableRow(tr("Write/Read %1 [%2]").arg(target, CI2cDeviceFile::BytesToHex(*bytes)), flags,
-                record->read.data, !record->ok);
+                record->read.data, !record->ok, rowTime(*record));
 }
 
 void MainWindow::onI2cSearch()
@@ -211,7 +216,8 @@ void MainWindow::onI2cSearch()
     const QString list = found.isEmpty() ? tr("No device found") : found.join(", "_L1);
     // A cancelled search leaves the address list alone and says so in its row.
     if (record->cancelled) {
-        addTableRow(tr("Search"), QString::fromStdString(record->lastError), list, true);
+        addTableRow(tr("Search"), QString::fromStdString(record->lastError), list, true,
+                    rowTime(*record));
         return;
     }
     QComboBox *box = ui->cmb_i2c_device;
@@ -220,5 +226,5 @@ void MainWindow::onI2cSearch()
     const int again = found.indexOf(remembered);
     if (again >= 0)
         box->setCurrentIndex(again);
-    addTableRow(tr("Search"), QString(), list, false);
+    addTableRow(tr("Search"), QString(), list, false, rowTime(*record));
 }

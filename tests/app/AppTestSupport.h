@@ -94,11 +94,12 @@ inline QAction *ActionOf(const QObject &window, const char *name)
     return Child<QAction>(window, QString::fromLatin1(name));
 }
 
-// The texts of one output table row: type, flags and data.
+// The texts of one output table row: type, flags and data (columns 0 to 2; the time
+// column after them has texts of its own).
 inline QStringList RowTexts(const QTableWidget &table, int row)
 {
     QStringList texts;
-    for (int column = 0; column < table.columnCount(); ++column) {
+    for (int column = 0; column < 3; ++column) {
         const QTableWidgetItem *item = table.item(row, column);
         texts << (item ? item->text() : QStringLiteral("<none>"));
     }

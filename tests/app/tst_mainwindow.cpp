@@ -284,6 +284,9 @@ void TestMainWindow::formActions_data()
     row(u"actionProjects"_s, u"Projects"_s, {}, {}, true, false);
     row(u"actionProjects_Folder"_s, u"Projects Folder..."_s, u"Projects Folder"_s, {}, false,
         false);
+    row(u"actionShowTime"_s, u"Show Time Column"_s, {}, {}, true, true);
+    row(u"actionSaveLog"_s, u"Save Log..."_s, u"Save Log"_s, u"Ctrl+S"_s, false, true);
+    row(u"actionUndoClear"_s, u"Undo Clear Output"_s, {}, u"Ctrl+Z"_s, false, true);
 }
 
 void TestMainWindow::formActions()
@@ -454,9 +457,11 @@ void TestMainWindow::tableHeaderAndSetup()
 
     auto *table = child<QTableWidget>(window, u"table_data"_s);
     QVERIFY(table != nullptr);
-    QCOMPARE(table->columnCount(), 3);
-    const QStringList headers = {u"Type"_s, u"Flags"_s, u"Data"_s};
-    for (int column = 0; column < 3; ++column) {
+    // The time column comes last in the model, so columns 0 to 2 stay Type, Flags and Data,
+    // and is shown first; it starts hidden.
+    QCOMPARE(table->columnCount(), 4);
+    const QStringList headers = {u"Type"_s, u"Flags"_s, u"Data"_s, u"Time"_s};
+    for (int column = 0; column < 4; ++column) {
         const QTableWidgetItem *header = table->horizontalHeaderItem(column);
         QVERIFY(header != nullptr);
         QCOMPARE(header->text(), headers.at(column));
@@ -465,6 +470,13 @@ void TestMainWindow::tableHeaderAndSetup()
     const QFont dataFont = table->horizontalHeaderItem(2)->font();
     QVERIFY(dataFont.resolveMask() & QFont::WeightResolved);
     QCOMPARE(dataFont.weight(), QFont::Normal);
+    QList<int> visualOrder;
+    for (int visual = 0; visual < 4; ++visual)
+        visualOrder << table->horizontalHeader()->logicalIndex(visual);
+    QCOMPARE(visualOrder, QList<int>({3, 0, 1, 2}));
+    QVERIFY(table->isColumnHidden(3));
+    QVERIFY(!child<QAction>(window, u"actionShowTime"_s)->isChecked());
+    QVERIFY(!child<QAction>(window, u"actionUndoClear"_s)->isEnabled());
     QCOMPARE(table->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(table->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
@@ -475,11 +487,13 @@ void TestMainWindow::tableHeaderAndSetup()
     // by the header on every change (the result table tests check the sizes).
     QCOMPARE(table->horizontalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
     QCOMPARE(table->horizontalHeader()->sectionResizeMode(1), QHeaderView::Fixed);
+    QCOMPARE(table->horizontalHeader()->sectionResizeMode(3), QHeaderView::Fixed);
     QVERIFY(table->horizontalHeader()->stretchLastSection());
     table->setRowCount(1);
     QCOMPARE(table->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
     QVERIFY(!table->wordWrap());
     QCOMPARE(table->verticalScrollMode(), QAbstractItemView::ScrollPerPixel);
+    QCOMPARE(table->horizontalScrollMode(), QAbstractItemView::ScrollPerPixel);
     QCOMPARE(table->contextMenuPolicy(), Qt::CustomContextMenu);
     QCOMPARE(entriesOf(table->actions()),
              QStringList({u"actionCopyReport"_s, u"actionCopyData"_s, u"actionCopyDataAsShown"_s}));
@@ -493,7 +507,7 @@ void TestMainWindow::menus_data()
     QTest::addColumn<QStringList>("entries");
 
     QTest::newRow("File") << u"menuFile"_s << u"File"_s << u"menubar"_s
-                          << QStringList({u"actionExit"_s});
+                          << QStringList({u"actionSaveLog"_s, u"-"_s, u"actionExit"_s});
     QTest::newRow("Options") << u"menuOptions"_s << u"Options"_s << u"menubar"_s
                              << QStringList({u"actionI2cSearch"_s, u"-"_s, u"menuSpeed"_s,
                                              u"menuAddress"_s, u"actionPullUps"_s, u"-"_s,
@@ -506,7 +520,8 @@ void TestMainWindow::menus_data()
         << u"menuAddress"_s << u"Address Format"_s << u"menuOptions"_s
         << QStringList({u"actionAddress7Bit"_s, u"actionAddress8Bit"_s});
     QTest::newRow("View") << u"menuView"_s << u"View"_s << u"menubar"_s
-                          << QStringList({u"actionProjects"_s});
+                          << QStringList({u"actionProjects"_s, u"actionShowTime"_s, u"-"_s,
+                                          u"actionUndoClear"_s});
     QTest::newRow("Help") << u"menuHelp"_s << u"Help"_s << u"menubar"_s
                           << QStringList({u"actionAbout"_s});
 }
@@ -703,7 +718,7 @@ void TestMainWindow::clearOutputEmptiesTable()
     table->setItem(2, 2, new QTableWidgetItem(u"01 02"_s));
     child<QAction>(window, u"actionTableClear"_s)->trigger();
     QCOMPARE(table->rowCount(), 0);
-    QCOMPARE(table->columnCount(), 3);
+    QCOMPARE(table->columnCount(), 4);
 }
 
 void TestMainWindow::clearInputEmptiesWriteField()

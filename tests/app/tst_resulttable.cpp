@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "FixedTimeZone.h"
 #include "VtlTestMain.h"
 #include "mainwindow.h"
 
@@ -29,6 +30,22 @@ int lineHeight(const QFont &font, int lines)
     return int(std::ceil(lines * QFontMetricsF(font).height()));
 }
 
+// 2026-12-08 14:03:07.412 +01:00.
+constexpr qint64 STARTED_MS = 1796734987412;
+
+// What a row shows and keeps, for comparing rows before and after an undo.
+QStringList cellsOf(const QTableWidget &table, int row)
+{
+    QStringList look;
+    for (int column = 0; column < table.columnCount(); ++column) {
+        const QTableWidgetItem *item = table.item(row, column);
+        look << item->text() << item->toolTip() << item->foreground().color().name()
+             << QString::fromLatin1(item->data(Qt::UserRole).toByteArray().toHex());
+    }
+    look << QString::number(table.rowHeight(row));
+    return look;
+}
+
 } // namespace
 
 class TestResultTable : public QObject
@@ -51,6 +68,14 @@ private Q_SLOTS:
     void shortcutsFollowSelection();
     void contextMenu();
     void largeRowScrollsWithin();
+    void timeColumn_data();
+    void timeColumn();
+    void copyReportWithTime_data();
+    void copyReportWithTime();
+    void undoClearRestoresRows();
+    void undoIsDroppedByNewRow();
+    void longFlagsAreCapped();
+    void dataColumnFitsLongestLine();
 
 private:
     QTableWidget *table() const { return Child<QTableWidget>(*m_window, u"table_data"_s); }
@@ -64,6 +89,7 @@ private:
 void TestResultTable::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
+    UseFixedTimeZone();
 }
 
 void TestResultTable::init()
@@ -290,15 +316,20 @@ void TestResultTable::contextMenu()
     };
 
     openMenu();
-    QCOMPARE(entries, QStringList({u"actionCopyReport"_s, u"actionCopyData"_s,
-                                   u"actionCopyDataAsShown"_s, u"-"_s, u"actionTableClear"_s}));
-    QCOMPARE(enabled, QList<bool>({false, false, false, true, false}));
+    QCOMPARE(entries,
+             QStringList({u"actionCopyReport"_s, u"actionCopyData"_s, u"actionCopyDataAsShown"_s,
+                          u"-"_s, u"actionTableClear"_s, u"actionUndoClear"_s}));
+    QCOMPARE(enabled, QList<bool>({false, false, false, true, false, false}));
     QVERIFY(ActionOf(*m_window, "actionTableClear")->isEnabled());
 
     m_window->addTableRow(u"Search"_s, QString(), u"No device found"_s, false);
     selectRows({0});
     openMenu();
-    QCOMPARE(enabled, QList<bool>({true, true, true, true, true}));
+    QCOMPARE(enabled, QList<bool>({true, true, true, true, true, false}));
+
+    ActionOf(*m_window, "actionTableClear")->trigger();
+    openMenu();
+    QCOMPARE(enabled, QList<bool>({false, false, false, true, false, true}));
 }
 
 void TestResultTable::largeRowScrollsWithin()
@@ -320,6 +351,197 @@ void TestResultTable::largeRowScrollsWithin()
     QVERIFY(table()->verticalScrollBar()->maximum() > table()->rowHeight(1) / 2);
     const QImage shot = table()->viewport()->grab().toImage();
     QVERIFY(!shot.isNull());
+}
+
+void TestResultTable::timeColumn_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("absent") << QVariant() << false;
+    QTest::newRow("shown") << QVariant(true) << true;
+    QTest::newRow("hidden") << QVariant(false) << false;
+}
+
+void TestResultTable::timeColumn()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(bool, shown);
+    if (stored.isValid())
+        QSettings().setValue(u"table/showTime"_s, stored);
+    m_window = std::make_unique<MainWindow>();
+    QAction *action = ActionOf(*m_window, "actionShowTime");
+    QCOMPARE(action->isChecked(), shown);
+    QCOMPARE(table()->isColumnHidden(3), !shown);
+
+    // The choice is kept for the next start.
+    action->trigger();
+    QCOMPARE(table()->isColumnHidden(3), shown);
+    QCOMPARE(QSettings().value(u"table/showTime"_s).toBool(), !shown);
+    m_window = std::make_unique<MainWindow>();
+    QCOMPARE(ActionOf(*m_window, "actionShowTime")->isChecked(), !shown);
+    QCOMPARE(table()->isColumnHidden(3), shown);
+}
+
+void TestResultTable::copyReportWithTime_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("clipboard");
+    const QString report = u"Read 0x50\t0x11\t00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\n"
+                           "Search\t\t0x23, 0x50"_s;
+    QTest::newRow("report, hidden") << false << 0 << report;
+    QTest::newRow("report, shown") << true << 0
+                                   << u"14:03:07.412 (1.06 s)\tRead 0x50\t0x11\t"
+                                      "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\n"
+                                      "14:03:09.412\tSearch\t\t0x23, 0x50"_s;
+    // The other two forms never carry the time.
+    QTest::newRow("data, shown") << true << 1
+                                 << u"00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\n"
+                                    "0x23, 0x50"_s;
+    QTest::newRow("data as shown, shown")
+        << true << 2
+        << u"00: 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n10: 10\n\n0x23, 0x50"_s;
+}
+
+void TestResultTable::copyReportWithTime()
+{
+    QFETCH(bool, shown);
+    QFETCH(int, action);
+    QFETCH(QString, clipboard);
+    m_window->addTableRow(u"Read 0x50"_s, u"0x11"_s, sequence(17), false, {STARTED_MS, 1060000});
+    m_window->addTableRow(u"Write 0x50"_s, u"0x00"_s, sequence(2), false, {STARTED_MS + 1000, 480});
+    m_window->addTableRow(u"Search"_s, QString(), u"0x23, 0x50"_s, false,
+                          {STARTED_MS + 2000, std::nullopt});
+    QCOMPARE(table()->item(0, 3)->text(), u"14:03:07.412 (1.06 s)"_s);
+    QCOMPARE(table()->item(1, 3)->text(), u"14:03:08.412 (480 \u00B5s)"_s);
+    QCOMPARE(table()->item(2, 3)->text(), u"14:03:09.412"_s);
+    ActionOf(*m_window, "actionShowTime")->setChecked(shown);
+    selectRows({2, 0});
+
+    const char *names[] = {"actionCopyReport", "actionCopyData", "actionCopyDataAsShown"};
+    ActionOf(*m_window, names[action])->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+}
+
+void TestResultTable::undoClearRestoresRows()
+{
+    QAction *undo = ActionOf(*m_window, "actionUndoClear");
+    QAction *clear = ActionOf(*m_window, "actionTableClear");
+    m_window->addTableRow(u"Read 0x50"_s, u"0x11"_s, sequence(17), false, {STARTED_MS, 1060000});
+    m_window->addTableRow(u"Read 0x50"_s,
+                          u"0x00  Invalid read count, this device reads 1..256 bytes"_s,
+                          std::vector<unsigned char>(), true, {STARTED_MS + 1000, 850});
+    m_window->addTableRow(u"Search"_s, QString(), u"0x23, 0x50"_s, false,
+                          {STARTED_MS + 2000, std::nullopt});
+    QList<QStringList> before;
+    for (int row = 0; row < 3; ++row)
+        before << cellsOf(*table(), row);
+    QVERIFY(!undo->isEnabled());
+
+    clear->trigger();
+    QCOMPARE(table()->rowCount(), 0);
+    QVERIFY(undo->isEnabled());
+    // Clearing the empty table again does not lose what the first clear removed.
+    clear->trigger();
+    QVERIFY(undo->isEnabled());
+
+    undo->trigger();
+    QCOMPARE(table()->rowCount(), 3);
+    for (int row = 0; row < 3; ++row)
+        QCOMPARE(cellsOf(*table(), row), before.at(row));
+    QVERIFY(!undo->isEnabled());
+    ActionOf(*m_window, "actionShowTime")->setChecked(true);
+    selectRows({0, 1, 2});
+    ActionOf(*m_window, "actionCopyReport")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             u"14:03:07.412 (1.06 s)\tRead 0x50\t0x11\t"
+             "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\n"
+             "14:03:08.412 (850 \u00B5s)\tRead 0x50\t"
+             "0x00  Invalid read count, this device reads 1..256 bytes\t\n"
+             "14:03:09.412\tSearch\t\t0x23, 0x50"_s);
+
+    // Rows come back in the layout in force when they return.
+    clear->trigger();
+    bytesPerLine()->setCurrentIndex(bytesPerLine()->findText(u"8"_s));
+    undo->trigger();
+    QCOMPARE(table()->item(0, 2)->text(),
+             u"00: 00 01 02 03 04 05 06 07\n08: 08 09 0A 0B 0C 0D 0E 0F\n10: 10"_s);
+    QCOMPARE(table()->rowHeight(0),
+             lineHeight(QFontDatabase::systemFont(QFontDatabase::FixedFont), 3) + 1);
+    QCOMPARE(table()->item(2, 2)->text(), u"0x23, 0x50"_s);
+}
+
+void TestResultTable::undoIsDroppedByNewRow()
+{
+    QAction *undo = ActionOf(*m_window, "actionUndoClear");
+    m_window->addTableRow(u"Read 0x50"_s, u"0x01"_s, sequence(1), false);
+    ActionOf(*m_window, "actionTableClear")->trigger();
+    QVERIFY(undo->isEnabled());
+    m_window->addTableRow(u"Write 0x50"_s, u"0x00"_s, sequence(2), false);
+    QVERIFY(!undo->isEnabled());
+    undo->trigger();
+    QCOMPARE(table()->rowCount(), 1);
+    QCOMPARE(RowTexts(*table(), 0), QStringList({u"Write 0x50"_s, u"0x00"_s, u"00 01"_s}));
+}
+
+void TestResultTable::longFlagsAreCapped()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    const QString reason = u"0x00  Invalid read count, this device reads 1..256 bytes"_s;
+    m_window->addTableRow(u"Read 0x50"_s, reason, std::vector<unsigned char>(), true);
+    m_window->addTableRow(u"Read 0x50"_s, u"0x10"_s, sequence(16), false);
+
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFontMetricsF metrics(fixed);
+    const int flagsWidth = table()->horizontalHeader()->sectionSize(1);
+    QVERIFY(flagsWidth >= metrics.horizontalAdvance(u"0x00  Invalid read count"_s));
+    QVERIFY2(flagsWidth < metrics.horizontalAdvance(QString(30, u'0')),
+             qPrintable(QString::number(flagsWidth)));
+    QCOMPARE(table()->item(0, 1)->toolTip(), reason);
+    QVERIFY(table()->item(1, 1)->toolTip().isEmpty());
+
+    // The next row's data stays in view, unelided.
+    const QString data = table()->item(1, 2)->text();
+    const int dataRight = table()->columnViewportPosition(2) + table()->columnWidth(2);
+    QVERIFY(dataRight <= table()->viewport()->width());
+    QVERIFY(table()->columnWidth(2) > metrics.horizontalAdvance(data));
+}
+
+void TestResultTable::dataColumnFitsLongestLine()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QHeaderView *header = table()->horizontalHeader();
+    const auto fillsView = [&] {
+        return table()->columnViewportPosition(2) + table()->columnWidth(2) ==
+               table()->viewport()->width();
+    };
+    m_window->addTableRow(u"Read 0x50"_s, u"0x10"_s, sequence(16), false);
+    QVERIFY(fillsView());
+
+    bytesPerLine()->setCurrentIndex(bytesPerLine()->findText(u"Full"_s));
+    m_window->addTableRow(u"Read 0x50"_s, u"0x00"_s, sequence(256), false);
+    const QFontMetricsF metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    const qreal lineWidth = metrics.horizontalAdvance(table()->item(1, 2)->text());
+    QVERIFY(lineWidth > table()->viewport()->width());
+    QVERIFY(header->sectionSize(2) >= lineWidth);
+    QVERIFY(table()->horizontalScrollBar()->maximum() > 0);
+    // Scrolled to the end, the line's last byte is in view.
+    table()->horizontalScrollBar()->setValue(table()->horizontalScrollBar()->maximum());
+    QVERIFY(table()->columnViewportPosition(2) + lineWidth <= table()->viewport()->width());
+
+    // Back to 16 per line the longest line fits again and the column stretches.
+    // (The view takes its new scroll range on its next turn of the event loop.)
+    bytesPerLine()->setCurrentIndex(bytesPerLine()->findText(u"16"_s));
+    QTRY_COMPARE(table()->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(fillsView());
+
+    bytesPerLine()->setCurrentIndex(bytesPerLine()->findText(u"Full"_s));
+    QTRY_VERIFY(table()->horizontalScrollBar()->maximum() > 0);
+    ActionOf(*m_window, "actionTableClear")->trigger();
+    QTRY_COMPARE(table()->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(fillsView());
 }
 
 VTL_TEST_MAIN(TestResultTable)

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "TableCopy.h"
+
+#include <QList>
+#include <QString>
+
+// Writes output table rows to a log file in the format its name asks for (TableLog). The
+// file is replaced atomically: a save that fails leaves an existing file as it was, and
+// GetLastError() tells why.
+class CLogFile
+{
+public:
+    bool Save(const QString &path, const QList<TableCopy::SRow> &rows);
+    const QString &GetLastError() const { return m_lastError; }
+
+private:
+    QString m_lastError;
+};
