@@ -12,6 +12,7 @@ PACKAGES=(
     clang libclang-rt-14-dev
     desktop-file-utils appstream
     scdoc bash-completion
+    dpkg-dev lintian file
     fonts-dejavu-core
     xvfb xauth
 )

@@ -10,14 +10,18 @@ if(NOT result EQUAL 0)
 endif()
 
 set(failures "")
-foreach(path bin/vtl-i2c-cli share/man/man1/vtl-i2c-cli.1
+foreach(path bin/vtl-i2c-cli share/man/man1/vtl-i2c-cli.1.gz
              share/bash-completion/completions/vtl-i2c-cli)
     if(NOT EXISTS "${PREFIX}/${path}")
         string(APPEND failures "missing: ${path}\n")
     endif()
 endforeach()
-if(EXISTS "${PREFIX}/share/man/man1/vtl-i2c-cli.1")
-    file(READ "${PREFIX}/share/man/man1/vtl-i2c-cli.1" page)
+if(EXISTS "${PREFIX}/share/man/man1/vtl-i2c-cli.1.gz")
+    execute_process(COMMAND gzip -dc "${PREFIX}/share/man/man1/vtl-i2c-cli.1.gz"
+                    OUTPUT_VARIABLE page RESULT_VARIABLE unzipped)
+    if(NOT unzipped EQUAL 0)
+        string(APPEND failures "vtl-i2c-cli.1.gz does not decompress\n")
+    endif()
     # roff, not the markup it was written in
     if(NOT page MATCHES "\\.TH \"?vtl-i2c-cli\"? \"?1\"?" OR page MATCHES "\n# ")
         string(APPEND failures "vtl-i2c-cli.1 is no manual page in roff\n")
