@@ -30,12 +30,6 @@ const QString SETTINGS_BYTES_PER_LINE = u"table/bytesPerLine"_s;
 const QString SETTINGS_OFFSET_DECIMAL = u"table/offsetDecimal"_s;
 const QString SETTINGS_SHOW_TIME = u"table/showTime"_s;
 
-// The Time item keeps the row's time and error mark; the Data item keeps the bytes under
-// Qt::UserRole.
-constexpr int ROLE_STARTED_MS = Qt::UserRole;
-constexpr int ROLE_DURATION_US = Qt::UserRole + 1;
-constexpr int ROLE_ERROR = Qt::UserRole + 2;
-
 // A reason longer than this many characters would push the Data column out of view.
 constexpr int FLAGS_MAX_CHARS = 24;
 
@@ -259,10 +253,10 @@ void MainWindow::placeTableRow(int index, const TableCopy::SRow &row)
 
     const QString timeText = TimeFormat::Cell(row.time.startedMs, row.time.durationUs);
     QTableWidgetItem *timeItem = newTableItem(timeText, &fixed, row.error);
-    timeItem->setData(ROLE_STARTED_MS, row.time.startedMs);
+    timeItem->setData(TIME_ROLE_STARTED_MS, row.time.startedMs);
     if (row.time.durationUs)
-        timeItem->setData(ROLE_DURATION_US, *row.time.durationUs);
-    timeItem->setData(ROLE_ERROR, row.error);
+        timeItem->setData(TIME_ROLE_DURATION_US, *row.time.durationUs);
+    timeItem->setData(TIME_ROLE_ERROR, row.error);
 
     QTableWidgetItem *flagsItem = newTableItem(row.flags, &fixed, row.error);
     // The column stops growing at the limit; the cell elides, the tool tip has it all.
@@ -293,11 +287,11 @@ TableCopy::SRow MainWindow::tableRow(int index) const
             row.bytes = stored.toByteArray();
     }
     if (const QTableWidgetItem *item = table->item(index, COLUMN_TIME)) {
-        row.time.startedMs = item->data(ROLE_STARTED_MS).toLongLong();
-        const QVariant duration = item->data(ROLE_DURATION_US);
+        row.time.startedMs = item->data(TIME_ROLE_STARTED_MS).toLongLong();
+        const QVariant duration = item->data(TIME_ROLE_DURATION_US);
         if (duration.isValid())
             row.time.durationUs = duration.toLongLong();
-        row.error = item->data(ROLE_ERROR).toBool();
+        row.error = item->data(TIME_ROLE_ERROR).toBool();
     }
     return row;
 }
