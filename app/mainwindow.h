@@ -168,4 +168,6 @@ private:
     // font, so the longest is the widest), and the column width it needs.
     qsizetype m_widestDataChars = 0;
     int m_dataWidth = 0;
+    // The width the widest time text in the table needs.
+    int m_timeWidth = 0;
 };

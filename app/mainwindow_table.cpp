@@ -346,7 +346,10 @@ void MainWindow::fitTableColumns(const QString &time, const QString &type, const
     };
     // Every time text differs; in the fixed-pitch font only its length matters, and
     // measuring that many digits keeps the delegate's cache of laid-out lines small.
-    fit(COLUMN_TIME, widthOf(QString(time.size(), u'0'), fixed));
+    m_timeWidth = std::max(m_timeWidth, widthOf(QString(time.size(), u'0'), fixed));
+    // A hidden section reports no width; it gets the widest time when it is shown.
+    if (!header->isSectionHidden(COLUMN_TIME))
+        fit(COLUMN_TIME, m_timeWidth);
     fit(COLUMN_TYPE, widthOf(type, table->font()));
     fit(COLUMN_FLAGS, std::min(widthOf(flags, fixed), flagsWidthLimit()));
 }
@@ -406,6 +409,7 @@ void MainWindow::resetTableColumns()
     QHeaderView *header = ui->table_data->horizontalHeader();
     for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS})
         header->resizeSection(column, header->sectionSizeHint(column));
+    m_timeWidth = 0;
     m_widestDataChars = 0;
     m_dataWidth = 0;
     fitDataColumn();
@@ -451,7 +455,10 @@ void MainWindow::onBytesPerLineChanged()
 void MainWindow::onShowTimeToggled(bool shown)
 {
     QSettings().setValue(SETTINGS_SHOW_TIME, shown);
-    ui->table_data->setColumnHidden(COLUMN_TIME, !shown);
+    QTableWidget *table = ui->table_data;
+    table->setColumnHidden(COLUMN_TIME, !shown);
+    if (shown && m_timeWidth > table->columnWidth(COLUMN_TIME))
+        table->horizontalHeader()->resizeSection(COLUMN_TIME, m_timeWidth);
     fitDataColumn();
 }
 

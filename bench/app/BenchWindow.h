@@ -52,6 +52,12 @@ struct SBenchWindow
         Settle();
     }
 
+    void ShowTime(bool shown)
+    {
+        window.findChild<QAction *>(QStringLiteral("actionShowTime"))->setChecked(shown);
+        Settle();
+    }
+
     void SetBytesPerLine(const QString &text)
     {
         auto *box = window.findChild<QComboBox *>(QStringLiteral("cmb_bytes_per_line"));

@@ -416,6 +416,11 @@ void TestResultTable::copyReportWithTime()
     QCOMPARE(table()->item(1, 3)->text(), u"14:03:08.412 (480 \u00B5s)"_s);
     QCOMPARE(table()->item(2, 3)->text(), u"14:03:09.412"_s);
     ActionOf(*m_window, "actionShowTime")->setChecked(shown);
+    // Shown after the rows came, the column is as wide as the widest of their times.
+    if (shown) {
+        const QFontMetricsF metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        QVERIFY(table()->columnWidth(3) > metrics.horizontalAdvance(table()->item(0, 3)->text()));
+    }
     selectRows({2, 0});
 
     const char *names[] = {"actionCopyReport", "actionCopyData", "actionCopyDataAsShown"};
