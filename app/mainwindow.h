@@ -133,6 +133,7 @@ private:
     int flagsWidthLimit() const;
     void noteDataLines(const QString &text);
     void fitDataColumn();
+    void watchTableWidth();
     void resetTableColumns();
     void dropClearedRows();
     int bytesPerLine() const;

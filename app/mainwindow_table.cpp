@@ -19,7 +19,6 @@
 #include <QStatusBar>
 
 #include <algorithm>
-#include <functional>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -29,9 +28,6 @@ namespace {
 const QString SETTINGS_BYTES_PER_LINE = u"table/bytesPerLine"_s;
 const QString SETTINGS_OFFSET_DECIMAL = u"table/offsetDecimal"_s;
 const QString SETTINGS_SHOW_TIME = u"table/showTime"_s;
-
-// A reason longer than this many characters would push the Data column out of view.
-constexpr int FLAGS_MAX_CHARS = 24;
 
 const QColor TABLE_COLOR_ERROR = QColor(0xF4, 0x43, 0x36);
 
@@ -53,36 +49,6 @@ public:
         return QObject::eventFilter(watched, event);
     }
 };
-
-// Reports size changes of the widget it watches.
-class ResizeWatcher : public QObject
-{
-public:
-    ResizeWatcher(QObject *parent, std::function<void()> onResize)
-        : QObject(parent)
-        , m_onResize(std::move(onResize))
-    {}
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Resize)
-            m_onResize();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_onResize;
-};
-
-QStringView longestLine(QStringView text)
-{
-    QStringView longest;
-    for (const QStringView line : text.tokenize(u'\n')) {
-        if (line.size() > longest.size())
-            longest = line;
-    }
-    return longest;
-}
 
 QTableWidgetItem *newTableItem(const QString &text, const QFont *font, bool error)
 {
@@ -124,11 +90,7 @@ void MainWindow::setupTable()
     table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     // A "Full" line may be far wider than the window; it scrolls smoothly into view.
     table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    table->viewport()->installEventFilter(new ResizeWatcher(table, [this] { fitDataColumn(); }));
-    connect(header, &QHeaderView::sectionResized, this, [this](int column) {
-        if (column != COLUMN_DATA)
-            fitDataColumn();
-    });
+    watchTableWidth();
 
     QComboBox *bytesBox = ui->cmb_bytes_per_line;
     for (int i = 0; i < bytesBox->count(); ++i) {
@@ -318,101 +280,6 @@ QList<TableCopy::SRow> MainWindow::allTableRows() const
 OutputCellDelegate *MainWindow::cellDelegate() const
 {
     return static_cast<OutputCellDelegate *>(ui->table_data->itemDelegate());
-}
-
-void MainWindow::sizeTableRow(int row, qsizetype lines)
-{
-    QTableWidget *table = ui->table_data;
-    const int grid = table->showGrid() ? 1 : 0;
-    const int height = std::max(OutputCellDelegate::textHeight(1, table->font()),
-                                OutputCellDelegate::textHeight(lines, cellDelegate()->fixedFont()));
-    const QHeaderView *header = table->verticalHeader();
-    table->setRowHeight(
-        row, std::clamp(height + grid, header->minimumSectionSize(), header->maximumSectionSize()));
-}
-
-void MainWindow::fitTableColumns(const QString &time, const QString &type, const QString &flags)
-{
-    QTableWidget *table = ui->table_data;
-    QHeaderView *header = table->horizontalHeader();
-    const int grid = table->showGrid() ? 1 : 0;
-    const QFont &fixed = cellDelegate()->fixedFont();
-    const auto fit = [&](int column, int width) {
-        if (width > header->sectionSize(column))
-            header->resizeSection(column, width);
-    };
-    const auto widthOf = [&](const QString &text, const QFont &font) {
-        return cellDelegate()->cellWidth(text, font, table) + grid;
-    };
-    // Every time text differs; in the fixed-pitch font only its length matters, and
-    // measuring that many digits keeps the delegate's cache of laid-out lines small.
-    m_timeWidth = std::max(m_timeWidth, widthOf(QString(time.size(), u'0'), fixed));
-    // A hidden section reports no width; it gets the widest time when it is shown.
-    if (!header->isSectionHidden(COLUMN_TIME))
-        fit(COLUMN_TIME, m_timeWidth);
-    fit(COLUMN_TYPE, widthOf(type, table->font()));
-    fit(COLUMN_FLAGS, std::min(widthOf(flags, fixed), flagsWidthLimit()));
-}
-
-int MainWindow::flagsWidthLimit() const
-{
-    const QTableWidget *table = ui->table_data;
-    return cellDelegate()->cellWidth(QString(FLAGS_MAX_CHARS, u'0'), cellDelegate()->fixedFont(),
-                                     table) +
-           (table->showGrid() ? 1 : 0);
-}
-
-// Takes note of the longest line of a Data text just placed; only a longer one than
-// all before is measured.
-void MainWindow::noteDataLines(const QString &text)
-{
-    const QStringView longest = longestLine(text);
-    if (longest.size() <= m_widestDataChars)
-        return;
-    m_widestDataChars = longest.size();
-    const QTableWidget *table = ui->table_data;
-    m_dataWidth =
-        cellDelegate()->cellWidth(longest.toString(), cellDelegate()->fixedFont(), table) +
-        (table->showGrid() ? 1 : 0);
-}
-
-// The Data column fills the rest of the view, as the last section stretches; when its
-// longest line needs more, it takes that width and the view scrolls sideways instead.
-void MainWindow::fitDataColumn()
-{
-    QTableWidget *table = ui->table_data;
-    QHeaderView *header = table->horizontalHeader();
-    int others = 0;
-    for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS}) {
-        if (!header->isSectionHidden(column))
-            others += header->sectionSize(column);
-    }
-    const bool fits = m_dataWidth <= std::max(table->viewport()->width() - others, 0);
-    if (fits == header->stretchLastSection()) {
-        if (!fits && header->sectionSize(COLUMN_DATA) != m_dataWidth)
-            header->resizeSection(COLUMN_DATA, m_dataWidth);
-        return;
-    }
-    if (fits) {
-        // A stretched last section never gets narrower than it was when the stretching
-        // began, so it starts from a width that fits.
-        header->resizeSection(COLUMN_DATA, header->minimumSectionSize());
-        header->setStretchLastSection(true);
-    } else {
-        header->setStretchLastSection(false);
-        header->resizeSection(COLUMN_DATA, m_dataWidth);
-    }
-}
-
-void MainWindow::resetTableColumns()
-{
-    QHeaderView *header = ui->table_data->horizontalHeader();
-    for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS})
-        header->resizeSection(column, header->sectionSizeHint(column));
-    m_timeWidth = 0;
-    m_widestDataChars = 0;
-    m_dataWidth = 0;
-    fitDataColumn();
 }
 
 void MainWindow::onBytesPerLineChanged()
