@@ -77,6 +77,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&m_presenceTimer, &QTimer::timeout, this, &MainWindow::onPresenceTimer);
 
     setupProjects();
+    setupWatch();
     restoreWindowState();
     updateUiState();
 }
@@ -94,9 +95,10 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // A transaction still running is cancelled and awaited: the window closes only once
-    // the worker has let go of the adapter.
-    if (isTransactionRunning()) {
+    // A transaction or watch reading still running is cancelled and awaited: the window
+    // closes only once the worker has let go of the adapter.
+    stopWatch();
+    if (isBusBusy()) {
         m_runner->Cancel();
         m_runner->Wait();
     }

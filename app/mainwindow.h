@@ -3,6 +3,7 @@
 #include "SI2cCommand.h"
 #include "STableRowTime.h"
 #include "STransactionRecord.h"
+#include "SValueDecoding.h"
 #include "TableCopy.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -22,9 +24,11 @@ class OutputCellDelegate;
 class QAction;
 class QActionGroup;
 class QCloseEvent;
+class QDockWidget;
 class QLabel;
 class QPoint;
 class QProgressDialog;
+class WatchPanel;
 
 namespace Ui {
 class MainWindow;
@@ -88,6 +92,12 @@ private Q_SLOTS:
     void onTableContextMenu(const QPoint &pos);
     void onWriteRead();
     void onWriteReadSave();
+    void onWatchFromFields();
+    void onWatchCommand(uint8_t address, const SI2cCommand &command);
+    void onWatchStart();
+    void onWatchStop();
+    void onWatchTimer();
+    void onRunnerFinished();
     void onTableClear();
     void onUndoClear();
     void onShowTimeToggled(bool shown);
@@ -100,9 +110,25 @@ private:
     // another transaction runs. `what` describes it in the progress dialog.
     std::optional<STransactionRecord> runTransaction(const STransactionRequest &request,
                                                      const QString &what);
+    // A transaction the user started is running (the window refuses others meanwhile).
     bool isTransactionRunning() const;
+    // The worker holds the driver: a user's transaction or a watch reading.
+    bool isBusBusy() const;
+    void ensureRunner();
     void setTransactionRunning(bool running);
     void showTransactionProgress(QProgressDialog &dialog) const;
+    // The presence check held back while the worker had the driver, done afterwards.
+    void runDuePresenceCheck();
+
+    void setupWatch();
+    void setWatchTarget(const STransactionRequest &request,
+                        const std::optional<SValueDecoding> &decoding);
+    // Ends a running watch with its summary row.
+    void stopWatch();
+    // Lets a watch reading under way finish, so the driver is free.
+    void waitForWatchSample();
+    // Starts a reading that fell due while the user's transaction ran.
+    void resumeWatch();
 
     void setupOptionActions();
     void setupTable();
@@ -161,6 +187,16 @@ private:
     quint64 m_progressTotal = 0;
     // The presence timer fired while the worker held the driver; it checks afterwards.
     bool m_presenceCheckDue = false;
+    bool m_userTransaction = false;
+
+    QDockWidget *m_watchDock = nullptr;
+    WatchPanel *m_watchPanel = nullptr;
+    QAction *m_watchAction = nullptr;
+    std::optional<STransactionRequest> m_watchRequest;
+    QTimer m_watchTimer;
+    bool m_watchDue = false;
+    bool m_watchSampleRunning = false;
+    std::chrono::steady_clock::time_point m_watchSampleStarted;
 
     // The rows that the last Clear Output removed, until Undo brings them back or a new
     // row makes them stale.

@@ -67,7 +67,7 @@ bool MainWindow::isConnected() const
 {
     // The worker holds the device while it waits for a reply, so the driver is not asked
     // meanwhile; a transaction only ever runs on a connected driver.
-    if (isTransactionRunning())
+    if (isBusBusy())
         return m_i2c != nullptr;
     return m_i2c != nullptr && m_i2c->IsConnected();
 }
@@ -87,6 +87,7 @@ bool MainWindow::checkConnectionLost()
 
 void MainWindow::handleConnectionLost()
 {
+    stopWatch();
     // The timer stops first, so that it cannot report the loss again while the message
     // is up.
     m_presenceTimer.stop();
@@ -138,6 +139,7 @@ void MainWindow::onDisconnect()
 {
     if (isTransactionRunning())
         return;
+    stopWatch();
     m_presenceTimer.stop();
     m_i2c.reset();
     updateUiState();
@@ -145,7 +147,7 @@ void MainWindow::onDisconnect()
 
 void MainWindow::onPresenceTimer()
 {
-    if (isTransactionRunning()) {
+    if (isBusBusy()) {
         m_presenceCheckDue = true;
         return;
     }
@@ -156,6 +158,9 @@ void MainWindow::onPresenceTimer()
 void MainWindow::onSpeedTriggered(QAction *action)
 {
     if (!isConnected() || isTransactionRunning())
+        return;
+    waitForWatchSample();
+    if (m_i2c == nullptr)
         return;
     if (m_i2c->SetSpeed(speedOf(action))) {
         statusBar()->showMessage(tr("I2C speed set to %1").arg(action->text()), STATUS_MESSAGE_MS);
@@ -178,7 +183,10 @@ void MainWindow::onSpeedTriggered(QAction *action)
 
 void MainWindow::onPullUpsTriggered(bool checked)
 {
-    if (!isConnected() || isTransactionRunning() || !m_i2c->HasPullUpSwitch())
+    if (!isConnected() || isTransactionRunning())
+        return;
+    waitForWatchSample();
+    if (m_i2c == nullptr || !m_i2c->HasPullUpSwitch())
         return;
     if (m_i2c->SetPullUpsEnabled(checked)) {
         statusBar()->showMessage(checked ? tr("Internal pull-ups enabled")

@@ -34,6 +34,7 @@ void MainWindow::setupProjects()
     connect(m_projects, &CProjectsPanel::commandSelected, this, &MainWindow::onLoadCommand);
     connect(m_projects, &CProjectsPanel::commandExecuteRequested, this,
             &MainWindow::onExecuteCommand);
+    connect(m_projects, &CProjectsPanel::commandWatchRequested, this, &MainWindow::onWatchCommand);
     connect(ui->tbtn_write_save, &QToolButton::clicked, this, &MainWindow::onWriteSave);
     connect(ui->tbtn_read_save, &QToolButton::clicked, this, &MainWindow::onReadSave);
     connect(ui->btn_write_read_save, &QToolButton::clicked, this, &MainWindow::onWriteReadSave);

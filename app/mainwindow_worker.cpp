@@ -27,22 +27,48 @@ constexpr quint64 PROGRESS_BAR_MAX = 1 << 30;
 
 bool MainWindow::isTransactionRunning() const
 {
+    return m_userTransaction;
+}
+
+bool MainWindow::isBusBusy() const
+{
     return m_runner != nullptr && m_runner->IsRunning();
+}
+
+void MainWindow::ensureRunner()
+{
+    if (m_runner != nullptr)
+        return;
+    m_runner = std::make_unique<CTransactionRunner>();
+    connect(m_runner.get(), &CTransactionRunner::progressChanged, this,
+            [this](quint64 done, quint64 total) {
+                m_progressDone = done;
+                m_progressTotal = total;
+            });
+    connect(m_runner.get(), &CTransactionRunner::transactionFinished, this,
+            &MainWindow::onRunnerFinished);
+}
+
+void MainWindow::runDuePresenceCheck()
+{
+    if (!m_presenceCheckDue)
+        return;
+    m_presenceCheckDue = false;
+    // After the caller has dealt with the result, which may already be the loss.
+    QTimer::singleShot(0, this, &MainWindow::onPresenceTimer);
 }
 
 std::optional<STransactionRecord> MainWindow::runTransaction(const STransactionRequest &request,
                                                              const QString &what)
 {
-    if (m_i2c == nullptr || isTransactionRunning())
+    if (m_i2c == nullptr || m_userTransaction)
         return std::nullopt;
-    if (m_runner == nullptr) {
-        m_runner = std::make_unique<CTransactionRunner>();
-        connect(m_runner.get(), &CTransactionRunner::progressChanged, this,
-                [this](quint64 done, quint64 total) {
-                    m_progressDone = done;
-                    m_progressTotal = total;
-                });
-    }
+    // A watch reading under way ends first: the two never share the bus. Its failure may
+    // have found the adapter gone.
+    waitForWatchSample();
+    if (m_i2c == nullptr)
+        return std::nullopt;
+    ensureRunner();
     m_progressDone = 0;
     m_progressTotal = request.ProgressTotal();
 
@@ -86,13 +112,10 @@ std::optional<STransactionRecord> MainWindow::runTransaction(const STransactionR
     showTimer.stop();
     progress.hide();
     setTransactionRunning(false);
-
-    if (m_presenceCheckDue) {
-        m_presenceCheckDue = false;
-        // After the caller has dealt with the result, which may already be the loss.
-        QTimer::singleShot(0, this, &MainWindow::onPresenceTimer);
-    }
-    return m_runner->TakeRecord();
+    runDuePresenceCheck();
+    std::optional<STransactionRecord> record = m_runner->TakeRecord();
+    resumeWatch();
+    return record;
 }
 
 void MainWindow::showTransactionProgress(QProgressDialog &dialog) const
@@ -111,6 +134,7 @@ void MainWindow::showTransactionProgress(QProgressDialog &dialog) const
 
 void MainWindow::setTransactionRunning(bool running)
 {
+    m_userTransaction = running;
     // Nothing that would start another transaction, change the connection or edit the
     // projects folder while the worker holds the driver.
     ui->dockWidgetContents->setEnabled(!running);

@@ -74,6 +74,8 @@ Q_SIGNALS:
     void deviceSelected(unsigned char address);
     void commandSelected(unsigned char address, const SI2cCommand &command);
     void commandExecuteRequested(unsigned char address, const SI2cCommand &command);
+    // The context menu's "Watch" on a read or write/read command.
+    void commandWatchRequested(unsigned char address, const SI2cCommand &command);
 
 private Q_SLOTS:
     void reload();

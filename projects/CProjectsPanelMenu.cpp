@@ -24,6 +24,7 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
     QMenu menu(tree);
     QAction *execute = nullptr;
     QAction *load = nullptr;
+    QAction *watch = nullptr;
     QAction *rename = nullptr;
     QAction *edit = nullptr;
     QAction *moveUp = nullptr;
@@ -36,6 +37,10 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
         const int count = int(m_devices.at(device).GetCommands().size());
         execute = menu.addAction(tr("Execute"));
         load = menu.addAction(tr("Load into Fields"));
+        // Only what reads can be watched.
+        if (chosenCommand.type == EI2cCommandType::Read ||
+            chosenCommand.type == EI2cCommandType::WriteRead)
+            watch = menu.addAction(tr("Watch"));
         menu.addSeparator();
         rename = menu.addAction(tr("Rename..."));
         edit = menu.addAction(tr("Edit..."));
@@ -77,9 +82,9 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
     reloadIfPending();
     const int deviceNow = findDevice(devicePath);
     const bool sameDevice = deviceNow >= 0 && isSameDevice(m_devices.at(deviceNow), chosenDevice);
-    const bool forCommand = chosen == execute || chosen == load || chosen == rename ||
-                            chosen == edit || chosen == moveUp || chosen == moveDown ||
-                            chosen == removeCommand;
+    const bool forCommand = chosen == execute || chosen == load || chosen == watch ||
+                            chosen == rename || chosen == edit || chosen == moveUp ||
+                            chosen == moveDown || chosen == removeCommand;
     const int commandNow = forCommand && sameDevice
                                ? findCommand(m_devices.at(deviceNow), chosenCommand, command)
                                : -1;
@@ -88,11 +93,13 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
         return;
     }
 
-    if (chosen == execute || chosen == load) {
+    if (chosen == execute || chosen == load || chosen == watch) {
         const CI2cDeviceFile &file = m_devices.at(deviceNow);
         const SI2cCommand current = file.GetCommands().at(commandNow);
         if (chosen == execute)
             Q_EMIT commandExecuteRequested(file.GetAddress(), current);
+        else if (chosen == watch)
+            Q_EMIT commandWatchRequested(file.GetAddress(), current);
         else
             Q_EMIT commandSelected(file.GetAddress(), current);
     } else if (chosen == rename) {

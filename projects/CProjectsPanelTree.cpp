@@ -74,11 +74,16 @@ struct STypeTexts
 
     QString Data(const SI2cCommand &command) const
     {
+        // A read that decodes a value names its unit after the byte count.
+        const QString unit = command.value && !command.value->unit.isEmpty()
+                                 ? u" "_s + command.value->unit
+                                 : QString();
         if (command.type == EI2cCommandType::Read)
-            return CProjectsPanel::tr("%n byte(s)", nullptr, command.count);
+            return CProjectsPanel::tr("%n byte(s)", nullptr, command.count) + unit;
         if (command.type == EI2cCommandType::WriteRead)
             return CProjectsPanel::tr("%1 > %n byte(s)", nullptr, command.count)
-                .arg(CI2cDeviceFile::BytesToHex(command.data));
+                       .arg(CI2cDeviceFile::BytesToHex(command.data)) +
+                   unit;
         return command.data.empty() ? addressOnly : CI2cDeviceFile::BytesToHex(command.data);
     }
 };

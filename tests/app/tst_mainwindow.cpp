@@ -521,7 +521,7 @@ void TestMainWindow::menus_data()
         << QStringList({u"actionAddress7Bit"_s, u"actionAddress8Bit"_s});
     QTest::newRow("View") << u"menuView"_s << u"View"_s << u"menubar"_s
                           << QStringList({u"actionProjects"_s, u"actionShowTime"_s, u"-"_s,
-                                          u"actionUndoClear"_s});
+                                          u"actionUndoClear"_s, u"actionWatch"_s});
     QTest::newRow("Help") << u"menuHelp"_s << u"Help"_s << u"menubar"_s
                           << QStringList({u"actionAbout"_s});
 }
@@ -622,15 +622,26 @@ void TestMainWindow::noIconOutsideTheList()
             withIcon << name;
     }
     withIcon.sort();
-    QStringList expected = {u"actionConnect"_s,      u"actionDisconnect"_s,
-                            u"actionAbout"_s,        u"actionI2cSearch"_s,
-                            u"actionExit"_s,         u"actionTableClear"_s,
-                            u"btn_i2c_search"_s,     u"tbtn_write_clear"_s,
-                            u"btn_write"_s,          u"tbtn_write_save"_s,
-                            u"btn_read"_s,           u"tbtn_read_save"_s,
-                            u"btn_write_read"_s,     u"btn_write_read_save"_s,
-                            u"btn_projects_new"_s,   u"btn_projects_reload"_s,
-                            u"btn_projects_folder"_s};
+    QStringList expected = {u"actionConnect"_s,
+                            u"actionDisconnect"_s,
+                            u"actionAbout"_s,
+                            u"actionI2cSearch"_s,
+                            u"actionExit"_s,
+                            u"actionTableClear"_s,
+                            u"btn_i2c_search"_s,
+                            u"tbtn_write_clear"_s,
+                            u"btn_write"_s,
+                            u"tbtn_write_save"_s,
+                            u"btn_read"_s,
+                            u"tbtn_read_save"_s,
+                            u"btn_write_read"_s,
+                            u"btn_write_read_save"_s,
+                            u"btn_projects_new"_s,
+                            u"btn_projects_reload"_s,
+                            u"btn_projects_folder"_s,
+                            u"btn_watch_start"_s,
+                            u"btn_watch_stop"_s,
+                            u"btn_watch_clear"_s};
     expected.sort();
     QCOMPARE(withIcon, expected);
 }

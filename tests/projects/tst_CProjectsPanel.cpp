@@ -248,6 +248,20 @@ private Q_SLOTS:
         }
     }
 
+    static SI2cCommand luxCommand()
+    {
+        SI2cCommand command = ReadCommand(u"Lux"_s, 2);
+        command.value = SValueDecoding{0, EValueType::U16Be, 1 / 1.2, 0, u"lx"_s};
+        return command;
+    }
+
+    static SI2cCommand celsiusCommand()
+    {
+        SI2cCommand command = WriteReadCommand(u"Temp"_s, {0x00}, 2);
+        command.value = SValueDecoding{0, EValueType::S16Be, 1 / 256.0, 0, u"°C"_s};
+        return command;
+    }
+
     void rowTexts()
     {
         QVERIFY(WriteDevice(Path(u"dev.i2cdev"_s), u"Dev"_s, 0x23,
@@ -257,7 +271,8 @@ private Q_SLOTS:
                              WriteCommand(u"Stop"_s, {0x11}, EI2cWriteMode::Stop),
                              WriteCommand(u"None"_s, {0x12}, EI2cWriteMode::None),
                              WriteCommand(u"Ping"_s, {}), WriteReadCommand(u"Peek"_s, {0x10}, 4),
-                             WriteReadCommand(u"Pair"_s, {0x00, 0xab}, 1)}));
+                             WriteReadCommand(u"Pair"_s, {0x00, 0xab}, 1), luxCommand(),
+                             celsiusCommand()}));
         CPanelHost &host = Start();
         QAbstractItemModel *model = host.Proxy();
         QCOMPARE(model->columnCount(), 3);
@@ -283,6 +298,8 @@ private Q_SLOTS:
             {u"Ping"_s, u"Write"_s, u"(address only)"_s},
             {u"Peek"_s, u"Write/Read"_s, u"10 > 4 byte(s)"_s},
             {u"Pair"_s, u"Write/Read"_s, u"00 AB > 1 byte(s)"_s},
+            {u"Lux"_s, u"Read"_s, u"2 byte(s) lx"_s},
+            {u"Temp"_s, u"Write/Read"_s, u"00 > 2 byte(s) °C"_s},
         };
         QCOMPARE(model->rowCount(device), expected.size());
         for (int row = 0; row < expected.size(); ++row) {
@@ -566,19 +583,21 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("entries");
         const QStringList deviceEntries{u"Properties..."_s, u"Delete Device..."_s, u"-"_s};
         const QStringList always{u"New Device..."_s, u"Open Projects Folder"_s};
-        const auto commandEntries = [](bool up, bool down) {
-            return QStringList{u"Execute"_s,
-                               u"Load into Fields"_s,
-                               u"-"_s,
-                               u"Rename..."_s,
-                               u"Edit..."_s,
-                               up ? u"Move Up"_s : u"Move Up (off)"_s,
-                               down ? u"Move Down"_s : u"Move Down (off)"_s,
-                               u"Delete Command"_s,
-                               u"-"_s};
+        const auto commandEntries = [](bool up, bool down, bool watch = false) {
+            QStringList entries{u"Execute"_s, u"Load into Fields"_s};
+            // Reads can be watched, writes cannot.
+            if (watch)
+                entries << u"Watch"_s;
+            return entries + QStringList{u"-"_s,
+                                         u"Rename..."_s,
+                                         u"Edit..."_s,
+                                         up ? u"Move Up"_s : u"Move Up (off)"_s,
+                                         down ? u"Move Down"_s : u"Move Down (off)"_s,
+                                         u"Delete Command"_s,
+                                         u"-"_s};
         };
         QTest::newRow("first command")
-            << u"Beta"_s << u"Get"_s << commandEntries(false, true) + always;
+            << u"Beta"_s << u"Get"_s << commandEntries(false, true, true) + always;
         QTest::newRow("middle command")
             << u"Beta"_s << u"Set"_s << commandEntries(true, true) + always;
         QTest::newRow("last command")
@@ -629,6 +648,20 @@ private Q_SLOTS:
         QCOMPARE(execute.count(), 1);
         QCOMPARE(load.at(0).at(1).value<SI2cCommand>(), BetaCommands().at(0));
         QCOMPARE(execute.at(0).at(0).value<unsigned char>(), 0x20);
+    }
+
+    void menuWatch()
+    {
+        QVERIFY(WriteDevice(Path(u"l.i2cdev"_s), u"Light"_s, 0x23, {luxCommand()}));
+        CPanelHost &host = Start();
+        QSignalSpy watch(host.panel, &CProjectsPanel::commandWatchRequested);
+        CModalScript script;
+        script.Then<QMenu>([&](QMenu *menu) { ChooseEntry(menu, u"Watch"_s); });
+        OpenMenu(host.CommandRow(u"Light"_s, u"Lux"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(watch.count(), 1);
+        QCOMPARE(watch.at(0).at(0).value<unsigned char>(), 0x23);
+        QCOMPARE(watch.at(0).at(1).value<SI2cCommand>(), luxCommand());
     }
 
     void moveCommands_data()

@@ -1,0 +1,210 @@
+// The Watch dock's side in the window: what is watched, the timer that repeats the
+// reading, each reading on the transaction worker between the user's own transactions,
+// and the summary row when the watch stops.
+#include "CI2cDeviceFile.h"
+#include "CTransactionRunner.h"
+#include "MainWindowShared.h"
+#include "WatchPanel.h"
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QDockWidget>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QStatusBar>
+
+#include <chrono>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString bytesText(std::size_t count)
+{
+    return count == 1 ? MainWindow::tr("1 byte") : MainWindow::tr("%1 bytes").arg(count);
+}
+
+} // namespace
+
+void MainWindow::setupWatch()
+{
+    m_watchPanel = new WatchPanel;
+    m_watchDock = new QDockWidget(tr("Watch"), this);
+    m_watchDock->setObjectName(u"dock_watch"_s);
+    m_watchDock->setWidget(m_watchPanel);
+    addDockWidget(Qt::BottomDockWidgetArea, m_watchDock);
+    // Out of the way until the user asks for it; a saved layout may show it again.
+    m_watchDock->hide();
+
+    m_watchAction = new QAction(tr("Watch"), this);
+    m_watchAction->setObjectName(u"actionWatch"_s);
+    m_watchAction->setCheckable(true);
+    m_watchAction->setMenuRole(QAction::NoRole);
+    ui->menuView->addAction(m_watchAction);
+    connect(m_watchAction, &QAction::triggered, m_watchDock, &QWidget::setVisible);
+    connect(m_watchDock, &QDockWidget::visibilityChanged, this,
+            [action = m_watchAction, dock = m_watchDock](bool visible) {
+                action->setChecked(visible || !dock->isHidden());
+            });
+
+    m_watchTimer.setSingleShot(true);
+    connect(&m_watchTimer, &QTimer::timeout, this, &MainWindow::onWatchTimer);
+    connect(m_watchPanel, &WatchPanel::fromFieldsRequested, this, &MainWindow::onWatchFromFields);
+    connect(m_watchPanel, &WatchPanel::startRequested, this, &MainWindow::onWatchStart);
+    connect(m_watchPanel, &WatchPanel::stopRequested, this, &MainWindow::onWatchStop);
+    connect(m_watchPanel, &WatchPanel::statusMessage, this,
+            [this](const QString &text) { statusBar()->showMessage(text, STATUS_MESSAGE_MS); });
+}
+
+void MainWindow::setWatchTarget(const STransactionRequest &request,
+                                const std::optional<SValueDecoding> &decoding)
+{
+    if (m_watchPanel->isRunning())
+        return;
+    m_watchRequest = request;
+    const QString address = formatAddress(request.address);
+    const QString description =
+        request.kind == ETransactionKind::WriteRead
+            ? tr("Write/Read %1 [%2] > %3")
+                  .arg(address, CI2cDeviceFile::BytesToHex(request.data), bytesText(request.count))
+            : tr("Read %1, %2").arg(address, bytesText(request.count));
+    m_watchPanel->setTarget(description, decoding);
+    m_watchDock->show();
+    m_watchDock->raise();
+}
+
+void MainWindow::onWatchFromFields()
+{
+    const std::optional<unsigned char> address = currentAddress();
+    if (!address) {
+        warnInvalidAddress(tr("Watch"));
+        return;
+    }
+    const std::optional<std::vector<unsigned char>> bytes =
+        CI2cDeviceFile::HexToBytes(ui->edit_write->text());
+    if (!bytes) {
+        QMessageBox::warning(this, tr("Watch"),
+                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        return;
+    }
+    // Bytes in the write field make it a register read; without them a plain read.
+    const auto count = static_cast<std::size_t>(ui->spin_read->value());
+    setWatchTarget(bytes->empty() ? STransactionRequest::Read(*address, count)
+                                  : STransactionRequest::WriteRead(*address, *bytes, count),
+                   std::nullopt);
+}
+
+void MainWindow::onWatchCommand(uint8_t address, const SI2cCommand &command)
+{
+    if (command.type == EI2cCommandType::Read) {
+        setWatchTarget(STransactionRequest::Read(address, std::size_t(command.count)),
+                       command.value);
+    } else if (command.type == EI2cCommandType::WriteRead) {
+        setWatchTarget(
+            STransactionRequest::WriteRead(address, command.data, std::size_t(command.count)),
+            command.value);
+    }
+}
+
+void MainWindow::onWatchStart()
+{
+    if (!m_watchRequest || m_watchPanel->isRunning())
+        return;
+    if (!isConnected()) {
+        statusBar()->showMessage(tr("Connect a device to start the watch."), STATUS_MESSAGE_MS);
+        return;
+    }
+    m_watchPanel->setRunning(true);
+    m_watchTimer.start(0);
+}
+
+void MainWindow::onWatchStop()
+{
+    stopWatch();
+}
+
+void MainWindow::stopWatch()
+{
+    m_watchTimer.stop();
+    m_watchDue = false;
+    if (!m_watchPanel->isRunning())
+        return;
+    m_watchPanel->setRunning(false);
+    // A reading still under way belongs to the stopped watch: it is awaited and dropped.
+    waitForWatchSample();
+    addTableRow(tr("Watch %1").arg(formatAddress(m_watchRequest->address)), QString(),
+                m_watchPanel->summaryText(), false);
+}
+
+void MainWindow::onWatchTimer()
+{
+    if (!m_watchPanel->isRunning() || !m_watchRequest)
+        return;
+    // The user's own transaction goes first; the reading follows right after it.
+    if (m_userTransaction || isBusBusy() || m_i2c == nullptr) {
+        m_watchDue = true;
+        return;
+    }
+    ensureRunner();
+    if (!m_runner->Start(*m_i2c, *m_watchRequest)) {
+        m_watchDue = true;
+        return;
+    }
+    m_watchSampleRunning = true;
+    m_watchSampleStarted = std::chrono::steady_clock::now();
+}
+
+void MainWindow::onRunnerFinished()
+{
+    if (!m_watchSampleRunning || m_runner->IsRunning())
+        return;
+    m_watchSampleRunning = false;
+    const std::optional<STransactionRecord> record = m_runner->TakeRecord();
+    runDuePresenceCheck();
+    if (!record || !m_watchPanel->isRunning())
+        return;
+    if (!record->ok && checkConnectionLost())
+        return;
+    QString error;
+    if (!record->ok) {
+        error = QString::fromStdString(record->lastError);
+        if (error.isEmpty())
+            error = tr("failed");
+    }
+    m_watchPanel->addSample(record->startedMs, record->read.data, error);
+    // The next reading is due one interval after this one started; a reading slower than
+    // the interval is followed at once.
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - m_watchSampleStarted)
+                          .count();
+    m_watchTimer.start(std::max<int>(0, m_watchPanel->intervalMs() - int(took)));
+}
+
+void MainWindow::waitForWatchSample()
+{
+    if (!m_watchSampleRunning)
+        return;
+    QEventLoop loop;
+    connect(m_runner.get(), &CTransactionRunner::transactionFinished, &loop, &QEventLoop::quit);
+    while (m_watchSampleRunning && m_runner->IsRunning()) {
+        if (loop.exec() != 0)
+            break;
+    }
+    // The application quits under the loop: the reading is awaited without events.
+    if (m_runner->IsRunning()) {
+        m_runner->Cancel();
+        m_runner->Wait();
+    }
+    // Its end may not have been signalled yet: it is taken now, the signal finds nothing.
+    if (m_watchSampleRunning)
+        onRunnerFinished();
+}
+
+void MainWindow::resumeWatch()
+{
+    if (m_watchDue && m_watchPanel->isRunning()) {
+        m_watchDue = false;
+        m_watchTimer.start(0);
+    }
+}
