@@ -196,7 +196,7 @@ private:
     QTimer m_watchTimer;
     bool m_watchDue = false;
     bool m_watchSampleRunning = false;
-    std::chrono::steady_clock::time_point m_watchSampleStarted;
+    std::chrono::steady_clock::time_point m_watchNextDue;
 
     // The rows that the last Clear Output removed, until Undo brings them back or a new
     // row makes them stale.

@@ -49,6 +49,8 @@ void MainWindow::setupWatch()
             });
 
     m_watchTimer.setSingleShot(true);
+    // A coarse timer may come late by a few per cent of the interval, every time.
+    m_watchTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_watchTimer, &QTimer::timeout, this, &MainWindow::onWatchTimer);
     connect(m_watchPanel, &WatchPanel::fromFieldsRequested, this, &MainWindow::onWatchFromFields);
     connect(m_watchPanel, &WatchPanel::startRequested, this, &MainWindow::onWatchStart);
@@ -116,6 +118,7 @@ void MainWindow::onWatchStart()
         return;
     }
     m_watchPanel->setRunning(true);
+    m_watchNextDue = std::chrono::steady_clock::now();
     m_watchTimer.start(0);
 }
 
@@ -152,7 +155,6 @@ void MainWindow::onWatchTimer()
         return;
     }
     m_watchSampleRunning = true;
-    m_watchSampleStarted = std::chrono::steady_clock::now();
 }
 
 void MainWindow::onRunnerFinished()
@@ -173,12 +175,14 @@ void MainWindow::onRunnerFinished()
             error = tr("failed");
     }
     m_watchPanel->addSample(record->startedMs, record->read.data, error);
-    // The next reading is due one interval after this one started; a reading slower than
-    // the interval is followed at once.
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          std::chrono::steady_clock::now() - m_watchSampleStarted)
-                          .count();
-    m_watchTimer.start(std::max<int>(0, m_watchPanel->intervalMs() - int(took)));
+    // Readings keep to a fixed grid of the interval, so the rate does not drift with the
+    // time each takes; one slower than the interval is followed at once, and the grid
+    // starts again from there instead of catching up in a burst.
+    const auto now = std::chrono::steady_clock::now();
+    m_watchNextDue += std::chrono::milliseconds(m_watchPanel->intervalMs());
+    if (m_watchNextDue < now)
+        m_watchNextDue = now;
+    m_watchTimer.start(std::chrono::ceil<std::chrono::milliseconds>(m_watchNextDue - now));
 }
 
 void MainWindow::waitForWatchSample()
