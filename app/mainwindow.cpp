@@ -12,9 +12,11 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSettings>
 
+#include <functional>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -28,6 +30,33 @@ constexpr int PRESENCE_INTERVAL_MS = 1000;
 constexpr int STATUS_SPACING = 12;
 constexpr int ADDRESS_MIN_CONTENTS = 6;
 constexpr int READ_COUNT_MAX = 65535;
+
+// Calls an action on Return or Enter without modifiers, in place of the widget's own
+// handling of the key.
+class ReturnKeyFilter : public QObject
+{
+public:
+    ReturnKeyFilter(QObject *parent, std::function<void()> action)
+        : QObject(parent)
+        , m_action(std::move(action))
+    {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+            if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+                m_action();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_action;
+};
 
 QFrame *newSeparator(QWidget *parent)
 {
@@ -64,6 +93,12 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionI2cSearch, &QAction::triggered, this, &MainWindow::onI2cSearch);
     connect(ui->actionAbout, &QAction::triggered, this, &MainWindow::onAbout);
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
+    ui->actionExit->setShortcuts(QKeySequence::Quit);
+    // Return in the read count reads, as Return in the write field writes.
+    ui->spin_read->installEventFilter(new ReturnKeyFilter(ui->spin_read, [this] {
+        ui->spin_read->interpretText();
+        onRead();
+    }));
     connect(ui->btn_i2c_search, &QPushButton::clicked, this, &MainWindow::onI2cSearch);
     connect(ui->actionTableClear, &QAction::triggered, this, &MainWindow::onTableClear);
     connect(ui->tbtn_write_clear, &QToolButton::clicked, ui->edit_write, &QLineEdit::clear);
@@ -72,8 +107,6 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->btn_read, &QPushButton::clicked, this, &MainWindow::onRead);
     connect(ui->btn_write_read, &QPushButton::clicked, this, &MainWindow::onWriteRead);
     connect(ui->actionWriteRead, &QAction::triggered, this, &MainWindow::onWriteRead);
-    // In no menu yet: the window carries the action so that its shortcut works.
-    addAction(ui->actionWriteRead);
     connect(&m_presenceTimer, &QTimer::timeout, this, &MainWindow::onPresenceTimer);
 
     setupProjects();

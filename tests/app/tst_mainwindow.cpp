@@ -259,11 +259,12 @@ void TestMainWindow::formActions_data()
     };
     // An empty tooltip stands for the action's text, which Qt shows when none is set (an
     // ellipsis dropped).
-    row(u"actionConnect"_s, u"Connect"_s, {}, {}, false, true);
-    row(u"actionDisconnect"_s, u"Disconnect"_s, {}, {}, false, true);
+    row(u"actionConnect"_s, u"Connect"_s, {}, u"Ctrl+K"_s, false, true);
+    row(u"actionDisconnect"_s, u"Disconnect"_s, {}, u"Ctrl+Shift+K"_s, false, true);
     row(u"actionAbout"_s, u"About"_s, {}, {}, false, true);
-    row(u"actionI2cSearch"_s, u"I2C Search"_s, {}, {}, false, true);
-    row(u"actionExit"_s, u"Exit"_s, {}, {}, false, true);
+    row(u"actionI2cSearch"_s, u"I2C Search"_s, {}, u"F5"_s, false, true);
+    row(u"actionExit"_s, u"Exit"_s, {},
+        QKeySequence(QKeySequence::Quit).toString(QKeySequence::PortableText), false, true);
     row(u"actionAddress7Bit"_s, u"7-bit (e.g. 0x23)"_s, {}, {}, true, true);
     row(u"actionAddress8Bit"_s, u"8-bit (e.g. 0x46)"_s, {}, {}, true, true);
     row(u"actionPullUps"_s, u"Internal Pull-ups (VantrelB)"_s,
@@ -508,6 +509,9 @@ void TestMainWindow::menus_data()
 
     QTest::newRow("File") << u"menuFile"_s << u"File"_s << u"menubar"_s
                           << QStringList({u"actionSaveLog"_s, u"-"_s, u"actionExit"_s});
+    QTest::newRow("Bus") << u"menuBus"_s << u"Bus"_s << u"menubar"_s
+                         << QStringList({u"actionConnect"_s, u"actionDisconnect"_s, u"-"_s,
+                                         u"actionI2cSearch"_s, u"actionWriteRead"_s});
     QTest::newRow("Options") << u"menuOptions"_s << u"Options"_s << u"menubar"_s
                              << QStringList({u"actionI2cSearch"_s, u"-"_s, u"menuSpeed"_s,
                                              u"menuAddress"_s, u"actionPullUps"_s, u"-"_s,
@@ -535,8 +539,9 @@ void TestMainWindow::menus()
 
     MainWindow window;
     QCOMPARE(window.menuBar()->objectName(), u"menubar"_s);
-    QCOMPARE(entriesOf(window.menuBar()->actions()),
-             QStringList({u"menuFile"_s, u"menuOptions"_s, u"menuView"_s, u"menuHelp"_s}));
+    QCOMPARE(
+        entriesOf(window.menuBar()->actions()),
+        QStringList({u"menuFile"_s, u"menuBus"_s, u"menuOptions"_s, u"menuView"_s, u"menuHelp"_s}));
     auto *menu = child<QMenu>(window, name);
     QVERIFY(menu != nullptr);
     QCOMPARE(menu->title(), title);

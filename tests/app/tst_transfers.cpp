@@ -53,6 +53,8 @@ private Q_SLOTS:
     void writeRefusesInput_data();
     void writeRefusesInput();
     void returnInWriteFieldWrites();
+    void returnInReadCountReads();
+    void busShortcuts();
     void readAddressNotations_data();
     void readAddressNotations();
     void readRows_data();
@@ -266,6 +268,50 @@ void TestTransfers::returnInWriteFieldWrites()
     QCOMPARE(ReportLines(m_adapter), QStringList({u"02 C4 A0 01 A5 FF"_s, u"02 C4 A0 01 A5 FF"_s}));
     QCOMPARE(table()->rowCount(), 2);
     QCOMPARE(RowTexts(*table(), 0), RowTexts(*table(), 1));
+}
+
+void TestTransfers::returnInReadCountReads()
+{
+    attach(ESimModel::A);
+    setAddress(u"0x50"_s);
+    auto *count = Child<QSpinBox>(*m_window, u"spin_read"_s);
+    count->setValue(1);
+    // A count typed and not yet taken over by the box is read as typed.
+    count->selectAll();
+    QTest::keyClicks(count, u"3"_s);
+    QTest::keyClick(count, Qt::Key_Return);
+    QTest::keyClick(count, Qt::Key_Enter, Qt::KeypadModifier);
+
+    QCOMPARE(ReportLines(m_adapter), QStringList({u"03 03 A1"_s, u"03 03 A1"_s}));
+    QCOMPARE(table()->rowCount(), 2);
+    QCOMPARE(count->value(), 3);
+    // Other keys keep their meaning in the box.
+    QTest::keyClick(count, Qt::Key_Up);
+    QCOMPARE(count->value(), 4);
+    QCOMPARE(table()->rowCount(), 2);
+}
+
+// The Bus menu's shortcuts act from anywhere in the window.
+void TestTransfers::busShortcuts()
+{
+    m_adapter = CSimBus::Instance().Attach(ESimModel::A, L"T-1");
+    m_slave = m_adapter->AddSlave(0x50, std::make_shared<CRecordingSlave>());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    auto *edit = Child<QLineEdit>(*m_window, u"edit_write"_s);
+    edit->setFocus();
+
+    m_watcher->onDialog = ChooseDevice(u"VantrelA  SN T-1"_s);
+    QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(ActionOf(*m_window, "actionDisconnect")->isEnabled());
+    // The offscreen platform does not hand the activation back after the adapter dialog.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(edit, Qt::Key_F5);
+    QCOMPARE(RowTexts(*table(), 0), (QStringList{u"Search"_s, QString(), u"0x50"_s}));
+    QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(ActionOf(*m_window, "actionConnect")->isEnabled());
+    QCOMPARE(m_watcher->dialogs, 1);
 }
 
 void TestTransfers::readAddressNotations_data()
