@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CLogFile.h"
 
 #include "TableLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TableCopy.h"
 
 #include "HexFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TableLog.h"
 
 #include "TimeFormat.h"

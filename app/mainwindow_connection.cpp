@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connecting, disconnecting, noticing a lost adapter, speed and pull-ups, and the
 // state shown in actions and status bar.
 #include "CVtlAdapterAccess.h"

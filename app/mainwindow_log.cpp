@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Save Log: every row of the output table to a CSV or text file.
 #include "CLogFile.h"
 #include "MainWindowShared.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bond with the projects panel: stored commands loaded into the fields or executed,
 // the fields saved as a command, the projects folder and the dock.
 #include "CI2cDeviceFile.h"

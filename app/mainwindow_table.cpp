@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output table: rows from bytes or text with their times, hex lines in the chosen
 // layout, the three copy forms, and clearing that can be undone.
 #include "HexFormat.h"

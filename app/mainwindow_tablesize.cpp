@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output table's geometry: row heights from line counts, the Time, Type and Flags
 // columns grown from each new row, and the Data column as wide as its longest line.
 #include "MainWindowShared.h"

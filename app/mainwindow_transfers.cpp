@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Addresses in 7-bit or 8-bit notation, and the write, read and search the user starts.
 #include "AddressFormat.h"
 #include "CI2cDeviceFile.h"

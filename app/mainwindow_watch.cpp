@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Watch dock's side in the window: what is watched, the timer that repeats the
 // reading, each reading on the transaction worker between the user's own transactions,
 // and the summary row when the watch stops.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bus transactions on the worker thread: the wait that keeps the window painting, the
 // progress dialog with Cancel, and what the window refuses meanwhile.
 #include "CTransactionRunner.h"

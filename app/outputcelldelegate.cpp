@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "outputcelldelegate.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qmain.h"
 
 #include "mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CTransactionExecutor.h"
 
 #include "CTransactionControl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "STransactionRequest.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliAdapter.h"
 
 #include "CVtlAdapterAccess.h"

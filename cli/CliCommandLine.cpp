@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliCommandLine.h"
 
 #include "CliValues.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CI2cDeviceFile.h"
 #include "CVtlI2c.h"
 #include "CliCommands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliInterrupt.h"
 
 #include "CTransactionControl.h"

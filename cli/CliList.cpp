@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CVtlAdapterAccess.h"
 #include "CVtlDeviceFactory.h"
 #include "CliAdapter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliMain.h"
 
 #include "CTransactionControl.h"

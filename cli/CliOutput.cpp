@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliOutput.h"
 
 #include <QJsonDocument>

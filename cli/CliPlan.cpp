@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliPlan.h"
 
 #include "CI2cDeviceFile.h"

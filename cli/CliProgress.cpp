@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliProgress.h"
 
 #include <cstdio>

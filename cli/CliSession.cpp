@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliSession.h"
 
 #include "AddressFormat.h"

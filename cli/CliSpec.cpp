@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliSpec.h"
 
 using namespace Qt::StringLiterals;

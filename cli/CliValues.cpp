@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliValues.h"
 
 #include "AddressFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DumpLines.h"
 
 #include "HexFormat.h"

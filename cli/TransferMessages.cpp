@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TransferMessages.h"
 
 #include "CliValues.h"

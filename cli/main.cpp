@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliMain.h"
 
 // vtl-i2c-cli: the command-line program on the system's hidapi.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # vtl::hid is compiled against <hidapi.h> but links no implementation of it. Every
 # executable picks one: the system's hidapi for the real program, the simulated
 # adapters for tests and the demo. The choice is a property of the executable, which

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # vtl_add_man_page(<name> <section> <scdoc source> [COMPONENT <component>])
 # Turns a manual page written in scdoc's markup into roff at build time, compresses it as
 # Debian's policy asks (gzip -9n: no name or time stamp, so builds are reproducible) and

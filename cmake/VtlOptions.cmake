@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Build switches shared by every target of the project.
 
 option(VTL_WARNINGS_AS_ERRORS "Treat compiler warnings as errors (CI turns this on)" OFF)

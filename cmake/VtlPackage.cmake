@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The binary Debian package, made by CPack from the same install rules that
 # `cmake --install` follows, so the package holds exactly what an installation holds.
 # dpkg-shlibdeps computes the run-time dependencies from the installed programs.

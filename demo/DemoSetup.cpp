@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DemoSetup.h"
 
 #include "CProjectsPanel.h"

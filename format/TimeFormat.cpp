@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TimeFormat.h"
 
 #include <QDateTime>

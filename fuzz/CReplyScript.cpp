@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CReplyScript.h"
 
 #include "DriverLimits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSessionObserver.h"
 
 CSessionObserver::CSessionObserver(CScriptedHid &hid, int cancelAtPoll)

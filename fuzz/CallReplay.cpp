@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CallReplay.h"
 
 #include "DriverLimits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ConnectionReplay.h"
 
 #include "DriverLimits.h"

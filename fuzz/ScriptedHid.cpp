@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ScriptedHid.h"
 
 #include "DriverLimits.h"

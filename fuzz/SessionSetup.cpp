@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SessionSetup.h"
 
 #include "ModelTraits.h"

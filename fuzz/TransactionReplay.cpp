@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TransactionReplay.h"
 
 #include "ConnectionReplay.h"

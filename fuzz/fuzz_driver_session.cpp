@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CDriverSession.h"
 #include "ScriptedHid.h"
 #include "SessionFormat.h"

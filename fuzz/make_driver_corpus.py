@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the seed corpus of fuzz_driver_session into fuzz/corpus/fuzz_driver_session/.
 
 Each seed scripts one session in the layout of fuzz/SessionFormat.h: the exchanges of the

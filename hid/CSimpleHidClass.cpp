@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimpleHidClass.h"
 
 #include "WideToUtf8.h"

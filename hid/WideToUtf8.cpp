@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WideToUtf8.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CVtlAdapterAccess.h"
 
 #include "CSimpleHidClass.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CVtlAi2c.h"
 
 #include "VtlUsbIds.h"

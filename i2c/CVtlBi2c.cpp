@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CVtlBi2c.h"
 
 #include "VtlUsbIds.h"

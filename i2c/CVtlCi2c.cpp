@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CVtlCi2c.h"
 
 #include "VtlUsbIds.h"

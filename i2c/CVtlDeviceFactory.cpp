@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CVtlDeviceFactory.h"
 
 #include "CVtlAi2c.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CVtlI2c.h"
 
 #include "VtlUsbIds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CProjectsModel.h"
 
 #include <QSignalBlocker>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CProjectsPanel.h"
 
 #include "CProjectsModel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Changing a stored command as a whole: label, kind, mode, bytes and count.
 
 #include "CProjectsPanel.h"

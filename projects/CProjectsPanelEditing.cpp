@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Creating, changing and deleting devices and commands. Every change is made to a copy of the
 // device file as it is on disk, written back whole, and followed by a reload of the folder.
 

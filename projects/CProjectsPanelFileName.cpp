@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File names of new device files, derived from the device name.
 
 #include "CProjectsPanel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The projects tree's context menu.
 
 #include "CProjectsPanel.h"

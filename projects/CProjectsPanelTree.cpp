@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rows of the projects tree: one per device, one per command under it, one red row per
 // file that failed to load.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commanddialog.h"
 
 #include "CI2cDeviceFile.h"

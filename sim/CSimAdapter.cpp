@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimAdapter.h"
 
 #include "CSimBus.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimBusClock.h"
 
 #include <algorithm>

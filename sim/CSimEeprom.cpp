@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimEeprom.h"
 
 #include "SimLock.h"

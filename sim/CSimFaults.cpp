@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimFaults.h"
 
 #include "SimTypes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimFirmware.h"
 
 #include <algorithm>

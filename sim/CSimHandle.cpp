@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimHandle.h"
 
 #include "CSimAdapter.h"

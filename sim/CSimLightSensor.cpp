@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimLightSensor.h"
 
 #include "SimLock.h"

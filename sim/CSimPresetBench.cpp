@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimPresetBench.h"
 
 #include "CSimBus.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimRegisterFile.h"
 
 #include "SimLock.h"

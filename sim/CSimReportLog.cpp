@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimReportLog.h"
 
 void CSimReportLog::Append(int interfaceNumber, const unsigned char *data, std::size_t length)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimTemperatureSensor.h"
 
 #include "SimLock.h"

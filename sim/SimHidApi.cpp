@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The hidapi functions that the transport uses, implemented on the simulated bus. The
 // declarations come from the system's <hidapi.h>, so the types are exactly the library's.
 #include "CSimBus.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SimLock.h"
 
 std::mutex &SimMutex()

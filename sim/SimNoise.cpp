@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SimNoise.h"
 
 double SimNoise(std::uint64_t seed, std::uint64_t index)

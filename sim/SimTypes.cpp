@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SimTypes.h"
 
 #include <VtlUsbIds.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds the release preset and runs the benchmarks.
 #   tools/bench.sh                 every benchmark program
 #   tools/bench.sh CVtlI2c         only the programs whose name contains the word

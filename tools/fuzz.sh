@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds the libFuzzer targets (preset 'fuzz': clang,
 # AddressSanitizer; the driver target also UndefinedBehaviorSanitizer) and runs each one
 # for a bounded time on a copy of its seed corpus.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building, testing and running vtl-i2c need.
 # Idempotent: prints nothing and touches nothing when everything is already there.
 # Works as root and, for other users, through sudo.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Regenerates the committed icon PNGs under resources/icons/ from the Google Material
 # Icons SVGs (Apache-2.0). Builds use the committed PNGs; only this script needs npm
 # and rsvg-convert (Debian: librsvg2-bin).

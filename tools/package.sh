@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the binary Debian package of vtl-i2c, checks it with lintian and installs it
 # into a throwaway root, where vtl-i2c-cli --version must run.
 #   tools/package.sh        build/package/package/vtl-i2c_<version>_<arch>.deb

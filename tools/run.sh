@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds and starts the tool.
 #   tools/run.sh             the demo program, on simulated adapters
 #   tools/run.sh --hardware  the real program, on attached adapters (see README for udev)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds and runs the whole test suite.
 #   tools/test.sh            the default (Debug) preset
 #   tools/test.sh asan       the AddressSanitizer + UndefinedBehaviorSanitizer preset

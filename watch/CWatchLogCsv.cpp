@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CWatchLog.h"
 #include "HexFormat.h"
 #include "WatchNumber.h"

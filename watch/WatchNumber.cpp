@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WatchNumber.h"
 
 #include <QLocale>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WatchPanel.h"
 
 #include "WatchPlot.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HexFormat.h"
 #include "WatchNumber.h"
 #include "WatchPanel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WatchPlot.h"
 
 #include "CWatchLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the window benchmarks share: a shown main window on the offscreen platform, and

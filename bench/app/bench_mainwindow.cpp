@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output table as a long session grows it, the hex rendering, and the bus search,
 // in a shown window on the offscreen platform: every figure includes the event
 // processing and painting that a real window does after the change.

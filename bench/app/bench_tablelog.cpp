@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Log files of the output table: 10,000 rows of 64 bytes built and written, as Save Log
 // does after the dialog (the rows as the table holds them, the text, the atomic replace).
 #include "CLogFile.h"

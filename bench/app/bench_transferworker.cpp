@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A long read as the user sees it in the window: how long the event loop ever stays
 // away during the transfer, and how soon Cancel brings the row.
 #include "BenchWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A watch of the light sensor at a 10 ms interval in a shown window, on the preset
 // bench's model A adapter at 1 ms frames: how many readings per second it sustains and
 // how evenly they come.

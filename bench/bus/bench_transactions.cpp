@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the transaction layer costs over calling the driver directly: the hop to the
 // worker thread and back per transaction on a simulator without latency, the probe
 // search at 1 ms frames against its floor of one frame per probe, and a 65,535-byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vtl-i2c-cli-sim as a whole process, from start to exit, on adapter A of the preset bench
 // (1 ms USB frames, simulated bus time): a register read, and the parts of it that are
 // process start (--version) and start plus enumeration (list); then the 32 KiB EEPROM read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cost of one report exchange through CSimpleHidClass on the simulated adapters, and
 // the accuracy of the simulator's 1 ms frame latency that the driver benchmarks rely on.
 #include "CSimBus.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The driver against the bare transport: a 65535-byte read, a 65535-byte write and a
 // 112-address probe scan through CVtlAi2c, each beside a baseline loop that exchanges
 // the same reports by calling the hidapi functions directly. At zero latency the

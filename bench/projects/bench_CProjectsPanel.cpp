@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BenchDevices.h"
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"

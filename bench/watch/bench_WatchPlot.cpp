@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Repaints of the watch plot into an 800 x 300 image: what every new reading costs while a
 // watch runs.
 #include "CWatchLog.h"

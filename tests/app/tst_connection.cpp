@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AppTestSupport.h"
 #include "CVtlAdapterAccess.h"
 #include "CVtlDeviceFactory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window and the projects panel together: stored commands loaded and executed
 // on the simulated bench, the input fields saved as commands, the folder chooser and the
 // dock's action.

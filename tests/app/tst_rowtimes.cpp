@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The time of each output table row on the simulated bus: every kind of row carries its
 // start, transactions their duration, in the order they ran.
 #include "AppTestSupport.h"

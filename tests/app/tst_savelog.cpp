@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Save Log in the window: the file dialog, the file written from the table's rows, the
 // confirmation, and a failed save that keeps the old file.
 #include "AppTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FixedTimeZone.h"
 #include "TableCopy.h"
 #include "VtlTestMain.h"

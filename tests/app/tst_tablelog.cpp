@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Log files of output table rows: the CSV and text contents byte for byte, the format
 // chosen by the name, and the atomic save.
 #include "CLogFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TransferText.h"
 #include "VtlTestMain.h"
 

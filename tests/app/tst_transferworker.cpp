@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Long transactions on the worker thread, seen from the window: the event loop keeps
 // running, the progress dialog appears with its text, Cancel, an unplug and closing the
 // window in the middle of a transfer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Watch dock in the window: readings repeated on the simulated bench, decoded, no
 // rows while watching and one summary row at the end, failed readings, an unplug, and
 // the user's own transactions between the readings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Write/Read in the window: one register read on the simulated bus, the bytes on the
 // wire, the row texts, a refused write part, a model's read limit and refused input.
 #include "AppTestSupport.h"

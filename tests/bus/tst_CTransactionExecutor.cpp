@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The records of the transaction layer on the simulated adapters, without any widget:
 // what each kind of request puts on the wire, what its record holds, its progress and
 // its cancellation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The worker thread of the transaction layer: one transaction at a time, its signals
 // arriving in the caller's thread, cancellation from the caller, and a runner destroyed
 // in the middle of a transfer.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake -DBUILD_DIR=... -DPREFIX=... -DCOMPLETION=<source file> -P CheckCliInstall.cmake
 # Installs the command-line program's part of the build into PREFIX and checks that it
 # brings its manual page and completion along.

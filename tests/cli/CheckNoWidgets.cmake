@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake -DPROGRAM=<file> -P CheckNoWidgets.cmake
 # Fails when the program needs Qt's graphical libraries. Qt Core must be found among its
 # needed libraries, so a readelf that prints nothing cannot pass the check.

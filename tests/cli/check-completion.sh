@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # check-completion.sh COMPLETION-FILE SIM-PROGRAM DEVICE-FILE
 # Asks the completion function what it offers at several points of a command line.
 set -uo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing the adapter, checking what a command asks of its model, and the access check
 // that the window shares, on the simulated adapters.
 #include "CSimBus.h"

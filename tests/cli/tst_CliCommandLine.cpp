@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line as a whole, without a process: which outcome each line has, the options
 // as parsed, and the plan that the arguments turn into, or the message that names the
 // argument at fault.

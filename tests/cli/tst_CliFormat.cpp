@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program prints and how it cuts memory ranges into transactions.
 #include "CliProgress.h"
 #include "DetectGrid.h"

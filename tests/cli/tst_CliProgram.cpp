@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vtl-i2c-cli-sim run as a process, as a script runs it: what each subcommand prints on
 // stdout and stderr and the exit status it ends with.
 #include "CliProcess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The transfer command's message syntax: what the messages put on the bus, and the
 // refusals, each naming the message or argument at fault.
 #include "TransferMessages.h"

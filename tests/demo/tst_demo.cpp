@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo program as it starts: its window says that it runs on simulated adapters,
 // and a first start puts the bench EEPROM's device file beside the light sensor's. Runs
 // qMain itself, with a check scheduled from the application's start-up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding read bytes into one number: every type in both byte orders against known
 // vectors, offsets, too few bytes, scale and offset, and the type words of the files.
 #include "SValueDecoding.h"

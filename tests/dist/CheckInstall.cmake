@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DPREFIX=... -DUDEV_RULE=... [-DPROGRAM=name]
 #       -P CheckInstall.cmake
 # Installs the build into PREFIX and checks the files an installation must hold.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "VtlTestMain.h"
 #include "VtlUsbIds.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AddressFormat.h"
 #include "VtlTestMain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSimBus.h"
 #include "CSimEeprom.h"
 #include "CSimpleHidClass.h"

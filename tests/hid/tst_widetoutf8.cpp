@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "VtlTestMain.h"
 #include "WideToUtf8.h"
 

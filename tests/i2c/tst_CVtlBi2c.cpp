@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What model B does differently: configuration sent as disable + enable, the pull-up
 // bit, the three speeds, the one-byte read count, the write guard and the read probe;
 // and model A's answers to the same questions.

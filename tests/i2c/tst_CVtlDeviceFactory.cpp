@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding adapters of all models and creating their drivers.
 #include "CVtlDeviceFactory.h"
 #include "DriverTestSupport.h"

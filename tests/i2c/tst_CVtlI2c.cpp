@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report protocol shared by all models, driven through model A (and C where the
 // two must agree) against the simulated adapter, byte for byte.
 #include "CSimEeprom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Progress and cancellation of driver transfers, as the transaction layer uses them
 // from its worker thread: what goes on the wire, what the result keeps, and that the
 // adapter serves the next transaction with its own data.

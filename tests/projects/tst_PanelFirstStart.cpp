@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PanelTestSupport.h"
 #include "VtlTestMain.h"
 

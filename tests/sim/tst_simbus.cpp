@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated bus as the hidapi functions show it: enumeration, handles, threads,
 // bad input, the report log and the preset bench.
 #include "CSimEeprom.h"

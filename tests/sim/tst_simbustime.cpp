@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // When replies become readable with the I2C bus time switched on, and what an enable report
 // does to a transaction under way. Time is a clock the tests step, never the wall clock.
 #include "CSimEeprom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 32 KiB EEPROM at address 0x51 (address byte A2 / A3): two address bytes, 64-byte
 // pages, the commit at the stop and the write cycle, on a clock the tests step.
 #include "CSimEeprom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults armed on a simulated adapter, as a host sees them through hidapi.
 #include "CSimEeprom.h"
 #include "SimTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The special-mode protocol as a host sees it: requests built by hand from the report
 // tables, replies checked byte for byte.
 #include "CSimEeprom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The slaves behind a simulated adapter, driven through write and read requests.
 #include "CSimLightSensor.h"
 #include "CSimTemperatureSensor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A long random session: the main window driven through its actions and slots by a
 // seeded sequence of operations while the simulated adapters misbehave at random. After
 // every operation the window must be consistent, a transaction that reached a present

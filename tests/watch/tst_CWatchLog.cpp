@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The watch log: running figures, the summary line with its number format, the CSV text
 // byte for byte, and the atomic CSV file.
 #include "CWatchLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Watch dock's panel as the window drives it: controls and their limits, what is
 // enabled when, readings in the labels, the decoding the controls give, and the export.
 #include "VtlTestMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot: round tick steps and their labels, the trace's thinning to pixel columns, and
 // what a paint leaves in an image.
 #include "CPlotTrace.h"
