@@ -158,6 +158,7 @@ private:
     void sizeTableRow(int row, qsizetype lines);
     void fitTableColumns(const QString &time, const QString &type, const QString &flags);
     int flagsWidthLimit() const;
+    int typeWidthLimit() const;
     void noteDataLines(const QString &text);
     void fitDataColumn();
     void watchTableWidth();

@@ -226,7 +226,10 @@ void MainWindow::placeTableRow(int index, const TableCopy::SRow &row)
     if (cellDelegate()->cellWidth(row.flags, fixed, table) > flagsWidthLimit())
         flagsItem->setToolTip(row.flags);
 
-    table->setItem(index, COLUMN_TYPE, newTableItem(row.type, nullptr, row.error));
+    QTableWidgetItem *typeItem = newTableItem(row.type, nullptr, row.error);
+    if (cellDelegate()->cellWidth(row.type, table->font(), table) > typeWidthLimit())
+        typeItem->setToolTip(row.type);
+    table->setItem(index, COLUMN_TYPE, typeItem);
     table->setItem(index, COLUMN_FLAGS, flagsItem);
     table->setItem(index, COLUMN_DATA, dataItem);
     table->setItem(index, COLUMN_TIME, timeItem);

@@ -16,6 +16,8 @@ namespace {
 
 // A reason longer than this many characters would push the Data column out of view.
 constexpr int FLAGS_MAX_CHARS = 24;
+// A write/read of many bytes names them all in its type; past this the cell elides.
+constexpr int TYPE_MAX_CHARS = 48;
 
 // Reports size changes of the widget it watches.
 class ResizeWatcher : public QObject
@@ -89,7 +91,7 @@ void MainWindow::fitTableColumns(const QString &time, const QString &type, const
     // A hidden section reports no width; it gets the widest time when it is shown.
     if (!header->isSectionHidden(COLUMN_TIME))
         fit(COLUMN_TIME, m_timeWidth);
-    fit(COLUMN_TYPE, widthOf(type, table->font()));
+    fit(COLUMN_TYPE, std::min(widthOf(type, table->font()), typeWidthLimit()));
     fit(COLUMN_FLAGS, std::min(widthOf(flags, fixed), flagsWidthLimit()));
 }
 
@@ -98,6 +100,13 @@ int MainWindow::flagsWidthLimit() const
     const QTableWidget *table = ui->table_data;
     return cellDelegate()->cellWidth(QString(FLAGS_MAX_CHARS, u'0'), cellDelegate()->fixedFont(),
                                      table) +
+           (table->showGrid() ? 1 : 0);
+}
+
+int MainWindow::typeWidthLimit() const
+{
+    const QTableWidget *table = ui->table_data;
+    return cellDelegate()->cellWidth(QString(TYPE_MAX_CHARS, u'0'), table->font(), table) +
            (table->showGrid() ? 1 : 0);
 }
 

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void undoClearRestoresRows();
     void undoIsDroppedByNewRow();
     void longFlagsAreCapped();
+    void longTypesAreCapped();
     void dataColumnFitsLongestLine();
 
 private:
@@ -512,6 +513,31 @@ void TestResultTable::longFlagsAreCapped()
     const int dataRight = table()->columnViewportPosition(2) + table()->columnWidth(2);
     QVERIFY(dataRight <= table()->viewport()->width());
     QVERIFY(table()->columnWidth(2) > metrics.horizontalAdvance(data));
+}
+
+// A write/read of many bytes names them all in its type; the column stops growing.
+void TestResultTable::longTypesAreCapped()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QStringList bytes;
+    for (int i = 0; i < 60; ++i)
+        bytes << u"%1"_s.arg(i, 2, 16, QChar(u'0')).toUpper();
+    const QString type = u"Write/Read 0x50 [%1]"_s.arg(bytes.join(u' '));
+    m_window->addTableRow(type, u"0x02"_s, sequence(2), false);
+    m_window->addTableRow(u"Read 0x50"_s, u"0x10"_s, sequence(16), false);
+
+    const QFontMetricsF metrics(table()->font());
+    const int typeWidth = table()->horizontalHeader()->sectionSize(0);
+    QVERIFY(typeWidth >= metrics.horizontalAdvance(u"Write/Read 0x50 [00 01 02 03"_s));
+    QVERIFY2(typeWidth < metrics.horizontalAdvance(type) / 2,
+             qPrintable(QString::number(typeWidth)));
+    QCOMPARE(table()->item(0, 0)->toolTip(), type);
+    QVERIFY(table()->item(1, 0)->toolTip().isEmpty());
+    // The copy forms keep the whole type.
+    selectRows({0});
+    ActionOf(*m_window, "actionCopyReport")->trigger();
+    QVERIFY(QGuiApplication::clipboard()->text().startsWith(type + u"\t"_s));
 }
 
 void TestResultTable::dataColumnFitsLongestLine()
