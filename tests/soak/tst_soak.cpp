@@ -7,6 +7,8 @@
 //
 //   VTL_SOAK_OPS=20000      number of operations (default 20000)
 //   VTL_SOAK_SEED=12345     repeat a run (default: a new seed, printed at the start)
+// QtTest stops a test function after 5 minutes; a long run by hand lifts that with
+// QTEST_FUNCTION_TIMEOUT (milliseconds), as CTest does for it.
 #include "AppTestSupport.h"
 #include "CSimEeprom.h"
 #include "CSimSlave.h"
