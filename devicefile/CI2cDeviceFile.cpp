@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CI2cDeviceFile.h"
 
+#include "AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -10,7 +12,6 @@
 #include <QJsonValue>
 #include <QLatin1String>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <array>
 #include <cmath>
@@ -525,28 +526,7 @@ bool CI2cDeviceFile::Save() const
         return false;
     }
 
-    // Unbuffered: a buffered save file that meets a full disk after a partial write still
-    // commits the truncated text, so every write is checked here instead.
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        m_lastError = file.errorString();
-        return false;
-    }
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 chunk = file.write(bytes.constData() + written, bytes.size() - written);
-        if (chunk <= 0) {
-            // Uncommitted, the temporary file is removed when `file` goes out of scope.
-            m_lastError = file.errorString();
-            return false;
-        }
-        written += chunk;
-    }
-    if (!file.commit()) {
-        m_lastError = file.errorString();
-        return false;
-    }
-    return true;
+    return AtomicFile::Write(m_filePath, bytes, m_lastError);
 }
 
 bool CI2cDeviceFile::SaveAs(const QString &path)
