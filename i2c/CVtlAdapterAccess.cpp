@@ -7,29 +7,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace {
-
-struct SModelInterface
-{
-    std::uint16_t productId;
-    int interfaceNumber;
-};
-
-// The same identities as the model classes' constructors use; the drivers keep theirs
-// private, and this check must not connect a driver to learn them.
-SModelInterface ModelInterface(EVtlType type)
-{
-    switch (type) {
-    case EVtlType::VtlA:
-        return {VTL_USB_PRODUCT_ID_A, 2};
-    case EVtlType::VtlB:
-        return {VTL_USB_PRODUCT_ID_B, 1};
-    case EVtlType::VtlC:
-        return {VTL_USB_PRODUCT_ID_C, 2};
-    }
-    return {0, -1};
-}
 
 bool Contains(const std::string &text, const char *part)
 {
@@ -41,13 +21,16 @@ bool Contains(const std::string &text, const char *part)
 SVtlAdapterAccess CVtlAdapterAccess::Check(EVtlType type, const std::wstring &serial)
 {
     SVtlAdapterAccess result;
-    const SModelInterface model = ModelInterface(type);
+    // An unconnected driver only names the model's identity; it opens nothing.
+    const std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(type);
+    if (!driver)
+        return result;
     std::vector<SHidDeviceInfo> devices;
-    CSimpleHidClass::EnumerateDevices(devices, VTL_USB_VENDOR_ID, model.productId);
+    CSimpleHidClass::EnumerateDevices(devices, VTL_USB_VENDOR_ID, driver->GetProductId());
     const SHidDeviceInfo *match = nullptr;
     // The last match, as CVtlI2c::Connect takes it, so the check opens what it would open.
     for (const SHidDeviceInfo &device : devices) {
-        if (device.serialNumber == serial && device.interfaceNumber == model.interfaceNumber)
+        if (device.serialNumber == serial && device.interfaceNumber == driver->GetInterfaceNumber())
             match = &device;
     }
     if (match == nullptr)
@@ -55,11 +38,8 @@ SVtlAdapterAccess CVtlAdapterAccess::Check(EVtlType type, const std::wstring &se
 
     result.firmware = match->releaseNumber;
     result.productName = match->productString;
-    if (result.productName.empty()) {
-        const auto driver = CVtlDeviceFactory::Create(type);
-        if (driver)
-            result.productName = driver->GetTypeName();
-    }
+    if (result.productName.empty())
+        result.productName = driver->GetTypeName();
 
     CSimpleHidClass hid;
     if (hid.OpenPath(match->path)) {

@@ -45,6 +45,10 @@ public:
     std::wstring GetProductName() const;
     std::uint16_t GetFirmware() const;
     std::string GetLastError() const;
+    // The model's identity on USB: its product ID and the number of its special-mode
+    // interface.
+    std::uint16_t GetProductId() const { return m_productId; }
+    int GetInterfaceNumber() const { return m_interfaceNumber; }
 
     // Installs (or, with nullptr, removes) the observer of the following writes and
     // reads. The driver does not own it. Without an observer every transfer runs to its
