@@ -11,7 +11,6 @@
 // QTEST_FUNCTION_TIMEOUT (milliseconds), as CTest does for it.
 #include "AppTestSupport.h"
 #include "CSimEeprom.h"
-#include "CSimSlave.h"
 #include "VtlTestMain.h"
 #include "mainwindow.h"
 
@@ -51,31 +50,26 @@ enum class EOperation
     Idle,
 };
 
-// Weights of the operations, in the order above.
-constexpr std::array<int, 12> WEIGHTS{26, 18, 14, 2, 5, 3, 6, 3, 3, 3, 14, 3};
+// Names and weights of the operations, in the order above.
+constexpr std::array<std::pair<const char *, int>, 12> OPERATIONS{{
+    {"write", 26},
+    {"read", 18},
+    {"write/read", 14},
+    {"search", 2},
+    {"speed", 5},
+    {"pull-ups", 3},
+    {"connect", 6},
+    {"disconnect", 3},
+    {"clear", 3},
+    {"notation", 3},
+    {"fault", 14},
+    {"idle", 3},
+}};
 
 const char *Name(EOperation operation)
 {
-    static const std::array<const char *, 12> names{"write", "read",     "write/read", "search",
-                                                    "speed", "pull-ups", "connect",    "disconnect",
-                                                    "clear", "notation", "fault",      "idle"};
-    return names[std::size_t(operation)];
+    return OPERATIONS[std::size_t(operation)].first;
 }
-
-// A slave that takes everything and answers with a counter.
-class CEchoSlave : public CSimSlave
-{
-public:
-    bool OnWrite(std::uint8_t byte) override
-    {
-        m_last = byte;
-        return true;
-    }
-    std::uint8_t OnRead() override { return m_last++; }
-
-private:
-    std::uint8_t m_last = 0;
-};
 
 struct SCounts
 {
@@ -390,15 +384,18 @@ void TestSoak::soak()
                   CSimBus::Instance().Attach(ESimModel::C, L"SOAK-C")};
     for (const auto &adapter : m_adapters) {
         adapter->AddSlave(0x50, std::make_shared<CSimEeprom>());
-        adapter->AddSlave(0x51, std::make_shared<CEchoSlave>());
-        adapter->AddSlave(0x23, std::make_shared<CEchoSlave>());
+        adapter->AddSlave(0x51, std::make_shared<CSimEeprom>());
+        adapter->AddSlave(0x23, std::make_shared<CSimEeprom>());
     }
     m_window = std::make_unique<MainWindow>();
     m_window->show();
     m_table = Child<QTableWidget>(*m_window, u"table_data"_s);
     m_watcher = std::make_unique<CModalWatcher>();
 
-    std::discrete_distribution<int> choose(WEIGHTS.begin(), WEIGHTS.end());
+    std::vector<int> weights;
+    for (const auto &[name, weight] : OPERATIONS)
+        weights.push_back(weight);
+    std::discrete_distribution<int> choose(weights.begin(), weights.end());
     QElapsedTimer clock;
     qint64 longest = 0;
     for (m_index = 0; m_index < operations && !m_failed; ++m_index) {
