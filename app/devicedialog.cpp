@@ -94,29 +94,27 @@ DeviceDialog::DeviceDialog(const QList<QAction *> &speedActions, bool pullUpsEna
     refresh();
 }
 
-EVtlAccess DeviceDialog::accessOf(const SVtlDeviceEntry &device)
+const SVtlAdapterAccess &DeviceDialog::accessOf(const SVtlDeviceEntry &device)
 {
     const auto key = std::make_pair(device.type, device.serial);
     auto known = m_access.find(key);
     if (known == m_access.end())
         known = m_access.emplace(key, CVtlAdapterAccess::Check(device.type, device.serial)).first;
-    return known->second.access;
+    return known->second;
 }
 
 void DeviceDialog::updateHint()
 {
-    bool usable = false;
     const SVtlAdapterAccess *refused = nullptr;
     for (const SVtlDeviceEntry &device : m_devices) {
-        const EVtlAccess access = accessOf(device);
-        usable = usable || access == EVtlAccess::Usable || access == EVtlAccess::NotFound;
-        const SVtlAdapterAccess &checked = m_access.at(std::make_pair(device.type, device.serial));
-        if (refused == nullptr || access == EVtlAccess::PermissionDenied)
-            refused = access == EVtlAccess::Usable ? refused : &checked;
-    }
-    if (usable) {
-        m_hintLabel->hide();
-        return;
+        const SVtlAdapterAccess &checked = accessOf(device);
+        if (checked.access == EVtlAccess::Usable || checked.access == EVtlAccess::NotFound) {
+            m_hintLabel->hide();
+            return;
+        }
+        // A permission problem is named before any other: it has a fix.
+        if (refused == nullptr || checked.access == EVtlAccess::PermissionDenied)
+            refused = &checked;
     }
     if (refused == nullptr) {
         m_hintLabel->setText(tr("No adapter is attached. Plug one in: it appears in the list as "
@@ -174,7 +172,7 @@ void DeviceDialog::refresh()
         const QString typeName =
             driver ? QString::fromStdWString(driver->GetTypeName()) : QString();
         QString entry = tr("%1  SN %2").arg(typeName, QString::fromStdWString(device.serial));
-        if (accessOf(device) == EVtlAccess::PermissionDenied)
+        if (accessOf(device).access == EVtlAccess::PermissionDenied)
             entry += tr("  (no permission)");
         m_deviceBox->addItem(entry);
     }

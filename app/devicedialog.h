@@ -40,7 +40,7 @@ public Q_SLOTS:
 
 private:
     // Whether the adapter can be opened, asked once per adapter while the dialog is open.
-    EVtlAccess accessOf(const SVtlDeviceEntry &device);
+    const SVtlAdapterAccess &accessOf(const SVtlDeviceEntry &device);
     void updateHint();
     // Refreshes when adapters were plugged in or out since the last refresh.
     void followAttachedAdapters();

@@ -3,6 +3,7 @@
 
 #include "CTransactionRunner.h"
 #include "CVtlI2c.h"
+#include "EventHook.h"
 #include "I2cTypes.h"
 #include "MainWindowShared.h"
 #include "VtlVersion.h"
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QSettings>
 
-#include <functional>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -31,33 +31,6 @@ constexpr int PRESENCE_INTERVAL_MS = 1000;
 constexpr int STATUS_SPACING = 12;
 constexpr int ADDRESS_MIN_CONTENTS = 6;
 constexpr int READ_COUNT_MAX = 65535;
-
-// Calls an action on Return or Enter without modifiers, in place of the widget's own
-// handling of the key.
-class ReturnKeyFilter : public QObject
-{
-public:
-    ReturnKeyFilter(QObject *parent, std::function<void()> action)
-        : QObject(parent)
-        , m_action(std::move(action))
-    {}
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-            if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-                m_action();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_action;
-};
 
 QFrame *newSeparator(QWidget *parent)
 {
@@ -96,10 +69,17 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
     ui->actionExit->setShortcuts(QKeySequence::Quit);
     // Return in the read count reads, as Return in the write field writes.
-    ui->spin_read->installEventFilter(new ReturnKeyFilter(ui->spin_read, [this] {
+    new EventHook(ui->spin_read, [this](QEvent *event) {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (!plain || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter))
+            return false;
         ui->spin_read->interpretText();
         onRead();
-    }));
+        return true;
+    });
     connect(ui->btn_i2c_search, &QPushButton::clicked, this, &MainWindow::onI2cSearch);
     connect(ui->actionTableClear, &QAction::triggered, this, &MainWindow::onTableClear);
     connect(ui->tbtn_write_clear, &QToolButton::clicked, ui->edit_write, &QLineEdit::clear);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The output table: rows from bytes or text with their times, hex lines in the chosen
 // layout, the three copy forms, and clearing that can be undone.
+#include "EventHook.h"
 #include "HexFormat.h"
 #include "MainWindowShared.h"
 #include "TableCopy.h"
@@ -20,6 +21,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -31,25 +33,6 @@ const QString SETTINGS_OFFSET_DECIMAL = u"table/offsetDecimal"_s;
 const QString SETTINGS_SHOW_TIME = u"table/showTime"_s;
 
 const QColor TABLE_COLOR_ERROR = QColor(0xF4, 0x43, 0x36);
-
-// The view copies its current cell on Ctrl+C by itself whenever the copy actions are
-// disabled; with no row selected, copying must do nothing.
-class CopyKeyGuard : public QObject
-{
-public:
-    using QObject::QObject;
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
-            const auto *view = qobject_cast<QAbstractItemView *>(watched);
-            if (view != nullptr && !view->selectionModel()->hasSelection())
-                return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 QTableWidgetItem *newTableItem(const QString &text, const QFont *font, bool error)
 {
@@ -135,7 +118,13 @@ void MainWindow::setupTable()
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::updateCopyActions);
     updateCopyActions();
-    table->installEventFilter(new CopyKeyGuard(table));
+    // The view copies its current cell on Ctrl+C by itself whenever the copy actions are
+    // disabled; with no row selected, copying must do nothing.
+    new EventHook(table, [table](QEvent *event) {
+        return event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy) &&
+               !table->selectionModel()->hasSelection();
+    });
 
     ui->actionUndoClear->setEnabled(false);
     connect(ui->actionUndoClear, &QAction::triggered, this, &MainWindow::onUndoClear);
@@ -273,12 +262,9 @@ QList<TableCopy::SRow> MainWindow::tableRows(const QList<int> &indexes) const
 
 QList<TableCopy::SRow> MainWindow::allTableRows() const
 {
-    const int count = ui->table_data->rowCount();
-    QList<TableCopy::SRow> rows;
-    rows.reserve(count);
-    for (int index = 0; index < count; ++index)
-        rows << tableRow(index);
-    return rows;
+    QList<int> indexes(ui->table_data->rowCount());
+    std::iota(indexes.begin(), indexes.end(), 0);
+    return tableRows(indexes);
 }
 
 OutputCellDelegate *MainWindow::cellDelegate() const

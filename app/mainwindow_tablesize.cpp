@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The output table's geometry: row heights from line counts, the Time, Type and Flags
 // columns grown from each new row, and the Data column as wide as its longest line.
+#include "EventHook.h"
 #include "MainWindowShared.h"
 #include "mainwindow.h"
 #include "outputcelldelegate.h"
@@ -9,8 +10,6 @@
 #include <QHeaderView>
 
 #include <algorithm>
-#include <functional>
-#include <utility>
 
 namespace {
 
@@ -18,26 +17,6 @@ namespace {
 constexpr int FLAGS_MAX_CHARS = 24;
 // A write/read of many bytes names them all in its type; past this the cell elides.
 constexpr int TYPE_MAX_CHARS = 48;
-
-// Reports size changes of the widget it watches.
-class ResizeWatcher : public QObject
-{
-public:
-    ResizeWatcher(QObject *parent, std::function<void()> onResize)
-        : QObject(parent)
-        , m_onResize(std::move(onResize))
-    {}
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Resize)
-            m_onResize();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_onResize;
-};
 
 QStringView longestLine(QStringView text)
 {
@@ -54,7 +33,11 @@ QStringView longestLine(QStringView text)
 void MainWindow::watchTableWidth()
 {
     QTableWidget *table = ui->table_data;
-    table->viewport()->installEventFilter(new ResizeWatcher(table, [this] { fitDataColumn(); }));
+    new EventHook(table->viewport(), [this](QEvent *event) {
+        if (event->type() == QEvent::Resize)
+            fitDataColumn();
+        return false;
+    });
     connect(table->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
         if (column != COLUMN_DATA)
             fitDataColumn();
