@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QAction>
 #include <QColor>
+#include <QDockWidget>
 
 // Values that several parts of the main window share; everything else stays local to
 // the file that uses it.
@@ -24,3 +26,17 @@ inline constexpr int COLUMN_TIME = 3;
 inline constexpr int TIME_ROLE_STARTED_MS = Qt::UserRole;
 inline constexpr int TIME_ROLE_DURATION_US = Qt::UserRole + 1;
 inline constexpr int TIME_ROLE_ERROR = Qt::UserRole + 2;
+
+// Keeps a checkable View action and a dock in step: the action shows and hides the dock.
+// A dock that is merely covered (tabbed, window minimised) keeps its check; only a dock
+// the user closed loses it. The handler holds the two objects themselves, since the base
+// class destructor may still hide the dock after the form object is gone.
+inline void bindDockToAction(QDockWidget *dock, QAction *action)
+{
+    action->setCheckable(true);
+    action->setChecked(!dock->isHidden());
+    QObject::connect(action, &QAction::triggered, dock, &QWidget::setVisible);
+    QObject::connect(dock, &QDockWidget::visibilityChanged, action, [action, dock](bool visible) {
+        action->setChecked(visible || !dock->isHidden());
+    });
+}

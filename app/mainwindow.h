@@ -193,7 +193,6 @@ private:
 
     QDockWidget *m_watchDock = nullptr;
     WatchPanel *m_watchPanel = nullptr;
-    QAction *m_watchAction = nullptr;
     std::optional<STransactionRequest> m_watchRequest;
     QTimer m_watchTimer;
     bool m_watchDue = false;

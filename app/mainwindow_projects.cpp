@@ -41,16 +41,7 @@ void MainWindow::setupProjects()
     connect(ui->btn_write_read_save, &QToolButton::clicked, this, &MainWindow::onWriteReadSave);
     connect(ui->actionProjects_Folder, &QAction::triggered, this, &MainWindow::onProjectsFolder);
 
-    ui->actionProjects->setCheckable(true);
-    ui->actionProjects->setChecked(!ui->dock_projects->isHidden());
-    connect(ui->actionProjects, &QAction::triggered, ui->dock_projects, &QWidget::setVisible);
-    // A dock that is merely covered (tabbed, window minimised) keeps its check; only a
-    // dock the user closed loses it. The handler holds the two objects themselves, since
-    // the base class destructor may still hide the dock after the form object is gone.
-    connect(ui->dock_projects, &QDockWidget::visibilityChanged, this,
-            [action = ui->actionProjects, dock = ui->dock_projects](bool visible) {
-                action->setChecked(visible || !dock->isHidden());
-            });
+    bindDockToAction(ui->dock_projects, ui->actionProjects);
 }
 
 void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)

@@ -38,16 +38,11 @@ void MainWindow::setupWatch()
     // Out of the way until the user asks for it; a saved layout may show it again.
     m_watchDock->hide();
 
-    m_watchAction = new QAction(tr("Watch"), this);
-    m_watchAction->setObjectName(u"actionWatch"_s);
-    m_watchAction->setCheckable(true);
-    m_watchAction->setMenuRole(QAction::NoRole);
-    ui->menuView->addAction(m_watchAction);
-    connect(m_watchAction, &QAction::triggered, m_watchDock, &QWidget::setVisible);
-    connect(m_watchDock, &QDockWidget::visibilityChanged, this,
-            [action = m_watchAction, dock = m_watchDock](bool visible) {
-                action->setChecked(visible || !dock->isHidden());
-            });
+    auto *action = new QAction(tr("Watch"), this);
+    action->setObjectName(u"actionWatch"_s);
+    action->setMenuRole(QAction::NoRole);
+    ui->menuView->addAction(action);
+    bindDockToAction(m_watchDock, action);
 
     m_watchTimer.setSingleShot(true);
     // A coarse timer may come late by a few per cent of the interval, every time.
