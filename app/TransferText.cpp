@@ -2,6 +2,7 @@
 #include "TransferText.h"
 
 #include "HexFormat.h"
+#include "SI2cCommand.h"
 
 #include <QCoreApplication>
 
@@ -43,12 +44,12 @@ QString writeErrorText(std::uint8_t errorCode, const QString &driverError)
 
 bool generatesStart(int mode)
 {
-    return mode == int(EStartStop::Auto) || mode == int(EStartStop::GenerateStart);
+    return WriteModeStarts(static_cast<EI2cWriteMode>(mode));
 }
 
 bool generatesStop(int mode)
 {
-    return mode == int(EStartStop::Auto) || mode == int(EStartStop::GenerateStop);
+    return WriteModeStops(static_cast<EI2cWriteMode>(mode));
 }
 
 QString writeType(int mode, const QString &modeText, const QString &address)

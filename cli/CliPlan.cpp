@@ -19,11 +19,6 @@ constexpr std::uint8_t ALL_LAST = 0x7F;
 constexpr std::size_t ONE_BYTE_OFFSETS = 256;
 constexpr std::uint32_t DUMP_DEFAULT_TO = 0xFF;
 
-QString Quoted(const QString &text)
-{
-    return u'\'' + text + u'\'';
-}
-
 class CBuilder
 {
 public:
@@ -262,18 +257,20 @@ private:
     {
         QFile file(m_plan.file);
         if (!file.open(QIODevice::ReadOnly)) {
-            m_error = u"FILE %1 cannot be read: %2"_s.arg(Quoted(m_plan.file), file.errorString());
+            m_error = u"FILE %1 cannot be read: %2"_s.arg(CliValues::Quoted(m_plan.file),
+                                                          file.errorString());
             return false;
         }
         if (file.size() > qint64(m_plan.length)) {
-            m_error = u"FILE %1 holds %2 bytes, more than --size %3"_s.arg(Quoted(m_plan.file))
-                          .arg(file.size())
-                          .arg(m_plan.length);
+            m_error =
+                u"FILE %1 holds %2 bytes, more than --size %3"_s.arg(CliValues::Quoted(m_plan.file))
+                    .arg(file.size())
+                    .arg(m_plan.length);
             return false;
         }
         const QByteArray bytes = file.readAll();
         if (bytes.isEmpty()) {
-            m_error = u"FILE %1 is empty"_s.arg(Quoted(m_plan.file));
+            m_error = u"FILE %1 is empty"_s.arg(CliValues::Quoted(m_plan.file));
             return false;
         }
         m_plan.image.assign(bytes.begin(), bytes.end());
@@ -284,12 +281,12 @@ private:
     {
         const QFileInfo info(m_plan.file);
         if (info.isDir()) {
-            m_error = u"FILE %1 is a folder"_s.arg(Quoted(m_plan.file));
+            m_error = u"FILE %1 is a folder"_s.arg(CliValues::Quoted(m_plan.file));
             return false;
         }
         const QFileInfo folder(info.absolutePath());
         if ((info.exists() && !info.isWritable()) || !folder.isDir() || !folder.isWritable()) {
-            m_error = u"FILE %1 cannot be written"_s.arg(Quoted(m_plan.file));
+            m_error = u"FILE %1 cannot be written"_s.arg(CliValues::Quoted(m_plan.file));
             return false;
         }
         return true;
@@ -305,7 +302,7 @@ private:
         } else if (action == "verify"_L1) {
             m_plan.eepromAction = EEepromAction::Verify;
         } else {
-            m_error = u"ACTION %1 is not read, write or verify"_s.arg(Quoted(action));
+            m_error = u"ACTION %1 is not read, write or verify"_s.arg(CliValues::Quoted(action));
             return false;
         }
         m_plan.commandName += u' ' + action;
@@ -351,7 +348,7 @@ private:
         const QString path = Argument(0);
         CI2cDeviceFile device;
         if (!device.Load(path)) {
-            m_error = u"FILE %1: %2"_s.arg(Quoted(path), device.GetLastError());
+            m_error = u"FILE %1: %2"_s.arg(CliValues::Quoted(path), device.GetLastError());
             return false;
         }
         const QString label = Argument(1);
@@ -371,9 +368,10 @@ private:
         if (found == nullptr) {
             QStringList labels;
             for (const SI2cCommand &command : commands)
-                labels.append(Quoted(command.label));
+                labels.append(CliValues::Quoted(command.label));
             m_error = u"LABEL %1 is no command of %2; it has %3"_s.arg(
-                Quoted(label), Quoted(path), labels.isEmpty() ? u"none"_s : labels.join(u", "_s));
+                CliValues::Quoted(label), CliValues::Quoted(path),
+                labels.isEmpty() ? u"none"_s : labels.join(u", "_s));
             return false;
         }
         m_plan.runCommand = *found;
@@ -387,25 +385,21 @@ private:
         const SI2cCommand &command = m_plan.runCommand;
         const auto count = static_cast<std::size_t>(command.count);
         if (command.type == EI2cCommandType::Read) {
-            NoteRead(count, u"LABEL %1"_s.arg(Quoted(label)));
+            NoteRead(count, u"LABEL %1"_s.arg(CliValues::Quoted(label)));
             m_plan.requests.push_back(STransactionRequest::Read(m_plan.address, count));
             return true;
         }
         if (command.type == EI2cCommandType::WriteRead) {
-            NoteRead(count, u"LABEL %1"_s.arg(Quoted(label)));
+            NoteRead(count, u"LABEL %1"_s.arg(CliValues::Quoted(label)));
             m_plan.requests.push_back(
                 STransactionRequest::WriteRead(m_plan.address, command.data, count));
             return true;
         }
-        // The window's start/stop box: the start, with the address byte, in Auto and Start,
-        // the stop in Auto and Stop.
-        const bool start =
-            command.mode == EI2cWriteMode::Auto || command.mode == EI2cWriteMode::Start;
-        const bool stop =
-            command.mode == EI2cWriteMode::Auto || command.mode == EI2cWriteMode::Stop;
+        const bool start = WriteModeStarts(command.mode);
+        const bool stop = WriteModeStops(command.mode);
         if (!start && command.data.empty()) {
-            m_error =
-                u"LABEL %1 writes no bytes and no start, so it sends nothing"_s.arg(Quoted(label));
+            m_error = u"LABEL %1 writes no bytes and no start, so it sends nothing"_s.arg(
+                CliValues::Quoted(label));
             return false;
         }
         m_plan.requests.push_back(

@@ -25,11 +25,6 @@ constexpr std::array<std::pair<int, EI2cSpeed>, 5> SPEEDS{{
     {1000, EI2cSpeed::Speed1000k},
 }};
 
-QString Quoted(const QString &text)
-{
-    return u'\'' + text + u'\'';
-}
-
 // Digits only: QString::toULongLong would also take a sign and blanks around the number.
 std::optional<unsigned long long> ParseDigits(QStringView digits, int base)
 {
@@ -56,6 +51,11 @@ QStringView WithoutHexPrefix(QStringView text)
 }
 
 } // namespace
+
+QString Quoted(const QString &text)
+{
+    return u'\'' + text + u'\'';
+}
 
 std::optional<std::uint8_t> ParseAddress(const QString &text, bool eightBit, const QString &name,
                                          QString &error)

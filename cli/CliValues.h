@@ -15,6 +15,9 @@
 // value and leaves a message in `error` that names the argument and what it takes.
 namespace CliValues {
 
+// A value as the error messages show it: between single quotes.
+QString Quoted(const QString &text);
+
 // A slave address in hex, 7-bit or 8-bit notation, by the window's rules.
 std::optional<std::uint8_t> ParseAddress(const QString &text, bool eightBit, const QString &name,
                                          QString &error);

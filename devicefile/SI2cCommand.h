@@ -28,6 +28,17 @@ enum class EI2cWriteMode : std::int32_t
     None = 3,
 };
 
+// Whether a write in this mode begins with a start condition (and so with the address
+// byte), and whether it ends with a stop.
+inline bool WriteModeStarts(EI2cWriteMode mode)
+{
+    return mode == EI2cWriteMode::Auto || mode == EI2cWriteMode::Start;
+}
+inline bool WriteModeStops(EI2cWriteMode mode)
+{
+    return mode == EI2cWriteMode::Auto || mode == EI2cWriteMode::Stop;
+}
+
 // One stored command of a device file. Fields that do not belong to the command's type
 // (a read's mode and data, a write's count, a write/read's mode) are carried along but
 // never stored.
