@@ -3,6 +3,7 @@
 // and a first start puts the bench EEPROM's device file beside the light sensor's. Runs
 // qMain itself, with a check scheduled from the application's start-up.
 #include "CI2cDeviceFile.h"
+#include "CProjectsPanel.h"
 #include "DemoSetup.h"
 #include "qmain.h"
 
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QMainWindow>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -40,10 +40,7 @@ void CheckRunningDemo()
         Expect(window->windowTitle() == QStringLiteral("Vantrel I2C Tool (simulated adapters)"),
                QStringLiteral("title: ") + window->windowTitle());
     }
-    const QDir folder(QSettings().value(QStringLiteral("projects/folder")).toString().isEmpty()
-                          ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-                                QStringLiteral("/Brelmark/vtl_i2c/projects")
-                          : QSettings().value(QStringLiteral("projects/folder")).toString());
+    const QDir folder(CProjectsPanel::DefaultFolder());
     Expect(
         folder.entryList({QStringLiteral("*.i2cdev")}, QDir::Files, QDir::Name) ==
             QStringList({QStringLiteral("bench-eeprom.i2cdev"), QStringLiteral("bh1750.i2cdev")}),
