@@ -5,28 +5,20 @@
 set -uo pipefail
 source /usr/share/bash-completion/bash_completion
 source "$1"
-program=$2
-device=$3
 failures=0
 
-# Completes the words given, the last one being the word under the cursor.
-offers()
+# expect WANTED WORD...: completing the words, the last one under the cursor, offers WANTED.
+expect()
 {
+    local wanted=$1 got
+    shift
     COMP_WORDS=("$@")
     COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
     COMP_LINE="${COMP_WORDS[*]}"
     COMP_POINT=${#COMP_LINE}
     COMPREPLY=()
     _vtl_i2c_cli
-    printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' ' | sed 's/ $//'
-}
-
-expect()
-{
-    local wanted=$1
-    shift
-    local got
-    got=$(offers "$@")
+    got=$(printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' ' | sed 's/ $//')
     if [[ $got != "$wanted" ]]; then
         echo "completing '$*': got '$got', expected '$wanted'"
         failures=$((failures + 1))
@@ -34,18 +26,13 @@ expect()
 }
 
 expect "detect dump eeprom get list read run set transfer write" vtl-i2c-cli ""
-expect "detect dump" vtl-i2c-cli d
 expect "10 100 1000 400 50" vtl-i2c-cli --speed ""
 expect "read verify write" vtl-i2c-cli -s 400 eeprom ""
 expect "--no-start --no-stop" vtl-i2c-cli write --no
 expect "off on" vtl-i2c-cli --pullups ""
 expect "1 2" vtl-i2c-cli eeprom read 0x50 f --addr-width ""
-export VTL_CLI_SIM_BENCH=preset
-expect "SIM-A-0001 SIM-B-0002 SIM-C-0003" "$program" --adapter ""
-expect "Read\\ Measurement Reset" vtl-i2c-cli run "$device" Re
+VTL_CLI_SIM_BENCH=preset expect "SIM-A-0001 SIM-B-0002 SIM-C-0003" "$2" --adapter ""
+expect "Read\\ Measurement Reset" vtl-i2c-cli run "$3" Re
 
-if ((failures > 0)); then
-    echo "$failures completion checks failed"
-    exit 1
-fi
+((failures == 0)) || { echo "$failures completion checks failed"; exit 1; }
 echo "completion checks passed"

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The command line as a whole, without a process: which outcome each line has, the options
-// as parsed, and the plan that the arguments turn into, or the message that names the
-// argument at fault.
+// The command line without a process: the help, what each command line puts on the bus
+// (the transfer syntax included), and the refusals, each naming the argument at fault.
 #include "CliCommandLine.h"
 #include "CliPlan.h"
 #include "CliValues.h"
@@ -13,33 +12,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList Line(const QString &arguments)
-{
-    return QStringList{u"vtl-i2c-cli"_s} + arguments.split(u' ', Qt::SkipEmptyParts);
-}
-
-// One line per request, as the bus will see it.
-QString Describe(const std::vector<STransactionRequest> &requests)
+// One line per request, as the bus will see it; for dump and eeprom the range and the
+// width of the offset.
+QString Describe(const SCliPlan &plan)
 {
     QStringList lines;
-    for (const STransactionRequest &request : requests) {
-        switch (request.kind) {
-        case ETransactionKind::Search:
-            lines.append(u"search %1-%2"_s.arg(request.firstAddress, 2, 16, QChar(u'0'))
-                             .arg(request.lastAddress, 2, 16, QChar(u'0')));
-            continue;
-        case ETransactionKind::Read:
+    if (plan.length != 0)
+        lines.append(u"range %1+%2/%3"_s.arg(plan.from).arg(plan.length).arg(plan.offsetWidth));
+    for (const STransactionRequest &request : plan.requests) {
+        if (request.kind == ETransactionKind::Read) {
             lines.append(
                 u"read %1 %2"_s.arg(request.address, 2, 16, QChar(u'0')).arg(request.count));
             continue;
-        case ETransactionKind::WriteRead:
-        case ETransactionKind::Write:
-            break;
         }
-        QString line = request.kind == ETransactionKind::Write ? u"write"_s : u"writeread"_s;
-        if (request.kind == ETransactionKind::Write)
-            line += request.start ? (request.stop ? u" SP"_s : u" S-"_s)
-                                  : (request.stop ? u" -P"_s : u" --"_s);
+        QString line = request.kind == ETransactionKind::WriteRead ? u"writeread"_s
+                       : request.start ? (request.stop ? u"write SP"_s : u"write S-"_s)
+                                       : (request.stop ? u"write -P"_s : u"write --"_s);
         for (const unsigned char byte : request.WireBytes())
             line += u' ' + QString::number(byte, 16).rightJustified(2, u'0');
         if (request.kind == ETransactionKind::WriteRead)
@@ -58,58 +46,59 @@ class TestCliCommandLine : public QObject
 private:
     QTemporaryDir m_dir;
 
-private Q_SLOTS:
-    void outcome_data()
+    // "%D" stands for the test's folder, '_' for a blank inside an argument.
+    SCliParseResult Parse(const QString &arguments) const
     {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QString>("text");
-        const int run = int(ECliParseOutcome::Run);
-        const int help = int(ECliParseOutcome::Help);
-        const int usage = int(ECliParseOutcome::UsageError);
-        QTest::newRow("help") << u"--help"_s << help << u"Commands:"_s;
-        QTest::newRow("help of a command")
-            << u"dump --help"_s << help << u"--reg-width <1|2|3|4>"_s;
-        QTest::newRow("version") << u"-v"_s << int(ECliParseOutcome::Version)
-                                 << u"vtl-i2c-cli 1.0.0"_s;
-        QTest::newRow("nothing") << QString() << usage << u"no command given"_s;
-        QTest::newRow("unknown command")
-            << u"erase 0x50"_s << usage << u"unknown command 'erase'"_s;
-        QTest::newRow("unknown option")
-            << u"--colour detect"_s << usage << u"Unknown option 'colour'."_s;
-        QTest::newRow("option without its value")
-            << u"detect --speed"_s << usage << u"Missing value after '--speed'."_s;
-        QTest::newRow("option of another command")
-            << u"get --size 4 0x50 00"_s << usage << u"get: Unknown option 'size'."_s;
-        QTest::newRow("global option after the command")
-            << u"read 0x50 1 --adapter X"_s << run << QString();
-        QTest::newRow("empty serial")
-            << u"--adapter= detect"_s << usage << u"--adapter needs a serial number"_s;
-        QTest::newRow("too few") << u"set 0x50 00"_s << usage << u"set: BYTE missing"_s;
-        QTest::newRow("too many") << u"dump 0x50 0x51"_s << usage
-                                  << u"dump: unexpected argument '0x51'"_s;
-        QTest::newRow("bad speed") << u"-s 400k detect"_s << usage
-                                   << u"--speed '400k' is not one of 10, 50, 100, 400, 1000"_s;
-        QTest::newRow("bad pull-up word")
-            << u"--pullups On detect"_s << usage << u"--pullups 'On' is neither on nor off"_s;
+        QStringList line{u"vtl-i2c-cli"_s};
+        for (const QString &word : arguments.split(u' ', Qt::SkipEmptyParts))
+            line.append(QString(word).replace(u'_', u' ').replace(u"%D"_s, m_dir.path()));
+        return CliCommandLine::Parse(line, u"EPILOG"_s);
     }
 
-    void outcome()
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QFile image(m_dir.filePath(u"257.bin"_s));
+        QVERIFY(image.open(QIODevice::WriteOnly) && image.write(QByteArray(257, 'x')) == 257);
+        QFile device(m_dir.filePath(u"sensor.i2cdev"_s));
+        QVERIFY(device.open(QIODevice::WriteOnly));
+        device.write(R"({ "version": 2, "address": "0x23", "commands": [
+            { "label": "Power On", "type": "write", "mode": "auto", "data": "01" },
+            { "label": "Start", "type": "write", "mode": "start", "data": "10" },
+            { "label": "Stop", "type": "write", "mode": "stop", "data": "11" },
+            { "label": "None", "type": "write", "mode": "none", "data": "13" },
+            { "label": "Empty", "type": "write", "mode": "stop", "data": "" },
+            { "label": "Register 2", "type": "writeread", "data": "02", "count": 3 } ] })");
+    }
+
+    void help_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<ECliParseOutcome>("outcome");
+        QTest::addColumn<QString>("text");
+        const ECliParseOutcome help = ECliParseOutcome::Help;
+        QTest::newRow("program") << u"--help"_s << help << u"Commands:"_s;
+        QTest::newRow("program, the epilog") << u"--help"_s << help << u"\nEPILOG"_s;
+        QTest::newRow("command") << u"dump --help"_s << help << u"--reg-width <1|2|3|4>"_s;
+        QTest::newRow("help first") << u"-h eeprom"_s << help << u"eeprom read|write|verify"_s;
+        QTest::newRow("version") << u"-v"_s << ECliParseOutcome::Version << u"vtl-i2c-cli 1.0.0"_s;
+    }
+
+    void help()
     {
         QFETCH(QString, arguments);
-        QFETCH(int, outcome);
+        QFETCH(ECliParseOutcome, outcome);
         QFETCH(QString, text);
-        const SCliParseResult result = CliCommandLine::Parse(Line(arguments));
-        QCOMPARE(int(result.outcome), outcome);
+        const SCliParseResult result = Parse(arguments);
+        QCOMPARE(result.outcome, outcome);
         QVERIFY2(result.text.contains(text), qPrintable(result.text));
-        if (outcome == int(ECliParseOutcome::UsageError))
-            QVERIFY(result.usage.startsWith(u"Usage: vtl-i2c-cli [options] "_s));
     }
 
     void globalOptions()
     {
-        const SCliParseResult result = CliCommandLine::Parse(Line(
-            u"-a SIM-B-0002 --speed 400 --pullups off --8bit -j -q --progress detect --all"_s));
+        const SCliParseResult result = Parse(
+            u"-a SIM-B-0002 --speed 400 --pullups off --8bit -j -q --progress detect --all"_s);
         QCOMPARE(int(result.outcome), int(ECliParseOutcome::Run));
         const SCliGlobalOptions &global = result.invocation.global;
         QCOMPARE(global.adapter, u"SIM-B-0002"_s);
@@ -118,241 +107,168 @@ private Q_SLOTS:
         QVERIFY(global.eightBit && global.json && global.quiet && global.progress);
         QCOMPARE(result.invocation.spec->command, ECliCommand::Detect);
         QVERIFY(result.invocation.flags.contains(u"all"_s));
-
-        const SCliGlobalOptions defaults = CliCommandLine::Parse(Line(u"list"_s)).invocation.global;
-        QCOMPARE(defaults.speed, EI2cSpeed::Speed100k);
-        QVERIFY(!defaults.pullUps && !defaults.eightBit && defaults.adapter.isEmpty());
-    }
-
-    void speeds_data()
-    {
-        QTest::addColumn<QString>("kbits");
-        QTest::addColumn<int>("code"); // the adapter's own codes, not in the clocks' order
-        QTest::newRow("10") << u"10"_s << 3;
-        QTest::newRow("50") << u"50"_s << 2;
-        QTest::newRow("100") << u"100"_s << 0;
-        QTest::newRow("400") << u"400"_s << 1;
-        QTest::newRow("1000") << u"1000"_s << 4;
-    }
-
-    void speeds()
-    {
-        QFETCH(QString, kbits);
-        QFETCH(int, code);
-        const SCliParseResult result = CliCommandLine::Parse(Line(u"-s "_s + kbits + u" list"_s));
-        QCOMPARE(int(result.invocation.global.speed), code);
-        QCOMPARE(QString::number(CliValues::SpeedKbits(result.invocation.global.speed)), kbits);
+        QCOMPARE(Parse(u"read 0x50 1 --adapter X"_s).invocation.global.adapter, u"X"_s);
+        for (const auto &[kbits, speed] : {std::pair{10, EI2cSpeed::Speed10k},
+                                           {50, EI2cSpeed::Speed50k},
+                                           {100, EI2cSpeed::Speed100k},
+                                           {1000, EI2cSpeed::Speed1000k}}) {
+            QCOMPARE(Parse(u"-s %1 list"_s.arg(kbits)).invocation.global.speed, speed);
+            QCOMPARE(CliValues::SpeedKbits(speed), kbits);
+        }
     }
 
     void plans_data()
     {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("requests");
-        QTest::newRow("detect") << u"detect"_s << u"search 08-77"_s;
-        QTest::newRow("detect all") << u"detect --all"_s << u"search 00-7f"_s;
-        QTest::newRow("read") << u"read 0x50 300"_s << u"read 50 300"_s;
-        QTest::newRow("read, 8-bit") << u"--8bit read 0xA1 2"_s << u"read 50 2"_s;
-        QTest::newRow("read, bare address with blanks") << u"read  7f  1"_s << u"read 7f 1"_s;
-        QTest::newRow("write") << u"write 0x50 01 A5FF"_s << u"write SP a0 01 a5 ff"_s;
-        QTest::newRow("address-only write") << u"write 0x50"_s << u"write SP a0"_s;
-        QTest::newRow("write without stop") << u"write --no-stop 0x50 00"_s << u"write S- a0 00"_s;
-        QTest::newRow("write without start, no address byte")
-            << u"write --no-start 0x50 01 02"_s << u"write -P 01 02"_s;
-        QTest::newRow("write with neither")
-            << u"write --no-start --no-stop 0x50 01"_s << u"write -- 01"_s;
-        QTest::newRow("get") << u"get 0x48 00 2"_s << u"writeread 90 00 read 2"_s;
-        QTest::newRow("get, width 2")
-            << u"get --reg-width 2 0x51 0x10"_s << u"writeread a2 00 10 read 1"_s;
-        QTest::newRow("set") << u"set 0x50 10 41 42"_s << u"write SP a0 10 41 42"_s;
-        QTest::newRow("set, width 3")
-            << u"set --reg-width 3 0x50 1 ff"_s << u"write SP a0 00 00 01 ff"_s;
-        QTest::newRow("transfer") << u"transfer w1@0x50 00 r2"_s << u"write S- a0 00 | read 50 2"_s;
+        const auto row = [](const char *name, const QString &arguments, const QString &requests) {
+            QTest::newRow(name) << arguments << requests;
+        };
+        row("read, 8-bit", u"--8bit read 0xA1 2"_s, u"read 50 2"_s);
+        row("read, highest address", u"read 7f 1"_s, u"read 7f 1"_s);
+        row("write", u"write 0x50 01 A5FF"_s, u"write SP a0 01 a5 ff"_s);
+        row("address-only write", u"write 0x50"_s, u"write SP a0"_s);
+        row("write without stop", u"write --no-stop 0x50 00"_s, u"write S- a0 00"_s);
+        row("write without start, no address byte", u"write --no-start 0x50 01 02"_s,
+            u"write -P 01 02"_s);
+        row("write with neither", u"write --no-start --no-stop 0x50 01"_s, u"write -- 01"_s);
+        row("get, count 1", u"get 0x50 0D"_s, u"writeread a0 0d read 1"_s);
+        row("get, width 2", u"get --reg-width 2 0x51 0x10 2"_s, u"writeread a2 00 10 read 2"_s);
+        row("set, width 3", u"set --reg-width 3 0x50 1 ff 41"_s, u"write SP a0 00 00 01 ff 41"_s);
+        row("transfer, address carried on", u"transfer w2@0x50 00 10 r8"_s,
+            u"write S- a0 00 10 | read 50 8"_s);
+        row("transfer, read alone", u"transfer r3@23"_s, u"read 23 3"_s);
+        row("transfer, stop on the last only", u"transfer w1@0x50 01 w1@0x51 02"_s,
+            u"write S- a0 01 | write SP a2 02"_s);
+        row("transfer, address only", u"transfer w0@0x48"_s, u"write SP 90"_s);
+        row("transfer, bytes in one argument", u"transfer w3@0x50 00A5 ff"_s,
+            u"write SP a0 00 a5 ff"_s);
+        row("transfer, repeat", u"transfer w4@0x50 00 ff="_s, u"write SP a0 00 ff ff ff"_s);
+        row("transfer, count up, wrapping", u"transfer w4@0x50 fe+"_s,
+            u"write SP a0 fe ff 00 01"_s);
+        row("transfer, count down", u"transfer w3@0x50 02-"_s, u"write SP a0 02 01 00"_s);
+        row("transfer, upper-case letters", u"transfer W1@0x50 00 R1"_s,
+            u"write S- a0 00 | read 50 1"_s);
+        row("run, label loosely", u"run %D/sensor.i2cdev _power_on_"_s, u"write SP 46 01"_s);
+        row("run, start only", u"run %D/sensor.i2cdev Start"_s, u"write S- 46 10"_s);
+        row("run, stop only", u"run %D/sensor.i2cdev Stop"_s, u"write -P 11"_s);
+        row("run, neither", u"run %D/sensor.i2cdev None"_s, u"write -- 13"_s);
+        row("run, write/read", u"run %D/sensor.i2cdev Register_2"_s, u"writeread 46 02 read 3"_s);
+        row("dump, all", u"dump 0x50"_s, u"range 0+256/1"_s);
+        row("dump, one byte", u"dump 0x50 --from 7 --to 7"_s, u"range 7+1/1"_s);
+        row("eeprom, width given", u"eeprom read 0x51 %D/out.bin --size 128 --addr-width 2"_s,
+            u"range 0+128/2"_s);
     }
 
     void plans()
     {
         QFETCH(QString, arguments);
         QFETCH(QString, requests);
-        const SCliParseResult parsed = CliCommandLine::Parse(Line(arguments));
-        QCOMPARE(int(parsed.outcome), int(ECliParseOutcome::Run));
+        const SCliParseResult parsed = Parse(arguments);
+        QVERIFY2(parsed.outcome == ECliParseOutcome::Run, qPrintable(parsed.text));
         QString error;
         const auto plan = CliPlan::Build(parsed.invocation, error);
         QVERIFY2(plan, qPrintable(error));
-        QCOMPARE(Describe(plan->requests), requests);
+        QCOMPARE(Describe(*plan), requests);
     }
 
-    void largestRead()
-    {
-        QString error;
-        const auto plan = CliPlan::Build(
-            CliCommandLine::Parse(Line(u"transfer w1@0x50 00 r300"_s)).invocation, error);
-        QVERIFY(plan);
-        QCOMPARE(plan->largestRead, std::size_t(300));
-        QCOMPARE(plan->largestReadName, u"message 2 (r300)"_s);
-    }
-
-    void ranges_data()
-    {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("width");
-        QTest::newRow("dump default") << u"dump 0x50"_s << 0 << 256 << 1;
-        QTest::newRow("dump range") << u"dump 0x50 --from 10 --to 0x1f"_s << 0x10 << 16 << 1;
-        QTest::newRow("dump one byte") << u"dump 0x50 --from 7 --to 7"_s << 7 << 1 << 1;
-        QTest::newRow("dump two-byte") << u"dump 0x51 --reg-width 2 --to 7fff"_s << 0 << 32768 << 2;
-        QTest::newRow("eeprom 256") << u"eeprom read 0x50 %1 --size 256"_s << 0 << 256 << 1;
-        QTest::newRow("eeprom 32 KiB, width from size")
-            << u"eeprom read 0x51 %1 --size 0x8000"_s << 0 << 32768 << 2;
-        QTest::newRow("eeprom small, width given")
-            << u"eeprom read 0x51 %1 --size 128 --addr-width 2"_s << 0 << 128 << 2;
-    }
-
-    void ranges()
-    {
-        QFETCH(QString, arguments);
-        QFETCH(int, from);
-        QFETCH(int, length);
-        QFETCH(int, width);
-        QVERIFY(m_dir.isValid());
-        const QString line =
-            arguments.contains(u"%1"_s) ? arguments.arg(m_dir.filePath(u"out.bin"_s)) : arguments;
-        QString error;
-        const auto plan = CliPlan::Build(CliCommandLine::Parse(Line(line)).invocation, error);
-        QVERIFY2(plan, qPrintable(error));
-        QCOMPARE(int(plan->from), from);
-        QCOMPARE(int(plan->length), length);
-        QCOMPARE(plan->offsetWidth, width);
-    }
-
+    // Refused while parsing or while planning; both end in the same usage error.
     void refusals_data()
     {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("error");
-        QTest::newRow("address") << u"read 0x80 1"_s << u"ADDR '0x80'"_s;
-        QTest::newRow("8-bit address") << u"--8bit read 100 1"_s
-                                       << u"ADDR '100' is not an 8-bit address (hex, 0x00 to "
-                                          u"0xFF, e.g. 0xA0)"_s;
-        QTest::newRow("count") << u"get 0x50 00 0"_s
-                               << u"COUNT '0' is not a number from 1 to 65535"_s;
-        QTest::newRow("count beyond") << u"read 0x50 65536"_s << u"COUNT '65536'"_s;
-        QTest::newRow("count in hex") << u"read 0x50 0x10"_s << u"COUNT '0x10'"_s;
-        QTest::newRow("count with sign") << u"read 0x50 +4"_s << u"COUNT '+4'"_s;
-        QTest::newRow("five register bytes") << u"get 0x50 0102030405"_s << u"REG '0102030405'"_s;
-        QTest::newRow("register too wide") << u"get --reg-width 2 0x50 10000"_s
-                                           << u"REG '10000' is not a hex number from 0x0 to 0xFFFF "
-                                              u"(for --reg-width 2)"_s;
-        QTest::newRow("byte") << u"set 0x50 00 1x"_s << u"BYTE '1x'"_s;
-        QTest::newRow("register") << u"set 0x50 012 00"_s << u"REG '012'"_s;
-        QTest::newRow("register width")
-            << u"get --reg-width 0 0x50 00"_s << u"--reg-width '0' is not one of 1, 2, 3, 4"_s;
-        QTest::newRow("dump width 3")
-            << u"dump 0x50 --reg-width 3"_s << u"--reg-width '3' is not one of 1, 2"_s;
-        QTest::newRow("dump backwards")
-            << u"dump 0x50 --from 20 --to 10"_s << u"--from 20 lies after --to 10"_s;
-        QTest::newRow("dump past one-byte offsets")
-            << u"dump 0x50 --from 1ff"_s
-            << u"--from '1ff' is not a hex number from 0x0 to 0xFF "
-               u"(more takes --reg-width 2)"_s;
-        QTest::newRow("write without start or bytes")
-            << u"write --no-start 0x50"_s << u"BYTE missing: a write without a start"_s;
-        QTest::newRow("eeprom action") << u"eeprom erase 0x50 x"_s << u"ACTION 'erase'"_s;
-        QTest::newRow("eeprom without size") << u"eeprom read 0x50 x"_s << u"--size missing"_s;
-        QTest::newRow("eeprom write without page")
-            << u"eeprom write 0x50 x --size 256"_s << u"--page missing"_s;
-        QTest::newRow("eeprom of 512 with one address byte")
-            << u"eeprom read 0x50 x --size 512 --addr-width 1"_s
-            << u"--size 512 needs --addr-width 2"_s;
-        QTest::newRow("eeprom size 0") << u"eeprom read 0x50 x --size 0"_s << u"--size '0'"_s;
-        QTest::newRow("eeprom size beyond 64 KiB")
-            << u"eeprom read 0x50 x --size 65537"_s << u"--size '65537'"_s;
-        QTest::newRow("eeprom page beyond size")
-            << u"eeprom read 0x50 x --size 256 --page 512"_s << u"--page '512'"_s;
-        QTest::newRow("eeprom address width")
-            << u"eeprom read 0x50 x --size 256 --addr-width 3"_s << u"--addr-width '3'"_s;
-        QTest::newRow("eeprom target is a folder")
-            << u"eeprom read 0x50 / --size 256"_s << u"FILE '/' is a folder"_s;
+        const auto row = [](const char *name, const QString &arguments, const QString &error) {
+            QTest::newRow(name) << arguments << error;
+        };
+        row("nothing", QString(), u"no command given"_s);
+        row("unknown command", u"erase 0x50"_s, u"unknown command 'erase'"_s);
+        row("unknown option", u"--colour detect"_s, u"Unknown option 'colour'."_s);
+        row("option without its value", u"detect --speed"_s, u"Missing value after '--speed'."_s);
+        row("option of another command", u"get --size 4 0x50 00"_s,
+            u"get: Unknown option 'size'."_s);
+        row("empty serial", u"--adapter= detect"_s, u"--adapter needs a serial number"_s);
+        row("too few", u"set 0x50 00"_s, u"set: BYTE missing"_s);
+        row("too many", u"dump 0x50 0x51"_s, u"dump: unexpected argument '0x51'"_s);
+        row("speed", u"-s 400k detect"_s, u"--speed '400k' is not one of 10, 50, 100, 400, 1000"_s);
+        row("pull-up word", u"--pullups On detect"_s, u"--pullups 'On' is neither on nor off"_s);
+        row("address", u"read 0x80 1"_s, u"ADDR '0x80'"_s);
+        row("count", u"get 0x50 00 0"_s, u"COUNT '0' is not a number from 1 to 65535"_s);
+        row("count beyond", u"read 0x50 65536"_s, u"COUNT '65536'"_s);
+        row("count in hex", u"read 0x50 0x10"_s, u"COUNT '0x10'"_s);
+        row("count with sign", u"read 0x50 +4"_s, u"COUNT '+4'"_s);
+        row("five register bytes", u"get 0x50 0102030405"_s, u"REG '0102030405'"_s);
+        row("register too wide", u"get --reg-width 2 0x50 10000"_s,
+            u"REG '10000' is not a hex number from 0x0 to 0xFFFF (for --reg-width 2)"_s);
+        row("byte", u"set 0x50 00 1x"_s, u"BYTE '1x'"_s);
+        row("register of odd digits", u"set 0x50 012 00"_s, u"REG '012'"_s);
+        row("register width", u"get --reg-width 0 0x50 00"_s,
+            u"--reg-width '0' is not one of 1, 2, 3, 4"_s);
+        row("dump width 3", u"dump 0x50 --reg-width 3"_s, u"--reg-width '3' is not one of 1, 2"_s);
+        row("dump backwards", u"dump 0x50 --from 20 --to 10"_s, u"--from 20 lies after --to 10"_s);
+        row("dump past one-byte offsets", u"dump 0x50 --from 1ff"_s,
+            u"--from '1ff' is not a hex number from 0x0 to 0xFF (more takes --reg-width 2)"_s);
+        row("write without start or bytes", u"write --no-start 0x50"_s,
+            u"BYTE missing: a write without a start"_s);
+        row("eeprom action", u"eeprom erase 0x50 x"_s, u"ACTION 'erase'"_s);
+        row("eeprom without size", u"eeprom read 0x50 x"_s, u"--size missing"_s);
+        row("eeprom write without page", u"eeprom write 0x50 x --size 256"_s, u"--page missing"_s);
+        row("eeprom of 512, one address byte", u"eeprom read 0x50 x --size 512 --addr-width 1"_s,
+            u"--size 512 needs --addr-width 2"_s);
+        row("eeprom size 0", u"eeprom read 0x50 x --size 0"_s, u"--size '0'"_s);
+        row("eeprom beyond 64 KiB", u"eeprom read 0x50 x --size 65537"_s, u"--size '65537'"_s);
+        row("eeprom page beyond size", u"eeprom read 0x50 x --size 256 --page 512"_s,
+            u"--page '512'"_s);
+        row("eeprom address width", u"eeprom read 0x50 x --size 256 --addr-width 3"_s,
+            u"--addr-width '3'"_s);
+        row("eeprom target is a folder", u"eeprom read 0x50 / --size 256"_s,
+            u"FILE '/' is a folder"_s);
+        row("eeprom file missing", u"eeprom verify 0x50 /nonexistent/x.bin --size 256"_s,
+            u"FILE '/nonexistent/x.bin' cannot be read"_s);
+        row("eeprom file too large", u"eeprom write 0x51 %D/257.bin --page 64 --size 256"_s,
+            u"/257.bin' holds 257 bytes, more than --size 256"_s);
+        row("device file missing", u"run /nonexistent/x.i2cdev A"_s,
+            u"FILE '/nonexistent/x.i2cdev'"_s);
+        row("run, nothing to send", u"run %D/sensor.i2cdev Empty"_s,
+            u"LABEL 'Empty' writes no bytes and no start, so it sends nothing"_s);
+        row("run, unknown label", u"run %D/sensor.i2cdev Reset"_s,
+            u"LABEL 'Reset' is no command of '%1/sensor.i2cdev'; it has 'Power On', "_s.arg(
+                m_dir.path()));
+        row("transfer, nothing", u"transfer"_s, u"transfer: MSG missing"_s);
+        row("transfer, byte first", u"transfer 00 w1@0x50"_s, u"'00' comes before any message"_s);
+        row("transfer, first without address", u"transfer r4"_s, u"'r4' needs an address"_s);
+        row("transfer, no message", u"transfer wx@0x50"_s, u"'wx@0x50' is not a message"_s);
+        row("transfer, read of 0", u"transfer r0@0x50"_s, u"the length of 'r0@0x50' '0'"_s);
+        row("transfer, read too long", u"transfer r65536@0x50"_s, u"the length of 'r65536@0x50'"_s);
+        row("transfer, address", u"transfer w1@0x80 00"_s, u"the address of 'w1@0x80' '0x80'"_s);
+        row("transfer, too few bytes", u"transfer w2@0x50 00 r1"_s,
+            u"message 1 (w2@0x50) needs 2 bytes, 1 given"_s);
+        row("transfer, too many bytes", u"transfer w1@0x50 00 01"_s,
+            u"'01' is one byte too many for message 1 (w1@0x50)"_s);
+        row("transfer, argument overflowing", u"transfer w1@0x50 0001"_s,
+            u"'0001' holds more bytes than message 1 (w1@0x50) takes"_s);
+        row("transfer, bytes after a read", u"transfer r1@0x50 00"_s,
+            u"'00' follows message 1 (r1@0x50), a read"_s);
+        row("transfer, byte", u"transfer w1@0x50 zz"_s, u"byte of message 1 (w1@0x50) 'zz'"_s);
+        row("transfer, pattern on two bytes", u"transfer w3@0x50 0102+"_s,
+            u"'0102+' is not one hex byte before its '+'"_s);
+        row("transfer, read not last", u"transfer w1@0x50 00 r1 w1 00"_s,
+            u"message 2 (r1) is a read before the last message: these adapters end every read "
+            u"with a stop, so a read can only be the last message"_s);
     }
 
     void refusals()
     {
         QFETCH(QString, arguments);
         QFETCH(QString, error);
-        const SCliParseResult parsed = CliCommandLine::Parse(Line(arguments));
-        QCOMPARE(int(parsed.outcome), int(ECliParseOutcome::Run));
-        QString message;
-        QVERIFY(!CliPlan::Build(parsed.invocation, message));
+        const SCliParseResult parsed = Parse(arguments);
+        QString message = parsed.text;
+        if (parsed.outcome == ECliParseOutcome::Run) {
+            QVERIFY(!CliPlan::Build(parsed.invocation, message));
+        } else {
+            QCOMPARE(int(parsed.outcome), int(ECliParseOutcome::UsageError));
+            QVERIFY(parsed.usage.startsWith(u"Usage: vtl-i2c-cli [options] "_s));
+        }
         QVERIFY2(message.contains(error), qPrintable(message));
-    }
-
-    void eepromImage()
-    {
-        QVERIFY(m_dir.isValid());
-        const QString path = m_dir.filePath(u"image.bin"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(257, 'x'));
-        file.close();
-        QString error;
-        const auto parse = [&](const QString &size) {
-            return CliPlan::Build(
-                CliCommandLine::Parse(
-                    Line(u"eeprom write 0x51 %1 --page 64 --size %2"_s.arg(path, size)))
-                    .invocation,
-                error);
-        };
-        QVERIFY(!parse(u"256"_s));
-        QCOMPARE(error, u"FILE '%1' holds 257 bytes, more than --size 256"_s.arg(path));
-        const auto plan = parse(u"512"_s);
-        QVERIFY2(plan, qPrintable(error));
-        QCOMPARE(plan->image, std::vector<unsigned char>(257, 'x'));
-        QCOMPARE(plan->pageSize, std::size_t(64));
-        QCOMPARE(plan->commandName, u"eeprom write"_s);
-    }
-
-    void deviceFile_data()
-    {
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("requests");
-        QTest::newRow("read") << u"Read Measurement"_s << u"read 23 2"_s;
-        QTest::newRow("write, label loosely") << u" power on"_s << u"write SP 46 01"_s;
-        QTest::newRow("write with start only") << u"Start"_s << u"write S- 46 10"_s;
-        QTest::newRow("write with stop only") << u"Stop"_s << u"write -P 11"_s;
-        QTest::newRow("write with neither") << u"None"_s << u"write -- 13"_s;
-        QTest::newRow("write/read") << u"Register 2"_s << u"writeread 46 02 read 3"_s;
-    }
-
-    void deviceFile()
-    {
-        QFETCH(QString, label);
-        QFETCH(QString, requests);
-        QVERIFY(m_dir.isValid());
-        const QString path = m_dir.filePath(u"sensor.i2cdev"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(R"({ "version": 2, "address": "0x23", "commands": [
-            { "label": "Power On", "type": "write", "mode": "auto", "data": "01" },
-            { "label": "Start", "type": "write", "mode": "start", "data": "10" },
-            { "label": "Stop", "type": "write", "mode": "stop", "data": "11" },
-            { "label": "None", "type": "write", "mode": "none", "data": "13" },
-            { "label": "Empty", "type": "write", "mode": "stop", "data": "" },
-            { "label": "Register 2", "type": "writeread", "data": "02", "count": 3 },
-            { "label": "Read Measurement", "type": "read", "count": 2 } ] })");
-        file.close();
-        QStringList line{u"vtl-i2c-cli"_s, u"run"_s, path, label};
-        QString error;
-        const auto plan = CliPlan::Build(CliCommandLine::Parse(line).invocation, error);
-        QVERIFY2(plan, qPrintable(error));
-        QCOMPARE(plan->address, std::uint8_t(0x23));
-        QCOMPARE(Describe(plan->requests), requests);
-
-        line.last() = u"Empty"_s;
-        QVERIFY(!CliPlan::Build(CliCommandLine::Parse(line).invocation, error));
-        QCOMPARE(error, u"LABEL 'Empty' writes no bytes and no start, so it sends nothing"_s);
-        line.last() = u"Reset"_s;
-        QVERIFY(!CliPlan::Build(CliCommandLine::Parse(line).invocation, error));
-        QVERIFY(error.startsWith(
-            u"LABEL 'Reset' is no command of '%1'; it has 'Power On', "_s.arg(path)));
     }
 };
 
