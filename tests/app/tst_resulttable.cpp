@@ -1,18 +1,29 @@
 // SPDX-License-Identifier: MIT
 #include "AppTestSupport.h"
-#include "FixedTimeZone.h"
+#include "CSimEeprom.h"
+#include "MainWindowShared.h"
 #include "VtlTestMain.h"
 #include "mainwindow.h"
 
 #include <QClipboard>
+#include <QDateTime>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
+#include <QTemporaryDir>
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
+#include <ctime>
+#include <sys/resource.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -33,6 +44,12 @@ int lineHeight(const QFont &font, int lines)
 
 // 2026-12-08 14:03:07.412 +01:00.
 constexpr qint64 STARTED_MS = 1796734987412;
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
 
 // What a row shows and keeps, for comparing rows before and after an undo.
 QStringList cellsOf(const QTableWidget &table, int row)
@@ -69,15 +86,13 @@ private Q_SLOTS:
     void shortcutsFollowSelection();
     void contextMenu();
     void largeRowScrollsWithin();
-    void timeColumn_data();
     void timeColumn();
-    void copyReportWithTime_data();
-    void copyReportWithTime();
-    void undoClearRestoresRows();
-    void undoIsDroppedByNewRow();
-    void longFlagsAreCapped();
-    void longTypesAreCapped();
+    void rowTimes();
+    void undoClear();
+    void longTextsAreCapped_data();
+    void longTextsAreCapped();
     void dataColumnFitsLongestLine();
+    void saveLog();
 
 private:
     QTableWidget *table() const { return Child<QTableWidget>(*m_window, u"table_data"_s); }
@@ -91,7 +106,9 @@ private:
 void TestResultTable::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
-    UseFixedTimeZone();
+    // The expected texts are in Central European time; a POSIX rule needs no zone database.
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
 }
 
 void TestResultTable::init()
@@ -103,6 +120,7 @@ void TestResultTable::init()
 void TestResultTable::cleanup()
 {
     m_window.reset();
+    CSimBus::Instance().Reset();
 }
 
 // Selects whole rows one after the other, as ctrl-clicks in this order would.
@@ -228,21 +246,30 @@ void TestResultTable::layoutIsSavedAndRestored()
 void TestResultTable::copyForms_data()
 {
     QTest::addColumn<int>("action");
+    QTest::addColumn<bool>("timeShown");
     QTest::addColumn<QString>("clipboard");
     const QString upper = u"00: 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n10: 10"_s;
     const QString all = u"00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10"_s;
-    QTest::newRow("Copy Report") << 0 << u"Read 0x50\t0x11\t"_s + all + u"\nSearch\t\t0x23, 0x50"_s;
-    QTest::newRow("Copy Data") << 1 << all + u"\n0x23, 0x50"_s;
-    QTest::newRow("Copy Data as Shown") << 2 << upper + u"\n\n0x23, 0x50"_s;
+    QTest::newRow("Copy Report") << 0 << false
+                                 << u"Read 0x50\t0x11\t"_s + all + u"\nSearch\t\t0x23, 0x50"_s;
+    QTest::newRow("Copy Report, time shown") << 0 << true
+                                             << u"14:03:07.412 (1.06 s)\tRead 0x50\t0x11\t"_s +
+                                                    all + u"\n14:03:09.412\tSearch\t\t0x23, 0x50"_s;
+    // The other two forms never carry the time.
+    QTest::newRow("Copy Data") << 1 << true << all + u"\n0x23, 0x50"_s;
+    QTest::newRow("Copy Data as Shown") << 2 << true << upper + u"\n\n0x23, 0x50"_s;
 }
 
 void TestResultTable::copyForms()
 {
     QFETCH(int, action);
+    QFETCH(bool, timeShown);
     QFETCH(QString, clipboard);
-    m_window->addTableRow(u"Read 0x50"_s, u"0x11"_s, sequence(17), false);
-    m_window->addTableRow(u"Write 0x50"_s, u"0x00"_s, sequence(2), false);
-    m_window->addTableRow(u"Search"_s, QString(), u"0x23, 0x50"_s, false);
+    m_window->addTableRow(u"Read 0x50"_s, u"0x11"_s, sequence(17), false, {STARTED_MS, 1060000});
+    m_window->addTableRow(u"Write 0x50"_s, u"0x00"_s, sequence(2), false, {STARTED_MS + 1000, 480});
+    m_window->addTableRow(u"Search"_s, QString(), u"0x23, 0x50"_s, false,
+                          {STARTED_MS + 2000, std::nullopt});
+    ActionOf(*m_window, "actionShowTime")->setChecked(timeShown);
     selectRows({2, 0});
 
     const char *names[] = {"actionCopyReport", "actionCopyData", "actionCopyDataAsShown"};
@@ -355,82 +382,59 @@ void TestResultTable::largeRowScrollsWithin()
     QVERIFY(!shot.isNull());
 }
 
-void TestResultTable::timeColumn_data()
-{
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("absent") << QVariant() << false;
-    QTest::newRow("shown") << QVariant(true) << true;
-    QTest::newRow("hidden") << QVariant(false) << false;
-}
-
+// Kept for the next start; shown after rows came, as wide as the widest of their times.
 void TestResultTable::timeColumn()
 {
-    QFETCH(QVariant, stored);
-    QFETCH(bool, shown);
-    if (stored.isValid())
-        QSettings().setValue(u"table/showTime"_s, stored);
-    m_window = std::make_unique<MainWindow>();
-    QAction *action = ActionOf(*m_window, "actionShowTime");
-    QCOMPARE(action->isChecked(), shown);
-    QCOMPARE(table()->isColumnHidden(3), !shown);
-
-    // The choice is kept for the next start.
-    action->trigger();
-    QCOMPARE(table()->isColumnHidden(3), shown);
-    QCOMPARE(QSettings().value(u"table/showTime"_s).toBool(), !shown);
-    m_window = std::make_unique<MainWindow>();
-    QCOMPARE(ActionOf(*m_window, "actionShowTime")->isChecked(), !shown);
-    QCOMPARE(table()->isColumnHidden(3), shown);
-}
-
-void TestResultTable::copyReportWithTime_data()
-{
-    QTest::addColumn<bool>("shown");
-    QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("clipboard");
-    const QString report = u"Read 0x50\t0x11\t00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\n"
-                           "Search\t\t0x23, 0x50"_s;
-    QTest::newRow("report, hidden") << false << 0 << report;
-    QTest::newRow("report, shown") << true << 0
-                                   << u"14:03:07.412 (1.06 s)\tRead 0x50\t0x11\t"
-                                      "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\n"
-                                      "14:03:09.412\tSearch\t\t0x23, 0x50"_s;
-    // The other two forms never carry the time.
-    QTest::newRow("data, shown") << true << 1
-                                 << u"00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\n"
-                                    "0x23, 0x50"_s;
-    QTest::newRow("data as shown, shown")
-        << true << 2
-        << u"00: 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n10: 10\n\n0x23, 0x50"_s;
-}
-
-void TestResultTable::copyReportWithTime()
-{
-    QFETCH(bool, shown);
-    QFETCH(int, action);
-    QFETCH(QString, clipboard);
     m_window->addTableRow(u"Read 0x50"_s, u"0x11"_s, sequence(17), false, {STARTED_MS, 1060000});
-    m_window->addTableRow(u"Write 0x50"_s, u"0x00"_s, sequence(2), false, {STARTED_MS + 1000, 480});
-    m_window->addTableRow(u"Search"_s, QString(), u"0x23, 0x50"_s, false,
-                          {STARTED_MS + 2000, std::nullopt});
-    QCOMPARE(table()->item(0, 3)->text(), u"14:03:07.412 (1.06 s)"_s);
-    QCOMPARE(table()->item(1, 3)->text(), u"14:03:08.412 (480 \u00B5s)"_s);
-    QCOMPARE(table()->item(2, 3)->text(), u"14:03:09.412"_s);
-    ActionOf(*m_window, "actionShowTime")->setChecked(shown);
-    // Shown after the rows came, the column is as wide as the widest of their times.
-    if (shown) {
-        const QFontMetricsF metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        QVERIFY(table()->columnWidth(3) > metrics.horizontalAdvance(table()->item(0, 3)->text()));
-    }
-    selectRows({2, 0});
+    ActionOf(*m_window, "actionShowTime")->trigger();
+    const QFontMetricsF metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QVERIFY(table()->columnWidth(COLUMN_TIME) >
+            metrics.horizontalAdvance(u"14:03:07.412 (1.06 s)"_s));
 
-    const char *names[] = {"actionCopyReport", "actionCopyData", "actionCopyDataAsShown"};
-    ActionOf(*m_window, names[action])->trigger();
-    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+    m_window = std::make_unique<MainWindow>();
+    QVERIFY(ActionOf(*m_window, "actionShowTime")->isChecked());
+    QVERIFY(!table()->isColumnHidden(COLUMN_TIME));
+    ActionOf(*m_window, "actionShowTime")->trigger();
+    QVERIFY(table()->isColumnHidden(COLUMN_TIME));
+    m_window = std::make_unique<MainWindow>();
+    QVERIFY(!ActionOf(*m_window, "actionShowTime")->isChecked());
+    QVERIFY(table()->isColumnHidden(COLUMN_TIME));
 }
 
-void TestResultTable::undoClearRestoresRows()
+// Every kind of row on the simulated bus, at one report per 1 ms frame as a full-speed
+// adapter answers: in order, transactions with their duration, a note without.
+void TestResultTable::rowTimes()
+{
+    const std::shared_ptr<CSimAdapter> adapter = CSimBus::Instance().Attach(ESimModel::A, L"T-1");
+    adapter->AddSlave(0x50, std::make_shared<CSimEeprom>());
+    adapter->SetFramePeriod(std::chrono::milliseconds(1));
+    CModalWatcher watcher;
+    QVERIFY(ConnectWindow(*m_window, watcher, u"VantrelA  SN T-1"_s));
+    Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->setEditText(u"0x50"_s);
+    Child<QLineEdit>(*m_window, u"edit_write"_s)->setText(u"00"_s);
+    Child<QSpinBox>(*m_window, u"spin_read"_s)->setValue(1);
+
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    for (const char *button : {"btn_write", "btn_read", "btn_write_read", "btn_i2c_search"})
+        Child<QAbstractButton>(*m_window, QString::fromLatin1(button))->click();
+    m_window->addTableRow(u"Note"_s, QString(), u"added by the window"_s, false);
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
+
+    QCOMPARE(table()->rowCount(), 5);
+    qint64 earliest = before;
+    for (int row = 0; row < 5; ++row) {
+        const QTableWidgetItem *item = table()->item(row, COLUMN_TIME);
+        const qint64 started = item->data(TIME_ROLE_STARTED_MS).toLongLong();
+        const QVariant duration = item->data(TIME_ROLE_DURATION_US);
+        QVERIFY2(started >= earliest && started <= after, qPrintable(QString::number(row)));
+        QCOMPARE(duration.isValid(), row < 4);
+        QVERIFY(!duration.isValid() || duration.toLongLong() > 0);
+        // The next starts after this one ended, within the start's whole millisecond.
+        earliest = std::max(started, started + duration.toLongLong() / 1000 - 1);
+    }
+}
+
+void TestResultTable::undoClear()
 {
     QAction *undo = ActionOf(*m_window, "actionUndoClear");
     QAction *clear = ActionOf(*m_window, "actionTableClear");
@@ -443,29 +447,15 @@ void TestResultTable::undoClearRestoresRows()
     QList<QStringList> before;
     for (int row = 0; row < 3; ++row)
         before << cellsOf(*table(), row);
-    QVERIFY(!undo->isEnabled());
 
     clear->trigger();
-    QCOMPARE(table()->rowCount(), 0);
-    QVERIFY(undo->isEnabled());
     // Clearing the empty table again does not lose what the first clear removed.
     clear->trigger();
-    QVERIFY(undo->isEnabled());
-
     undo->trigger();
     QCOMPARE(table()->rowCount(), 3);
     for (int row = 0; row < 3; ++row)
         QCOMPARE(cellsOf(*table(), row), before.at(row));
     QVERIFY(!undo->isEnabled());
-    ActionOf(*m_window, "actionShowTime")->setChecked(true);
-    selectRows({0, 1, 2});
-    ActionOf(*m_window, "actionCopyReport")->trigger();
-    QCOMPARE(QGuiApplication::clipboard()->text(),
-             u"14:03:07.412 (1.06 s)\tRead 0x50\t0x11\t"
-             "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\n"
-             "14:03:08.412 (850 \u00B5s)\tRead 0x50\t"
-             "0x00  Invalid read count, this device reads 1..256 bytes\t\n"
-             "14:03:09.412\tSearch\t\t0x23, 0x50"_s);
 
     // Rows come back in the layout in force when they return.
     clear->trigger();
@@ -473,78 +463,54 @@ void TestResultTable::undoClearRestoresRows()
     undo->trigger();
     QCOMPARE(table()->item(0, 2)->text(),
              u"00: 00 01 02 03 04 05 06 07\n08: 08 09 0A 0B 0C 0D 0E 0F\n10: 10"_s);
-    QCOMPARE(table()->rowHeight(0),
-             lineHeight(QFontDatabase::systemFont(QFontDatabase::FixedFont), 3) + 1);
-    QCOMPARE(table()->item(2, 2)->text(), u"0x23, 0x50"_s);
-}
 
-void TestResultTable::undoIsDroppedByNewRow()
-{
-    QAction *undo = ActionOf(*m_window, "actionUndoClear");
-    m_window->addTableRow(u"Read 0x50"_s, u"0x01"_s, sequence(1), false);
-    ActionOf(*m_window, "actionTableClear")->trigger();
-    QVERIFY(undo->isEnabled());
+    // The next row drops what a clear removed.
+    clear->trigger();
     m_window->addTableRow(u"Write 0x50"_s, u"0x00"_s, sequence(2), false);
     QVERIFY(!undo->isEnabled());
     undo->trigger();
     QCOMPARE(table()->rowCount(), 1);
-    QCOMPARE(RowTexts(*table(), 0), QStringList({u"Write 0x50"_s, u"0x00"_s, u"00 01"_s}));
 }
 
-void TestResultTable::longFlagsAreCapped()
+void TestResultTable::longTextsAreCapped_data()
 {
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    const QString reason = u"0x00  Invalid read count, this device reads 1..256 bytes"_s;
-    m_window->addTableRow(u"Read 0x50"_s, reason, std::vector<unsigned char>(), true);
-    m_window->addTableRow(u"Read 0x50"_s, u"0x10"_s, sequence(16), false);
-
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    const QFontMetricsF metrics(fixed);
-    const int flagsWidth = table()->horizontalHeader()->sectionSize(1);
-    QVERIFY(flagsWidth >= metrics.horizontalAdvance(u"0x00  Invalid read count"_s));
-    QVERIFY2(flagsWidth < metrics.horizontalAdvance(QString(30, u'0')),
-             qPrintable(QString::number(flagsWidth)));
-    QCOMPARE(table()->item(0, 1)->toolTip(), reason);
-    QVERIFY(table()->item(1, 1)->toolTip().isEmpty());
-
-    // The next row's data stays in view, unelided.
-    const QString data = table()->item(1, 2)->text();
-    const int dataRight = table()->columnViewportPosition(2) + table()->columnWidth(2);
-    QVERIFY(dataRight <= table()->viewport()->width());
-    QVERIFY(table()->columnWidth(2) > metrics.horizontalAdvance(data));
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("capChars");
+    QTest::newRow("flags") << int(COLUMN_FLAGS)
+                           << u"0x00  Invalid read count, this device reads 1..256 bytes"_s << 24;
+    // A write/read of many bytes names them all in its type.
+    QTest::newRow("type") << int(COLUMN_TYPE)
+                          << u"Write/Read 0x50 [%1]"_s.arg(u"00 "_s.repeated(60).trimmed()) << 48;
 }
 
-// A write/read of many bytes names them all in its type; the column stops growing.
-void TestResultTable::longTypesAreCapped()
+// The column stops growing; the cell keeps the whole text for copying, its tool tip shows it.
+void TestResultTable::longTextsAreCapped()
 {
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QStringList bytes;
-    for (int i = 0; i < 60; ++i)
-        bytes << u"%1"_s.arg(i, 2, 16, QChar(u'0')).toUpper();
-    const QString type = u"Write/Read 0x50 [%1]"_s.arg(bytes.join(u' '));
-    m_window->addTableRow(type, u"0x02"_s, sequence(2), false);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(int, capChars);
+    const bool flags = column == COLUMN_FLAGS;
+    m_window->addTableRow(flags ? u"Read 0x50"_s : text, flags ? text : u"0x02"_s, sequence(2),
+                          flags);
     m_window->addTableRow(u"Read 0x50"_s, u"0x10"_s, sequence(16), false);
 
-    const QFontMetricsF metrics(table()->font());
-    const int typeWidth = table()->horizontalHeader()->sectionSize(0);
-    QVERIFY(typeWidth >= metrics.horizontalAdvance(u"Write/Read 0x50 [00 01 02 03"_s));
-    QVERIFY2(typeWidth < metrics.horizontalAdvance(type) / 2,
-             qPrintable(QString::number(typeWidth)));
-    QCOMPARE(table()->item(0, 0)->toolTip(), type);
-    QVERIFY(table()->item(1, 0)->toolTip().isEmpty());
-    // The copy forms keep the whole type.
-    selectRows({0});
-    ActionOf(*m_window, "actionCopyReport")->trigger();
-    QVERIFY(QGuiApplication::clipboard()->text().startsWith(type + u"\t"_s));
+    const QFontMetricsF metrics(flags ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
+                                      : table()->font());
+    const int width = table()->columnWidth(column);
+    QVERIFY2(width > metrics.horizontalAdvance(QString(capChars - 6, u'0')) &&
+                 width < metrics.horizontalAdvance(QString(capChars + 6, u'0')),
+             qPrintable(QString::number(width)));
+    QCOMPARE(table()->item(0, column)->text(), text);
+    QCOMPARE(table()->item(0, column)->toolTip(), text);
+    QVERIFY(table()->item(1, column)->toolTip().isEmpty());
 }
 
 void TestResultTable::dataColumnFitsLongestLine()
 {
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QHeaderView *header = table()->horizontalHeader();
+    QScrollBar *scroll = table()->horizontalScrollBar();
     const auto fillsView = [&] {
         return table()->columnViewportPosition(2) + table()->columnWidth(2) ==
                table()->viewport()->width();
@@ -557,23 +523,66 @@ void TestResultTable::dataColumnFitsLongestLine()
     const QFontMetricsF metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     const qreal lineWidth = metrics.horizontalAdvance(table()->item(1, 2)->text());
     QVERIFY(lineWidth > table()->viewport()->width());
-    QVERIFY(header->sectionSize(2) >= lineWidth);
-    QVERIFY(table()->horizontalScrollBar()->maximum() > 0);
-    // Scrolled to the end, the line's last byte is in view.
-    table()->horizontalScrollBar()->setValue(table()->horizontalScrollBar()->maximum());
-    QVERIFY(table()->columnViewportPosition(2) + lineWidth <= table()->viewport()->width());
+    QVERIFY(table()->columnWidth(2) >= lineWidth);
 
-    // Back to 16 per line the longest line fits again and the column stretches.
-    // (The view takes its new scroll range on its next turn of the event loop.)
+    // The view takes its new scroll range on its next turn of the event loop.
     bytesPerLine()->setCurrentIndex(bytesPerLine()->findText(u"16"_s));
-    QTRY_COMPARE(table()->horizontalScrollBar()->maximum(), 0);
+    QTRY_COMPARE(scroll->maximum(), 0);
     QVERIFY(fillsView());
-
     bytesPerLine()->setCurrentIndex(bytesPerLine()->findText(u"Full"_s));
-    QTRY_VERIFY(table()->horizontalScrollBar()->maximum() > 0);
+    QTRY_VERIFY(scroll->maximum() > 0);
     ActionOf(*m_window, "actionTableClear")->trigger();
-    QTRY_COMPARE(table()->horizontalScrollBar()->maximum(), 0);
+    QTRY_COMPARE(scroll->maximum(), 0);
     QVERIFY(fillsView());
+}
+
+// Cancelled, then failed (the old file stays), then saved: all rows, whatever is selected.
+void TestResultTable::saveLog()
+{
+    m_window->addTableRow(u"Read 0x50"_s, u"0x11"_s, sequence(17), true, {STARTED_MS, 1060000});
+    m_window->addTableRow(u"Search"_s, QString(), u"0x23, 0x50"_s, false,
+                          {STARTED_MS + 2000, std::nullopt});
+    selectRows({1});
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(u"log.csv"_s);
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old log\n") == 8);
+    }
+    CModalWatcher watcher;
+    QString answer;
+    watcher.onDialog = [&answer](QDialog *dialog) {
+        if (answer.isEmpty())
+            return dialog->reject();
+        // Done directly: accept() would first ask whether to replace the file.
+        qobject_cast<QFileDialog *>(dialog)->selectFile(answer);
+        dialog->done(QDialog::Accepted);
+    };
+    QAction *save = ActionOf(*m_window, "actionSaveLog");
+    save->trigger();
+    // A file size limit makes the save fail as a full disk would, and binds root too.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t softLimit = std::exchange(limit.rlim_cur, 16);
+    answer = path;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    save->trigger();
+    limit.rlim_cur = softLimit;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    QCOMPARE(watcher.boxes.size(), 1);
+    QCOMPARE(watcher.boxes.first().title, u"Save Log"_s);
+    const QString start = u"Could not save the file:\n%1\n\n"_s.arg(QDir::toNativeSeparators(path));
+    const QString text = watcher.boxes.first().text;
+    QVERIFY2(text.startsWith(start) && text.size() > start.size(), qPrintable(text));
+    QCOMPARE(contentsOf(path), QByteArray("old log\n"));
+    QVERIFY(m_window->statusBar()->currentMessage().isEmpty());
+
+    // Header and both rows; tst_tablelog has the contents byte for byte.
+    save->trigger();
+    QCOMPARE(contentsOf(path).count("\r\n"), 3);
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             u"Log saved to %1"_s.arg(QDir::toNativeSeparators(path)));
 }
 
 VTL_TEST_MAIN(TestResultTable)

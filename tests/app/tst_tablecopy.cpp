@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "FixedTimeZone.h"
 #include "TableCopy.h"
 #include "VtlTestMain.h"
 
@@ -7,25 +6,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// 2026-12-08 14:03:07.412 +01:00.
-constexpr qint64 STARTED_MS = 1796734987412;
-
 QList<TableCopy::SRow> rows()
 {
     return {
-        {u"Search"_s, QString(), u"0x23, 0x50"_s, std::nullopt, {STARTED_MS, 113000}, false},
+        {u"Search"_s, QString(), u"0x23, 0x50"_s, std::nullopt, {}, false},
         {u"Read 0x50"_s,
          u"0x11"_s,
          u"00: 00 01\n02: 02"_s,
          QByteArray("\x00\x01\x02", 3),
-         {STARTED_MS + 1000, 1060000},
+         {},
          false},
-        {u"Write [None]"_s,
-         u"0x80  no start"_s,
-         u"FF"_s,
-         QByteArray("\xFF"),
-         {STARTED_MS + 2000, std::nullopt},
-         true},
+        {u"Write [None]"_s, u"0x80  no start"_s, u"FF"_s, QByteArray("\xFF"), {}, true},
     };
 }
 
@@ -36,9 +27,7 @@ class TestTableCopy : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { UseFixedTimeZone(); }
     void report();
-    void reportWithTime();
     void data();
     void dataAsShown();
     void singleRow();
@@ -52,14 +41,6 @@ void TestTableCopy::report()
                    "Write [None]\t0x80  no start\tFF"_s);
     for (const QString &line : text.split(u'\n'))
         QCOMPARE(line.count(u'\t'), 2);
-}
-
-void TestTableCopy::reportWithTime()
-{
-    // A row added without a transaction has its time and no duration.
-    QCOMPARE(TableCopy::reportWithTime(rows()), u"14:03:07.412 (113 ms)\tSearch\t\t0x23, 0x50\n"
-                                                "14:03:08.412 (1.06 s)\tRead 0x50\t0x11\t00 01 02\n"
-                                                "14:03:09.412\tWrite [None]\t0x80  no start\tFF"_s);
 }
 
 void TestTableCopy::data()
