@@ -357,10 +357,8 @@ inline SI2cCommand ReadCommand(const QString &label, int count)
 inline SI2cCommand WriteReadCommand(const QString &label, std::vector<unsigned char> data,
                                     int count)
 {
-    SI2cCommand command;
-    command.label = label;
+    SI2cCommand command = WriteCommand(label, std::move(data));
     command.type = EI2cCommandType::WriteRead;
-    command.data = std::move(data);
     command.count = count;
     return command;
 }
