@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: MIT
 // The simulated bus as the hidapi functions show it: enumeration, handles, threads,
-// bad input, the report log and the preset bench.
+// bad input, the report log, the preset bench, and when replies become readable with the
+// I2C bus time switched on. Time is then a clock the tests step, never the wall clock.
 #include "CSimEeprom.h"
 #include "CSimPresetBench.h"
 #include "SimTestSupport.h"
 #include "VtlTestMain.h"
 
+#include <QByteArrayList>
 #include <QTest>
 
 #include <VtlUsbIds.h>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <set>
 #include <thread>
 
@@ -69,8 +72,52 @@ class TestSimBus : public QObject
 {
     Q_OBJECT
 
+private:
+    const CSimAdapter::Clock::time_point m_start = CSimAdapter::Clock::time_point{} + 1h;
+    CSimAdapter::Clock::time_point m_now;
+    std::shared_ptr<CSimAdapter> m_adapter;
+    std::unique_ptr<CRawHid> m_hid;
+
+    // For the bus time: an adapter with bus time on, on a clock the tests step, and an EEPROM
+    // at 0x50 that starts with 10 11 12 13.
+    void Open(ESimModel model, std::chrono::nanoseconds framePeriod)
+    {
+        m_adapter = CSimBus::Instance().Attach(model, L"T-1");
+        m_adapter->AddSlave(0x50, std::make_shared<CSimEeprom>())
+            ->SetContents(0, {0x10, 0x11, 0x12, 0x13});
+        m_adapter->SetClock([this] { return m_now; });
+        m_adapter->SetFramePeriod(framePeriod);
+        m_adapter->SetBusTiming(true);
+        m_hid = std::make_unique<CRawHid>(m_adapter->GetSpecialPath());
+    }
+
+    void Send(const QByteArrayList &requests)
+    {
+        for (const QByteArray &request : requests)
+            m_hid->Write(Report(request.constData()));
+    }
+
+    // How many replies become readable a nanosecond before `ns`, and how many at `ns`.
+    QList<qsizetype> ReadyAround(qint64 ns)
+    {
+        m_now = m_start + std::chrono::nanoseconds(ns - 1);
+        const qsizetype before = m_hid->ReadAll().size();
+        m_now += 1ns;
+        return {before, m_hid->ReadAll().size()};
+    }
+
 private Q_SLOTS:
-    void init() { CSimBus::Instance().Reset(); }
+    void init()
+    {
+        CSimBus::Instance().Reset();
+        m_now = m_start;
+    }
+
+    void cleanup()
+    {
+        m_hid.reset();
+        m_adapter.reset();
+    }
 
     void enumeration_data()
     {
@@ -383,58 +430,173 @@ private Q_SLOTS:
         }
     }
 
+    // Off by default, for the tests; the demo switches them on.
     void presetBenchOptions_data()
     {
         QTest::addColumn<bool>("on");
-
-        QTest::newRow("defaults: the bench of the tests") << false;
-        QTest::newRow("the demo's: bus time, live values, 32 KiB EEPROM") << true;
+        QTest::newRow("defaults") << false;
+        QTest::newRow("bus time, live values, 32 KiB EEPROM") << true;
     }
 
     void presetBenchOptions()
     {
         QFETCH(bool, on);
-
         SSimPresetOptions options;
         options.framePeriod = 0ns;
-        options.busTiming = on;
-        options.liveValues = on;
-        options.largeEeprom = on;
+        options.busTiming = options.liveValues = options.largeEeprom = on;
         const SSimPresetBench bench = CSimPresetBench::Attach(options);
-        QCOMPARE(bench.largeEepromA != nullptr, on);
-        auto now = CSimAdapter::Clock::time_point{} + 1h;
-        bench.adapterA->SetClock([&now] { return now; });
-        bench.temperatureA->SetClock([&now] { return now; });
+        bench.adapterA->SetClock([this] { return m_now; });
+        bench.temperatureA->SetClock([this] { return m_now; });
         CRawHid hid(bench.adapterA->GetSpecialPath());
         hid.Write(Report("01 01 00"));
 
-        // With bus time the reply to the two address bytes takes 280 us.
-        hid.Write(Report("02 C3 A2 00 00"));
+        // With bus time the reply to the address of the large EEPROM takes 100 us.
+        hid.Write(Report("02 C1 A2"));
         const QList<QByteArray> atOnce = hid.ReadAll();
-        now += 280us;
-        const QList<QByteArray> replies = atOnce + hid.ReadAll();
-        QCOMPARE(atOnce.size(), on ? 0 : 1);
-        QCOMPARE(replies, QList<QByteArray>{Report(on ? "02 00 00" : "02 80 03")});
-        if (on) {
-            hid.Write(Report("03 10 A3 00"));
-            now += 1s;
-            QCOMPARE(hid.ReadAll().value(0).mid(2, 16), QByteArray("Bench 32 KiB EEP"));
-        }
+        m_now += 1s;
+        QCOMPARE(atOnce.isEmpty(), on);
+        QCOMPARE(atOnce + hid.ReadAll(), QList<QByteArray>{Report(on ? "02 00 00" : "02 80 03")});
 
-        const auto temperature = [&hid, &now] {
+        const auto temperature = [this, &hid] {
             hid.Write(Report("02 C2 90 00"));
             hid.Write(Report("03 02 91 00"));
-            now += 1s;
-            const QList<QByteArray> received = hid.ReadAll();
-            return received.size() == 2 ? received.at(1).mid(2, 2) : QByteArray();
+            m_now += 14s;
+            return hid.ReadAll();
         };
-        const QByteArray first = temperature();
-        now += 14s;
-        const QByteArray later = temperature();
+        const QList<QByteArray> first = temperature();
         QCOMPARE(first.size(), 2);
-        QCOMPARE(first != later, on);
-        if (!on)
-            QCOMPARE(first, QByteArray::fromHex("1780")); // 23.5 degrees
+        QCOMPARE(first != temperature(), on);
+    }
+
+    void replyTimes_data()
+    {
+        QTest::addColumn<QByteArray>("enable");
+        QTest::addColumn<int>("framePeriodUs");
+        QTest::addColumn<int>("forcedStatus"); // -1: none
+        QTest::addColumn<QByteArrayList>("requests");
+        QTest::addColumn<QList<qint64>>("readyNs");
+
+        const QByteArray speed100k("01 01 00");
+        // Start, three bytes: 28 bit times of 2.5 us.
+        QTest::newRow("write at 400k") << QByteArray("01 01 01") << 0 << -1
+                                       << QByteArrayList{"02 C3 A0 00 AB"} << QList<qint64>{70000};
+        // 10 + 62 * 9 = 568 and 10 + 100 * 9 = 910 bit times of 10 us.
+        QTest::newRow("read at 100k") << speed100k << 0 << -1 << QByteArrayList{"03 64 A1 00"}
+                                      << QList<qint64>{5680000, 9100000};
+        QTest::newRow("a busy bus delays the next request, stop included")
+            << speed100k << 0 << -1 << QByteArrayList{"03 64 A1 00", "02 C1 A0"}
+            << QList<qint64>{5680000, 9100000, 9210000};
+        QTest::newRow("NACKed address at 10k, then its stop")
+            << QByteArray("01 01 03") << 0 << -1 << QByteArrayList{"02 C1 E0", "02 C1 A0"}
+            << QList<qint64>{1000000, 2100000};
+        QTest::newRow("no stop before the next chunk")
+            << speed100k << 0 << -1 << QByteArrayList{"02 82 A0 00", "02 41 AB"}
+            << QList<qint64>{190000, 280000};
+        QTest::newRow("a failed read frees the bus at its reply")
+            << speed100k << 0 << 0x80 << QByteArrayList{"03 64 A1 00", "02 C1 A0"}
+            << QList<qint64>{5680000, 5780000};
+        // The frames wait for the bus (5.68, 11.26, 16.84, 18.1 ms).
+        QTest::newRow("1 ms frames behind 100k")
+            << speed100k << 1000 << -1 << QByteArrayList{"03 C8 A1 00"}
+            << QList<qint64>{6000000, 12000000, 17000000, 19000000};
+    }
+
+    // Each reply becomes readable exactly at its time.
+    void replyTimes()
+    {
+        QFETCH(QByteArray, enable);
+        QFETCH(int, framePeriodUs);
+        QFETCH(int, forcedStatus);
+        QFETCH(QByteArrayList, requests);
+        QFETCH(QList<qint64>, readyNs);
+
+        Open(ESimModel::A, std::chrono::microseconds(framePeriodUs));
+        Send({enable});
+        if (forcedStatus >= 0)
+            m_adapter->ForceNextStatus(static_cast<std::uint8_t>(forcedStatus));
+        Send(requests);
+        for (const qint64 ns : readyNs)
+            QVERIFY2(ReadyAround(ns) == (QList<qsizetype>{0, 1}), qPrintable(QString::number(ns)));
+        m_now = m_start + 1h;
+        QCOMPARE(m_hid->ReadAll(), QList<QByteArray>());
+    }
+
+    void longRead_data()
+    {
+        QTest::addColumn<QByteArray>("enable");
+        QTest::addColumn<qint64>("firstMs");
+        QTest::addColumn<qint64>("lastMs");
+
+        // The last byte is done after 10 + 65,535 * 9 bit times of 10 us (5,898.25 ms), in
+        // the frame of the reply before it, so it waits for the next one.
+        QTest::newRow("100k") << QByteArray("01 01 00") << qint64(6) << qint64(5900);
+        QTest::newRow("1000k: the frames set the pace")
+            << QByteArray("01 01 04") << qint64(1) << qint64(1058);
+    }
+
+    // 65,535 bytes in 1,058 replies: the first, 1,056 more, then the last.
+    void longRead()
+    {
+        QFETCH(QByteArray, enable);
+        QFETCH(qint64, firstMs);
+        QFETCH(qint64, lastMs);
+
+        Open(ESimModel::A, 1ms);
+        Send({enable, "03 FF A1 FF"});
+        QCOMPARE(ReadyAround(firstMs * 1000000), (QList<qsizetype>{0, 1}));
+        QCOMPARE(ReadyAround(lastMs * 1000000), (QList<qsizetype>{1056, 1}));
+        m_now = m_start + 1h;
+        QCOMPARE(m_hid->ReadAll(), QList<QByteArray>());
+    }
+
+    void enableReportAbandonsTheRead_data()
+    {
+        QTest::addColumn<ESimModel>("model");
+        QTest::addColumn<QByteArray>("longRead");
+        QTest::addColumn<QByteArrayList>("abandon");
+        QTest::addColumn<int>("abandonMs");
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<QByteArray>("shortRead");
+        QTest::addColumn<int>("shortReadyMs");
+
+        // 3000 bytes in 49 replies, at 6, 12, 17 and 23 ms and on; after the enable at 20 ms
+        // the pointer write is done at 20.19 ms (frame 21) and the read at 20.66 ms (frame 22).
+        QTest::newRow("A") << ESimModel::A << QByteArray("03 B8 A1 0B")
+                           << QByteArrayList{"01 01 00"} << 20 << 3 << QByteArray("03 04 A1 00")
+                           << 22;
+        QTest::newRow("B, disable and enable")
+            << ESimModel::B << QByteArray("03 00 A1") << QByteArrayList{"01 00 00", "01 01 00"}
+            << 13 << 2 << QByteArray("03 04 A1") << 15;
+    }
+
+    void enableReportAbandonsTheRead()
+    {
+        QFETCH(ESimModel, model);
+        QFETCH(QByteArray, longRead);
+        QFETCH(QByteArrayList, abandon);
+        QFETCH(int, abandonMs);
+        QFETCH(int, kept);
+        QFETCH(QByteArray, shortRead);
+        QFETCH(int, shortReadyMs);
+
+        Open(model, 1ms);
+        Send({"01 01 00", longRead});
+        m_now = m_start + std::chrono::milliseconds(abandonMs);
+        Send(abandon);
+        // What was readable stays for the host to flush; nothing else of the read follows.
+        const QList<QByteArray> flushed = m_hid->ReadAll();
+        QCOMPARE(flushed.size(), kept);
+        for (const QByteArray &reply : flushed)
+            QCOMPARE(static_cast<int>(reply.at(1)), 62);
+
+        // The next transaction is served at once, with its own data.
+        Send({"02 C2 A0 00", shortRead});
+        m_now = m_start + std::chrono::milliseconds(shortReadyMs) - 1ns;
+        QCOMPARE(m_hid->ReadAll(), QList<QByteArray>{Report("02 00 00")});
+        m_now += 1ns;
+        QCOMPARE(m_hid->ReadAll(), QList<QByteArray>{Report("03 04 10 11 12 13")});
+        m_now = m_start + 1h;
+        QCOMPARE(m_hid->ReadAll(), QList<QByteArray>());
     }
 };
 

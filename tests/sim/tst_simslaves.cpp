@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The slaves behind a simulated adapter, driven through write and read requests.
+#include "CSimEeprom.h"
 #include "CSimLightSensor.h"
 #include "CSimTemperatureSensor.h"
 #include "SimTestSupport.h"
@@ -7,14 +8,15 @@
 
 #include <QStringList>
 #include <QTest>
+#include <QtEndian>
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cstdlib>
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -56,33 +58,12 @@ private:
         return m_hid->ReadAll();
     }
 
-    // The big-endian 16-bit value in the first two data bytes of a read reply.
-    static int Value16(const QList<QByteArray> &replies)
+    std::shared_ptr<CSimEeprom> OpenLargeEeprom()
     {
-        if (replies.size() != 1)
-            return INT_MIN;
-        const QByteArray &reply = replies.at(0);
-        return static_cast<qint16>(static_cast<unsigned char>(reply.at(2)) << 8 |
-                                   static_cast<unsigned char>(reply.at(3)));
-    }
-
-    // A reading once a second for a minute, as a live plot watches it: the span of the
-    // values and the largest change from one second to the next must lie in the bounds.
-    template <typename TReading>
-    void CheckMinute(TReading reading, int minSpan, int maxSpan, int maxStep)
-    {
-        QList<int> values;
-        for (int second = 1; second <= 60; ++second) {
-            m_now += std::chrono::seconds(1);
-            values.append(reading());
-        }
-        const auto [low, high] = std::minmax_element(values.begin(), values.end());
-        int step = 0;
-        for (int i = 1; i < values.size(); ++i)
-            step = std::max(step, std::abs(values.at(i) - values.at(i - 1)));
-        const QByteArray seen = QByteArray::number(*high - *low) + " / " + QByteArray::number(step);
-        QVERIFY2(*high - *low >= minSpan && *high - *low <= maxSpan, seen.constData());
-        QVERIFY2(step <= maxStep, seen.constData());
+        auto eeprom = m_adapter->AddSlave(0x51, std::make_shared<CSimEeprom>(CSimEeprom::LARGE));
+        eeprom->SetClock([this] { return m_now; });
+        Open();
+        return eeprom;
     }
 
     // Sends each hex byte of `steps` as a one-byte write to the light sensor at 0x23;
@@ -208,74 +189,64 @@ private Q_SLOTS:
         }
     }
 
-    void lightSensorOverAMinute_data()
+    void driftOverAMinute_data()
     {
+        QTest::addColumn<bool>("light");
         QTest::addColumn<double>("variation");
         QTest::addColumn<double>("noise");
         QTest::addColumn<int>("minSpan");
         QTest::addColumn<int>("maxSpan");
         QTest::addColumn<int>("maxStep");
 
-        // 320 lx read as 384 counts; the wander is a sine with a 30 s period.
-        QTest::newRow("steady") << 0.0 << 0.0 << 0 << 0 << 0;
-        QTest::newRow("slow sine") << 0.05 << 0.0 << 36 << 39 << 5;
-        QTest::newRow("noise") << 0.0 << 0.005 << 1 << 4 << 4;
-        QTest::newRow("sine and noise") << 0.05 << 0.005 << 36 << 43 << 9;
+        // 320 lx read as 384 counts, wandering in a sine with a 30 s period.
+        QTest::newRow("light, sine") << true << 0.05 << 0.0 << 36 << 39 << 5;
+        QTest::newRow("light, noise") << true << 0.0 << 0.005 << 1 << 4 << 4;
+        QTest::newRow("light, sine and noise") << true << 0.05 << 0.005 << 36 << 43 << 9;
+        // 23.5 degrees in sixteenths, drifting in a sine with a 60 s period.
+        QTest::newRow("temperature, sine") << false << 1.5 << 0.0 << 46 << 48 << 3;
+        QTest::newRow("temperature, noise") << false << 0.0 << 0.05 << 1 << 2 << 2;
+        QTest::newRow("temperature, sine and noise") << false << 1.5 << 0.05 << 46 << 50 << 5;
     }
 
-    void lightSensorOverAMinute()
+    // A reading once a second for a minute, as a live plot watches it: the span of the values
+    // and the largest change from one second to the next must lie in the bounds.
+    void driftOverAMinute()
     {
+        QFETCH(bool, light);
         QFETCH(double, variation);
         QFETCH(double, noise);
         QFETCH(int, minSpan);
         QFETCH(int, maxSpan);
         QFETCH(int, maxStep);
 
-        auto sensor = m_adapter->AddSlave(0x23, std::make_shared<CSimLightSensor>(320.0));
-        sensor->SetVariation(variation);
-        sensor->SetNoise(noise);
-        sensor->SetClock([this] { return m_now; });
-        Open();
-        QVERIFY(RunLightSteps(u"10"_s));
-        CheckMinute([this] { return Value16(Exchange("03 02 47 00")); }, minSpan, maxSpan, maxStep);
-    }
-
-    void temperatureOverAMinute_data()
-    {
-        QTest::addColumn<double>("variation");
-        QTest::addColumn<double>("noise");
-        QTest::addColumn<int>("minSpan"); // in sixteenths of a degree
-        QTest::addColumn<int>("maxSpan");
-        QTest::addColumn<int>("maxStep");
-
-        // The drift is a sine with a 60 s period, so a minute sees all of it.
-        QTest::newRow("fixed by default") << 0.0 << 0.0 << 0 << 0 << 0;
-        QTest::newRow("drift of 1.5 degrees") << 1.5 << 0.0 << 46 << 48 << 3;
-        QTest::newRow("noise") << 0.0 << 0.05 << 1 << 2 << 2;
-        QTest::newRow("drift and noise") << 1.5 << 0.05 << 46 << 50 << 5;
-    }
-
-    void temperatureOverAMinute()
-    {
-        QFETCH(double, variation);
-        QFETCH(double, noise);
-        QFETCH(int, minSpan);
-        QFETCH(int, maxSpan);
-        QFETCH(int, maxStep);
-
-        auto sensor = m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(23.5));
-        if (variation != 0.0 || noise != 0.0) {
+        const auto setUp = [&](const auto &sensor) {
             sensor->SetVariation(variation);
             sensor->SetNoise(noise);
-        }
-        sensor->SetClock([this] { return m_now; });
-        Open();
-        // Sixteenths of degrees: the register pair shifted right by four.
-        const auto reading = [this] {
-            Exchange("02 C2 90 00");
-            return Value16(Exchange("03 02 91 00")) / 16;
+            sensor->SetClock([this] { return m_now; });
         };
-        CheckMinute(reading, minSpan, maxSpan, maxStep);
+        if (light)
+            setUp(m_adapter->AddSlave(0x23, std::make_shared<CSimLightSensor>(320.0)));
+        else
+            setUp(m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(23.5)));
+        Open();
+        QVERIFY(!light || RunLightSteps(u"10"_s));
+        QList<int> values;
+        for (int second = 1; second <= 60; ++second) {
+            m_now += 1s;
+            if (!light)
+                Exchange("02 C2 90 00");
+            const QList<QByteArray> replies = Exchange(light ? "03 02 47 00" : "03 02 91 00");
+            QCOMPARE(replies.size(), 1);
+            const int value = qFromBigEndian<qint16>(replies.at(0).constData() + 2);
+            values.append(light ? value : value / 16);
+        }
+        const auto [low, high] = std::minmax_element(values.begin(), values.end());
+        int step = 0;
+        for (int i = 1; i < values.size(); ++i)
+            step = std::max(step, std::abs(values.at(i) - values.at(i - 1)));
+        const QByteArray seen = QByteArray::number(*high - *low) + " / " + QByteArray::number(step);
+        QVERIFY2(*high - *low >= minSpan && *high - *low <= maxSpan, seen.constData());
+        QVERIFY2(step <= maxStep, seen.constData());
     }
 
     void temperature_data()
@@ -326,6 +297,67 @@ private Q_SLOTS:
         QCOMPARE(Exchange("03 03 91 00"), QList<QByteArray>{Report("03 03 12 05 01")});
         QCOMPARE(Exchange("02 C2 90 0F"), QList<QByteArray>{Report("02 00 00")});
         QCOMPARE(Exchange("03 02 91 00"), QList<QByteArray>{Report("03 02 5A 14")});
+    }
+
+    // The 32 KiB EEPROM at 0x51 (address byte A2 / A3).
+    void largeEepromPageWrite_data()
+    {
+        QTest::addColumn<QByteArray>("write");
+        QTest::addColumn<QList<int>>("cells");
+        QTest::addColumn<QByteArray>("values"); // of the cells, in hex
+
+        QTest::newRow("two address bytes, high first")
+            << QByteArray("02 C5 A2 12 34 AA BB") << QList<int>{0x1234, 0x1235, 0x3412}
+            << QByteArray("AA BB FF");
+        QTest::newRow("rolls over within its 64-byte page")
+            << QByteArray("02 C6 A2 7F FE 01 02 03") << QList<int>{0x7FFE, 0x7FFF, 0x7FC0, 0x0000}
+            << QByteArray("01 02 03 FF");
+        QTest::newRow("the top address bit is ignored")
+            << QByteArray("02 C4 A2 FF FF 5A") << QList<int>{0x7FFF} << QByteArray("5A");
+    }
+
+    void largeEepromPageWrite()
+    {
+        QFETCH(QByteArray, write);
+        QFETCH(QList<int>, cells);
+        QFETCH(QByteArray, values);
+
+        auto eeprom = OpenLargeEeprom();
+        QCOMPARE(Exchange(write.constData()), QList<QByteArray>{Report("02 00 00")});
+        const std::vector<unsigned char> contents = eeprom->GetContents();
+        QByteArray actual;
+        for (const int cell : cells)
+            actual += static_cast<char>(contents.at(static_cast<std::size_t>(cell)));
+        QCOMPARE(actual, QByteArray::fromHex(values));
+    }
+
+    // A page write is committed at the stop; then the chip acknowledges no start for 5 ms.
+    void largeEepromWriteCycle()
+    {
+        auto eeprom = OpenLargeEeprom();
+        const QList<QByteArray> ack{Report("02 00 00")};
+        const QList<QByteArray> nack{Report("02 80 03")};
+        QCOMPARE(Exchange("02 85 A2 00 10 AA BB"), ack);
+        QCOMPARE(eeprom->GetContents().at(0x10), 0xFF);
+        QCOMPARE(Exchange("02 41 CC"), ack);
+
+        QCOMPARE(Exchange("02 C1 A2"), nack);
+        QCOMPARE(Exchange("03 01 A3 00"), QList<QByteArray>{Report("03 80")});
+        m_now += 4999us;
+        QCOMPARE(Exchange("02 C1 A2"), nack);
+        m_now += 1us;
+        // Setting the pointer writes nothing, so the read right after it is answered.
+        QCOMPARE(Exchange("02 C3 A2 00 10"), ack);
+        QCOMPARE(Exchange("03 03 A3 00"), QList<QByteArray>{Report("03 03 AA BB CC")});
+    }
+
+    void largeEepromReadWraps()
+    {
+        auto eeprom = OpenLargeEeprom();
+        eeprom->SetContents(0x7FFE, {0xA1, 0xA2});
+        eeprom->SetContents(0, {0xB1, 0xB2});
+        QCOMPARE(Exchange("02 C3 A2 7F FE"), QList<QByteArray>{Report("02 00 00")});
+        QCOMPARE(Exchange("03 04 A3 00"), QList<QByteArray>{Report("03 04 A1 A2 B1 B2")});
     }
 
     void testSlave()
