@@ -9,6 +9,7 @@
 //   VTL_SOAK_SEED=12345     repeat a run (default: a new seed, printed at the start)
 // QtTest stops a test function after 5 minutes; a long run by hand lifts that with
 // QTEST_FUNCTION_TIMEOUT (milliseconds), as CTest does for it.
+#include "AddressFormat.h"
 #include "AppTestSupport.h"
 #include "CSimEeprom.h"
 #include "VtlTestMain.h"
@@ -99,8 +100,11 @@ private:
     int rowCount() const { return m_table->rowCount(); }
     QString address();
     QString bytes(int maximum);
-    void setField(const char *name, const QString &text);
-    std::shared_ptr<CSimAdapter> connectedAdapter() const;
+    void setAddress() { Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->setEditText(address()); }
+    void setData(const QString &data)
+    {
+        Child<QLineEdit>(*m_window, u"edit_write"_s)->setText(data);
+    }
     int pick(int count) { return int(m_random() % std::uint64_t(count)); }
     bool chance(int percent) { return pick(100) < percent; }
     void fail(const QString &what);
@@ -112,7 +116,7 @@ private:
     std::unique_ptr<CModalWatcher> m_watcher;
     QTableWidget *m_table = nullptr;
     std::vector<std::shared_ptr<CSimAdapter>> m_adapters;
-    QString m_connectedSerial;
+    std::shared_ptr<CSimAdapter> m_connected;
     // The connected adapter was unplugged and the window has not said so yet.
     bool m_lossPending = false;
     SCounts m_counts;
@@ -129,14 +133,9 @@ void TestSoak::fail(const QString &what)
 
 QString TestSoak::address()
 {
-    static const std::array<const char *, 6> seven{"0x50", "0x51", "0x23", "0x33", "50", "0x7F"};
-    const QString text = QString::fromLatin1(seven[std::size_t(pick(int(seven.size())))]);
-    if (!ActionOf(*m_window, "actionAddress8Bit")->isChecked())
-        return text;
-    // The same slaves in 8-bit notation.
-    bool ok = false;
-    const unsigned value = QString(text).remove(u"0x"_s).toUInt(&ok, 16);
-    return u"0x%1"_s.arg(value << 1, 2, 16, QChar(u'0')).toUpper().replace(u"0X"_s, u"0x"_s);
+    static const std::array<unsigned char, 5> slaves{0x50, 0x51, 0x23, 0x33, 0x7F};
+    return AddressFormat::format(slaves[std::size_t(pick(int(slaves.size())))],
+                                 ActionOf(*m_window, "actionAddress8Bit")->isChecked());
 }
 
 QString TestSoak::bytes(int maximum)
@@ -146,24 +145,6 @@ QString TestSoak::bytes(int maximum)
     for (int i = 0; i < count; ++i)
         list << u"%1"_s.arg(pick(256), 2, 16, QChar(u'0'));
     return list.join(u' ');
-}
-
-void TestSoak::setField(const char *name, const QString &text)
-{
-    if (auto *edit = m_window->findChild<QLineEdit *>(QString::fromLatin1(name)))
-        edit->setText(text);
-    else if (auto *box = m_window->findChild<QComboBox *>(QString::fromLatin1(name)))
-        box->setEditText(text);
-}
-
-std::shared_ptr<CSimAdapter> TestSoak::connectedAdapter() const
-{
-    for (const auto &adapter : m_adapters) {
-        if (QString::fromStdWString(adapter->GetConfig().serialNumber.value_or(std::wstring())) ==
-            m_connectedSerial)
-            return adapter;
-    }
-    return nullptr;
 }
 
 void TestSoak::fault()
@@ -201,12 +182,12 @@ void TestSoak::fault()
             return;
         adapter->Unplug();
         ++m_counts.unplugs;
-        if (connected() && adapter == connectedAdapter())
+        if (connected() && adapter == m_connected)
             m_lossPending = true;
         name = u"unplug"_s;
     } else {
         // Plugged in again only once the window no longer holds it.
-        if (adapter->IsPlugged() || (connected() && adapter == connectedAdapter()))
+        if (adapter->IsPlugged() || (connected() && adapter == m_connected))
             return;
         adapter->Plug();
         name = u"replug"_s;
@@ -231,7 +212,7 @@ void TestSoak::checkConsistent()
     if (status.contains(u">Connected<"_s) != on)
         fail(u"the status bar says otherwise: "_s + status);
     if (!on)
-        m_connectedSerial.clear();
+        m_connected.reset();
 }
 
 void TestSoak::step(EOperation operation)
@@ -249,23 +230,23 @@ void TestSoak::step(EOperation operation)
         const int mode = pick(4);
         Child<QComboBox>(*m_window, u"cmb_startstop"_s)->setCurrentIndex(mode);
         const QString data = bytes(chance(10) ? 140 : 6);
-        setField("cmb_i2c_device", address());
-        setField("edit_write", data);
+        setAddress();
+        setData(data);
         invalidInput = (mode >= 2 && data.isEmpty());
         QMetaObject::invokeMethod(m_window.get(), "onWrite", Qt::DirectConnection);
         transaction = true;
         break;
     }
     case EOperation::Read:
-        setField("cmb_i2c_device", address());
+        setAddress();
         Child<QSpinBox>(*m_window, u"spin_read"_s)->setValue(1 + pick(chance(10) ? 400 : 8));
         QMetaObject::invokeMethod(m_window.get(), "onRead", Qt::DirectConnection);
         transaction = true;
         break;
     case EOperation::WriteRead: {
         const QString data = bytes(3);
-        setField("cmb_i2c_device", address());
-        setField("edit_write", data);
+        setAddress();
+        setData(data);
         invalidInput = data.isEmpty();
         Child<QSpinBox>(*m_window, u"spin_read"_s)->setValue(1 + pick(8));
         QMetaObject::invokeMethod(m_window.get(), "onWriteRead", Qt::DirectConnection);
@@ -302,9 +283,13 @@ void TestSoak::step(EOperation operation)
         };
         ActionOf(*m_window, "actionConnect")->trigger();
         m_watcher->onDialog = {};
-        if (connected()) {
-            const QString shown = Child<QLabel>(*m_window, u"label_serial"_s)->text();
-            m_connectedSerial = shown.mid(3);
+        // The dialog keeps its own choice when the picked adapter is unplugged.
+        for (const auto &candidate : m_adapters) {
+            if (connected() &&
+                Child<QLabel>(*m_window, u"label_serial"_s)
+                    ->text()
+                    .endsWith(QString::fromStdWString(*candidate->GetConfig().serialNumber)))
+                m_connected = candidate;
         }
         break;
     }
