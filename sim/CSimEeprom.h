@@ -37,7 +37,6 @@ public:
 
     explicit CSimEeprom(const SSimEepromGeometry &geometry = SMALL);
 
-    SSimEepromGeometry GetGeometry() const { return m_geometry; }
     std::vector<unsigned char> GetContents() const;
     void SetContents(std::size_t offset, const std::vector<unsigned char> &bytes);
     std::uint16_t GetAddressPointer() const;

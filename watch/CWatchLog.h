@@ -27,7 +27,6 @@ public:
     const std::vector<SWatchSample> &Samples() const { return m_samples; }
     std::size_t Count() const { return m_samples.size(); }
     std::size_t FailedCount() const { return m_failed; }
-    std::size_t ValueCount() const { return m_values; }
     // Over the decoded values only; none while there is none.
     std::optional<double> Min() const;
     std::optional<double> Max() const;

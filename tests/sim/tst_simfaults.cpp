@@ -303,7 +303,7 @@ private Q_SLOTS:
 
     void blockingReadWaitsForTheFrameBoundary()
     {
-        // The exact frame times are checked on a stepped clock in tst_simbustime; this is
+        // The exact frame times are checked on a stepped clock in tst_simbus; this is
         // the real-time wait of a blocking read for a reply that is not yet due.
         Open();
         m_adapter->SetFramePeriod(1s);
