@@ -283,12 +283,6 @@ CProjectsPanel::chooseLabel(const QString &title, const QString &prompt, QString
 void CProjectsPanel::AddCommand(SI2cCommand command)
 {
     const QString title = tr("Save Command");
-    // Written anyway, such a command would turn its whole device into an error row.
-    if (!CI2cDeviceFile::IsValidCommand(command)) {
-        QMessageBox::warning(m_dialogParent, title,
-                             tr("This command cannot be stored in a device file."));
-        return;
-    }
     int device = deviceIndexAt(m_widgets.tree->currentIndex());
     if (device < 0) {
         if (!Confirm(m_dialogParent, title,

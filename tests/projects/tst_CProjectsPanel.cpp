@@ -1404,22 +1404,6 @@ private Q_SLOTS:
         QCOMPARE(Labels(file), (QStringList{u"Store"_s, u"Keep"_s, u"Reset"_s}));
         QCOMPARE(file->GetCommands().at(1), WriteCommand(u"Keep"_s, {0x42}, EI2cWriteMode::Start));
     }
-
-    // Such a command would turn the whole device into an error row.
-    void saveCommandRefusesInvalid()
-    {
-        WriteThreeDevices();
-        CPanelHost &host = Start();
-        host.tree->setCurrentIndex(host.Row(u"Beta"_s));
-        const QByteArray before = ReadBytes(Path(u"b.i2cdev"_s));
-        CModalScript script;
-        script.Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); });
-        host.panel->AddCommand(WriteReadCommand(QString(), {}, 4));
-        QVERIFY2(script.Done(), qPrintable(script.Failure()));
-        QCOMPARE(script.Seen().at(0),
-                 u"Save Command: This command cannot be stored in a device file."_s);
-        QCOMPARE(ReadBytes(Path(u"b.i2cdev"_s)), before);
-    }
 };
 
 VTL_TEST_MAIN(tst_CProjectsPanel)
