@@ -3,10 +3,10 @@
 
 #include "DriverLimits.h"
 #include "FuzzCheck.h"
+#include "HidDeviceList.h"
 #include "SessionFormat.h"
 
 #include <algorithm>
-#include <cstring>
 #include <hidapi.h>
 #include <utility>
 
@@ -21,23 +21,6 @@ namespace {
 
 // Which odd characters the text of a refused open carries.
 constexpr unsigned char OPEN_ERROR_PIECES = 0x15;
-
-wchar_t *CopyText(const std::optional<std::wstring> &text)
-{
-    if (!text)
-        return nullptr;
-    auto *copy = new wchar_t[text->size() + 1];
-    std::copy(text->begin(), text->end(), copy);
-    copy[text->size()] = 0;
-    return copy;
-}
-
-char *CopyPath(const std::string &path)
-{
-    auto *copy = new char[path.size() + 1];
-    std::memcpy(copy, path.c_str(), path.size() + 1);
-    return copy;
-}
 
 bool Matches(const SListedInterface &entry, std::uint16_t vendorId, std::uint16_t productId)
 {
@@ -182,13 +165,13 @@ hid_device_info *CScriptedHid::Enumerate(std::uint16_t vendorId, std::uint16_t p
         if (!Matches(entry, vendorId, productId))
             continue;
         auto *info = new hid_device_info{};
-        info->path = entry.path.empty() ? nullptr : CopyPath(entry.path);
+        info->path = entry.path.empty() ? nullptr : HidDeviceList::CopyPath(entry.path);
         info->vendor_id = entry.vendorId;
         info->product_id = entry.productId;
-        info->serial_number = CopyText(entry.serial);
+        info->serial_number = HidDeviceList::CopyText(entry.serial);
         info->release_number = entry.releaseNumber;
-        info->manufacturer_string = CopyText(std::wstring(L"Scripted"));
-        info->product_string = CopyText(entry.product);
+        info->manufacturer_string = HidDeviceList::CopyText(std::wstring(L"Scripted"));
+        info->product_string = HidDeviceList::CopyText(entry.product);
         info->usage_page = 0xFF00;
         info->usage = 1;
         info->interface_number = entry.interfaceNumber;
@@ -196,19 +179,6 @@ hid_device_info *CScriptedHid::Enumerate(std::uint16_t vendorId, std::uint16_t p
         tail = &info->next;
     }
     return head;
-}
-
-void CScriptedHid::FreeEnumeration(hid_device_info *list)
-{
-    while (list != nullptr) {
-        hid_device_info *next = list->next;
-        delete[] list->path;
-        delete[] list->serial_number;
-        delete[] list->manufacturer_string;
-        delete[] list->product_string;
-        delete list;
-        list = next;
-    }
 }
 
 hid_device_ *CScriptedHid::Open(const char *path)

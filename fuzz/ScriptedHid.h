@@ -99,7 +99,6 @@ public:
     int Init();
     int Exit();
     hid_device_info *Enumerate(std::uint16_t vendorId, std::uint16_t productId);
-    static void FreeEnumeration(hid_device_info *list);
     hid_device_ *Open(const char *path);
     void Close(hid_device_ *device);
     int Write(hid_device_ *device, const unsigned char *data, std::size_t length);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The hidapi functions that the transport calls, answered by the scripted system. The
 // declarations come from the system's <hidapi.h>, so the types are exactly the library's.
+#include "HidDeviceList.h"
 #include "ScriptedHid.h"
 
 #include <hidapi.h>
@@ -25,7 +26,7 @@ struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(unsigned short
 
 void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info *devs)
 {
-    CScriptedHid::FreeEnumeration(devs);
+    HidDeviceList::Free(devs);
 }
 
 HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)

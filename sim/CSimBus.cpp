@@ -2,10 +2,10 @@
 #include "CSimBus.h"
 
 #include "CSimHandle.h"
+#include "HidDeviceList.h"
 #include "SimLock.h"
 
 #include <algorithm>
-#include <cstring>
 #include <hidapi.h>
 
 namespace {
@@ -28,22 +28,6 @@ std::wstring Widen(const char *text)
 std::wstring OpenFailure(const char *path, const wchar_t *reason)
 {
     return L"Failed to open a device with path '" + Widen(path) + L"': " + reason;
-}
-
-char *CopyString(const std::string &text)
-{
-    char *copy = new char[text.size() + 1];
-    std::memcpy(copy, text.c_str(), text.size() + 1);
-    return copy;
-}
-
-wchar_t *CopyWide(const std::optional<std::wstring> &text)
-{
-    if (!text)
-        return nullptr;
-    wchar_t *copy = new wchar_t[text->size() + 1];
-    std::wmemcpy(copy, text->c_str(), text->size() + 1);
-    return copy;
 }
 
 bool Matches(unsigned short wanted, std::uint16_t actual)
@@ -146,13 +130,13 @@ hid_device_info *CSimBus::Enumerate(unsigned short vendorId, unsigned short prod
             continue;
         for (const CSimAdapter::SListedInterface &listed : adapter->ListedLocked()) {
             auto *info = new hid_device_info{};
-            info->path = CopyString(listed.path);
+            info->path = HidDeviceList::CopyPath(listed.path);
             info->vendor_id = config.vendorId;
             info->product_id = config.productId;
-            info->serial_number = CopyWide(config.serialNumber);
+            info->serial_number = HidDeviceList::CopyText(config.serialNumber);
             info->release_number = config.releaseNumber;
-            info->manufacturer_string = CopyWide(config.manufacturer);
-            info->product_string = CopyWide(config.product);
+            info->manufacturer_string = HidDeviceList::CopyText(config.manufacturer);
+            info->product_string = HidDeviceList::CopyText(config.product);
             info->usage_page = listed.usagePage;
             info->usage = listed.usage;
             info->interface_number = listed.number;
@@ -165,19 +149,6 @@ hid_device_info *CSimBus::Enumerate(unsigned short vendorId, unsigned short prod
         }
     }
     return first;
-}
-
-void CSimBus::FreeEnumeration(hid_device_info *list)
-{
-    while (list != nullptr) {
-        hid_device_info *next = list->next;
-        delete[] list->path;
-        delete[] list->serial_number;
-        delete[] list->manufacturer_string;
-        delete[] list->product_string;
-        delete list;
-        list = next;
-    }
 }
 
 hid_device_ *CSimBus::Open(const char *path)

@@ -3,6 +3,7 @@
 // declarations come from the system's <hidapi.h>, so the types are exactly the library's.
 #include "CSimBus.h"
 #include "CSimHandle.h"
+#include "HidDeviceList.h"
 
 #include <hidapi.h>
 
@@ -26,7 +27,7 @@ struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(unsigned short
 
 void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info *devs)
 {
-    CSimBus::FreeEnumeration(devs);
+    HidDeviceList::Free(devs);
 }
 
 HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
