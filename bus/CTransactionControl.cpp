@@ -3,8 +3,10 @@
 
 #include <utility>
 
-CTransactionControl::CTransactionControl(ProgressCallback progress)
+CTransactionControl::CTransactionControl(ProgressCallback progress,
+                                         const CTransactionControl *parent)
     : m_progress(std::move(progress))
+    , m_parent(parent)
 {}
 
 void CTransactionControl::ReportProgress(std::uint64_t done, std::uint64_t total) const

@@ -13,10 +13,17 @@ class CTransactionControl
 public:
     using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
-    explicit CTransactionControl(ProgressCallback progress = {});
+    // A control with a `parent` also honours the parent's cancel request: a transaction of
+    // a longer procedure stops when the procedure is cancelled.
+    explicit CTransactionControl(ProgressCallback progress = {},
+                                 const CTransactionControl *parent = nullptr);
 
     void RequestCancel() { m_cancel.store(true, std::memory_order_relaxed); }
-    bool IsCancelRequested() const { return m_cancel.load(std::memory_order_relaxed); }
+    bool IsCancelRequested() const
+    {
+        return m_cancel.load(std::memory_order_relaxed) ||
+               (m_parent != nullptr && m_parent->IsCancelRequested());
+    }
     // Called before a transaction is reused for the next request.
     void Reset() { m_cancel.store(false, std::memory_order_relaxed); }
 
@@ -25,4 +32,5 @@ public:
 private:
     std::atomic<bool> m_cancel{false};
     ProgressCallback m_progress;
+    const CTransactionControl *m_parent;
 };
