@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "mainwindow.h"
 
-#include "CTransactionRunner.h"
-#include "CVtlI2c.h"
+#include "CBusSession.h"
+#include "CWatchScheduler.h"
 #include "EventHook.h"
 #include "I2cTypes.h"
 #include "MainWindowShared.h"
@@ -27,7 +27,6 @@ namespace {
 const QString SETTINGS_WINDOW_GEOMETRY = u"window/geometry"_s;
 const QString SETTINGS_WINDOW_STATE = u"window/state"_s;
 
-constexpr int PRESENCE_INTERVAL_MS = 1000;
 constexpr int STATUS_SPACING = 12;
 constexpr int ADDRESS_MIN_CONTENTS = 6;
 constexpr int READ_COUNT_MAX = 65535;
@@ -45,6 +44,7 @@ QFrame *newSeparator(QWidget *parent)
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
+    , m_session(std::make_unique<CBusSession>())
 {
     ui->setupUi(this);
     setWindowTitle(tr("Vantrel I2C Tool"));
@@ -60,7 +60,6 @@ MainWindow::MainWindow(QWidget *parent)
     ui->edit_write->setPlaceholderText(tr("Hex bytes without address, e.g. 01 A5 FF"));
     ui->spin_read->setRange(1, READ_COUNT_MAX);
     ui->spin_read->setValue(1);
-    m_presenceTimer.setInterval(PRESENCE_INTERVAL_MS);
 
     connect(ui->actionConnect, &QAction::triggered, this, &MainWindow::onConnect);
     connect(ui->actionDisconnect, &QAction::triggered, this, &MainWindow::onDisconnect);
@@ -88,7 +87,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->btn_read, &QPushButton::clicked, this, &MainWindow::onRead);
     connect(ui->btn_write_read, &QPushButton::clicked, this, &MainWindow::onWriteRead);
     connect(ui->actionWriteRead, &QAction::triggered, this, &MainWindow::onWriteRead);
-    connect(&m_presenceTimer, &QTimer::timeout, this, &MainWindow::onPresenceTimer);
+    connect(m_session.get(), &CBusSession::stateChanged, this, &MainWindow::updateUiState);
+    connect(m_session.get(), &CBusSession::connectionLost, this, &MainWindow::handleConnectionLost);
 
     setupProjects();
     setupWatch();
@@ -98,23 +98,22 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    m_presenceTimer.stop();
-    // The worker lets go of the driver before the driver goes.
-    m_runner.reset();
-    // The driver switches the adapter's I2C function off on destruction, which must
-    // happen while everything else is still intact.
-    m_i2c.reset();
+    m_watch->shutdown();
+    // The session lets its worker finish, then releases the driver, which switches the
+    // adapter's I2C function off: that must happen while everything else is still intact.
+    m_session->disconnect(this);
+    m_session.reset();
     delete ui;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // A transaction or watch reading still running is cancelled and awaited: the window
-    // closes only once the worker has let go of the adapter.
-    stopWatch();
-    if (isBusBusy()) {
-        m_runner->Cancel();
-        m_runner->Wait();
+    // A transaction still running is cancelled and awaited: the window closes only once
+    // the worker has let go of the adapter.
+    m_watch->stop();
+    if (m_userJob) {
+        m_userJob->Cancel();
+        m_session->Wait(m_userJob);
     }
     QSettings settings;
     settings.setValue(SETTINGS_WINDOW_GEOMETRY, saveGeometry());
