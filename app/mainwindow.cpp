@@ -3,19 +3,16 @@
 
 #include "CBusSession.h"
 #include "CWatchScheduler.h"
+#include "ConnectionStatus.h"
 #include "EventHook.h"
 #include "I2cTypes.h"
 #include "MainWindowShared.h"
-#include "VtlVersion.h"
 #include "aboutdialog.h"
 #include "ui_mainwindow.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QSettings>
 
 #include <utility>
@@ -27,17 +24,8 @@ namespace {
 const QString SETTINGS_WINDOW_GEOMETRY = u"window/geometry"_s;
 const QString SETTINGS_WINDOW_STATE = u"window/state"_s;
 
-constexpr int STATUS_SPACING = 12;
 constexpr int ADDRESS_MIN_CONTENTS = 6;
 constexpr int READ_COUNT_MAX = 65535;
-
-QFrame *newSeparator(QWidget *parent)
-{
-    auto *line = new QFrame(parent);
-    line->setFrameShape(QFrame::VLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
 
 } // namespace
 
@@ -157,38 +145,7 @@ void MainWindow::setupOptionActions()
 
 void MainWindow::setupStatusBar()
 {
-    auto *container = new QWidget(this);
-    m_statusLabel = new QLabel(container);
-    m_statusLabel->setObjectName(u"label_status"_s);
-    m_infoWidget = new QWidget(container);
-    m_infoWidget->setObjectName(u"widget_adapter_info"_s);
-    m_productLabel = new QLabel(m_infoWidget);
-    m_productLabel->setObjectName(u"label_product"_s);
-    m_serialLabel = new QLabel(m_infoWidget);
-    m_serialLabel->setObjectName(u"label_serial"_s);
-    m_firmwareLabel = new QLabel(m_infoWidget);
-    m_firmwareLabel->setObjectName(u"label_firmware"_s);
-
-    auto *infoLayout = new QHBoxLayout(m_infoWidget);
-    infoLayout->setContentsMargins(0, 0, 0, 0);
-    infoLayout->setSpacing(STATUS_SPACING);
-    for (QLabel *label : {m_productLabel, m_serialLabel, m_firmwareLabel}) {
-        infoLayout->addWidget(newSeparator(m_infoWidget));
-        infoLayout->addWidget(label);
-    }
-
-    auto *containerLayout = new QHBoxLayout(container);
-    containerLayout->setContentsMargins(0, 0, 0, 0);
-    containerLayout->setSpacing(STATUS_SPACING);
-    containerLayout->addWidget(m_statusLabel);
-    containerLayout->addWidget(m_infoWidget);
-    statusBar()->addWidget(container, 0);
-
-    m_versionLabel = new QLabel(tr("v%1").arg(QString::fromLatin1(VTL_APP_VERSION)), this);
-    m_versionLabel->setObjectName(u"label_version"_s);
-    m_versionLabel->setStyleSheet(u"color:%1"_s.arg(STATUS_COLOR_INACTIVE.name()));
-    statusBar()->setStyleSheet(u"QStatusBar::item { border: none; }"_s);
-    statusBar()->addPermanentWidget(m_versionLabel, 0);
+    m_status = new ConnectionStatus(statusBar(), this);
 }
 
 void MainWindow::restoreWindowState()

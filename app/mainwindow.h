@@ -20,12 +20,12 @@ class CBusJob;
 class CBusSession;
 class CProjectsPanel;
 class CWatchScheduler;
+class ConnectionStatus;
 class OutputCellDelegate;
 class QAction;
 class QActionGroup;
 class QCloseEvent;
 class QDockWidget;
-class QLabel;
 class QPoint;
 class WatchPanel;
 
@@ -162,12 +162,8 @@ private:
     QActionGroup *m_addressGroup = nullptr;
     CProjectsPanel *m_projects = nullptr;
     bool m_address8Bit = false;
-    QLabel *m_statusLabel = nullptr;
-    QWidget *m_infoWidget = nullptr;
-    QLabel *m_productLabel = nullptr;
-    QLabel *m_serialLabel = nullptr;
-    QLabel *m_firmwareLabel = nullptr;
-    QLabel *m_versionLabel = nullptr;
+    // The state, the adapter and the version in the status bar.
+    ConnectionStatus *m_status = nullptr;
 
     // The user's own transaction while it runs.
     std::shared_ptr<CBusJob> m_userJob;

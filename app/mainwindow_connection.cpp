@@ -5,6 +5,7 @@
 #include "CBusSession.h"
 #include "CVtlAdapterAccess.h"
 #include "CWatchScheduler.h"
+#include "ConnectionStatus.h"
 #include "MainWindowShared.h"
 #include "devicedialog.h"
 #include "mainwindow.h"
@@ -12,7 +13,6 @@
 
 #include <QActionGroup>
 #include <QIcon>
-#include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -48,17 +48,7 @@ void MainWindow::updateUiState()
     ui->actionPullUps->setEnabled(idle && (!connected || adapter.hasPullUpSwitch));
     ui->actionConnect->setIcon(QIcon(connected ? ICON_CONNECTED : ICON_DISCONNECTED));
 
-    const QColor &color = connected ? STATUS_COLOR_ACTIVE : STATUS_COLOR_INACTIVE;
-    const QString state = connected ? tr("Connected") : tr("No device connected");
-    m_statusLabel->setText(
-        u"<span style=\"color:%1; font-weight:bold\">%2</span>"_s.arg(color.name(), state));
-
-    m_infoWidget->setVisible(connected);
-    if (!connected)
-        return;
-    m_productLabel->setText(QString::fromStdWString(adapter.productName));
-    m_serialLabel->setText(tr("SN %1").arg(QString::fromStdWString(adapter.serial)));
-    m_firmwareLabel->setText(tr("FW %1").arg(uint(adapter.firmware), 4, 16, QChar(u'0')));
+    m_status->show(connected ? &adapter : nullptr);
 }
 
 bool MainWindow::isConnected() const
