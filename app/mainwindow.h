@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "COutputTable.h"
 #include "SI2cCommand.h"
 #include "STableRowTime.h"
 #include "STransactionRecord.h"
 #include "SValueDecoding.h"
-#include "TableCopy.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -21,7 +21,6 @@
 class CProjectsPanel;
 class CTransactionRunner;
 class CVtlI2c;
-class OutputCellDelegate;
 class QAction;
 class QActionGroup;
 class QCloseEvent;
@@ -43,12 +42,7 @@ class MainWindow : public QMainWindow
 
 public:
     // What copyTableRows puts on the clipboard.
-    enum class ETableCopy
-    {
-        Report = 0,
-        Data = 1,
-        DataAsShown = 2,
-    };
+    using ETableCopy = COutputTable::ETableCopy;
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -99,10 +93,6 @@ private Q_SLOTS:
     void onWatchStop();
     void onWatchTimer();
     void onRunnerFinished();
-    void onTableClear();
-    void onUndoClear();
-    void onShowTimeToggled(bool shown);
-    void onSaveLog();
 
 private:
     // Runs the request on the worker thread and waits for it in a local event loop, so
@@ -149,24 +139,8 @@ private:
     bool isAddress8Bit() const;
     void warnInvalidAddress(const QString &title);
 
-    void appendTableRow(const TableCopy::SRow &row);
-    void placeTableRow(int index, const TableCopy::SRow &row);
-    TableCopy::SRow tableRow(int index) const;
-    QList<TableCopy::SRow> tableRows(const QList<int> &indexes) const;
-    QList<TableCopy::SRow> allTableRows() const;
-    OutputCellDelegate *cellDelegate() const;
-    void sizeTableRow(int row, qsizetype lines);
-    void fitTableColumns(const QString &time, const QString &type, const QString &flags);
-    int flagsWidthLimit() const;
-    int typeWidthLimit() const;
-    void noteDataLines(const QString &text);
-    void fitDataColumn();
-    void watchTableWidth();
-    void resetTableColumns();
-    void dropClearedRows();
     int bytesPerLine() const;
     bool isOffsetDecimal() const;
-    void updateCopyActions();
     void copyTableRows(ETableCopy mode);
 
     Ui::MainWindow *ui = nullptr;
@@ -199,13 +173,5 @@ private:
     bool m_watchSampleRunning = false;
     std::chrono::steady_clock::time_point m_watchNextDue;
 
-    // The rows that the last Clear Output removed, until Undo brings them back or a new
-    // row makes them stale.
-    QList<TableCopy::SRow> m_clearedRows;
-    // The longest Data line in the table, in characters (the cells use a fixed-pitch
-    // font, so the longest is the widest), and the column width it needs.
-    qsizetype m_widestDataChars = 0;
-    int m_dataWidth = 0;
-    // The width the widest time text in the table needs.
-    int m_timeWidth = 0;
+    COutputTable *m_table = nullptr;
 };

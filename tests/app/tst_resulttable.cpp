@@ -2,6 +2,7 @@
 #include "AppTestSupport.h"
 #include "CSimEeprom.h"
 #include "MainWindowShared.h"
+#include "OutputTableColumns.h"
 #include "VtlTestMain.h"
 #include "mainwindow.h"
 
@@ -37,9 +38,12 @@ std::vector<unsigned char> sequence(int count, int first = 0)
     return bytes;
 }
 
+// Lines are drawn at whole pixels: each needs as much as the rounded or the exact
+// metrics give it, whichever is more.
 int lineHeight(const QFont &font, int lines)
 {
-    return int(std::ceil(lines * QFontMetricsF(font).height()));
+    return lines * std::max(QFontMetrics(font).lineSpacing(),
+                            int(std::ceil(QFontMetricsF(font).lineSpacing())));
 }
 
 // 2026-12-08 14:03:07.412 +01:00.
