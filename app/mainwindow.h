@@ -57,9 +57,10 @@ public:
     void addTableRow(const QString &type, const QString &flags,
                      const std::vector<unsigned char> &data, bool error);
     void addTableRow(const QString &type, const QString &flags, const QString &data, bool error,
-                     const STableRowTime &time);
+                     const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {});
     void addTableRow(const QString &type, const QString &flags,
-                     const std::vector<unsigned char> &data, bool error, const STableRowTime &time);
+                     const std::vector<unsigned char> &data, bool error, const STableRowTime &time,
+                     const std::optional<STableRowOrigin> &origin = {});
 
     // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
     static QString formatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
@@ -142,6 +143,8 @@ private:
     int bytesPerLine() const;
     bool isOffsetDecimal() const;
     void copyTableRows(ETableCopy mode);
+    // Where a transaction to `address` on the connected adapter went, for the log.
+    std::optional<STableRowOrigin> rowOrigin(std::optional<unsigned char> address) const;
 
     Ui::MainWindow *ui = nullptr;
     std::unique_ptr<CVtlI2c> m_i2c;

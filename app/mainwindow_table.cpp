@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The window's side of the output table: the part is made here, and the window's own
 // table functions, which callers and tests use, hand over to it.
+#include "CVtlI2c.h"
 #include "MainWindowShared.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
@@ -12,7 +13,7 @@ void MainWindow::setupTable()
     m_table = new COutputTable({ui->table_data, ui->cmb_bytes_per_line, ui->cmb_offset_format,
                                 ui->actionCopyReport, ui->actionCopyData, ui->actionCopyDataAsShown,
                                 ui->actionTableClear, ui->actionUndoClear, ui->actionShowTime,
-                                ui->actionSaveLog},
+                                ui->actionShowAscii, ui->actionSaveLog},
                                this);
     connect(m_table, &COutputTable::statusMessage, this,
             [this](const QString &text) { statusBar()->showMessage(text, STATUS_MESSAGE_MS); });
@@ -31,16 +32,26 @@ void MainWindow::addTableRow(const QString &type, const QString &flags,
 }
 
 void MainWindow::addTableRow(const QString &type, const QString &flags, const QString &text,
-                             bool error, const STableRowTime &time)
+                             bool error, const STableRowTime &time,
+                             const std::optional<STableRowOrigin> &origin)
 {
-    m_table->AddRow(type, flags, text, error, time);
+    m_table->AddRow(type, flags, text, error, time, origin);
 }
 
 void MainWindow::addTableRow(const QString &type, const QString &flags,
                              const std::vector<unsigned char> &bytes, bool error,
-                             const STableRowTime &time)
+                             const STableRowTime &time,
+                             const std::optional<STableRowOrigin> &origin)
 {
-    m_table->AddRow(type, flags, bytes, error, time);
+    m_table->AddRow(type, flags, bytes, error, time, origin);
+}
+
+std::optional<STableRowOrigin> MainWindow::rowOrigin(std::optional<unsigned char> address) const
+{
+    if (m_i2c == nullptr)
+        return std::nullopt;
+    return STableRowOrigin::Of(m_i2c->GetTypeName(), m_i2c->GetSerialNumber(), m_i2c->GetSpeed(),
+                               address);
 }
 
 QString MainWindow::formatHexLines(const QByteArray &bytes, int perLine, bool offsetDecimal)

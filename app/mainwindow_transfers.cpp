@@ -124,7 +124,7 @@ void MainWindow::onWrite()
     addTableRow(type,
                 TransferText::writeFlags(record->write, record->ok,
                                          QString::fromStdString(record->lastError)),
-                *bytes, !record->ok, rowTime(*record));
+                *bytes, !record->ok, rowTime(*record), rowOrigin(address));
 }
 
 void MainWindow::onRead()
@@ -151,7 +151,7 @@ void MainWindow::onRead()
     addTableRow(tr("Read %1").arg(formatAddress(*address)),
                 TransferText::readFlags(record->read, record->ok,
                                         QString::fromStdString(record->lastError)),
-                record->read.data, !record->ok, rowTime(*record));
+                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address));
 }
 
 void MainWindow::onWriteRead()
@@ -191,7 +191,7 @@ void MainWindow::onWriteRead()
                               ? TransferText::readFlags(record->read, record->ok, error)
                               : TransferText::writeFlags(record->write, false, error);
     addTableRow(tr("Write/Read %1 [%2]").arg(target, CI2cDeviceFile::BytesToHex(*bytes)), flags,
-                record->read.data, !record->ok, rowTime(*record));
+                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address));
 }
 
 void MainWindow::onI2cSearch()
@@ -218,7 +218,7 @@ void MainWindow::onI2cSearch()
     // A cancelled search leaves the address list alone and says so in its row.
     if (record->cancelled) {
         addTableRow(tr("Search"), QString::fromStdString(record->lastError), list, true,
-                    rowTime(*record));
+                    rowTime(*record), rowOrigin(std::nullopt));
         return;
     }
     QComboBox *box = ui->cmb_i2c_device;
@@ -227,5 +227,5 @@ void MainWindow::onI2cSearch()
     const int again = found.indexOf(remembered);
     if (again >= 0)
         box->setCurrentIndex(again);
-    addTableRow(tr("Search"), QString(), list, false, rowTime(*record));
+    addTableRow(tr("Search"), QString(), list, false, rowTime(*record), rowOrigin(std::nullopt));
 }

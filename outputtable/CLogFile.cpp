@@ -6,6 +6,11 @@
 
 bool CLogFile::Save(const QString &path, const QList<TableCopy::SRow> &rows)
 {
-    const QByteArray bytes = TableLog::Contents(rows, TableLog::FormatOf(path));
-    return AtomicFile::Write(path, bytes, m_lastError);
+    return Save(path, rows, TableLog::FormatOf(path));
+}
+
+bool CLogFile::Save(const QString &path, const QList<TableCopy::SRow> &rows,
+                    TableLog::EFormat format)
+{
+    return AtomicFile::Write(path, TableLog::Contents(rows, format), m_lastError);
 }

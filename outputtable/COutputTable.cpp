@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "COutputTable.h"
 
+#include "AsciiColumn.h"
 #include "HexFormat.h"
 #include "OutputTableColumns.h"
 #include "outputcelldelegate.h"
@@ -22,6 +23,7 @@ namespace {
 const QString SETTINGS_BYTES_PER_LINE = u"table/bytesPerLine"_s;
 const QString SETTINGS_OFFSET_DECIMAL = u"table/offsetDecimal"_s;
 const QString SETTINGS_SHOW_TIME = u"table/showTime"_s;
+const QString SETTINGS_SHOW_ASCII = u"table/showAscii"_s;
 
 } // namespace
 
@@ -76,6 +78,9 @@ void COutputTable::setupTable()
     m_ui.showTime->setChecked(showTime);
     table->setColumnHidden(COLUMN_TIME, !showTime);
     connect(m_ui.showTime, &QAction::toggled, this, &COutputTable::onShowTimeToggled);
+
+    m_ui.showAscii->setChecked(QSettings().value(SETTINGS_SHOW_ASCII, false).toBool());
+    connect(m_ui.showAscii, &QAction::toggled, this, &COutputTable::onShowAsciiToggled);
 }
 
 void COutputTable::setupLayoutBoxes()
@@ -132,14 +137,30 @@ bool COutputTable::IsOffsetDecimal() const
     return m_ui.offsetFormat->currentIndex() == 1;
 }
 
+QString COutputTable::dataText(const QByteArray &bytes) const
+{
+    return m_ui.showAscii->isChecked()
+               ? AsciiColumn::Lines(bytes, BytesPerLine(), IsOffsetDecimal())
+               : FormatHexLines(bytes, BytesPerLine(), IsOffsetDecimal());
+}
+
 void COutputTable::onBytesPerLineChanged()
 {
-    const int perLine = BytesPerLine();
-    const bool decimal = IsOffsetDecimal();
     QSettings settings;
-    settings.setValue(SETTINGS_BYTES_PER_LINE, perLine);
-    settings.setValue(SETTINGS_OFFSET_DECIMAL, decimal);
+    settings.setValue(SETTINGS_BYTES_PER_LINE, BytesPerLine());
+    settings.setValue(SETTINGS_OFFSET_DECIMAL, IsOffsetDecimal());
+    rerender();
+}
 
+void COutputTable::onShowAsciiToggled(bool shown)
+{
+    QSettings().setValue(SETTINGS_SHOW_ASCII, shown);
+    rerender();
+}
+
+void COutputTable::rerender()
+{
+    const int perLine = BytesPerLine();
     QTableWidget *table = m_ui.table;
     m_widestDataChars = 0;
     m_dataWidth = 0;
@@ -154,7 +175,7 @@ void COutputTable::onBytesPerLineChanged()
             continue;
         }
         const QByteArray bytes = stored.toByteArray();
-        const QString text = FormatHexLines(bytes, perLine, decimal);
+        const QString text = dataText(bytes);
         item->setText(text);
         noteDataLines(text);
         resized.emplace_back(index, HexFormat::lineCount(bytes.size(), perLine));

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class OutputCellDelegate;
@@ -39,6 +40,7 @@ public:
         QAction *clear = nullptr;
         QAction *undoClear = nullptr;
         QAction *showTime = nullptr;
+        QAction *showAscii = nullptr;
         QAction *saveLog = nullptr;
     };
 
@@ -53,14 +55,16 @@ public:
     COutputTable(const SWidgets &widgets, QObject *parent);
 
     // Appends a row; a row made from bytes re-renders when the line layout changes, one
-    // made from text keeps it. Without a time the row carries the moment it was added.
+    // made from text keeps it. Without a time the row carries the moment it was added; the
+    // origin, where given, goes into a saved log but is not shown.
     void AddRow(const QString &type, const QString &flags, const QString &text, bool error);
     void AddRow(const QString &type, const QString &flags, const std::vector<unsigned char> &bytes,
                 bool error);
     void AddRow(const QString &type, const QString &flags, const QString &text, bool error,
-                const STableRowTime &time);
+                const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {});
     void AddRow(const QString &type, const QString &flags, const std::vector<unsigned char> &bytes,
-                bool error, const STableRowTime &time);
+                bool error, const STableRowTime &time,
+                const std::optional<STableRowOrigin> &origin = {});
 
     // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
     static QString FormatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
@@ -80,6 +84,7 @@ public Q_SLOTS:
     void onClear();
     void onUndoClear();
     void onShowTimeToggled(bool shown);
+    void onShowAsciiToggled(bool shown);
     void onSaveLog();
 
 Q_SIGNALS:
@@ -91,6 +96,9 @@ private:
     void setupLayoutBoxes();
     void setupCopy();
     void updateCopyActions();
+    // The Data text of a row's bytes in the layout in force.
+    QString dataText(const QByteArray &bytes) const;
+    void rerender();
 
     void appendRow(const TableCopy::SRow &row);
     void placeRow(int index, const TableCopy::SRow &row);

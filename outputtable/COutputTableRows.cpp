@@ -55,16 +55,17 @@ void COutputTable::AddRow(const QString &type, const QString &flags,
 }
 
 void COutputTable::AddRow(const QString &type, const QString &flags, const QString &text,
-                          bool error, const STableRowTime &time)
+                          bool error, const STableRowTime &time,
+                          const std::optional<STableRowOrigin> &origin)
 {
-    appendRow({type, flags, text, std::nullopt, time, error});
+    appendRow({type, flags, text, std::nullopt, time, error, origin});
 }
 
 void COutputTable::AddRow(const QString &type, const QString &flags,
                           const std::vector<unsigned char> &bytes, bool error,
-                          const STableRowTime &time)
+                          const STableRowTime &time, const std::optional<STableRowOrigin> &origin)
 {
-    appendRow({type, flags, QString(), toByteArray(bytes), time, error});
+    appendRow({type, flags, QString(), toByteArray(bytes), time, error, origin});
 }
 
 int COutputTable::RowCount() const
@@ -89,16 +90,15 @@ void COutputTable::placeRow(int index, const TableCopy::SRow &row)
 {
     QTableWidget *table = m_ui.table;
     const QFont &fixed = cellDelegate()->fixedFont();
-    QString dataText = row.shownData;
+    QString shown = row.shownData;
     qsizetype lines = 0;
     if (row.bytes) {
-        const int perLine = BytesPerLine();
-        dataText = FormatHexLines(*row.bytes, perLine, IsOffsetDecimal());
-        lines = HexFormat::lineCount(row.bytes->size(), perLine);
+        shown = dataText(*row.bytes);
+        lines = HexFormat::lineCount(row.bytes->size(), BytesPerLine());
     } else {
-        lines = dataText.count(u'\n') + 1;
+        lines = shown.count(u'\n') + 1;
     }
-    QTableWidgetItem *dataItem = newTableItem(dataText, &fixed, row.error);
+    QTableWidgetItem *dataItem = newTableItem(shown, &fixed, row.error);
     if (row.bytes)
         dataItem->setData(Qt::UserRole, *row.bytes);
 
@@ -108,6 +108,12 @@ void COutputTable::placeRow(int index, const TableCopy::SRow &row)
     if (row.time.durationUs)
         timeItem->setData(TIME_ROLE_DURATION_US, *row.time.durationUs);
     timeItem->setData(TIME_ROLE_ERROR, row.error);
+    if (row.origin) {
+        timeItem->setData(TIME_ROLE_ADAPTER, row.origin->adapter);
+        timeItem->setData(TIME_ROLE_SPEED, row.origin->speed);
+        if (row.origin->address)
+            timeItem->setData(TIME_ROLE_ADDRESS, int(*row.origin->address));
+    }
 
     QTableWidgetItem *flagsItem = newTableItem(row.flags, &fixed, row.error);
     // The column stops growing at the limit; the cell elides, the tool tip has it all.
@@ -123,7 +129,7 @@ void COutputTable::placeRow(int index, const TableCopy::SRow &row)
     table->setItem(index, COLUMN_TIME, timeItem);
     sizeRow(index, lines);
     fitColumns(timeText, row.type, row.flags);
-    noteDataLines(dataText);
+    noteDataLines(shown);
 }
 
 TableCopy::SRow COutputTable::row(int index) const
@@ -146,6 +152,14 @@ TableCopy::SRow COutputTable::row(int index) const
         if (duration.isValid())
             row.time.durationUs = duration.toLongLong();
         row.error = item->data(TIME_ROLE_ERROR).toBool();
+        const QVariant adapter = item->data(TIME_ROLE_ADAPTER);
+        if (adapter.isValid()) {
+            row.origin = STableRowOrigin{adapter.toString(), item->data(TIME_ROLE_SPEED).toString(),
+                                         std::nullopt};
+            const QVariant address = item->data(TIME_ROLE_ADDRESS);
+            if (address.isValid())
+                row.origin->address = static_cast<unsigned char>(address.toInt());
+        }
     }
     return row;
 }

@@ -13,7 +13,11 @@ inline constexpr int COLUMN_TIME = 3;
 
 // What the Time item of a row keeps besides its text: the start in milliseconds since the
 // epoch, the duration in microseconds (absent for a row without a transaction) and the
-// error mark. The Data item keeps a row's bytes under Qt::UserRole.
+// error mark, and where the transaction went (adapter and speed texts, the 7-bit address),
+// each absent when the row has none. The Data item keeps a row's bytes under Qt::UserRole.
 inline constexpr int TIME_ROLE_STARTED_MS = Qt::UserRole;
 inline constexpr int TIME_ROLE_DURATION_US = Qt::UserRole + 1;
 inline constexpr int TIME_ROLE_ERROR = Qt::UserRole + 2;
+inline constexpr int TIME_ROLE_ADAPTER = Qt::UserRole + 3;
+inline constexpr int TIME_ROLE_SPEED = Qt::UserRole + 4;
+inline constexpr int TIME_ROLE_ADDRESS = Qt::UserRole + 5;

@@ -10,7 +10,7 @@ namespace TableLog {
 
 namespace {
 
-const QString CSV_HEADER = u"time,duration_us,type,flags,data,error"_s;
+const QString CSV_HEADER = u"time,duration_us,type,flags,data,error,adapter,speed,address"_s;
 
 } // namespace
 
@@ -38,6 +38,16 @@ QByteArray Csv(const QList<TableCopy::SRow> &rows)
         CsvFormat::AppendField(out, TableCopy::oneLine(row));
         out += u',';
         out += row.error ? u'1' : u'0';
+        out += u',';
+        if (row.origin) {
+            CsvFormat::AppendField(out, row.origin->adapter);
+            out += u',';
+            CsvFormat::AppendField(out, row.origin->speed);
+            out += u',';
+            out += row.origin->AddressText();
+        } else {
+            out += u",,"_s;
+        }
         out += CsvFormat::LINE_END;
     }
     return out.toUtf8();
@@ -47,7 +57,31 @@ QByteArray Text(const QList<TableCopy::SRow> &rows)
 {
     if (rows.isEmpty())
         return {};
-    return (TableCopy::reportWithTime(rows) + u'\n').toUtf8();
+    const QString header = OriginHeader(rows);
+    const QString lines = TableCopy::reportWithTime(rows) + u'\n';
+    return (header.isEmpty() ? lines : header + u'\n' + lines).toUtf8();
+}
+
+QString OriginHeader(const QList<TableCopy::SRow> &rows)
+{
+    QStringList adapters;
+    QStringList addresses;
+    for (const TableCopy::SRow &row : rows) {
+        if (!row.origin)
+            continue;
+        const QString adapter = row.origin->adapter + u" at "_s + row.origin->speed;
+        if (!adapters.contains(adapter))
+            adapters << adapter;
+        const QString address = row.origin->AddressText();
+        if (!address.isEmpty() && !addresses.contains(address))
+            addresses << address;
+    }
+    if (adapters.isEmpty())
+        return {};
+    QString header = u"Adapter "_s + adapters.join(u", "_s);
+    if (!addresses.isEmpty())
+        header += u"; 7-bit addresses "_s + addresses.join(u", "_s);
+    return header;
 }
 
 QByteArray Contents(const QList<TableCopy::SRow> &rows, EFormat format)
