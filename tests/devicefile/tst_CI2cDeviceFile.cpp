@@ -189,6 +189,7 @@ private Q_SLOTS:
     void loadRefusesRegisterMap_data();
     void loadRefusesRegisterMap();
     void saveRefusesInvalidRegisterMap();
+    void largeRegisterMapRoundTrip();
     void loadRefusesUnreadable_data();
     void loadRefusesUnreadable();
     void loadAcceptsFileAtSizeLimit();
@@ -562,6 +563,38 @@ void tst_CI2cDeviceFile::saveRefusesInvalidRegisterMap()
     QVERIFY(!file.Save());
     QCOMPARE(file.GetLastError(), u"Register A: field F lies outside the register"_s);
     QCOMPARE(readAll(path), before);
+}
+
+// Hundreds of registers with eight fields each come back as they went, one line apiece.
+void tst_CI2cDeviceFile::largeRegisterMapRoundTrip()
+{
+    SRegisterMap map;
+    map.addressBytes = 2;
+    for (int r = 0; r < 256; ++r) {
+        SRegister reg;
+        reg.name = u"REG_%1"_s.arg(r);
+        reg.address = std::uint32_t(r * 4);
+        reg.size = 4;
+        reg.reset = std::uint32_t(r) * 0x01010101u;
+        for (int f = 0; f < 8; ++f) {
+            SRegisterField field;
+            field.name = u"F%1"_s.arg(f);
+            field.lsb = f * 4;
+            field.msb = f * 4 + 3;
+            field.isSigned = f % 2 == 1;
+            field.scale = f == 2 ? 0.5 : 1.0;
+            reg.fields.append(field);
+        }
+        map.registers.append(reg);
+    }
+    QTemporaryDir dir;
+    CI2cDeviceFile file = exampleDevice();
+    file.SetRegisters(map);
+    QVERIFY2(file.SaveAs(dir.filePath(u"large.i2cdev"_s)), qPrintable(file.GetLastError()));
+    CI2cDeviceFile loaded;
+    QVERIFY2(loaded.Load(file.GetFilePath()), qPrintable(loaded.GetLastError()));
+    QVERIFY(loaded.GetRegisters() == map);
+    QCOMPARE(readAll(file.GetFilePath()).count('\n'), 20 + 256 * 10 + 3);
 }
 
 void tst_CI2cDeviceFile::loadRefusesUnreadable_data()
