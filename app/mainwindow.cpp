@@ -80,6 +80,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     setupProjects();
     setupWatch();
+    setupRegisters();
     restoreWindowState();
     updateUiState();
 }
