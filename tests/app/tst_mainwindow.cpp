@@ -526,7 +526,8 @@ void TestMainWindow::menus_data()
         << QStringList({u"actionAddress7Bit"_s, u"actionAddress8Bit"_s});
     QTest::newRow("View") << u"menuView"_s << u"View"_s << u"menubar"_s
                           << QStringList({u"actionProjects"_s, u"actionShowTime"_s, u"-"_s,
-                                          u"actionUndoClear"_s, u"actionWatch"_s});
+                                          u"actionUndoClear"_s, u"actionWatch"_s,
+                                          u"actionRegisters"_s});
     QTest::newRow("Help") << u"menuHelp"_s << u"Help"_s << u"menubar"_s
                           << QStringList({u"actionAbout"_s});
 }
