@@ -149,10 +149,18 @@ void RegistersPanel::setMap(const SRegisterMap &map)
 
 void RegistersPanel::refresh()
 {
-    // Rebuilt in place: the rows, their expansion and the selection stay where they are.
+    // Filled in place when the rows are there, so expansion and selection stay; new rows
+    // are filled before they join the tree, which is far cheaper than filling them there.
     m_filling = true;
-    const bool sameShape = m_tree->topLevelItemCount() == m_map.registers.size();
-    if (!sameShape) {
+    const auto fill = [this](QTreeWidgetItem *item, int reg) {
+        fillRegister(item, reg);
+        for (int field = 0; field < item->childCount(); ++field)
+            fillField(item->child(field), reg, field);
+    };
+    if (m_tree->topLevelItemCount() == m_map.registers.size()) {
+        for (int reg = 0; reg < m_tree->topLevelItemCount(); ++reg)
+            fill(m_tree->topLevelItem(reg), reg);
+    } else {
         m_tree->clear();
         QList<QTreeWidgetItem *> items;
         items.reserve(m_map.registers.size());
@@ -160,15 +168,10 @@ void RegistersPanel::refresh()
             auto *item = new QTreeWidgetItem;
             for (qsizetype field = 0; field < m_map.registers.at(reg).fields.size(); ++field)
                 item->addChild(new QTreeWidgetItem);
+            fill(item, int(reg));
             items.append(item);
         }
         m_tree->addTopLevelItems(items);
-    }
-    for (int reg = 0; reg < m_tree->topLevelItemCount(); ++reg) {
-        QTreeWidgetItem *item = m_tree->topLevelItem(reg);
-        fillRegister(item, reg);
-        for (int field = 0; field < item->childCount(); ++field)
-            fillField(item->child(field), reg, field);
     }
     m_filling = false;
     onSelectionChanged();
