@@ -12,9 +12,13 @@
 #include "mainwindow.h"
 
 #include <QDockWidget>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
@@ -155,14 +159,24 @@ private Q_SLOTS:
         QVERIFY(!m_panel->findChild<QPushButton *>(u"btn_registers_read_all"_s)->isEnabled());
     }
 
-    void windowHasTheDockHidden()
+    // Hidden until asked for; the projects panel's current device is the one it shows.
+    void windowShowsTheCurrentDevice()
     {
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(TEMPERATURE_FILE, folder.filePath(u"sensor.i2cdev"_s)));
+        QSettings().setValue(u"projects/folder"_s, folder.path());
         MainWindow window;
         const auto *dock = window.findChild<QDockWidget *>(u"dock_registers"_s);
         QVERIFY(dock);
         QCOMPARE(dock->windowTitle(), u"Registers"_s);
         QVERIFY(dock->isHidden());
         QVERIFY(window.findChild<QAction *>(u"actionRegisters"_s));
+        auto *projects = window.findChild<QTreeView *>(u"tree_projects"_s);
+        const auto *registers = dock->findChild<QTreeWidget *>(u"tree_registers"_s);
+        QCOMPARE(registers->topLevelItemCount(), 0);
+        projects->setCurrentIndex(projects->model()->index(0, 0));
+        QCOMPARE(registers->topLevelItemCount(), 4);
+        QCOMPARE(registers->topLevelItem(1)->text(1), u"CONFIG"_s);
     }
 };
 
