@@ -12,6 +12,7 @@
 #include "CliPlan.h"
 #include "CliProgress.h"
 #include "CliSession.h"
+#include "I2cTools.h"
 #include "VtlVersion.h"
 
 #include <QCoreApplication>
@@ -81,6 +82,15 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
     CTransactionControl control(
         [&progress](std::uint64_t done, std::uint64_t) { progress.Report(done); });
     CliInterrupt::Install(&control);
+
+    if (argc > 1 && I2cTools::IsTool(argv[1])) {
+        SI2cToolsIo io;
+        io.control = &control;
+        const int status = I2cTools::Run(std::vector<std::string>(argv + 1, argv + argc), io);
+        std::fflush(stdout);
+        CliInterrupt::Uninstall();
+        return CliInterrupt::WasInterrupted() ? Code(ECliExit::Interrupted) : status;
+    }
 
     const QStringList arguments = QCoreApplication::arguments();
     const QString name = QFileInfo(arguments.value(0, u"vtl-i2c-cli"_s)).fileName();
