@@ -100,6 +100,21 @@ QString CommandHelp(const QString &program, const SCliCommandSpec &spec)
     return text;
 }
 
+// Whether -v stands among the options, alone or in a cluster such as -qv: i2c-tools users
+// type it for "verbose", which must not turn a command into printing the version.
+bool HasShortVersion(const QStringList &arguments)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == u"--"_s)
+            break;
+        if (argument.size() < 2 || argument.startsWith(u"--"_s) || !argument.startsWith(u'-'))
+            continue;
+        if (argument.contains(u'v'))
+            return true;
+    }
+    return false;
+}
+
 SCliParseResult UsageError(const QString &message, const QString &usage)
 {
     SCliParseResult result;
@@ -142,6 +157,7 @@ bool ParseGlobalOptions(const QCommandLineParser &parser, SCliGlobalOptions &opt
     options.json = parser.isSet(JSON);
     options.quiet = parser.isSet(QUIET);
     options.progress = parser.isSet(PROGRESS);
+    options.allAddresses = parser.isSet(ALL_ADDRESSES);
     return true;
 }
 
@@ -183,6 +199,11 @@ SCliParseResult Parse(const QStringList &arguments, const QString &epilog)
         return UsageError(u"unknown command '%1'"_s.arg(positional.first()), programUsage);
     if (first.isSet(HELP))
         return TextResult(ECliParseOutcome::Help, CommandHelp(program, *spec));
+    if (first.isSet(VERSION) && HasShortVersion(arguments))
+        return UsageError(
+            u"%1: -v is no option of a command (there is no verbose mode; the "
+            u"version is --version, and 'i2ctransfer -v' prints its messages)"_s.arg(spec->name),
+            UsageLine(program, spec));
     if (first.isSet(VERSION))
         return TextResult(ECliParseOutcome::Version, VersionText(program));
 

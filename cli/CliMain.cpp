@@ -90,7 +90,7 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
         const int status = I2cTools::Run(std::vector<std::string>(argv + 1, argv + argc), io);
         std::fflush(stdout);
         CliInterrupt::Uninstall();
-        return CliInterrupt::WasInterrupted() ? Code(ECliExit::Interrupted) : status;
+        return CliInterrupt::WasInterrupted() ? CliInterrupt::ExitStatus() : status;
     }
 
     const QStringList arguments = QCoreApplication::arguments();
@@ -119,6 +119,6 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
     }
     CliInterrupt::Uninstall();
     if (CliInterrupt::WasInterrupted())
-        return Code(ECliExit::Interrupted);
+        return CliInterrupt::ExitStatus();
     return status;
 }

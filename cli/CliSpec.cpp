@@ -192,6 +192,8 @@ QList<QCommandLineOption> GlobalOptions()
         {{u"j"_s, JSON}, u"Print each result as one JSON object on a line."_s},
         {{u"q"_s, QUIET}, u"Print no results and no progress; the exit status tells."_s},
         {PROGRESS, u"Show the progress of long transfers also when stderr is no terminal."_s},
+        {ALL_ADDRESSES,
+         u"Allow the reserved addresses 0x00-0x07 and 0x78-0x7F (general call and others)."_s},
     };
 }
 

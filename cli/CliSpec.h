@@ -52,6 +52,7 @@ inline const QString EIGHT_BIT = QStringLiteral("8bit");
 inline const QString JSON = QStringLiteral("json");
 inline const QString QUIET = QStringLiteral("quiet");
 inline const QString PROGRESS = QStringLiteral("progress");
+inline const QString ALL_ADDRESSES = QStringLiteral("all-addresses");
 inline const QString ALL = QStringLiteral("all");
 inline const QString NO_STOP = QStringLiteral("no-stop");
 inline const QString NO_START = QStringLiteral("no-start");

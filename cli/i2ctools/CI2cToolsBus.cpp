@@ -2,6 +2,7 @@
 #include "CI2cToolsBus.h"
 
 #include "CSmbus.h"
+#include "CTransactionControl.h"
 #include "CVtlAdapterAccess.h"
 #include "CVtlDeviceFactory.h"
 #include "I2cFunctions.h"
@@ -84,9 +85,8 @@ std::unique_ptr<CI2cToolsBus> CI2cToolsBus::Open(int bus, const CTransactionCont
     std::unique_ptr<CI2cToolsBus> opened(new CI2cToolsBus);
     opened->m_fileName = "/dev/i2c-" + std::to_string(bus);
     const SVtlDeviceEntry &entry = adapters[std::size_t(bus)];
-    opened->m_driver = CVtlDeviceFactory::Create(entry.type);
-    if (!opened->m_driver->Connect(entry.serial, EI2cSpeed::Speed100k)) {
-        const std::string error = opened->m_driver->GetLastError();
+    if (!opened->m_session.Connect(entry, EI2cSpeed::Speed100k)) {
+        const std::string error = opened->m_session.GetLastError();
         const bool denied = CVtlAdapterAccess::IsPermissionDenied(error);
         std::fprintf(err, "Error: Could not open file `%s': %s\n", opened->m_fileName.c_str(),
                      denied ? I2cToolsText::ErrnoText(EACCES).c_str() : error.c_str());
@@ -94,19 +94,25 @@ std::unique_ptr<CI2cToolsBus> CI2cToolsBus::Open(int bus, const CTransactionCont
             std::fprintf(err, "%s\n", CVtlAdapterAccess::PermissionHint().c_str());
         return nullptr;
     }
-    SBusAdapterInfo info = SBusAdapterInfo::FromDriver(*opened->m_driver, entry.type);
-    opened->m_functions = I2cFunctions::ForAdapter(info);
-    opened->m_context =
-        std::make_unique<CDirectBusContext>(*opened->m_driver, std::move(info), control);
+    opened->m_functions = I2cFunctions::ForAdapter(opened->m_session.Info());
+    opened->m_control = control;
     return opened;
 }
 
 SSmbusResult CI2cToolsBus::Smbus(const SSmbusRequest &request)
 {
-    return CSmbus::Execute(*m_context, request);
+    SSmbusResult result;
+    m_session.RunProcedure(
+        [&](CBusContext &context) {
+            result = CSmbus::Execute(context, request);
+            return SBusProcedureResult{result.ok, result.fault == ESmbusFault::Cancelled,
+                                       result.error};
+        },
+        m_control);
+    return result;
 }
 
 STransactionRecord CI2cToolsBus::Execute(const STransactionRequest &request)
 {
-    return m_context->Execute(request);
+    return m_session.Run(request, m_control);
 }

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "CDirectBusContext.h"
-#include "CVtlI2c.h"
+#include "CBusSession.h"
 #include "SSmbusRequest.h"
 #include "VtlTypes.h"
 
@@ -37,8 +36,7 @@ public:
 
     const std::string &FileName() const { return m_fileName; }
     std::uint32_t Functions() const { return m_functions; }
-    CBusContext &Context() { return *m_context; }
-    bool IsCancelled() const { return m_context->IsCancelRequested(); }
+    const SBusAdapterInfo &Adapter() const { return m_session.Info(); }
 
     SSmbusResult Smbus(const SSmbusRequest &request);
     STransactionRecord Execute(const STransactionRequest &request);
@@ -46,8 +44,8 @@ public:
 private:
     CI2cToolsBus() = default;
 
-    std::unique_ptr<CVtlI2c> m_driver;
-    std::unique_ptr<CDirectBusContext> m_context;
+    CBusSession m_session;
+    const CTransactionControl *m_control = nullptr;
     std::string m_fileName;
     std::uint32_t m_functions = 0;
 };

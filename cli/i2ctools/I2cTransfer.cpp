@@ -86,7 +86,7 @@ void PrintMessages(const std::vector<SMessage> &messages, std::size_t count, uns
 // carry is refused as a Linux driver refuses a transfer its controller cannot do.
 int Send(CI2cToolsBus &bus, std::vector<SMessage> &messages)
 {
-    const SBusAdapterInfo &adapter = bus.Context().Adapter();
+    const SBusAdapterInfo &adapter = bus.Adapter();
     if (messages.size() > MAX_MESSAGES)
         return -EINVAL;
     for (std::size_t i = 0; i < messages.size(); ++i) {

@@ -125,7 +125,7 @@ private Q_SLOTS:
             QTest::newRow(name) << arguments << requests;
         };
         row("read, 8-bit", u"--8bit read 0xA1 2"_s, u"read 50 2"_s);
-        row("read, highest address", u"read 7f 1"_s, u"read 7f 1"_s);
+        row("read, highest address", u"--all-addresses read 7f 1"_s, u"read 7f 1"_s);
         row("write", u"write 0x50 01 A5FF"_s, u"write SP a0 01 a5 ff"_s);
         row("address-only write", u"write 0x50"_s, u"write SP a0"_s);
         row("write without stop", u"write --no-stop 0x50 00"_s, u"write S- a0 00"_s);
@@ -254,6 +254,23 @@ private Q_SLOTS:
         row("transfer, read not last", u"transfer w1@0x50 00 r1 w1 00"_s,
             u"message 2 (r1) is a read before the last message: these adapters end every read "
             u"with a stop, so a read can only be the last message"_s);
+        // What an i2c-tools habit would have sent misread.
+        row("mode letter after the bytes", u"set 0x50 11 42 b"_s,
+            u"BYTE 'b' looks like an i2c-tools mode letter, which this command does not take "
+            u"(it would be the byte 0x0B); 'vtl-i2c-cli i2cset'"_s);
+        row("mode with PEC after the bytes", u"write 0x50 11 42 wp"_s,
+            u"BYTE 'wp' looks like an i2c-tools mode letter"_s);
+        row("mode letter as the count", u"get 0x48 00 w"_s, u"COUNT 'w' looks like an i2c-tools"_s);
+        row("blank byte", u"set 0x50 10 _"_s, u"BYTE ' ' holds no byte"_s);
+        row("separators only", u"write 0x50 01 ,"_s, u"BYTE ',' holds no byte"_s);
+        row("bus number as address", u"set 0 0x50 10 42"_s,
+            u"ADDR 0x00 is a reserved address (0x00-0x07, 0x78-0x7F; 0x00 is the general call); "
+            u"--all-addresses sends to it"_s);
+        row("reserved address in a transfer", u"transfer w1@0x50 00 r1@0x7c"_s,
+            u"ADDR 0x7C is a reserved address"_s);
+        row("-v with a command", u"-v transfer w1@0x50 00"_s,
+            u"transfer: -v is no option of a command"_s);
+        row("-v in a cluster", u"-qv read 0x50 1"_s, u"read: -v is no option of a command"_s);
     }
 
     void refusals()
