@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonObject>
 
 #include <cstdio>
 #include <unistd.h>
@@ -29,6 +30,16 @@ namespace {
 int Code(ECliExit exit)
 {
     return static_cast<int>(exit);
+}
+
+// A command that ended before it had a result still gives a script one JSON object.
+void JsonFailure(const CCliOutput &output, const QString &command)
+{
+    QJsonObject json;
+    json.insert(u"command"_s, command);
+    json.insert(u"ok"_s, false);
+    json.insert(u"error"_s, output.LastError());
+    output.Json(json);
 }
 
 int UsageError(const CCliOutput &output, const QString &message, const QString &usage,
@@ -59,12 +70,15 @@ ECliExit RunOnAdapter(const SCliPlan &plan, const CCliOutput &output, CCliProgre
         CliAdapter::Select(CVtlDeviceFactory::EnumerateDevices(), plan.global.adapter);
     if (!selection.entry) {
         output.Error(selection.message);
+        JsonFailure(output, plan.commandName);
         return selection.exit;
     }
     ECliExit exit = ECliExit::Success;
     CBusSession bus;
-    if (!CliAdapter::Open(bus, plan, *selection.entry, output, exit))
+    if (!CliAdapter::Open(bus, plan, *selection.entry, output, exit)) {
+        JsonFailure(output, plan.commandName);
         return exit;
+    }
     if (CliInterrupt::WasInterrupted())
         return ECliExit::Interrupted;
     CCliSession session(bus, plan, output, progress, control);
@@ -109,6 +123,7 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
         if (!plan) {
             status = UsageError(output, error, CliCommandLine::UsageLine(name, invocation.spec),
                                 name + u' ' + invocation.spec->name);
+            JsonFailure(output, invocation.spec->name);
         } else if (plan->command == ECliCommand::List) {
             status = Code(CliCommands::RunList(*plan, output));
         } else {
