@@ -95,7 +95,8 @@ QString CommandHelp(const QString &program, const SCliCommandSpec &spec)
         text += u"\nArguments:\n"_s + Table(rows);
     }
     if (!spec.optionNames.isEmpty())
-        text += u"\nOptions:\n"_s + OptionTable(CliSpec::CommandOptions(spec.optionNames));
+        text += u"\nOptions:\n"_s +
+                OptionTable(CliSpec::CommandOptions(spec.optionNames, spec.command));
     text += u"\nGlobal options:\n"_s + OptionTable(CliSpec::GlobalOptions() + HelpAndVersion());
     return text;
 }

@@ -398,6 +398,19 @@ private:
                 break;
             }
         }
+        QStringList alike;
+        for (const SI2cCommand &command : commands) {
+            if (found != nullptr ||
+                command.label.trimmed().compare(label.trimmed(), Qt::CaseInsensitive) != 0)
+                continue;
+            alike.append(CliValues::Quoted(command.label));
+        }
+        if (found == nullptr && alike.size() > 1) {
+            m_error = u"LABEL %1 matches %2 of %3, which differ only in letter case; give one "
+                      u"of them exactly"_s.arg(CliValues::Quoted(label), alike.join(u" and "_s),
+                                               CliValues::Quoted(path));
+            return false;
+        }
         for (const SI2cCommand &command : commands) {
             if (found == nullptr &&
                 command.label.trimmed().compare(label.trimmed(), Qt::CaseInsensitive) == 0)

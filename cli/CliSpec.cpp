@@ -134,9 +134,11 @@ QList<SCliCommandSpec> MakeCommands()
     return commands;
 }
 
-QCommandLineOption CommandOption(const QString &name)
+QCommandLineOption CommandOption(const QString &name, ECliCommand command)
 {
     using namespace CliOption;
+    if (name == REG_WIDTH && command == ECliCommand::Dump)
+        return {REG_WIDTH, u"Width of the offset in bytes, big-endian."_s, u"1|2"_s};
     if (name == ALL)
         return {ALL, u"Probe every address, 0x00 to 0x7F."_s};
     if (name == NO_STOP)
@@ -197,11 +199,11 @@ QList<QCommandLineOption> GlobalOptions()
     };
 }
 
-QList<QCommandLineOption> CommandOptions(const QStringList &names)
+QList<QCommandLineOption> CommandOptions(const QStringList &names, ECliCommand command)
 {
     QList<QCommandLineOption> options;
     for (const QString &name : names)
-        options.append(CommandOption(name));
+        options.append(CommandOption(name, command));
     return options;
 }
 

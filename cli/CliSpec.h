@@ -72,7 +72,9 @@ const SCliCommandSpec *Find(const QString &name);
 
 QList<QCommandLineOption> GlobalOptions();
 // The options of the subcommands, each once, in the order of CommandOptionNames.
-QList<QCommandLineOption> CommandOptions(const QStringList &names);
+// `command` words an option the way that command takes it (dump's --reg-width is 1|2).
+QList<QCommandLineOption> CommandOptions(const QStringList &names,
+                                         ECliCommand command = ECliCommand::List);
 QStringList AllCommandOptionNames();
 
 } // namespace CliSpec
