@@ -79,7 +79,11 @@ QString ProgramHelp(const QString &program, const QString &epilog)
     text += u"\nRun '%1 COMMAND --help' for the arguments of a command.\n"
             u"Addresses and bytes are hex, counts and sizes decimal.\n"_s.arg(program);
     text += u"\nExit status: 0 success; 1 bus failure (NACK, arbitration lost, time-out) or a\n"
-            u"difference found by verify; 2 usage error; 3 no usable adapter; 130 interrupted.\n"_s;
+            u"difference found by verify; 2 usage error; 3 no usable adapter; 128 + the signal's\n"
+            u"number when interrupted (130 after Ctrl+C).\n"_s;
+    text += u"\ni2cdetect, i2cget, i2cset, i2cdump and i2ctransfer run as commands with the\n"
+            u"arguments, output and exit statuses of i2c-tools; I2CBUS is the adapter's place\n"
+            u"in 'list' (0 first) or its serial number.\n"_s;
     if (!epilog.isEmpty())
         text += u'\n' + epilog + u'\n';
     return text;
