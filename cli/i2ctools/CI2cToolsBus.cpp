@@ -101,6 +101,8 @@ std::unique_ptr<CI2cToolsBus> CI2cToolsBus::Open(int bus, const CTransactionCont
 
 SSmbusResult CI2cToolsBus::Smbus(const SSmbusRequest &request)
 {
+    if (m_job != nullptr)
+        return CSmbus::Execute(*m_job, request);
     SSmbusResult result;
     m_session.RunProcedure(
         [&](CBusContext &context) {
@@ -114,5 +116,21 @@ SSmbusResult CI2cToolsBus::Smbus(const SSmbusRequest &request)
 
 STransactionRecord CI2cToolsBus::Execute(const STransactionRequest &request)
 {
+    if (m_job != nullptr)
+        return m_job->Execute(request);
     return m_session.Run(request, m_control);
+}
+
+int CI2cToolsBus::RunAsOneJob(const std::function<int()> &body)
+{
+    int status = 0;
+    m_session.RunProcedure(
+        [&](CBusContext &context) {
+            m_job = &context;
+            status = body();
+            m_job = nullptr;
+            return SBusProcedureResult{};
+        },
+        m_control);
+    return status;
 }

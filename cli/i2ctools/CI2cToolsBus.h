@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ public:
     const SBusAdapterInfo &Adapter() const { return m_session.Info(); }
 
     SSmbusResult Smbus(const SSmbusRequest &request);
+    // Runs `body` as one job on the bus, so that the many transactions of a scan or a dump
+    // follow each other without a hand-over to the bus's worker between them; Smbus()
+    // and Execute() called inside it run directly. Returns what `body` returns.
+    int RunAsOneJob(const std::function<int()> &body);
     STransactionRecord Execute(const STransactionRequest &request);
 
 private:
@@ -46,6 +51,7 @@ private:
 
     CBusSession m_session;
     const CTransactionControl *m_control = nullptr;
+    CBusContext *m_job = nullptr;
     std::string m_fileName;
     std::uint32_t m_functions = 0;
 };

@@ -260,7 +260,7 @@ int Detect(const std::vector<std::string> &argv, const SI2cToolsIo &io)
             return 0;
         }
     }
-    return Scan(*bus, mode, first, last, io);
+    return bus->RunAsOneJob([&] { return Scan(*bus, mode, first, last, io); });
 }
 
 } // namespace I2cTools

@@ -343,124 +343,128 @@ int Dump(const std::vector<std::string> &argv, const SI2cToolsIo &io)
     }
 
     CDumper dumper(*bus, address, pec);
-    int oldBank = 0;
-    if (bank != 0 && size != ESize::BlockData) {
-        int res = dumper.Call(ESmbusOperation::ReadByteData, bankRegister);
-        if (res >= 0) {
-            oldBank = res;
-            res = dumper.Call(ESmbusOperation::WriteByteData, bankRegister,
-                              {std::uint8_t(bank | (oldBank & 0xF0))});
+    return bus->RunAsOneJob([&] {
+        int oldBank = 0;
+        if (bank != 0 && size != ESize::BlockData) {
+            int res = dumper.Call(ESmbusOperation::ReadByteData, bankRegister);
+            if (res >= 0) {
+                oldBank = res;
+                res = dumper.Call(ESmbusOperation::WriteByteData, bankRegister,
+                                  {std::uint8_t(bank | (oldBank & 0xF0))});
+            }
+            if (res < 0) {
+                std::fprintf(io.err, "Error: Bank switching failed\n");
+                return 1;
+            }
         }
-        if (res < 0) {
-            std::fprintf(io.err, "Error: Bank switching failed\n");
-            return 1;
-        }
-    }
 
-    if (size == ESize::WordData && !even) {
-        PrintWordRows(dumper, first, last, io.out);
-    } else {
-        std::array<int, 256> block{};
-        int blockLength = 0;
-        if (size == ESize::BlockData || size == ESize::I2cBlockData) {
-            std::array<unsigned char, 288> cblock{};
-            int res = 0;
-            if (size == ESize::BlockData) {
-                res = dumper.Call(ESmbusOperation::ReadBlockData, bank, {}, cblock.data());
-                blockLength = res;
-                last = res - 1;
-            } else {
-                for (res = first; res <= last;) {
-                    const int n = dumper.Call(ESmbusOperation::ReadI2cBlock, res, {},
-                                              cblock.data() + res, 32);
-                    if (n <= 0) {
-                        res = n;
-                        break;
-                    }
-                    res += n;
-                }
-            }
-            if (res <= 0) {
-                std::fprintf(io.err, "Error: Block read failed, return code %d\n", res);
-                return 1;
-            }
-            for (int i = first; i <= last; ++i)
-                block[std::size_t(i)] = cblock[std::size_t(i)];
-        }
-        if (size == ESize::Byte) {
-            const int res = dumper.Call(ESmbusOperation::SendByte, first);
-            if (res != 0) {
-                std::fprintf(io.err, "Error: Write start address failed, return code %d\n", res);
-                return 1;
-            }
-        }
-        std::fprintf(io.out, "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f    "
-                             "0123456789abcdef\n");
-        for (int i = 0; i < 256; i += 16) {
-            if (size == ESize::BlockData && i >= blockLength)
-                break;
-            if (i / 16 < first / 16)
-                continue;
-            if (i / 16 > last / 16)
-                break;
-            std::fprintf(io.out, "%02x: ", i);
-            int res = 0;
-            for (int j = 0; j < 16; ++j) {
-                std::fflush(io.out);
-                const int cell = i + j;
-                if (cell < first || cell > last) {
-                    std::fprintf(io.out, "   ");
-                    if (size == ESize::WordData) {
-                        std::fprintf(io.out, "   ");
-                        ++j;
-                    }
-                    continue;
-                }
-                if (size == ESize::ByteData) {
-                    block[std::size_t(cell)] = res =
-                        dumper.Call(ESmbusOperation::ReadByteData, cell);
-                } else if (size == ESize::WordData) {
-                    res = dumper.Call(ESmbusOperation::ReadWordData, cell);
-                    block[std::size_t(cell)] = res < 0 ? res : res & 0xFF;
-                    block[std::size_t(cell + 1)] = res < 0 ? res : res >> 8;
-                } else if (size == ESize::Byte) {
-                    block[std::size_t(cell)] = res = dumper.Call(ESmbusOperation::ReceiveByte, 0);
+        if (size == ESize::WordData && !even) {
+            PrintWordRows(dumper, first, last, io.out);
+        } else {
+            std::array<int, 256> block{};
+            int blockLength = 0;
+            if (size == ESize::BlockData || size == ESize::I2cBlockData) {
+                std::array<unsigned char, 288> cblock{};
+                int res = 0;
+                if (size == ESize::BlockData) {
+                    res = dumper.Call(ESmbusOperation::ReadBlockData, bank, {}, cblock.data());
+                    blockLength = res;
+                    last = res - 1;
                 } else {
-                    res = block[std::size_t(cell)];
+                    for (res = first; res <= last;) {
+                        const int n = dumper.Call(ESmbusOperation::ReadI2cBlock, res, {},
+                                                  cblock.data() + res, 32);
+                        if (n <= 0) {
+                            res = n;
+                            break;
+                        }
+                        res += n;
+                    }
                 }
-                if (size == ESize::BlockData && cell >= blockLength) {
-                    std::fprintf(io.out, "   ");
-                } else if (res < 0) {
-                    std::fprintf(io.out, "XX ");
-                    if (size == ESize::WordData)
-                        std::fprintf(io.out, "XX ");
-                } else {
-                    std::fprintf(io.out, "%02x ", block[std::size_t(cell)]);
-                    if (size == ESize::WordData)
-                        std::fprintf(io.out, "%02x ", block[std::size_t(cell + 1)]);
+                if (res <= 0) {
+                    std::fprintf(io.err, "Error: Block read failed, return code %d\n", res);
+                    return 1;
                 }
-                if (size == ESize::WordData)
-                    ++j;
+                for (int i = first; i <= last; ++i)
+                    block[std::size_t(i)] = cblock[std::size_t(i)];
             }
-            std::fprintf(io.out, "   ");
-            for (int j = 0; j < 16; ++j) {
-                const int cell = i + j;
-                if (size == ESize::BlockData && cell >= blockLength)
+            if (size == ESize::Byte) {
+                const int res = dumper.Call(ESmbusOperation::SendByte, first);
+                if (res != 0) {
+                    std::fprintf(io.err, "Error: Write start address failed, return code %d\n",
+                                 res);
+                    return 1;
+                }
+            }
+            std::fprintf(io.out, "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f    "
+                                 "0123456789abcdef\n");
+            for (int i = 0; i < 256; i += 16) {
+                if (size == ESize::BlockData && i >= blockLength)
                     break;
-                if (cell < first || cell > last) {
-                    std::fprintf(io.out, " ");
+                if (i / 16 < first / 16)
                     continue;
+                if (i / 16 > last / 16)
+                    break;
+                std::fprintf(io.out, "%02x: ", i);
+                int res = 0;
+                for (int j = 0; j < 16; ++j) {
+                    std::fflush(io.out);
+                    const int cell = i + j;
+                    if (cell < first || cell > last) {
+                        std::fprintf(io.out, "   ");
+                        if (size == ESize::WordData) {
+                            std::fprintf(io.out, "   ");
+                            ++j;
+                        }
+                        continue;
+                    }
+                    if (size == ESize::ByteData) {
+                        block[std::size_t(cell)] = res =
+                            dumper.Call(ESmbusOperation::ReadByteData, cell);
+                    } else if (size == ESize::WordData) {
+                        res = dumper.Call(ESmbusOperation::ReadWordData, cell);
+                        block[std::size_t(cell)] = res < 0 ? res : res & 0xFF;
+                        block[std::size_t(cell + 1)] = res < 0 ? res : res >> 8;
+                    } else if (size == ESize::Byte) {
+                        block[std::size_t(cell)] = res =
+                            dumper.Call(ESmbusOperation::ReceiveByte, 0);
+                    } else {
+                        res = block[std::size_t(cell)];
+                    }
+                    if (size == ESize::BlockData && cell >= blockLength) {
+                        std::fprintf(io.out, "   ");
+                    } else if (res < 0) {
+                        std::fprintf(io.out, "XX ");
+                        if (size == ESize::WordData)
+                            std::fprintf(io.out, "XX ");
+                    } else {
+                        std::fprintf(io.out, "%02x ", block[std::size_t(cell)]);
+                        if (size == ESize::WordData)
+                            std::fprintf(io.out, "%02x ", block[std::size_t(cell + 1)]);
+                    }
+                    if (size == ESize::WordData)
+                        ++j;
                 }
-                std::fprintf(io.out, "%c", Printable(block[std::size_t(cell)]));
+                std::fprintf(io.out, "   ");
+                for (int j = 0; j < 16; ++j) {
+                    const int cell = i + j;
+                    if (size == ESize::BlockData && cell >= blockLength)
+                        break;
+                    if (cell < first || cell > last) {
+                        std::fprintf(io.out, " ");
+                        continue;
+                    }
+                    std::fprintf(io.out, "%c", Printable(block[std::size_t(cell)]));
+                }
+                std::fprintf(io.out, "\n");
+                if (dumper.IsCancelled())
+                    return 130;
             }
-            std::fprintf(io.out, "\n");
-            if (dumper.IsCancelled())
-                return 130;
         }
-    }
-    if (bank != 0 && size != ESize::BlockData)
-        dumper.Call(ESmbusOperation::WriteByteData, bankRegister, {std::uint8_t(oldBank)});
-    return dumper.IsCancelled() ? 130 : 0;
+        if (bank != 0 && size != ESize::BlockData)
+            dumper.Call(ESmbusOperation::WriteByteData, bankRegister, {std::uint8_t(oldBank)});
+        return dumper.IsCancelled() ? 130 : 0;
+    });
 }
 
 } // namespace I2cTools
