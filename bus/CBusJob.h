@@ -63,9 +63,6 @@ public:
     // The job's transaction, for a job started from a request: once finished, always set
     // (a job cancelled in the queue carries a cancelled record of its request).
     std::optional<STransactionRecord> Record() const;
-    // The total that progress reports will count to, as far as it is known before the
-    // first: a request's bytes (or probes), 0 for a procedure.
-    quint64 ProgressTotal() const { return m_request ? m_request->ProgressTotal() : 0; }
     // How the job ended: for a request, ok and error of its record.
     const SBusProcedureResult &Result() const { return m_result; }
     // The job failed because the adapter had gone: the session has dropped the connection
