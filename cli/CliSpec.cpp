@@ -137,11 +137,13 @@ QList<SCliCommandSpec> MakeCommands()
     return commands;
 }
 
-QCommandLineOption CommandOption(const QString &name)
+QCommandLineOption CommandOption(const QString &name, ECliCommand command)
 {
     using namespace CliOption;
     if (const std::optional<QCommandLineOption> option = CliRegisters::Option(name))
         return *option;
+    if (name == REG_WIDTH && command == ECliCommand::Dump)
+        return {REG_WIDTH, u"Width of the offset in bytes, big-endian."_s, u"1|2"_s};
     if (name == ALL)
         return {ALL, u"Probe every address, 0x00 to 0x7F."_s};
     if (name == NO_STOP)
@@ -197,14 +199,16 @@ QList<QCommandLineOption> GlobalOptions()
         {{u"j"_s, JSON}, u"Print each result as one JSON object on a line."_s},
         {{u"q"_s, QUIET}, u"Print no results and no progress; the exit status tells."_s},
         {PROGRESS, u"Show the progress of long transfers also when stderr is no terminal."_s},
+        {ALL_ADDRESSES,
+         u"Allow the reserved addresses 0x00-0x07 and 0x78-0x7F (general call and others)."_s},
     };
 }
 
-QList<QCommandLineOption> CommandOptions(const QStringList &names)
+QList<QCommandLineOption> CommandOptions(const QStringList &names, ECliCommand command)
 {
     QList<QCommandLineOption> options;
     for (const QString &name : names)
-        options.append(CommandOption(name));
+        options.append(CommandOption(name, command));
     return options;
 }
 

@@ -56,6 +56,7 @@ inline const QString EIGHT_BIT = QStringLiteral("8bit");
 inline const QString JSON = QStringLiteral("json");
 inline const QString QUIET = QStringLiteral("quiet");
 inline const QString PROGRESS = QStringLiteral("progress");
+inline const QString ALL_ADDRESSES = QStringLiteral("all-addresses");
 inline const QString ALL = QStringLiteral("all");
 inline const QString NO_STOP = QStringLiteral("no-stop");
 inline const QString NO_START = QStringLiteral("no-start");
@@ -75,7 +76,9 @@ const SCliCommandSpec *Find(const QString &name);
 
 QList<QCommandLineOption> GlobalOptions();
 // The options of the subcommands, each once, in the order of CommandOptionNames.
-QList<QCommandLineOption> CommandOptions(const QStringList &names);
+// `command` words an option the way that command takes it (dump's --reg-width is 1|2).
+QList<QCommandLineOption> CommandOptions(const QStringList &names,
+                                         ECliCommand command = ECliCommand::List);
 QStringList AllCommandOptionNames();
 
 } // namespace CliSpec

@@ -69,7 +69,9 @@ private Q_SLOTS:
             { "label": "Stop", "type": "write", "mode": "stop", "data": "11" },
             { "label": "None", "type": "write", "mode": "none", "data": "13" },
             { "label": "Empty", "type": "write", "mode": "stop", "data": "" },
-            { "label": "Register 2", "type": "writeread", "data": "02", "count": 3 } ] })");
+            { "label": "Register 2", "type": "writeread", "data": "02", "count": 3 },
+            { "label": "Dup", "type": "write", "mode": "auto", "data": "21" },
+            { "label": "dup", "type": "write", "mode": "auto", "data": "22" } ] })");
     }
 
     void help_data()
@@ -80,9 +82,12 @@ private Q_SLOTS:
         const ECliParseOutcome help = ECliParseOutcome::Help;
         QTest::newRow("program") << u"--help"_s << help << u"Commands:"_s;
         QTest::newRow("program, the epilog") << u"--help"_s << help << u"\nEPILOG"_s;
-        QTest::newRow("command") << u"dump --help"_s << help << u"--reg-width <1|2|3|4>"_s;
+        QTest::newRow("command") << u"get --help"_s << help << u"--reg-width <1|2|3|4>"_s;
+        QTest::newRow("dump's offset width") << u"dump --help"_s << help << u"--reg-width <1|2>"_s;
         QTest::newRow("help first") << u"-h eeprom"_s << help << u"eeprom read|write|verify"_s;
         QTest::newRow("version") << u"-v"_s << ECliParseOutcome::Version << u"vtl-i2c-cli 1.0.0"_s;
+        QTest::newRow("version with a command")
+            << u"--version transfer"_s << ECliParseOutcome::Version << u"vtl-i2c-cli 1.0.0"_s;
     }
 
     void help()
@@ -125,7 +130,7 @@ private Q_SLOTS:
             QTest::newRow(name) << arguments << requests;
         };
         row("read, 8-bit", u"--8bit read 0xA1 2"_s, u"read 50 2"_s);
-        row("read, highest address", u"read 7f 1"_s, u"read 7f 1"_s);
+        row("read, highest address", u"--all-addresses read 7f 1"_s, u"read 7f 1"_s);
         row("write", u"write 0x50 01 A5FF"_s, u"write SP a0 01 a5 ff"_s);
         row("address-only write", u"write 0x50"_s, u"write SP a0"_s);
         row("write without stop", u"write --no-stop 0x50 00"_s, u"write S- a0 00"_s);
@@ -153,6 +158,7 @@ private Q_SLOTS:
         row("run, start only", u"run %D/sensor.i2cdev Start"_s, u"write S- 46 10"_s);
         row("run, stop only", u"run %D/sensor.i2cdev Stop"_s, u"write -P 11"_s);
         row("run, neither", u"run %D/sensor.i2cdev None"_s, u"write -- 13"_s);
+        row("run, exact among labels alike", u"run %D/sensor.i2cdev dup"_s, u"write SP 46 22"_s);
         row("run, write/read", u"run %D/sensor.i2cdev Register_2"_s, u"writeread 46 02 read 3"_s);
         row("dump, all", u"dump 0x50"_s, u"range 0+256/1"_s);
         row("dump, one byte", u"dump 0x50 --from 7 --to 7"_s, u"range 7+1/1"_s);
@@ -254,6 +260,26 @@ private Q_SLOTS:
         row("transfer, read not last", u"transfer w1@0x50 00 r1 w1 00"_s,
             u"message 2 (r1) is a read before the last message: these adapters end every read "
             u"with a stop, so a read can only be the last message"_s);
+        row("run, labels alike", u"run %D/sensor.i2cdev DUP"_s,
+            u"LABEL 'DUP' matches 'Dup' and 'dup' of '%1/sensor.i2cdev', which differ only in "
+            u"letter case"_s.arg(m_dir.path()));
+        // What an i2c-tools habit would have sent misread.
+        row("mode letter after the bytes", u"set 0x50 11 42 b"_s,
+            u"BYTE 'b' looks like an i2c-tools mode letter, which this command does not take "
+            u"(it would be the byte 0x0B); 'vtl-i2c-cli i2cset'"_s);
+        row("mode with PEC after the bytes", u"write 0x50 11 42 wp"_s,
+            u"BYTE 'wp' looks like an i2c-tools mode letter"_s);
+        row("mode letter as the count", u"get 0x48 00 w"_s, u"COUNT 'w' looks like an i2c-tools"_s);
+        row("blank byte", u"set 0x50 10 _"_s, u"BYTE ' ' holds no byte"_s);
+        row("separators only", u"write 0x50 01 ,"_s, u"BYTE ',' holds no byte"_s);
+        row("bus number as address", u"set 0 0x50 10 42"_s,
+            u"ADDR 0x00 is a reserved address (0x00-0x07, 0x78-0x7F; 0x00 is the general call); "
+            u"--all-addresses sends to it"_s);
+        row("reserved address in a transfer", u"transfer w1@0x50 00 r1@0x7c"_s,
+            u"ADDR 0x7C is a reserved address"_s);
+        row("-v with a command", u"-v transfer w1@0x50 00"_s,
+            u"transfer: -v is no option of a command"_s);
+        row("-v in a cluster", u"-qv read 0x50 1"_s, u"read: -v is no option of a command"_s);
     }
 
     void refusals()
