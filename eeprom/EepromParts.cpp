@@ -122,6 +122,10 @@ std::string CheckGeometry(const SEepromPart &part)
                (part.addressBytes == 1 ? "" : "s") + " and the device address reach (" +
                std::to_string(reach) + " bytes)";
     }
+    if (part.size > part.BlockSize() && part.size % part.BlockSize() != 0) {
+        return "the size " + std::to_string(part.size) + " is not a whole number of " +
+               std::to_string(part.BlockSize()) + "-byte blocks";
+    }
     return {};
 }
 

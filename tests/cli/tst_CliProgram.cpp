@@ -313,6 +313,60 @@ private Q_SLOTS:
         QCOMPARE(json.value(u"offset"_s).toString(), changed);
     }
 
+    void eepromPartsAndFiles_data()
+    {
+        QTest::addColumn<QString>("arguments"); // on the preset bench; %D: the test folder
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("out"); // a part of stdout
+        QTest::addColumn<QString>("err"); // a part of stderr
+        const QByteArray hex = ":10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n";
+        QVERIFY(WriteFile(m_dir.filePath(u"sixteen.hex"_s), hex));
+        QVERIFY(
+            WriteFile(m_dir.filePath(u"bad.s19"_s), "S0030000FC\nS1050000AABBFF\nS9030000FC\n"));
+        const auto row = [](const char *name, const QString &arguments, int exit,
+                            const QString &out, const QString &err) {
+            QTest::newRow(name) << arguments << exit << out << err;
+        };
+        row("24x16 across a block, verified",
+            u"-a SIM-C-0003 eeprom write 0x50 %D/sixteen.hex --part 24c16 --offset F8 --verify"_s,
+            0, u"wrote 16 bytes of the EEPROM at 0x50 in 2 pages, verified"_s, QString());
+        row("24x1025 across its halves, verified",
+            u"-a SIM-B-0002 -s 400 eeprom write 0x53 %D/sixteen.hex --part 24LC1025 --offset FFF8 "
+            u"--verify"_s,
+            0, u"wrote 16 bytes of the EEPROM at 0x53 in 2 pages, verified"_s, QString());
+        row("read as Intel HEX to standard output",
+            u"-a SIM-C-0003 eeprom read 0x50 - --part 24c16 --length 16 --format ihex"_s, 0,
+            u":1000000042656E636820454550524F4D2043FFFFC7\n:00000001FF\n"_s, QString());
+        row("full device after the read",
+            u"-a SIM-C-0003 eeprom read 0x50 /dev/full --part 24c16"_s, 1, QString(),
+            u"FILE '/dev/full' cannot be written: No space left on device"_s);
+        row("folder before the bus", u"-a SIM-C-0003 eeprom read 0x50 %D --part 24c16"_s, 2,
+            QString(), u"cannot be written: is a folder"_s);
+        row("bad S-record", u"-a SIM-C-0003 eeprom write 0x50 %D/bad.s19 --part 24c16"_s, 2,
+            QString(), u"bad.s19' cannot be read: line 2: checksum mismatch"_s);
+        row("erase of a custom 2 KiB part with block bits",
+            u"-a SIM-C-0003 -s 400 eeprom erase 0x50 --size 2048 --page 16 --addr-width 1"_s, 0,
+            u"erased 2048 bytes of the EEPROM at 0x50 in 128 pages"_s, QString());
+        row("parts as JSON", u"--json eeprom parts"_s, 0,
+            u"{\"addressBytes\":2,\"blockBits\":2,\"blockShift\":0,\"name\":\"24xM02\",\"page\":"
+            u"256,"
+            u"\"size\":262144,\"writeCycleMs\":10}"_s,
+            QString());
+    }
+
+    void eepromPartsAndFiles()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, exit);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const SCliRun run =
+            RunCli(u"preset"_s, Words(arguments).replaceInStrings(u"%D"_s, m_dir.path()));
+        QVERIFY2(run.exitCode == exit, qPrintable(run.err + run.out));
+        QVERIFY2(run.out.contains(out), qPrintable(run.out));
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+    }
+
     void interrupt()
     {
         QProcess process;

@@ -66,6 +66,8 @@ private Q_SLOTS:
         QTest::newRow("size not a multiple") << 1000 << 16 << 1 << u"not a multiple"_s;
         QTest::newRow("one byte cannot reach 4 KiB") << 4096 << 32 << 1 << u"reach (2048"_s;
         QTest::newRow("two bytes cannot reach 1 MiB") << 1048576 << 256 << 2 << u"reach"_s;
+        QTest::newRow("part of a block beyond the first")
+            << 65536 + 512 << 256 << 2 << u"whole number of 65536-byte blocks"_s;
         QTest::newRow("three address bytes") << 4096 << 32 << 3 << u"1 or 2"_s;
     }
 
