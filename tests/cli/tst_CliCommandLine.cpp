@@ -217,9 +217,6 @@ private Q_SLOTS:
         row("eeprom write without page", u"eeprom write 0x50 x --size 256"_s, u"--page missing"_s);
         row("eeprom of 4 KiB, one address byte", u"eeprom read 0x50 x --size 4096 --addr-width 1"_s,
             u"reach (2048 bytes)"_s);
-        row("eeprom page not a power of two", u"eeprom write 0x50 x --size 256 --page 12"_s,
-            u"the page size 12 is not a power of two"_s);
-        row("eeprom size 0", u"eeprom read 0x50 x --size 0"_s, u"--size '0'"_s);
         row("eeprom beyond 256 KiB", u"eeprom read 0x50 x --size 262145"_s, u"--size '262145'"_s);
         row("eeprom page beyond size", u"eeprom read 0x50 x --size 256 --page 512"_s,
             u"--page '512'"_s);
@@ -234,21 +231,14 @@ private Q_SLOTS:
         row("eeprom region beyond the part",
             u"eeprom read 0x50 x --part 24c02 --offset 10 --length 250"_s,
             u"--length '250' is not"_s);
-        row("eeprom verify of a read", u"eeprom read 0x50 x --part 24c02 --verify"_s,
-            u"--verify goes with write and erase"_s);
         row("eeprom erase takes no file", u"eeprom erase 0x50 x --part 24c02"_s,
             u"unexpected argument 'x'"_s);
-        row("eeprom unknown format", u"eeprom read 0x50 x --part 24c02 --format elf"_s,
-            u"--format 'elf' is not bin, ihex or srec"_s);
         row("eeprom target is a folder", u"eeprom read 0x50 / --size 256"_s,
             u"FILE '/' cannot be written: is a folder"_s);
         row("eeprom file missing", u"eeprom verify 0x50 /nonexistent/x.bin --size 256"_s,
             u"FILE '/nonexistent/x.bin' cannot be read"_s);
         row("eeprom file too large", u"eeprom write 0x51 %D/257.bin --page 64 --size 256"_s,
             u"/257.bin' holds 257 bytes, more than the 256 bytes from offset 0x0"_s);
-        row("eeprom file beyond the part",
-            u"eeprom write 0x50 %D/257.bin --part 24c02 --offset 1"_s,
-            u"more than the 255 bytes from offset 0x1"_s);
         row("device file missing", u"run /nonexistent/x.i2cdev A"_s,
             u"FILE '/nonexistent/x.i2cdev'"_s);
         row("run, nothing to send", u"run %D/sensor.i2cdev Empty"_s,

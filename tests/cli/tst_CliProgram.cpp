@@ -347,11 +347,6 @@ private Q_SLOTS:
         row("erase of a custom 2 KiB part with block bits",
             u"-a SIM-C-0003 -s 400 eeprom erase 0x50 --size 2048 --page 16 --addr-width 1"_s, 0,
             u"erased 2048 bytes of the EEPROM at 0x50 in 128 pages"_s, QString());
-        row("parts as JSON", u"--json eeprom parts"_s, 0,
-            u"{\"addressBytes\":2,\"blockBits\":2,\"blockShift\":0,\"name\":\"24xM02\",\"page\":"
-            u"256,"
-            u"\"size\":262144,\"writeCycleMs\":10}"_s,
-            QString());
     }
 
     void eepromPartsAndFiles()

@@ -183,22 +183,6 @@ private Q_SLOTS:
         QCOMPARE(read.data, expected);
     }
 
-    void verifyNamesTheFirstDifference()
-    {
-        attach(CSimEeprom::BLOCKS_OF_256, 0x50);
-        const CEepromEngine engine(*EepromParts::Find("24x16"), 0x50);
-        const Bytes data = Pattern(600, 9);
-        m_chip->SetContents(0, data);
-        m_chip->SetContents(0x203, {0x00});
-        SEepromOutcome outcome;
-        const SBusProcedureResult result = engine.Verify(*m_context, ImageOf(0, data), outcome);
-        QVERIFY(!result.ok);
-        QCOMPARE(outcome.differsAt, std::optional<std::size_t>(0x203));
-        QCOMPARE(outcome.done, std::size_t(0x203));
-        QCOMPARE(outcome.expected, data[0x203]);
-        QCOMPARE(outcome.actual, static_cast<unsigned char>(0x00));
-    }
-
     void gapsAreLeftAlone()
     {
         attach(CSimEeprom::LARGE, 0x51);

@@ -92,20 +92,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("offset");
         QTest::addColumn<int>("deviceAddress");
         QTest::addColumn<Bytes>("addressBytes");
-        QTest::newRow("24x00 last byte") << u"24x00"_s << 0x50 << 0x0F << 0x50 << Bytes{0x0F};
-        QTest::newRow("24x02 last byte") << u"24x02"_s << 0x52 << 0xFF << 0x52 << Bytes{0xFF};
         QTest::newRow("24x04 upper half") << u"24x04"_s << 0x52 << 0x100 << 0x53 << Bytes{0x00};
         QTest::newRow("24x08 last block") << u"24x08"_s << 0x54 << 0x3FF << 0x57 << Bytes{0xFF};
         QTest::newRow("24x16 end of block 0") << u"24x16"_s << 0x50 << 0xFF << 0x50 << Bytes{0xFF};
         QTest::newRow("24x16 start of block 1")
             << u"24x16"_s << 0x50 << 0x100 << 0x51 << Bytes{0x00};
         QTest::newRow("24x16 last byte") << u"24x16"_s << 0x50 << 0x7FF << 0x57 << Bytes{0xFF};
-        QTest::newRow("24x32 last byte")
-            << u"24x32"_s << 0x57 << 0xFFF << 0x57 << Bytes{0x0F, 0xFF};
         QTest::newRow("24x256 page edge")
             << u"24x256"_s << 0x51 << 0x40 << 0x51 << Bytes{0x00, 0x40};
-        QTest::newRow("24x512 last byte")
-            << u"24x512"_s << 0x50 << 0xFFFF << 0x50 << Bytes{0xFF, 0xFF};
         QTest::newRow("24x1025 upper half")
             << u"24x1025"_s << 0x53 << 0x10000 << 0x57 << Bytes{0x00, 0x00};
         QTest::newRow("24x1025 end of lower half")
@@ -131,31 +125,6 @@ private Q_SLOTS:
             EepromAddressing::Locate(preset, std::uint8_t(base), std::size_t(offset));
         QCOMPARE(int(location.deviceAddress), deviceAddress);
         QCOMPARE(location.addressBytes, addressBytes);
-    }
-
-    void spansEndAtPagesAndBlocks_data()
-    {
-        QTest::addColumn<QString>("part");
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("writeSpan");
-        QTest::addColumn<int>("readSpan");
-        QTest::newRow("24x16 inside a page") << u"24x16"_s << 0x102 << 4 << 4 << 4;
-        QTest::newRow("24x16 to the page end") << u"24x16"_s << 0x0F8 << 64 << 8 << 8;
-        QTest::newRow("24x256 from a page start") << u"24x256"_s << 0x40 << 200 << 64 << 200;
-        QTest::newRow("24x1025 before the half") << u"24x1025"_s << 0xFFF0 << 64 << 16 << 16;
-    }
-
-    void spansEndAtPagesAndBlocks()
-    {
-        QFETCH(QString, part);
-        QFETCH(int, offset);
-        QFETCH(int, length);
-        QFETCH(int, writeSpan);
-        QFETCH(int, readSpan);
-        const SEepromPart preset = *EepromParts::Find(part.toStdString());
-        QCOMPARE(int(EepromAddressing::WriteSpan(preset, offset, length)), writeSpan);
-        QCOMPARE(int(EepromAddressing::ReadSpan(preset, offset, length)), readSpan);
     }
 
     void baseAddressesLeaveBlockBitsClear()

@@ -90,8 +90,6 @@ private Q_SLOTS:
             << srec << QByteArray(S1_LINE) << QString() << u"no S7, S8 or S9 terminator"_s;
         QTest::newRow("srec reserved S4")
             << srec << "S4030000FC\n"_ba << QString() << u"line 1: unknown record type S4"_s;
-        QTest::newRow("binary") << int(EImageFormat::Binary) << "\x01\xFF"_ba << u"0=01FF"_s
-                                << QString();
         QTest::newRow("empty binary")
             << int(EImageFormat::Binary) << QByteArray() << QString() << u"the file is empty"_s;
     }
@@ -154,11 +152,9 @@ private Q_SLOTS:
     void formatFromExtensionOrName()
     {
         QCOMPARE(ImageFile::FormatOf(u"a/b.IHEX"_s), EImageFormat::IntelHex);
-        QCOMPARE(ImageFile::FormatOf(u"x.hex"_s), EImageFormat::IntelHex);
         for (const char *name : {"x.srec", "x.s19", "x.S28", "x.s37", "x.mot"})
             QCOMPARE(ImageFile::FormatOf(QString::fromLatin1(name)), EImageFormat::SRecord);
         QCOMPARE(ImageFile::FormatOf(u"x.bin"_s), EImageFormat::Binary);
-        QCOMPARE(ImageFile::FormatOf(u"-"_s), EImageFormat::Binary);
         QCOMPARE(ImageFile::FormatNamed(u"srec"_s), EImageFormat::SRecord);
         QCOMPARE(ImageFile::FormatNamed(u"elf"_s), std::nullopt);
     }
