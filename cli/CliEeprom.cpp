@@ -77,11 +77,16 @@ ECliExit Difference(CCliSession &session, const SEepromOutcome &outcome, QJsonOb
     json.insert(u"expected"_s, HexFormat::hexByte(outcome.expected));
     json.insert(u"actual"_s, HexFormat::hexByte(outcome.actual));
     json.insert(u"ok"_s, false);
-    session.Output().Result(u"'%1' differs from the EEPROM at %2 from offset %3 on: file %4, "
-                            u"EEPROM %5"_s.arg(plan.file.isEmpty() ? u"FF"_s : plan.file,
-                                               session.Address(plan.address), offset,
-                                               HexFormat::hexByte(outcome.expected),
-                                               HexFormat::hexByte(outcome.actual)));
+    const QString address = session.Address(plan.address);
+    const QString actual = HexFormat::hexByte(outcome.actual);
+    if (plan.file.isEmpty()) {
+        session.Output().Result(u"the EEPROM at %1 is not blank from offset %2 on: EEPROM %3"_s.arg(
+            address, offset, actual));
+    } else {
+        session.Output().Result(
+            u"'%1' differs from the EEPROM at %2 from offset %3 on: file %4, EEPROM %5"_s.arg(
+                plan.file, address, offset, HexFormat::hexByte(outcome.expected), actual));
+    }
     session.Output().Json(json);
     return ECliExit::BusFailure;
 }
@@ -120,6 +125,8 @@ ECliExit RunRead(CCliSession &session, QJsonObject json)
     return ECliExit::Success;
 }
 
+// Reads the image's bytes back; words a difference or a failure itself, leaves a match to the
+// caller.
 ECliExit RunCompare(CCliSession &session, const SMemoryImage &image, QJsonObject json,
                     Clock::time_point started)
 {
@@ -134,8 +141,6 @@ ECliExit RunCompare(CCliSession &session, const SMemoryImage &image, QJsonObject
         return Difference(session, outcome, json);
     if (!result.ok)
         return Failure(session, result, outcome, json);
-    json.insert(u"identical"_s, true);
-    json.insert(u"ok"_s, true);
     return ECliExit::Success;
 }
 
