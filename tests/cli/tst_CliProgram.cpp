@@ -362,6 +362,22 @@ private Q_SLOTS:
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
     }
 
+    void eepromStateKeepsTheNewParts()
+    {
+        const QString state = m_dir.filePath(u"bench-state"_s);
+        const QString image = m_dir.filePath(u"halves.hex"_s);
+        QVERIFY(WriteFile(image, ":10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n"));
+        const QString write = u"-a SIM-B-0002 eeprom write 0x53 %1 --part 24x1025 --offset 1FFF0"_s;
+        const QString verify =
+            u"-a SIM-B-0002 eeprom verify 0x53 %1 --part 24x1025 --offset 1FFF0"_s;
+        QCOMPARE(RunCli(u"preset"_s, Words(write).replaceInStrings(u"%1"_s, image), state).exitCode,
+                 0);
+        const SCliRun run =
+            RunCli(u"preset"_s, Words(verify).replaceInStrings(u"%1"_s, image), state);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(RunCli(u"preset"_s, Words(verify).replaceInStrings(u"%1"_s, image)).exitCode, 1);
+    }
+
     void interrupt()
     {
         QProcess process;
