@@ -107,6 +107,7 @@ private:
     bool runConfiguration(const std::shared_ptr<CBusJob> &job);
 
     void setupWatch();
+    void setupEeprom();
     void setWatchTarget(const STransactionRequest &request,
                         const std::optional<SValueDecoding> &decoding);
 
@@ -150,6 +151,8 @@ private:
     QDockWidget *m_watchDock = nullptr;
     WatchPanel *m_watchPanel = nullptr;
     CWatchScheduler *m_watch = nullptr;
+
+    QDockWidget *m_eepromDock = nullptr;
 
     COutputTable *m_table = nullptr;
 };
