@@ -129,6 +129,9 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
             status = Code(CliCommands::RunList(*plan, output));
         } else if (CliRegisters::RunsWithoutAdapter(*plan)) {
             status = Code(CliRegisters::RunWithoutAdapter(*plan, output));
+        } else if (plan->command == ECliCommand::Eeprom &&
+                   plan->eeprom.action == EEepromAction::Parts) {
+            status = Code(CliCommands::RunEepromParts(*plan, output));
         } else {
             const bool terminal = isatty(STDERR_FILENO) == 1;
             progress.SetMode(!plan->global.quiet && (terminal || plan->global.progress), terminal);

@@ -66,6 +66,12 @@ inline const QString TO = QStringLiteral("to");
 inline const QString SIZE = QStringLiteral("size");
 inline const QString PAGE = QStringLiteral("page");
 inline const QString ADDR_WIDTH = QStringLiteral("addr-width");
+// eeprom
+inline const QString PART = QStringLiteral("part");
+inline const QString FORMAT = QStringLiteral("format");
+inline const QString OFFSET = QStringLiteral("offset");
+inline const QString LENGTH = QStringLiteral("length");
+inline const QString VERIFY = QStringLiteral("verify");
 } // namespace CliOption
 
 namespace CliSpec {

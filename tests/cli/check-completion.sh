@@ -27,7 +27,9 @@ expect()
 
 expect "check detect dump eeprom get i2cdetect i2cdump i2cget i2cset i2ctransfer list read reg regs run set transfer write" vtl-i2c-cli ""
 expect "10 100 1000 400 50" vtl-i2c-cli --speed ""
-expect "read verify write" vtl-i2c-cli -s 400 eeprom ""
+expect "erase parts read verify write" vtl-i2c-cli -s 400 eeprom ""
+expect "bin ihex srec" vtl-i2c-cli eeprom read 0x50 f --format ""
+expect "24x1025 24x1026 24x128 24x16" "$2" eeprom read 0x50 f --part 24x1
 expect "--no-start --no-stop" vtl-i2c-cli write --no
 expect "off on" vtl-i2c-cli --pullups ""
 expect "1 2" vtl-i2c-cli eeprom read 0x50 f --addr-width ""

@@ -164,6 +164,9 @@ private Q_SLOTS:
         row("dump, one byte", u"dump 0x50 --from 7 --to 7"_s, u"range 7+1/1"_s);
         row("eeprom, width given", u"eeprom read 0x51 %D/out.bin --size 128 --addr-width 2"_s,
             u"range 0+128/2"_s);
+        row("eeprom, part and region",
+            u"eeprom read 0x50 %D/out.bin --part 24LC16 --offset f0 --length 32"_s,
+            u"range 240+32/1"_s);
     }
 
     void plans()
@@ -215,23 +218,33 @@ private Q_SLOTS:
             u"--from '1ff' is not a hex number from 0x0 to 0xFF (more takes --reg-width 2)"_s);
         row("write without start or bytes", u"write --no-start 0x50"_s,
             u"BYTE missing: a write without a start"_s);
-        row("eeprom action", u"eeprom erase 0x50 x"_s, u"ACTION 'erase'"_s);
-        row("eeprom without size", u"eeprom read 0x50 x"_s, u"--size missing"_s);
+        row("eeprom action", u"eeprom frob 0x50 x"_s, u"ACTION 'frob'"_s);
+        row("eeprom without part or size", u"eeprom read 0x50 x"_s, u"--part or --size missing"_s);
         row("eeprom write without page", u"eeprom write 0x50 x --size 256"_s, u"--page missing"_s);
-        row("eeprom of 512, one address byte", u"eeprom read 0x50 x --size 512 --addr-width 1"_s,
-            u"--size 512 needs --addr-width 2"_s);
-        row("eeprom size 0", u"eeprom read 0x50 x --size 0"_s, u"--size '0'"_s);
-        row("eeprom beyond 64 KiB", u"eeprom read 0x50 x --size 65537"_s, u"--size '65537'"_s);
+        row("eeprom of 4 KiB, one address byte", u"eeprom read 0x50 x --size 4096 --addr-width 1"_s,
+            u"reach (2048 bytes)"_s);
+        row("eeprom beyond 256 KiB", u"eeprom read 0x50 x --size 262145"_s, u"--size '262145'"_s);
         row("eeprom page beyond size", u"eeprom read 0x50 x --size 256 --page 512"_s,
             u"--page '512'"_s);
         row("eeprom address width", u"eeprom read 0x50 x --size 256 --addr-width 3"_s,
             u"--addr-width '3'"_s);
+        row("eeprom unknown part", u"eeprom read 0x50 x --part 24c03"_s,
+            u"--part '24c03' is no known part"_s);
+        row("eeprom size against the part", u"eeprom read 0x50 x --part 24lc16 --size 4096"_s,
+            u"--size 4096 does not match 24x16 (2048 bytes)"_s);
+        row("eeprom block bits in the address", u"eeprom read 0x51 x --part at24c16"_s,
+            u"ADDR '0x51' is not a base address of 24x16: it answers from 0x50 on"_s);
+        row("eeprom region beyond the part",
+            u"eeprom read 0x50 x --part 24c02 --offset 10 --length 250"_s,
+            u"--length '250' is not"_s);
+        row("eeprom erase takes no file", u"eeprom erase 0x50 x --part 24c02"_s,
+            u"unexpected argument 'x'"_s);
         row("eeprom target is a folder", u"eeprom read 0x50 / --size 256"_s,
-            u"FILE '/' is a folder"_s);
+            u"FILE '/' cannot be written: is a folder"_s);
         row("eeprom file missing", u"eeprom verify 0x50 /nonexistent/x.bin --size 256"_s,
             u"FILE '/nonexistent/x.bin' cannot be read"_s);
         row("eeprom file too large", u"eeprom write 0x51 %D/257.bin --page 64 --size 256"_s,
-            u"/257.bin' holds 257 bytes, more than --size 256"_s);
+            u"/257.bin' holds 257 bytes, more than the 256 bytes from offset 0x0"_s);
         row("device file missing", u"run /nonexistent/x.i2cdev A"_s,
             u"FILE '/nonexistent/x.i2cdev'"_s);
         row("run, nothing to send", u"run %D/sensor.i2cdev Empty"_s,

@@ -405,6 +405,71 @@ private Q_SLOTS:
             << u"dump 0x51: [1-9]\\d* of 32768 bytes"_s
             << u"dump 0x51 at offset 0x(?!0000)[0-9A-F]{4}: interrupted\n$"_s;
     }
+    void eepromPartsAndFiles_data()
+    {
+        QTest::addColumn<QString>("arguments"); // on the preset bench; %D: the test folder
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("out"); // a part of stdout
+        QTest::addColumn<QString>("err"); // a part of stderr
+        const QByteArray hex = ":10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n";
+        QVERIFY(WriteFile(m_dir.filePath(u"sixteen.hex"_s), hex));
+        QVERIFY(
+            WriteFile(m_dir.filePath(u"bad.s19"_s), "S0030000FC\nS1050000AABBFF\nS9030000FC\n"));
+        const auto row = [](const char *name, const QString &arguments, int exit,
+                            const QString &out, const QString &err) {
+            QTest::newRow(name) << arguments << exit << out << err;
+        };
+        row("24x16 across a block, verified",
+            u"-a SIM-C-0003 eeprom write 0x50 %D/sixteen.hex --part 24c16 --offset F8 --verify"_s,
+            0, u"wrote 16 bytes of the EEPROM at 0x50 in 2 pages, verified"_s, QString());
+        row("24x1025 across its halves, verified",
+            u"-a SIM-B-0002 -s 400 eeprom write 0x53 %D/sixteen.hex --part 24LC1025 --offset FFF8 "
+            u"--verify"_s,
+            0, u"wrote 16 bytes of the EEPROM at 0x53 in 2 pages, verified"_s, QString());
+        row("read as Intel HEX to standard output",
+            u"-a SIM-C-0003 eeprom read 0x50 - --part 24c16 --length 16 --format ihex"_s, 0,
+            u":1000000042656E636820454550524F4D2043FFFFC7\n:00000001FF\n"_s, QString());
+        row("full device after the read",
+            u"-a SIM-C-0003 eeprom read 0x50 /dev/full --part 24c16"_s, 1, QString(),
+            u"FILE '/dev/full' cannot be written: No space left on device"_s);
+        row("folder before the bus", u"-a SIM-C-0003 eeprom read 0x50 %D --part 24c16"_s, 2,
+            QString(), u"cannot be written: is a folder"_s);
+        row("bad S-record", u"-a SIM-C-0003 eeprom write 0x50 %D/bad.s19 --part 24c16"_s, 2,
+            QString(), u"bad.s19' cannot be read: line 2: checksum mismatch"_s);
+        row("erase of a custom 2 KiB part with block bits",
+            u"-a SIM-C-0003 -s 400 eeprom erase 0x50 --size 2048 --page 16 --addr-width 1"_s, 0,
+            u"erased 2048 bytes of the EEPROM at 0x50 in 128 pages"_s, QString());
+    }
+
+    void eepromPartsAndFiles()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, exit);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const SCliRun run =
+            RunCli(u"preset"_s, Words(arguments).replaceInStrings(u"%D"_s, m_dir.path()));
+        QVERIFY2(run.exitCode == exit, qPrintable(run.err + run.out));
+        QVERIFY2(run.out.contains(out), qPrintable(run.out));
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+    }
+
+    void eepromStateKeepsTheNewParts()
+    {
+        const QString state = m_dir.filePath(u"bench-state"_s);
+        const QString image = m_dir.filePath(u"halves.hex"_s);
+        QVERIFY(WriteFile(image, ":10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n"));
+        const QString write = u"-a SIM-B-0002 eeprom write 0x53 %1 --part 24x1025 --offset 1FFF0"_s;
+        const QString verify =
+            u"-a SIM-B-0002 eeprom verify 0x53 %1 --part 24x1025 --offset 1FFF0"_s;
+        QCOMPARE(RunCli(u"preset"_s, Words(write).replaceInStrings(u"%1"_s, image), state).exitCode,
+                 0);
+        const SCliRun run =
+            RunCli(u"preset"_s, Words(verify).replaceInStrings(u"%1"_s, image), state);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(RunCli(u"preset"_s, Words(verify).replaceInStrings(u"%1"_s, image)).exitCode, 1);
+    }
+
     void interrupt()
     {
         QFETCH(int, signal);
