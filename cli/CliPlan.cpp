@@ -116,8 +116,24 @@ private:
     // out of i2c-tools habit reads as, and would go out as a general call.
     bool CheckReservedAddresses()
     {
-        if (m_plan.global.allAddresses || m_plan.command == ECliCommand::Detect ||
-            m_plan.command == ECliCommand::List)
+        // Only the commands with an ADDR (or transfer messages) are checked here; a device
+        // file's own address is the file's business.
+        switch (m_plan.command) {
+        case ECliCommand::Read:
+        case ECliCommand::Write:
+        case ECliCommand::Get:
+        case ECliCommand::Set:
+        case ECliCommand::Transfer:
+        case ECliCommand::Dump:
+            break;
+        case ECliCommand::Eeprom:
+            if (m_plan.eeprom.action == EEepromAction::Parts)
+                return true;
+            break;
+        default:
+            return true;
+        }
+        if (m_plan.global.allAddresses)
             return true;
         std::vector<std::uint8_t> addresses;
         if (m_plan.command == ECliCommand::Transfer) {

@@ -77,6 +77,12 @@ void CSimAdapter::RemoveSlave(std::uint8_t address)
     m_firmware.RemoveSlave(address);
 }
 
+std::shared_ptr<CSimSlave> CSimAdapter::GetSlave(std::uint8_t address) const
+{
+    const std::lock_guard lock(SimMutex());
+    return m_firmware.GetSlave(address);
+}
+
 bool CSimAdapter::IsI2cEnabled() const
 {
     const std::lock_guard lock(SimMutex());

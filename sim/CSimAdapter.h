@@ -61,6 +61,8 @@ public:
         return slave;
     }
     void RemoveSlave(std::uint8_t address);
+    // The slave answering at a 7-bit address, or null.
+    std::shared_ptr<CSimSlave> GetSlave(std::uint8_t address) const;
 
     // The firmware's state as the host has configured it.
     bool IsI2cEnabled() const;

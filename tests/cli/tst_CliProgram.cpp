@@ -224,7 +224,9 @@ private Q_SLOTS:
                  R"({"bits":"[15:4]","meaning":"23.50 °C","name":"T","raw":376}],)"
                  R"("meaning":"T=23.50 °C","ok":true,"register":"TEMP",)"
                  R"("registerAddress":"0x00","value":"0x1780"})"));
-        row("field value not in the enum", single, u"--json reg %T CONFIG.CR 1HZ"_s, 2, {},
+        row("field value not in the enum", single, u"--json reg %T CONFIG.CR 1HZ"_s, 2,
+            Json(R"x({"command":"reg","error":"VALUE '1HZ' is no value of CONFIG.CR (2 bits, or )x"
+                 R"x('0.25 Hz', '1 Hz', '4 Hz', '8 Hz')","ok":false})x"),
             {u"VALUE '1HZ' is no value of CONFIG.CR (2 bits, or '0.25 Hz', '1 Hz', '4 Hz', "
              u"'8 Hz')"_s});
         row("field write by enum text", single, u"-j reg %T CONFIG.CR 1_hz"_s, 0,

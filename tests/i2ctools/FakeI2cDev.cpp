@@ -53,8 +53,8 @@ T Real(const char *name)
     return reinterpret_cast<T>(dlsym(RTLD_NEXT, name));
 }
 
-void AddBus(SState &state, const std::shared_ptr<CSimAdapter> &adapter,
-            std::map<std::uint8_t, std::shared_ptr<CSimSlave>> slaves)
+// Every slave of the simulated adapter answers on the emulated bus, at the same addresses.
+void AddBus(SState &state, const std::shared_ptr<CSimAdapter> &adapter)
 {
     if (!adapter || !adapter->IsPlugged())
         return;
@@ -62,9 +62,9 @@ void AddBus(SState &state, const std::shared_ptr<CSimAdapter> &adapter,
     bus.model = adapter->GetModel();
     bus.serial = QString::fromStdWString(adapter->GetConfig().serialNumber.value_or(std::wstring()))
                      .toStdString();
-    for (auto &[address, slave] : slaves) {
-        if (slave)
-            bus.slaves.emplace(address, slave);
+    for (unsigned address = 0; address < 0x80; ++address) {
+        if (std::shared_ptr<CSimSlave> slave = adapter->GetSlave(std::uint8_t(address)))
+            bus.slaves.emplace(std::uint8_t(address), std::move(slave));
     }
     state.buses.push_back(std::move(bus));
 }
@@ -88,16 +88,8 @@ SState &State()
         if (!created->bench.Attach(error))
             std::fprintf(stderr, "fake i2c-dev: %s\n", error.toLocal8Bit().constData());
         const SSimPresetBench &b = created->bench.Bench();
-        using P = CSimPresetBench;
-        AddBus(*created, b.adapterA,
-               {{P::LIGHT_SENSOR_ADDRESS, b.lightSensorA},
-                {P::TEMPERATURE_SENSOR_ADDRESS, b.temperatureA},
-                {P::EEPROM_ADDRESS, b.eepromA},
-                {P::LARGE_EEPROM_ADDRESS, b.largeEepromA}});
-        AddBus(*created, b.adapterB,
-               {{P::LIGHT_SENSOR_ADDRESS, b.lightSensorB}, {P::EEPROM_ADDRESS, b.eepromB}});
-        AddBus(*created, b.adapterC,
-               {{P::EEPROM_ADDRESS, b.eepromC}, {P::TEMPERATURE_SENSOR_ADDRESS, b.temperatureC}});
+        for (const auto &adapter : {b.adapterA, b.adapterB, b.adapterC})
+            AddBus(*created, adapter);
         for (std::size_t i = 0; i < created->buses.size(); ++i)
             created->procList += "i2c-" + std::to_string(i) + "\ti2c\t" + created->buses[i].serial +
                                  "\tI2C adapter\n";
