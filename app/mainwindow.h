@@ -92,6 +92,7 @@ private Q_SLOTS:
     void onWatchCommand(uint8_t address, const SI2cCommand &command);
     void onWatchStart();
     void onWatchStop();
+    void onWatchSaveDecoding();
     void onWatchTimer();
     void onRunnerFinished();
 
@@ -171,6 +172,8 @@ private:
     QDockWidget *m_watchDock = nullptr;
     WatchPanel *m_watchPanel = nullptr;
     std::optional<STransactionRequest> m_watchRequest;
+    // The stored command being watched, with its device's address, for Save to Command.
+    std::optional<std::pair<uint8_t, SI2cCommand>> m_watchCommand;
     QTimer m_watchTimer;
     bool m_watchDue = false;
     bool m_watchSampleRunning = false;
