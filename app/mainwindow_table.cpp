@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The window's side of the output table: the part is made here, and the window's own
 // table functions, which callers and tests use, hand over to it.
-#include "CVtlI2c.h"
+#include "CBusSession.h"
 #include "MainWindowShared.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
@@ -48,10 +48,10 @@ void MainWindow::addTableRow(const QString &type, const QString &flags,
 
 std::optional<STableRowOrigin> MainWindow::rowOrigin(std::optional<unsigned char> address) const
 {
-    if (m_i2c == nullptr)
+    if (!m_session->IsConnected())
         return std::nullopt;
-    return STableRowOrigin::Of(m_i2c->GetTypeName(), m_i2c->GetSerialNumber(), m_i2c->GetSpeed(),
-                               address);
+    const SBusAdapterInfo &adapter = m_session->Info();
+    return STableRowOrigin::Of(adapter.typeName, adapter.serial, adapter.speed, address);
 }
 
 QString MainWindow::formatHexLines(const QByteArray &bytes, int perLine, bool offsetDecimal)
