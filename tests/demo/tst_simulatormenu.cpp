@@ -6,8 +6,6 @@
 #include "mainwindow.h"
 
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSettings>
 #include <QSpinBox>
 
@@ -20,7 +18,6 @@ class TestSimulatorMenu : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void sitsBeforeHelp();
     void unplugAndReplug();
     void faultsShowInTheRows_data();
     void faultsShowInTheRows();
@@ -59,14 +56,6 @@ void TestSimulatorMenu::read(const QString &address)
     Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->setEditText(address);
     Child<QSpinBox>(*m_window, u"spin_read"_s)->setValue(1);
     Child<QAbstractButton>(*m_window, u"btn_read"_s)->click();
-}
-
-void TestSimulatorMenu::sitsBeforeHelp()
-{
-    QStringList menus;
-    for (const QAction *action : m_window->menuBar()->actions())
-        menus << (action->menu() ? action->menu()->objectName() : QString());
-    QCOMPARE(menus.mid(menus.size() - 2), QStringList({u"menuSimulator"_s, u"menuHelp"_s}));
 }
 
 // One loss message for the pulled cable; plugged in again, the adapter connects anew.
