@@ -28,6 +28,8 @@ class QCloseEvent;
 class QDockWidget;
 class QPoint;
 class WatchPanel;
+class RegistersPanel;
+class CRegistersPart;
 
 namespace Ui {
 class MainWindow;
@@ -98,9 +100,10 @@ private:
     // it while the window keeps painting (a progress dialog with Cancel after 300 ms).
     // Returns the record once the transaction has ended, or nothing when no adapter is
     // connected, another transaction of the user's runs, or the adapter was lost (the loss
-    // has then been reported). `what` describes it in the progress dialog.
+    // has then been reported). `what` describes it in the progress dialog; a read or
+    // search shows the wait cursor meanwhile.
     std::optional<STransactionRecord> runTransaction(const STransactionRequest &request,
-                                                     const QString &what);
+                                                     const QString &what, bool busyCursor = false);
     // A transaction the user started is running (the window refuses others meanwhile).
     bool isTransactionRunning() const;
     void setTransactionRunning(bool running);
@@ -108,6 +111,8 @@ private:
     bool runConfiguration(const std::shared_ptr<CBusJob> &job);
 
     void setupWatch();
+    void setupRegisters();
+    void addRegisterRow(const STransactionRecord &record);
     void setWatchTarget(const STransactionRequest &request,
                         const std::optional<SValueDecoding> &decoding);
 
@@ -119,7 +124,6 @@ private:
 
     void updateUiState();
     bool isConnected() const;
-    bool checkConnectionLost();
     void handleConnectionLost();
 
     QString formatAddress(unsigned char address) const;
@@ -127,6 +131,7 @@ private:
     std::optional<unsigned char> currentAddress() const;
     bool isAddress8Bit() const;
     void warnInvalidAddress(const QString &title);
+    void warnInvalidBytes(const QString &title);
 
     int bytesPerLine() const;
     bool isOffsetDecimal() const;
@@ -150,6 +155,9 @@ private:
 
     QDockWidget *m_watchDock = nullptr;
     WatchPanel *m_watchPanel = nullptr;
+    QDockWidget *m_registersDock = nullptr;
+    RegistersPanel *m_registersPanel = nullptr;
+    CRegistersPart *m_registers = nullptr;
     CWatchScheduler *m_watch = nullptr;
     // The stored command being watched, with its device's address, for Save to Command.
     std::optional<std::pair<uint8_t, SI2cCommand>> m_watchCommand;

@@ -16,6 +16,8 @@ SSimPresetBench PrepareDemo()
     options.liveValues = true;
     options.largeEeprom = true;
     CProjectsPanel::AddFirstStartExample(QStringLiteral(":/demo/bench-eeprom.i2cdev"));
+    CProjectsPanel::AddFirstStartExample(QStringLiteral(":/demo/bench-temperature.i2cdev"));
+    CProjectsPanel::AddFirstStartExample(QStringLiteral(":/demo/bench-power-monitor.i2cdev"));
     return CSimPresetBench::Attach(options);
 }
 

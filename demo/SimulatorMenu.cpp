@@ -94,6 +94,8 @@ QMenu *AddSimulatorMenu(QMainWindow &window, const SSimPresetBench &bench)
          bench.eepromA},
         {u"A"_s, tr("Adapter A: temperature sensor 0x48"), bench.adapterA,
          CSimPresetBench::TEMPERATURE_SENSOR_ADDRESS, bench.temperatureA},
+        {u"A"_s, tr("Adapter A: power monitor 0x40"), bench.adapterA,
+         CSimPresetBench::POWER_MONITOR_ADDRESS, bench.powerMonitorA},
         {u"B"_s, tr("Adapter B: EEPROM 0x50"), bench.adapterB, CSimPresetBench::EEPROM_ADDRESS,
          bench.eepromB},
         {u"C"_s, tr("Adapter C: EEPROM 0x50"), bench.adapterC, CSimPresetBench::EEPROM_ADDRESS,
