@@ -113,6 +113,7 @@ private:
     void setupWatch();
     void setupRegisters();
     void addRegisterRow(const STransactionRecord &record);
+    void setupEeprom();
     void setWatchTarget(const STransactionRequest &request,
                         const std::optional<SValueDecoding> &decoding);
 
@@ -161,6 +162,8 @@ private:
     CWatchScheduler *m_watch = nullptr;
     // The stored command being watched, with its device's address, for Save to Command.
     std::optional<std::pair<uint8_t, SI2cCommand>> m_watchCommand;
+
+    QDockWidget *m_eepromDock = nullptr;
 
     COutputTable *m_table = nullptr;
 };
