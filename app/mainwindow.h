@@ -93,6 +93,7 @@ private Q_SLOTS:
     void onWatchCommand(uint8_t address, const SI2cCommand &command);
     void onWatchStart();
     void onWatchStop();
+    void onWatchSaveDecoding();
 
 private:
     // Runs the request on the bus session ahead of every other client's work and waits for
@@ -159,6 +160,8 @@ private:
     RegistersPanel *m_registersPanel = nullptr;
     CRegistersPart *m_registers = nullptr;
     CWatchScheduler *m_watch = nullptr;
+    // The stored command being watched, with its device's address, for Save to Command.
+    std::optional<std::pair<uint8_t, SI2cCommand>> m_watchCommand;
 
     QDockWidget *m_eepromDock = nullptr;
 

@@ -2,6 +2,7 @@
 // The Watch dock's side in the window: its dock and View action, and what the fields or a
 // stored command give it to watch. The readings themselves are the scheduler's.
 #include "CI2cDeviceFile.h"
+#include "CProjectsPanel.h"
 #include "CWatchScheduler.h"
 #include "MainWindowShared.h"
 #include "WatchPanel.h"
@@ -39,6 +40,8 @@ void MainWindow::setupWatch()
     connect(m_watchPanel, &WatchPanel::fromFieldsRequested, this, &MainWindow::onWatchFromFields);
     connect(m_watchPanel, &WatchPanel::startRequested, this, &MainWindow::onWatchStart);
     connect(m_watchPanel, &WatchPanel::stopRequested, this, &MainWindow::onWatchStop);
+    connect(m_watchPanel, &WatchPanel::saveDecodingRequested, this,
+            &MainWindow::onWatchSaveDecoding);
     connect(m_watchPanel, &WatchPanel::statusMessage, this,
             [this](const QString &text) { statusBar()->showMessage(text, STATUS_MESSAGE_MS); });
 }
@@ -48,8 +51,13 @@ void MainWindow::setWatchTarget(const STransactionRequest &request,
 {
     if (m_watch->isRunning())
         return;
+    m_watchCommand.reset();
     m_watch->setTarget(request, decoding);
+    const bool opening = m_watchDock->isHidden() && !m_watchDock->isFloating();
     m_watchDock->show();
+    // A dock that opens takes the height its panel asks for, so the plot is readable.
+    if (opening)
+        resizeDocks({m_watchDock}, {m_watchPanel->sizeHint().height()}, Qt::Vertical);
     m_watchDock->raise();
 }
 
@@ -75,14 +83,29 @@ void MainWindow::onWatchFromFields()
 
 void MainWindow::onWatchCommand(uint8_t address, const SI2cCommand &command)
 {
-    if (command.type == EI2cCommandType::Read) {
-        setWatchTarget(STransactionRequest::Read(address, std::size_t(command.count)),
-                       command.value);
-    } else if (command.type == EI2cCommandType::WriteRead) {
-        setWatchTarget(
-            STransactionRequest::WriteRead(address, command.data, std::size_t(command.count)),
-            command.value);
-    }
+    if (m_watch->isRunning() || command.type == EI2cCommandType::Write)
+        return;
+    // A command without a decoding shows its first byte as it is, not the last decoding.
+    const SValueDecoding decoding = command.value.value_or(SValueDecoding());
+    const auto count = std::size_t(command.count);
+    setWatchTarget(command.type == EI2cCommandType::Read
+                       ? STransactionRequest::Read(address, count)
+                       : STransactionRequest::WriteRead(address, command.data, count),
+                   decoding);
+    m_watchCommand.emplace(address, command);
+    m_watchPanel->setSavesToCommand(true);
+}
+
+void MainWindow::onWatchSaveDecoding()
+{
+    if (!m_watchCommand || m_projects == nullptr)
+        return;
+    const std::optional<SI2cCommand> stored = m_projects->SetCommandValue(
+        m_watchCommand->first, m_watchCommand->second, m_watchPanel->decoding());
+    if (!stored)
+        return;
+    m_watchCommand->second = *stored;
+    statusBar()->showMessage(tr("Decoding saved to \"%1\"").arg(stored->label), STATUS_MESSAGE_MS);
 }
 
 void MainWindow::onWatchStart()

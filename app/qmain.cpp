@@ -8,7 +8,8 @@
 
 using namespace Qt::StringLiterals;
 
-int qMain(int argc, char **argv, const QString &titleSuffix)
+int qMain(int argc, char **argv, const QString &titleSuffix,
+          const std::function<void(QMainWindow &)> &prepareWindow)
 {
     // The bundle lives in a static library; registering it is also what links it in.
     Q_INIT_RESOURCE(resources);
@@ -23,6 +24,8 @@ int qMain(int argc, char **argv, const QString &titleSuffix)
         MainWindow window;
         if (!titleSuffix.isEmpty())
             window.setWindowTitle(window.windowTitle() + titleSuffix);
+        if (prepareWindow)
+            prepareWindow(window);
         window.show();
         exitCode = QApplication::exec();
     }

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "DemoSetup.h"
-#include "qmain.h"
 
 // The demo program: the application on simulated adapters, so the tool can be tried
 // without hardware. The bench is attached before anything enumerates the bus.
 int main(int argc, char **argv)
 {
-    PrepareDemo();
-    return qMain(argc, argv, DEMO_TITLE_SUFFIX);
+    return RunDemo(argc, argv);
 }

@@ -70,6 +70,10 @@ public:
     void AddCommand(SI2cCommand command);
     // Shows the device addresses again, in the notation now in force.
     void RefreshAddresses();
+    // Gives the command of the device at `address` that equals `command` the decoding, in
+    // its file; the command as stored, or nothing (with a message) when it is gone.
+    std::optional<SI2cCommand> SetCommandValue(unsigned char address, const SI2cCommand &command,
+                                               const SValueDecoding &value);
 
 Q_SIGNALS:
     void deviceSelected(unsigned char address);

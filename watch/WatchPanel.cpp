@@ -76,6 +76,8 @@ void WatchPanel::createControls()
     m_clearButton =
         button(u"btn_watch_clear"_s, tr("Clear"), u":/icons/res/png/restart-alt_32px.png"_s, this);
     m_exportButton = button(u"btn_watch_export"_s, tr("Export CSV..."), {}, this);
+    m_saveDecodingButton = button(u"btn_watch_save_decoding"_s, tr("Save to Command"), {}, this);
+    m_saveDecodingButton->setToolTip(tr("Store this decoding in the watched command's file"));
 
     m_offsetSpin = new QSpinBox(this);
     m_offsetSpin->setObjectName(u"spin_watch_offset"_s);
@@ -119,6 +121,7 @@ void WatchPanel::createLayout()
     addField(1, 1, tr("Add"), m_addEdit);
     addField(2, 0, tr("Unit"), m_unitEdit);
     addField(2, 1, tr("Interval"), m_intervalSpin);
+    fields->addWidget(m_saveDecodingButton, 3, 3, Qt::AlignRight);
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
 
@@ -149,6 +152,7 @@ void WatchPanel::connectControls()
     connect(m_stopButton, &QPushButton::clicked, this, &WatchPanel::stopRequested);
     connect(m_clearButton, &QPushButton::clicked, this, &WatchPanel::clear);
     connect(m_exportButton, &QPushButton::clicked, this, &WatchPanel::onExport);
+    connect(m_saveDecodingButton, &QPushButton::clicked, this, &WatchPanel::saveDecodingRequested);
     connect(m_offsetSpin, &QSpinBox::valueChanged, this, &WatchPanel::onDecodingEdited);
     connect(m_typeCombo, &QComboBox::currentIndexChanged, this, &WatchPanel::onDecodingEdited);
     for (QLineEdit *edit : {m_scaleEdit, m_addEdit, m_unitEdit})

@@ -33,6 +33,9 @@ public:
     // means there is nothing to watch. A given decoding replaces the one in the controls.
     void setTarget(const QString &description, const std::optional<SValueDecoding> &decoding);
     bool hasTarget() const { return !m_target.isEmpty(); }
+    // Offers "Save to Command" while the target is a stored command; a new target takes
+    // the offer back.
+    void setSavesToCommand(bool saves);
     // As the controls hold it; a scale or add field that holds no number keeps its last
     // number.
     SValueDecoding decoding() const { return m_decoding; }
@@ -56,6 +59,8 @@ Q_SIGNALS:
     void fromFieldsRequested();
     void startRequested();
     void stopRequested();
+    // "Save to Command": the decoding on screen is to be stored in the watched command.
+    void saveDecodingRequested();
     // A confirmation for the status bar, such as after an export.
     void statusMessage(const QString &text);
 
@@ -72,6 +77,7 @@ private:
 
     QString m_target;
     bool m_running = false;
+    bool m_savesToCommand = false;
     SValueDecoding m_decoding;
     CWatchLog m_log;
     QString m_exportPath;
@@ -83,6 +89,7 @@ private:
     QPushButton *m_stopButton = nullptr;
     QPushButton *m_clearButton = nullptr;
     QPushButton *m_exportButton = nullptr;
+    QPushButton *m_saveDecodingButton = nullptr;
     QSpinBox *m_offsetSpin = nullptr;
     QComboBox *m_typeCombo = nullptr;
     QLineEdit *m_scaleEdit = nullptr;

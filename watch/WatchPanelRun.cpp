@@ -62,6 +62,7 @@ void WatchPanel::setTarget(const QString &description,
                            const std::optional<SValueDecoding> &decoding)
 {
     m_target = description;
+    m_savesToCommand = false;
     m_targetLabel->setText(hasTarget() ? description : tr("Nothing to watch yet"));
     if (decoding) {
         const QSignalBlocker offsetBlocker(m_offsetSpin);
@@ -76,6 +77,12 @@ void WatchPanel::setTarget(const QString &description,
         m_unitEdit->setText(decoding->unit);
     }
     onDecodingEdited();
+}
+
+void WatchPanel::setSavesToCommand(bool saves)
+{
+    m_savesToCommand = saves;
+    updateControls();
 }
 
 int WatchPanel::intervalMs() const
@@ -157,6 +164,8 @@ void WatchPanel::updateControls()
                                           m_typeCombo, m_scaleEdit, m_addEdit, m_unitEdit})
         control->setEnabled(!m_running);
     m_exportButton->setEnabled(m_log.Count() > 0);
+    m_saveDecodingButton->setVisible(m_savesToCommand);
+    m_saveDecodingButton->setEnabled(m_savesToCommand && !m_running);
 }
 
 void WatchPanel::updateReadings()

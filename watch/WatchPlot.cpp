@@ -86,6 +86,8 @@ WatchPlot::WatchPlot(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A dock squeezed by the window would otherwise take the plot down to a few lines.
+    setMinimumHeight(minimumSizeHint().height());
 }
 
 void WatchPlot::setLog(const CWatchLog *log)

@@ -7,6 +7,7 @@
 #include "CSimLightSensor.h"
 #include "CSimPresetBench.h"
 #include "VtlTestMain.h"
+#include "WatchPanel.h"
 #include "mainwindow.h"
 
 #include <QDockWidget>
@@ -43,6 +44,7 @@ private Q_SLOTS:
     void notationChangeReachesTheTree();
     void choosingTheProjectsFolder();
     void dockAndItsAction();
+    void watchTakesAndSavesTheDecoding();
 
 private:
     template <typename T>
@@ -518,6 +520,51 @@ void TestProjectsIntegration::dockAndItsAction()
     // Hidden as a whole window, the dock keeps its check.
     m_window->hide();
     QVERIFY(action->isChecked());
+}
+
+// Watching a command shows its decoding, or its bytes as they are when it has none, in a
+// plot tall enough to read; Save to Command stores what the dock then holds.
+void TestProjectsIntegration::watchTakesAndSavesTheDecoding()
+{
+    SI2cCommand raw;
+    raw.label = u"Humidity"_s;
+    raw.type = EI2cCommandType::WriteRead;
+    raw.data = {0xE5};
+    raw.count = 2;
+    SI2cCommand decoded = raw;
+    decoded.label = u"Temperature"_s;
+    decoded.value = SValueDecoding{0, EValueType::U16Be, 0.01, -40, u"\u00B0C"_s};
+    writeDevice(u"climate.i2cdev"_s, u"Climate"_s, 0x44, {decoded, raw});
+    createWindow();
+    auto *panel = m_window->findChild<WatchPanel *>();
+    auto *save = child<QPushButton>(u"btn_watch_save_decoding"_s);
+    const auto watch = [&](const SI2cCommand &command) {
+        QMetaObject::invokeMethod(m_window.get(), "onWatchCommand", Qt::DirectConnection,
+                                  Q_ARG(uint8_t, 0x44), Q_ARG(SI2cCommand, command));
+    };
+    watch(decoded);
+    QCOMPARE(panel->decoding(), *decoded.value);
+    QVERIFY(save->isVisibleTo(m_window.get()));
+    auto *plot = child<QWidget>(u"plot_watch"_s);
+    QTRY_VERIFY(plot->isVisible());
+    QVERIFY2(plot->height() >= 120, qPrintable(QString::number(plot->height())));
+
+    watch(raw);
+    QCOMPARE(panel->decoding(), SValueDecoding());
+    child<QComboBox>(u"cmb_watch_type"_s)->setCurrentText(u"u16le"_s);
+    child<QLineEdit>(u"edit_watch_unit"_s)->setText(u"%RH"_s);
+    save->click();
+    QCOMPARE(loadDevice(u"climate.i2cdev"_s).GetCommands().at(1).value, panel->decoding());
+    QCOMPARE(m_window->statusBar()->currentMessage(), u"Decoding saved to \"Humidity\""_s);
+    // Stored once, the command is found again for the next save.
+    child<QLineEdit>(u"edit_watch_unit"_s)->setText(u"%"_s);
+    save->click();
+    QCOMPARE(loadDevice(u"climate.i2cdev"_s).GetCommands().at(1).value->unit, u"%"_s);
+    QVERIFY(m_watcher->boxes.isEmpty());
+
+    child<QComboBox>(u"cmb_i2c_device"_s)->setEditText(u"0x44"_s);
+    child<QAbstractButton>(u"btn_watch_from_fields"_s)->click();
+    QVERIFY(!save->isVisibleTo(m_window.get()));
 }
 
 VTL_TEST_MAIN(TestProjectsIntegration)

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QMainWindow>
+#include <QMenu>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,6 +40,8 @@ void CheckRunningDemo()
     if (window != nullptr) {
         Expect(window->windowTitle() == QStringLiteral("Vantrel I2C Tool (simulated adapters)"),
                QStringLiteral("title: ") + window->windowTitle());
+        Expect(window->findChild<QMenu *>(QStringLiteral("menuSimulator")) != nullptr,
+               QStringLiteral("no Simulator menu"));
     }
     const QDir folder(CProjectsPanel::DefaultFolder());
     Expect(folder.entryList({QStringLiteral("*.i2cdev")}, QDir::Files, QDir::Name) ==
@@ -88,8 +91,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
 
-    PrepareDemo();
-    const int result = qMain(argc, argv, DEMO_TITLE_SUFFIX);
+    const int result = RunDemo(argc, argv);
     for (const QString &failure : s_failures)
         std::fprintf(stderr, "FAIL: %s\n", qPrintable(failure));
     if (result == 0)
