@@ -47,6 +47,9 @@ void MainWindow::setupProjects()
 void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
 {
     ui->cmb_i2c_device->setCurrentText(formatAddress(address));
+    // A sequence has no input fields to fill.
+    if (command.type == EI2cCommandType::Sequence)
+        return;
     if (command.type == EI2cCommandType::Read) {
         ui->spin_read->setValue(command.count);
         return;
@@ -64,6 +67,13 @@ void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
 void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
 {
     onLoadCommand(address, command);
+    if (command.type == EI2cCommandType::Sequence) {
+        statusBar()->showMessage(
+            tr("Command \"%1\" is a sequence; sequences do not run in the window yet.")
+                .arg(command.label),
+            STATUS_MESSAGE_MS);
+        return;
+    }
     if (!isConnected()) {
         statusBar()->showMessage(
             tr("Command \"%1\" loaded. Connect a device to execute it.").arg(command.label),
@@ -77,7 +87,8 @@ void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
     case EI2cCommandType::WriteRead:
         onWriteRead();
         break;
-    default:
+    case EI2cCommandType::Sequence:
+    case EI2cCommandType::Write:
         onWrite();
         break;
     }

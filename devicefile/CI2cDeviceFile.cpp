@@ -2,6 +2,7 @@
 #include "CI2cDeviceFile.h"
 
 #include "AtomicFile.h"
+#include "SequenceCommand.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QLatin1String>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -54,11 +56,12 @@ constexpr std::array<std::pair<EI2cWriteMode, const char *>, 4> MODE_NAMES{{
     {EI2cWriteMode::None, "none"},
 }};
 
-// Files are written as version 1 unless a command needs what version 2 added (the
-// write/read kind, a value decoding), so that readers of version 1 keep reading every
+// Files are written as version 1 unless a command needs what a later version added (2: the
+// write/read kind, a value decoding; 4: sequences), so that older readers keep reading every
 // file they can.
 constexpr qint64 FILE_VERSION_BASIC = 1;
-constexpr qint64 FILE_VERSION = 2;
+constexpr qint64 FILE_VERSION_WRITE_READ = 2;
+constexpr qint64 FILE_VERSION = SequenceCommand::FILE_VERSION;
 constexpr qint64 MAX_READ_COUNT = 65535;
 constexpr int MAX_ADDRESS = 127;
 
@@ -151,6 +154,8 @@ QString CommandLine(const SI2cCommand &command)
     if (command.type == EI2cCommandType::Read) {
         line += u", "_s + JsonPair(KEY_TYPE, JsonString(TYPE_READ));
         line += u", "_s + JsonPair(KEY_COUNT, QString::number(command.count));
+    } else if (command.type == EI2cCommandType::Sequence) {
+        line += u", "_s + SequenceCommand::Pairs(command);
     } else if (command.type == EI2cCommandType::WriteRead) {
         line += u", "_s + JsonPair(KEY_TYPE, JsonString(TYPE_WRITE_READ));
         line += u", "_s + JsonPair(KEY_DATA, JsonString(CI2cDeviceFile::BytesToHex(command.data)));
@@ -161,7 +166,8 @@ QString CommandLine(const SI2cCommand &command)
             u", "_s + JsonPair(KEY_MODE, JsonString(QString::fromLatin1(ModeWord(command.mode))));
         line += u", "_s + JsonPair(KEY_DATA, JsonString(CI2cDeviceFile::BytesToHex(command.data)));
     }
-    if (command.value && command.type != EI2cCommandType::Write)
+    if (command.value &&
+        (command.type == EI2cCommandType::Read || command.type == EI2cCommandType::WriteRead))
         line += u", "_s + JsonPair(KEY_VALUE, ValueObject(*command.value));
     return line + u" }"_s;
 }
@@ -301,6 +307,8 @@ bool ParseCommandKind(const QJsonObject &object, qsizetype position, SI2cCommand
         command.count = static_cast<std::int32_t>(count);
         return true;
     }
+    if (SequenceCommand::IsTypeWord(type))
+        return SequenceCommand::Read(object, position, command, error);
     error = u"Command %1: unknown type \"%2\""_s.arg(position).arg(type);
     return false;
 }
@@ -310,7 +318,8 @@ bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &co
 {
     if (!ParseCommandKind(object, position, command, error))
         return false;
-    if (command.type == EI2cCommandType::Write || !object.contains(KEY_VALUE))
+    if (command.type == EI2cCommandType::Write || command.type == EI2cCommandType::Sequence ||
+        !object.contains(KEY_VALUE))
         return true;
     command.value = ParseValue(object.value(KEY_VALUE));
     if (!command.value) {
@@ -320,14 +329,18 @@ bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &co
     return true;
 }
 
+// The lowest version whose readers understand every command.
 qint64 RequiredVersion(const QList<SI2cCommand> &commands)
 {
+    qint64 version = FILE_VERSION_BASIC;
     for (const SI2cCommand &command : commands) {
-        if (command.type == EI2cCommandType::WriteRead ||
-            (command.value && command.type == EI2cCommandType::Read))
-            return FILE_VERSION;
+        if (command.type == EI2cCommandType::Sequence)
+            version = std::max(version, SequenceCommand::FILE_VERSION);
+        else if (command.type == EI2cCommandType::WriteRead ||
+                 (command.value && command.type == EI2cCommandType::Read))
+            version = std::max(version, FILE_VERSION_WRITE_READ);
     }
-    return FILE_VERSION_BASIC;
+    return version;
 }
 
 bool ParseDevice(const QByteArray &bytes, SDeviceData &device, QString &error)
@@ -396,6 +409,8 @@ void CI2cDeviceFile::ReplaceCommand(int index, const SI2cCommand &command)
 
 bool CI2cDeviceFile::IsValidCommand(const SI2cCommand &command)
 {
+    if (command.type == EI2cCommandType::Sequence)
+        return SequenceCommand::IsValid(command);
     if (command.value && command.type != EI2cCommandType::Write) {
         const SValueDecoding &value = *command.value;
         if (!std::isfinite(value.scale) || !std::isfinite(value.add) ||
@@ -411,6 +426,8 @@ bool CI2cDeviceFile::IsValidCommand(const SI2cCommand &command)
     case EI2cCommandType::Write:
         return static_cast<int>(command.mode) >= 0 &&
                static_cast<std::size_t>(command.mode) < MODE_NAMES.size();
+    case EI2cCommandType::Sequence:
+        break;
     }
     return false;
 }
