@@ -41,6 +41,8 @@ QString Describe(const CCliSession &session, const STransactionRecord &record)
 
 ECliExit RunOnBus(CCliSession &session)
 {
+    if (!session.Plan().sequence.empty())
+        return RunSequence(session);
     switch (session.Plan().command) {
     case ECliCommand::Detect:
         return RunDetect(session);
@@ -57,6 +59,7 @@ ECliExit RunOnBus(CCliSession &session)
     case ECliCommand::Eeprom:
         return RunEeprom(session);
     case ECliCommand::List:
+    case ECliCommand::Script:
         break;
     }
     return ECliExit::Usage;

@@ -20,5 +20,8 @@ ECliExit RunSingle(CCliSession &session);
 ECliExit RunTransfer(CCliSession &session);
 ECliExit RunDump(CCliSession &session);
 ECliExit RunEeprom(CCliSession &session);
+// script, and run of a stored sequence; with --dry-run the steps without an adapter.
+ECliExit RunSequence(CCliSession &session);
+ECliExit RunDryRun(const SCliPlan &plan, const CCliOutput &output);
 
 } // namespace CliCommands

@@ -101,6 +101,8 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
                                 name + u' ' + invocation.spec->name);
         } else if (plan->command == ECliCommand::List) {
             status = Code(CliCommands::RunList(*plan, output));
+        } else if (plan->dryRun) {
+            status = Code(CliCommands::RunDryRun(*plan, output));
         } else {
             const bool terminal = isatty(STDERR_FILENO) == 1;
             progress.SetMode(!plan->global.quiet && (terminal || plan->global.progress), terminal);

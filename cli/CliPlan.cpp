@@ -2,6 +2,7 @@
 #include "CliPlan.h"
 
 #include "CI2cDeviceFile.h"
+#include "CliSequencePlan.h"
 #include "CliValues.h"
 
 #include <QFile>
@@ -63,6 +64,9 @@ public:
             break;
         case ECliCommand::Run:
             ok = BuildRun();
+            break;
+        case ECliCommand::Script:
+            ok = CliSequencePlan::BuildScript(m_invocation, m_plan, m_error);
             break;
         }
         if (!ok)
@@ -377,6 +381,8 @@ private:
         m_plan.runCommand = *found;
         m_plan.address = device.GetAddress();
         m_plan.file = path;
+        if (found->type == EI2cCommandType::Sequence)
+            return CliSequencePlan::BuildStored(m_invocation, m_plan, m_error);
         return BuildRunRequest(label);
     }
 

@@ -3,6 +3,7 @@
 
 #include "CliCommandLine.h"
 #include "SI2cCommand.h"
+#include "SSequenceStep.h"
 #include "STransactionRequest.h"
 #include "TransferMessages.h"
 
@@ -43,6 +44,9 @@ struct SCliPlan
     std::vector<unsigned char> image; // write and verify: the file's bytes
     // run
     SI2cCommand runCommand;
+    // script, and run of a stored sequence: the steps; --dry-run prints them and sends none.
+    std::vector<SSequenceStep> sequence;
+    bool dryRun = false;
     // The largest single read a request asks for and the argument that asked for it.
     std::size_t largestRead = 0;
     QString largestReadName;

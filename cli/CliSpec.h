@@ -19,6 +19,7 @@ enum class ECliCommand
     Dump,
     Eeprom,
     Run,
+    Script,
 };
 
 // One positional argument of a subcommand, as its help shows it.
@@ -61,6 +62,8 @@ inline const QString TO = QStringLiteral("to");
 inline const QString SIZE = QStringLiteral("size");
 inline const QString PAGE = QStringLiteral("page");
 inline const QString ADDR_WIDTH = QStringLiteral("addr-width");
+inline const QString ADDRESS = QStringLiteral("address");
+inline const QString DRY_RUN = QStringLiteral("dry-run");
 } // namespace CliOption
 
 namespace CliSpec {

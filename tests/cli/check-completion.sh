@@ -25,11 +25,13 @@ expect()
     fi
 }
 
-expect "detect dump eeprom get list read run set transfer write" vtl-i2c-cli ""
+expect "detect dump eeprom get list read run script set transfer write" vtl-i2c-cli ""
 expect "10 100 1000 400 50" vtl-i2c-cli --speed ""
 expect "read verify write" vtl-i2c-cli -s 400 eeprom ""
 expect "--no-start --no-stop" vtl-i2c-cli write --no
 expect "off on" vtl-i2c-cli --pullups ""
+expect "--adapter --address" vtl-i2c-cli script --a
+expect "--dry-run" vtl-i2c-cli run f.i2cdev --d
 expect "1 2" vtl-i2c-cli eeprom read 0x50 f --addr-width ""
 VTL_CLI_SIM_BENCH=preset expect "SIM-A-0001 SIM-B-0002 SIM-C-0003" "$2" --adapter ""
 expect "Read\\ Measurement Reset" vtl-i2c-cli run "$3" Re

@@ -41,10 +41,12 @@ void CheckRunningDemo()
                QStringLiteral("title: ") + window->windowTitle());
     }
     const QDir folder(CProjectsPanel::DefaultFolder());
-    Expect(
-        folder.entryList({QStringLiteral("*.i2cdev")}, QDir::Files, QDir::Name) ==
-            QStringList({QStringLiteral("bench-eeprom.i2cdev"), QStringLiteral("bh1750.i2cdev")}),
-        QStringLiteral("example files: ") + folder.entryList(QDir::Files).join(u' '));
+    Expect(folder.entryList({QStringLiteral("*.i2cdev")}, QDir::Files, QDir::Name) ==
+               QStringList({QStringLiteral("bench-eeprom.i2cdev"),
+                            QStringLiteral("bench-temperature.i2cdev"),
+                            QStringLiteral("bh1750.i2cdev")}),
+           QStringLiteral("example files: ") +
+               folder.entryList({QStringLiteral("*.i2cdev")}, QDir::Files, QDir::Name).join(u'|'));
     CI2cDeviceFile eeprom;
     Expect(eeprom.Load(folder.filePath(QStringLiteral("bench-eeprom.i2cdev"))),
            QStringLiteral("bench EEPROM file: ") + eeprom.GetLastError());

@@ -3,15 +3,22 @@
 // waits: the wire bytes of a step, expect and poll outcomes, time-outs, bus errors, an
 // unplugged adapter, and cancels between steps and inside delays and polls.
 #include "CDirectBusContext.h"
+#include "CI2cDeviceFile.h"
 #include "CSequenceRunner.h"
 #include "CSimBus.h"
 #include "CSimEeprom.h"
+#include "CSimPresetBench.h"
+#include "CSimTemperatureSensor.h"
 #include "CTransactionControl.h"
 #include "CVtlAi2c.h"
 #include "ReportLines.h"
 #include "SequenceParser.h"
 #include "VtlTestMain.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -210,6 +217,56 @@ private Q_SLOTS:
         QCOMPARE(result->failedLine, line);
         QCOMPARE(elapsedMs(), cancelAtMs);
         QCOMPARE(int(m_adapter->GetSpecialReports().size()), reports);
+    }
+
+    // The demo's example sequences pass on the preset bench, and their files keep the layout
+    // that saving writes.
+    void demoExamples_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("temperature sensor one-shot")
+            << u"bench-temperature.i2cdev"_s << u"One-Shot Conversion"_s;
+        QTest::newRow("EEPROM page") << u"bench-eeprom.i2cdev"_s << u"Write Page and Verify"_s;
+    }
+
+    void demoExamples()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, label);
+        // The one-shot sequence is written for the pointer-register sensor (CONFIG at 0x01).
+        if (file.contains(u"temperature"_s) && CSimTemperatureSensor::REG_CONFIG != 0x01)
+            QSKIP("the simulated temperature sensor is not of the pointer-register kind yet");
+        const QString path = QStringLiteral(VTL_DEMO_EXAMPLES) + u'/' + file;
+        CI2cDeviceFile device;
+        QVERIFY2(device.Load(path), qPrintable(device.GetLastError()));
+        QTemporaryDir dir;
+        QVERIFY(device.SaveAs(dir.filePath(file)));
+        QFile original(path);
+        QFile saved(dir.filePath(file));
+        QVERIFY(original.open(QIODevice::ReadOnly) && saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), original.readAll());
+
+        const auto command =
+            std::find_if(device.GetCommands().begin(), device.GetCommands().end(),
+                         [&label](const SI2cCommand &c) { return c.label == label; });
+        QVERIFY(command != device.GetCommands().end());
+        SSequenceError error;
+        auto steps = SequenceParser::ParseAndExpand(command->steps, device.GetAddress(), error);
+        QVERIFY2(steps, qPrintable(error.Text()));
+
+        m_driver.reset();
+        CSimBus::Instance().Reset();
+        const SSimPresetBench bench = CSimPresetBench::Attach(std::chrono::nanoseconds(0));
+        bench.adapterA->SetClock([clock = m_clock.get()] { return clock->Now(); });
+        bench.temperatureA->SetClock([clock = m_clock.get()] { return clock->Now(); });
+        m_driver = std::make_unique<CVtlAi2c>();
+        QVERIFY(m_driver->Connect(CSimPresetBench::SERIAL_A, EI2cSpeed::Speed100k));
+        CDirectBusContext context(*m_driver, SBusAdapterInfo::FromDriver(*m_driver, EVtlType::VtlA),
+                                  m_control.get(), m_clock.get());
+        const SSequenceResult result = CSequenceRunner(std::move(*steps)).Run(context);
+        QVERIFY2(result.ok, qPrintable(u"line %1: %2"_s.arg(result.failedLine).arg(result.error)));
+        QCOMPARE(result.stepsDone, result.stepsTotal);
     }
 
     void unplugMidSequence()
