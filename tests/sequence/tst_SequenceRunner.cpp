@@ -13,6 +13,7 @@
 #include "CVtlAi2c.h"
 #include "ReportLines.h"
 #include "SequenceParser.h"
+#include "SequenceRecording.h"
 #include "VtlTestMain.h"
 
 #include <QFile>
@@ -189,6 +190,47 @@ private Q_SLOTS:
             (QStringList{u"02 82 A0 10"_s, u"03 04 A1"_s, u"02 83 A2 01 02"_s, u"03 01 A3"_s}));
         QCOMPARE(m_outcomes.front().read, (std::vector<unsigned char>{0x10, 0x11, 0x12, 0x13}));
         QCOMPARE(m_outcomes.front().records.size(), std::size_t(2));
+    }
+
+    // Transactions saved as a sequence and run again put the same bytes on the wire; what a
+    // sequence cannot send is left out and counted.
+    void savedRowsReplay()
+    {
+        const std::vector<STransactionRequest> requests{
+            STransactionRequest::Write(SMALL_EEPROM, {0x20, 0x5A, 0xA5}),
+            STransactionRequest::Search(0x50, 0x51),
+            STransactionRequest::Write(SMALL_EEPROM, {0x20}, true, false),
+            STransactionRequest::Read(SMALL_EEPROM, 2),
+            STransactionRequest::WriteRead(LARGE_EEPROM, {0x00, 0x00}, 3),
+            STransactionRequest::Write(SMALL_EEPROM, {0x01}, false, true),
+            STransactionRequest::Read(0x33, 1)};
+        std::vector<STransactionRecord> records;
+        CDirectBusContext context(*m_driver, SBusAdapterInfo::FromDriver(*m_driver, EVtlType::VtlA),
+                                  nullptr, m_clock.get());
+        for (const STransactionRequest &request : requests)
+            records.push_back(context.Execute(request));
+        for (STransactionRecord &record : records) {
+            record.startedMs = 1000;
+            record.durationUs = 0;
+        }
+        records[3].startedMs = 1007;
+        records[3].durationUs = 500;
+        records[4].startedMs = 1010;
+
+        const SSequenceRecording recording =
+            SequenceRecording::FromRecords(records, true, SMALL_EEPROM);
+        QCOMPARE(recording.skipped, 2);
+        QCOMPARE(recording.lines, (QStringList{u"w3 20 5A A5"_s, u"w1 20 r2"_s, u"delay 2ms"_s,
+                                               u"w2@0x51 00 00 r3"_s, u"r1@0x33"_s}));
+
+        m_adapter->ClearReports();
+        for (const std::size_t i : {0, 2, 3, 4, 6})
+            context.Execute(requests[i]);
+        const QStringList direct = ReportLines(m_adapter->GetSpecialReports());
+        const std::optional<SSequenceResult> replay = run(recording.lines.join(u'|'));
+        QVERIFY(replay);
+        QCOMPARE(replay->failedLine, 5);
+        QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), direct);
     }
 
     void cancels_data()
