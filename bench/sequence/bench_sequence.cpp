@@ -58,9 +58,8 @@ void BM_DirectWrites(benchmark::State &state)
                 state.SkipWithError("write failed");
         }
     }
-    state.counters["us_per_step"] =
-        benchmark::Counter(double(STEPS) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
-                                                     benchmark::Counter::kInvert);
+    state.counters["per_step"] = benchmark::Counter(
+        double(STEPS), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_DirectWrites)->Arg(0)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -73,9 +72,8 @@ void BM_SequenceWrites(benchmark::State &state)
         if (!runner.Run(context).ok)
             state.SkipWithError("sequence failed");
     }
-    state.counters["us_per_step"] =
-        benchmark::Counter(double(STEPS) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
-                                                     benchmark::Counter::kInvert);
+    state.counters["per_step"] = benchmark::Counter(
+        double(STEPS), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_SequenceWrites)->Arg(0)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
