@@ -153,11 +153,6 @@ private Q_SLOTS:
         QVERIFY(!expanded);
         QVERIFY2(found.Text().startsWith(error), qPrintable(found.Text()));
     }
-
-    void countsStepLines()
-    {
-        QCOMPARE(SequenceParser::CountStepLines(Lines(u"# a|w1 00||  # b|repeat 2|r1|end"_s)), 4);
-    }
 };
 
 VTL_TEST_MAIN(TestSequenceParser)

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Sequences run on the simulated adapter with a clock that only moves when the sequence
-// waits: the wire bytes of a step, expect and poll outcomes, time-outs, bus errors, an
-// unplugged adapter, and cancels between steps and inside delays and polls.
+// waits: the wire bytes of a step, expect and poll outcomes, time-outs, bus errors,
+// and cancels between steps and inside delays and polls; rows of the log saved as a sequence
+// and replayed.
 #include "CDirectBusContext.h"
 #include "CI2cDeviceFile.h"
 #include "CSequenceRunner.h"
@@ -309,20 +310,6 @@ private Q_SLOTS:
         const SSequenceResult result = CSequenceRunner(std::move(*steps)).Run(context);
         QVERIFY2(result.ok, qPrintable(u"line %1: %2"_s.arg(result.failedLine).arg(result.error)));
         QCOMPARE(result.stepsDone, result.stepsTotal);
-    }
-
-    void unplugMidSequence()
-    {
-        const std::optional<SSequenceResult> result =
-            run(u"r1|r1|r1"_s, [this](const SSequenceOutcome &outcome) {
-                if (outcome.index == 0)
-                    m_adapter->Unplug();
-            });
-        QVERIFY(result);
-        QVERIFY(!result->ok && !result->cancelled);
-        QCOMPARE(result->failedLine, 2);
-        QCOMPARE(m_outcomes.back().status, ESequenceStatus::BusError);
-        QVERIFY(!m_driver->IsPresent());
     }
 };
 
