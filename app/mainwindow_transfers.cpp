@@ -143,7 +143,7 @@ void MainWindow::onWrite()
     addTableRow(type,
                 TransferText::writeFlags(record->write, record->ok,
                                          QString::fromStdString(record->lastError)),
-                *bytes, !record->ok, rowTime(*record));
+                *bytes, !record->ok, rowTime(*record), rowOrigin(address));
 }
 
 void MainWindow::onRead()
@@ -170,7 +170,7 @@ void MainWindow::onRead()
     addTableRow(tr("Read %1").arg(formatAddress(*address)),
                 TransferText::readFlags(record->read, record->ok,
                                         QString::fromStdString(record->lastError)),
-                record->read.data, !record->ok, rowTime(*record));
+                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address));
 }
 
 void MainWindow::onWriteRead()
@@ -210,7 +210,7 @@ void MainWindow::onWriteRead()
                               ? TransferText::readFlags(record->read, record->ok, error)
                               : TransferText::writeFlags(record->write, false, error);
     addTableRow(tr("Write/Read %1 [%2]").arg(target, CI2cDeviceFile::BytesToHex(*bytes)), flags,
-                record->read.data, !record->ok, rowTime(*record));
+                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address));
 }
 
 void MainWindow::onI2cSearch()
@@ -238,9 +238,9 @@ void MainWindow::onI2cSearch()
     // alone and says so in its row.
     if (record->cancelled || !record->ok) {
         addTableRow(tr("Search"), QString::fromStdString(record->lastError), list, true,
-                    rowTime(*record));
+                    rowTime(*record), rowOrigin(std::nullopt));
         return;
     }
     m_address->setFound(record->found, remembered);
-    addTableRow(tr("Search"), QString(), list, false, rowTime(*record));
+    addTableRow(tr("Search"), QString(), list, false, rowTime(*record), rowOrigin(std::nullopt));
 }

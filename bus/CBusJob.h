@@ -50,6 +50,10 @@ public:
     EState State() const { return m_state; }
     bool IsFinished() const { return m_state == EState::Finished; }
 
+    // The total a job of one transaction reports progress towards (bytes, or probes for
+    // a search); 0 for a procedure, which reports its own.
+    std::uint64_t ProgressTotal() const { return m_request ? m_request->ProgressTotal() : 0; }
+
     // A queued job never reaches the bus and finishes at once as cancelled; a running one
     // stops at its next report, probe or wait. A finished job is left as it is.
     void Cancel();
