@@ -19,6 +19,7 @@
 class AddressField;
 class CBusJob;
 class CBusSession;
+class CSequencePart;
 class CProjectsPanel;
 class CWatchScheduler;
 class ConnectionStatus;
@@ -152,4 +153,5 @@ private:
     CWatchScheduler *m_watch = nullptr;
 
     COutputTable *m_table = nullptr;
+    CSequencePart *m_sequences = nullptr;
 };

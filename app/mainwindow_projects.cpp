@@ -4,6 +4,7 @@
 #include "AddressField.h"
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
+#include "CSequencePart.h"
 #include "MainWindowShared.h"
 #include "TransferText.h"
 #include "mainwindow.h"
@@ -42,6 +43,9 @@ void MainWindow::setupProjects()
     connect(ui->actionProjects_Folder, &QAction::triggered, this, &MainWindow::onProjectsFolder);
 
     bindDockToAction(ui->dock_projects, ui->actionProjects);
+    m_sequences = new CSequencePart(
+        *m_session, *m_table, [this](std::uint8_t address) { return formatAddress(address); }, this,
+        this);
 }
 
 void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
@@ -67,13 +71,6 @@ void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
 void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
 {
     onLoadCommand(address, command);
-    if (command.type == EI2cCommandType::Sequence) {
-        statusBar()->showMessage(
-            tr("Command \"%1\" is a sequence; sequences do not run in the window yet.")
-                .arg(command.label),
-            STATUS_MESSAGE_MS);
-        return;
-    }
     if (!isConnected()) {
         statusBar()->showMessage(
             tr("Command \"%1\" loaded. Connect a device to execute it.").arg(command.label),
@@ -81,13 +78,16 @@ void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
         return;
     }
     switch (command.type) {
+    case EI2cCommandType::Sequence:
+        if (!isTransactionRunning())
+            m_sequences->Run(command.label, address, command.steps);
+        break;
     case EI2cCommandType::Read:
         onRead();
         break;
     case EI2cCommandType::WriteRead:
         onWriteRead();
         break;
-    case EI2cCommandType::Sequence:
     case EI2cCommandType::Write:
         onWrite();
         break;

@@ -50,16 +50,23 @@ std::shared_ptr<CBusJob> CSequenceJob::Start(CBusSession &session)
     return m_job;
 }
 
-void CSequenceJob::onJobFinished()
+SSequenceResult CSequenceJob::Result() const
 {
-    m_result = *m_shared;
+    SSequenceResult result = *m_shared;
+    if (!m_job || !m_job->IsFinished())
+        return result;
     const SBusProcedureResult &job = m_job->Result();
     // A job that never ran its procedure (cancelled in the queue, no adapter) says why itself.
-    if (m_result.ok && !job.ok) {
-        m_result.ok = false;
-        m_result.cancelled = job.cancelled;
-        m_result.error = QString::fromStdString(job.error);
+    if (result.ok && !job.ok) {
+        result.ok = false;
+        result.cancelled = job.cancelled;
+        result.error = QString::fromStdString(job.error);
     }
+    return result;
+}
+
+void CSequenceJob::onJobFinished()
+{
     Q_EMIT finished();
 }
 

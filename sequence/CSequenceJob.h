@@ -28,8 +28,8 @@ public:
     // Queues the sequence at the priority of a dock's work; call once.
     std::shared_ptr<CBusJob> Start(CBusSession &session);
     std::shared_ptr<CBusJob> Job() const { return m_job; }
-    // How it ended; meaningful once finished() has come.
-    const SSequenceResult &Result() const { return m_result; }
+    // How it ended; meaningful once the bus job has finished (finished() follows).
+    SSequenceResult Result() const;
 
     // "12 steps, ok, 38.2 ms", "cancelled at line 3" or "line 7: <reason>", for the summary
     // row and the status bar.
@@ -45,7 +45,6 @@ private:
     QString m_label;
     std::shared_ptr<CSequenceRunner> m_runner;
     std::shared_ptr<SSequenceResult> m_shared;
-    SSequenceResult m_result;
     std::shared_ptr<CBusJob> m_job;
 };
 
