@@ -98,9 +98,10 @@ private:
     // it while the window keeps painting (a progress dialog with Cancel after 300 ms).
     // Returns the record once the transaction has ended, or nothing when no adapter is
     // connected, another transaction of the user's runs, or the adapter was lost (the loss
-    // has then been reported). `what` describes it in the progress dialog.
+    // has then been reported). `what` describes it in the progress dialog; a read or
+    // search shows the wait cursor meanwhile.
     std::optional<STransactionRecord> runTransaction(const STransactionRequest &request,
-                                                     const QString &what);
+                                                     const QString &what, bool busyCursor = false);
     // A transaction the user started is running (the window refuses others meanwhile).
     bool isTransactionRunning() const;
     void setTransactionRunning(bool running);
@@ -119,7 +120,6 @@ private:
 
     void updateUiState();
     bool isConnected() const;
-    bool checkConnectionLost();
     void handleConnectionLost();
 
     QString formatAddress(unsigned char address) const;
@@ -127,6 +127,7 @@ private:
     std::optional<unsigned char> currentAddress() const;
     bool isAddress8Bit() const;
     void warnInvalidAddress(const QString &title);
+    void warnInvalidBytes(const QString &title);
 
     int bytesPerLine() const;
     bool isOffsetDecimal() const;
