@@ -80,7 +80,8 @@ Q_SIGNALS:
 private:
     friend class CBusSession;
 
-    CBusJob(std::uint64_t id, EBusPriority priority, const CTransactionControl *external);
+    CBusJob(std::uint64_t id, EBusPriority priority, bool blocking,
+            const CTransactionControl *external);
 
     std::uint64_t m_id;
     EBusPriority m_priority;
@@ -89,6 +90,8 @@ private:
     BusProcedure m_procedure;
     // Session-internal work on the driver itself (speed, pull-ups).
     std::function<SBusProcedureResult(CVtlI2c &)> m_driverWork;
+    // A caller blocks in Wait for it: nothing about it is posted to the event loop.
+    bool m_blocking;
     const CTransactionControl *m_external;
     CTransactionControl m_control;
     std::vector<STransactionRecord> m_records;

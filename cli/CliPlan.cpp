@@ -65,6 +65,10 @@ public:
         case ECliCommand::Run:
             ok = BuildRun();
             break;
+        case ECliCommand::Regs:
+        case ECliCommand::Reg:
+        case ECliCommand::Check:
+            ok = CliRegisters::BuildPlan(m_invocation, m_plan, m_error);
         case ECliCommand::Script:
             ok = CliSequencePlan::BuildScript(m_invocation, m_plan, m_error);
             break;

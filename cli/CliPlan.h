@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CliCommandLine.h"
+#include "CliRegisters.h"
 #include "SI2cCommand.h"
 #include "SSequenceStep.h"
 #include "STransactionRequest.h"
@@ -44,6 +45,8 @@ struct SCliPlan
     std::vector<unsigned char> image; // write and verify: the file's bytes
     // run
     SI2cCommand runCommand;
+    // regs, reg and check
+    SCliRegisterPlan registers;
     // script, and run of a stored sequence: the steps; --dry-run prints them and sends none.
     std::vector<SSequenceStep> sequence;
     bool dryRun = false;

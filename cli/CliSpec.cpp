@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CliSpec.h"
 
+#include "CliRegisters.h"
+
 using namespace Qt::StringLiterals;
 
 namespace CliSpec {
@@ -132,6 +134,7 @@ QList<SCliCommandSpec> MakeCommands()
          {DRY_RUN},
          2,
          2});
+    CliRegisters::AppendCommands(commands);
     // The sequence language, shared with the device files' sequence commands.
     commands.append(
         {ECliCommand::Script,
@@ -155,6 +158,8 @@ QList<SCliCommandSpec> MakeCommands()
 QCommandLineOption CommandOption(const QString &name)
 {
     using namespace CliOption;
+    if (const std::optional<QCommandLineOption> option = CliRegisters::Option(name))
+        return *option;
     if (name == ALL)
         return {ALL, u"Probe every address, 0x00 to 0x7F."_s};
     if (name == NO_STOP)

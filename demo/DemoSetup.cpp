@@ -14,4 +14,5 @@ void PrepareDemo()
     CSimPresetBench::Attach(options);
     CProjectsPanel::AddFirstStartExample(QStringLiteral(":/demo/bench-eeprom.i2cdev"));
     CProjectsPanel::AddFirstStartExample(QStringLiteral(":/demo/bench-temperature.i2cdev"));
+    CProjectsPanel::AddFirstStartExample(QStringLiteral(":/demo/bench-power-monitor.i2cdev"));
 }
