@@ -69,6 +69,7 @@ public:
         case ECliCommand::Reg:
         case ECliCommand::Check:
             ok = CliRegisters::BuildPlan(m_invocation, m_plan, m_error);
+            break;
         case ECliCommand::Script:
             ok = CliSequencePlan::BuildScript(m_invocation, m_plan, m_error);
             break;

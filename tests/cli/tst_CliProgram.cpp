@@ -249,8 +249,8 @@ private Q_SLOTS:
             u"w1@0x80 00 r2\nw1@0x80 01 r2\nw1@0x80 02 r2\nw1@0x80 03 r2\nw1@0x80 04 r2\n"
             u"w1@0x80 05 r2\nw1@0x80 07 r2\nw1@0x80 FE r2\nw1@0x80 FF r2\n"_s);
         row("check", u"empty"_s, u"check %T %P %B"_s, 2,
-            u"%T: ok, 4 commands, 4 registers\n%P: ok, 4 commands, 10 registers\n"_s,
-            {u"%B: File version 4 is newer than supported (3)"_s});
+            u"%T: ok, 5 commands, 4 registers\n%P: ok, 4 commands, 10 registers\n"_s,
+            {u"%B: File version 5 is newer than supported (4)"_s});
     }
 
     void outputs()

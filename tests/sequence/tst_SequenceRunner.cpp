@@ -9,7 +9,6 @@
 #include "CSimBus.h"
 #include "CSimEeprom.h"
 #include "CSimPresetBench.h"
-#include "CSimTemperatureSensor.h"
 #include "CTransactionControl.h"
 #include "CVtlAi2c.h"
 #include "ReportLines.h"
@@ -277,9 +276,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(QString, label);
-        // The one-shot sequence is written for the pointer-register sensor (CONFIG at 0x01).
-        if (file.contains(u"temperature"_s) && CSimTemperatureSensor::REG_CONFIG != 0x01)
-            QSKIP("the simulated temperature sensor is not of the pointer-register kind yet");
         const QString path = QStringLiteral(VTL_DEMO_EXAMPLES) + u'/' + file;
         CI2cDeviceFile device;
         QVERIFY2(device.Load(path), qPrintable(device.GetLastError()));
