@@ -113,6 +113,7 @@ private:
     void setupWatch();
     void setupRegisters();
     void addRegisterRow(const STransactionRecord &record);
+    void setupEeprom();
     void setWatchTarget(const STransactionRequest &request,
                         const std::optional<SValueDecoding> &decoding);
 
@@ -159,6 +160,8 @@ private:
     RegistersPanel *m_registersPanel = nullptr;
     CRegistersPart *m_registers = nullptr;
     CWatchScheduler *m_watch = nullptr;
+
+    QDockWidget *m_eepromDock = nullptr;
 
     COutputTable *m_table = nullptr;
     CSequencePart *m_sequences = nullptr;

@@ -6,11 +6,13 @@
 #include "CVtlTransferObserver.h"
 
 #include <chrono>
+#include <cstdio>
 #include <optional>
 
 namespace {
 
 const char *const TEXT_CANCELLED = "Cancelled";
+const char *const TEXT_TIMEOUT = "Timeout";
 
 // Hands the driver's per-report progress on, shifted by what earlier parts of the
 // transaction already did, and passes the caller's cancel request to the driver.
@@ -103,11 +105,21 @@ void RunSearch(CVtlI2c &driver, STransactionRecord &record, const CTransactionCo
             record.lastError = TEXT_CANCELLED;
             return;
         }
-        if (driver.Probe(static_cast<std::uint8_t>(address)))
+        const bool answered = driver.Probe(static_cast<std::uint8_t>(address));
+        if (answered)
             record.found.push_back(static_cast<std::uint8_t>(address));
         ++record.probesDone;
         if (control != nullptr)
             control->ReportProgress(record.probesDone, total);
+        // A silent slave is answered for by the adapter; no reply at all means the adapter
+        // is gone or hung, and every further address would wait out its time-out as well.
+        if (!answered && driver.GetLastError() == TEXT_TIMEOUT) {
+            char where[8];
+            std::snprintf(where, sizeof where, "0x%02X", address);
+            record.lastError = std::string("The adapter stopped answering (Timeout) at address ") +
+                               where + "; the search stopped there";
+            return;
+        }
     }
     // A silent address is a failed probe, not a failed search.
     record.ok = true;

@@ -165,6 +165,20 @@ private Q_SLOTS:
         QCOMPARE(progress.back(), std::make_pair(std::uint64_t(probes), std::uint64_t(112)));
     }
 
+    void searchStopsWhenTheAdapterStopsAnswering()
+    {
+        attach(ESimModel::A);
+        m_adapter->DropReplies(1000);
+        const STransactionRecord record =
+            CTransactionExecutor::Execute(*m_driver, STransactionRequest::Search());
+        QVERIFY(!record.ok);
+        QCOMPARE(record.probesDone, std::size_t(1));
+        QCOMPARE(record.lastError,
+                 std::string("The adapter stopped answering (Timeout) at address 0x08; the "
+                             "search stopped there"));
+        QCOMPARE(m_adapter->GetSpecialReports().size(), std::size_t(1));
+    }
+
     void progressOfAWriteReadCountsBothParts()
     {
         attach(ESimModel::A);
