@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CliValues.h"
 
+#include "AddressFormat.h"
 #include "CI2cDeviceFile.h"
 #include "MessageValues.h"
 
