@@ -19,6 +19,7 @@
 class AddressField;
 class CBusJob;
 class CBusSession;
+class CSequencePart;
 class CProjectsPanel;
 class CWatchScheduler;
 class ConnectionStatus;
@@ -166,4 +167,5 @@ private:
     QDockWidget *m_eepromDock = nullptr;
 
     COutputTable *m_table = nullptr;
+    CSequencePart *m_sequences = nullptr;
 };

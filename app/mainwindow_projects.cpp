@@ -4,6 +4,7 @@
 #include "AddressField.h"
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
+#include "CSequencePart.h"
 #include "MainWindowShared.h"
 #include "TransferText.h"
 #include "mainwindow.h"
@@ -42,11 +43,17 @@ void MainWindow::setupProjects()
     connect(ui->actionProjects_Folder, &QAction::triggered, this, &MainWindow::onProjectsFolder);
 
     bindDockToAction(ui->dock_projects, ui->actionProjects);
+    m_sequences = new CSequencePart(
+        *m_session, *m_table, [this](std::uint8_t address) { return formatAddress(address); }, this,
+        this);
 }
 
 void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
 {
     m_address->show(address);
+    // A sequence has no input fields to fill.
+    if (command.type == EI2cCommandType::Sequence)
+        return;
     if (command.type == EI2cCommandType::Read) {
         ui->spin_read->setValue(command.count);
         return;
@@ -71,13 +78,17 @@ void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
         return;
     }
     switch (command.type) {
+    case EI2cCommandType::Sequence:
+        if (!isTransactionRunning())
+            m_sequences->Run(command.label, address, command.steps);
+        break;
     case EI2cCommandType::Read:
         onRead();
         break;
     case EI2cCommandType::WriteRead:
         onWriteRead();
         break;
-    default:
+    case EI2cCommandType::Write:
         onWrite();
         break;
     }

@@ -42,6 +42,8 @@ QString Describe(const CCliSession &session, const STransactionRecord &record)
 
 ECliExit RunOnBus(CCliSession &session)
 {
+    if (!session.Plan().sequence.empty())
+        return RunSequence(session);
     switch (session.Plan().command) {
     case ECliCommand::Detect:
         return RunDetect(session);
@@ -62,6 +64,7 @@ ECliExit RunOnBus(CCliSession &session)
         return CliRegisters::Run(session);
     case ECliCommand::List:
     case ECliCommand::Check:
+    case ECliCommand::Script:
         break;
     }
     return ECliExit::Usage;

@@ -22,5 +22,8 @@ ECliExit RunDump(CCliSession &session);
 ECliExit RunEeprom(CCliSession &session);
 // eeprom parts: the preset table, without an adapter.
 ECliExit RunEepromParts(const SCliPlan &plan, const CCliOutput &output);
+// script, and run of a stored sequence; with --dry-run the steps without an adapter.
+ECliExit RunSequence(CCliSession &session);
+ECliExit RunDryRun(const SCliPlan &plan, const CCliOutput &output);
 
 } // namespace CliCommands

@@ -132,6 +132,8 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
         } else if (plan->command == ECliCommand::Eeprom &&
                    plan->eeprom.action == EEepromAction::Parts) {
             status = Code(CliCommands::RunEepromParts(*plan, output));
+        } else if (plan->dryRun) {
+            status = Code(CliCommands::RunDryRun(*plan, output));
         } else {
             const bool terminal = isatty(STDERR_FILENO) == 1;
             progress.SetMode(!plan->global.quiet && (terminal || plan->global.progress), terminal);

@@ -2,6 +2,7 @@
 #include "CliPlan.h"
 
 #include "CI2cDeviceFile.h"
+#include "CliSequencePlan.h"
 #include "CliValues.h"
 
 #include <QFile>
@@ -68,6 +69,9 @@ public:
         case ECliCommand::Reg:
         case ECliCommand::Check:
             ok = CliRegisters::BuildPlan(m_invocation, m_plan, m_error);
+            break;
+        case ECliCommand::Script:
+            ok = CliSequencePlan::BuildScript(m_invocation, m_plan, m_error);
             break;
         }
         if (!ok || !CheckReservedAddresses())
@@ -361,6 +365,8 @@ private:
         m_plan.runCommand = *found;
         m_plan.address = device.GetAddress();
         m_plan.file = path;
+        if (found->type == EI2cCommandType::Sequence)
+            return CliSequencePlan::BuildStored(m_invocation, m_plan, m_error);
         return BuildRunRequest(label);
     }
 

@@ -5,6 +5,7 @@
 #include "CliRegisters.h"
 #include "CliEepromPlan.h"
 #include "SI2cCommand.h"
+#include "SSequenceStep.h"
 #include "STransactionRequest.h"
 #include "TransferMessages.h"
 
@@ -38,6 +39,9 @@ struct SCliPlan
     SI2cCommand runCommand;
     // regs, reg and check
     SCliRegisterPlan registers;
+    // script, and run of a stored sequence: the steps; --dry-run prints them and sends none.
+    std::vector<SSequenceStep> sequence;
+    bool dryRun = false;
     // The largest single read a request asks for and the argument that asked for it.
     std::size_t largestRead = 0;
     QString largestReadName;

@@ -131,14 +131,32 @@ QList<SCliCommandSpec> MakeCommands()
          u"Execute a stored command of a device file."_s,
          u"Executes the command with the label LABEL of the device file FILE at the file's "
          u"address, as the window's projects panel does: a write with its start/stop mode, a "
-         u"read, or a write/read (the bytes, then a read after a repeated start)."_s,
+         u"read, or a write/read (the bytes, then a read after a repeated start). A sequence "
+         u"runs its steps as script does; --dry-run prints them instead."_s,
          {{u"FILE"_s, u"Device file (.i2cdev)."_s},
           {u"LABEL"_s, u"Label of the command (letter case and surrounding blanks aside)."_s}},
          u"FILE LABEL"_s,
-         {},
+         {DRY_RUN},
          2,
          2});
     CliRegisters::AppendCommands(commands);
+    // The sequence language, shared with the device files' sequence commands.
+    commands.append(
+        {ECliCommand::Script,
+         u"script"_s,
+         u"Run a sequence of steps from a file."_s,
+         u"Runs the steps of FILE (- for standard input), one a line: a transfer in the "
+         u"syntax of transfer (a message without @ goes to --address), delay 10ms (also us "
+         u"and s), expect <transfer> == BYTES [mask BYTES], poll <transfer> until BYTES [mask "
+         u"BYTES] every T timeout T (a message that is not acknowledged counts as not yet "
+         u"matched), repeat N ... end, echo TEXT, and # comments. Every line is checked "
+         u"before anything is sent. Exit status 1 names the line of a failed expect, a poll "
+         u"that timed out or a bus error."_s,
+         {{u"FILE"_s, u"Script file (.i2cseq), or - for standard input."_s}},
+         u"FILE|-"_s,
+         {ADDRESS, DRY_RUN},
+         1,
+         1});
     return commands;
 }
 
@@ -166,6 +184,11 @@ QCommandLineOption CommandOption(const QString &name, ECliCommand command)
     if (name == PAGE)
         return {PAGE, u"Page size in bytes, a power of two (needed to write without --part)."_s,
                 u"BYTES"_s};
+    if (name == ADDRESS)
+        return {ADDRESS, u"Slave address for the messages that name none, hex."_s, u"ADDR"_s};
+    if (name == DRY_RUN)
+        return {DRY_RUN, u"Print the steps (repeats unrolled, addresses filled in); send "
+                         u"nothing."_s};
     if (name == ADDR_WIDTH)
         return {ADDR_WIDTH,
                 u"Number of address bytes (default 1 up to 256 bytes of size, else 2)."_s,

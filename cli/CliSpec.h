@@ -23,6 +23,7 @@ enum class ECliCommand
     Regs,
     Reg,
     Check,
+    Script,
 };
 
 // One positional argument of a subcommand, as its help shows it.
@@ -66,6 +67,8 @@ inline const QString TO = QStringLiteral("to");
 inline const QString SIZE = QStringLiteral("size");
 inline const QString PAGE = QStringLiteral("page");
 inline const QString ADDR_WIDTH = QStringLiteral("addr-width");
+inline const QString ADDRESS = QStringLiteral("address");
+inline const QString DRY_RUN = QStringLiteral("dry-run");
 // eeprom
 inline const QString PART = QStringLiteral("part");
 inline const QString FORMAT = QStringLiteral("format");

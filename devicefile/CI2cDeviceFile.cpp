@@ -4,6 +4,7 @@
 #include "AtomicFile.h"
 #include "JsonText.h"
 #include "RegisterMapJson.h"
+#include "SequenceCommand.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include <QLatin1String>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -57,12 +59,12 @@ constexpr std::array<std::pair<EI2cWriteMode, const char *>, 4> MODE_NAMES{{
 }};
 
 // Files are written in the oldest version that holds what they carry (version 2 added the
-// write/read kind and value decodings, version 3 register maps), so that older readers
-// keep reading every file they can.
+// write/read kind and value decodings, version 3 register maps, version 4 sequences), so that
+// older readers keep reading every file they can.
 constexpr qint64 FILE_VERSION_BASIC = 1;
 constexpr qint64 FILE_VERSION_VALUES = 2;
 constexpr qint64 FILE_VERSION_REGISTERS = 3;
-constexpr qint64 FILE_VERSION = FILE_VERSION_REGISTERS;
+constexpr qint64 FILE_VERSION = SequenceCommand::FILE_VERSION;
 constexpr qint64 MAX_READ_COUNT = 65535;
 constexpr int MAX_ADDRESS = 127;
 
@@ -112,6 +114,8 @@ QString CommandLine(const SI2cCommand &command)
     if (command.type == EI2cCommandType::Read) {
         line += u", "_s + JsonPair(KEY_TYPE, JsonString(TYPE_READ));
         line += u", "_s + JsonPair(KEY_COUNT, QString::number(command.count));
+    } else if (command.type == EI2cCommandType::Sequence) {
+        line += u", "_s + SequenceCommand::Pairs(command);
     } else if (command.type == EI2cCommandType::WriteRead) {
         line += u", "_s + JsonPair(KEY_TYPE, JsonString(TYPE_WRITE_READ));
         line += u", "_s + JsonPair(KEY_DATA, JsonString(CI2cDeviceFile::BytesToHex(command.data)));
@@ -122,7 +126,8 @@ QString CommandLine(const SI2cCommand &command)
             u", "_s + JsonPair(KEY_MODE, JsonString(QString::fromLatin1(ModeWord(command.mode))));
         line += u", "_s + JsonPair(KEY_DATA, JsonString(CI2cDeviceFile::BytesToHex(command.data)));
     }
-    if (command.value && command.type != EI2cCommandType::Write)
+    if (command.value &&
+        (command.type == EI2cCommandType::Read || command.type == EI2cCommandType::WriteRead))
         line += u", "_s + JsonPair(KEY_VALUE, ValueObject(*command.value));
     return line + u" }"_s;
 }
@@ -263,6 +268,8 @@ bool ParseCommandKind(const QJsonObject &object, qsizetype position, SI2cCommand
         command.count = static_cast<std::int32_t>(count);
         return true;
     }
+    if (SequenceCommand::IsTypeWord(type))
+        return SequenceCommand::Read(object, position, command, error);
     error = u"Command %1: unknown type \"%2\""_s.arg(position).arg(type);
     return false;
 }
@@ -272,7 +279,8 @@ bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &co
 {
     if (!ParseCommandKind(object, position, command, error))
         return false;
-    if (command.type == EI2cCommandType::Write || !object.contains(KEY_VALUE))
+    if (command.type == EI2cCommandType::Write || command.type == EI2cCommandType::Sequence ||
+        !object.contains(KEY_VALUE))
         return true;
     command.value = ParseValue(object.value(KEY_VALUE));
     if (!command.value) {
@@ -282,17 +290,19 @@ bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &co
     return true;
 }
 
+// The lowest version whose readers understand every command and the register map.
 qint64 RequiredVersion(const QList<SI2cCommand> &commands,
                        const std::optional<SRegisterMap> &registers)
 {
-    if (registers)
-        return FILE_VERSION_REGISTERS;
+    qint64 version = registers ? FILE_VERSION_REGISTERS : FILE_VERSION_BASIC;
     for (const SI2cCommand &command : commands) {
-        if (command.type == EI2cCommandType::WriteRead ||
-            (command.value && command.type == EI2cCommandType::Read))
-            return FILE_VERSION_VALUES;
+        if (command.type == EI2cCommandType::Sequence)
+            version = std::max(version, SequenceCommand::FILE_VERSION);
+        else if (command.type == EI2cCommandType::WriteRead ||
+                 (command.value && command.type == EI2cCommandType::Read))
+            version = std::max(version, FILE_VERSION_VALUES);
     }
-    return FILE_VERSION_BASIC;
+    return version;
 }
 
 bool ParseDevice(const QByteArray &bytes, SDeviceData &device, QString &error)
@@ -368,6 +378,8 @@ void CI2cDeviceFile::ReplaceCommand(int index, const SI2cCommand &command)
 
 bool CI2cDeviceFile::IsValidCommand(const SI2cCommand &command)
 {
+    if (command.type == EI2cCommandType::Sequence)
+        return SequenceCommand::IsValid(command);
     if (command.value && command.type != EI2cCommandType::Write) {
         const SValueDecoding &value = *command.value;
         if (!std::isfinite(value.scale) || !std::isfinite(value.add) ||
@@ -383,6 +395,8 @@ bool CI2cDeviceFile::IsValidCommand(const SI2cCommand &command)
     case EI2cCommandType::Write:
         return static_cast<int>(command.mode) >= 0 &&
                static_cast<std::size_t>(command.mode) < MODE_NAMES.size();
+    case EI2cCommandType::Sequence:
+        break;
     }
     return false;
 }

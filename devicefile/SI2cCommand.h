@@ -5,6 +5,7 @@
 
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,8 @@ enum class EI2cCommandType : std::int32_t
     // A write of the data with a start and without a stop, then a read of `count` bytes
     // whose start is the repeated start: a register read in one step.
     WriteRead = 2,
+    // Several steps in the sequence language: transfers, delays, checks and polls.
+    Sequence = 3,
 };
 
 // The values are the entry indexes of the main window's start/stop box.
@@ -40,8 +43,8 @@ inline bool WriteModeStops(EI2cWriteMode mode)
 }
 
 // One stored command of a device file. Fields that do not belong to the command's type
-// (a read's mode and data, a write's count, a write/read's mode) are carried along but
-// never stored.
+// (a read's mode and data, a write's count, a write/read's mode, a sequence's everything but
+// its steps) are carried along but never stored.
 struct SI2cCommand
 {
     QString label;
@@ -51,6 +54,8 @@ struct SI2cCommand
     std::int32_t count = 1;
     // Reads and write/reads only: how the bytes read turn into one number to watch.
     std::optional<SValueDecoding> value;
+    // Sequences only: the lines of the steps as written.
+    QStringList steps;
 
     friend bool operator==(const SI2cCommand &, const SI2cCommand &) = default;
 };

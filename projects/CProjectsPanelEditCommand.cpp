@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Changing a stored command as a whole: label, kind, mode, bytes and count.
+// Changing a stored command as a whole: label, kind, mode, bytes and count, or the lines of a
+// sequence.
 
 #include "CProjectsPanel.h"
 #include "commanddialog.h"
+#include "sequencedialog.h"
 
 #include <utility>
 
@@ -17,14 +19,23 @@ void CProjectsPanel::editCommand(int device, int command)
     SI2cCommand edited = original;
     int index = command;
     for (;;) {
-        CommandDialog dialog(
-            title, file.GetName(),
-            [&file, index](const QString &label) { return file.HasCommandLabel(label, index); },
-            m_dialogParent);
-        dialog.setCommand(edited);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        edited = dialog.command();
+        const auto isLabelTaken = [&file, index](const QString &label) {
+            return file.HasCommandLabel(label, index);
+        };
+        if (edited.type == EI2cCommandType::Sequence) {
+            SequenceDialog dialog(title, file.GetName(), file.GetAddress(), isLabelTaken,
+                                  m_dialogParent);
+            dialog.setCommand(edited);
+            if (dialog.exec() != QDialog::Accepted)
+                return;
+            edited = dialog.command();
+        } else {
+            CommandDialog dialog(title, file.GetName(), isLabelTaken, m_dialogParent);
+            dialog.setCommand(edited);
+            if (dialog.exec() != QDialog::Accepted)
+                return;
+            edited = dialog.command();
+        }
         std::optional<CI2cDeviceFile> current = readSameDevice(file);
         index = current ? findCommand(*current, original, index) : -1;
         if (index < 0) {

@@ -5,6 +5,7 @@
 #include "CProjectsModel.h"
 #include "CProjectsPanel.h"
 #include "ProjectsItemRoles.h"
+#include "SequenceParser.h"
 
 #include <QBrush>
 #include <QColor>
@@ -45,6 +46,7 @@ struct STypeTexts
     QString read = CProjectsPanel::tr("Read");
     QString write = CProjectsPanel::tr("Write");
     QString writeRead = CProjectsPanel::tr("Write/Read");
+    QString sequence = CProjectsPanel::tr("Sequence");
     QString start =
         CProjectsPanel::tr("Write (%1)").arg(QCoreApplication::translate("QObject", "Start"));
     QString stop =
@@ -60,6 +62,8 @@ struct STypeTexts
         // A write/read carries a mode only along; its write never ends with a stop.
         if (command.type == EI2cCommandType::WriteRead)
             return writeRead;
+        if (command.type == EI2cCommandType::Sequence)
+            return sequence;
         switch (command.mode) {
         case EI2cWriteMode::Start:
             return start;
@@ -79,6 +83,11 @@ struct STypeTexts
         const QString unit = command.value && !command.value->unit.isEmpty()
                                  ? u" "_s + command.value->unit
                                  : QString();
+        if (command.type == EI2cCommandType::Sequence) {
+            const int steps = SequenceParser::CountStepLines(command.steps);
+            return steps == 1 ? CProjectsPanel::tr("1 step")
+                              : CProjectsPanel::tr("%n steps", nullptr, steps);
+        }
         if (command.type == EI2cCommandType::Read)
             return CProjectsPanel::tr("%n byte(s)", nullptr, command.count) + unit;
         if (command.type == EI2cCommandType::WriteRead)

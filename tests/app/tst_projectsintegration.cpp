@@ -41,6 +41,8 @@ private Q_SLOTS:
     void savingTheReadCount();
     void savingWithNoDeviceCreatesOne();
     void writeReadCommandLoadsExecutesAndSaves();
+    void sequenceRunsWithRowsAndSummary_data();
+    void sequenceRunsWithRowsAndSummary();
     void notationChangeReachesTheTree();
     void choosingTheProjectsFolder();
     void dockAndItsAction();
@@ -409,6 +411,50 @@ void TestProjectsIntegration::writeReadCommandLoadsExecutesAndSaves()
     QCOMPARE(m_watcher->boxes.at(0).title, u"Save Command"_s);
     QCOMPARE(m_watcher->boxes.at(0).text, u"Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s);
     QCOMPARE(loadDevice(u"eeprom.i2cdev"_s).GetCommands().size(), 2);
+}
+
+// A double click runs a stored sequence as one job: a row per transfer, the outcome of each
+// expect, the echo, and a summary row that names the failing line in the error colour.
+void TestProjectsIntegration::sequenceRunsWithRowsAndSummary_data()
+{
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("ok") << u"41"_s << u"4 steps, ok, "_s;
+    QTest::newRow("failed expect") << u"42"_s << u"line 3: read 41, expected 42"_s;
+}
+
+void TestProjectsIntegration::sequenceRunsWithRowsAndSummary()
+{
+    QFETCH(QString, expected);
+    QFETCH(QString, summary);
+    SI2cCommand stored;
+    stored.label = u"Check"_s;
+    stored.type = EI2cCommandType::Sequence;
+    stored.steps = {u"w2 20 41"_s, u"delay 1ms"_s, u"expect w1 20 r1 == "_s + expected,
+                    u"echo done"_s};
+    writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {stored});
+    createWindow();
+    connectBenchA();
+    doubleClick(commandRow(u"EEPROM"_s, u"Check"_s));
+    QCOMPARE(ReportLines(m_bench.adapterA),
+             (QStringList{u"02 C3 A0 20 41"_s, u"02 82 A0 20"_s, u"03 01 A1"_s}));
+    auto *table = child<QTableWidget>(u"table_data"_s);
+    QStringList types;
+    for (int row = 0; row < table->rowCount(); ++row)
+        types << RowTexts(*table, row).value(0);
+    const bool ok = expected == u"41"_s;
+    QStringList wanted{u"Write 0x50"_s, u"Write 0x50 [Generate Start]"_s, u"Read 0x50"_s,
+                       u"Expect 0x50"_s};
+    if (ok)
+        wanted << u"Echo"_s;
+    wanted << u"Sequence Check"_s;
+    QCOMPARE(types, wanted);
+    const QStringList check = RowTexts(*table, int(wanted.size()) - 2 - (ok ? 1 : 0));
+    QCOMPARE(check.value(1), ok ? u"ok"_s : u"line 3: read 41, expected 42"_s);
+    const QStringList last = RowTexts(*table, table->rowCount() - 1);
+    QVERIFY2(last.value(2).startsWith(summary), qPrintable(last.value(2)));
+    QCOMPARE(table->item(table->rowCount() - 1, 0)->foreground() == table->item(0, 0)->foreground(),
+             ok);
 }
 
 void TestProjectsIntegration::savingWithNoDeviceCreatesOne()

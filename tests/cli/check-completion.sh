@@ -25,13 +25,15 @@ expect()
     fi
 }
 
-expect "check detect dump eeprom get i2cdetect i2cdump i2cget i2cset i2ctransfer list read reg regs run set transfer write" vtl-i2c-cli ""
+expect "check detect dump eeprom get i2cdetect i2cdump i2cget i2cset i2ctransfer list read reg regs run script set transfer write" vtl-i2c-cli ""
 expect "10 100 1000 400 50" vtl-i2c-cli --speed ""
 expect "erase parts read verify write" vtl-i2c-cli -s 400 eeprom ""
 expect "bin ihex srec" vtl-i2c-cli eeprom read 0x50 f --format ""
 expect "24x1025 24x1026 24x128 24x16" "$2" eeprom read 0x50 f --part 24x1
 expect "--no-start --no-stop" vtl-i2c-cli write --no
 expect "off on" vtl-i2c-cli --pullups ""
+expect "--adapter --address --all-addresses" vtl-i2c-cli script --a
+expect "--dry-run" vtl-i2c-cli run f.i2cdev --d
 expect "1 2" vtl-i2c-cli eeprom read 0x50 f --addr-width ""
 VTL_CLI_SIM_BENCH=preset expect "SIM-A-0001 SIM-B-0002 SIM-C-0003" "$2" --adapter ""
 expect "Read\\ Measurement Reset" vtl-i2c-cli run "$3" Re

@@ -4,6 +4,7 @@
 #include "VtlTestMain.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -47,10 +48,14 @@ void StartCli(QProcess &process, const QString &bench, const QStringList &argume
     process.start(QStringLiteral(VTL_CLI_SIM_PROGRAM), arguments);
 }
 
-SCliRun RunCli(const QString &bench, const QStringList &arguments, const QString &state = {})
+SCliRun RunCli(const QString &bench, const QStringList &arguments, const QString &state = {},
+               const QByteArray &input = {})
 {
     QProcess process;
     StartCli(process, bench, arguments, state);
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
     const bool finished = process.waitForFinished(60000);
     if (!finished)
         process.kill();
@@ -255,8 +260,8 @@ private Q_SLOTS:
             u"w1@0x80 00 r2\nw1@0x80 01 r2\nw1@0x80 02 r2\nw1@0x80 03 r2\nw1@0x80 04 r2\n"
             u"w1@0x80 05 r2\nw1@0x80 07 r2\nw1@0x80 FE r2\nw1@0x80 FF r2\n"_s);
         row("check", u"empty"_s, u"check %T %P %B"_s, 2,
-            u"%T: ok, 4 commands, 4 registers\n%P: ok, 4 commands, 10 registers\n"_s,
-            {u"%B: File version 4 is newer than supported (3)"_s});
+            u"%T: ok, 5 commands, 4 registers\n%P: ok, 4 commands, 10 registers\n"_s,
+            {u"%B: File version 5 is newer than supported (4)"_s});
     }
 
     void outputs()
@@ -290,6 +295,116 @@ private Q_SLOTS:
             QVERIFY2(run.err.startsWith(u"vtl-i2c-cli-sim: "_s), qPrintable(run.err));
         for (const QString &part : err)
             QVERIFY2(run.err.contains(part), qPrintable(run.err));
+    }
+
+    // '|' separates the script's lines; %F is the script file, %D the device file holding it
+    // as the sequence "Check".
+    void scripts_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("bench");
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QString single = u"single"_s;
+        const QString check = u"w1 00 r2|echo two bytes|repeat 2|expect w1 01 r1 == 65|end|"
+                              u"poll w1 00 r1 until 40 mask F0 every 1ms timeout 10ms"_s;
+        QTest::newRow("all steps ok") << check << single << u"script --address 0x50 %F"_s << 0
+                                      << u"42 65\ntwo bytes\n"_s << QString();
+        QTest::newRow("stored sequence at its device's address")
+            << check << single << u"run %D check"_s << 0 << u"42 65\ntwo bytes\n"_s << QString();
+        QTest::newRow("standard input") << check << single << u"script --address 0x50 -"_s << 0
+                                        << u"42 65\ntwo bytes\n"_s << QString();
+        QTest::newRow("changed expectation names its line")
+            << u"r1@0x50|# id|expect w1@0x50 00 r2 == 42 66"_s << single << u"script %F"_s << 1
+            << u"42\n"_s
+            << u"line 3 (expect w1@0x50 00 r2 == 42 66): read 42 65, expected 42 66\n"_s;
+        QTest::newRow("poll time-out")
+            << u"poll r1@0x40 until 00 every 2ms timeout 6ms"_s << single << u"script %F"_s << 1
+            << QString()
+            << u"line 1 (poll r1@0x40 until 00 every 2ms timeout 6ms): no match for 00 within "
+               u"6ms ("_s;
+        QTest::newRow("bus error")
+            << u"r1@0x50|r1@0x41|r1@0x50"_s << single << u"script %F"_s << 1 << u"42\n"_s
+            << u"line 2 (r1@0x41): message 1 (r1@0x41): NACK received\n"_s;
+        QTest::newRow("syntax error sends nothing")
+            << u"w1@0x50 00|delay 5|r1"_s << single << u"script %F"_s << 2 << QString()
+            << u"line 2, column 7: delay '5' is not a duration"_s;
+        QTest::newRow("no address for a message")
+            << u"r1"_s << single << u"script %F"_s << 2 << QString() << u"(give --address)"_s;
+        QTest::newRow("dry run touches no adapter")
+            << u"repeat 2|w1 0A|end|delay 1s"_s << u"empty"_s
+            << u"--8bit script --dry-run --address 0xA0 %F"_s << 0
+            << u"w1@0x50 0A  # line 2\nw1@0x50 0A  # line 2\ndelay 1s  # line 4\n"_s << QString();
+        QTest::newRow("json, one object per step")
+            << u"echo hi|expect r1@0x50 == 40 mask F0"_s << single << u"--json script %F"_s << 0
+            << Json(R"({"adapter":"SIM-A-0001","command":"script","durationUs":0,"kind":"echo",)"
+                    R"("line":1,"ok":true,"step":"echo hi","text":"hi"})") +
+                   Json(R"({"adapter":"SIM-A-0001","command":"script","data":"42",)"
+                        R"("durationUs":0,"kind":"expect","line":2,"messages":[{"address":)"
+                        R"("0x50","count":1,"data":"42","durationUs":0,"ok":true}],"ok":true,)"
+                        R"("step":"expect r1@0x50 == 40 mask F0"})")
+            << QString();
+    }
+
+    void scripts()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, bench);
+        QFETCH(QString, arguments);
+        QFETCH(int, exit);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const QString file = m_dir.filePath(u"steps.i2cseq"_s);
+        const QString device = m_dir.filePath(u"check.i2cdev"_s);
+        QVERIFY(WriteFile(file, script.split(u'|').join(u'\n').toUtf8()));
+        QJsonArray steps;
+        for (const QString &line : script.split(u'|'))
+            steps.append(line);
+        QVERIFY(WriteFile(
+            device, QJsonDocument(QJsonObject{{u"version"_s, 4},
+                                              {u"address"_s, u"0x50"_s},
+                                              {u"commands"_s,
+                                               QJsonArray{QJsonObject{{u"label"_s, u"Check"_s},
+                                                                      {u"type"_s, u"sequence"_s},
+                                                                      {u"steps"_s, steps}}}}})
+                        .toJson()));
+        const QStringList words =
+            Words(arguments).replaceInStrings(u"%F"_s, file).replaceInStrings(u"%D"_s, device);
+        const QByteArray input =
+            words.contains(u"-"_s) ? script.split(u'|').join(u'\n').toUtf8() : QByteArray();
+        const SCliRun run = RunCli(bench, words, {}, input);
+        QVERIFY2(run.exitCode == exit, qPrintable(u"%1\n"_s.arg(run.exitCode) + run.err));
+        QCOMPARE(QString(run.out).replace(QRegularExpression(u"\"durationUs\":\\d+"_s),
+                                          u"\"durationUs\":0"_s),
+                 out);
+        if (err.isEmpty())
+            QCOMPARE(run.err, QString());
+        else
+            QVERIFY2(run.err.startsWith(u"vtl-i2c-cli-sim: "_s) && run.err.contains(err),
+                     qPrintable(run.err));
+    }
+
+    void interruptScript()
+    {
+        const QString file = m_dir.filePath(u"long.i2cseq"_s);
+        QVERIFY(WriteFile(file, "echo started\ndelay 60s\nr1@0x50\n"));
+        QProcess process;
+        StartCli(process, u"single"_s, {u"script"_s, file});
+        QVERIFY(process.waitForStarted());
+        QByteArray out;
+        while (!out.contains("started") && process.state() == QProcess::Running) {
+            process.waitForReadyRead(1000);
+            out += process.readAllStandardOutput();
+        }
+        QCOMPARE(out, QByteArray("started\n"));
+        QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 130);
+        QCOMPARE(process.readAllStandardError(),
+                 QByteArray("vtl-i2c-cli-sim: line 2: interrupted\n"));
     }
 
     // A bad argument after good ones sends none of them.

@@ -49,7 +49,8 @@ void CheckRunningDemo()
                             QStringLiteral("bench-power-monitor.i2cdev"),
                             QStringLiteral("bench-temperature.i2cdev"),
                             QStringLiteral("bh1750.i2cdev")}),
-           QStringLiteral("example files: ") + folder.entryList(QDir::Files).join(u' '));
+           QStringLiteral("example files: ") +
+               folder.entryList({QStringLiteral("*.i2cdev")}, QDir::Files, QDir::Name).join(u'|'));
     CI2cDeviceFile eeprom;
     Expect(eeprom.Load(folder.filePath(QStringLiteral("bench-eeprom.i2cdev"))),
            QStringLiteral("bench EEPROM file: ") + eeprom.GetLastError());

@@ -395,7 +395,7 @@ void tst_CI2cDeviceFile::loadRefuses_data()
                                << u"JSON error at offset 18: unterminated string"_s;
     QTest::newRow("deep nesting") << u"deep-nesting"_s
                                   << u"JSON error at offset 1037: too deeply nested document"_s;
-    QTest::newRow("version 4") << u"version-4"_s << u"File version 4 is newer than supported (3)"_s;
+    QTest::newRow("version 5") << u"version-5"_s << u"File version 5 is newer than supported (4)"_s;
     QTest::newRow("address 0x80") << u"address-0x80"_s << address;
     QTest::newRow("address -1") << u"address-minus-1"_s << address;
     QTest::newRow("address 35.5") << u"address-35.5"_s << address;
@@ -440,6 +440,10 @@ void tst_CI2cDeviceFile::loadRefuses_data()
           "value-offset-fraction", "value-offset-string", "value-scale-string", "value-add-null",
           "value-unit-number", "value-beyond-reads"})
         QTest::newRow(name) << QString::fromLatin1(name) << value;
+    for (const char *name :
+         {"sequence-steps-missing", "sequence-steps-empty", "sequence-steps-string",
+          "sequence-step-number", "sequence-step-line-break"})
+        QTest::newRow(name) << QString::fromLatin1(name) << u"Command 2: invalid sequence steps"_s;
 }
 
 void tst_CI2cDeviceFile::loadRefuses()
@@ -666,9 +670,9 @@ void tst_CI2cDeviceFile::loadAcceptsFileAtSizeLimit()
 void tst_CI2cDeviceFile::loadKeepsOlderError()
 {
     CI2cDeviceFile file;
-    QVERIFY(!file.Load(dataPath(u"broken/version-4.i2cdev"_s)));
+    QVERIFY(!file.Load(dataPath(u"broken/version-5.i2cdev"_s)));
     QVERIFY(file.Load(QStringLiteral(VTL_EXAMPLE_DEVICE_FILE)));
-    QCOMPARE(file.GetLastError(), u"File version 4 is newer than supported (3)"_s);
+    QCOMPARE(file.GetLastError(), u"File version 5 is newer than supported (4)"_s);
     QCOMPARE(file.GetName(), u"BH1750"_s);
 }
 
@@ -917,6 +921,10 @@ void tst_CI2cDeviceFile::commandValidity_data()
     QTest::newRow("write/read without bytes") << 2 << 0 << QString() << 4 << false;
     QTest::newRow("write/read count 0") << 2 << 0 << u"10"_s << 0 << false;
     QTest::newRow("unknown type") << 7 << 0 << u"10"_s << 1 << false;
+    // A sequence's data text is its steps, one per '|'.
+    QTest::newRow("sequence") << 3 << 0 << u"r1|delay 1ms"_s << 0 << true;
+    QTest::newRow("sequence without steps") << 3 << 0 << QString() << 0 << false;
+    QTest::newRow("sequence step of two lines") << 3 << 0 << u"r1\nr2"_s << 0 << false;
 }
 
 void tst_CI2cDeviceFile::commandValidity()
@@ -929,8 +937,12 @@ void tst_CI2cDeviceFile::commandValidity()
     SI2cCommand command;
     command.type = static_cast<EI2cCommandType>(type);
     command.mode = static_cast<EI2cWriteMode>(mode);
-    command.data = *CI2cDeviceFile::HexToBytes(data);
     command.count = count;
+    if (command.type == EI2cCommandType::Sequence) {
+        command.steps = data.isEmpty() ? QStringList() : data.split(u'|');
+    } else {
+        command.data = *CI2cDeviceFile::HexToBytes(data);
+    }
     QCOMPARE(CI2cDeviceFile::IsValidCommand(command), valid);
 }
 
@@ -952,8 +964,8 @@ void tst_CI2cDeviceFile::valueDecodingValidity()
     QVERIFY(CI2cDeviceFile::IsValidCommand(command));
 }
 
-// A write/read makes the file version 2; without one the file stays version 1, byte for
-// byte as before, so that older readers keep reading it.
+// A write/read makes the file version 2 and a sequence version 4; without them the file
+// stays version 1, byte for byte as before, so that older readers keep reading it.
 void tst_CI2cDeviceFile::versionFollowsTheCommands()
 {
     QTemporaryDir dir;
@@ -966,11 +978,15 @@ void tst_CI2cDeviceFile::versionFollowsTheCommands()
     // The saved lines of both additions are pinned by load/writeread.saved and value.saved.
     SI2cCommand lux = file.GetCommands().at(7);
     lux.value = SValueDecoding{0, EValueType::U16Be, 0.8333333, 0, u"lx"_s};
-    for (const SI2cCommand &added : {writeReadCommand(), lux}) {
+    SI2cCommand sequence;
+    sequence.type = EI2cCommandType::Sequence;
+    sequence.steps = QStringList{u"r2"_s};
+    for (const auto &[added, version] :
+         {std::pair{writeReadCommand(), 2}, std::pair{lux, 2}, std::pair{sequence, 4}}) {
         file = exampleDevice();
         file.AddCommand(added);
         QVERIFY(file.SaveAs(path));
-        QVERIFY(readAll(path).startsWith("{\n    \"version\": 2,\n"));
+        QVERIFY(readAll(path).startsWith("{\n    \"version\": "_ba + QByteArray::number(version)));
         file.RemoveCommand(8);
         QVERIFY(file.Save());
         QCOMPARE(readAll(path), basic);

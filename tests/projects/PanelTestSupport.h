@@ -6,6 +6,7 @@
 #include "ProjectsItemRoles.h"
 #include "commanddialog.h"
 #include "projectdevicedialog.h"
+#include "sequencedialog.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -360,6 +361,15 @@ inline SI2cCommand WriteReadCommand(const QString &label, std::vector<unsigned c
     SI2cCommand command = WriteCommand(label, std::move(data));
     command.type = EI2cCommandType::WriteRead;
     command.count = count;
+    return command;
+}
+
+inline SI2cCommand SequenceCommand(const QString &label, const QStringList &steps)
+{
+    SI2cCommand command;
+    command.label = label;
+    command.type = EI2cCommandType::Sequence;
+    command.steps = steps;
     return command;
 }
 

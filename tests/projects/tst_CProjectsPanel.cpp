@@ -290,15 +290,18 @@ private Q_SLOTS:
             command.value = SValueDecoding{0, EValueType::S16Be, 0.1, 0, unit};
             return command;
         };
-        QVERIFY(WriteDevice(Path(u"dev.i2cdev"_s), u"Dev"_s, 0x23,
-                            {ReadCommand(u"R2"_s, 2), ReadCommand(u"R1"_s, 1),
-                             WriteCommand(u"Auto"_s, {0x01, 0xA5}),
-                             WriteCommand(u"Start"_s, {0x10}, EI2cWriteMode::Start),
-                             WriteCommand(u"Stop"_s, {0x11}, EI2cWriteMode::Stop),
-                             WriteCommand(u"None"_s, {0x12}, EI2cWriteMode::None),
-                             WriteCommand(u"Ping"_s, {}), WriteReadCommand(u"Peek"_s, {0x10}, 4),
-                             withUnit(ReadCommand(u"Lux"_s, 2), u"lx"_s),
-                             withUnit(WriteReadCommand(u"Temp"_s, {0x00}, 2), u"°C"_s)}));
+        QVERIFY(WriteDevice(
+            Path(u"dev.i2cdev"_s), u"Dev"_s, 0x23,
+            {ReadCommand(u"R2"_s, 2), ReadCommand(u"R1"_s, 1),
+             WriteCommand(u"Auto"_s, {0x01, 0xA5}),
+             WriteCommand(u"Start"_s, {0x10}, EI2cWriteMode::Start),
+             WriteCommand(u"Stop"_s, {0x11}, EI2cWriteMode::Stop),
+             WriteCommand(u"None"_s, {0x12}, EI2cWriteMode::None), WriteCommand(u"Ping"_s, {}),
+             WriteReadCommand(u"Peek"_s, {0x10}, 4), withUnit(ReadCommand(u"Lux"_s, 2), u"lx"_s),
+             withUnit(WriteReadCommand(u"Temp"_s, {0x00}, 2), u"°C"_s),
+             SequenceCommand(u"Seq"_s, {u"# one-shot"_s, u"w2 01 81"_s, u"delay 2ms"_s, u""_s,
+                                        u"repeat 2"_s, u"r2"_s, u"end"_s, u"echo done"_s, u"r1"_s}),
+             SequenceCommand(u"One"_s, {u"r1"_s})}));
         CPanelHost &host = Start();
         QAbstractItemModel *model = host.Proxy();
         QCOMPARE(model->columnCount(), 3);
@@ -323,7 +326,9 @@ private Q_SLOTS:
                                           {u"Ping"_s, u"Write"_s, u"(address only)"_s},
                                           {u"Peek"_s, u"Write/Read"_s, u"10 > 4 byte(s)"_s},
                                           {u"Lux"_s, u"Read"_s, u"2 byte(s) lx"_s},
-                                          {u"Temp"_s, u"Write/Read"_s, u"00 > 2 byte(s) °C"_s}};
+                                          {u"Temp"_s, u"Write/Read"_s, u"00 > 2 byte(s) °C"_s},
+                                          {u"Seq"_s, u"Sequence"_s, u"7 steps"_s},
+                                          {u"One"_s, u"Sequence"_s, u"1 step"_s}};
         QCOMPARE(model->rowCount(device), expected.size());
         for (int row = 0; row < expected.size(); ++row) {
             QStringList texts;
@@ -1373,6 +1378,43 @@ private Q_SLOTS:
         QCOMPARE(LoadDevice(Path(u"b.i2cdev"_s)).value_or(CI2cDeviceFile()).GetCommands(),
                  commands);
         QCOMPARE(host.CurrentText(), u"Beta/"_s + entered.label);
+    }
+
+    // The sequence editor checks as the user types and keeps OK off until the lines are a
+    // sequence; OK stores the lines and makes the file one of version 4.
+    void editSequence()
+    {
+        QList<SI2cCommand> commands = BetaCommands();
+        commands.append(SequenceCommand(u"Boot"_s, {u"w1 06"_s, u"delay 2ms"_s}));
+        QVERIFY(WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, commands));
+        CPanelHost &host = Start();
+        QStringList seen;
+        CModalScript script;
+        script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Edit..."_s); })
+            .Then<SequenceDialog>([&seen](SequenceDialog *dialog) {
+                auto *edit = dialog->findChild<QPlainTextEdit *>(u"edit_sequence"_s);
+                auto *status = dialog->findChild<QLabel *>(u"sequenceStatus"_s);
+                QPushButton *ok =
+                    dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+                seen << edit->toPlainText() << status->text();
+                for (const QString &text : {u"w1 06\ndelay 2\nr1"_s, u"repeat 2\nr1"_s,
+                                            u"# nothing"_s, u"w1 06\ndelay 2ms\nr1@0x21"_s}) {
+                    edit->setPlainText(text);
+                    seen << status->text() + (ok->isEnabled() ? u" [ok]"_s : QString());
+                }
+                ClickOk(dialog);
+            });
+        OpenMenu(host.CommandRow(u"Beta"_s, u"Boot"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(seen, (QStringList{u"w1 06\ndelay 2ms"_s, u"2 steps"_s,
+                                    u"Line 2, column 7: delay '2' is not a duration up to 1 hour "
+                                    u"(e.g. 10ms, 500us, 2s)"_s,
+                                    u"Line 1, column 1: 'repeat' without an 'end' after it"_s,
+                                    u"Enter at least one step."_s, u"3 steps [ok]"_s}));
+        commands.last().steps = QStringList{u"w1 06"_s, u"delay 2ms"_s, u"r1@0x21"_s};
+        QCOMPARE(LoadDevice(Path(u"b.i2cdev"_s)).value_or(CI2cDeviceFile()).GetCommands(),
+                 commands);
+        QVERIFY(ReadBytes(Path(u"b.i2cdev"_s)).startsWith("{\n    \"version\": 4,"));
     }
 
     // A decoding entered in the dialog reaches the file; opened and confirmed again without a

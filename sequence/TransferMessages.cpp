@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "TransferMessages.h"
 
-#include "CliValues.h"
+#include "MessageValues.h"
 
 #include <QRegularExpression>
 
@@ -9,12 +9,12 @@ using namespace Qt::StringLiterals;
 
 namespace TransferMessages {
 
-namespace {
-
 bool IsMessageWord(const QString &argument)
 {
     return !argument.isEmpty() && QStringLiteral("rwRW").contains(argument.front());
 }
+
+namespace {
 
 // Fills the rest of a write message from its last typed byte and the pattern suffix.
 void FillPattern(std::vector<unsigned char> &data, std::size_t count, QChar pattern)
@@ -26,20 +26,22 @@ void FillPattern(std::vector<unsigned char> &data, std::size_t count, QChar patt
 
 struct SParser
 {
-    bool eightBit = false;
+    const STransferSyntax &syntax;
     QString &error;
     std::vector<STransferMessage> messages;
+    std::vector<qsizetype> wordArguments;
     std::optional<std::uint8_t> lastAddress;
+    bool deviceAddress = false;
 
     QString Name(std::size_t index) const
     {
         return u"message %1 (%2)"_s.arg(index + 1).arg(messages[index].word);
     }
 
-    bool StartMessage(const QString &word)
+    bool StartMessage(const QString &word, qsizetype argument)
     {
-        static const QRegularExpression syntax(u"^([rwRW])([0-9]+)(?:@(.*))?$"_s);
-        const QRegularExpressionMatch match = syntax.match(word);
+        static const QRegularExpression wordSyntax(u"^([rwRW])([0-9]+)(?:@(.*))?$"_s);
+        const QRegularExpressionMatch match = wordSyntax.match(word);
         if (!match.hasMatch()) {
             error = u"'%1' is not a message (w<N>@<ADDR> or r<N>[@<ADDR>])"_s.arg(word);
             return false;
@@ -48,23 +50,28 @@ struct SParser
         message.word = word;
         message.read = match.captured(1).toLower() == "r"_L1;
         const std::size_t min = message.read ? 1 : 0;
-        const std::optional<std::size_t> count = CliValues::ParseCount(
+        const std::optional<std::size_t> count = MessageValues::ParseCount(
             match.captured(2), min, MAX_MESSAGE_BYTES, u"the length of '%1'"_s.arg(word), error);
         if (!count)
             return false;
         message.count = *count;
         if (match.hasCaptured(3)) {
-            const std::optional<std::uint8_t> address = CliValues::ParseAddress(
-                match.captured(3), eightBit, u"the address of '%1'"_s.arg(word), error);
+            const std::optional<std::uint8_t> address = MessageValues::ParseAddress(
+                match.captured(3), syntax.eightBit, u"the address of '%1'"_s.arg(word), error);
             if (!address)
                 return false;
             lastAddress = *address;
+            deviceAddress = false;
+        } else if (!lastAddress && syntax.deviceAddress) {
+            deviceAddress = true;
         } else if (!lastAddress) {
             error = u"'%1' needs an address (@ADDR): no message before it names one"_s.arg(word);
             return false;
         }
-        message.address = *lastAddress;
+        message.address = lastAddress.value_or(0);
+        message.deviceAddress = deviceAddress;
         messages.push_back(std::move(message));
+        wordArguments.push_back(argument);
         return true;
     }
 
@@ -91,7 +98,7 @@ struct SParser
             text.chop(1);
         }
         const std::optional<std::vector<unsigned char>> bytes =
-            CliValues::ParseBytes(text, u"byte of %1"_s.arg(name), error);
+            MessageValues::ParseBytes(text, u"byte of %1"_s.arg(name), error);
         if (!bytes)
             return false;
         if (bytes->empty() || (!pattern.isNull() && bytes->size() != 1)) {
@@ -131,26 +138,43 @@ struct SParser
 std::optional<std::vector<STransferMessage>> Parse(const QStringList &arguments, bool eightBit,
                                                    QString &error)
 {
-    SParser parser{eightBit, error, {}, std::nullopt};
-    for (const QString &argument : arguments) {
+    return Parse(arguments, STransferSyntax{eightBit, false, nullptr}, error);
+}
+
+std::optional<std::vector<STransferMessage>> Parse(const QStringList &arguments,
+                                                   const STransferSyntax &syntax, QString &error)
+{
+    SParser parser{syntax, error, {}, {}, std::nullopt, false};
+    const auto fail = [&syntax](qsizetype argument) {
+        if (syntax.errorArgument != nullptr)
+            *syntax.errorArgument = argument;
+        return std::nullopt;
+    };
+    const auto lastWord = [&parser] {
+        return parser.wordArguments.empty() ? qsizetype(0) : parser.wordArguments.back();
+    };
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
         if (IsMessageWord(argument)) {
-            if (!parser.CheckComplete() || !parser.StartMessage(argument))
-                return std::nullopt;
+            if (!parser.CheckComplete())
+                return fail(lastWord());
+            if (!parser.StartMessage(argument, i))
+                return fail(i);
         } else if (!parser.AddByte(argument)) {
-            return std::nullopt;
+            return fail(i);
         }
     }
     if (!parser.CheckComplete())
-        return std::nullopt;
+        return fail(lastWord());
     if (parser.messages.empty()) {
         error = u"MSG: no message given (e.g. w1@0x50 00 r8)"_s;
-        return std::nullopt;
+        return fail(0);
     }
     for (std::size_t i = 0; i + 1 < parser.messages.size(); ++i) {
         if (parser.messages[i].read) {
             error = u"%1 is a read before the last message: these adapters end every read "
                     u"with a stop, so a read can only be the last message"_s.arg(parser.Name(i));
-            return std::nullopt;
+            return fail(parser.wordArguments[i]);
         }
     }
     return std::move(parser.messages);

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#include "CliSequencePlan.h"
+
+#include "CliValues.h"
+#include "SequenceParser.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace CliSequencePlan {
+
+namespace {
+
+// A script is a hand-written text: 16 MiB holds far more lines than any bench procedure.
+constexpr qint64 MAX_SCRIPT_SIZE = 16 * 1024 * 1024;
+
+bool ReadScript(const QString &path, QStringList &lines, QString &error)
+{
+    QFile file;
+    const bool fromStdin = path == "-"_L1;
+    if (fromStdin) {
+        if (!file.open(stdin, QIODevice::ReadOnly)) {
+            error = u"FILE '-': standard input cannot be read"_s;
+            return false;
+        }
+    } else {
+        const QFileInfo info(path);
+        if (info.isDir() || (info.exists() && !info.isFile())) {
+            error = u"FILE %1 is no regular file"_s.arg(CliValues::Quoted(path));
+            return false;
+        }
+        file.setFileName(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            error =
+                u"FILE %1 cannot be read: %2"_s.arg(CliValues::Quoted(path), file.errorString());
+            return false;
+        }
+    }
+    const QByteArray bytes = file.read(MAX_SCRIPT_SIZE + 1);
+    if (bytes.size() > MAX_SCRIPT_SIZE) {
+        error =
+            u"FILE %1 is larger than %2 bytes"_s.arg(CliValues::Quoted(path)).arg(MAX_SCRIPT_SIZE);
+        return false;
+    }
+    lines = QString::fromUtf8(bytes).split(u'\n');
+    return true;
+}
+
+bool Expand(const QStringList &lines, std::optional<std::uint8_t> address, const QString &where,
+            SCliPlan &plan, QString &error)
+{
+    SSequenceError found;
+    std::optional<std::vector<SSequenceStep>> steps =
+        SequenceParser::ParseAndExpand(lines, address, found);
+    if (!steps) {
+        error = u"%1 %2"_s.arg(where, found.Text());
+        if (!address && found.message.contains(u"no device address"_s))
+            error += u" (give --address)"_s;
+        return false;
+    }
+    if (steps->empty()) {
+        error = u"%1 holds no step"_s.arg(where);
+        return false;
+    }
+    for (const SSequenceStep &step : *steps) {
+        for (const STransferMessage &message : step.messages) {
+            if (message.read && message.count > plan.largestRead) {
+                plan.largestRead = message.count;
+                plan.largestReadName = u"line %1 (%2)"_s.arg(step.line).arg(message.word);
+            }
+        }
+    }
+    plan.sequence = std::move(*steps);
+    return true;
+}
+
+} // namespace
+
+bool BuildScript(const SCliInvocation &invocation, SCliPlan &plan, QString &error)
+{
+    plan.dryRun = invocation.flags.contains(CliOption::DRY_RUN);
+    std::optional<std::uint8_t> address;
+    if (invocation.values.contains(CliOption::ADDRESS)) {
+        address = CliValues::ParseAddress(invocation.values.value(CliOption::ADDRESS),
+                                          plan.global.eightBit, u"--address"_s, error);
+        if (!address)
+            return false;
+        plan.address = *address;
+    }
+    plan.file = invocation.arguments.value(0);
+    QStringList lines;
+    if (!ReadScript(plan.file, lines, error))
+        return false;
+    return Expand(lines, address, u"FILE %1"_s.arg(CliValues::Quoted(plan.file)), plan, error);
+}
+
+bool BuildStored(const SCliInvocation &invocation, SCliPlan &plan, QString &error)
+{
+    plan.dryRun = invocation.flags.contains(CliOption::DRY_RUN);
+    return Expand(plan.runCommand.steps, plan.address,
+                  u"LABEL %1"_s.arg(CliValues::Quoted(plan.runCommand.label)), plan, error);
+}
+
+} // namespace CliSequencePlan
