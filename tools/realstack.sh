@@ -54,7 +54,7 @@ kernel_package=$(apt-cache depends linux-image-amd64 | awk '/Depends: linux-imag
 [[ -n $kernel_package ]] || refuse "apt-cache knows no linux-image-amd64 (apt-get update?)"
 deb=$(ls "$cache/${kernel_package}"_*.deb 2>/dev/null | head -n 1 || true)
 if [[ -z $deb ]]; then
-    (cd "$cache" && apt-get download -qq "$kernel_package") || refuse "cannot download $kernel_package"
+    (cd "$cache" && apt-get download -qq -o APT::Sandbox::User=root "$kernel_package") || refuse "cannot download $kernel_package"
     deb=$(ls "$cache/${kernel_package}"_*.deb | head -n 1)
 fi
 kernel=$cache/$(basename "$deb" .deb)
@@ -79,7 +79,7 @@ step "guest"
 out=$work/out
 rm -rf "$out"
 mkdir -p "$out"
-append="console=ttyS0 panic=-1 loglevel=3 realstack_script=$root/tools/realstack/guest/scenarios.sh"
+append="console=ttyS0 panic=-1 loglevel=3 realstack_script=${VTL_REALSTACK_GUEST_SCRIPT:-$root/tools/realstack/guest/scenarios.sh}"
 append+=" realstack_bin=$build"
 start=${EPOCHREALTIME/./}
 status=0

@@ -14,8 +14,8 @@ mkdir -p "$tree"/{bin,proc,sys,dev,mnt,lib/modules}
 cp /bin/busybox "$tree/bin/busybox"
 depmod -b "$kernel" "$kver"
 : > "$tree/modules.list"
-for module in 9pnet_virtio 9p overlay configfs usbcore usbhid hid_generic libcomposite \
-              dummy_hcd usb_f_hid; do
+for module in virtio_pci 9pnet_virtio 9p overlay configfs usbcore usbhid hid_generic libcomposite \
+              dummy_hcd usb_f_hid usb_f_ss_lb; do
     modprobe -d "$kernel" -S "$kver" --show-depends "$module" | awk '$1 == "insmod" {print $2}' |
         while read -r file; do
             relative=${file#"$kernel/lib/modules/$kver/"}
