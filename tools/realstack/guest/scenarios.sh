@@ -130,7 +130,7 @@ for model in A B C; do
 done
 
 # --- model B: pull-ups and read limit ------------------------------------------------------
-run 30 -a SIM-B-0002 --pullups off --json read 0x50 256
+run 30 -a SIM-B-0002 --pullups off --json get 0x50 00 256
 data=$(json_field data)
 ok=1
 [[ $rc -eq 0 && ${#data} -eq $((256 * 3 - 1)) && $data == "${eeprom_text[B]}"* ]] && ok=0
@@ -236,12 +236,13 @@ verdict "with the access the rule grants, the user can open all three adapters"
 export REALSTACK_GADGETS=$GADGETS REALSTACK_UDC_A=$(udc_of A) REALSTACK_UDC_C=$(udc_of C)
 QT_QPA_PLATFORM=offscreen timeout 180 "$bin/realstack/tst_realstack_window" > "$out/window.log" 2>&1
 window_rc=$?
+grep -E '^(PASS|FAIL!) +: ' "$out/window.log" > "$scratch/window.verdicts"
 while read -r word _ name rest; do
     name=${name#*::}
     name=${name%%(*}
     [[ $name == initTestCase || $name == cleanupTestCase ]] && continue
     if [[ $word == PASS ]]; then pass "window: $name"; else fail "window: $name" "$rest"; fi
-done < <(grep -E '^(PASS|FAIL!) +: ' "$out/window.log")
+done < "$scratch/window.verdicts"
 [[ $window_rc -eq 0 ]] || fail "window test program" "exit $window_rc (see window.log)"
 
 kill "$bridge_pid"
