@@ -1,21 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "mainwindow.h"
 
-#include "CTransactionRunner.h"
-#include "CVtlI2c.h"
+#include "CBusSession.h"
+#include "CWatchScheduler.h"
+#include "ConnectionStatus.h"
 #include "EventHook.h"
 #include "I2cTypes.h"
 #include "MainWindowShared.h"
-#include "VtlVersion.h"
 #include "aboutdialog.h"
 #include "ui_mainwindow.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QSettings>
 
 #include <utility>
@@ -27,24 +24,15 @@ namespace {
 const QString SETTINGS_WINDOW_GEOMETRY = u"window/geometry"_s;
 const QString SETTINGS_WINDOW_STATE = u"window/state"_s;
 
-constexpr int PRESENCE_INTERVAL_MS = 1000;
-constexpr int STATUS_SPACING = 12;
 constexpr int ADDRESS_MIN_CONTENTS = 6;
 constexpr int READ_COUNT_MAX = 65535;
-
-QFrame *newSeparator(QWidget *parent)
-{
-    auto *line = new QFrame(parent);
-    line->setFrameShape(QFrame::VLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
 
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
+    , m_session(std::make_unique<CBusSession>())
 {
     ui->setupUi(this);
     setWindowTitle(tr("Vantrel I2C Tool"));
@@ -60,7 +48,6 @@ MainWindow::MainWindow(QWidget *parent)
     ui->edit_write->setPlaceholderText(tr("Hex bytes without address, e.g. 01 A5 FF"));
     ui->spin_read->setRange(1, READ_COUNT_MAX);
     ui->spin_read->setValue(1);
-    m_presenceTimer.setInterval(PRESENCE_INTERVAL_MS);
 
     connect(ui->actionConnect, &QAction::triggered, this, &MainWindow::onConnect);
     connect(ui->actionDisconnect, &QAction::triggered, this, &MainWindow::onDisconnect);
@@ -88,7 +75,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->btn_read, &QPushButton::clicked, this, &MainWindow::onRead);
     connect(ui->btn_write_read, &QPushButton::clicked, this, &MainWindow::onWriteRead);
     connect(ui->actionWriteRead, &QAction::triggered, this, &MainWindow::onWriteRead);
-    connect(&m_presenceTimer, &QTimer::timeout, this, &MainWindow::onPresenceTimer);
+    connect(m_session.get(), &CBusSession::stateChanged, this, &MainWindow::updateUiState);
+    connect(m_session.get(), &CBusSession::connectionLost, this, &MainWindow::handleConnectionLost);
 
     setupProjects();
     setupWatch();
@@ -98,23 +86,22 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    m_presenceTimer.stop();
-    // The worker lets go of the driver before the driver goes.
-    m_runner.reset();
-    // The driver switches the adapter's I2C function off on destruction, which must
-    // happen while everything else is still intact.
-    m_i2c.reset();
+    m_watch->shutdown();
+    // The session lets its worker finish, then releases the driver, which switches the
+    // adapter's I2C function off: that must happen while everything else is still intact.
+    m_session->disconnect(this);
+    m_session.reset();
     delete ui;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // A transaction or watch reading still running is cancelled and awaited: the window
-    // closes only once the worker has let go of the adapter.
-    stopWatch();
-    if (isBusBusy()) {
-        m_runner->Cancel();
-        m_runner->Wait();
+    // A transaction still running is cancelled and awaited: the window closes only once
+    // the worker has let go of the adapter.
+    m_watch->stop();
+    if (m_userJob) {
+        m_userJob->Cancel();
+        m_session->Wait(m_userJob);
     }
     QSettings settings;
     settings.setValue(SETTINGS_WINDOW_GEOMETRY, saveGeometry());
@@ -158,38 +145,7 @@ void MainWindow::setupOptionActions()
 
 void MainWindow::setupStatusBar()
 {
-    auto *container = new QWidget(this);
-    m_statusLabel = new QLabel(container);
-    m_statusLabel->setObjectName(u"label_status"_s);
-    m_infoWidget = new QWidget(container);
-    m_infoWidget->setObjectName(u"widget_adapter_info"_s);
-    m_productLabel = new QLabel(m_infoWidget);
-    m_productLabel->setObjectName(u"label_product"_s);
-    m_serialLabel = new QLabel(m_infoWidget);
-    m_serialLabel->setObjectName(u"label_serial"_s);
-    m_firmwareLabel = new QLabel(m_infoWidget);
-    m_firmwareLabel->setObjectName(u"label_firmware"_s);
-
-    auto *infoLayout = new QHBoxLayout(m_infoWidget);
-    infoLayout->setContentsMargins(0, 0, 0, 0);
-    infoLayout->setSpacing(STATUS_SPACING);
-    for (QLabel *label : {m_productLabel, m_serialLabel, m_firmwareLabel}) {
-        infoLayout->addWidget(newSeparator(m_infoWidget));
-        infoLayout->addWidget(label);
-    }
-
-    auto *containerLayout = new QHBoxLayout(container);
-    containerLayout->setContentsMargins(0, 0, 0, 0);
-    containerLayout->setSpacing(STATUS_SPACING);
-    containerLayout->addWidget(m_statusLabel);
-    containerLayout->addWidget(m_infoWidget);
-    statusBar()->addWidget(container, 0);
-
-    m_versionLabel = new QLabel(tr("v%1").arg(QString::fromLatin1(VTL_APP_VERSION)), this);
-    m_versionLabel->setObjectName(u"label_version"_s);
-    m_versionLabel->setStyleSheet(u"color:%1"_s.arg(STATUS_COLOR_INACTIVE.name()));
-    statusBar()->setStyleSheet(u"QStatusBar::item { border: none; }"_s);
-    statusBar()->addPermanentWidget(m_versionLabel, 0);
+    m_status = new ConnectionStatus(statusBar(), this);
 }
 
 void MainWindow::restoreWindowState()

@@ -10,25 +10,23 @@
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
-#include <QTimer>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class CBusJob;
+class CBusSession;
 class CProjectsPanel;
-class CTransactionRunner;
-class CVtlI2c;
+class CWatchScheduler;
+class ConnectionStatus;
 class OutputCellDelegate;
 class QAction;
 class QActionGroup;
 class QCloseEvent;
 class QDockWidget;
-class QLabel;
 class QPoint;
-class QProgressDialog;
 class WatchPanel;
 
 namespace Ui {
@@ -97,39 +95,28 @@ private Q_SLOTS:
     void onWatchCommand(uint8_t address, const SI2cCommand &command);
     void onWatchStart();
     void onWatchStop();
-    void onWatchTimer();
-    void onRunnerFinished();
     void onTableClear();
     void onUndoClear();
     void onShowTimeToggled(bool shown);
     void onSaveLog();
 
 private:
-    // Runs the request on the worker thread and waits for it in a local event loop, so
-    // the window keeps painting; after 300 ms a progress dialog offers Cancel. Returns
-    // the record once the transaction has ended, or nothing when no adapter is held or
-    // another transaction runs. `what` describes it in the progress dialog.
+    // Runs the request on the bus session ahead of every other client's work and waits for
+    // it while the window keeps painting (a progress dialog with Cancel after 300 ms).
+    // Returns the record once the transaction has ended, or nothing when no adapter is
+    // connected, another transaction of the user's runs, or the adapter was lost (the loss
+    // has then been reported). `what` describes it in the progress dialog.
     std::optional<STransactionRecord> runTransaction(const STransactionRequest &request,
                                                      const QString &what);
     // A transaction the user started is running (the window refuses others meanwhile).
     bool isTransactionRunning() const;
-    // The worker holds the driver: a user's transaction or a watch reading.
-    bool isBusBusy() const;
-    void ensureRunner();
     void setTransactionRunning(bool running);
-    void showTransactionProgress(QProgressDialog &dialog) const;
-    // The presence check held back while the worker had the driver, done afterwards.
-    void runDuePresenceCheck();
+    // Waits for a change of the adapter's configuration; false when it failed.
+    bool runConfiguration(const std::shared_ptr<CBusJob> &job);
 
     void setupWatch();
     void setWatchTarget(const STransactionRequest &request,
                         const std::optional<SValueDecoding> &decoding);
-    // Ends a running watch with its summary row.
-    void stopWatch();
-    // Lets a watch reading under way finish, so the driver is free.
-    void waitForWatchSample();
-    // Starts a reading that fell due while the user's transaction ran.
-    void resumeWatch();
 
     void setupOptionActions();
     void setupTable();
@@ -141,7 +128,6 @@ private:
     bool isConnected() const;
     bool checkConnectionLost();
     void handleConnectionLost();
-    QString lastDriverError() const;
 
     QString formatAddress(unsigned char address) const;
     std::optional<unsigned char> parseAddress(const QString &text, bool eightBit) const;
@@ -170,34 +156,21 @@ private:
     void copyTableRows(ETableCopy mode);
 
     Ui::MainWindow *ui = nullptr;
-    std::unique_ptr<CVtlI2c> m_i2c;
-    QTimer m_presenceTimer;
+    // The connection to the adapter, shared with every dock; it owns the driver.
+    std::unique_ptr<CBusSession> m_session;
     QActionGroup *m_speedGroup = nullptr;
     QActionGroup *m_addressGroup = nullptr;
     CProjectsPanel *m_projects = nullptr;
     bool m_address8Bit = false;
-    QLabel *m_statusLabel = nullptr;
-    QWidget *m_infoWidget = nullptr;
-    QLabel *m_productLabel = nullptr;
-    QLabel *m_serialLabel = nullptr;
-    QLabel *m_firmwareLabel = nullptr;
-    QLabel *m_versionLabel = nullptr;
+    // The state, the adapter and the version in the status bar.
+    ConnectionStatus *m_status = nullptr;
 
-    std::unique_ptr<CTransactionRunner> m_runner;
-    // Progress of the running transaction as last reported by the worker.
-    quint64 m_progressDone = 0;
-    quint64 m_progressTotal = 0;
-    // The presence timer fired while the worker held the driver; it checks afterwards.
-    bool m_presenceCheckDue = false;
-    bool m_userTransaction = false;
+    // The user's own transaction while it runs.
+    std::shared_ptr<CBusJob> m_userJob;
 
     QDockWidget *m_watchDock = nullptr;
     WatchPanel *m_watchPanel = nullptr;
-    std::optional<STransactionRequest> m_watchRequest;
-    QTimer m_watchTimer;
-    bool m_watchDue = false;
-    bool m_watchSampleRunning = false;
-    std::chrono::steady_clock::time_point m_watchNextDue;
+    CWatchScheduler *m_watch = nullptr;
 
     // The rows that the last Clear Output removed, until Undo brings them back or a new
     // row makes them stale.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Addresses in 7-bit or 8-bit notation, and the write, read and search the user starts.
 #include "AddressFormat.h"
+#include "BusJobWaiter.h"
+#include "CBusSession.h"
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
 #include "MainWindowShared.h"
@@ -36,6 +38,39 @@ public:
 };
 
 } // namespace
+
+bool MainWindow::isTransactionRunning() const
+{
+    return m_userJob != nullptr;
+}
+
+void MainWindow::setTransactionRunning(bool running)
+{
+    // Nothing that would start another transaction, change the connection or edit the
+    // projects folder while the user's transaction runs.
+    ui->dockWidgetContents->setEnabled(!running);
+    ui->actionProjects_Folder->setEnabled(!running);
+    ui->tbtn_write_save->setEnabled(!running);
+    ui->tbtn_read_save->setEnabled(!running);
+    ui->btn_write_read_save->setEnabled(!running);
+    updateUiState();
+}
+
+std::optional<STransactionRecord> MainWindow::runTransaction(const STransactionRequest &request,
+                                                             const QString &what)
+{
+    if (!isConnected() || isTransactionRunning())
+        return std::nullopt;
+    m_userJob = m_session->Start(request, EBusPriority::User);
+    const std::shared_ptr<CBusJob> job = m_userJob;
+    setTransactionRunning(true);
+    BusJobWaiter::waitFor(*m_session, job, what, this);
+    m_userJob.reset();
+    setTransactionRunning(false);
+    if (job->IsAdapterLost())
+        return std::nullopt;
+    return job->Record();
+}
 
 QString MainWindow::formatAddress(unsigned char address) const
 {

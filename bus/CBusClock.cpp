@@ -25,9 +25,8 @@ bool CBusClock::Sleep(std::chrono::microseconds duration, const std::function<bo
         const Clock::time_point now = Clock::now();
         if (now >= end)
             return true;
-        std::this_thread::sleep_for(
-            std::min<Clock::duration>(end - now, std::chrono::duration_cast<Clock::duration>(
-                                                     CANCEL_SLICE)));
+        std::this_thread::sleep_for(std::min<Clock::duration>(
+            end - now, std::chrono::duration_cast<Clock::duration>(CANCEL_SLICE)));
     }
 }
 

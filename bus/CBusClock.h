@@ -25,8 +25,7 @@ class CManualBusClock : public CBusClock
 {
 public:
     Clock::time_point Now() const override { return m_now; }
-    bool Sleep(std::chrono::microseconds duration,
-               const std::function<bool()> &cancelled) override;
+    bool Sleep(std::chrono::microseconds duration, const std::function<bool()> &cancelled) override;
     void Advance(std::chrono::nanoseconds duration) { m_now += duration; }
 
 private:

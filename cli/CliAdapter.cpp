@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CliAdapter.h"
 
+#include "CBusSession.h"
 #include "CVtlAdapterAccess.h"
 #include "CVtlDeviceFactory.h"
 #include "CliOutput.h"
@@ -116,8 +117,8 @@ QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver)
     return {};
 }
 
-std::unique_ptr<CVtlI2c> Open(const SCliPlan &plan, const SVtlDeviceEntry &entry,
-                              const CCliOutput &output, ECliExit &exit)
+bool Open(CBusSession &bus, const SCliPlan &plan, const SVtlDeviceEntry &entry,
+          const CCliOutput &output, ECliExit &exit)
 {
     const QString serial = QString::fromStdWString(entry.serial);
     const SVtlAdapterAccess access = CVtlAdapterAccess::Check(entry.type, entry.serial);
@@ -128,39 +129,37 @@ std::unique_ptr<CVtlI2c> Open(const SCliPlan &plan, const SVtlDeviceEntry &entry
     case EVtlAccess::PermissionDenied:
         PrintPermissionDenied(output, serial, accessError);
         exit = ECliExit::NoAdapter;
-        return nullptr;
+        return false;
     case EVtlAccess::OpenFailed:
         output.Error(u"adapter %1 cannot be opened: %2"_s.arg(serial, accessError));
         exit = ECliExit::NoAdapter;
-        return nullptr;
+        return false;
     case EVtlAccess::NotFound:
         output.Error(u"adapter %1 is gone"_s.arg(serial));
         exit = ECliExit::NoAdapter;
-        return nullptr;
+        return false;
     }
 
-    std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(entry.type);
-    const QString problem = CheckModel(plan, *driver);
+    // An unconnected driver of the model answers what the model can do.
+    const std::unique_ptr<CVtlI2c> model = CVtlDeviceFactory::Create(entry.type);
+    const QString problem = CheckModel(plan, *model);
     if (!problem.isEmpty()) {
         output.Error(problem);
         exit = ECliExit::Usage;
-        return nullptr;
+        return false;
     }
-    // Set while disconnected, the choice goes out with the configuration that Connect sends.
-    if (plan.global.pullUps)
-        driver->SetPullUpsEnabled(*plan.global.pullUps);
-    if (!driver->Connect(entry.serial, plan.global.speed)) {
-        const std::string error = driver->GetLastError();
+    if (!bus.Connect(entry, plan.global.speed, plan.global.pullUps)) {
+        const std::string error = bus.GetLastError();
         if (CVtlAdapterAccess::IsPermissionDenied(error))
             PrintPermissionDenied(output, serial, QString::fromStdString(error));
         else
             output.Error(
                 u"cannot connect to adapter %1: %2"_s.arg(serial, QString::fromStdString(error)));
         exit = ECliExit::NoAdapter;
-        return nullptr;
+        return false;
     }
     exit = ECliExit::Success;
-    return driver;
+    return true;
 }
 
 } // namespace CliAdapter

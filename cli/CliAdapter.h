@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+class CBusSession;
 class CCliOutput;
 
 // The adapter a command runs on: chosen among the attached ones, checked against what the
@@ -37,9 +38,9 @@ QString DescribeList(const std::vector<SVtlDeviceEntry> &entries);
 // than its limit), as a usage message naming the argument; empty when it can do it all.
 QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver);
 
-// The connected driver, or null after the error (and for a permission denial the fix)
-// has been printed; `exit` then tells the status.
-std::unique_ptr<CVtlI2c> Open(const SCliPlan &plan, const SVtlDeviceEntry &entry,
-                              const CCliOutput &output, ECliExit &exit);
+// Connects `bus` to the adapter; false after the error (and for a permission denial the
+// fix) has been printed, `exit` then telling the status.
+bool Open(CBusSession &bus, const SCliPlan &plan, const SVtlDeviceEntry &entry,
+          const CCliOutput &output, ECliExit &exit);
 
 } // namespace CliAdapter

@@ -147,7 +147,7 @@ ECliExit RunDump(CCliSession &session)
 {
     const SCliPlan &plan = session.Plan();
     const std::vector<SMemoryChunk> chunks = MemoryRequests::Reads(
-        plan.address, plan.from, plan.length, plan.offsetWidth, session.Driver().GetMaxReadCount());
+        plan.address, plan.from, plan.length, plan.offsetWidth, session.Adapter().maxReadCount);
     QJsonObject json = session.JsonBase();
     json.insert(u"address"_s, session.Address(plan.address));
     json.insert(u"from"_s, session.Offset(plan.from));

@@ -37,7 +37,7 @@ std::optional<STransactionRecord> ReadMemory(CCliSession &session, std::size_t l
 {
     const SCliPlan &plan = session.Plan();
     const std::vector<SMemoryChunk> chunks = MemoryRequests::Reads(
-        plan.address, 0, length, plan.offsetWidth, session.Driver().GetMaxReadCount());
+        plan.address, 0, length, plan.offsetWidth, session.Adapter().maxReadCount);
     session.Progress().Begin(Label(session), length, UNIT_BYTES);
     for (const SMemoryChunk &chunk : chunks) {
         session.Progress().SetBase(chunk.offset, chunk.request.data.size() + 1);

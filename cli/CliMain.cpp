@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CliMain.h"
 
+#include "CBusSession.h"
 #include "CTransactionControl.h"
 #include "CVtlDeviceFactory.h"
 #include "CliAdapter.h"
@@ -48,8 +49,8 @@ void PrintText(const QString &text)
     std::fflush(stdout);
 }
 
-// The bus part: choose, check and open the adapter, run the command on it. The driver
-// is destroyed on the way out, which switches the adapter's I2C function off.
+// The bus part: choose, check and open the adapter, run the command on it. The session
+// releases the driver on the way out, which switches the adapter's I2C function off.
 ECliExit RunOnAdapter(const SCliPlan &plan, const CCliOutput &output, CCliProgress &progress,
                       const CTransactionControl &control)
 {
@@ -60,12 +61,12 @@ ECliExit RunOnAdapter(const SCliPlan &plan, const CCliOutput &output, CCliProgre
         return selection.exit;
     }
     ECliExit exit = ECliExit::Success;
-    const std::unique_ptr<CVtlI2c> driver = CliAdapter::Open(plan, *selection.entry, output, exit);
-    if (!driver)
+    CBusSession bus;
+    if (!CliAdapter::Open(bus, plan, *selection.entry, output, exit))
         return exit;
     if (CliInterrupt::WasInterrupted())
         return ECliExit::Interrupted;
-    CCliSession session(*driver, plan, output, progress, control);
+    CCliSession session(bus, plan, output, progress, control);
     return CliCommands::RunOnBus(session);
 }
 

@@ -2,27 +2,37 @@
 #include "CliSession.h"
 
 #include "AddressFormat.h"
+#include "CBusSession.h"
 #include "CI2cDeviceFile.h"
 #include "CTransactionControl.h"
-#include "CTransactionExecutor.h"
-#include "CVtlI2c.h"
 #include "CliInterrupt.h"
 #include "CliOutput.h"
 
 using namespace Qt::StringLiterals;
 
-CCliSession::CCliSession(CVtlI2c &driver, const SCliPlan &plan, const CCliOutput &output,
+CCliSession::CCliSession(CBusSession &bus, const SCliPlan &plan, const CCliOutput &output,
                          CCliProgress &progress, const CTransactionControl &control)
-    : m_driver(driver)
+    : m_bus(bus)
     , m_plan(plan)
     , m_output(output)
     , m_progress(progress)
     , m_control(control)
 {}
 
+const SBusAdapterInfo &CCliSession::Adapter() const
+{
+    return m_bus.Info();
+}
+
 STransactionRecord CCliSession::Execute(const STransactionRequest &request)
 {
-    return CTransactionExecutor::Execute(m_driver, request, &m_control);
+    return m_bus.Run(request, &m_control);
+}
+
+SBusProcedureResult CCliSession::RunProcedure(const BusProcedure &procedure,
+                                              std::vector<STransactionRecord> *records)
+{
+    return m_bus.RunProcedure(procedure, &m_control, records);
 }
 
 bool CCliSession::IsInterrupted() const
@@ -45,7 +55,7 @@ QJsonObject CCliSession::JsonBase() const
 {
     QJsonObject json;
     json.insert(u"command"_s, m_plan.commandName);
-    json.insert(u"adapter"_s, QString::fromStdWString(m_driver.GetSerialNumber()));
+    json.insert(u"adapter"_s, QString::fromStdWString(Adapter().serial));
     return json;
 }
 

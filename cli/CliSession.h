@@ -1,34 +1,43 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "CBusContext.h"
 #include "CliExitCode.h"
 #include "CliPlan.h"
+#include "SBusAdapterInfo.h"
 #include "STransactionRecord.h"
 
 #include <QJsonObject>
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
+class CBusSession;
 class CCliOutput;
 class CCliProgress;
 class CTransactionControl;
-class CVtlI2c;
 
-// A command's run on a connected adapter: executes its transactions with the Ctrl+C
-// control and the progress line, and words results and failures alike.
+// A command's run on a connected adapter: executes its transactions on the bus session
+// (the window's too) with the Ctrl+C control and the progress line, and words results and
+// failures alike.
 class CCliSession
 {
 public:
-    CCliSession(CVtlI2c &driver, const SCliPlan &plan, const CCliOutput &output,
+    CCliSession(CBusSession &bus, const SCliPlan &plan, const CCliOutput &output,
                 CCliProgress &progress, const CTransactionControl &control);
 
     const SCliPlan &Plan() const { return m_plan; }
     const CCliOutput &Output() const { return m_output; }
     CCliProgress &Progress() { return m_progress; }
-    CVtlI2c &Driver() { return m_driver; }
+    // The connected adapter: model, serial number, largest read and the rest.
+    const SBusAdapterInfo &Adapter() const;
 
     STransactionRecord Execute(const STransactionRequest &request);
+    // A procedure of several transactions as one job; `records` (may be null) gets each of
+    // its transactions.
+    SBusProcedureResult RunProcedure(const BusProcedure &procedure,
+                                     std::vector<STransactionRecord> *records = nullptr);
     bool IsInterrupted() const;
 
     // The address in the notation in force.
@@ -46,7 +55,7 @@ public:
     ECliExit Failure(const QString &what, const STransactionRecord &record, QJsonObject json);
 
 private:
-    CVtlI2c &m_driver;
+    CBusSession &m_bus;
     const SCliPlan &m_plan;
     const CCliOutput &m_output;
     CCliProgress &m_progress;

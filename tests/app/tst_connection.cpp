@@ -131,6 +131,9 @@ void TestConnection::connectSendsConfiguration()
     QCOMPARE(ReportLines(adapter), reports);
     QCOMPARE(adapter->GetPullUpsEnabled(), model != u"B"_s || pullUps);
     QCOMPARE(ActionOf(*m_window, "actionPullUps")->isChecked(), pullUps);
+    // Only the model that can switch them names the pull-ups beside the speed.
+    QCOMPARE(Child<QLabel>(*m_window, u"label_speed"_s)->text(),
+             model == u"B"_s && pullUps ? u"100 kbit/s, pull-ups on"_s : u"100 kbit/s"_s);
     QVERIFY(m_watcher->boxes.isEmpty());
 
     // The first transaction follows the configuration.
@@ -155,6 +158,11 @@ void TestConnection::connectedStatusBar()
     QCOMPARE(Child<QLabel>(*m_window, u"label_product"_s)->text(), u"Vantrel I2C Adapter C"_s);
     QCOMPARE(Child<QLabel>(*m_window, u"label_serial"_s)->text(), u"SN C-77"_s);
     QCOMPARE(Child<QLabel>(*m_window, u"label_firmware"_s)->text(), u"FW 0100"_s);
+    auto *speed = Child<QLabel>(*m_window, u"label_speed"_s);
+    QCOMPARE(speed->text(), u"100 kbit/s"_s);
+    // A speed changed while connected shows at once.
+    ActionOf(*m_window, "actionSpeed400k")->trigger();
+    QCOMPARE(speed->text(), u"400 kbit/s"_s);
 
     ActionOf(*m_window, "actionDisconnect")->trigger();
     QCOMPARE(state->text(), stateText("No device connected", INACTIVE));

@@ -1,0 +1,451 @@
+// SPDX-License-Identifier: MIT
+#include "CBusSession.h"
+
+#include "CDirectBusContext.h"
+#include "CTransactionControl.h"
+#include "CTransactionExecutor.h"
+#include "CVtlDeviceFactory.h"
+#include "CVtlI2c.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr int PRESENCE_INTERVAL_MS = 1000;
+const char *const TEXT_CANCELLED = "Cancelled";
+const char *const TEXT_NOT_CONNECTED = "Not connected";
+
+std::size_t QueueIndex(EBusPriority priority)
+{
+    return static_cast<std::size_t>(priority);
+}
+
+} // namespace
+
+void CBusJob::Cancel()
+{
+    if (m_state == EState::Finished)
+        return;
+    m_control.RequestCancel();
+    if (m_state == EState::Queued && m_session != nullptr)
+        m_session->cancelQueued(this);
+}
+
+CBusSession::CBusSession(QObject *parent)
+    : QObject(parent)
+{
+    m_presenceTimer.setInterval(PRESENCE_INTERVAL_MS);
+    connect(&m_presenceTimer, &QTimer::timeout, this, &CBusSession::onPresenceTimer);
+}
+
+CBusSession::~CBusSession()
+{
+    Disconnect();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_wake.notify_all();
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+bool CBusSession::Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed,
+                          std::optional<bool> pullUps)
+{
+    std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(entry.type);
+    if (!driver) {
+        m_lastError = "Unknown adapter model";
+        return false;
+    }
+    // Set before connecting, so the choice goes out with the configuration.
+    if (pullUps && driver->HasPullUpSwitch())
+        driver->SetPullUpsEnabled(*pullUps);
+    if (!driver->Connect(entry.serial, speed)) {
+        m_lastError = driver->GetLastError();
+        return false;
+    }
+    if (m_driver != nullptr) {
+        stopWorkerJob();
+        releaseDriver();
+    }
+    m_driver = std::move(driver);
+    m_info = SBusAdapterInfo::FromDriver(*m_driver, entry.type);
+    m_presenceDue = false;
+    m_presenceTimer.start();
+    Q_EMIT stateChanged();
+    return true;
+}
+
+void CBusSession::Disconnect()
+{
+    if (m_driver == nullptr && !m_running && !IsBusy())
+        return;
+    stopWorkerJob();
+    releaseDriver();
+    Q_EMIT stateChanged();
+}
+
+bool CBusSession::IsBusy() const
+{
+    if (m_running)
+        return true;
+    return std::any_of(m_queues.begin(), m_queues.end(),
+                       [](const auto &queue) { return !queue.empty(); });
+}
+
+std::shared_ptr<CBusJob> CBusSession::newJob(EBusPriority priority,
+                                             const CTransactionControl *external)
+{
+    std::shared_ptr<CBusJob> job(new CBusJob(m_nextId++, priority, external));
+    job->m_session = this;
+    return job;
+}
+
+std::shared_ptr<CBusJob> CBusSession::Start(const STransactionRequest &request,
+                                            EBusPriority priority)
+{
+    std::shared_ptr<CBusJob> job = newJob(priority, nullptr);
+    job->m_request = request;
+    return enqueue(std::move(job));
+}
+
+std::shared_ptr<CBusJob> CBusSession::Start(BusProcedure procedure, EBusPriority priority)
+{
+    std::shared_ptr<CBusJob> job = newJob(priority, nullptr);
+    job->m_procedure = std::move(procedure);
+    return enqueue(std::move(job));
+}
+
+std::shared_ptr<CBusJob> CBusSession::StartSetSpeed(EI2cSpeed speed)
+{
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, nullptr);
+    job->m_driverWork = [speed](CVtlI2c &driver) {
+        SBusProcedureResult result;
+        result.ok = driver.SetSpeed(speed);
+        if (!result.ok)
+            result.error = driver.GetLastError();
+        return result;
+    };
+    return enqueue(std::move(job));
+}
+
+std::shared_ptr<CBusJob> CBusSession::StartSetPullUps(bool enabled)
+{
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, nullptr);
+    job->m_driverWork = [enabled](CVtlI2c &driver) {
+        SBusProcedureResult result;
+        result.ok = driver.SetPullUpsEnabled(enabled);
+        if (!result.ok)
+            result.error = driver.GetLastError();
+        return result;
+    };
+    return enqueue(std::move(job));
+}
+
+STransactionRecord CBusSession::Run(const STransactionRequest &request,
+                                    const CTransactionControl *control)
+{
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, control);
+    job->m_request = request;
+    enqueue(job);
+    Wait(job);
+    return *job->Record();
+}
+
+SBusProcedureResult CBusSession::RunProcedure(BusProcedure procedure,
+                                              const CTransactionControl *control,
+                                              std::vector<STransactionRecord> *records)
+{
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, control);
+    job->m_procedure = std::move(procedure);
+    enqueue(job);
+    Wait(job);
+    if (records != nullptr)
+        *records = job->Records();
+    return job->Result();
+}
+
+std::shared_ptr<CBusJob> CBusSession::enqueue(std::shared_ptr<CBusJob> job)
+{
+    if (m_driver == nullptr) {
+        finishUnrun(job, TEXT_NOT_CONNECTED, false);
+        return job;
+    }
+    m_queues[QueueIndex(job->m_priority)].push_back(job);
+    dispatch();
+    return job;
+}
+
+void CBusSession::dispatch()
+{
+    if (m_running || m_driver == nullptr)
+        return;
+    if (m_presenceDue) {
+        m_presenceDue = false;
+        if (!m_driver->IsPresent()) {
+            handleLoss();
+            return;
+        }
+    }
+    for (auto queue = m_queues.rbegin(); queue != m_queues.rend(); ++queue) {
+        if (queue->empty())
+            continue;
+        m_running = queue->front();
+        queue->pop_front();
+        break;
+    }
+    if (!m_running)
+        return;
+    m_running->m_state = CBusJob::EState::Running;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_work = m_running;
+        m_completion.reset();
+        m_liveRecords.clear();
+        // The thread starts with the first job and then waits for the next one.
+        if (!m_worker.joinable())
+            m_worker = std::thread(&CBusSession::workerLoop, this);
+    }
+    m_wake.notify_one();
+    Q_EMIT m_running->started();
+}
+
+void CBusSession::Wait(const std::shared_ptr<CBusJob> &job)
+{
+    while (!job->IsFinished()) {
+        if (!m_running) {
+            // Nothing runs, yet the job waits: only a missing connection can hold it.
+            dispatch();
+            if (!m_running && !job->IsFinished()) {
+                takeQueued(job.get());
+                finishUnrun(job, TEXT_NOT_CONNECTED, false);
+            }
+            continue;
+        }
+        {
+            std::unique_lock lock(m_mutex);
+            m_done.wait(lock, [this] { return m_completion.has_value(); });
+        }
+        takeCompletion();
+    }
+}
+
+bool CBusSession::takeCompletion()
+{
+    std::optional<SCompletion> completion;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_completion)
+            return false;
+        completion = std::exchange(m_completion, std::nullopt);
+        m_work.reset();
+    }
+    drainRecords();
+    std::shared_ptr<CBusJob> job = std::exchange(m_running, nullptr);
+    finishJob(job, std::move(*completion));
+    return true;
+}
+
+void CBusSession::drainRecords()
+{
+    if (!m_running)
+        return;
+    std::vector<STransactionRecord> records;
+    {
+        const std::lock_guard lock(m_mutex);
+        records.swap(m_liveRecords);
+    }
+    const std::shared_ptr<CBusJob> job = m_running;
+    for (STransactionRecord &record : records) {
+        job->m_records.push_back(std::move(record));
+        Q_EMIT job->transactionDone(job->m_records.back());
+    }
+}
+
+void CBusSession::finishJob(const std::shared_ptr<CBusJob> &job, SCompletion completion)
+{
+    job->m_result = std::move(completion.result);
+    if (completion.info)
+        m_info = *completion.info;
+    job->m_state = CBusJob::EState::Finished;
+    job->m_session = nullptr;
+    if (!completion.present) {
+        job->m_adapterLost = true;
+        handleLoss();
+    } else if (completion.info) {
+        Q_EMIT stateChanged();
+    }
+    Q_EMIT job->finished();
+    dispatch();
+}
+
+void CBusSession::finishUnrun(const std::shared_ptr<CBusJob> &job, const char *error, bool lost)
+{
+    job->m_state = CBusJob::EState::Finished;
+    job->m_session = nullptr;
+    job->m_adapterLost = lost;
+    job->m_result.ok = false;
+    job->m_result.cancelled = error == TEXT_CANCELLED;
+    job->m_result.error = error;
+    if (job->m_request) {
+        STransactionRecord record;
+        record.request = *job->m_request;
+        record.cancelled = job->m_result.cancelled;
+        record.lastError = error;
+        job->m_records.push_back(record);
+        Q_EMIT job->transactionDone(job->m_records.back());
+    }
+    Q_EMIT job->finished();
+}
+
+std::shared_ptr<CBusJob> CBusSession::takeQueued(CBusJob *job)
+{
+    for (auto &queue : m_queues) {
+        const auto found = std::find_if(queue.begin(), queue.end(),
+                                        [job](const auto &queued) { return queued.get() == job; });
+        if (found == queue.end())
+            continue;
+        std::shared_ptr<CBusJob> held = *found;
+        queue.erase(found);
+        return held;
+    }
+    return nullptr;
+}
+
+void CBusSession::cancelQueued(CBusJob *job)
+{
+    if (const std::shared_ptr<CBusJob> held = takeQueued(job))
+        finishUnrun(held, TEXT_CANCELLED, false);
+}
+
+void CBusSession::handleLoss()
+{
+    // Stopped first, so that it cannot report the same loss again while clients react.
+    m_presenceTimer.stop();
+    m_presenceDue = false;
+    releaseDriver();
+    Q_EMIT stateChanged();
+    Q_EMIT connectionLost();
+}
+
+void CBusSession::stopWorkerJob()
+{
+    // What waits never reaches the bus; what runs is asked to stop and awaited.
+    for (auto &queue : m_queues) {
+        while (!queue.empty()) {
+            const std::shared_ptr<CBusJob> job = queue.front();
+            queue.pop_front();
+            finishUnrun(job, TEXT_CANCELLED, false);
+        }
+    }
+    if (m_running) {
+        const std::shared_ptr<CBusJob> running = m_running;
+        running->m_control.RequestCancel();
+        Wait(running);
+    }
+}
+
+void CBusSession::releaseDriver()
+{
+    m_presenceTimer.stop();
+    for (auto &queue : m_queues) {
+        while (!queue.empty()) {
+            const std::shared_ptr<CBusJob> job = queue.front();
+            queue.pop_front();
+            finishUnrun(job, TEXT_NOT_CONNECTED, true);
+        }
+    }
+    // The worker has let go of the driver: a job that ran has delivered its end by now.
+    m_driver.reset();
+}
+
+void CBusSession::CheckPresence()
+{
+    if (m_driver == nullptr)
+        return;
+    if (m_running) {
+        m_presenceDue = true;
+        return;
+    }
+    if (!m_driver->IsPresent())
+        handleLoss();
+}
+
+void CBusSession::onPresenceTimer()
+{
+    CheckPresence();
+}
+
+void CBusSession::SetClock(CBusClock *clock)
+{
+    m_clock = clock != nullptr ? clock : &m_steadyClock;
+}
+
+void CBusSession::workerLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_quit || (m_work && !m_completion); });
+        if (m_quit)
+            return;
+        const std::shared_ptr<CBusJob> job = m_work;
+        CVtlI2c *driver = m_driver.get();
+        lock.unlock();
+
+        SCompletion completion;
+        runOnWorker(*job, *driver, completion);
+
+        lock.lock();
+        m_completion = std::move(completion);
+        m_done.notify_all();
+        // A caller that blocks in Wait takes the completion itself; this finds it gone.
+        if (job->m_external == nullptr) {
+            QMetaObject::invokeMethod(
+                this, [this] { takeCompletion(); }, Qt::QueuedConnection);
+        }
+    }
+}
+
+void CBusSession::runOnWorker(CBusJob &job, CVtlI2c &driver, SCompletion &completion)
+{
+    const bool post = job.m_external == nullptr;
+    const auto keep = [this, post](const STransactionRecord &record) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_liveRecords.push_back(record);
+        }
+        if (post)
+            QMetaObject::invokeMethod(
+                this, [this] { drainRecords(); }, Qt::QueuedConnection);
+    };
+    bool checkPresence = false;
+    if (job.m_request) {
+        const STransactionRecord record =
+            CTransactionExecutor::Execute(driver, *job.m_request, &job.m_control);
+        completion.result.ok = record.ok;
+        completion.result.cancelled = record.cancelled;
+        completion.result.error = record.lastError;
+        // A search fails no transaction of its own, yet a missing adapter silences it too.
+        checkPresence = !record.ok || job.m_request->kind == ETransactionKind::Search;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_liveRecords.push_back(record);
+        }
+    } else if (job.m_procedure) {
+        CDirectBusContext context(driver, m_info, &job.m_control, m_clock);
+        context.SetRecordHandler(keep);
+        completion.result = job.m_procedure(context);
+        checkPresence = !completion.result.ok;
+    } else if (job.m_driverWork) {
+        completion.result = job.m_driverWork(driver);
+        SBusAdapterInfo info = m_info;
+        info.speed = driver.GetSpeed();
+        info.pullUpsEnabled = driver.GetPullUpsEnabled();
+        completion.info = info;
+        checkPresence = !completion.result.ok;
+    }
+    if (checkPresence)
+        completion.present = driver.IsPresent();
+}

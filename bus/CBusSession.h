@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "CBusClock.h"
+#include "CBusContext.h"
+#include "CBusJob.h"
+#include "SBusAdapterInfo.h"
+#include "STransactionRecord.h"
+#include "STransactionRequest.h"
+#include "VtlTypes.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+class CTransactionControl;
+class CVtlI2c;
+
+// The one connection to an adapter that every front end and every dock shares: it owns the
+// connected driver and a worker thread, and serialises every transaction of every client
+// (the user's own, a watch reading, a register refresh, an EEPROM page, a sequence) in one
+// queue by priority, so two never share the bus. After a job fails it asks whether the
+// adapter is still listed; a missing adapter, or one the presence check (every second
+// while idle and connected) no longer finds, drops the connection and is reported once.
+// The session shows nothing; clients hear its signals and their jobs' signals. It lives in
+// one thread (the window's, or the command line's), which must run an event loop for the
+// signals to arrive; the blocking Run and Wait need none.
+class CBusSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CBusSession(QObject *parent = nullptr);
+    // Cancels what is queued or running, waits for the worker, then releases the driver.
+    ~CBusSession() override;
+
+    CBusSession(const CBusSession &) = delete;
+    CBusSession &operator=(const CBusSession &) = delete;
+
+    // Creates the model's driver and connects it; `pullUps` is set before connecting on a
+    // model with the switch. On failure the connection held before stays as it was and
+    // GetLastError() tells why. Call while no job runs.
+    bool Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed, std::optional<bool> pullUps = {});
+    // Cancels queued and running jobs, waits for the worker, releases the driver (which
+    // switches the adapter's I2C function off). No loss is reported.
+    void Disconnect();
+    bool IsConnected() const { return m_driver != nullptr; }
+    // The connected adapter; meaningful while connected.
+    const SBusAdapterInfo &Info() const { return m_info; }
+    std::string GetLastError() const { return m_lastError; }
+    // A job runs or waits.
+    bool IsBusy() const;
+
+    // Queues one transaction, or a procedure of several that runs as one job. Without a
+    // connection the job finishes at once, failed with "Not connected".
+    std::shared_ptr<CBusJob> Start(const STransactionRequest &request,
+                                   EBusPriority priority = EBusPriority::Normal);
+    std::shared_ptr<CBusJob> Start(BusProcedure procedure,
+                                   EBusPriority priority = EBusPriority::Normal);
+    // Changes of the connected adapter's configuration, queued like transactions.
+    std::shared_ptr<CBusJob> StartSetSpeed(EI2cSpeed speed);
+    std::shared_ptr<CBusJob> StartSetPullUps(bool enabled);
+
+    // Runs one transaction (or procedure) at user priority and returns when it has ended,
+    // without an event loop. `control` (may be null) adds a cancel request of the caller's
+    // and hears the progress, on the worker thread.
+    STransactionRecord Run(const STransactionRequest &request,
+                           const CTransactionControl *control = nullptr);
+    SBusProcedureResult RunProcedure(BusProcedure procedure,
+                                     const CTransactionControl *control = nullptr,
+                                     std::vector<STransactionRecord> *records = nullptr);
+    // Blocks until `job` has finished, serving the queue meanwhile, without an event loop.
+    void Wait(const std::shared_ptr<CBusJob> &job);
+
+    // The presence rule now: a connected adapter that the system no longer lists is lost.
+    // Held back while the worker has the driver and done as soon as it lets go.
+    void CheckPresence();
+    // What procedures wait by; null restores the steady clock. Not owned.
+    void SetClock(CBusClock *clock);
+
+Q_SIGNALS:
+    // Connected or disconnected, or the speed or pull-ups changed.
+    void stateChanged();
+    // The adapter was found gone, once per loss; the driver has been released already.
+    void connectionLost();
+
+private:
+    friend class CBusJob;
+
+    struct SCompletion
+    {
+        SBusProcedureResult result;
+        bool present = true;
+        std::optional<SBusAdapterInfo> info;
+    };
+
+    std::shared_ptr<CBusJob> newJob(EBusPriority priority, const CTransactionControl *external);
+    std::shared_ptr<CBusJob> enqueue(std::shared_ptr<CBusJob> job);
+    void dispatch();
+    // Takes the running job's completion, if the worker has left one, and delivers it.
+    bool takeCompletion();
+    void finishJob(const std::shared_ptr<CBusJob> &job, SCompletion completion);
+    void finishUnrun(const std::shared_ptr<CBusJob> &job, const char *error, bool lost);
+    std::shared_ptr<CBusJob> takeQueued(CBusJob *job);
+    // Called by a queued job's Cancel.
+    void cancelQueued(CBusJob *job);
+    // Hands the running job the transactions the worker has finished so far.
+    void drainRecords();
+    void handleLoss();
+    void stopWorkerJob();
+    void releaseDriver();
+    void workerLoop();
+    void runOnWorker(CBusJob &job, CVtlI2c &driver, SCompletion &completion);
+    void onPresenceTimer();
+
+    std::unique_ptr<CVtlI2c> m_driver;
+    SBusAdapterInfo m_info;
+    std::string m_lastError;
+    QTimer m_presenceTimer;
+    bool m_presenceDue = false;
+    std::array<std::deque<std::shared_ptr<CBusJob>>, 3> m_queues;
+    std::shared_ptr<CBusJob> m_running;
+    std::uint64_t m_nextId = 1;
+    CBusClock m_steadyClock;
+    CBusClock *m_clock = &m_steadyClock;
+
+    // Shared with the worker thread.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_done;
+    std::shared_ptr<CBusJob> m_work;
+    std::optional<SCompletion> m_completion;
+    std::vector<STransactionRecord> m_liveRecords;
+    bool m_quit = false;
+    std::thread m_worker;
+};
