@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "mainwindow.h"
 
+#include "AddressField.h"
 #include "CBusSession.h"
 #include "CWatchScheduler.h"
 #include "ConnectionStatus.h"
@@ -24,7 +25,6 @@ namespace {
 const QString SETTINGS_WINDOW_GEOMETRY = u"window/geometry"_s;
 const QString SETTINGS_WINDOW_STATE = u"window/state"_s;
 
-constexpr int ADDRESS_MIN_CONTENTS = 6;
 constexpr int READ_COUNT_MAX = 65535;
 
 } // namespace
@@ -41,10 +41,7 @@ MainWindow::MainWindow(QWidget *parent)
     setupTable();
     setupStatusBar();
 
-    ui->cmb_i2c_device->setEditable(true);
-    ui->cmb_i2c_device->setInsertPolicy(QComboBox::NoInsert);
-    ui->cmb_i2c_device->lineEdit()->setPlaceholderText(formatAddress(PLACEHOLDER_ADDRESS));
-    ui->cmb_i2c_device->setMinimumContentsLength(ADDRESS_MIN_CONTENTS);
+    m_address = new AddressField(ui->cmb_i2c_device, ui->actionAddress8Bit, this);
     ui->edit_write->setPlaceholderText(tr("Hex bytes without address, e.g. 01 A5 FF"));
     ui->spin_read->setRange(1, READ_COUNT_MAX);
     ui->spin_read->setValue(1);
@@ -134,7 +131,6 @@ void MainWindow::setupOptionActions()
     }
     if (m_addressGroup->checkedAction() == nullptr)
         ui->actionAddress7Bit->setChecked(true);
-    m_address8Bit = ui->actionAddress8Bit->isChecked();
 
     ui->actionPullUps->setCheckable(true);
 

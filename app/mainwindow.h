@@ -16,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+class AddressField;
 class CBusJob;
 class CBusSession;
 class CProjectsPanel;
@@ -161,7 +162,8 @@ private:
     QActionGroup *m_speedGroup = nullptr;
     QActionGroup *m_addressGroup = nullptr;
     CProjectsPanel *m_projects = nullptr;
-    bool m_address8Bit = false;
+    // The address field and the notation it is shown in.
+    AddressField *m_address = nullptr;
     // The state, the adapter and the version in the status bar.
     ConnectionStatus *m_status = nullptr;
 

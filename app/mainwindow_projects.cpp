@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The bond with the projects panel: stored commands loaded into the fields or executed,
 // the fields saved as a command, the projects folder and the dock.
+#include "AddressField.h"
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
 #include "MainWindowShared.h"
@@ -29,9 +30,8 @@ void MainWindow::setupProjects()
         [this](unsigned char address) { return formatAddress(address); },
         [this](const QString &text) { return parseAddress(text, isAddress8Bit()); },
         [this] { return currentAddress(); }, this);
-    connect(m_projects, &CProjectsPanel::deviceSelected, this, [this](unsigned char address) {
-        ui->cmb_i2c_device->setCurrentText(formatAddress(address));
-    });
+    connect(m_projects, &CProjectsPanel::deviceSelected, this,
+            [this](unsigned char address) { m_address->show(address); });
     connect(m_projects, &CProjectsPanel::commandSelected, this, &MainWindow::onLoadCommand);
     connect(m_projects, &CProjectsPanel::commandExecuteRequested, this,
             &MainWindow::onExecuteCommand);
@@ -46,7 +46,7 @@ void MainWindow::setupProjects()
 
 void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
 {
-    ui->cmb_i2c_device->setCurrentText(formatAddress(address));
+    m_address->show(address);
     if (command.type == EI2cCommandType::Read) {
         ui->spin_read->setValue(command.count);
         return;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Addresses in 7-bit or 8-bit notation, and the write, read and search the user starts.
-#include "AddressFormat.h"
+#include "AddressField.h"
 #include "BusJobWaiter.h"
 #include "CBusSession.h"
 #include "CI2cDeviceFile.h"
@@ -74,22 +74,22 @@ std::optional<STransactionRecord> MainWindow::runTransaction(const STransactionR
 
 QString MainWindow::formatAddress(unsigned char address) const
 {
-    return AddressFormat::format(address, isAddress8Bit());
+    return m_address->format(address);
 }
 
 bool MainWindow::isAddress8Bit() const
 {
-    return ui->actionAddress8Bit->isChecked();
+    return m_address->isEightBit();
 }
 
 std::optional<unsigned char> MainWindow::parseAddress(const QString &text, bool eightBit) const
 {
-    return AddressFormat::parse(text, eightBit);
+    return AddressField::parse(text, eightBit);
 }
 
 std::optional<unsigned char> MainWindow::currentAddress() const
 {
-    return parseAddress(ui->cmb_i2c_device->currentText(), isAddress8Bit());
+    return m_address->current();
 }
 
 void MainWindow::warnInvalidAddress(const QString &title)
@@ -102,23 +102,7 @@ void MainWindow::warnInvalidAddress(const QString &title)
 
 void MainWindow::onAddressFormatTriggered()
 {
-    const bool wasEightBit = m_address8Bit;
-    m_address8Bit = isAddress8Bit();
-    if (wasEightBit == m_address8Bit)
-        return;
-
-    QComboBox *box = ui->cmb_i2c_device;
-    const QString typed = box->currentText();
-    const std::optional<unsigned char> current = parseAddress(typed, wasEightBit);
-    for (int i = 0; i < box->count(); ++i) {
-        if (const auto address = parseAddress(box->itemText(i), wasEightBit))
-            box->setItemText(i, formatAddress(*address));
-    }
-    // Renaming the current entry rewrites the edit text, which must show the typed
-    // address in the new notation, or stay as typed when it was no address.
-    box->setEditText(current ? formatAddress(*current) : typed);
-    box->lineEdit()->setPlaceholderText(formatAddress(PLACEHOLDER_ADDRESS));
-    if (m_projects != nullptr)
+    if (m_address->applyNotation() && m_projects != nullptr)
         m_projects->RefreshAddresses();
 }
 
@@ -233,7 +217,7 @@ void MainWindow::onI2cSearch()
 {
     if (isTransactionRunning() || !isConnected())
         return;
-    const QString remembered = ui->cmb_i2c_device->currentText();
+    const QString remembered = m_address->text();
     std::optional<STransactionRecord> record;
     {
         const WaitCursor wait;
@@ -250,17 +234,13 @@ void MainWindow::onI2cSearch()
     for (const std::uint8_t address : record->found)
         found << formatAddress(address);
     const QString list = found.isEmpty() ? tr("No device found") : found.join(", "_L1);
-    // A cancelled search leaves the address list alone and says so in its row.
-    if (record->cancelled) {
+    // A cancelled search, or one the adapter stopped answering, leaves the address list
+    // alone and says so in its row.
+    if (record->cancelled || !record->ok) {
         addTableRow(tr("Search"), QString::fromStdString(record->lastError), list, true,
                     rowTime(*record));
         return;
     }
-    QComboBox *box = ui->cmb_i2c_device;
-    box->clear();
-    box->addItems(found);
-    const int again = found.indexOf(remembered);
-    if (again >= 0)
-        box->setCurrentIndex(again);
+    m_address->setFound(record->found, remembered);
     addTableRow(tr("Search"), QString(), list, false, rowTime(*record));
 }

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+#include "AddressField.h"
+
+#include "AddressFormat.h"
+#include "MainWindowShared.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+
+constexpr int ADDRESS_MIN_CONTENTS = 6;
+
+} // namespace
+
+AddressField::AddressField(QComboBox *field, QAction *eightBitAction, QObject *parent)
+    : QObject(parent)
+    , m_field(field)
+    , m_eightBitAction(eightBitAction)
+    , m_eightBit(eightBitAction->isChecked())
+{
+    m_field->setEditable(true);
+    m_field->setInsertPolicy(QComboBox::NoInsert);
+    m_field->lineEdit()->setPlaceholderText(format(PLACEHOLDER_ADDRESS));
+    m_field->setMinimumContentsLength(ADDRESS_MIN_CONTENTS);
+}
+
+bool AddressField::isEightBit() const
+{
+    return m_eightBitAction->isChecked();
+}
+
+QString AddressField::format(unsigned char address) const
+{
+    return AddressFormat::format(address, isEightBit());
+}
+
+std::optional<unsigned char> AddressField::parse(const QString &text, bool eightBit)
+{
+    return AddressFormat::parse(text, eightBit);
+}
+
+std::optional<unsigned char> AddressField::current() const
+{
+    return parse(m_field->currentText(), isEightBit());
+}
+
+void AddressField::show(unsigned char address)
+{
+    m_field->setCurrentText(format(address));
+}
+
+QString AddressField::text() const
+{
+    return m_field->currentText();
+}
+
+void AddressField::setFound(const std::vector<std::uint8_t> &found, const QString &remembered)
+{
+    QStringList texts;
+    for (const std::uint8_t address : found)
+        texts << format(address);
+    m_field->clear();
+    m_field->addItems(texts);
+    const int again = texts.indexOf(remembered);
+    if (again >= 0)
+        m_field->setCurrentIndex(again);
+}
+
+bool AddressField::applyNotation()
+{
+    const bool wasEightBit = m_eightBit;
+    m_eightBit = isEightBit();
+    if (wasEightBit == m_eightBit)
+        return false;
+    const QString typed = m_field->currentText();
+    const std::optional<unsigned char> typedAddress = parse(typed, wasEightBit);
+    for (int i = 0; i < m_field->count(); ++i) {
+        if (const auto address = parse(m_field->itemText(i), wasEightBit))
+            m_field->setItemText(i, format(*address));
+    }
+    // Renaming the current entry rewrites the edit text, which must show the typed
+    // address in the new notation, or stay as typed when it was no address.
+    m_field->setEditText(typedAddress ? format(*typedAddress) : typed);
+    m_field->lineEdit()->setPlaceholderText(format(PLACEHOLDER_ADDRESS));
+    return true;
+}

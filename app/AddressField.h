@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QComboBox;
+
+// The window's slave address field and its notation: addresses are held as 7-bit values and
+// shown and typed in 7-bit or 8-bit notation, as the 8-bit action says. The field's list
+// holds what the last search found.
+class AddressField : public QObject
+{
+    Q_OBJECT
+
+public:
+    AddressField(QComboBox *field, QAction *eightBitAction, QObject *parent);
+
+    bool isEightBit() const;
+    QString format(unsigned char address) const;
+    static std::optional<unsigned char> parse(const QString &text, bool eightBit);
+    // The field's text in the notation in force.
+    std::optional<unsigned char> current() const;
+    void show(unsigned char address);
+    QString text() const;
+    // The found addresses as the list; the entry with `remembered` as its text stays current
+    // when there is one.
+    void setFound(const std::vector<std::uint8_t> &found, const QString &remembered);
+
+    // Rewrites the list, the typed address and the placeholder in the notation now in
+    // force; false when the notation did not change.
+    bool applyNotation();
+
+private:
+    QComboBox *m_field;
+    QAction *m_eightBitAction;
+    // The notation the texts on screen are written in.
+    bool m_eightBit = false;
+};
