@@ -3,13 +3,12 @@
 
 #include "SimTypes.h"
 
-#include <hidapi.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <hidapi.h>
 #include <mutex>
 #include <poll.h>
 #include <unistd.h>

@@ -18,8 +18,7 @@ struct hid_device_;
 class CGadgetLink
 {
 public:
-    CGadgetLink(std::shared_ptr<CSimAdapter> adapter, std::string gadgetNode,
-                std::string udcFile);
+    CGadgetLink(std::shared_ptr<CSimAdapter> adapter, std::string gadgetNode, std::string udcFile);
     ~CGadgetLink();
 
     CGadgetLink(const CGadgetLink &) = delete;

@@ -54,8 +54,8 @@ int Serve(const SSimPresetBench &bench, const std::vector<std::string> &links)
                          link.c_str());
             return 2;
         }
-        auto gadget = std::make_unique<CGadgetLink>(
-            adapter->second, link.substr(2, comma - 2), link.substr(comma + 1));
+        auto gadget = std::make_unique<CGadgetLink>(adapter->second, link.substr(2, comma - 2),
+                                                    link.substr(comma + 1));
         if (!gadget->Start()) {
             std::fprintf(stderr, "bridge: %s\n", gadget->GetLastError().c_str());
             return 1;
