@@ -3,6 +3,7 @@
 // worker thread and back per transaction on a simulator without latency, the probe
 // search at 1 ms frames against its floor of one frame per probe, and a 65,535-byte
 // read against the simulator's floor of USB frames and I2C bus time.
+#include "CBusSession.h"
 #include "CSimBus.h"
 #include "CSimEeprom.h"
 #include "CSimPresetBench.h"
@@ -11,6 +12,7 @@
 #include "CVtlAi2c.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -80,6 +82,41 @@ void BM_RunnerRead(benchmark::State &state)
     }
 }
 BENCHMARK(BM_RunnerRead)->UseRealTime();
+
+// The bus session's blocking run, as the command line uses it: queue, hand to the worker,
+// wait, deliver.
+void BM_SessionRunRead(benchmark::State &state)
+{
+    SBench bench;
+    bench.driver.Disconnect();
+    CBusSession session;
+    session.Connect({EVtlType::VtlA, L"BENCH-1"}, EI2cSpeed::Speed100k);
+    const STransactionRequest request = STransactionRequest::Read(EEPROM, 4);
+    for (auto _ : state) {
+        if (!session.Run(request).ok)
+            state.SkipWithError("read failed");
+    }
+}
+BENCHMARK(BM_SessionRunRead)->UseRealTime();
+
+// The window's round trip: a job started on the session, its end delivered through the
+// event loop as the window receives it.
+void BM_SessionJobRead(benchmark::State &state)
+{
+    SBench bench;
+    bench.driver.Disconnect();
+    CBusSession session;
+    session.Connect({EVtlType::VtlA, L"BENCH-1"}, EI2cSpeed::Speed100k);
+    const STransactionRequest request = STransactionRequest::Read(EEPROM, 4);
+    for (auto _ : state) {
+        const std::shared_ptr<CBusJob> job = session.Start(request, EBusPriority::User);
+        while (!job->IsFinished())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (!job->Record()->ok)
+            state.SkipWithError("read failed");
+    }
+}
+BENCHMARK(BM_SessionJobRead)->UseRealTime();
 
 void BM_SearchAt1msFrames(benchmark::State &state)
 {
