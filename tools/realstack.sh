@@ -8,7 +8,7 @@
 # Needs root on Debian 12 (apt-get, the kernel package); downloads are cached in
 # build/realstack/cache. Environment: VTL_REALSTACK_PRESET (default "default"),
 # VTL_REALSTACK_ACCEL and VTL_REALSTACK_CPU (default tcg and max; kvm and host where the
-# machine offers hardware virtualisation), VTL_REALSTACK_VM_TIMEOUT (seconds, default 420).
+# machine offers hardware virtualisation), VTL_REALSTACK_VM_TIMEOUT (seconds, default 540).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 preset=${VTL_REALSTACK_PRESET:-default}
@@ -38,7 +38,7 @@ done
 if [[ ${#missing[@]} -gt 0 ]]; then
     apt-get update -qq || true
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
-        > "$work.apt.log" 2>&1 || true
+        > "$work/apt.log" 2>&1 || true
 fi
 command -v qemu-system-x86_64 > /dev/null ||
     refuse "qemu-system-x86_64 is missing and could not be installed (apt-get install qemu-system-x86)"
@@ -83,7 +83,7 @@ append="console=ttyS0 panic=-1 loglevel=3 realstack_script=${VTL_REALSTACK_GUEST
 append+=" realstack_bin=$build"
 start=${EPOCHREALTIME/./}
 status=0
-timeout "${VTL_REALSTACK_VM_TIMEOUT:-420}" qemu-system-x86_64 \
+timeout "${VTL_REALSTACK_VM_TIMEOUT:-540}" qemu-system-x86_64 \
     -accel "${VTL_REALSTACK_ACCEL:-tcg}" -cpu "${VTL_REALSTACK_CPU:-max}" -smp 2 -m 1536 \
     -nodefaults -no-user-config -display none -serial stdio -no-reboot \
     -kernel "$kernel/vmlinux" -initrd "$work/initramfs.cpio" -append "$append" \
