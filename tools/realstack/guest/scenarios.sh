@@ -148,12 +148,14 @@ verdict "model B refuses a read of 257 bytes"
 head -c 32768 /dev/urandom > "$scratch/image.bin"
 run 180 -a SIM-A-0001 -s 1000 eeprom write 0x51 "$scratch/image.bin" --size 32768 --page 64
 ok=$rc
+write_said="$stderr"
 figure "32 KiB EEPROM write at 1000 kbit/s, 64-byte pages (whole program run)" "$ms ms"
-[[ $ok -eq 0 ]] && run 120 -a SIM-A-0001 -s 1000 eeprom verify 0x51 "$scratch/image.bin" --size 32768
+run 120 -a SIM-A-0001 -s 1000 eeprom verify 0x51 "$scratch/image.bin" --size 32768
 [[ $rc -eq 0 ]] || ok=1
-[[ $ok -eq 0 ]] && run 120 -a SIM-A-0001 -s 1000 --json eeprom read 0x51 "$scratch/back.bin" --size 32768
+run 120 -a SIM-A-0001 -s 1000 --json eeprom read 0x51 "$scratch/back.bin" --size 32768
 figure "32 KiB read at 1000 kbit/s (the transfer)" "$(json_field durationUs) us"
 [[ $rc -eq 0 ]] && cmp -s "$scratch/image.bin" "$scratch/back.bin" || ok=1
+stderr="$write_said $stderr"
 verdict "32 KiB EEPROM write, verify and read back are byte-exact"
 
 # --- unplug during a long read, replug -----------------------------------------------------
