@@ -14,19 +14,6 @@ inline constexpr unsigned char PLACEHOLDER_ADDRESS = 0x50;
 inline const QColor STATUS_COLOR_ACTIVE = QColor(0x4C, 0xAF, 0x50).darker(120);
 inline const QColor STATUS_COLOR_INACTIVE = QColor(0x60, 0x7D, 0x8B);
 
-inline constexpr int COLUMN_TYPE = 0;
-inline constexpr int COLUMN_FLAGS = 1;
-inline constexpr int COLUMN_DATA = 2;
-// Last in the model, so the first three keep their indexes; the view shows it first.
-inline constexpr int COLUMN_TIME = 3;
-
-// What the Time item of a row keeps besides its text: the start in milliseconds since the
-// epoch, the duration in microseconds (absent for a row without a transaction) and the
-// error mark. The Data item keeps a row's bytes under Qt::UserRole.
-inline constexpr int TIME_ROLE_STARTED_MS = Qt::UserRole;
-inline constexpr int TIME_ROLE_DURATION_US = Qt::UserRole + 1;
-inline constexpr int TIME_ROLE_ERROR = Qt::UserRole + 2;
-
 // Keeps a checkable View action and a dock in step: the action shows and hides the dock.
 // A dock that is merely covered (tabbed, window minimised) keeps its check; only a dock
 // the user closed loses it. The handler holds the two objects themselves, since the base

@@ -65,7 +65,6 @@ MainWindow::MainWindow(QWidget *parent)
         return true;
     });
     connect(ui->btn_i2c_search, &QPushButton::clicked, this, &MainWindow::onI2cSearch);
-    connect(ui->actionTableClear, &QAction::triggered, this, &MainWindow::onTableClear);
     connect(ui->tbtn_write_clear, &QToolButton::clicked, ui->edit_write, &QLineEdit::clear);
     connect(ui->btn_write, &QPushButton::clicked, this, &MainWindow::onWrite);
     connect(ui->edit_write, &QLineEdit::returnPressed, this, &MainWindow::onWrite);

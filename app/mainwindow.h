@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "COutputTable.h"
 #include "SI2cCommand.h"
 #include "STableRowTime.h"
 #include "STransactionRecord.h"
 #include "SValueDecoding.h"
-#include "TableCopy.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -22,7 +22,6 @@ class CBusSession;
 class CProjectsPanel;
 class CWatchScheduler;
 class ConnectionStatus;
-class OutputCellDelegate;
 class QAction;
 class QActionGroup;
 class QCloseEvent;
@@ -42,12 +41,7 @@ class MainWindow : public QMainWindow
 
 public:
     // What copyTableRows puts on the clipboard.
-    enum class ETableCopy
-    {
-        Report = 0,
-        Data = 1,
-        DataAsShown = 2,
-    };
+    using ETableCopy = COutputTable::ETableCopy;
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -62,9 +56,10 @@ public:
     void addTableRow(const QString &type, const QString &flags,
                      const std::vector<unsigned char> &data, bool error);
     void addTableRow(const QString &type, const QString &flags, const QString &data, bool error,
-                     const STableRowTime &time);
+                     const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {});
     void addTableRow(const QString &type, const QString &flags,
-                     const std::vector<unsigned char> &data, bool error, const STableRowTime &time);
+                     const std::vector<unsigned char> &data, bool error, const STableRowTime &time,
+                     const std::optional<STableRowOrigin> &origin = {});
 
     // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
     static QString formatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
@@ -96,19 +91,16 @@ private Q_SLOTS:
     void onWatchCommand(uint8_t address, const SI2cCommand &command);
     void onWatchStart();
     void onWatchStop();
-    void onTableClear();
-    void onUndoClear();
-    void onShowTimeToggled(bool shown);
-    void onSaveLog();
 
 private:
     // Runs the request on the bus session ahead of every other client's work and waits for
     // it while the window keeps painting (a progress dialog with Cancel after 300 ms).
     // Returns the record once the transaction has ended, or nothing when no adapter is
     // connected, another transaction of the user's runs, or the adapter was lost (the loss
-    // has then been reported). `what` describes it in the progress dialog.
+    // has then been reported). `what` describes it in the progress dialog; a read or
+    // search shows the wait cursor meanwhile.
     std::optional<STransactionRecord> runTransaction(const STransactionRequest &request,
-                                                     const QString &what);
+                                                     const QString &what, bool busyCursor = false);
     // A transaction the user started is running (the window refuses others meanwhile).
     bool isTransactionRunning() const;
     void setTransactionRunning(bool running);
@@ -127,7 +119,6 @@ private:
 
     void updateUiState();
     bool isConnected() const;
-    bool checkConnectionLost();
     void handleConnectionLost();
 
     QString formatAddress(unsigned char address) const;
@@ -135,26 +126,13 @@ private:
     std::optional<unsigned char> currentAddress() const;
     bool isAddress8Bit() const;
     void warnInvalidAddress(const QString &title);
+    void warnInvalidBytes(const QString &title);
 
-    void appendTableRow(const TableCopy::SRow &row);
-    void placeTableRow(int index, const TableCopy::SRow &row);
-    TableCopy::SRow tableRow(int index) const;
-    QList<TableCopy::SRow> tableRows(const QList<int> &indexes) const;
-    QList<TableCopy::SRow> allTableRows() const;
-    OutputCellDelegate *cellDelegate() const;
-    void sizeTableRow(int row, qsizetype lines);
-    void fitTableColumns(const QString &time, const QString &type, const QString &flags);
-    int flagsWidthLimit() const;
-    int typeWidthLimit() const;
-    void noteDataLines(const QString &text);
-    void fitDataColumn();
-    void watchTableWidth();
-    void resetTableColumns();
-    void dropClearedRows();
     int bytesPerLine() const;
     bool isOffsetDecimal() const;
-    void updateCopyActions();
     void copyTableRows(ETableCopy mode);
+    // Where a transaction to `address` on the connected adapter went, for the log.
+    std::optional<STableRowOrigin> rowOrigin(std::optional<unsigned char> address) const;
 
     Ui::MainWindow *ui = nullptr;
     // The connection to the adapter, shared with every dock; it owns the driver.
@@ -174,13 +152,5 @@ private:
     WatchPanel *m_watchPanel = nullptr;
     CWatchScheduler *m_watch = nullptr;
 
-    // The rows that the last Clear Output removed, until Undo brings them back or a new
-    // row makes them stale.
-    QList<TableCopy::SRow> m_clearedRows;
-    // The longest Data line in the table, in characters (the cells use a fixed-pitch
-    // font, so the longest is the widest), and the column width it needs.
-    qsizetype m_widestDataChars = 0;
-    int m_dataWidth = 0;
-    // The width the widest time text in the table needs.
-    int m_timeWidth = 0;
+    COutputTable *m_table = nullptr;
 };

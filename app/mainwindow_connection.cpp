@@ -56,13 +56,6 @@ bool MainWindow::isConnected() const
     return m_session->IsConnected();
 }
 
-bool MainWindow::checkConnectionLost()
-{
-    // The session has asked after the failure whether the adapter is still listed, and
-    // has reported a loss already.
-    return !m_session->IsConnected();
-}
-
 void MainWindow::handleConnectionLost()
 {
     m_watch->stop();

@@ -88,8 +88,7 @@ void MainWindow::onWriteSave()
     const std::optional<std::vector<unsigned char>> bytes =
         CI2cDeviceFile::HexToBytes(ui->edit_write->text());
     if (!bytes) {
-        QMessageBox::warning(this, tr("Save Command"),
-                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        warnInvalidBytes(tr("Save Command"));
         return;
     }
     const int mode = ui->cmb_startstop->currentIndex();
@@ -118,8 +117,7 @@ void MainWindow::onWriteReadSave()
     const std::optional<std::vector<unsigned char>> bytes =
         CI2cDeviceFile::HexToBytes(ui->edit_write->text());
     if (!bytes || bytes->empty()) {
-        QMessageBox::warning(this, tr("Save Command"),
-                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        warnInvalidBytes(tr("Save Command"));
         return;
     }
     SI2cCommand command;

@@ -57,10 +57,13 @@ void MainWindow::setTransactionRunning(bool running)
 }
 
 std::optional<STransactionRecord> MainWindow::runTransaction(const STransactionRequest &request,
-                                                             const QString &what)
+                                                             const QString &what, bool busyCursor)
 {
     if (!isConnected() || isTransactionRunning())
         return std::nullopt;
+    std::optional<WaitCursor> cursor;
+    if (busyCursor)
+        cursor.emplace();
     m_userJob = m_session->Start(request, EBusPriority::User);
     const std::shared_ptr<CBusJob> job = m_userJob;
     setTransactionRunning(true);
@@ -100,6 +103,11 @@ void MainWindow::warnInvalidAddress(const QString &title)
                              .arg(formatAddress(PLACEHOLDER_ADDRESS)));
 }
 
+void MainWindow::warnInvalidBytes(const QString &title)
+{
+    QMessageBox::warning(this, title, tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+}
+
 void MainWindow::onAddressFormatTriggered()
 {
     if (m_address->applyNotation() && m_projects != nullptr)
@@ -123,8 +131,7 @@ void MainWindow::onWrite()
     const std::optional<std::vector<unsigned char>> bytes =
         CI2cDeviceFile::HexToBytes(ui->edit_write->text());
     if (!bytes || (!start && bytes->empty())) {
-        QMessageBox::warning(this, tr("Write"),
-                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        warnInvalidBytes(tr("Write"));
         return;
     }
 
@@ -136,14 +143,12 @@ void MainWindow::onWrite()
     const std::optional<STransactionRecord> record = runTransaction(request, what);
     if (!record)
         return;
-    if (!record->ok && checkConnectionLost())
-        return;
 
     const QString type = TransferText::writeType(mode, ui->cmb_startstop->currentText(), target);
     addTableRow(type,
                 TransferText::writeFlags(record->write, record->ok,
                                          QString::fromStdString(record->lastError)),
-                *bytes, !record->ok, rowTime(*record));
+                *bytes, !record->ok, rowTime(*record), rowOrigin(address));
 }
 
 void MainWindow::onRead()
@@ -156,21 +161,15 @@ void MainWindow::onRead()
         return;
     }
     const auto count = static_cast<std::size_t>(ui->spin_read->value());
-    std::optional<STransactionRecord> record;
-    {
-        const WaitCursor wait;
-        record = runTransaction(
-            STransactionRequest::Read(*address, count),
-            tr("Reading %1 bytes from %2...").arg(count).arg(formatAddress(*address)));
-    }
+    const std::optional<STransactionRecord> record = runTransaction(
+        STransactionRequest::Read(*address, count),
+        tr("Reading %1 bytes from %2...").arg(count).arg(formatAddress(*address)), true);
     if (!record)
-        return;
-    if (!record->ok && checkConnectionLost())
         return;
     addTableRow(tr("Read %1").arg(formatAddress(*address)),
                 TransferText::readFlags(record->read, record->ok,
                                         QString::fromStdString(record->lastError)),
-                record->read.data, !record->ok, rowTime(*record));
+                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address));
 }
 
 void MainWindow::onWriteRead()
@@ -185,24 +184,19 @@ void MainWindow::onWriteRead()
     const std::optional<std::vector<unsigned char>> bytes =
         CI2cDeviceFile::HexToBytes(ui->edit_write->text());
     if (!bytes || bytes->empty()) {
-        QMessageBox::warning(this, tr("Write/Read"),
-                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        warnInvalidBytes(tr("Write/Read"));
         return;
     }
     const auto count = static_cast<std::size_t>(ui->spin_read->value());
     const QString target = formatAddress(*address);
-    std::optional<STransactionRecord> record;
-    {
-        const WaitCursor wait;
-        record = runTransaction(STransactionRequest::WriteRead(*address, *bytes, count),
-                                tr("Writing %1 bytes to %2, then reading %3 bytes...")
-                                    .arg(bytes->size())
-                                    .arg(target)
-                                    .arg(count));
-    }
+    const std::optional<STransactionRecord> record =
+        runTransaction(STransactionRequest::WriteRead(*address, *bytes, count),
+                       tr("Writing %1 bytes to %2, then reading %3 bytes...")
+                           .arg(bytes->size())
+                           .arg(target)
+                           .arg(count),
+                       true);
     if (!record)
-        return;
-    if (!record->ok && checkConnectionLost())
         return;
     const QString error = QString::fromStdString(record->lastError);
     // A failed write part sent no read: its own status tells what went wrong.
@@ -210,7 +204,7 @@ void MainWindow::onWriteRead()
                               ? TransferText::readFlags(record->read, record->ok, error)
                               : TransferText::writeFlags(record->write, false, error);
     addTableRow(tr("Write/Read %1 [%2]").arg(target, CI2cDeviceFile::BytesToHex(*bytes)), flags,
-                record->read.data, !record->ok, rowTime(*record));
+                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address));
 }
 
 void MainWindow::onI2cSearch()
@@ -218,16 +212,10 @@ void MainWindow::onI2cSearch()
     if (isTransactionRunning() || !isConnected())
         return;
     const QString remembered = m_address->text();
-    std::optional<STransactionRecord> record;
-    {
-        const WaitCursor wait;
-        record = runTransaction(STransactionRequest::Search(SEARCH_FIRST, SEARCH_LAST),
-                                tr("Searching the bus..."));
-    }
-    if (!record)
-        return;
+    const std::optional<STransactionRecord> record = runTransaction(
+        STransactionRequest::Search(SEARCH_FIRST, SEARCH_LAST), tr("Searching the bus..."), true);
     // A silent address is just a failed probe; only a missing adapter ends the search.
-    if (checkConnectionLost())
+    if (!record)
         return;
 
     QStringList found;
@@ -238,9 +226,9 @@ void MainWindow::onI2cSearch()
     // alone and says so in its row.
     if (record->cancelled || !record->ok) {
         addTableRow(tr("Search"), QString::fromStdString(record->lastError), list, true,
-                    rowTime(*record));
+                    rowTime(*record), rowOrigin(std::nullopt));
         return;
     }
     m_address->setFound(record->found, remembered);
-    addTableRow(tr("Search"), QString(), list, false, rowTime(*record));
+    addTableRow(tr("Search"), QString(), list, false, rowTime(*record), rowOrigin(std::nullopt));
 }

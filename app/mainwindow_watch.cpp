@@ -63,8 +63,7 @@ void MainWindow::onWatchFromFields()
     const std::optional<std::vector<unsigned char>> bytes =
         CI2cDeviceFile::HexToBytes(ui->edit_write->text());
     if (!bytes) {
-        QMessageBox::warning(this, tr("Watch"),
-                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        warnInvalidBytes(tr("Watch"));
         return;
     }
     // Bytes in the write field make it a register read; without them a plain read.

@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "CBusJob.h"
 
-CBusJob::CBusJob(std::uint64_t id, EBusPriority priority, const CTransactionControl *external)
+CBusJob::CBusJob(std::uint64_t id, EBusPriority priority, bool blocking,
+                 const CTransactionControl *external)
     : m_id(id)
     , m_priority(priority)
+    , m_blocking(blocking)
     , m_external(external)
     , m_control(
           [this](std::uint64_t done, std::uint64_t total) {
               // A caller that blocks hears the progress on the worker thread; the others
               // get it as a signal in their own thread.
-              if (m_external != nullptr) {
-                  m_external->ReportProgress(done, total);
+              if (m_blocking) {
+                  if (m_external != nullptr)
+                      m_external->ReportProgress(done, total);
                   return;
               }
               QMetaObject::invokeMethod(

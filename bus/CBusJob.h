@@ -50,6 +50,10 @@ public:
     EState State() const { return m_state; }
     bool IsFinished() const { return m_state == EState::Finished; }
 
+    // The total a job of one transaction reports progress towards (bytes, or probes for
+    // a search); 0 for a procedure, which reports its own.
+    std::uint64_t ProgressTotal() const { return m_request ? m_request->ProgressTotal() : 0; }
+
     // A queued job never reaches the bus and finishes at once as cancelled; a running one
     // stops at its next report, probe or wait. A finished job is left as it is.
     void Cancel();
@@ -76,7 +80,8 @@ Q_SIGNALS:
 private:
     friend class CBusSession;
 
-    CBusJob(std::uint64_t id, EBusPriority priority, const CTransactionControl *external);
+    CBusJob(std::uint64_t id, EBusPriority priority, bool blocking,
+            const CTransactionControl *external);
 
     std::uint64_t m_id;
     EBusPriority m_priority;
@@ -85,6 +90,8 @@ private:
     BusProcedure m_procedure;
     // Session-internal work on the driver itself (speed, pull-ups).
     std::function<SBusProcedureResult(CVtlI2c &)> m_driverWork;
+    // A caller blocks in Wait for it: nothing about it is posted to the event loop.
+    bool m_blocking;
     const CTransactionControl *m_external;
     CTransactionControl m_control;
     std::vector<STransactionRecord> m_records;

@@ -95,10 +95,10 @@ bool CBusSession::IsBusy() const
                        [](const auto &queue) { return !queue.empty(); });
 }
 
-std::shared_ptr<CBusJob> CBusSession::newJob(EBusPriority priority,
+std::shared_ptr<CBusJob> CBusSession::newJob(EBusPriority priority, bool blocking,
                                              const CTransactionControl *external)
 {
-    std::shared_ptr<CBusJob> job(new CBusJob(m_nextId++, priority, external));
+    std::shared_ptr<CBusJob> job(new CBusJob(m_nextId++, priority, blocking, external));
     job->m_session = this;
     return job;
 }
@@ -106,21 +106,21 @@ std::shared_ptr<CBusJob> CBusSession::newJob(EBusPriority priority,
 std::shared_ptr<CBusJob> CBusSession::Start(const STransactionRequest &request,
                                             EBusPriority priority)
 {
-    std::shared_ptr<CBusJob> job = newJob(priority, nullptr);
+    std::shared_ptr<CBusJob> job = newJob(priority, false, nullptr);
     job->m_request = request;
     return enqueue(std::move(job));
 }
 
 std::shared_ptr<CBusJob> CBusSession::Start(BusProcedure procedure, EBusPriority priority)
 {
-    std::shared_ptr<CBusJob> job = newJob(priority, nullptr);
+    std::shared_ptr<CBusJob> job = newJob(priority, false, nullptr);
     job->m_procedure = std::move(procedure);
     return enqueue(std::move(job));
 }
 
 std::shared_ptr<CBusJob> CBusSession::StartSetSpeed(EI2cSpeed speed)
 {
-    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, nullptr);
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, false, nullptr);
     job->m_driverWork = [speed](CVtlI2c &driver) {
         SBusProcedureResult result;
         result.ok = driver.SetSpeed(speed);
@@ -133,7 +133,7 @@ std::shared_ptr<CBusJob> CBusSession::StartSetSpeed(EI2cSpeed speed)
 
 std::shared_ptr<CBusJob> CBusSession::StartSetPullUps(bool enabled)
 {
-    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, nullptr);
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, false, nullptr);
     job->m_driverWork = [enabled](CVtlI2c &driver) {
         SBusProcedureResult result;
         result.ok = driver.SetPullUpsEnabled(enabled);
@@ -147,7 +147,7 @@ std::shared_ptr<CBusJob> CBusSession::StartSetPullUps(bool enabled)
 STransactionRecord CBusSession::Run(const STransactionRequest &request,
                                     const CTransactionControl *control)
 {
-    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, control);
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, true, control);
     job->m_request = request;
     enqueue(job);
     Wait(job);
@@ -158,7 +158,7 @@ SBusProcedureResult CBusSession::RunProcedure(BusProcedure procedure,
                                               const CTransactionControl *control,
                                               std::vector<STransactionRecord> *records)
 {
-    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, control);
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, true, control);
     job->m_procedure = std::move(procedure);
     enqueue(job);
     Wait(job);
@@ -401,7 +401,7 @@ void CBusSession::workerLoop()
         m_completion = std::move(completion);
         m_done.notify_all();
         // A caller that blocks in Wait takes the completion itself; this finds it gone.
-        if (job->m_external == nullptr) {
+        if (!job->m_blocking) {
             QMetaObject::invokeMethod(
                 this, [this] { takeCompletion(); }, Qt::QueuedConnection);
         }
@@ -410,7 +410,7 @@ void CBusSession::workerLoop()
 
 void CBusSession::runOnWorker(CBusJob &job, CVtlI2c &driver, SCompletion &completion)
 {
-    const bool post = job.m_external == nullptr;
+    const bool post = !job.m_blocking;
     const auto keep = [this, post](const STransactionRecord &record) {
         {
             const std::lock_guard lock(m_mutex);

@@ -103,7 +103,8 @@ private:
         std::optional<SBusAdapterInfo> info;
     };
 
-    std::shared_ptr<CBusJob> newJob(EBusPriority priority, const CTransactionControl *external);
+    std::shared_ptr<CBusJob> newJob(EBusPriority priority, bool blocking,
+                                    const CTransactionControl *external);
     std::shared_ptr<CBusJob> enqueue(std::shared_ptr<CBusJob> job);
     void dispatch();
     // Takes the running job's completion, if the worker has left one, and delivers it.

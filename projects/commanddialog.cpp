@@ -7,10 +7,13 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -21,6 +24,25 @@ namespace {
 
 constexpr int MINIMUM_WIDTH = 360;
 constexpr int MAX_READ_COUNT = 65535;
+// A read brings at most 65,535 bytes, so the value starts at the last of them at most.
+constexpr int MAX_VALUE_OFFSET = MAX_READ_COUNT - 1;
+constexpr int NO_VALUE = -1;
+
+// The shortest text that reads back as the same number, so a decoding opened and stored
+// again keeps its bytes in the file.
+QString numberText(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+std::optional<double> numberOf(const QLineEdit *edit)
+{
+    bool ok = false;
+    const double value = edit->text().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
 
 } // namespace
 
@@ -60,6 +82,7 @@ CommandDialog::CommandDialog(const QString &title, const QString &deviceName,
     m_form->addRow(tr("Start-/Stopbit"), m_modeCombo);
     m_form->addRow(tr("Write Bytes"), m_dataEdit);
     m_form->addRow(tr("Read Bytes"), m_countSpin);
+    createValueFields();
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
@@ -69,6 +92,7 @@ CommandDialog::CommandDialog(const QString &title, const QString &deviceName,
     setMinimumWidth(MINIMUM_WIDTH);
 
     connect(m_typeCombo, &QComboBox::currentIndexChanged, this, &CommandDialog::onTypeChanged);
+    connect(m_valueTypeCombo, &QComboBox::currentIndexChanged, this, &CommandDialog::onTypeChanged);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CommandDialog::onAccept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     onTypeChanged();
@@ -83,7 +107,74 @@ void CommandDialog::setCommand(const SI2cCommand &command)
     m_modeCombo->setCurrentIndex(mode >= 0 && mode < m_modeCombo->count() ? mode : 0);
     m_dataEdit->setText(CI2cDeviceFile::BytesToHex(command.data));
     m_countSpin->setValue(command.count);
+    setValue(command.value);
     onTypeChanged();
+}
+
+void CommandDialog::createValueFields()
+{
+    m_valueTypeCombo = new QComboBox(this);
+    m_valueTypeCombo->setObjectName(u"valueTypeCombo"_s);
+    m_valueTypeCombo->addItem(tr("None"), NO_VALUE);
+    for (const EValueType type : SValueDecoding::Types())
+        m_valueTypeCombo->addItem(SValueDecoding::TypeWord(type), int(type));
+    m_valueOffsetSpin = new QSpinBox(this);
+    m_valueOffsetSpin->setObjectName(u"valueOffsetSpin"_s);
+    m_valueOffsetSpin->setRange(0, MAX_VALUE_OFFSET);
+    m_valueScaleEdit = new QLineEdit(this);
+    m_valueScaleEdit->setObjectName(u"valueScaleEdit"_s);
+    m_valueAddEdit = new QLineEdit(this);
+    m_valueAddEdit->setObjectName(u"valueAddEdit"_s);
+    m_valueUnitEdit = new QLineEdit(this);
+    m_valueUnitEdit->setObjectName(u"valueUnitEdit"_s);
+    m_form->addRow(tr("Value Type"), m_valueTypeCombo);
+    m_form->addRow(tr("Value Offset"), m_valueOffsetSpin);
+    m_form->addRow(tr("Scale"), m_valueScaleEdit);
+    m_form->addRow(tr("Add"), m_valueAddEdit);
+    m_form->addRow(tr("Unit"), m_valueUnitEdit);
+    setValue(std::nullopt);
+}
+
+void CommandDialog::setValue(const std::optional<SValueDecoding> &value)
+{
+    const SValueDecoding shown = value.value_or(SValueDecoding());
+    m_valueTypeCombo->setCurrentIndex(value ? m_valueTypeCombo->findData(int(value->type)) : 0);
+    m_valueOffsetSpin->setValue(int(std::min<std::size_t>(shown.offset, MAX_VALUE_OFFSET)));
+    m_valueScaleEdit->setText(numberText(shown.scale));
+    m_valueAddEdit->setText(numberText(shown.add));
+    m_valueUnitEdit->setText(shown.unit);
+}
+
+bool CommandDialog::readValue(std::optional<SValueDecoding> &value)
+{
+    value.reset();
+    const int type = m_valueTypeCombo->currentData().toInt();
+    if (type == NO_VALUE)
+        return true;
+    SValueDecoding decoding;
+    decoding.type = EValueType(type);
+    decoding.offset = std::size_t(m_valueOffsetSpin->value());
+    for (const auto &[edit, target] :
+         {std::pair{m_valueScaleEdit, &decoding.scale}, std::pair{m_valueAddEdit, &decoding.add}}) {
+        const std::optional<double> number = numberOf(edit);
+        if (!number) {
+            QMessageBox::warning(this, windowTitle(),
+                                 tr("Invalid number. Enter a decimal number, e.g. 0.5 or 1e-3."));
+            edit->setFocus();
+            return false;
+        }
+        *target = *number;
+    }
+    decoding.unit = m_valueUnitEdit->text().trimmed();
+    if (decoding.BytesNeeded() > std::size_t(MAX_READ_COUNT)) {
+        QMessageBox::warning(
+            this, windowTitle(),
+            tr("The value ends past the %1 bytes a read can bring.").arg(MAX_READ_COUNT));
+        m_valueOffsetSpin->setFocus();
+        return false;
+    }
+    value = decoding;
+    return true;
 }
 
 EI2cCommandType CommandDialog::selectedType() const
@@ -97,6 +188,14 @@ void CommandDialog::onTypeChanged()
     m_form->setRowVisible(m_modeCombo, type == EI2cCommandType::Write);
     m_form->setRowVisible(m_dataEdit, type != EI2cCommandType::Read);
     m_form->setRowVisible(m_countSpin, type != EI2cCommandType::Write);
+    const bool reads = type != EI2cCommandType::Write;
+    const bool decodes = m_valueTypeCombo->currentData().toInt() != NO_VALUE;
+    m_form->setRowVisible(m_valueTypeCombo, reads);
+    for (QWidget *field : std::initializer_list<QWidget *>{m_valueOffsetSpin, m_valueScaleEdit,
+                                                           m_valueAddEdit, m_valueUnitEdit}) {
+        m_form->setRowVisible(field, reads);
+        field->setEnabled(decodes);
+    }
 }
 
 void CommandDialog::onAccept()
@@ -141,6 +240,8 @@ void CommandDialog::onAccept()
         }
     } else {
         command.count = m_countSpin->value();
+        if (!readValue(command.value))
+            return;
     }
     // The loader's own rule; with mode and count limited by their fields, only a write/read
     // without bytes is left for it to refuse.

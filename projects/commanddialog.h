@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QDialogButtonBox;
@@ -15,7 +16,8 @@ class QLineEdit;
 class QSpinBox;
 
 // The modal dialog for one stored command: its label, its kind and the fields that kind uses
-// (start/stop mode, bytes to write, bytes to read). It checks its input before it closes with
+// (start/stop mode, bytes to write, bytes to read, and for a read how its bytes turn into a
+// value to watch). It checks its input before it closes with
 // OK, so that what it gives back is a command a device file can hold and the main window can
 // send; it neither reads nor writes files.
 class CommandDialog : public QDialog
@@ -39,6 +41,10 @@ private Q_SLOTS:
 
 private:
     EI2cCommandType selectedType() const;
+    void createValueFields();
+    void setValue(const std::optional<SValueDecoding> &value);
+    // The decoding as entered: nothing for "None", false when scale or add is no number.
+    bool readValue(std::optional<SValueDecoding> &value);
 
     QString m_deviceName;
     std::function<bool(const QString &)> m_isLabelTaken;
@@ -48,6 +54,11 @@ private:
     QComboBox *m_modeCombo = nullptr;
     QLineEdit *m_dataEdit = nullptr;
     QSpinBox *m_countSpin = nullptr;
+    QComboBox *m_valueTypeCombo = nullptr;
+    QSpinBox *m_valueOffsetSpin = nullptr;
+    QLineEdit *m_valueScaleEdit = nullptr;
+    QLineEdit *m_valueAddEdit = nullptr;
+    QLineEdit *m_valueUnitEdit = nullptr;
     QDialogButtonBox *m_buttons = nullptr;
     SI2cCommand m_command;
 };

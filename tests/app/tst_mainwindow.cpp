@@ -287,6 +287,7 @@ void TestMainWindow::formActions_data()
     row(u"actionProjects_Folder"_s, u"Projects Folder..."_s, u"Projects Folder"_s, {}, false,
         false);
     row(u"actionShowTime"_s, u"Show Time Column"_s, {}, {}, true, true);
+    row(u"actionShowAscii"_s, u"Show ASCII Column"_s, {}, {}, true, true);
     row(u"actionSaveLog"_s, u"Save Log..."_s, u"Save Log"_s, u"Ctrl+S"_s, false, true);
     row(u"actionUndoClear"_s, u"Undo Clear Output"_s, {}, u"Ctrl+Z"_s, false, true);
 }
@@ -525,8 +526,9 @@ void TestMainWindow::menus_data()
         << u"menuAddress"_s << u"Address Format"_s << u"menuOptions"_s
         << QStringList({u"actionAddress7Bit"_s, u"actionAddress8Bit"_s});
     QTest::newRow("View") << u"menuView"_s << u"View"_s << u"menubar"_s
-                          << QStringList({u"actionProjects"_s, u"actionShowTime"_s, u"-"_s,
-                                          u"actionUndoClear"_s, u"actionWatch"_s});
+                          << QStringList({u"actionProjects"_s, u"actionShowTime"_s,
+                                          u"actionShowAscii"_s, u"-"_s, u"actionUndoClear"_s,
+                                          u"actionWatch"_s});
     QTest::newRow("Help") << u"menuHelp"_s << u"Help"_s << u"menubar"_s
                           << QStringList({u"actionAbout"_s});
 }

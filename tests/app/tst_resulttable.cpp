@@ -2,6 +2,7 @@
 #include "AppTestSupport.h"
 #include "CSimEeprom.h"
 #include "MainWindowShared.h"
+#include "OutputTableColumns.h"
 #include "VtlTestMain.h"
 #include "mainwindow.h"
 
@@ -13,9 +14,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -37,9 +40,12 @@ std::vector<unsigned char> sequence(int count, int first = 0)
     return bytes;
 }
 
+// Lines are drawn at whole pixels: each needs as much as the rounded or the exact
+// metrics give it, whichever is more.
 int lineHeight(const QFont &font, int lines)
 {
-    return int(std::ceil(lines * QFontMetricsF(font).height()));
+    return lines * std::max(QFontMetrics(font).lineSpacing(),
+                            int(std::ceil(QFontMetricsF(font).lineSpacing())));
 }
 
 // 2026-12-08 14:03:07.412 +01:00.
@@ -93,6 +99,10 @@ private Q_SLOTS:
     void longTextsAreCapped();
     void dataColumnFitsLongestLine();
     void saveLog();
+    void saveLogFilter_data();
+    void saveLogFilter();
+    void logNamesTheAdapter();
+    void asciiColumn();
 
 private:
     QTableWidget *table() const { return Child<QTableWidget>(*m_window, u"table_data"_s); }
@@ -583,6 +593,117 @@ void TestResultTable::saveLog()
     QCOMPARE(contentsOf(path).count("\r\n"), 3);
     QCOMPARE(m_window->statusBar()->currentMessage(),
              u"Log saved to %1"_s.arg(QDir::toNativeSeparators(path)));
+}
+
+void TestResultTable::saveLogFilter_data()
+{
+    QTest::addColumn<bool>("textFilter");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QByteArray>("firstLine");
+    const QByteArray text = "Read 0x50\t0x11\t";
+    const QByteArray csv = "time,duration_us,type,flags,data,error,adapter,speed,address\r\n";
+    QTest::newRow("text filter, no suffix") << true << u"log3"_s << u"log3.txt"_s << text;
+    QTest::newRow("csv filter, no suffix") << false << u"log3"_s << u"log3.csv"_s << csv;
+    QTest::newRow("typed suffix wins") << true << u"log3.csv"_s << u"log3.csv"_s << csv;
+}
+
+// The dialog opens on a dated name in the documents folder, then in the folder last used;
+// the filter chosen gives the format and the suffix.
+void TestResultTable::saveLogFilter()
+{
+    QFETCH(bool, textFilter);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QFETCH(QByteArray, firstLine);
+    m_window->addTableRow(u"Read 0x50"_s, u"0x11"_s, sequence(17), false, {STARTED_MS, 1060000});
+    const QTemporaryDir dir;
+    QStringList offered;
+    CModalWatcher watcher;
+    watcher.onDialog = [&](QDialog *dialog) {
+        auto *files = qobject_cast<QFileDialog *>(dialog);
+        offered << files->selectedFiles().value(0);
+        if (textFilter)
+            files->selectNameFilter(u"Text files (*.txt)"_s);
+        files->selectFile(dir.filePath(typed));
+        dialog->done(QDialog::Accepted);
+    };
+    QAction *save = ActionOf(*m_window, "actionSaveLog");
+    save->trigger();
+    save->trigger();
+
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(offered.size(), 2);
+    QCOMPARE(QFileInfo(offered.at(0)).absolutePath(), QDir(documents).absolutePath());
+    QVERIFY2(QRegularExpression(u"^vtl-i2c-log-\\d{8}-\\d{6}\\.csv$"_s)
+                 .match(QFileInfo(offered.at(0)).fileName())
+                 .hasMatch(),
+             qPrintable(offered.at(0)));
+    QCOMPARE(QFileInfo(offered.at(1)).absolutePath(), QDir(dir.path()).absolutePath());
+    QVERIFY2(contentsOf(dir.filePath(saved)).contains(firstLine),
+             qPrintable(QString::fromUtf8(contentsOf(dir.filePath(saved)))));
+    QVERIFY(!QFileInfo::exists(dir.filePath(typed)) || typed == saved);
+    // The second save asked before replacing the file that the added suffix named.
+    QCOMPARE(watcher.boxes.size(), typed == saved ? 0 : 1);
+}
+
+// Each transaction's row keeps the adapter, speed and 7-bit address, whatever the notation.
+void TestResultTable::logNamesTheAdapter()
+{
+    const std::shared_ptr<CSimAdapter> adapter = CSimBus::Instance().Attach(ESimModel::A, L"T-1");
+    adapter->AddSlave(0x28, std::make_shared<CSimEeprom>());
+    CModalWatcher watcher;
+    QVERIFY(ConnectWindow(*m_window, watcher, u"VantrelA  SN T-1"_s));
+    ActionOf(*m_window, "actionAddress8Bit")->trigger();
+    Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->setEditText(u"0x50"_s);
+    Child<QLineEdit>(*m_window, u"edit_write"_s)->setText(u"00"_s);
+    Child<QAbstractButton>(*m_window, u"btn_write"_s)->click();
+    Child<QAbstractButton>(*m_window, u"btn_i2c_search"_s)->click();
+    m_window->addTableRow(u"Note"_s, QString(), u"added by the window"_s, false);
+
+    const QTemporaryDir dir;
+    watcher.onDialog = [&](QDialog *dialog) {
+        qobject_cast<QFileDialog *>(dialog)->selectFile(dir.filePath(u"log.csv"_s));
+        dialog->done(QDialog::Accepted);
+    };
+    ActionOf(*m_window, "actionSaveLog")->trigger();
+    const QList<QByteArray> lines = contentsOf(dir.filePath(u"log.csv"_s)).split('\n');
+    QCOMPARE(lines.size(), 5);
+    QVERIFY2(lines.at(1).contains(",Write 0x50,") &&
+                 lines.at(1).endsWith(",VantrelA SN T-1,100 kHz,0x28\r"),
+             lines.at(1).constData());
+    QVERIFY2(lines.at(2).endsWith(",VantrelA SN T-1,100 kHz,\r"), lines.at(2).constData());
+    QVERIFY2(lines.at(3).endsWith(",0,,,\r"), lines.at(3).constData());
+}
+
+// Kept for the next start; the hex lines gain their text, which Copy Data as Shown carries
+// and Copy Data does not.
+void TestResultTable::asciiColumn()
+{
+    QAction *ascii = ActionOf(*m_window, "actionShowAscii");
+    QVERIFY(!ascii->isChecked());
+    bytesPerLine()->setCurrentIndex(bytesPerLine()->findText(u"2"_s));
+    m_window->addTableRow(u"Read 0x50"_s, u"0x03"_s, std::vector<unsigned char>{'O', 'K', 0x00},
+                          false);
+    m_window->addTableRow(u"Search"_s, QString(), u"0x23, 0x50"_s, false);
+    const int height = table()->rowHeight(0);
+    ascii->trigger();
+    QCOMPARE(table()->item(0, 2)->text(), u"00: 4F 4B  OK\n02: 00     ."_s);
+    QCOMPARE(table()->item(1, 2)->text(), u"0x23, 0x50"_s);
+    QCOMPARE(table()->rowHeight(0), height);
+    selectRows({0});
+    ActionOf(*m_window, "actionCopyDataAsShown")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"00: 4F 4B  OK\n02: 00     ."_s);
+    ActionOf(*m_window, "actionCopyData")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"4F 4B 00"_s);
+
+    m_window = std::make_unique<MainWindow>();
+    QVERIFY(ActionOf(*m_window, "actionShowAscii")->isChecked());
+    m_window->addTableRow(u"Read 0x50"_s, u"0x01"_s, std::vector<unsigned char>{'A'}, false);
+    QCOMPARE(table()->item(0, 2)->text(), u"41  A"_s);
+    ActionOf(*m_window, "actionShowAscii")->trigger();
+    QCOMPARE(table()->item(0, 2)->text(), u"41"_s);
+    QVERIFY(!QSettings().value(u"table/showAscii"_s).toBool());
 }
 
 VTL_TEST_MAIN(TestResultTable)

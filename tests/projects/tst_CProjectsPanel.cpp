@@ -1375,6 +1375,38 @@ private Q_SLOTS:
         QCOMPARE(host.CurrentText(), u"Beta/"_s + entered.label);
     }
 
+    // A decoding entered in the dialog reaches the file; opened and confirmed again without a
+    // change, the file keeps every byte.
+    void editCommandValue()
+    {
+        QList<SI2cCommand> commands = BetaCommands();
+        commands.append(WriteReadCommand(u"Temp"_s, {0x05}, 2));
+        QVERIFY(WriteDevice(Path(u"b.i2cdev"_s), u"Beta"_s, 0x20, commands));
+        CPanelHost &host = Start();
+        const auto edit = [&](const std::function<void(CommandDialog *)> &fill) {
+            CModalScript script;
+            script.Then<QMenu>([](QMenu *menu) { ChooseEntry(menu, u"Edit..."_s); })
+                .Then<CommandDialog>([&](CommandDialog *dialog) {
+                    fill(dialog);
+                    ClickOk(dialog);
+                });
+            OpenMenu(host.CommandRow(u"Beta"_s, u"Temp"_s));
+            QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        };
+        edit([](CommandDialog *dialog) {
+            auto *types = dialog->findChild<QComboBox *>(u"valueTypeCombo"_s);
+            types->setCurrentIndex(types->findText(u"u16be"_s));
+            dialog->findChild<QLineEdit *>(u"valueScaleEdit"_s)->setText(u"0.1"_s);
+            dialog->findChild<QLineEdit *>(u"valueUnitEdit"_s)->setText(u"lx"_s);
+        });
+        const QByteArray stored = ReadBytes(Path(u"b.i2cdev"_s));
+        QVERIFY2(stored.contains(R"("value": { "offset": 0, "type": "u16be", "scale": 0.1, )"
+                                 R"("add": 0, "unit": "lx" })"),
+                 stored.constData());
+        edit([](CommandDialog *) {});
+        QCOMPARE(ReadBytes(Path(u"b.i2cdev"_s)), stored);
+    }
+
     // Another program gives a command the chosen label while the dialog is open: the dialog
     // comes back with the user's other entries kept.
     void editLabelTakenMeanwhile()

@@ -15,9 +15,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("write") << int(EI2cCommandType::Write)
                                << QStringList{u"modeCombo"_s, u"dataEdit"_s};
-        QTest::newRow("read") << int(EI2cCommandType::Read) << QStringList{u"countSpin"_s};
+        QTest::newRow("read") << int(EI2cCommandType::Read)
+                              << QStringList{u"countSpin"_s, u"valueTypeCombo"_s};
         QTest::newRow("write/read")
-            << int(EI2cCommandType::WriteRead) << QStringList{u"dataEdit"_s, u"countSpin"_s};
+            << int(EI2cCommandType::WriteRead)
+            << QStringList{u"dataEdit"_s, u"countSpin"_s, u"valueTypeCombo"_s};
     }
 
     void fieldsFollowKind()
@@ -27,7 +29,8 @@ private Q_SLOTS:
         CommandDialog dialog(u"Edit Command"_s, u"Beta"_s, {}, nullptr);
         dialog.setCommand(WriteReadCommand(u"Peek"_s, {0x10}, 4));
         FillCommandDialog(&dialog, u"X"_s, EI2cCommandType(type), EI2cWriteMode::Auto, {}, 1);
-        for (const QString &field : {u"modeCombo"_s, u"dataEdit"_s, u"countSpin"_s})
+        for (const QString &field :
+             {u"modeCombo"_s, u"dataEdit"_s, u"countSpin"_s, u"valueTypeCombo"_s})
             QVERIFY2(dialog.findChild<QWidget *>(field)->isVisibleTo(&dialog) ==
                          shown.contains(field),
                      qPrintable(field));
@@ -124,6 +127,69 @@ private Q_SLOTS:
         QCOMPARE(result, int(QDialog::Rejected));
         QCOMPARE(script.Seen().at(1), u"Edit Command: "_s + warning);
         QCOMPARE(focused, focus);
+    }
+
+    void valueFields_data()
+    {
+        QTest::addColumn<QString>("valueType");
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<std::optional<SValueDecoding>>("expected");
+        const SValueDecoding stored{2, EValueType::S16Be, 0.0625, -40.5, u"\u00B0C"_s};
+        QTest::newRow("kept as it was")
+            << u"s16be"_s << u"0.0625"_s << 2 << QString() << std::optional<SValueDecoding>(stored);
+        SValueDecoding changed = stored;
+        changed.type = EValueType::F32Le;
+        changed.scale = 1e-3;
+        QTest::newRow("changed") << u"f32le"_s << u" 1e-3 "_s << 2 << QString()
+                                 << std::optional<SValueDecoding>(changed);
+        QTest::newRow("none") << u"None"_s << u"x"_s << 2 << QString()
+                              << std::optional<SValueDecoding>();
+        QTest::newRow("scale not a number")
+            << u"s16be"_s << u"0,5"_s << 2
+            << u"Invalid number. Enter a decimal number, e.g. 0.5 or 1e-3."_s
+            << std::optional<SValueDecoding>();
+        QTest::newRow("past the longest read")
+            << u"u32be"_s << u"1"_s << 65532
+            << u"The value ends past the 65535 bytes a read can bring."_s
+            << std::optional<SValueDecoding>();
+    }
+
+    // The dialog opens with the stored decoding; OK gives back what the fields hold.
+    void valueFields()
+    {
+        QFETCH(QString, valueType);
+        QFETCH(QString, scale);
+        QFETCH(int, offset);
+        QFETCH(QString, warning);
+        QFETCH(std::optional<SValueDecoding>, expected);
+        SI2cCommand command = WriteReadCommand(u"Temp"_s, {0x05}, 4);
+        command.value = SValueDecoding{2, EValueType::S16Be, 0.0625, -40.5, u"\u00B0C"_s};
+        CommandDialog dialog(u"Edit Command"_s, u"Beta"_s, {}, nullptr);
+        dialog.setCommand(command);
+        QCOMPARE(dialog.findChild<QLineEdit *>(u"valueScaleEdit"_s)->text(), u"0.0625"_s);
+        auto *types = dialog.findChild<QComboBox *>(u"valueTypeCombo"_s);
+        types->setCurrentIndex(types->findText(valueType));
+        dialog.findChild<QLineEdit *>(u"valueScaleEdit"_s)->setText(scale);
+        dialog.findChild<QSpinBox *>(u"valueOffsetSpin"_s)->setValue(offset);
+        QCOMPARE(dialog.findChild<QLineEdit *>(u"valueUnitEdit"_s)->isEnabled(),
+                 valueType != u"None"_s);
+
+        CModalScript script;
+        script.Then<CommandDialog>([](CommandDialog *shown) { ClickOk(shown); });
+        if (!warning.isEmpty()) {
+            script.Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); })
+                .Then<CommandDialog>([](CommandDialog *shown) { shown->reject(); });
+        }
+        const int result = dialog.exec();
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        if (!warning.isEmpty()) {
+            QCOMPARE(result, int(QDialog::Rejected));
+            QCOMPARE(script.Seen().at(1), u"Edit Command: "_s + warning);
+            return;
+        }
+        QCOMPARE(dialog.command().value, expected);
     }
 };
 

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The output table's geometry: row heights from line counts, the Time, Type and Flags
-// columns grown from each new row, and the Data column as wide as its longest line.
-#include "EventHook.h"
-#include "MainWindowShared.h"
-#include "mainwindow.h"
+// The table's geometry: row heights from line counts, the Time, Type and Flags columns
+// grown from each new row, and the Data column as wide as its longest line.
+#include "COutputTable.h"
+#include "OutputTableColumns.h"
 #include "outputcelldelegate.h"
-#include "ui_mainwindow.h"
 
 #include <QHeaderView>
+#include <QTableWidget>
 
 #include <algorithm>
 
@@ -30,43 +29,37 @@ QStringView longestLine(QStringView text)
 
 } // namespace
 
-void MainWindow::watchTableWidth()
+OutputCellDelegate *COutputTable::cellDelegate() const
 {
-    QTableWidget *table = ui->table_data;
-    new EventHook(table->viewport(), [this](QEvent *event) {
-        if (event->type() == QEvent::Resize)
-            fitDataColumn();
-        return false;
-    });
-    connect(table->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
-        if (column != COLUMN_DATA)
-            fitDataColumn();
-    });
+    return static_cast<OutputCellDelegate *>(m_ui.table->itemDelegate());
 }
 
-void MainWindow::sizeTableRow(int row, qsizetype lines)
+int COutputTable::gridWidth() const
 {
-    QTableWidget *table = ui->table_data;
-    const int grid = table->showGrid() ? 1 : 0;
+    return m_ui.table->showGrid() ? 1 : 0;
+}
+
+void COutputTable::sizeRow(int index, qsizetype lines)
+{
+    QTableWidget *table = m_ui.table;
     const int height = std::max(OutputCellDelegate::textHeight(1, table->font()),
                                 OutputCellDelegate::textHeight(lines, cellDelegate()->fixedFont()));
     const QHeaderView *header = table->verticalHeader();
-    table->setRowHeight(
-        row, std::clamp(height + grid, header->minimumSectionSize(), header->maximumSectionSize()));
+    table->setRowHeight(index, std::clamp(height + gridWidth(), header->minimumSectionSize(),
+                                          header->maximumSectionSize()));
 }
 
-void MainWindow::fitTableColumns(const QString &time, const QString &type, const QString &flags)
+void COutputTable::fitColumns(const QString &time, const QString &type, const QString &flags)
 {
-    QTableWidget *table = ui->table_data;
+    QTableWidget *table = m_ui.table;
     QHeaderView *header = table->horizontalHeader();
-    const int grid = table->showGrid() ? 1 : 0;
     const QFont &fixed = cellDelegate()->fixedFont();
     const auto fit = [&](int column, int width) {
         if (width > header->sectionSize(column))
             header->resizeSection(column, width);
     };
     const auto widthOf = [&](const QString &text, const QFont &font) {
-        return cellDelegate()->cellWidth(text, font, table) + grid;
+        return cellDelegate()->cellWidth(text, font, table) + gridWidth();
     };
     // Every time text differs; in the fixed-pitch font only its length matters, and
     // measuring that many digits keeps the delegate's cache of laid-out lines small.
@@ -78,40 +71,38 @@ void MainWindow::fitTableColumns(const QString &time, const QString &type, const
     fit(COLUMN_FLAGS, std::min(widthOf(flags, fixed), flagsWidthLimit()));
 }
 
-int MainWindow::flagsWidthLimit() const
+int COutputTable::flagsWidthLimit() const
 {
-    const QTableWidget *table = ui->table_data;
     return cellDelegate()->cellWidth(QString(FLAGS_MAX_CHARS, u'0'), cellDelegate()->fixedFont(),
-                                     table) +
-           (table->showGrid() ? 1 : 0);
+                                     m_ui.table) +
+           gridWidth();
 }
 
-int MainWindow::typeWidthLimit() const
+int COutputTable::typeWidthLimit() const
 {
-    const QTableWidget *table = ui->table_data;
-    return cellDelegate()->cellWidth(QString(TYPE_MAX_CHARS, u'0'), table->font(), table) +
-           (table->showGrid() ? 1 : 0);
+    return cellDelegate()->cellWidth(QString(TYPE_MAX_CHARS, u'0'), m_ui.table->font(),
+                                     m_ui.table) +
+           gridWidth();
 }
 
 // Takes note of the longest line of a Data text just placed; only a longer one than
 // all before is measured.
-void MainWindow::noteDataLines(const QString &text)
+void COutputTable::noteDataLines(const QString &text)
 {
     const QStringView longest = longestLine(text);
     if (longest.size() <= m_widestDataChars)
         return;
     m_widestDataChars = longest.size();
-    const QTableWidget *table = ui->table_data;
     m_dataWidth =
-        cellDelegate()->cellWidth(longest.toString(), cellDelegate()->fixedFont(), table) +
-        (table->showGrid() ? 1 : 0);
+        cellDelegate()->cellWidth(longest.toString(), cellDelegate()->fixedFont(), m_ui.table) +
+        gridWidth();
 }
 
 // The Data column fills the rest of the view, as the last section stretches; when its
 // longest line needs more, it takes that width and the view scrolls sideways instead.
-void MainWindow::fitDataColumn()
+void COutputTable::fitDataColumn()
 {
-    QTableWidget *table = ui->table_data;
+    QTableWidget *table = m_ui.table;
     QHeaderView *header = table->horizontalHeader();
     int others = 0;
     for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS}) {
@@ -135,9 +126,9 @@ void MainWindow::fitDataColumn()
     }
 }
 
-void MainWindow::resetTableColumns()
+void COutputTable::resetColumns()
 {
-    QHeaderView *header = ui->table_data->horizontalHeader();
+    QHeaderView *header = m_ui.table->horizontalHeader();
     for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS})
         header->resizeSection(column, header->sectionSizeHint(column));
     m_timeWidth = 0;

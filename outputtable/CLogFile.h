@@ -2,6 +2,7 @@
 #pragma once
 
 #include "TableCopy.h"
+#include "TableLog.h"
 
 #include <QList>
 #include <QString>
@@ -13,6 +14,7 @@ class CLogFile
 {
 public:
     bool Save(const QString &path, const QList<TableCopy::SRow> &rows);
+    bool Save(const QString &path, const QList<TableCopy::SRow> &rows, TableLog::EFormat format);
     const QString &GetLastError() const { return m_lastError; }
 
 private:

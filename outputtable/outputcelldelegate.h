@@ -20,6 +20,8 @@ public:
 
     // The system's fixed-pitch font, for the Flags and Data cells.
     const QFont &fixedFont() const { return m_fixedFont; }
+    // Distance from one line of text in the font to the next, in whole pixels.
+    static int linePitch(const QFont &font);
     // Height of `lines` lines of text in the font.
     static int textHeight(qsizetype lines, const QFont &font);
     // Width a cell needs to show the one-line `text` in the font without eliding it.

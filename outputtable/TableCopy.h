@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "STableRowOrigin.h"
 #include "STableRowTime.h"
 
 #include <QByteArray>
@@ -13,7 +14,7 @@
 namespace TableCopy {
 
 // One row as the table holds it: its texts, for a row made from bytes the bytes, its
-// time and whether it is marked as an error.
+// time, whether it is marked as an error and, for a transaction, where it went.
 struct SRow
 {
     QString type;
@@ -22,6 +23,7 @@ struct SRow
     std::optional<QByteArray> bytes;
     STableRowTime time;
     bool error = false;
+    std::optional<STableRowOrigin> origin{};
 };
 
 // Type, a tab, flags, a tab and the data on one line; one line per row.

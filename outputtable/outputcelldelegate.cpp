@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStringView>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -62,9 +64,18 @@ OutputCellDelegate::OutputCellDelegate(QObject *parent)
     , m_fixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont))
 {}
 
+int OutputCellDelegate::linePitch(const QFont &font)
+{
+    // Lines are drawn at whole pixels, where the rounded metrics may need more than the
+    // exact ones (17 px a line where the exact height is 16.5): a line gets the larger.
+    return std::max(QFontMetrics(font).lineSpacing(),
+                    int(std::ceil(QFontMetricsF(font).lineSpacing())));
+}
+
 int OutputCellDelegate::textHeight(qsizetype lines, const QFont &font)
 {
-    return int(std::ceil(qreal(std::max<qsizetype>(lines, 1)) * QFontMetricsF(font).height()));
+    const qint64 height = qint64(std::max<qsizetype>(lines, 1)) * linePitch(font);
+    return int(std::min<qint64>(height, std::numeric_limits<int>::max()));
 }
 
 int OutputCellDelegate::cellWidth(const QString &text, const QFont &font,
@@ -116,7 +127,7 @@ void OutputCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     if (area.isEmpty())
         return;
 
-    const qreal lineHeight = QFontMetricsF(opt.font).height();
+    const int lineHeight = linePitch(opt.font);
     const auto first =
         std::max<qsizetype>(0, qsizetype(std::floor((area.top() - textRect.top()) / lineHeight)));
     const auto last = qsizetype(std::floor((area.bottom() - textRect.top()) / lineHeight));
@@ -134,7 +145,7 @@ void OutputCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     for (qsizetype row = first; row <= last && pos >= 0; ++row) {
         const qsizetype end = view.indexOf(u'\n', pos);
         SLine &entry = line(view.mid(pos, end < 0 ? -1 : end - pos).toString(), opt.font);
-        const QPointF topLeft(textRect.left(), textRect.top() + qreal(row) * lineHeight);
+        const QPointF topLeft(textRect.left(), qreal(textRect.top() + row * lineHeight));
         if (entry.width <= textRect.width()) {
             painter->drawStaticText(topLeft, entry.text);
         } else {

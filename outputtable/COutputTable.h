@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "STableRowTime.h"
+#include "TableCopy.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class OutputCellDelegate;
+class QAction;
+class QComboBox;
+class QEvent;
+class QPoint;
+class QTableWidget;
+
+// The output table: every transaction's row, from bytes or text with its time, the bytes
+// rendered as hex lines in the layout the user chose, the columns and rows sized to their
+// contents, the three copy forms, Save Log, and a Clear Output that can be undone. A
+// controller, not a widget: it drives widgets that the main window's form owns.
+class COutputTable : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The form's widgets that the table works with; not owned.
+    struct SWidgets
+    {
+        QTableWidget *table = nullptr;
+        QComboBox *bytesPerLine = nullptr;
+        QComboBox *offsetFormat = nullptr;
+        QAction *copyReport = nullptr;
+        QAction *copyData = nullptr;
+        QAction *copyDataAsShown = nullptr;
+        QAction *clear = nullptr;
+        QAction *undoClear = nullptr;
+        QAction *showTime = nullptr;
+        QAction *showAscii = nullptr;
+        QAction *saveLog = nullptr;
+    };
+
+    // What Copy puts on the clipboard.
+    enum class ETableCopy
+    {
+        Report = 0,
+        Data = 1,
+        DataAsShown = 2,
+    };
+
+    COutputTable(const SWidgets &widgets, QObject *parent);
+
+    // Appends a row; a row made from bytes re-renders when the line layout changes, one
+    // made from text keeps it. Without a time the row carries the moment it was added; the
+    // origin, where given, goes into a saved log but is not shown.
+    void AddRow(const QString &type, const QString &flags, const QString &text, bool error);
+    void AddRow(const QString &type, const QString &flags, const std::vector<unsigned char> &bytes,
+                bool error);
+    void AddRow(const QString &type, const QString &flags, const QString &text, bool error,
+                const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {});
+    void AddRow(const QString &type, const QString &flags, const std::vector<unsigned char> &bytes,
+                bool error, const STableRowTime &time,
+                const std::optional<STableRowOrigin> &origin = {});
+
+    // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
+    static QString FormatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
+
+    int BytesPerLine() const;
+    bool IsOffsetDecimal() const;
+    // Puts the selected rows on the clipboard in table order; nothing without a selection.
+    void Copy(ETableCopy mode);
+    QList<TableCopy::SRow> Rows() const;
+    int RowCount() const;
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+public Q_SLOTS:
+    void onBytesPerLineChanged();
+    void onContextMenu(const QPoint &pos);
+    void onClear();
+    void onUndoClear();
+    void onShowTimeToggled(bool shown);
+    void onShowAsciiToggled(bool shown);
+    void onSaveLog();
+
+Q_SIGNALS:
+    // A short note for the status bar.
+    void statusMessage(const QString &text);
+
+private:
+    void setupTable();
+    void setupLayoutBoxes();
+    void setupCopy();
+    void updateCopyActions();
+    // The Data text of a row's bytes in the layout in force.
+    QString dataText(const QByteArray &bytes) const;
+    void rerender();
+
+    void appendRow(const TableCopy::SRow &row);
+    void placeRow(int index, const TableCopy::SRow &row);
+    TableCopy::SRow row(int index) const;
+    QList<TableCopy::SRow> rows(const QList<int> &indexes) const;
+    QList<int> selectedRows() const;
+    void dropClearedRows();
+
+    OutputCellDelegate *cellDelegate() const;
+    void sizeRow(int row, qsizetype lines);
+    void fitColumns(const QString &time, const QString &type, const QString &flags);
+    int gridWidth() const;
+    int flagsWidthLimit() const;
+    int typeWidthLimit() const;
+    void noteDataLines(const QString &text);
+    void fitDataColumn();
+    void resetColumns();
+
+    SWidgets m_ui;
+    // The rows that the last Clear Output removed, until Undo brings them back or a new
+    // row makes them stale.
+    QList<TableCopy::SRow> m_clearedRows;
+    // The longest Data line in the table, in characters (the cells use a fixed-pitch
+    // font, so the longest is the widest), and the column width it needs.
+    qsizetype m_widestDataChars = 0;
+    int m_dataWidth = 0;
+    // The width the widest time text in the table needs.
+    int m_timeWidth = 0;
+};

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <Qt>
+
+// The output table's columns and what its items keep besides their texts.
+
+inline constexpr int COLUMN_TYPE = 0;
+inline constexpr int COLUMN_FLAGS = 1;
+inline constexpr int COLUMN_DATA = 2;
+// Last in the model, so the first three keep their indexes; the view shows it first.
+inline constexpr int COLUMN_TIME = 3;
+
+// What the Time item of a row keeps besides its text: the start in milliseconds since the
+// epoch, the duration in microseconds (absent for a row without a transaction) and the
+// error mark, and where the transaction went (adapter and speed texts, the 7-bit address),
+// each absent when the row has none. The Data item keeps a row's bytes under Qt::UserRole.
+inline constexpr int TIME_ROLE_STARTED_MS = Qt::UserRole;
+inline constexpr int TIME_ROLE_DURATION_US = Qt::UserRole + 1;
+inline constexpr int TIME_ROLE_ERROR = Qt::UserRole + 2;
+inline constexpr int TIME_ROLE_ADAPTER = Qt::UserRole + 3;
+inline constexpr int TIME_ROLE_SPEED = Qt::UserRole + 4;
+inline constexpr int TIME_ROLE_ADDRESS = Qt::UserRole + 5;
