@@ -76,6 +76,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     setupProjects();
     setupWatch();
+    setupRegisters();
     restoreWindowState();
     updateUiState();
 }

@@ -28,6 +28,8 @@ class QCloseEvent;
 class QDockWidget;
 class QPoint;
 class WatchPanel;
+class RegistersPanel;
+class CRegistersPart;
 
 namespace Ui {
 class MainWindow;
@@ -108,6 +110,8 @@ private:
     bool runConfiguration(const std::shared_ptr<CBusJob> &job);
 
     void setupWatch();
+    void setupRegisters();
+    void addRegisterRow(const STransactionRecord &record);
     void setWatchTarget(const STransactionRequest &request,
                         const std::optional<SValueDecoding> &decoding);
 
@@ -150,6 +154,9 @@ private:
 
     QDockWidget *m_watchDock = nullptr;
     WatchPanel *m_watchPanel = nullptr;
+    QDockWidget *m_registersDock = nullptr;
+    RegistersPanel *m_registersPanel = nullptr;
+    CRegistersPart *m_registers = nullptr;
     CWatchScheduler *m_watch = nullptr;
 
     COutputTable *m_table = nullptr;

@@ -4,6 +4,7 @@
 #include "CliCommands.h"
 #include "CliOutput.h"
 #include "CliProgress.h"
+#include "CliRegisters.h"
 #include "CliSession.h"
 #include "DetectGrid.h"
 #include "DumpLines.h"
@@ -56,7 +57,11 @@ ECliExit RunOnBus(CCliSession &session)
         return RunDump(session);
     case ECliCommand::Eeprom:
         return RunEeprom(session);
+    case ECliCommand::Regs:
+    case ECliCommand::Reg:
+        return CliRegisters::Run(session);
     case ECliCommand::List:
+    case ECliCommand::Check:
         break;
     }
     return ECliExit::Usage;

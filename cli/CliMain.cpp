@@ -12,6 +12,7 @@
 #include "CliOutput.h"
 #include "CliPlan.h"
 #include "CliProgress.h"
+#include "CliRegisters.h"
 #include "CliSession.h"
 #include "VtlVersion.h"
 
@@ -101,6 +102,8 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
                                 name + u' ' + invocation.spec->name);
         } else if (plan->command == ECliCommand::List) {
             status = Code(CliCommands::RunList(*plan, output));
+        } else if (CliRegisters::RunsWithoutAdapter(*plan)) {
+            status = Code(CliRegisters::RunWithoutAdapter(*plan, output));
         } else {
             const bool terminal = isatty(STDERR_FILENO) == 1;
             progress.SetMode(!plan->global.quiet && (terminal || plan->global.progress), terminal);

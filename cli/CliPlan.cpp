@@ -64,6 +64,11 @@ public:
         case ECliCommand::Run:
             ok = BuildRun();
             break;
+        case ECliCommand::Regs:
+        case ECliCommand::Reg:
+        case ECliCommand::Check:
+            ok = CliRegisters::BuildPlan(m_invocation, m_plan, m_error);
+            break;
         }
         if (!ok)
             return std::nullopt;

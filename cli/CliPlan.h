@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CliCommandLine.h"
+#include "CliRegisters.h"
 #include "SI2cCommand.h"
 #include "STransactionRequest.h"
 #include "TransferMessages.h"
@@ -43,6 +44,8 @@ struct SCliPlan
     std::vector<unsigned char> image; // write and verify: the file's bytes
     // run
     SI2cCommand runCommand;
+    // regs, reg and check
+    SCliRegisterPlan registers;
     // The largest single read a request asks for and the argument that asked for it.
     std::size_t largestRead = 0;
     QString largestReadName;

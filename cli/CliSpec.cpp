@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CliSpec.h"
 
+#include "CliRegisters.h"
+
 using namespace Qt::StringLiterals;
 
 namespace CliSpec {
@@ -131,12 +133,15 @@ QList<SCliCommandSpec> MakeCommands()
          {},
          2,
          2});
+    CliRegisters::AppendCommands(commands);
     return commands;
 }
 
 QCommandLineOption CommandOption(const QString &name)
 {
     using namespace CliOption;
+    if (const std::optional<QCommandLineOption> option = CliRegisters::Option(name))
+        return *option;
     if (name == ALL)
         return {ALL, u"Probe every address, 0x00 to 0x7F."_s};
     if (name == NO_STOP)

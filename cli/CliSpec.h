@@ -19,6 +19,10 @@ enum class ECliCommand
     Dump,
     Eeprom,
     Run,
+    // Register maps of device files (CliRegisters.h).
+    Regs,
+    Reg,
+    Check,
 };
 
 // One positional argument of a subcommand, as its help shows it.

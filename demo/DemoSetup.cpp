@@ -13,4 +13,6 @@ void PrepareDemo()
     options.largeEeprom = true;
     CSimPresetBench::Attach(options);
     CProjectsPanel::AddFirstStartExample(QStringLiteral(":/demo/bench-eeprom.i2cdev"));
+    CProjectsPanel::AddFirstStartExample(QStringLiteral(":/demo/bench-temperature.i2cdev"));
+    CProjectsPanel::AddFirstStartExample(QStringLiteral(":/demo/bench-power-monitor.i2cdev"));
 }

@@ -2,6 +2,8 @@
 #include "CI2cDeviceFile.h"
 
 #include "AtomicFile.h"
+#include "JsonText.h"
+#include "RegisterMapJson.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,11 +56,13 @@ constexpr std::array<std::pair<EI2cWriteMode, const char *>, 4> MODE_NAMES{{
     {EI2cWriteMode::None, "none"},
 }};
 
-// Files are written as version 1 unless a command needs what version 2 added (the
-// write/read kind, a value decoding), so that readers of version 1 keep reading every
-// file they can.
+// Files are written in the oldest version that holds what they carry (version 2 added the
+// write/read kind and value decodings, version 3 register maps), so that older readers
+// keep reading every file they can.
 constexpr qint64 FILE_VERSION_BASIC = 1;
-constexpr qint64 FILE_VERSION = 2;
+constexpr qint64 FILE_VERSION_VALUES = 2;
+constexpr qint64 FILE_VERSION_REGISTERS = 3;
+constexpr qint64 FILE_VERSION = FILE_VERSION_REGISTERS;
 constexpr qint64 MAX_READ_COUNT = 65535;
 constexpr int MAX_ADDRESS = 127;
 
@@ -70,23 +74,10 @@ constexpr qint64 MAX_FILE_SIZE = 4 * 1024 * 1024;
 const QString INDENT = u"    "_s;
 const QString COMMAND_INDENT = u"        "_s;
 
-QString JsonString(const QString &s)
-{
-    const QByteArray array = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(array.sliced(1, array.size() - 2));
-}
-
-QString JsonPair(const QString &key, const QString &valueText)
-{
-    return JsonString(key) + u": "_s + valueText;
-}
-
-// A number as Qt's JSON writer writes it: the shortest text that reads back the same.
-QString JsonNumber(double value)
-{
-    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(array.sliced(1, array.size() - 2));
-}
+constexpr auto &JsonString = JsonText::String;
+constexpr auto &JsonPair = JsonText::Pair;
+constexpr auto &JsonNumber = JsonText::Number;
+constexpr auto &ParseHexDigits = JsonText::ParseHex;
 
 QString ValueObject(const SValueDecoding &value)
 {
@@ -113,36 +104,6 @@ std::optional<EI2cWriteMode> ModeFromWord(const QString &word)
             return value;
     }
     return std::nullopt;
-}
-
-int HexDigitValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
-// Only plain hex digits count: a sign or blank that a number conversion would let through
-// must not turn a typo into a byte on the bus.
-std::optional<unsigned> ParseHexDigits(QStringView digits)
-{
-    if (digits.isEmpty())
-        return std::nullopt;
-    quint64 value = 0;
-    for (const QChar c : digits) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0)
-            return std::nullopt;
-        value = value * 16 + quint64(digit);
-        if (value > 0xFFFFFFFFu)
-            return std::nullopt;
-    }
-    return unsigned(value);
 }
 
 QString CommandLine(const SI2cCommand &command)
@@ -172,6 +133,7 @@ struct SDeviceData
     unsigned char address = 0;
     QString description;
     QList<SI2cCommand> commands;
+    std::optional<SRegisterMap> registers;
 };
 
 bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error)
@@ -320,12 +282,15 @@ bool ParseCommand(const QJsonObject &object, qsizetype position, SI2cCommand &co
     return true;
 }
 
-qint64 RequiredVersion(const QList<SI2cCommand> &commands)
+qint64 RequiredVersion(const QList<SI2cCommand> &commands,
+                       const std::optional<SRegisterMap> &registers)
 {
+    if (registers)
+        return FILE_VERSION_REGISTERS;
     for (const SI2cCommand &command : commands) {
         if (command.type == EI2cCommandType::WriteRead ||
             (command.value && command.type == EI2cCommandType::Read))
-            return FILE_VERSION;
+            return FILE_VERSION_VALUES;
     }
     return FILE_VERSION_BASIC;
 }
@@ -361,6 +326,13 @@ bool ParseDevice(const QByteArray &bytes, SDeviceData &device, QString &error)
         if (!ParseCommand(element.toObject(), ++position, command, error))
             return false;
         device.commands.append(std::move(command));
+    }
+
+    if (root.contains(RegisterMapJson::KEY_REGISTERS)) {
+        device.registers =
+            RegisterMapJson::Parse(root.value(RegisterMapJson::KEY_REGISTERS), error);
+        if (!device.registers)
+            return false;
     }
 
     device.name = root.value(KEY_NAME).toString();
@@ -494,6 +466,7 @@ bool CI2cDeviceFile::Load(const QString &path)
     m_address = device.address;
     m_description = std::move(device.description);
     m_commands = std::move(device.commands);
+    m_registers = std::move(device.registers);
     return true;
 }
 
@@ -502,21 +475,27 @@ bool CI2cDeviceFile::Save() const
     const QString addressText =
         u"0x"_s + QString::number(m_address, 16).toUpper().rightJustified(2, u'0');
     QString text = u"{\n"_s;
-    text += INDENT + JsonPair(KEY_VERSION, QString::number(RequiredVersion(m_commands))) + u",\n"_s;
+    if (m_registers && !RegisterMapJson::Check(*m_registers, m_lastError))
+        return false;
+    text += INDENT +
+            JsonPair(KEY_VERSION, QString::number(RequiredVersion(m_commands, m_registers))) +
+            u",\n"_s;
     text += INDENT + JsonPair(KEY_NAME, JsonString(m_name)) + u",\n"_s;
     text += INDENT + JsonPair(KEY_ADDRESS, JsonString(addressText)) + u",\n"_s;
     text += INDENT + JsonPair(KEY_DESCRIPTION, JsonString(m_description)) + u",\n"_s;
     if (m_commands.isEmpty()) {
-        text += INDENT + JsonPair(KEY_COMMANDS, u"[]"_s) + u"\n"_s;
+        text += INDENT + JsonPair(KEY_COMMANDS, u"[]"_s);
     } else {
         text += INDENT + JsonPair(KEY_COMMANDS, u"["_s) + u"\n"_s;
         for (qsizetype i = 0; i < m_commands.size(); ++i) {
             text += CommandLine(m_commands.at(i));
             text += i + 1 < m_commands.size() ? u",\n"_s : u"\n"_s;
         }
-        text += INDENT + u"]\n"_s;
+        text += INDENT + u"]"_s;
     }
-    text += u"}\n"_s;
+    if (m_registers)
+        text += u",\n"_s + RegisterMapJson::Write(*m_registers, INDENT);
+    text += u"\n}\n"_s;
 
     // A file that Load would refuse is not written: its device would turn into an error row.
     const QByteArray bytes = text.toUtf8();

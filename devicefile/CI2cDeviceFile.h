@@ -2,6 +2,7 @@
 #pragma once
 
 #include "SI2cCommand.h"
+#include "SRegisterMap.h"
 
 #include <QList>
 #include <QString>
@@ -31,6 +32,10 @@ public:
 
     const QList<SI2cCommand> &GetCommands() const { return m_commands; }
 
+    // The device's register map; none when the file holds no "registers" object.
+    const std::optional<SRegisterMap> &GetRegisters() const { return m_registers; }
+    void SetRegisters(std::optional<SRegisterMap> registers) { m_registers = std::move(registers); }
+
     void AddCommand(const SI2cCommand &command);
     void RemoveCommand(int index);
     void RenameCommand(int index, const QString &label);
@@ -58,4 +63,5 @@ private:
     unsigned char m_address = 0;
     QString m_description;
     QList<SI2cCommand> m_commands;
+    std::optional<SRegisterMap> m_registers;
 };

@@ -25,7 +25,8 @@ namespace {
 bool SameModel(const CI2cDeviceFile &a, const CI2cDeviceFile &b)
 {
     return a.GetName() == b.GetName() && a.GetAddress() == b.GetAddress() &&
-           a.GetDescription() == b.GetDescription() && a.GetCommands() == b.GetCommands();
+           a.GetDescription() == b.GetDescription() && a.GetCommands() == b.GetCommands() &&
+           a.GetRegisters() == b.GetRegisters();
 }
 
 CI2cDeviceFile Sentinel()

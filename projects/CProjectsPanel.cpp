@@ -305,6 +305,7 @@ void CProjectsPanel::onCurrentChanged(const QModelIndex &index)
         m_currentRow = {top.data(ROLE_FILE_PATH).toString(), commandIndexAt(index)};
     }
     const int device = deviceIndexAt(index);
+    Q_EMIT currentDeviceChanged(device >= 0 ? m_devices.at(device).GetFilePath() : QString());
     if (device >= 0)
         m_widgets.description->setText(m_devices.at(device).GetDescription());
     else if (index.isValid())

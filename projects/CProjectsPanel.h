@@ -77,6 +77,9 @@ Q_SIGNALS:
     void commandExecuteRequested(unsigned char address, const SI2cCommand &command);
     // The context menu's "Watch" on a read or write/read command.
     void commandWatchRequested(unsigned char address, const SI2cCommand &command);
+    // The device of the current row (a device or one of its commands) is the file at
+    // `path` now; empty when the current row belongs to no device.
+    void currentDeviceChanged(const QString &path);
 
 private Q_SLOTS:
     void reload();

@@ -10,6 +10,8 @@ namespace {
 constexpr double LIGHT_NOISE = 0.005;
 constexpr double TEMPERATURE_VARIATION = 1.5;
 constexpr double TEMPERATURE_NOISE = 0.05;
+constexpr double CURRENT_VARIATION = 0.2;
+constexpr double CURRENT_NOISE = 0.01;
 
 std::shared_ptr<CSimEeprom> MakeEeprom(std::string_view text,
                                        const SSimEepromGeometry &geometry = CSimEeprom::SMALL)
@@ -39,6 +41,8 @@ SSimPresetBench CSimPresetBench::Attach(const SSimPresetOptions &options)
     bench.eepromA = bench.adapterA->AddSlave(EEPROM_ADDRESS, MakeEeprom("Bench EEPROM A"));
     bench.temperatureA = bench.adapterA->AddSlave(TEMPERATURE_SENSOR_ADDRESS,
                                                   std::make_shared<CSimTemperatureSensor>(23.5));
+    bench.powerMonitorA = bench.adapterA->AddSlave(POWER_MONITOR_ADDRESS,
+                                                   std::make_shared<CSimPowerMonitor>(5.0, 0.25));
     if (options.largeEeprom) {
         bench.largeEepromA = bench.adapterA->AddSlave(
             LARGE_EEPROM_ADDRESS, MakeEeprom("Bench 32 KiB EEPROM A", CSimEeprom::LARGE));
@@ -61,6 +65,8 @@ SSimPresetBench CSimPresetBench::Attach(const SSimPresetOptions &options)
             sensor->SetVariation(TEMPERATURE_VARIATION);
             sensor->SetNoise(TEMPERATURE_NOISE);
         }
+        bench.powerMonitorA->SetVariation(CURRENT_VARIATION);
+        bench.powerMonitorA->SetNoise(CURRENT_NOISE);
     }
     for (const auto &adapter : {bench.adapterA, bench.adapterB, bench.adapterC}) {
         adapter->SetFramePeriod(options.framePeriod);

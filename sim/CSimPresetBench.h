@@ -4,6 +4,7 @@
 #include "CSimAdapter.h"
 #include "CSimEeprom.h"
 #include "CSimLightSensor.h"
+#include "CSimPowerMonitor.h"
 #include "CSimTemperatureSensor.h"
 
 #include <chrono>
@@ -20,6 +21,7 @@ struct SSimPresetBench
     std::shared_ptr<CSimEeprom> eepromA;
     std::shared_ptr<CSimEeprom> largeEepromA; // only with SSimPresetOptions::largeEeprom
     std::shared_ptr<CSimTemperatureSensor> temperatureA;
+    std::shared_ptr<CSimPowerMonitor> powerMonitorA;
     std::shared_ptr<CSimLightSensor> lightSensorB;
     std::shared_ptr<CSimEeprom> eepromB;
     std::shared_ptr<CSimEeprom> eepromC;
@@ -33,13 +35,14 @@ struct SSimPresetOptions
 {
     std::chrono::nanoseconds framePeriod = std::chrono::milliseconds(1);
     bool busTiming = false;   // see CSimAdapter::SetBusTiming
-    bool liveValues = false;  // noisy light readings, drifting temperatures
+    bool liveValues = false;  // noisy light readings, drifting temperatures and currents
     bool largeEeprom = false; // a 32 KiB EEPROM at 0x51 on adapter A
 };
 
 // A ready bench for the demo program and for tests: one adapter of each model with
 // fixed serial numbers, each with slaves on its bus. Adapter A: light sensor at 0x23,
-// EEPROM at 0x50, temperature sensor at 0x48, and on request a 32 KiB EEPROM at 0x51.
+// power monitor at 0x40, temperature sensor at 0x48, EEPROM at 0x50, and on request a
+// 32 KiB EEPROM at 0x51.
 // Adapter B: light sensor at 0x23, EEPROM at 0x50. Adapter C: EEPROM at 0x50, temperature
 // sensor at 0x48. The EEPROMs start with a short text and are blank (0xFF) after it.
 // Replies take 1 ms frames, as with real adapters; pass 0 for the fastest tests. Adds to
@@ -54,6 +57,7 @@ public:
     static constexpr std::uint8_t EEPROM_ADDRESS = 0x50;
     static constexpr std::uint8_t LARGE_EEPROM_ADDRESS = 0x51;
     static constexpr std::uint8_t TEMPERATURE_SENSOR_ADDRESS = 0x48;
+    static constexpr std::uint8_t POWER_MONITOR_ADDRESS = 0x40;
 
     static SSimPresetBench
     Attach(std::chrono::nanoseconds framePeriod = std::chrono::milliseconds(1));

@@ -10,12 +10,11 @@
 
 namespace {
 
-constexpr std::size_t REGISTER_COUNT = 16;
-constexpr std::uint8_t CONFIG_SHUTDOWN = 0x01;
-constexpr std::uint8_t STATUS_HIGH = 0x01;
-constexpr std::uint8_t STATUS_LOW = 0x02;
-constexpr std::uint8_t DEFAULT_LIMIT_HIGH = 80;
-constexpr std::uint8_t DEFAULT_LIMIT_LOW = 0xF6; // -10 degrees
+constexpr std::uint16_t CONFIG_READ_ONLY = 0x6000 | CSimTemperatureSensor::CONFIG_ALERT;
+constexpr std::uint16_t CONFIG_POLARITY = 0x0400;
+constexpr std::uint16_t CONFIG_EXTENDED = 0x0010;
+constexpr double LIMIT_LOW_CELSIUS = 75.0;
+constexpr double LIMIT_HIGH_CELSIUS = 80.0;
 constexpr std::chrono::milliseconds CONVERSION_TIME(100);
 constexpr double DRIFT_PERIOD_S = 60.0;
 constexpr std::uint64_t NOISE_SEED = 0x54454D5000000048ULL;
@@ -23,19 +22,13 @@ constexpr std::uint64_t NOISE_SEED = 0x54454D5000000048ULL;
 } // namespace
 
 CSimTemperatureSensor::CSimTemperatureSensor(double celsius)
-    : CSimRegisterFile(REGISTER_COUNT)
-    , m_celsius(celsius)
+    : m_celsius(celsius)
     , m_clock([] { return Clock::now(); })
     , m_epoch(m_clock())
+    , m_limitLow(Encode(LIMIT_LOW_CELSIUS))
+    , m_limitHigh(Encode(LIMIT_HIGH_CELSIUS))
 {
-    m_registers[REG_LIMIT_HIGH] = DEFAULT_LIMIT_HIGH;
-    m_registers[REG_LIMIT_LOW] = DEFAULT_LIMIT_LOW;
-    m_registers[REG_ID] = DEVICE_ID;
-    for (std::size_t reg = 0; reg < REGISTER_COUNT; ++reg) {
-        const bool writable = reg == REG_CONFIG || reg == REG_LIMIT_HIGH || reg == REG_LIMIT_LOW;
-        m_readOnly[reg] = !writable;
-    }
-    RefreshRegisters();
+    Convert();
 }
 
 void CSimTemperatureSensor::SetTemperature(double celsius)
@@ -63,11 +56,17 @@ void CSimTemperatureSensor::SetClock(std::function<Clock::time_point()> now)
     m_epoch = m_clock();
 }
 
+std::uint16_t CSimTemperatureSensor::GetRegister(std::uint8_t reg)
+{
+    const std::lock_guard lock(SimMutex());
+    return ReadRegister(reg);
+}
+
 double CSimTemperatureSensor::CelsiusNow() const
 {
     if (m_variation == 0.0 && m_noise == 0.0)
         return m_celsius;
-    // The registers hold the last finished conversion.
+    // The register holds the last finished conversion.
     const auto conversion = (m_clock() - m_epoch) / CONVERSION_TIME;
     const double seconds = std::chrono::duration<double>(conversion * CONVERSION_TIME).count();
     const double phase = 2.0 * std::numbers::pi * seconds / DRIFT_PERIOD_S;
@@ -75,19 +74,72 @@ double CSimTemperatureSensor::CelsiusNow() const
     return m_celsius + m_variation * std::sin(phase) + noise;
 }
 
-void CSimTemperatureSensor::RefreshRegisters()
+std::uint16_t CSimTemperatureSensor::Encode(double celsius) const
 {
-    if ((m_registers[REG_CONFIG] & CONFIG_SHUTDOWN) != 0)
-        return;
-    const long sixteenths = std::clamp(std::lround(CelsiusNow() * 16.0), -2048L, 2047L);
-    const auto raw = static_cast<std::uint16_t>(sixteenths * 16);
-    m_registers[REG_TEMPERATURE_HIGH] = static_cast<std::uint8_t>(raw >> 8);
-    m_registers[REG_TEMPERATURE_LOW] = static_cast<std::uint8_t>(raw & 0xF0);
-    const auto whole = static_cast<std::int8_t>(m_registers[REG_TEMPERATURE_HIGH]);
-    std::uint8_t status = 0;
-    if (whole > static_cast<std::int8_t>(m_registers[REG_LIMIT_HIGH]))
-        status |= STATUS_HIGH;
-    if (whole < static_cast<std::int8_t>(m_registers[REG_LIMIT_LOW]))
-        status |= STATUS_LOW;
-    m_registers[REG_STATUS] = status;
+    const bool extended = (m_config & CONFIG_EXTENDED) != 0;
+    const long limit = extended ? 4096 : 2048;
+    const long sixteenths = std::clamp(std::lround(celsius * 16.0), -limit, limit - 1);
+    return static_cast<std::uint16_t>(sixteenths * (extended ? 8 : 16));
+}
+
+// One conversion: the reading, then the alert, which keeps its state between the limits.
+void CSimTemperatureSensor::Convert()
+{
+    m_temperature = Encode(CelsiusNow());
+    const auto reading = static_cast<std::int16_t>(m_temperature);
+    if (reading >= static_cast<std::int16_t>(m_limitHigh))
+        m_alert = true;
+    else if (reading < static_cast<std::int16_t>(m_limitLow))
+        m_alert = false;
+}
+
+void CSimTemperatureSensor::Refresh()
+{
+    if ((m_config & CONFIG_SHUTDOWN) == 0)
+        Convert();
+}
+
+bool CSimTemperatureSensor::HasRegister(std::uint8_t reg) const
+{
+    return reg <= REG_LIMIT_HIGH;
+}
+
+bool CSimTemperatureSensor::IsWritable(std::uint8_t reg) const
+{
+    return reg != REG_TEMPERATURE;
+}
+
+std::uint16_t CSimTemperatureSensor::ReadRegister(std::uint8_t reg)
+{
+    Refresh();
+    switch (reg) {
+    case REG_TEMPERATURE:
+        return m_temperature;
+    case REG_CONFIG: {
+        const bool alertBit = m_alert == ((m_config & CONFIG_POLARITY) != 0);
+        return static_cast<std::uint16_t>((m_config & ~CONFIG_ALERT) |
+                                          (alertBit ? CONFIG_ALERT : 0));
+    }
+    case REG_LIMIT_LOW:
+        return m_limitLow;
+    default:
+        return m_limitHigh;
+    }
+}
+
+void CSimTemperatureSensor::WriteRegister(std::uint8_t reg, std::uint16_t value)
+{
+    if (reg == REG_LIMIT_LOW) {
+        m_limitLow = value;
+    } else if (reg == REG_LIMIT_HIGH) {
+        m_limitHigh = value;
+    } else if (reg == REG_CONFIG) {
+        const bool oneShot = (value & CONFIG_ONE_SHOT) != 0 && (value & CONFIG_SHUTDOWN) != 0;
+        m_config = static_cast<std::uint16_t>((m_config & CONFIG_READ_ONLY) |
+                                              (value & ~CONFIG_READ_ONLY & ~CONFIG_ONE_SHOT));
+        if (oneShot) {
+            Convert();
+            m_config |= CONFIG_ONE_SHOT;
+        }
+    }
 }

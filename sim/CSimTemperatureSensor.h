@@ -1,32 +1,34 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "CSimRegisterFile.h"
+#include "CSimWordRegisterDevice.h"
 
 #include <chrono>
 #include <functional>
 
-// A temperature sensor with 16 registers: 0x00 temperature high byte (whole degrees
-// Celsius, two's complement), 0x01 low byte (sixteenths of a degree in the top four
-// bits), 0x02 configuration (bit 0 shuts the conversion down and freezes the reading),
-// 0x03 and 0x04 the high and low alert limits in whole degrees, 0x05 status (bit 0 above
-// the high limit, bit 1 below the low limit), 0x0F the device ID 0x5A. The temperature,
-// status, ID and the reserved registers 0x06..0x0E are read-only. A conversion ends every
-// 100 ms; the temperature may drift slowly around the set value (a sine with a 60 s period)
-// with a little noise on each conversion, both off by default.
-class CSimTemperatureSensor : public CSimRegisterFile
+// A temperature sensor of the common 12-bit pointer-register kind. Register 0x00 TEMP
+// (read-only): two's complement, left-justified in 16 bits, 0.0625 degrees per step (13
+// bits with the extended-mode bit). 0x01 CONFIG, reset 0x60A0: bit 15 one-shot (in
+// shutdown, writing 1 makes one conversion; it then reads 1), bits 14:13 resolution
+// (read-only, 12 bits), 12:11 fault queue, 10 alert polarity, 9 thermostat mode, 8
+// shutdown (freezes the reading), 7:6 conversion rate, 5 alert (read-only; with polarity
+// 0 it reads 0 from a conversion at or above THIGH until one below TLOW), 4 extended mode.
+// 0x02 TLOW (reset 75 degrees) and 0x03 THIGH (80 degrees) in TEMP's format. A conversion
+// ends every 100 ms; the temperature may drift slowly around the set value (a sine with a
+// 60 s period) with a little noise on each conversion, both off by default.
+class CSimTemperatureSensor : public CSimWordRegisterDevice
 {
 public:
     using Clock = std::chrono::steady_clock;
 
-    static constexpr std::uint8_t REG_TEMPERATURE_HIGH = 0x00;
-    static constexpr std::uint8_t REG_TEMPERATURE_LOW = 0x01;
-    static constexpr std::uint8_t REG_CONFIG = 0x02;
+    static constexpr std::uint8_t REG_TEMPERATURE = 0x00;
+    static constexpr std::uint8_t REG_CONFIG = 0x01;
+    static constexpr std::uint8_t REG_LIMIT_LOW = 0x02;
     static constexpr std::uint8_t REG_LIMIT_HIGH = 0x03;
-    static constexpr std::uint8_t REG_LIMIT_LOW = 0x04;
-    static constexpr std::uint8_t REG_STATUS = 0x05;
-    static constexpr std::uint8_t REG_ID = 0x0F;
-    static constexpr std::uint8_t DEVICE_ID = 0x5A;
+    static constexpr std::uint16_t CONFIG_RESET = 0x60A0;
+    static constexpr std::uint16_t CONFIG_ONE_SHOT = 0x8000;
+    static constexpr std::uint16_t CONFIG_SHUTDOWN = 0x0100;
+    static constexpr std::uint16_t CONFIG_ALERT = 0x0020;
 
     explicit CSimTemperatureSensor(double celsius = 23.5);
 
@@ -38,15 +40,28 @@ public:
     // Time source for conversions, so a test can step time instead of waiting.
     void SetClock(std::function<Clock::time_point()> now);
 
+    std::uint16_t GetRegister(std::uint8_t reg);
+
 protected:
-    void RefreshRegisters() override;
+    bool HasRegister(std::uint8_t reg) const override;
+    bool IsWritable(std::uint8_t reg) const override;
+    std::uint16_t ReadRegister(std::uint8_t reg) override;
+    void WriteRegister(std::uint8_t reg, std::uint16_t value) override;
 
 private:
     double CelsiusNow() const;
+    void Convert();
+    std::uint16_t Encode(double celsius) const;
+    void Refresh();
 
     double m_celsius;
     double m_variation = 0.0;
     double m_noise = 0.0;
     std::function<Clock::time_point()> m_clock;
     Clock::time_point m_epoch;
+    std::uint16_t m_temperature = 0;
+    std::uint16_t m_config = CONFIG_RESET;
+    std::uint16_t m_limitLow;
+    std::uint16_t m_limitHigh;
+    bool m_alert = false;
 };

@@ -85,6 +85,14 @@ void BM_ProcessGet(benchmark::State &state)
 }
 BENCHMARK(BM_ProcessGet)->Unit(benchmark::kMillisecond)->UseManualTime();
 
+// Read All of the bench's temperature sensor by its register map and decoding it: four
+// write/reads, whose floor at 1 ms frames is 8 ms.
+void BM_ProcessRegs(benchmark::State &state)
+{
+    RunWhole(state, {u"regs"_s, QStringLiteral(VTL_TEMPERATURE_DEVICE)});
+}
+BENCHMARK(BM_ProcessRegs)->Unit(benchmark::kMillisecond)->UseManualTime();
+
 // The read's floor at 400 kbit/s: the offset write's reply frame, then the read's bus time
 // (repeated start, address byte, nine bits a byte, stop) or its reply frames, the larger.
 void BM_EepromRead32KiB(benchmark::State &state)

@@ -102,10 +102,10 @@ bool CCliSimBench::Save(QString &error) const
 QString CCliSimBench::HelpEpilog()
 {
     return u"This program runs on simulated adapters with 1 ms USB frames and bus time at the\n"
-           u"chosen speed. A (SIM-A-0001): light sensor 0x23, temperature sensor 0x48,\n"
-           u"256-byte EEPROM 0x50 (8-byte pages), 32 KiB EEPROM 0x51 (64-byte pages, 5 ms\n"
-           u"write cycle). B (SIM-B-0002): light sensor 0x23, EEPROM 0x50. C (SIM-C-0003):\n"
-           u"EEPROM 0x50, temperature sensor 0x48.\n"
+           u"chosen speed. A (SIM-A-0001): light sensor 0x23, power monitor 0x40,\n"
+           u"temperature sensor 0x48, 256-byte EEPROM 0x50 (8-byte pages), 32 KiB EEPROM\n"
+           u"0x51 (64-byte pages, 5 ms write cycle). B (SIM-B-0002): light sensor 0x23,\n"
+           u"EEPROM 0x50. C (SIM-C-0003): EEPROM 0x50, temperature sensor 0x48.\n"
            u"\n"
            u"Environment (build tree only):\n"
            u"  VTL_CLI_SIM_BENCH=preset   adapters A, B and C (the default)\n"

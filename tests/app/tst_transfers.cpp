@@ -449,10 +449,10 @@ void TestTransfers::searchFindsSlaves_data()
     QTest::addColumn<QString>("firstProbe");
     QTest::addColumn<QString>("lastProbe");
     QTest::newRow("A") << int(ESimModel::A) << false
-                       << QStringList({u"0x23"_s, u"0x48"_s, u"0x50"_s}) << u"02 C1 10"_s
+                       << QStringList({u"0x23"_s, u"0x40"_s, u"0x48"_s, u"0x50"_s}) << u"02 C1 10"_s
                        << u"02 C1 EE"_s;
     QTest::newRow("A, 8-bit") << int(ESimModel::A) << true
-                              << QStringList({u"0x46"_s, u"0x90"_s, u"0xA0"_s}) << u"02 C1 10"_s
+                              << QStringList({u"0x46"_s, u"0x80"_s, u"0x90"_s, u"0xA0"_s}) << u"02 C1 10"_s
                               << u"02 C1 EE"_s;
     // Model B probes with a one-byte read.
     QTest::newRow("B") << int(ESimModel::B) << false << QStringList({u"0x23"_s, u"0x50"_s})
@@ -496,8 +496,8 @@ void TestTransfers::searchKeepsTypedAddress()
     QVERIFY(ConnectWindow(*m_window, *m_watcher, u"VantrelA  SN SIM-A-0001"_s));
     setAddress(u"0x50"_s);
     ActionOf(*m_window, "actionI2cSearch")->trigger();
-    QCOMPARE(address()->count(), 3);
-    QCOMPARE(address()->currentIndex(), 2);
+    QCOMPARE(address()->count(), 4);
+    QCOMPARE(address()->currentIndex(), 3);
     QCOMPARE(address()->currentText(), u"0x50"_s);
 
     // Not found: the first found address becomes current.

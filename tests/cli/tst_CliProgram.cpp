@@ -67,7 +67,7 @@ const QString GRID_7BIT = u"     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f\
                           u"10: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
                           u"20: -- -- -- 23 -- -- -- -- -- -- -- -- -- -- -- --\n"
                           u"30: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
-                          u"40: -- -- -- -- -- -- -- -- 48 -- -- -- -- -- -- --\n"
+                          u"40: 40 -- -- -- -- -- -- -- 48 -- -- -- -- -- -- --\n"
                           u"50: 50 51 -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
                           u"60: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
                           u"70: -- -- -- -- -- -- -- --\n"_s;
@@ -77,7 +77,7 @@ const QString GRID_8BIT_ALL = u"     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e
                               u"10: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
                               u"20: -- -- -- 46 -- -- -- -- -- -- -- -- -- -- -- --\n"
                               u"30: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
-                              u"40: -- -- -- -- -- -- -- -- 90 -- -- -- -- -- -- --\n"
+                              u"40: 80 -- -- -- -- -- -- -- 90 -- -- -- -- -- -- --\n"
                               u"50: a0 a2 -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
                               u"60: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
                               u"70: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"_s;
@@ -159,14 +159,14 @@ private Q_SLOTS:
                  R"("ok":true})"));
         row("json detect", single, u"--json detect"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","command":"detect","first":"0x08",)"
-                 R"("found":["0x23","0x48","0x50","0x51"],"last":"0x77","ok":true})"));
+                 R"("found":["0x23","0x40","0x48","0x50","0x51"],"last":"0x77","ok":true})"));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump",)"
                  R"("data":"42 65 6E 63","from":"0x00","ok":true,"to":"0x03"})"));
-        row("json NACK", single, u"--json read 0x40 2"_s, 1,
-            Json(R"({"adapter":"SIM-A-0001","address":"0x40","command":"read","count":2,)"
+        row("json NACK", single, u"--json read 0x41 2"_s, 1,
+            Json(R"({"adapter":"SIM-A-0001","address":"0x41","command":"read","count":2,)"
                  R"("data":"","durationUs":0,"error":"NACK received","ok":false})"),
-            {u"read 0x40: NACK received"_s});
+            {u"read 0x41: NACK received"_s});
         row("json list without permission", u"denied"_s, u"--json list"_s, 3,
             Json(R"({"adapters":[{"access":"no-permission","error":"Failed to open a device )"
                  R"(with path 'sim:hidraw2': Permission denied","firmware":"0112","model":"A",)"
@@ -194,6 +194,58 @@ private Q_SLOTS:
             {u"dump 0x42 at offset 0x00: NACK received"_s});
         row("run NACK", preset, u"-a SIM-C-0003 run %E Power_On"_s, 1, {},
             {u"run 'Power On' at 0x23: NACK received"_s});
+
+        // %T and %P: the demo's temperature sensor and power monitor with register maps.
+        row("regs, Read All", single, u"regs %T"_s, 0,
+            u"TEMP    0x00  0x1780  T=23.50 °C\n"
+            u"CONFIG  0x01  0x60A0  OS=clear, R=12 bits, F=1 fault, POL=active low, "
+            u"TM=comparator, SD=clear, CR=4 Hz, AL=set, EM=clear\n"
+            u"TLOW    0x02  0x4B00  T=75.00 °C\n"
+            u"THIGH   0x03  0x5000  T=80.00 °C\n"_s);
+        row("regs by name, another address", single, u"regs %T bus current --address 0x40"_s, 2, {},
+            {u"NAME 'bus' is no register of"_s, u"it has TEMP, CONFIG, TLOW, THIGH"_s});
+        row("regs by name", single, u"regs %P bus current"_s, 0,
+            u"BUS      0x02  0x0FA0  V=5.000 V\n"
+            u"CURRENT  0x04  0x0000  I=0.0000 A\n"_s);
+        row("regs at another address", single, u"regs %P CONFIG --address 0x48"_s, 0,
+            u"CONFIG  0x00  0x1780  RST=clear, AVG=64, VBUSCT=4.156 ms, VSHCT=140 us, "
+            u"MODE=power-down\n"_s);
+        row("json reg", single, u"--json reg %T TEMP"_s, 0,
+            Json(R"({"adapter":"SIM-A-0001","address":"0x48","command":"reg","fields":[)"
+                 R"({"bits":"[15:4]","meaning":"23.50 °C","name":"T","raw":376}],)"
+                 R"("meaning":"T=23.50 °C","ok":true,"register":"TEMP",)"
+                 R"("registerAddress":"0x00","value":"0x1780"})"));
+        row("field value not in the enum", single, u"--json reg %T CONFIG.CR 1HZ"_s, 2, {},
+            {u"VALUE '1HZ' is no value of CONFIG.CR (2 bits, or '0.25 Hz', '1 Hz', '4 Hz', "
+             u"'8 Hz')"_s});
+        row("field write by enum text", single, u"-j reg %T CONFIG.CR 1_hz"_s, 0,
+            Json(R"({"adapter":"SIM-A-0001","address":"0x48","command":"reg","field":"CR",)"
+                 R"("fields":[{"bits":"[15]","meaning":"clear","name":"OS","raw":0},)"
+                 R"({"bits":"[14:13]","meaning":"12 bits","name":"R","raw":3},)"
+                 R"({"bits":"[12:11]","meaning":"1 fault","name":"F","raw":0},)"
+                 R"({"bits":"[10]","meaning":"active low","name":"POL","raw":0},)"
+                 R"({"bits":"[9]","meaning":"comparator","name":"TM","raw":0},)"
+                 R"({"bits":"[8]","meaning":"clear","name":"SD","raw":0},)"
+                 R"({"bits":"[7:6]","meaning":"1 Hz","name":"CR","raw":1},)"
+                 R"({"bits":"[5]","meaning":"set","name":"AL","raw":1},)"
+                 R"({"bits":"[4]","meaning":"clear","name":"EM","raw":0}],)"
+                 R"("meaning":"OS=clear, R=12 bits, F=1 fault, POL=active low, TM=comparator, )"
+                 R"(SD=clear, CR=1 Hz, AL=set, EM=clear","ok":true,"register":"CONFIG",)"
+                 R"("registerAddress":"0x01","value":"0x6060"})"));
+        row("read-only register refused", single, u"reg %T TEMP 0"_s, 2, {},
+            {u"Register TEMP is read-only"_s});
+        row("unknown field", single, u"reg %T CONFIG.XY 1"_s, 2, {},
+            {u"'XY' is no field of CONFIG; it has OS, R, F, POL, TM, SD, CR, AL, EM"_s});
+        row("no register map", single, u"regs %E"_s, 2, {}, {u"holds no register map"_s});
+        row("dry run of a field write", u"empty"_s, u"reg %T CONFIG.SD 1 --dry-run"_s, 0,
+            u"w1@0x48 01 r2\nw3@0x48 01 61 A0\n"_s,
+            {u"note: the write shows CONFIG from its reset value 0x60A0"_s});
+        row("dry run of Read All, 8-bit", u"empty"_s, u"--8bit regs %P --dry-run"_s, 0,
+            u"w1@0x80 00 r2\nw1@0x80 01 r2\nw1@0x80 02 r2\nw1@0x80 03 r2\nw1@0x80 04 r2\n"
+            u"w1@0x80 05 r2\nw1@0x80 07 r2\nw1@0x80 FE r2\nw1@0x80 FF r2\n"_s);
+        row("check", u"empty"_s, u"check %T %P %B"_s, 2,
+            u"%T: ok, 4 commands, 4 registers\n%P: ok, 4 commands, 10 registers\n"_s,
+            {u"%B: File version 4 is newer than supported (3)"_s});
     }
 
     void outputs()
@@ -203,8 +255,20 @@ private Q_SLOTS:
         QFETCH(int, exit);
         QFETCH(QString, out);
         QFETCH(QStringList, err);
-        const SCliRun run = RunCli(
-            bench, Words(arguments).replaceInStrings(u"%E"_s, QStringLiteral(VTL_EXAMPLE_DEVICE)));
+        const auto files = [](QString text) {
+            return text.replace(u"%E"_s, QStringLiteral(VTL_EXAMPLE_DEVICE))
+                .replace(u"%T"_s, QStringLiteral(VTL_REGISTER_DEVICES "/bench-temperature.i2cdev"))
+                .replace(u"%P"_s,
+                         QStringLiteral(VTL_REGISTER_DEVICES "/bench-power-monitor.i2cdev"))
+                .replace(u"%B"_s, QStringLiteral(VTL_BROKEN_DEVICE));
+        };
+        out = files(out);
+        for (QString &part : err)
+            part = files(part);
+        QStringList words = Words(arguments);
+        for (QString &word : words)
+            word = files(word);
+        const SCliRun run = RunCli(bench, words);
         QVERIFY2(run.exitCode == exit, qPrintable(u"%1\n"_s.arg(run.exitCode) + run.err));
         QCOMPARE(QString(run.out).replace(QRegularExpression(u"\"durationUs\":\\d+"_s),
                                           u"\"durationUs\":0"_s),

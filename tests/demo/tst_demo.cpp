@@ -41,10 +41,12 @@ void CheckRunningDemo()
                QStringLiteral("title: ") + window->windowTitle());
     }
     const QDir folder(CProjectsPanel::DefaultFolder());
-    Expect(
-        folder.entryList({QStringLiteral("*.i2cdev")}, QDir::Files, QDir::Name) ==
-            QStringList({QStringLiteral("bench-eeprom.i2cdev"), QStringLiteral("bh1750.i2cdev")}),
-        QStringLiteral("example files: ") + folder.entryList(QDir::Files).join(u' '));
+    Expect(folder.entryList({QStringLiteral("*.i2cdev")}, QDir::Files, QDir::Name) ==
+               QStringList({QStringLiteral("bench-eeprom.i2cdev"),
+                            QStringLiteral("bench-power-monitor.i2cdev"),
+                            QStringLiteral("bench-temperature.i2cdev"),
+                            QStringLiteral("bh1750.i2cdev")}),
+           QStringLiteral("example files: ") + folder.entryList(QDir::Files).join(u' '));
     CI2cDeviceFile eeprom;
     Expect(eeprom.Load(folder.filePath(QStringLiteral("bench-eeprom.i2cdev"))),
            QStringLiteral("bench EEPROM file: ") + eeprom.GetLastError());
@@ -54,6 +56,13 @@ void CheckRunningDemo()
         writeRead = writeRead || (command.type == EI2cCommandType::WriteRead &&
                                   command.label == QStringLiteral("Read 16 From 0x00"));
     Expect(writeRead, QStringLiteral("no write/read command in the bench EEPROM file"));
+    for (const QString &name : {QStringLiteral("bench-temperature.i2cdev"),
+                                QStringLiteral("bench-power-monitor.i2cdev")}) {
+        CI2cDeviceFile file;
+        Expect(file.Load(folder.filePath(name)) && file.GetRegisters() &&
+                   !file.GetRegisters()->registers.isEmpty(),
+               name + QStringLiteral(": no register map ") + file.GetLastError());
+    }
     QCoreApplication::exit(s_failures.isEmpty() ? 0 : 1);
 }
 

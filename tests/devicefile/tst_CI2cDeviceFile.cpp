@@ -186,6 +186,10 @@ private Q_SLOTS:
     void loadAccepts();
     void loadRefuses_data();
     void loadRefuses();
+    void loadRefusesRegisterMap_data();
+    void loadRefusesRegisterMap();
+    void saveRefusesInvalidRegisterMap();
+    void largeRegisterMapRoundTrip();
     void loadRefusesUnreadable_data();
     void loadRefusesUnreadable();
     void loadAcceptsFileAtSizeLimit();
@@ -375,6 +379,10 @@ void tst_CI2cDeviceFile::loadAccepts()
     QVERIFY(file.SaveAs(saved));
     QCOMPARE(QString::fromUtf8(readAll(saved)),
              QString::fromUtf8(readAll(dataPath(u"load/"_s + name + u".saved"_s))));
+    // What the program wrote comes back byte for byte.
+    const QByteArray first = readAll(saved);
+    QVERIFY(file.Load(saved) && file.Save());
+    QCOMPARE(readAll(saved), first);
 }
 
 void tst_CI2cDeviceFile::loadRefuses_data()
@@ -387,7 +395,7 @@ void tst_CI2cDeviceFile::loadRefuses_data()
                                << u"JSON error at offset 18: unterminated string"_s;
     QTest::newRow("deep nesting") << u"deep-nesting"_s
                                   << u"JSON error at offset 1037: too deeply nested document"_s;
-    QTest::newRow("version 3") << u"version-3"_s << u"File version 3 is newer than supported (2)"_s;
+    QTest::newRow("version 4") << u"version-4"_s << u"File version 4 is newer than supported (3)"_s;
     QTest::newRow("address 0x80") << u"address-0x80"_s << address;
     QTest::newRow("address -1") << u"address-minus-1"_s << address;
     QTest::newRow("address 35.5") << u"address-35.5"_s << address;
@@ -446,6 +454,147 @@ void tst_CI2cDeviceFile::loadRefuses()
     QCOMPARE(file.GetLastError(), message);
     QCOMPARE(file.GetFilePath(), path);
     compareDevice(file, exampleDevice());
+}
+
+void tst_CI2cDeviceFile::loadRefusesRegisterMap_data()
+{
+    QTest::addColumn<QString>("registers"); // the "registers" value
+    QTest::addColumn<QString>("message");
+
+    const auto reg = [](const QString &name, const QString &rest) {
+        return u"{\"list\": [{\"name\": \"%1\", %2}]}"_s.arg(name, rest);
+    };
+    const QString temp = u"\"address\": \"0x00\", \"size\": 2, \"fields\": "_s;
+    QTest::newRow("overlap") << reg(u"TEMP"_s, temp + uR"([{"name": "A", "bits": "15:8"},
+        {"name": "B", "bits": "3:0"}, {"name": "C", "bits": "8:4"}])"_s)
+                             << u"Register TEMP: fields A and C overlap"_s;
+    QTest::newRow("outside") << reg(u"TEMP"_s, temp + uR"([{"name": "T", "bits": "16:4"}])"_s)
+                             << u"Register TEMP: field T lies outside the register"_s;
+    QTest::newRow("outside at one byte")
+        << reg(u"X"_s, uR"("address": "1", "fields": [{"name": "B", "bits": "8"}])"_s)
+        << u"Register X: field B lies outside the register"_s;
+    QTest::newRow("duplicate name")
+        << uR"({"list": [{"name": "A", "address": "0"}, {"name": "A", "address": "1"}]})"_s
+        << u"Register A: duplicate name"_s;
+    QTest::newRow("address beyond one byte")
+        << reg(u"A"_s, uR"("address": "0x100")"_s) << u"Register A: invalid address"_s;
+    QTest::newRow("address beyond two bytes")
+        << uR"({"addressBytes": 2, "list": [{"name": "A", "address": "0x10000"}]})"_s
+        << u"Register A: invalid address"_s;
+    QTest::newRow("address missing")
+        << reg(u"A"_s, uR"("size": 1)"_s) << u"Register A: invalid address"_s;
+    QTest::newRow("address not hex")
+        << reg(u"A"_s, uR"("address": "0xZ1")"_s) << u"Register A: invalid address"_s;
+    QTest::newRow("name missing") << uR"({"list": [{"address": "0"}]})"_s
+                                  << u"Register 1: invalid name (letters, digits and _, not "
+                                     u"starting with a digit)"_s;
+    QTest::newRow("name with digit first")
+        << reg(u"1A"_s, uR"("address": "0")"_s)
+        << u"Register 1A: invalid name (letters, digits and _, not starting with a digit)"_s;
+    QTest::newRow("size 5") << reg(u"A"_s, uR"("address": "0", "size": 5)"_s)
+                            << u"Register A: size must be 1 to 4 bytes"_s;
+    QTest::newRow("register access w1c") << reg(u"A"_s, uR"("address": "0", "access": "w1c")"_s)
+                                         << u"Register A: access must be rw, ro, wo or rc"_s;
+    QTest::newRow("reset wider than size") << reg(u"A"_s, uR"("address": "0", "reset": "0x100")"_s)
+                                           << u"Register A: invalid reset value"_s;
+    QTest::newRow("bits reversed")
+        << reg(u"A"_s, uR"("address": "0", "fields": [{"name": "F", "bits": "2:5"}])"_s)
+        << u"Register A: field F has invalid bits (\"N\" or \"MSB:LSB\")"_s;
+    QTest::newRow("duplicate field") << reg(u"A"_s, uR"("address": "0", "fields": [
+        {"name": "F", "bits": "1"}, {"name": "F", "bits": "2"}])"_s)
+                                     << u"Register A: duplicate field F"_s;
+    QTest::newRow("enum value wider than field") << reg(u"A"_s, uR"("address": "0", "fields": [
+        {"name": "F", "bits": "1:0", "enum": {"4": "four"}}])"_s)
+                                                 << u"Register A: field F has an enum value 4 "
+                                                    u"wider than the field"_s;
+    QTest::newRow("enum key not a number") << reg(u"A"_s, uR"("address": "0", "fields": [
+        {"name": "F", "bits": "1:0", "enum": {"-1": "minus"}}])"_s)
+                                           << u"Register A: field F has an invalid enum entry "
+                                              u"\"-1\""_s;
+    QTest::newRow("scale a string") << reg(u"A"_s, uR"("address": "0", "fields": [
+        {"name": "F", "bits": "1:0", "scale": "2"}])"_s)
+                                    << u"Register A: field F has a scale that is no number"_s;
+    QTest::newRow("byte order") << uR"({"byteOrder": "middle"})"_s
+                                << u"Registers: byteOrder must be \"big\" or \"little\""_s;
+    QTest::newRow("address bytes 3")
+        << uR"({"addressBytes": 3})"_s << u"Registers: addressBytes must be 1 or 2"_s;
+    QTest::newRow("not an object") << u"[]"_s << u"Registers: not an object"_s;
+}
+
+// A refused map leaves the device as it was, and the file on disk untouched.
+void tst_CI2cDeviceFile::loadRefusesRegisterMap()
+{
+    QFETCH(QString, registers);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"map.i2cdev"_s);
+    const QByteArray text =
+        (u"{\"version\": 3, \"address\": \"0x48\", \"registers\": "_s + registers + u"}"_s)
+            .toUtf8();
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(text) == text.size());
+    out.close();
+
+    CI2cDeviceFile file = exampleDevice();
+    QVERIFY(!file.Load(path));
+    QCOMPARE(file.GetLastError(), message);
+    compareDevice(file, exampleDevice());
+    QVERIFY(!file.GetRegisters());
+    QCOMPARE(readAll(path), text);
+}
+
+// A map put together in memory is held to the loader's rules before anything is written.
+void tst_CI2cDeviceFile::saveRefusesInvalidRegisterMap()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"map.i2cdev"_s);
+    CI2cDeviceFile file = exampleDevice();
+    QVERIFY(file.SaveAs(path));
+    const QByteArray before = readAll(path);
+    SRegisterField field;
+    field.name = u"F"_s;
+    field.msb = field.lsb = 8;
+    SRegister reg;
+    reg.name = u"A"_s;
+    reg.fields = {field};
+    SRegisterMap map;
+    map.registers = {reg};
+    file.SetRegisters(map);
+    QVERIFY(!file.Save());
+    QCOMPARE(file.GetLastError(), u"Register A: field F lies outside the register"_s);
+    QCOMPARE(readAll(path), before);
+}
+
+// Hundreds of registers with eight fields each come back as they went, one line apiece.
+void tst_CI2cDeviceFile::largeRegisterMapRoundTrip()
+{
+    SRegisterMap map;
+    map.addressBytes = 2;
+    for (int r = 0; r < 256; ++r) {
+        SRegister reg;
+        reg.name = u"REG_%1"_s.arg(r);
+        reg.address = std::uint32_t(r * 4);
+        reg.size = 4;
+        reg.reset = std::uint32_t(r) * 0x01010101u;
+        for (int f = 0; f < 8; ++f) {
+            SRegisterField field;
+            field.name = u"F%1"_s.arg(f);
+            field.lsb = f * 4;
+            field.msb = f * 4 + 3;
+            field.isSigned = f % 2 == 1;
+            field.scale = f == 2 ? 0.5 : 1.0;
+            reg.fields.append(field);
+        }
+        map.registers.append(reg);
+    }
+    QTemporaryDir dir;
+    CI2cDeviceFile file = exampleDevice();
+    file.SetRegisters(map);
+    QVERIFY2(file.SaveAs(dir.filePath(u"large.i2cdev"_s)), qPrintable(file.GetLastError()));
+    CI2cDeviceFile loaded;
+    QVERIFY2(loaded.Load(file.GetFilePath()), qPrintable(loaded.GetLastError()));
+    QVERIFY(loaded.GetRegisters() == map);
+    QCOMPARE(readAll(file.GetFilePath()).count('\n'), 20 + 256 * 10 + 3);
 }
 
 void tst_CI2cDeviceFile::loadRefusesUnreadable_data()
@@ -517,9 +666,9 @@ void tst_CI2cDeviceFile::loadAcceptsFileAtSizeLimit()
 void tst_CI2cDeviceFile::loadKeepsOlderError()
 {
     CI2cDeviceFile file;
-    QVERIFY(!file.Load(dataPath(u"broken/version-3.i2cdev"_s)));
+    QVERIFY(!file.Load(dataPath(u"broken/version-4.i2cdev"_s)));
     QVERIFY(file.Load(QStringLiteral(VTL_EXAMPLE_DEVICE_FILE)));
-    QCOMPARE(file.GetLastError(), u"File version 3 is newer than supported (2)"_s);
+    QCOMPARE(file.GetLastError(), u"File version 4 is newer than supported (3)"_s);
     QCOMPARE(file.GetName(), u"BH1750"_s);
 }
 
@@ -826,6 +975,13 @@ void tst_CI2cDeviceFile::versionFollowsTheCommands()
         QVERIFY(file.Save());
         QCOMPARE(readAll(path), basic);
     }
+    // Even an empty register map needs version 3; dropping it gives the old bytes back.
+    file.SetRegisters(SRegisterMap{});
+    QVERIFY(file.Save());
+    QVERIFY(readAll(path).startsWith("{\n    \"version\": 3,\n"));
+    file.SetRegisters(std::nullopt);
+    QVERIFY(file.Save());
+    QCOMPARE(readAll(path), basic);
 }
 
 VTL_TEST_MAIN(tst_CI2cDeviceFile)

@@ -405,7 +405,7 @@ private Q_SLOTS:
             std::shared_ptr<CSimAdapter> adapter;
             std::set<int> addresses;
         };
-        const SExpect expectations[] = {{bench.adapterA, {0x23, 0x48, 0x50}},
+        const SExpect expectations[] = {{bench.adapterA, {0x23, 0x40, 0x48, 0x50}},
                                         {bench.adapterB, {0x23, 0x50}},
                                         {bench.adapterC, {0x48, 0x50}}};
         for (const SExpect &expect : expectations) {

@@ -286,10 +286,10 @@ private Q_SLOTS:
     void repeatedStart()
     {
         SBench bench = Open(ESimModel::A);
-        // Register pointer to the ID register with a start and no stop, then a read.
-        QCOMPARE(Exchange(bench, Report("02 82 90 0F")), QList<QByteArray>{Report("02 00 00")});
+        // Register pointer to the high limit with a start and no stop, then a read.
+        QCOMPARE(Exchange(bench, Report("02 82 90 03")), QList<QByteArray>{Report("02 00 00")});
         QVERIFY(bench.adapter->IsTransactionOpen());
-        QCOMPARE(Exchange(bench, Report("03 01 91 00")), QList<QByteArray>{Report("03 01 5A")});
+        QCOMPARE(Exchange(bench, Report("03 01 91 00")), QList<QByteArray>{Report("03 01 50")});
         QVERIFY(!bench.adapter->IsTransactionOpen());
 
         // A repeated start in a write request may address another slave.

@@ -2,6 +2,7 @@
 // The slaves behind a simulated adapter, driven through write and read requests.
 #include "CSimEeprom.h"
 #include "CSimLightSensor.h"
+#include "CSimPowerMonitor.h"
 #include "CSimTemperatureSensor.h"
 #include "SimTestSupport.h"
 #include "VtlTestMain.h"
@@ -252,51 +253,152 @@ private Q_SLOTS:
     void temperature_data()
     {
         QTest::addColumn<double>("celsius");
-        QTest::addColumn<QByteArray>("registers"); // reply to a read of registers 0..5
+        QTest::addColumn<QByteArray>("reading"); // reply to a 2-byte read of TEMP
 
-        QTest::newRow("21.0") << 21.0 << Report("03 06 15 00 00 50 F6 00");
-        QTest::newRow("25.0625") << 25.0625 << Report("03 06 19 10 00 50 F6 00");
-        QTest::newRow("-0.5") << -0.5 << Report("03 06 FF 80 00 50 F6 00");
-        QTest::newRow("-25.25") << -25.25 << Report("03 06 E6 C0 00 50 F6 02");
-        QTest::newRow("85 above limit") << 85.0 << Report("03 06 55 00 00 50 F6 01");
-        QTest::newRow("beyond range") << 300.0 << Report("03 06 7F F0 00 50 F6 01");
+        QTest::newRow("21.0") << 21.0 << Report("03 02 15 00");
+        QTest::newRow("25.0625") << 25.0625 << Report("03 02 19 10");
+        QTest::newRow("-0.5") << -0.5 << Report("03 02 FF 80");
+        QTest::newRow("-25.25") << -25.25 << Report("03 02 E6 C0");
+        QTest::newRow("beyond range") << 300.0 << Report("03 02 7F F0");
     }
 
     void temperature()
     {
         QFETCH(double, celsius);
-        QFETCH(QByteArray, registers);
+        QFETCH(QByteArray, reading);
 
-        auto sensor = m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(celsius));
+        m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(celsius));
         Open();
         QCOMPARE(Exchange("02 C2 90 00"), QList<QByteArray>{Report("02 00 00")});
-        QCOMPARE(Exchange("03 06 91 00"), QList<QByteArray>{registers});
+        QCOMPARE(Exchange("03 02 91 00"), QList<QByteArray>{reading});
     }
 
-    void temperatureShutdownFreezesReading()
+    // Requests to the sensor at 20 degrees; "=N" sets the temperature to N degrees. The
+    // replies of the last request are compared.
+    void temperatureRegisters_data()
     {
+        QTest::addColumn<QByteArrayList>("steps");
+        QTest::addColumn<QByteArray>("reply");
+
+        QTest::newRow("config at reset, alert bit high")
+            << QByteArrayList{"02 C2 90 01", "03 02 91 00"} << QByteArray("03 02 60 A0");
+        QTest::newRow("reads repeat the register, pointer stays")
+            << QByteArrayList{"02 C2 90 03", "03 04 91 00"} << QByteArray("03 04 50 00 50 00");
+        QTest::newRow("limits at reset")
+            << QByteArrayList{"02 C2 90 02", "03 02 91 00"} << QByteArray("03 02 4B 00");
+        QTest::newRow("limit written")
+            << QByteArrayList{"02 C4 90 03 19 00", "03 02 91 00"} << QByteArray("03 02 19 00");
+        QTest::newRow("resolution and alert bits are read-only")
+            << QByteArrayList{"02 C4 90 01 00 00", "03 02 91 00"} << QByteArray("03 02 60 20");
+        QTest::newRow("shutdown freezes the reading")
+            << QByteArrayList{"02 C4 90 01 61 A0", "=30", "02 C2 90 00", "03 02 91 00"}
+            << QByteArray("03 02 14 00");
+        QTest::newRow("one-shot in shutdown converts once")
+            << QByteArrayList{"02 C4 90 01 61 A0", "=30",        "02 C4 90 01 E1 A0", "=40",
+                              "02 C2 90 00",       "03 02 91 00"}
+            << QByteArray("03 02 1E 00");
+        QTest::newRow("one-shot bit reads 1 after the conversion")
+            << QByteArrayList{"02 C4 90 01 E1 A0", "03 02 91 00"} << QByteArray("03 02 E1 A0");
+        QTest::newRow("alert at THIGH")
+            << QByteArrayList{"02 C4 90 03 14 00", "02 C2 90 01", "03 02 91 00"}
+            << QByteArray("03 02 60 80");
+        QTest::newRow("alert stays above TLOW") << QByteArrayList{"02 C4 90 03 14 00",
+                                                                  "02 C4 90 02 12 00",
+                                                                  "02 C2 90 01",
+                                                                  "03 02 91 00",
+                                                                  "=19",
+                                                                  "03 02 91 00"}
+                                                << QByteArray("03 02 60 80");
+        QTest::newRow("alert ends below TLOW") << QByteArrayList{"02 C4 90 03 14 00",
+                                                                 "02 C4 90 02 12 00",
+                                                                 "02 C2 90 01",
+                                                                 "03 02 91 00",
+                                                                 "=17",
+                                                                 "03 02 91 00"}
+                                               << QByteArray("03 02 60 A0");
+        QTest::newRow("inverted polarity")
+            << QByteArrayList{"02 C4 90 01 64 A0", "03 02 91 00"} << QByteArray("03 02 64 80");
+        QTest::newRow("TEMP is read-only")
+            << QByteArrayList{"02 C4 90 00 12 34"} << QByteArray("02 80 03");
+        QTest::newRow("no register 4") << QByteArrayList{"02 C2 90 04"} << QByteArray("02 80 03");
+        QTest::newRow("a third data byte is refused")
+            << QByteArrayList{"02 C5 90 02 12 00 00"} << QByteArray("02 80 03");
+    }
+
+    void temperatureRegisters()
+    {
+        QFETCH(QByteArrayList, steps);
+        QFETCH(QByteArray, reply);
+
         auto sensor = m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(20.0));
         Open();
-        QCOMPARE(Exchange("02 C3 90 02 01"), QList<QByteArray>{Report("02 00 00")});
-        sensor->SetTemperature(30.0);
-        QCOMPARE(Exchange("02 C2 90 00"), QList<QByteArray>{Report("02 00 00")});
-        QCOMPARE(Exchange("03 01 91 00"), QList<QByteArray>{Report("03 01 14")});
-        QCOMPARE(Exchange("02 C3 90 02 00"), QList<QByteArray>{Report("02 00 00")});
-        QCOMPARE(Exchange("02 C2 90 00"), QList<QByteArray>{Report("02 00 00")});
-        QCOMPARE(Exchange("03 01 91 00"), QList<QByteArray>{Report("03 01 1E")});
+        QList<QByteArray> replies;
+        for (const QByteArray &step : steps) {
+            if (step.startsWith('='))
+                sensor->SetTemperature(step.mid(1).toDouble());
+            else
+                replies = Exchange(step.constData());
+        }
+        QCOMPARE(replies, QList<QByteArray>{Report(reply.constData())});
     }
 
-    void temperatureLimitsAreWritable()
+    // Requests to the power monitor at 5 V and 0.25 A; "+N" lets N milliseconds pass. The
+    // replies of the last request are compared.
+    void powerMonitor_data()
     {
-        m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(20.0));
+        QTest::addColumn<QByteArrayList>("steps");
+        QTest::addColumn<QByteArray>("reply");
+
+        const auto read = [](const char *pointer) {
+            return QByteArrayList{QByteArray("02 C2 80 ") + pointer, "03 02 81 00"};
+        };
+        QTest::newRow("config at reset") << read("00") << QByteArray("03 02 41 27");
+        QTest::newRow("shunt, 2.5 uV steps") << read("01") << QByteArray("03 02 03 E8");
+        QTest::newRow("bus, 1.25 mV steps") << read("02") << QByteArray("03 02 0F A0");
+        QTest::newRow("no current without calibration") << read("04") << QByteArray("03 02 00 00");
+        QTest::newRow("current from the calibration")
+            << QByteArrayList{"02 C4 80 05 08 00"} + read("04") << QByteArray("03 02 03 E8");
+        QTest::newRow("power from current and bus")
+            << QByteArrayList{"02 C4 80 05 08 00"} + read("03") << QByteArray("03 02 00 C8");
+        QTest::newRow("reset bit restores the registers")
+            << QByteArrayList{"02 C4 80 05 08 00", "02 C4 80 00 80 00"} + read("05")
+            << QByteArray("03 02 00 00");
+        QTest::newRow("manufacturer ID") << read("FE") << QByteArray("03 02 54 49");
+        QTest::newRow("die ID") << read("FF") << QByteArray("03 02 22 60");
+        QTest::newRow("conversion ready") << read("06") << QByteArray("03 02 00 08");
+        QTest::newRow("reading the mask clears the flag")
+            << read("06") + QByteArrayList{"03 02 81 00"} << QByteArray("03 02 00 00");
+        QTest::newRow("the next conversion sets it again")
+            << read("06") + QByteArrayList{"+3", "03 02 81 00"} << QByteArray("03 02 00 08");
+        QTest::newRow("bus over limit raises the alert flag")
+            << QByteArrayList{"02 C4 80 07 0F 00", "02 C4 80 06 20 00", "03 02 81 00"}
+            << QByteArray("03 02 20 18");
+        const QByteArrayList latched{"02 C4 80 07 0F 00", "02 C4 80 06 20 01", "02 C4 80 07 FF 00",
+                                     "02 C2 80 06", "03 02 81 00"};
+        QTest::newRow("a latched alert outlasts its cause") << latched << QByteArray("03 02 20 19");
+        QTest::newRow("a latched alert clears on reading")
+            << latched + QByteArrayList{"03 02 81 00"} << QByteArray("03 02 20 01");
+        QTest::newRow("readings are read-only")
+            << QByteArrayList{"02 C4 80 01 00 00"} << QByteArray("02 80 03");
+        QTest::newRow("no register 8") << QByteArrayList{"02 C2 80 08"} << QByteArray("02 80 03");
+    }
+
+    void powerMonitor()
+    {
+        QFETCH(QByteArrayList, steps);
+        QFETCH(QByteArray, reply);
+
+        auto monitor = m_adapter->AddSlave(0x40, std::make_shared<CSimPowerMonitor>(5.0, 0.25));
+        monitor->SetClock([this] { return m_now; });
         Open();
-        QCOMPARE(Exchange("02 C4 90 03 12 05"), QList<QByteArray>{Report("02 00 00")});
-        // The third data byte would reach the status register, which is read-only.
-        QCOMPARE(Exchange("02 C5 90 03 12 05 00"), QList<QByteArray>{Report("02 80 03")});
-        QCOMPARE(Exchange("02 C2 90 03"), QList<QByteArray>{Report("02 00 00")});
-        QCOMPARE(Exchange("03 03 91 00"), QList<QByteArray>{Report("03 03 12 05 01")});
-        QCOMPARE(Exchange("02 C2 90 0F"), QList<QByteArray>{Report("02 00 00")});
-        QCOMPARE(Exchange("03 02 91 00"), QList<QByteArray>{Report("03 02 5A 14")});
+        QList<QByteArray> replies;
+        for (const QByteArray &step : steps) {
+            if (step.startsWith('+'))
+                m_now += std::chrono::milliseconds(step.mid(1).toInt());
+            else
+                replies = Exchange(step.constData());
+        }
+        QCOMPARE(replies, QList<QByteArray>{Report(reply.constData())});
     }
 
     // The 32 KiB EEPROM at 0x51 (address byte A2 / A3).

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+// The Registers dock's tree for 256 four-byte registers with 8 fields each: built from a
+// new map, and refreshed with the values of a Read All (every row's texts and marks).
+#include "RegistersPanel.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+SRegisterMap LargeMap()
+{
+    SRegisterMap map;
+    for (int r = 0; r < 256; ++r) {
+        SRegister reg;
+        reg.name = u"REG%1"_s.arg(r);
+        reg.address = std::uint32_t(r);
+        reg.size = 4;
+        reg.reset = 0;
+        for (int f = 0; f < 8; ++f) {
+            SRegisterField field;
+            field.name = u"F%1"_s.arg(f);
+            field.lsb = 4 * f;
+            field.msb = 4 * f + 3;
+            field.scale = f % 2 == 0 ? 0.25 : 1.0;
+            field.unit = f % 2 == 0 ? u"mV"_s : QString();
+            reg.fields.append(field);
+        }
+        map.registers.append(reg);
+    }
+    return map;
+}
+
+std::map<int, std::uint32_t> Values(std::uint32_t seed)
+{
+    std::map<int, std::uint32_t> values;
+    for (int r = 0; r < 256; ++r)
+        values[r] = std::uint32_t(r) * 0x01010101u + seed;
+    return values;
+}
+
+void BM_BuildTree256x8(benchmark::State &state)
+{
+    RegistersPanel panel;
+    const SRegisterMap map = LargeMap();
+    for (auto _ : state) {
+        panel.setMap(map);
+        panel.values().ApplyRead(Values(0));
+        panel.refresh();
+        panel.showHint(QString());
+    }
+}
+BENCHMARK(BM_BuildTree256x8)->Unit(benchmark::kMillisecond);
+
+void BM_RefreshTree256x8(benchmark::State &state)
+{
+    RegistersPanel panel;
+    panel.setMap(LargeMap());
+    std::uint32_t seed = 0;
+    for (auto _ : state) {
+        panel.values().ApplyRead(Values(++seed));
+        panel.refresh();
+    }
+}
+BENCHMARK(BM_RefreshTree256x8)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+#include "JsonText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using namespace Qt::StringLiterals;
+
+namespace JsonText {
+
+namespace {
+
+QString CompactElement(const QJsonArray &array)
+{
+    const QByteArray text = QJsonDocument(array).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(text.sliced(1, text.size() - 2));
+}
+
+int HexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+QString String(const QString &s)
+{
+    return CompactElement(QJsonArray{s});
+}
+
+QString Pair(const QString &key, const QString &valueText)
+{
+    return String(key) + u": "_s + valueText;
+}
+
+QString Number(double value)
+{
+    return CompactElement(QJsonArray{value});
+}
+
+std::optional<unsigned> ParseHex(QStringView text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    quint64 value = 0;
+    for (const QChar c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + quint64(digit);
+        if (value > 0xFFFFFFFFu)
+            return std::nullopt;
+    }
+    return unsigned(value);
+}
+
+} // namespace JsonText

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The pieces a device file's writer assembles its fixed layout from, each exactly as Qt's
+// JSON writer writes that value in compact form, so any JSON reader reads them back.
+namespace JsonText {
+
+// `s` as one JSON string literal, with the quotation marks.
+QString String(const QString &s);
+// The key as a string literal, ": " and the already formatted value.
+QString Pair(const QString &key, const QString &valueText);
+// The shortest text that reads back as the same number.
+QString Number(double value);
+
+// Plain hex digits (no "0x"), at most 32 bits. Only digits count: a sign or blank that a
+// number conversion would let through must not turn a typo into a byte on the bus.
+std::optional<unsigned> ParseHex(QStringView text);
+
+} // namespace JsonText
