@@ -77,6 +77,7 @@ MainWindow::MainWindow(QWidget *parent)
     setupProjects();
     setupWatch();
     setupRegisters();
+    setupEeprom();
     restoreWindowState();
     updateUiState();
 }

@@ -112,6 +112,7 @@ private:
     void setupWatch();
     void setupRegisters();
     void addRegisterRow(const STransactionRecord &record);
+    void setupEeprom();
     void setWatchTarget(const STransactionRequest &request,
                         const std::optional<SValueDecoding> &decoding);
 
@@ -158,6 +159,8 @@ private:
     RegistersPanel *m_registersPanel = nullptr;
     CRegistersPart *m_registers = nullptr;
     CWatchScheduler *m_watch = nullptr;
+
+    QDockWidget *m_eepromDock = nullptr;
 
     COutputTable *m_table = nullptr;
 };

@@ -5,27 +5,14 @@
 #include "CVtlI2c.h"
 #include "CVtlTransferObserver.h"
 
-#include <algorithm>
-#include <array>
 #include <chrono>
+#include <cstdio>
 #include <optional>
-#include <string_view>
 
 namespace {
 
 const char *const TEXT_CANCELLED = "Cancelled";
-// What a failed probe reports when the adapter answered: the address stayed silent or the
-// bus refused it. Any other failure (a time-out, a HID error) means the adapter itself
-// did not answer.
-constexpr std::array<std::string_view, 7> ADAPTER_ANSWERS = {
-    "NACK received", "Error",         "Wrong number of bytes", "Transaction without start",
-    "Bus error",     "Unknown error", "Arbitration lost"};
-
-bool AdapterAnswered(const std::string &error)
-{
-    return std::find(ADAPTER_ANSWERS.begin(), ADAPTER_ANSWERS.end(), error) !=
-           ADAPTER_ANSWERS.end();
-}
+const char *const TEXT_TIMEOUT = "Timeout";
 
 // Hands the driver's per-report progress on, shifted by what earlier parts of the
 // transaction already did, and passes the caller's cancel request to the driver.
@@ -118,18 +105,21 @@ void RunSearch(CVtlI2c &driver, STransactionRecord &record, const CTransactionCo
             record.lastError = TEXT_CANCELLED;
             return;
         }
-        if (driver.Probe(static_cast<std::uint8_t>(address))) {
+        const bool answered = driver.Probe(static_cast<std::uint8_t>(address));
+        if (answered)
             record.found.push_back(static_cast<std::uint8_t>(address));
-        } else if (const std::string error = driver.GetLastError(); !AdapterAnswered(error)) {
-            // An adapter that does not answer one probe answers none: stop, rather than
-            // wait out every address of the range.
-            record.cancelled = IsCancelled(control) && error == TEXT_CANCELLED;
-            record.lastError = error;
-            return;
-        }
         ++record.probesDone;
         if (control != nullptr)
             control->ReportProgress(record.probesDone, total);
+        // A silent slave is answered for by the adapter; no reply at all means the adapter
+        // is gone or hung, and every further address would wait out its time-out as well.
+        if (!answered && driver.GetLastError() == TEXT_TIMEOUT) {
+            char where[8];
+            std::snprintf(where, sizeof where, "0x%02X", address);
+            record.lastError = std::string("The adapter stopped answering (Timeout) at address ") +
+                               where + "; the search stopped there";
+            return;
+        }
     }
     // A silent address is a failed probe, not a failed search.
     record.ok = true;

@@ -95,7 +95,7 @@ SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &s
     return selection;
 }
 
-QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver)
+QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver, EVtlType model)
 {
     const QString type = QString::fromStdWString(driver.GetTypeName());
     if (!driver.IsSpeedSupported(plan.global.speed)) {
@@ -113,6 +113,13 @@ QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver)
         return u"%1 asks for %2 bytes; the %3 reads 1 to %4 bytes at once"_s.arg(
             plan.largestReadName, QString::number(plan.largestRead), type,
             QString::number(driver.GetMaxReadCount()));
+    }
+    // Refused here rather than by the driver, so that nothing of the command goes out.
+    for (const STransactionRequest &request : plan.requests) {
+        if (model == EVtlType::VtlB && request.kind == ETransactionKind::Write && request.start &&
+            request.stop && request.data.empty())
+            return u"the %1 cannot send an address byte alone: a write with start and stop "
+                   u"needs at least one byte on it"_s.arg(type);
     }
     return {};
 }
@@ -142,7 +149,7 @@ bool Open(CBusSession &bus, const SCliPlan &plan, const SVtlDeviceEntry &entry,
 
     // An unconnected driver of the model answers what the model can do.
     const std::unique_ptr<CVtlI2c> model = CVtlDeviceFactory::Create(entry.type);
-    const QString problem = CheckModel(plan, *model);
+    const QString problem = CheckModel(plan, *model, entry.type);
     if (!problem.isEmpty()) {
         output.Error(problem);
         exit = ECliExit::Usage;

@@ -35,8 +35,9 @@ QString ModelLetter(EVtlType type);
 QString DescribeList(const std::vector<SVtlDeviceEntry> &entries);
 
 // What the plan asks that the model cannot do (a speed, the pull-up switch, a read larger
-// than its limit), as a usage message naming the argument; empty when it can do it all.
-QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver);
+// than its limit, an address byte alone on model B), as a usage message naming the argument; empty
+// when it can do it all.
+QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver, EVtlType model);
 
 // Connects `bus` to the adapter; false after the error (and for a permission denial the
 // fix) has been printed, `exit` then telling the status.

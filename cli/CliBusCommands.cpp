@@ -81,6 +81,7 @@ ECliExit RunDetect(CCliSession &session)
     for (const std::uint8_t address : record.found)
         found.append(session.Address(address));
     json.insert(u"found"_s, found);
+    json.insert(u"count"_s, qint64(record.found.size()));
     if (!record.ok)
         return session.Failure(u"detect"_s, record, json);
     session.Output().Result(DetectGrid::Format(request.firstAddress, request.lastAddress,
@@ -121,6 +122,7 @@ ECliExit RunTransfer(CCliSession &session)
     QJsonObject json = session.JsonBase();
     QJsonArray messages;
     std::vector<unsigned char> lastRead;
+    std::size_t bytesRead = 0;
     for (std::size_t i = 0; i < plan.requests.size(); ++i) {
         const STransactionRequest &request = plan.requests[i];
         const STransferMessage &message = plan.messages[i];
@@ -130,6 +132,8 @@ ECliExit RunTransfer(CCliSession &session)
         session.Progress().End();
         messages.append(session.RecordJson(record));
         json.insert(u"messages"_s, messages);
+        bytesRead += record.read.data.size();
+        json.insert(u"count"_s, qint64(bytesRead));
         if (!record.ok) {
             const QString what =
                 u"transfer: message %1 (%2), %3 of %4 messages went through"_s.arg(i + 1)
@@ -166,14 +170,18 @@ ECliExit RunDump(CCliSession &session)
         if (!record.ok) {
             session.Progress().End();
             json.insert(u"data"_s, CI2cDeviceFile::BytesToHex(data));
+            json.insert(u"count"_s, qint64(data.size()));
+            // The offset of the first byte that did not come, not of the chunk it was in.
+            const std::size_t stopped = plan.from + data.size();
             return session.Failure(u"dump %1 at offset %2"_s.arg(session.Address(plan.address),
-                                                                 session.Offset(chunk.offset)),
+                                                                 session.Offset(stopped)),
                                    record, json);
         }
     }
     session.Progress().End();
     session.Output().Result(DumpLines::Format(plan.from, data, plan.offsetWidth * 2));
     json.insert(u"data"_s, CI2cDeviceFile::BytesToHex(data));
+    json.insert(u"count"_s, qint64(data.size()));
     json.insert(u"ok"_s, true);
     session.Output().Json(json);
     return ECliExit::Success;

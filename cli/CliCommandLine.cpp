@@ -79,7 +79,11 @@ QString ProgramHelp(const QString &program, const QString &epilog)
     text += u"\nRun '%1 COMMAND --help' for the arguments of a command.\n"
             u"Addresses and bytes are hex, counts and sizes decimal.\n"_s.arg(program);
     text += u"\nExit status: 0 success; 1 bus failure (NACK, arbitration lost, time-out) or a\n"
-            u"difference found by verify; 2 usage error; 3 no usable adapter; 130 interrupted.\n"_s;
+            u"difference found by verify; 2 usage error; 3 no usable adapter; 128 + the signal's\n"
+            u"number when interrupted (130 after Ctrl+C).\n"_s;
+    text += u"\ni2cdetect, i2cget, i2cset, i2cdump and i2ctransfer run as commands with the\n"
+            u"arguments, output and exit statuses of i2c-tools; I2CBUS is the adapter's place\n"
+            u"in 'list' (0 first) or its serial number.\n"_s;
     if (!epilog.isEmpty())
         text += u'\n' + epilog + u'\n';
     return text;
@@ -95,9 +99,25 @@ QString CommandHelp(const QString &program, const SCliCommandSpec &spec)
         text += u"\nArguments:\n"_s + Table(rows);
     }
     if (!spec.optionNames.isEmpty())
-        text += u"\nOptions:\n"_s + OptionTable(CliSpec::CommandOptions(spec.optionNames));
+        text += u"\nOptions:\n"_s +
+                OptionTable(CliSpec::CommandOptions(spec.optionNames, spec.command));
     text += u"\nGlobal options:\n"_s + OptionTable(CliSpec::GlobalOptions() + HelpAndVersion());
     return text;
+}
+
+// Whether -v stands among the options, alone or in a cluster such as -qv: i2c-tools users
+// type it for "verbose", which must not turn a command into printing the version.
+bool HasShortVersion(const QStringList &arguments)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == u"--"_s)
+            break;
+        if (argument.size() < 2 || argument.startsWith(u"--"_s) || !argument.startsWith(u'-'))
+            continue;
+        if (argument.contains(u'v'))
+            return true;
+    }
+    return false;
 }
 
 SCliParseResult UsageError(const QString &message, const QString &usage)
@@ -142,6 +162,7 @@ bool ParseGlobalOptions(const QCommandLineParser &parser, SCliGlobalOptions &opt
     options.json = parser.isSet(JSON);
     options.quiet = parser.isSet(QUIET);
     options.progress = parser.isSet(PROGRESS);
+    options.allAddresses = parser.isSet(ALL_ADDRESSES);
     return true;
 }
 
@@ -183,6 +204,11 @@ SCliParseResult Parse(const QStringList &arguments, const QString &epilog)
         return UsageError(u"unknown command '%1'"_s.arg(positional.first()), programUsage);
     if (first.isSet(HELP))
         return TextResult(ECliParseOutcome::Help, CommandHelp(program, *spec));
+    if (first.isSet(VERSION) && HasShortVersion(arguments))
+        return UsageError(
+            u"%1: -v is no option of a command (there is no verbose mode; the "
+            u"version is --version, and 'i2ctransfer -v' prints its messages)"_s.arg(spec->name),
+            UsageLine(program, spec));
     if (first.isSet(VERSION))
         return TextResult(ECliParseOutcome::Version, VersionText(program));
 

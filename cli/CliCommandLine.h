@@ -21,6 +21,7 @@ struct SCliGlobalOptions
     bool json = false;
     bool quiet = false;
     bool progress = false;
+    bool allAddresses = false;
 };
 
 // A command line whose syntax is right: the subcommand, the global options checked, and

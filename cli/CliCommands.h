@@ -20,5 +20,7 @@ ECliExit RunSingle(CCliSession &session);
 ECliExit RunTransfer(CCliSession &session);
 ECliExit RunDump(CCliSession &session);
 ECliExit RunEeprom(CCliSession &session);
+// eeprom parts: the preset table, without an adapter.
+ECliExit RunEepromParts(const SCliPlan &plan, const CCliOutput &output);
 
 } // namespace CliCommands

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "CI2cDeviceFile.h"
-#include "CVtlI2c.h"
+#include "CEepromEngine.h"
+#include "COutputFile.h"
 #include "CliCommands.h"
 #include "CliOutput.h"
 #include "CliProgress.h"
 #include "CliSession.h"
+#include "EepromParts.h"
 #include "HexFormat.h"
-#include "MemoryRequests.h"
 
-#include <QSaveFile>
+#include <QJsonArray>
 
 #include <chrono>
 
@@ -18,39 +18,18 @@ namespace CliCommands {
 
 namespace {
 
-// A chip finishes its write cycle within a few milliseconds (5 ms is typical); ten times
-// that means it is not coming back.
-constexpr auto WRITE_CYCLE_TIMEOUT = std::chrono::milliseconds(50);
 const QString UNIT_BYTES = u"bytes"_s;
 
 using Clock = std::chrono::steady_clock;
 
+QString PartName(const SEepromPart &part)
+{
+    return part.name.empty() ? u"custom"_s : QString::fromStdString(part.name);
+}
+
 QString Label(const CCliSession &session)
 {
     return session.Plan().commandName + u' ' + session.Address(session.Plan().address);
-}
-
-// Reads `length` bytes from offset 0 into `data`; on failure returns the failing record.
-std::optional<STransactionRecord> ReadMemory(CCliSession &session, std::size_t length,
-                                             std::vector<unsigned char> &data,
-                                             std::size_t &failedOffset)
-{
-    const SCliPlan &plan = session.Plan();
-    const std::vector<SMemoryChunk> chunks = MemoryRequests::Reads(
-        plan.address, 0, length, plan.offsetWidth, session.Adapter().maxReadCount);
-    session.Progress().Begin(Label(session), length, UNIT_BYTES);
-    for (const SMemoryChunk &chunk : chunks) {
-        session.Progress().SetBase(chunk.offset, chunk.request.data.size() + 1);
-        STransactionRecord record = session.Execute(chunk.request);
-        data.insert(data.end(), record.read.data.begin(), record.read.data.end());
-        if (!record.ok) {
-            session.Progress().End();
-            failedOffset = chunk.offset;
-            return record;
-        }
-    }
-    session.Progress().End();
-    return std::nullopt;
 }
 
 qint64 MicrosecondsSince(Clock::time_point started)
@@ -58,127 +37,159 @@ qint64 MicrosecondsSince(Clock::time_point started)
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count();
 }
 
+// One engine operation as a job on the bus, with the progress line.
+SBusProcedureResult Run(CCliSession &session, std::uint64_t total,
+                        const std::function<SBusProcedureResult(CBusContext &)> &operation)
+{
+    session.Progress().Begin(Label(session), total, UNIT_BYTES);
+    session.Progress().SetBase(0);
+    const SBusProcedureResult result = session.RunProcedure(operation);
+    session.Progress().End();
+    return result;
+}
+
+// Words a failed or interrupted operation at the offset where it stopped: 130 after a
+// Ctrl+C, else 1.
+ECliExit Failure(CCliSession &session, const SBusProcedureResult &result,
+                 const SEepromOutcome &outcome, QJsonObject json)
+{
+    const bool interrupted = result.cancelled || session.IsInterrupted();
+    const QString error = interrupted ? u"interrupted"_s : QString::fromStdString(result.error);
+    QString where = Label(session);
+    if (outcome.failedAt) {
+        where += u" at offset "_s + session.Offset(*outcome.failedAt);
+        json.insert(u"offset"_s, session.Offset(*outcome.failedAt));
+    }
+    session.Output().Error(where + u": "_s + error);
+    json.insert(u"ok"_s, false);
+    json.insert(u"error"_s, error);
+    session.Output().Json(json);
+    return interrupted ? ECliExit::Interrupted : ECliExit::BusFailure;
+}
+
+// A verify that found a difference: exit status 1 with the first differing offset.
+ECliExit Difference(CCliSession &session, const SEepromOutcome &outcome, QJsonObject json)
+{
+    const SCliPlan &plan = session.Plan();
+    const QString offset = session.Offset(*outcome.differsAt);
+    json.insert(u"identical"_s, false);
+    json.insert(u"offset"_s, offset);
+    json.insert(u"expected"_s, HexFormat::hexByte(outcome.expected));
+    json.insert(u"actual"_s, HexFormat::hexByte(outcome.actual));
+    json.insert(u"ok"_s, false);
+    const QString address = session.Address(plan.address);
+    const QString actual = HexFormat::hexByte(outcome.actual);
+    if (plan.file.isEmpty()) {
+        session.Output().Result(u"the EEPROM at %1 is not blank from offset %2 on: EEPROM %3"_s.arg(
+            address, offset, actual));
+    } else {
+        session.Output().Result(
+            u"'%1' differs from the EEPROM at %2 from offset %3 on: file %4, EEPROM %5"_s.arg(
+                plan.file, address, offset, HexFormat::hexByte(outcome.expected), actual));
+    }
+    session.Output().Json(json);
+    return ECliExit::BusFailure;
+}
+
 ECliExit RunRead(CCliSession &session, QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
+    const CEepromEngine engine(plan.eeprom.part, plan.address);
     const Clock::time_point started = Clock::now();
-    std::vector<unsigned char> data;
-    std::size_t failedOffset = 0;
-    if (const auto failure = ReadMemory(session, plan.length, data, failedOffset)) {
-        return session.Failure(Label(session) + u" at offset "_s + session.Offset(failedOffset),
-                               *failure, json);
-    }
+    SEepromOutcome outcome;
+    const SBusProcedureResult result = Run(session, plan.eeprom.length, [&](CBusContext &bus) {
+        return engine.Read(bus, plan.eeprom.offset, plan.eeprom.length, outcome);
+    });
+    json.insert(u"bytes"_s, qint64(outcome.data.size()));
+    if (!result.ok)
+        return Failure(session, result, outcome, json);
     json.insert(u"durationUs"_s, MicrosecondsSince(started));
-    QSaveFile file(plan.file);
-    const bool saved = file.open(QIODevice::WriteOnly) &&
-                       file.write(reinterpret_cast<const char *>(data.data()),
-                                  qint64(data.size())) == qint64(data.size()) &&
-                       file.commit();
-    if (!saved) {
+
+    SMemoryImage image;
+    // The file's offsets count from --offset, as write and verify read them.
+    image.segments.push_back({0, std::move(outcome.data)});
+    COutputFile file(plan.file);
+    if (!file.Write(ImageFile::Encode(image, plan.eeprom.format))) {
+        // The bus was read, so this is no usage error.
         session.Output().Error(
-            u"FILE '%1' cannot be written: %2"_s.arg(plan.file, file.errorString()));
-        return ECliExit::Usage;
+            u"FILE '%1' cannot be written: %2"_s.arg(plan.file, file.GetLastError()));
+        json.insert(u"ok"_s, false);
+        json.insert(u"error"_s, file.GetLastError());
+        session.Output().Json(json);
+        return ECliExit::BusFailure;
     }
-    json.insert(u"bytes"_s, qint64(data.size()));
     json.insert(u"ok"_s, true);
-    session.Output().Json(json);
+    // Standard output holds the image alone.
+    if (!file.IsStandardOutput())
+        session.Output().Json(json);
+    return ECliExit::Success;
+}
+
+// Reads the image's bytes back; words a difference or a failure itself, leaves a match to the
+// caller.
+ECliExit RunCompare(CCliSession &session, const SMemoryImage &image, QJsonObject json,
+                    Clock::time_point started)
+{
+    const SCliPlan &plan = session.Plan();
+    const CEepromEngine engine(plan.eeprom.part, plan.address);
+    SEepromOutcome outcome;
+    const SBusProcedureResult result = Run(session, image.ByteCount(), [&](CBusContext &bus) {
+        return engine.Verify(bus, image, outcome);
+    });
+    json.insert(u"durationUs"_s, MicrosecondsSince(started));
+    if (outcome.differsAt)
+        return Difference(session, outcome, json);
+    if (!result.ok)
+        return Failure(session, result, outcome, json);
     return ECliExit::Success;
 }
 
 ECliExit RunVerify(CCliSession &session, QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
-    const Clock::time_point started = Clock::now();
-    std::vector<unsigned char> data;
-    std::size_t failedOffset = 0;
-    if (const auto failure = ReadMemory(session, plan.image.size(), data, failedOffset)) {
-        return session.Failure(Label(session) + u" at offset "_s + session.Offset(failedOffset),
-                               *failure, json);
-    }
-    json.insert(u"durationUs"_s, MicrosecondsSince(started));
-    json.insert(u"bytes"_s, qint64(data.size()));
+    const SMemoryImage &image = plan.eeprom.image;
+    json.insert(u"bytes"_s, qint64(image.ByteCount()));
+    const ECliExit exit = RunCompare(session, image, json, Clock::now());
+    if (exit != ECliExit::Success)
+        return exit;
+    json.insert(u"identical"_s, true);
     json.insert(u"ok"_s, true);
-    const auto mismatch = std::mismatch(plan.image.begin(), plan.image.end(), data.begin());
-    if (mismatch.first == plan.image.end()) {
-        json.insert(u"identical"_s, true);
-        session.Output().Result(u"%1 bytes of '%2' match the EEPROM at %3"_s.arg(
-            QString::number(data.size()), plan.file, session.Address(plan.address)));
-        session.Output().Json(json);
-        return ECliExit::Success;
-    }
-    const auto offset = std::size_t(mismatch.first - plan.image.begin());
-    json.insert(u"identical"_s, false);
-    json.insert(u"offset"_s, session.Offset(offset));
-    json.insert(u"expected"_s, HexFormat::hexByte(*mismatch.first));
-    json.insert(u"actual"_s, HexFormat::hexByte(*mismatch.second));
-    session.Output().Result(u"'%1' differs from the EEPROM at %2 from offset %3 on: file %4, "
-                            u"EEPROM %5"_s.arg(plan.file, session.Address(plan.address),
-                                               session.Offset(offset),
-                                               HexFormat::hexByte(*mismatch.first),
-                                               HexFormat::hexByte(*mismatch.second)));
+    session.Output().Result(u"%1 bytes of '%2' match the EEPROM at %3"_s.arg(
+        QString::number(image.ByteCount()), plan.file, session.Address(plan.address)));
     session.Output().Json(json);
-    return ECliExit::BusFailure;
+    return ECliExit::Success;
 }
 
-// Polls the chip until it acknowledges again after a write; false after the time-out or a
-// Ctrl+C. `polls` counts the probes.
-bool AwaitWriteCycle(CCliSession &session, std::size_t &polls)
-{
-    const std::uint8_t address = session.Plan().address;
-    const STransactionRequest probe = STransactionRequest::Search(address, address);
-    const Clock::time_point deadline = Clock::now() + WRITE_CYCLE_TIMEOUT;
-    for (;;) {
-        const STransactionRecord record = session.Execute(probe);
-        ++polls;
-        if (!record.found.empty())
-            return true;
-        if (record.cancelled || session.IsInterrupted() || Clock::now() > deadline)
-            return false;
-    }
-}
-
-ECliExit RunWrite(CCliSession &session, QJsonObject json)
+// write and erase: programs the image, then reads it back when asked to.
+ECliExit RunProgram(CCliSession &session, const SMemoryImage &image, QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
-    const std::vector<SMemoryChunk> chunks =
-        MemoryRequests::PageWrites(plan.address, 0, plan.image, plan.pageSize, plan.offsetWidth);
+    const CEepromEngine engine(plan.eeprom.part, plan.address);
     const Clock::time_point started = Clock::now();
-    std::size_t polls = 0;
-    session.Progress().Begin(Label(session), plan.image.size(), UNIT_BYTES);
-    for (const SMemoryChunk &chunk : chunks) {
-        const auto offsetBytes = std::size_t(plan.offsetWidth);
-        session.Progress().SetBase(chunk.offset, offsetBytes + 1);
-        const STransactionRecord record = session.Execute(chunk.request);
-        const QString where = Label(session) + u" at offset "_s + session.Offset(chunk.offset);
-        if (!record.ok) {
-            session.Progress().End();
-            json.insert(u"written"_s, qint64(chunk.offset));
-            return session.Failure(where, record, json);
-        }
-        if (!AwaitWriteCycle(session, polls)) {
-            session.Progress().End();
-            json.insert(u"written"_s, qint64(chunk.offset));
-            json.insert(u"ok"_s, false);
-            if (session.IsInterrupted()) {
-                session.Output().Error(where + u": interrupted"_s);
-                json.insert(u"error"_s, u"interrupted"_s);
-                session.Output().Json(json);
-                return ECliExit::Interrupted;
-            }
-            const QString error =
-                u"no acknowledge within %1 ms after the write"_s.arg(WRITE_CYCLE_TIMEOUT.count());
-            session.Output().Error(where + u": "_s + error);
-            json.insert(u"error"_s, error);
-            session.Output().Json(json);
-            return ECliExit::BusFailure;
-        }
+    SEepromOutcome outcome;
+    const SBusProcedureResult result = Run(session, image.ByteCount(), [&](CBusContext &bus) {
+        return engine.Program(bus, image, outcome);
+    });
+    json.insert(u"written"_s, qint64(outcome.done));
+    json.insert(u"pages"_s, qint64(outcome.pages));
+    json.insert(u"polls"_s, qint64(outcome.polls));
+    if (!result.ok)
+        return Failure(session, result, outcome, json);
+    json.insert(u"bytes"_s, qint64(image.ByteCount()));
+    QString text = u"%1 %2 bytes of the EEPROM at %3 in %4 pages"_s.arg(
+        plan.eeprom.action == EEepromAction::Erase ? u"erased"_s : u"wrote"_s,
+        QString::number(image.ByteCount()), session.Address(plan.address),
+        QString::number(outcome.pages));
+    if (plan.eeprom.verify) {
+        const ECliExit exit = RunCompare(session, image, json, started);
+        if (exit != ECliExit::Success)
+            return exit;
+        json.insert(u"verified"_s, true);
+        text += u", verified"_s;
     }
-    session.Progress().End();
-    json.insert(u"bytes"_s, qint64(plan.image.size()));
-    json.insert(u"pages"_s, qint64(chunks.size()));
-    json.insert(u"polls"_s, qint64(polls));
     json.insert(u"durationUs"_s, MicrosecondsSince(started));
     json.insert(u"ok"_s, true);
+    session.Output().Result(text);
     session.Output().Json(json);
     return ECliExit::Success;
 }
@@ -190,16 +201,61 @@ ECliExit RunEeprom(CCliSession &session)
     const SCliPlan &plan = session.Plan();
     QJsonObject json = session.JsonBase();
     json.insert(u"address"_s, session.Address(plan.address));
-    json.insert(u"file"_s, plan.file);
-    switch (plan.eepromAction) {
+    json.insert(u"part"_s, PartName(plan.eeprom.part));
+    if (!plan.file.isEmpty())
+        json.insert(u"file"_s, plan.file);
+    switch (plan.eeprom.action) {
     case EEepromAction::Read:
         return RunRead(session, json);
     case EEepromAction::Write:
-        return RunWrite(session, json);
+        return RunProgram(session, plan.eeprom.image, json);
     case EEepromAction::Verify:
         return RunVerify(session, json);
+    case EEepromAction::Erase:
+        return RunProgram(session, CEepromEngine::Blank(plan.eeprom.offset, plan.eeprom.length),
+                          json);
+    case EEepromAction::Parts:
+        break;
     }
     return ECliExit::Usage;
+}
+
+ECliExit RunEepromParts(const SCliPlan &plan, const CCliOutput &output)
+{
+    QStringList lines{u"PART       SIZE  PAGE  ADDRESS BYTES  DEVICE ADDRESS BITS  WRITE CYCLE"_s};
+    QJsonArray parts;
+    for (const SEepromPart &part : EepromParts::All()) {
+        const auto cycleMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(part.writeCycle).count();
+        QString bits = u"-"_s;
+        if (part.blockBits > 0) {
+            bits = part.blockBits == 1
+                       ? u"%1"_s.arg(part.blockShift)
+                       : u"%1-%2"_s.arg(part.blockShift).arg(part.blockShift + part.blockBits - 1);
+        }
+        lines.append(u"%1 %2 %3  %4  %5  %6 ms"_s.arg(QString::fromStdString(part.name), -8)
+                         .arg(part.size, 6)
+                         .arg(part.pageSize, 5)
+                         .arg(part.addressBytes, -13)
+                         .arg(bits, -19)
+                         .arg(cycleMs, 2));
+        QJsonObject json;
+        json.insert(u"name"_s, QString::fromStdString(part.name));
+        json.insert(u"size"_s, qint64(part.size));
+        json.insert(u"page"_s, qint64(part.pageSize));
+        json.insert(u"addressBytes"_s, part.addressBytes);
+        json.insert(u"blockBits"_s, part.blockBits);
+        json.insert(u"blockShift"_s, part.blockShift);
+        json.insert(u"writeCycleMs"_s, qint64(cycleMs));
+        parts.append(json);
+    }
+    output.Result(lines.join(u'\n'));
+    QJsonObject json;
+    json.insert(u"command"_s, plan.commandName);
+    json.insert(u"parts"_s, parts);
+    json.insert(u"ok"_s, true);
+    output.Json(json);
+    return ECliExit::Success;
 }
 
 } // namespace CliCommands

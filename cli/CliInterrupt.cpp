@@ -12,15 +12,20 @@ namespace {
 
 std::atomic<CTransactionControl *> s_control{nullptr};
 std::atomic<bool> s_interrupted{false};
+std::atomic<int> s_signal{SIGINT};
+constexpr int SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
 static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only touch "
                                                       "lock-free atomics");
+static_assert(std::atomic<int>::is_always_lock_free,
+              "a signal handler may only touch lock-free atomics");
 static_assert(std::atomic<CTransactionControl *>::is_always_lock_free,
               "a signal handler may only touch lock-free atomics");
 
-extern "C" void OnSigint(int)
+extern "C" void OnSignal(int number)
 {
-    s_interrupted.store(true);
+    if (!s_interrupted.exchange(true))
+        s_signal.store(number);
     // RequestCancel is one store to a lock-free atomic, which is safe in a handler.
     CTransactionControl *control = s_control.load();
     if (control != nullptr)
@@ -33,21 +38,28 @@ void Install(CTransactionControl *control)
 {
     s_control.store(control);
     struct sigaction action = {};
-    action.sa_handler = OnSigint;
+    action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
+    for (const int number : SIGNALS)
+        sigaction(number, &action, nullptr);
 }
 
 void Uninstall()
 {
     s_control.store(nullptr);
-    std::signal(SIGINT, SIG_DFL);
+    for (const int number : SIGNALS)
+        std::signal(number, SIG_DFL);
 }
 
 bool WasInterrupted()
 {
     return s_interrupted.load();
+}
+
+int ExitStatus()
+{
+    return 128 + s_signal.load();
 }
 
 } // namespace CliInterrupt

@@ -3,9 +3,10 @@
 
 class CTransactionControl;
 
-// Ctrl+C for the command-line program: the first SIGINT asks the running transaction to
-// stop at its next report (the program then switches the adapter off and exits 130); a
-// second one ends the program at once, as the handler resets itself.
+// Ctrl+C, SIGTERM and SIGHUP for the command-line program: the first of them asks the
+// running transaction to stop at its next report (the program then switches the adapter
+// off and exits with 128 + the signal's number); a second one ends the program at once,
+// as the handler resets itself.
 namespace CliInterrupt {
 
 // Installs the handler; `control` (may be null) receives the cancel request. Call
@@ -13,5 +14,7 @@ namespace CliInterrupt {
 void Install(CTransactionControl *control);
 void Uninstall();
 bool WasInterrupted();
+// 128 + the number of the signal that interrupted the program (130 after a Ctrl+C).
+int ExitStatus();
 
 } // namespace CliInterrupt

@@ -78,6 +78,8 @@ ECliExit RunList(const SCliPlan &plan, const CCliOutput &output)
     QJsonObject result;
     result.insert(u"command"_s, u"list"_s);
     result.insert(u"adapters"_s, adapters);
+    result.insert(u"count"_s, qint64(entries.size()));
+    result.insert(u"ok"_s, usable);
     output.Json(result);
 
     if (denied) {

@@ -14,10 +14,12 @@
 #include "CliProgress.h"
 #include "CliRegisters.h"
 #include "CliSession.h"
+#include "I2cTools.h"
 #include "VtlVersion.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonObject>
 
 #include <cstdio>
 #include <unistd.h>
@@ -29,6 +31,16 @@ namespace {
 int Code(ECliExit exit)
 {
     return static_cast<int>(exit);
+}
+
+// A command that ended before it had a result still gives a script one JSON object.
+void JsonFailure(const CCliOutput &output, const QString &command)
+{
+    QJsonObject json;
+    json.insert(u"command"_s, command);
+    json.insert(u"ok"_s, false);
+    json.insert(u"error"_s, output.LastError());
+    output.Json(json);
 }
 
 int UsageError(const CCliOutput &output, const QString &message, const QString &usage,
@@ -59,12 +71,15 @@ ECliExit RunOnAdapter(const SCliPlan &plan, const CCliOutput &output, CCliProgre
         CliAdapter::Select(CVtlDeviceFactory::EnumerateDevices(), plan.global.adapter);
     if (!selection.entry) {
         output.Error(selection.message);
+        JsonFailure(output, plan.commandName);
         return selection.exit;
     }
     ECliExit exit = ECliExit::Success;
     CBusSession bus;
-    if (!CliAdapter::Open(bus, plan, *selection.entry, output, exit))
+    if (!CliAdapter::Open(bus, plan, *selection.entry, output, exit)) {
+        JsonFailure(output, plan.commandName);
         return exit;
+    }
     if (CliInterrupt::WasInterrupted())
         return ECliExit::Interrupted;
     CCliSession session(bus, plan, output, progress, control);
@@ -84,6 +99,15 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
         [&progress](std::uint64_t done, std::uint64_t) { progress.Report(done); });
     CliInterrupt::Install(&control);
 
+    if (argc > 1 && I2cTools::IsTool(argv[1])) {
+        SI2cToolsIo io;
+        io.control = &control;
+        const int status = I2cTools::Run(std::vector<std::string>(argv + 1, argv + argc), io);
+        std::fflush(stdout);
+        CliInterrupt::Uninstall();
+        return CliInterrupt::WasInterrupted() ? CliInterrupt::ExitStatus() : status;
+    }
+
     const QStringList arguments = QCoreApplication::arguments();
     const QString name = QFileInfo(arguments.value(0, u"vtl-i2c-cli"_s)).fileName();
     const SCliParseResult parsed = CliCommandLine::Parse(arguments, program.helpEpilog);
@@ -100,10 +124,14 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
         if (!plan) {
             status = UsageError(output, error, CliCommandLine::UsageLine(name, invocation.spec),
                                 name + u' ' + invocation.spec->name);
+            JsonFailure(output, invocation.spec->name);
         } else if (plan->command == ECliCommand::List) {
             status = Code(CliCommands::RunList(*plan, output));
         } else if (CliRegisters::RunsWithoutAdapter(*plan)) {
             status = Code(CliRegisters::RunWithoutAdapter(*plan, output));
+        } else if (plan->command == ECliCommand::Eeprom &&
+                   plan->eeprom.action == EEepromAction::Parts) {
+            status = Code(CliCommands::RunEepromParts(*plan, output));
         } else {
             const bool terminal = isatty(STDERR_FILENO) == 1;
             progress.SetMode(!plan->global.quiet && (terminal || plan->global.progress), terminal);
@@ -112,6 +140,6 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
     }
     CliInterrupt::Uninstall();
     if (CliInterrupt::WasInterrupted())
-        return Code(ECliExit::Interrupted);
+        return CliInterrupt::ExitStatus();
     return status;
 }

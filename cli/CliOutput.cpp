@@ -46,6 +46,7 @@ void CCliOutput::Json(const QJsonObject &object) const
 
 void CCliOutput::Error(const QString &message) const
 {
+    m_lastError = message;
     Put(stderr, WithNewline(m_program + QStringLiteral(": ") + message));
 }
 

@@ -22,9 +22,12 @@ public:
     void Error(const QString &message) const;
     // Lines on stderr as they are (a hint after an error), also when quiet.
     void Plain(const QString &text) const;
+    // The message of the last Error(), for the one JSON error object of a failed start.
+    QString LastError() const { return m_lastError; }
 
 private:
     QString m_program;
     bool m_json = false;
     bool m_quiet = false;
+    mutable QString m_lastError;
 };

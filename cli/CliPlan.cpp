@@ -70,7 +70,7 @@ public:
             ok = CliRegisters::BuildPlan(m_invocation, m_plan, m_error);
             break;
         }
-        if (!ok)
+        if (!ok || !CheckReservedAddresses())
             return std::nullopt;
         return m_plan;
     }
@@ -89,16 +89,50 @@ private:
         return address.has_value();
     }
 
-    std::optional<std::vector<unsigned char>> ParseByteArguments(int from)
+    // `tool` is the i2c-tools subcommand a mode letter after the bytes hints at.
+    std::optional<std::vector<unsigned char>> ParseByteArguments(int from, const QString &tool)
     {
         std::vector<unsigned char> bytes;
-        for (int i = from; i < m_invocation.arguments.size(); ++i) {
-            const auto part = CliValues::ParseBytes(Argument(i), u"BYTE"_s, m_error);
+        const auto count = m_invocation.arguments.size();
+        for (int i = from; i < count; ++i) {
+            const QString text = Argument(i);
+            if (i > from && i == count - 1 && CliValues::IsModeLetter(text)) {
+                m_error = CliValues::ModeLetterMessage(u"BYTE"_s, text, tool);
+                return std::nullopt;
+            }
+            const auto part = CliValues::ParseBytes(text, u"BYTE"_s, m_error);
             if (!part)
                 return std::nullopt;
+            if (part->empty()) {
+                m_error = u"BYTE %1 holds no byte"_s.arg(CliValues::Quoted(text));
+                return std::nullopt;
+            }
             bytes.insert(bytes.end(), part->begin(), part->end());
         }
         return bytes;
+    }
+
+    // The reserved addresses are refused unless asked for: 0 is also what a bus number typed
+    // out of i2c-tools habit reads as, and would go out as a general call.
+    bool CheckReservedAddresses()
+    {
+        if (m_plan.global.allAddresses || m_plan.command == ECliCommand::Detect ||
+            m_plan.command == ECliCommand::List)
+            return true;
+        std::vector<std::uint8_t> addresses;
+        if (m_plan.command == ECliCommand::Transfer) {
+            for (const STransferMessage &message : m_plan.messages)
+                addresses.push_back(message.address);
+        } else if (m_plan.requests.empty() || m_plan.requests.front().start) {
+            addresses.push_back(m_plan.address);
+        }
+        for (const std::uint8_t address : addresses) {
+            if (!CliValues::IsReservedAddress(address))
+                continue;
+            m_error = CliValues::ReservedAddressMessage(address, m_plan.global.eightBit);
+            return false;
+        }
+        return true;
     }
 
     std::optional<std::vector<unsigned char>> ParseRegisterArgument(int index)
@@ -145,7 +179,7 @@ private:
     {
         if (!ParseAddressArgument(0))
             return false;
-        const auto bytes = ParseByteArguments(1);
+        const auto bytes = ParseByteArguments(1, u"i2ctransfer"_s);
         if (!bytes)
             return false;
         const bool start = !m_invocation.flags.contains(CliOption::NO_START);
@@ -167,6 +201,10 @@ private:
         if (!reg)
             return false;
         std::size_t count = 1;
+        if (m_invocation.arguments.size() > 2 && CliValues::IsModeLetter(Argument(2))) {
+            m_error = CliValues::ModeLetterMessage(u"COUNT"_s, Argument(2), u"i2cget"_s);
+            return false;
+        }
         if (m_invocation.arguments.size() > 2) {
             const auto parsed =
                 CliValues::ParseCount(Argument(2), 1, MAX_COUNT, u"COUNT"_s, m_error);
@@ -186,7 +224,7 @@ private:
         auto bytes = ParseRegisterArgument(1);
         if (!bytes)
             return false;
-        const auto data = ParseByteArguments(2);
+        const auto data = ParseByteArguments(2, u"i2cset"_s);
         if (!data)
             return false;
         bytes->insert(bytes->end(), data->begin(), data->end());
@@ -258,95 +296,7 @@ private:
         return true;
     }
 
-    bool ReadImage()
-    {
-        QFile file(m_plan.file);
-        if (!file.open(QIODevice::ReadOnly)) {
-            m_error = u"FILE %1 cannot be read: %2"_s.arg(CliValues::Quoted(m_plan.file),
-                                                          file.errorString());
-            return false;
-        }
-        if (file.size() > qint64(m_plan.length)) {
-            m_error =
-                u"FILE %1 holds %2 bytes, more than --size %3"_s.arg(CliValues::Quoted(m_plan.file))
-                    .arg(file.size())
-                    .arg(m_plan.length);
-            return false;
-        }
-        const QByteArray bytes = file.readAll();
-        if (bytes.isEmpty()) {
-            m_error = u"FILE %1 is empty"_s.arg(CliValues::Quoted(m_plan.file));
-            return false;
-        }
-        m_plan.image.assign(bytes.begin(), bytes.end());
-        return true;
-    }
-
-    bool CheckWritable() const
-    {
-        const QFileInfo info(m_plan.file);
-        if (info.isDir()) {
-            m_error = u"FILE %1 is a folder"_s.arg(CliValues::Quoted(m_plan.file));
-            return false;
-        }
-        const QFileInfo folder(info.absolutePath());
-        if ((info.exists() && !info.isWritable()) || !folder.isDir() || !folder.isWritable()) {
-            m_error = u"FILE %1 cannot be written"_s.arg(CliValues::Quoted(m_plan.file));
-            return false;
-        }
-        return true;
-    }
-
-    bool BuildEeprom()
-    {
-        const QString action = Argument(0);
-        if (action == "read"_L1) {
-            m_plan.eepromAction = EEepromAction::Read;
-        } else if (action == "write"_L1) {
-            m_plan.eepromAction = EEepromAction::Write;
-        } else if (action == "verify"_L1) {
-            m_plan.eepromAction = EEepromAction::Verify;
-        } else {
-            m_error = u"ACTION %1 is not read, write or verify"_s.arg(CliValues::Quoted(action));
-            return false;
-        }
-        m_plan.commandName += u' ' + action;
-        if (!ParseAddressArgument(1))
-            return false;
-        m_plan.file = Argument(2);
-        if (!HasValue(CliOption::SIZE)) {
-            m_error = u"--size missing: the EEPROM's size in bytes"_s;
-            return false;
-        }
-        const auto size =
-            CliValues::ParseSize(Value(CliOption::SIZE), 1, MAX_EEPROM_SIZE, u"--size"_s, m_error);
-        if (!size)
-            return false;
-        m_plan.length = *size;
-        const auto width =
-            OffsetWidth(CliOption::ADDR_WIDTH, u"--addr-width"_s, *size > ONE_BYTE_OFFSETS ? 2 : 1);
-        if (!width)
-            return false;
-        if (*width == 1 && *size > ONE_BYTE_OFFSETS) {
-            m_error = u"--size %1 needs --addr-width 2: one address byte reaches 256 bytes"_s.arg(
-                Value(CliOption::SIZE));
-            return false;
-        }
-        m_plan.offsetWidth = *width;
-        if (HasValue(CliOption::PAGE)) {
-            const auto page =
-                CliValues::ParseSize(Value(CliOption::PAGE), 1, *size, u"--page"_s, m_error);
-            if (!page)
-                return false;
-            m_plan.pageSize = *page;
-        } else if (m_plan.eepromAction == EEepromAction::Write) {
-            m_error = u"--page missing: writing needs the EEPROM's page size in bytes"_s;
-            return false;
-        }
-        if (m_plan.eepromAction == EEepromAction::Read)
-            return CheckWritable();
-        return ReadImage();
-    }
+    bool BuildEeprom() { return CliEepromPlan::Build(m_invocation, m_plan, m_error); }
 
     bool BuildRun()
     {
@@ -364,6 +314,19 @@ private:
                 found = &command;
                 break;
             }
+        }
+        QStringList alike;
+        for (const SI2cCommand &command : commands) {
+            if (found != nullptr ||
+                command.label.trimmed().compare(label.trimmed(), Qt::CaseInsensitive) != 0)
+                continue;
+            alike.append(CliValues::Quoted(command.label));
+        }
+        if (found == nullptr && alike.size() > 1) {
+            m_error = u"LABEL %1 matches %2 of %3, which differ only in letter case; give one "
+                      u"of them exactly"_s.arg(CliValues::Quoted(label), alike.join(u" and "_s),
+                                               CliValues::Quoted(path));
+            return false;
         }
         for (const SI2cCommand &command : commands) {
             if (found == nullptr &&

@@ -3,6 +3,7 @@
 
 #include "CliCommandLine.h"
 #include "CliRegisters.h"
+#include "CliEepromPlan.h"
 #include "SI2cCommand.h"
 #include "STransactionRequest.h"
 #include "TransferMessages.h"
@@ -13,13 +14,6 @@
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-enum class EEepromAction
-{
-    Read,
-    Write,
-    Verify,
-};
 
 // A command line with every argument checked and turned into what goes on the bus. Only
 // what depends on the adapter's model (its read limit, its speeds, its pull-up switch) is
@@ -37,11 +31,9 @@ struct SCliPlan
     std::size_t from = 0;
     std::size_t length = 0;
     int offsetWidth = 1;
-    // eeprom
-    EEepromAction eepromAction = EEepromAction::Read;
+    // eeprom (and run: the device file)
+    SCliEepromPlan eeprom;
     QString file;
-    std::size_t pageSize = 0;
-    std::vector<unsigned char> image; // write and verify: the file's bytes
     // run
     SI2cCommand runCommand;
     // regs, reg and check
@@ -54,7 +46,6 @@ struct SCliPlan
 namespace CliPlan {
 
 inline constexpr std::size_t MAX_COUNT = 65535;
-inline constexpr std::size_t MAX_EEPROM_SIZE = 65536;
 
 // The plan, or none with a message that names the argument at fault.
 std::optional<SCliPlan> Build(const SCliInvocation &invocation, QString &error);

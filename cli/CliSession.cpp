@@ -75,7 +75,7 @@ QJsonObject CCliSession::RecordJson(const STransactionRecord &record) const
         json.insert(u"stop"_s, request.stop);
     }
     if (reads) {
-        json.insert(u"count"_s, qint64(request.count));
+        json.insert(u"count"_s, qint64(record.read.data.size()));
         json.insert(u"data"_s, CI2cDeviceFile::BytesToHex(record.read.data));
     }
     json.insert(u"ok"_s, record.ok);

@@ -108,17 +108,22 @@ QList<SCliCommandSpec> MakeCommands()
     commands.append(
         {ECliCommand::Eeprom,
          u"eeprom"_s,
-         u"Read, write or verify an EEPROM image."_s,
-         u"read: copies --size bytes of the EEPROM into FILE. write: writes FILE (at most "
-         u"--size bytes) from offset 0, page by page, waiting for each write cycle by polling "
-         u"the address. verify: compares FILE with the EEPROM and names the first differing "
-         u"offset (exit status 1 when they differ)."_s,
-         {{u"ACTION"_s, u"read, write or verify."_s},
-          {u"ADDR"_s, u"Slave address, hex."_s},
-          {u"FILE"_s, u"Binary image file."_s}},
-         u"read|write|verify ADDR FILE"_s,
-         {SIZE, PAGE, ADDR_WIDTH},
-         3,
+         u"Read, write, verify or erase a 24-series EEPROM."_s,
+         u"read: copies the EEPROM (or the region --offset/--length) into FILE. write: "
+         u"programs FILE page by page, waiting for each write cycle by polling the address; "
+         u"a HEX or S-record file programs only the bytes it holds. The file's offsets count "
+         u"from --offset in every format. verify: compares FILE with the EEPROM and names the "
+         u"first differing "
+         u"offset (exit status 1 when they differ). erase: fills the region with FF. parts: "
+         u"lists the part presets. The part is --part NAME (24c16, 24lc256, at24cm02, ...) or "
+         u"--size with --page (to write) and --addr-width. FILE '-' is standard output."_s,
+         {{u"ACTION"_s, u"read, write, verify, erase or parts."_s},
+          {u"ADDR"_s, u"Slave address, hex: the part's base address (block bits clear)."_s},
+          {u"FILE"_s, u"Image file: .bin raw, .hex/.ihex Intel HEX, .srec/.s19/.s28/.s37/.mot "
+                      u"S-record (or --format)."_s}},
+         u"read|write|verify ADDR FILE | erase ADDR | parts"_s,
+         {PART, SIZE, PAGE, ADDR_WIDTH, FORMAT, OFFSET, LENGTH, VERIFY},
+         1,
          3});
     commands.append(
         {ECliCommand::Run,
@@ -137,11 +142,13 @@ QList<SCliCommandSpec> MakeCommands()
     return commands;
 }
 
-QCommandLineOption CommandOption(const QString &name)
+QCommandLineOption CommandOption(const QString &name, ECliCommand command)
 {
     using namespace CliOption;
     if (const std::optional<QCommandLineOption> option = CliRegisters::Option(name))
         return *option;
+    if (name == REG_WIDTH && command == ECliCommand::Dump)
+        return {REG_WIDTH, u"Width of the offset in bytes, big-endian."_s, u"1|2"_s};
     if (name == ALL)
         return {ALL, u"Probe every address, 0x00 to 0x7F."_s};
     if (name == NO_STOP)
@@ -155,13 +162,26 @@ QCommandLineOption CommandOption(const QString &name)
     if (name == TO)
         return {TO, u"Last offset, hex (default 0xFF)."_s, u"Y"_s};
     if (name == SIZE)
-        return {SIZE, u"EEPROM size in bytes."_s, u"BYTES"_s};
+        return {SIZE, u"EEPROM size in bytes (checked against --part)."_s, u"BYTES"_s};
     if (name == PAGE)
-        return {PAGE, u"Page size in bytes (needed to write)."_s, u"BYTES"_s};
+        return {PAGE, u"Page size in bytes, a power of two (needed to write without --part)."_s,
+                u"BYTES"_s};
     if (name == ADDR_WIDTH)
         return {ADDR_WIDTH,
                 u"Number of address bytes (default 1 up to 256 bytes of size, else 2)."_s,
                 u"1|2"_s};
+    if (name == PART)
+        return {PART, u"Part preset, for example 24c16 or 24lc1025 ('eeprom parts' lists them)."_s,
+                u"NAME"_s};
+    if (name == FORMAT)
+        return {FORMAT, u"File format instead of the one its extension names."_s,
+                u"bin|ihex|srec"_s};
+    if (name == OFFSET)
+        return {OFFSET, u"First offset of the region, hex (default 0)."_s, u"X"_s};
+    if (name == LENGTH)
+        return {LENGTH, u"Bytes in the region, decimal (default: to the end)."_s, u"BYTES"_s};
+    if (name == VERIFY)
+        return {VERIFY, u"write, erase: read back and compare afterwards."_s};
     return QCommandLineOption(name);
 }
 
@@ -197,14 +217,16 @@ QList<QCommandLineOption> GlobalOptions()
         {{u"j"_s, JSON}, u"Print each result as one JSON object on a line."_s},
         {{u"q"_s, QUIET}, u"Print no results and no progress; the exit status tells."_s},
         {PROGRESS, u"Show the progress of long transfers also when stderr is no terminal."_s},
+        {ALL_ADDRESSES,
+         u"Allow the reserved addresses 0x00-0x07 and 0x78-0x7F (general call and others)."_s},
     };
 }
 
-QList<QCommandLineOption> CommandOptions(const QStringList &names)
+QList<QCommandLineOption> CommandOptions(const QStringList &names, ECliCommand command)
 {
     QList<QCommandLineOption> options;
     for (const QString &name : names)
-        options.append(CommandOption(name));
+        options.append(CommandOption(name, command));
     return options;
 }
 

@@ -56,6 +56,7 @@ inline const QString EIGHT_BIT = QStringLiteral("8bit");
 inline const QString JSON = QStringLiteral("json");
 inline const QString QUIET = QStringLiteral("quiet");
 inline const QString PROGRESS = QStringLiteral("progress");
+inline const QString ALL_ADDRESSES = QStringLiteral("all-addresses");
 inline const QString ALL = QStringLiteral("all");
 inline const QString NO_STOP = QStringLiteral("no-stop");
 inline const QString NO_START = QStringLiteral("no-start");
@@ -65,6 +66,12 @@ inline const QString TO = QStringLiteral("to");
 inline const QString SIZE = QStringLiteral("size");
 inline const QString PAGE = QStringLiteral("page");
 inline const QString ADDR_WIDTH = QStringLiteral("addr-width");
+// eeprom
+inline const QString PART = QStringLiteral("part");
+inline const QString FORMAT = QStringLiteral("format");
+inline const QString OFFSET = QStringLiteral("offset");
+inline const QString LENGTH = QStringLiteral("length");
+inline const QString VERIFY = QStringLiteral("verify");
 } // namespace CliOption
 
 namespace CliSpec {
@@ -75,7 +82,9 @@ const SCliCommandSpec *Find(const QString &name);
 
 QList<QCommandLineOption> GlobalOptions();
 // The options of the subcommands, each once, in the order of CommandOptionNames.
-QList<QCommandLineOption> CommandOptions(const QStringList &names);
+// `command` words an option the way that command takes it (dump's --reg-width is 1|2).
+QList<QCommandLineOption> CommandOptions(const QStringList &names,
+                                         ECliCommand command = ECliCommand::List);
 QStringList AllCommandOptionNames();
 
 } // namespace CliSpec

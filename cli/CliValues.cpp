@@ -4,6 +4,7 @@
 #include "AddressFormat.h"
 #include "CI2cDeviceFile.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <array>
@@ -67,6 +68,34 @@ std::optional<std::uint8_t> ParseAddress(const QString &text, bool eightBit, con
                      : u"%1 %2 is not a 7-bit address (hex, 0x00 to 0x7F, e.g. %3)"_s;
     error = error.arg(name, Quoted(text), AddressFormat::format(0x50, eightBit));
     return std::nullopt;
+}
+
+bool IsModeLetter(const QString &text)
+{
+    static const QRegularExpression MODE(u"^(?:[bwcsi]p?|p)$"_s);
+    return MODE.match(text).hasMatch();
+}
+
+QString ModeLetterMessage(const QString &name, const QString &text, const QString &tool)
+{
+    const bool hex = text == u"b"_s || text == u"c"_s;
+    const QString reading =
+        hex ? u"it would be the byte 0x0%1"_s.arg(text.toUpper()) : u"it is no hex byte"_s;
+    return u"%1 %2 looks like an i2c-tools mode letter, which this command does not take (%3); "
+           u"'vtl-i2c-cli %4' takes i2c-tools' arguments"_s.arg(name, Quoted(text), reading, tool);
+}
+
+bool IsReservedAddress(std::uint8_t address)
+{
+    return address <= 0x07 || address >= 0x78;
+}
+
+QString ReservedAddressMessage(std::uint8_t address, bool eightBit)
+{
+    return u"ADDR %1 is a reserved address (0x00-0x07, 0x78-0x7F; 0x00 is the general call); "
+           u"--all-addresses sends to it. An i2c-tools bus number goes to the i2c-tools "
+           u"subcommands (e.g. 'vtl-i2c-cli i2cset 0 0x50 ...')"_s.arg(
+               AddressFormat::format(address, eightBit));
 }
 
 std::optional<std::size_t> ParseCount(const QString &text, std::size_t min, std::size_t max,

@@ -45,6 +45,15 @@ std::optional<EI2cSpeed> ParseSpeed(const QString &text, const QString &name, QS
 // "on" or "off".
 std::optional<bool> ParseOnOff(const QString &text, const QString &name, QString &error);
 
+// One of i2c-tools' mode arguments (b, w, c, s, i, each perhaps with p for PEC, or p).
+bool IsModeLetter(const QString &text);
+// Why such an argument is refused where hex bytes or a count stand, with the i2c-tools
+// subcommand `tool` that takes it.
+QString ModeLetterMessage(const QString &name, const QString &text, const QString &tool);
+// 0x00-0x07 and 0x78-0x7F.
+bool IsReservedAddress(std::uint8_t address);
+QString ReservedAddressMessage(std::uint8_t address, bool eightBit);
+
 // The bus clock of a speed code in kbit/s.
 int SpeedKbits(EI2cSpeed speed);
 

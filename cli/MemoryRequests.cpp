@@ -29,23 +29,4 @@ std::vector<SMemoryChunk> Reads(std::uint8_t address, std::size_t offset, std::s
     return chunks;
 }
 
-std::vector<SMemoryChunk> PageWrites(std::uint8_t address, std::size_t offset,
-                                     const std::vector<unsigned char> &data, std::size_t pageSize,
-                                     int offsetWidth)
-{
-    std::vector<SMemoryChunk> chunks;
-    if (pageSize == 0)
-        return chunks;
-    for (std::size_t done = 0; done < data.size();) {
-        const std::size_t at = offset + done;
-        const std::size_t count = std::min(pageSize - at % pageSize, data.size() - done);
-        std::vector<unsigned char> bytes = OffsetBytes(at, offsetWidth);
-        const auto from = data.begin() + static_cast<std::ptrdiff_t>(done);
-        bytes.insert(bytes.end(), from, from + static_cast<std::ptrdiff_t>(count));
-        chunks.push_back({at, STransactionRequest::Write(address, std::move(bytes))});
-        done += count;
-    }
-    return chunks;
-}
-
 } // namespace MemoryRequests

@@ -14,7 +14,7 @@ struct SMemoryChunk
     STransactionRequest request;
 };
 
-// How a range of a memory-like slave (an EEPROM, a register file) becomes transactions:
+// How a range of a memory-like slave (a register file, a memory) becomes reads:
 // every transaction starts by writing the offset, `offsetWidth` bytes big-endian.
 namespace MemoryRequests {
 
@@ -23,10 +23,5 @@ std::vector<unsigned char> OffsetBytes(std::size_t offset, int offsetWidth);
 // Write/reads of at most `maxRead` bytes each that together read `length` bytes.
 std::vector<SMemoryChunk> Reads(std::uint8_t address, std::size_t offset, std::size_t length,
                                 int offsetWidth, std::size_t maxRead);
-
-// Writes that never cross a page boundary, since a chip rolls over within its page.
-std::vector<SMemoryChunk> PageWrites(std::uint8_t address, std::size_t offset,
-                                     const std::vector<unsigned char> &data, std::size_t pageSize,
-                                     int offsetWidth);
 
 } // namespace MemoryRequests

@@ -68,7 +68,8 @@ void COutputTable::setupTable()
     // A "Full" line may be far wider than the window; it scrolls smoothly into view.
     table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     table->installEventFilter(this);
-    table->viewport()->installEventFilter(this);
+    m_viewport = table->viewport();
+    m_viewport->installEventFilter(this);
     connect(header, &QHeaderView::sectionResized, this, [this](int column) {
         if (column != COLUMN_DATA)
             fitDataColumn();
@@ -110,7 +111,9 @@ void COutputTable::setupLayoutBoxes()
 
 bool COutputTable::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_ui.table->viewport()) {
+    // Compared by address only: while the window is torn down the table goes first and may
+    // still send events, and it must not be asked anything then.
+    if (watched == m_viewport) {
         if (event->type() == QEvent::Resize)
             fitDataColumn();
         return false;

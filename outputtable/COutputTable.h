@@ -118,6 +118,10 @@ private:
     void resetColumns();
 
     SWidgets m_ui;
+
+    // The table\'s viewport, watched for its width.
+
+    QObject *m_viewport = nullptr;
     // The rows that the last Clear Output removed, until Undo brings them back or a new
     // row makes them stale.
     QList<TableCopy::SRow> m_clearedRows;

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::size_t MAX_SIZE = 65536;
+constexpr std::size_t MAX_SIZE = 262144;
 constexpr std::size_t MAX_ADDRESS_BYTES = 2;
 
 SSimEepromGeometry Sanitised(SSimEepromGeometry geometry)
@@ -22,6 +22,25 @@ SSimEepromGeometry Sanitised(SSimEepromGeometry geometry)
     return geometry;
 }
 
+// A further block of a chip, reached at its own device address.
+class CBlockPort : public CSimSlave
+{
+public:
+    CBlockPort(std::shared_ptr<CSimEeprom> chip, std::size_t block)
+        : m_chip(std::move(chip))
+        , m_block(block)
+    {}
+
+    bool OnStart(bool read) override { return m_chip->OnStartInBlock(m_block, read); }
+    bool OnWrite(std::uint8_t byte) override { return m_chip->OnWrite(byte); }
+    std::uint8_t OnRead() override { return m_chip->OnRead(); }
+    void OnStop() override { m_chip->OnStop(); }
+
+private:
+    std::shared_ptr<CSimEeprom> m_chip;
+    std::size_t m_block;
+};
+
 } // namespace
 
 CSimEeprom::CSimEeprom(const SSimEepromGeometry &geometry)
@@ -30,7 +49,20 @@ CSimEeprom::CSimEeprom(const SSimEepromGeometry &geometry)
     , m_page(m_geometry.pageSize, 0)
     , m_pageDirty(m_geometry.pageSize, false)
     , m_clock([] { return Clock::now(); })
-{}
+{
+    m_blockCount = (m_geometry.size + BlockSize() - 1) / BlockSize();
+}
+
+std::shared_ptr<CSimSlave> CSimEeprom::BlockPort(const std::shared_ptr<CSimEeprom> &chip,
+                                                 std::size_t block)
+{
+    return std::make_shared<CBlockPort>(chip, block);
+}
+
+std::size_t CSimEeprom::BlockSize() const
+{
+    return std::size_t(1) << (8 * m_geometry.addressBytes);
+}
 
 std::vector<unsigned char> CSimEeprom::GetContents() const
 {
@@ -45,10 +77,10 @@ void CSimEeprom::SetContents(std::size_t offset, const std::vector<unsigned char
         m_memory[offset + i] = bytes[i];
 }
 
-std::uint16_t CSimEeprom::GetAddressPointer() const
+std::size_t CSimEeprom::GetAddressPointer() const
 {
     const std::lock_guard lock(SimMutex());
-    return static_cast<std::uint16_t>(m_pointer);
+    return m_pointer;
 }
 
 void CSimEeprom::SetClock(std::function<Clock::time_point()> now)
@@ -66,8 +98,14 @@ bool CSimEeprom::IsWriteCycleRunning() const
 
 bool CSimEeprom::OnStart(bool read)
 {
+    return OnStartInBlock(0, read);
+}
+
+bool CSimEeprom::OnStartInBlock(std::size_t block, bool read)
+{
     if (IsBusyLocked())
         return false;
+    m_block = block;
     std::fill(m_pageDirty.begin(), m_pageDirty.end(), false);
     m_addressBytesLeft = read ? 0 : m_geometry.addressBytes;
     m_newPointer = 0;
@@ -79,7 +117,7 @@ bool CSimEeprom::OnWrite(std::uint8_t byte)
     if (m_addressBytesLeft > 0) {
         m_newPointer = m_newPointer << 8 | byte;
         if (--m_addressBytesLeft == 0)
-            m_pointer = m_newPointer % m_memory.size();
+            m_pointer = (m_block * BlockSize() + m_newPointer % BlockSize()) % m_memory.size();
         return true;
     }
     const std::size_t column = m_pointer % m_page.size();
@@ -92,7 +130,13 @@ bool CSimEeprom::OnWrite(std::uint8_t byte)
 std::uint8_t CSimEeprom::OnRead()
 {
     const std::uint8_t byte = m_memory[m_pointer];
-    m_pointer = (m_pointer + 1) % m_memory.size();
+    // With one address byte the counter runs through the blocks, with two it stays in its own.
+    if (m_geometry.addressBytes == 2 && m_blockCount > 1) {
+        const std::size_t base = m_pointer - m_pointer % BlockSize();
+        m_pointer = base + (m_pointer + 1 - base) % BlockSize();
+    } else {
+        m_pointer = (m_pointer + 1) % m_memory.size();
+    }
     return byte;
 }
 

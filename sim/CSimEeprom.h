@@ -6,11 +6,13 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <vector>
 
-// The shape of a serial EEPROM: its size (at most 64 KiB), the number of address bytes a
+// The shape of a serial EEPROM: its size (at most 256 KiB), the number of address bytes a
 // write starts with (1 or 2), the page a write rolls over in, and how long the chip stays
-// busy after it has committed a write.
+// busy after it has committed a write. What the address bytes cannot reach is split into
+// blocks that the device address selects (see CSimEeprom::BlockPort).
 struct SSimEepromGeometry
 {
     std::size_t size = 256;
@@ -24,7 +26,8 @@ struct SSimEepromGeometry
 // within the page, and are committed by the stop condition (a repeated start discards them,
 // as on the chip). A commit starts the write cycle, during which the chip acknowledges no
 // start, so the host polls until it answers again. Reads start at the pointer and wrap from
-// the last cell to the first. Blank cells read 0xFF.
+// the last cell to the first (with two address bytes, the last cell of the block to its
+// first). Blank cells read 0xFF. The object itself answers for block 0.
 class CSimEeprom : public CSimSlave
 {
 public:
@@ -35,11 +38,22 @@ public:
     // 32 KiB of the 24C256 kind: two address bytes, 64-byte pages, a 5 ms write cycle.
     static constexpr SSimEepromGeometry LARGE{32768, 64, 2, std::chrono::microseconds(5000)};
 
+    // 2 KiB of the 24C16 kind: one address byte, eight blocks of 256 bytes, 16-byte pages.
+    static constexpr SSimEepromGeometry BLOCKS_OF_256{2048, 16, 1, std::chrono::microseconds(5000)};
+    // 128 KiB of the 24xx1025 kind: two halves of 64 KiB, 128-byte pages.
+    static constexpr SSimEepromGeometry TWO_HALVES{131072, 128, 2, std::chrono::microseconds(5000)};
+
     explicit CSimEeprom(const SSimEepromGeometry &geometry = SMALL);
+
+    std::size_t GetBlockCount() const { return m_blockCount; }
+    // The slave that answers for block `block` (1 to GetBlockCount() - 1) at the address the
+    // part gives it: the same chip, with that block selected by the device address.
+    static std::shared_ptr<CSimSlave> BlockPort(const std::shared_ptr<CSimEeprom> &chip,
+                                                std::size_t block);
 
     std::vector<unsigned char> GetContents() const;
     void SetContents(std::size_t offset, const std::vector<unsigned char> &bytes);
-    std::uint16_t GetAddressPointer() const;
+    std::size_t GetAddressPointer() const;
     // Time source of the write cycle, so a test can step time instead of waiting.
     void SetClock(std::function<Clock::time_point()> now);
     bool IsWriteCycleRunning() const;
@@ -50,10 +64,16 @@ public:
     void OnStop() override;
     void OnPowerUp() override;
 
+    // A start through the device address of `block`.
+    bool OnStartInBlock(std::size_t block, bool read);
+
 private:
     bool IsBusyLocked() const;
+    std::size_t BlockSize() const;
 
     SSimEepromGeometry m_geometry;
+    std::size_t m_blockCount = 1;
+    std::size_t m_block = 0;
     std::vector<unsigned char> m_memory;
     std::vector<unsigned char> m_page;
     std::vector<bool> m_pageDirty;

@@ -52,9 +52,17 @@ SSimPresetBench CSimPresetBench::Attach(const SSimPresetOptions &options)
     bench.lightSensorB =
         bench.adapterB->AddSlave(LIGHT_SENSOR_ADDRESS, std::make_shared<CSimLightSensor>(85.0));
     bench.eepromB = bench.adapterB->AddSlave(EEPROM_ADDRESS, MakeEeprom("Bench EEPROM B"));
+    bench.halvesEepromB = bench.adapterB->AddSlave(
+        HALVES_EEPROM_ADDRESS, MakeEeprom("Bench 128 KiB EEPROM B", CSimEeprom::TWO_HALVES));
+    bench.adapterB->AddSlave(HALVES_UPPER_ADDRESS, CSimEeprom::BlockPort(bench.halvesEepromB, 1));
 
     bench.adapterC = bus.Attach(ESimModel::C, SERIAL_C);
-    bench.eepromC = bench.adapterC->AddSlave(EEPROM_ADDRESS, MakeEeprom("Bench EEPROM C"));
+    bench.eepromC = bench.adapterC->AddSlave(
+        EEPROM_ADDRESS, MakeEeprom("Bench EEPROM C", CSimEeprom::BLOCKS_OF_256));
+    for (std::size_t block = 1; block < bench.eepromC->GetBlockCount(); ++block) {
+        bench.adapterC->AddSlave(static_cast<std::uint8_t>(EEPROM_ADDRESS + block),
+                                 CSimEeprom::BlockPort(bench.eepromC, block));
+    }
     bench.temperatureC = bench.adapterC->AddSlave(TEMPERATURE_SENSOR_ADDRESS,
                                                   std::make_shared<CSimTemperatureSensor>(31.0));
 

@@ -13,6 +13,7 @@ PACKAGES=(
     clang libclang-rt-14-dev
     desktop-file-utils appstream
     scdoc bash-completion
+    i2c-tools
     dpkg-dev lintian file
     fonts-dejavu-core
     xvfb xauth

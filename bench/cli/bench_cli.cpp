@@ -92,6 +92,42 @@ void BM_ProcessRegs(benchmark::State &state)
     RunWhole(state, {u"regs"_s, QStringLiteral(VTL_TEMPERATURE_DEVICE)});
 }
 BENCHMARK(BM_ProcessRegs)->Unit(benchmark::kMillisecond)->UseManualTime();
+// The same register read typed as for i2c-tools: an SMBus read word data on bus 0. Compare
+// with BM_ProcessGet; the goal is within 10 % of it.
+void BM_ProcessI2cget(benchmark::State &state)
+{
+    RunWhole(state, {u"i2cget"_s, u"-y"_s, u"0"_s, u"0x50"_s, u"0x00"_s, u"w"_s});
+}
+BENCHMARK(BM_ProcessI2cget)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+// i2cdump's consecutive-byte mode over 256 bytes: one send byte and 256 receive bytes, each
+// answered in a reply frame of its own, so its floor is 257 frames. What the process costs
+// besides them (start, enumeration, connect, switch-off) is taken from the same program's
+// run of one receive byte (less its frame) and set apart; the goal is within 2 % of the floor.
+void BM_I2cdumpConsecutive256(benchmark::State &state)
+{
+    const double floorS = 257 * FRAME_S;
+    double baseline = 0;
+    constexpr int BASELINE_RUNS = 5;
+    for (int i = 0; i < BASELINE_RUNS; ++i)
+        baseline += (RunProgram({u"i2cget"_s, u"-y"_s, u"0"_s, u"0x50"_s}).seconds - FRAME_S) /
+                    BASELINE_RUNS;
+    double whole = 0;
+    for (auto _ : state) {
+        const SProcessRun run = RunProgram({u"i2cdump"_s, u"-y"_s, u"0"_s, u"0x50"_s, u"c"_s});
+        if (!run.ok) {
+            state.SkipWithError("i2cdump failed");
+            return;
+        }
+        whole += run.seconds;
+        state.SetIterationTime(run.seconds);
+    }
+    const auto n = double(state.iterations());
+    state.counters["floor_s"] = floorS;
+    state.counters["start_s"] = baseline;
+    state.counters["over_pct"] = ((whole / n - baseline) / floorS - 1.0) * 100.0;
+}
+BENCHMARK(BM_I2cdumpConsecutive256)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 // The read's floor at 400 kbit/s: the offset write's reply frame, then the read's bus time
 // (repeated start, address byte, nine bits a byte, stop) or its reply frames, the larger.

@@ -25,8 +25,10 @@ std::vector<std::pair<QString, std::shared_ptr<CSimEeprom>>> Eeproms(const SSimP
         add(u"SIM-A-0001-50.bin"_s, bench.eepromA);
         add(u"SIM-A-0001-51.bin"_s, bench.largeEepromA);
     }
-    if (bench.adapterB && bench.adapterB->IsPlugged())
+    if (bench.adapterB && bench.adapterB->IsPlugged()) {
         add(u"SIM-B-0002-50.bin"_s, bench.eepromB);
+        add(u"SIM-B-0002-53.bin"_s, bench.halvesEepromB);
+    }
     if (bench.adapterC && bench.adapterC->IsPlugged())
         add(u"SIM-C-0003-50.bin"_s, bench.eepromC);
     return eeproms;
@@ -104,8 +106,10 @@ QString CCliSimBench::HelpEpilog()
     return u"This program runs on simulated adapters with 1 ms USB frames and bus time at the\n"
            u"chosen speed. A (SIM-A-0001): light sensor 0x23, power monitor 0x40,\n"
            u"temperature sensor 0x48, 256-byte EEPROM 0x50 (8-byte pages), 32 KiB EEPROM\n"
-           u"0x51 (64-byte pages, 5 ms write cycle). B (SIM-B-0002): light sensor 0x23,\n"
-           u"EEPROM 0x50. C (SIM-C-0003): EEPROM 0x50, temperature sensor 0x48.\n"
+           u"0x51 (24x256: 64-byte pages, 5 ms write cycle). B (SIM-B-0002): light sensor\n"
+           u"0x23, 256-byte EEPROM 0x50, 128 KiB EEPROM 0x53 (24x1025: upper half at 0x57).\n"
+           u"C (SIM-C-0003): 2 KiB EEPROM 0x50 (24x16: blocks at 0x50 to 0x57), temperature\n"
+           u"sensor 0x48.\n"
            u"\n"
            u"Environment (build tree only):\n"
            u"  VTL_CLI_SIM_BENCH=preset   adapters A, B and C (the default)\n"

@@ -27,6 +27,9 @@ public:
     // Writes the EEPROMs' contents back when a state folder is set; false when it cannot.
     bool Save(QString &error) const;
 
+    // The attached adapters and their slaves, for a stand-in that serves the same bench.
+    const SSimPresetBench &Bench() const { return m_bench; }
+
     // The --help epilog that documents the variables.
     static QString HelpEpilog();
 

@@ -50,6 +50,9 @@ private Q_SLOTS:
         QTest::newRow("B reads 300 in a transfer")
             << 1 << u"transfer w1@0x50 00 r300"_s
             << u"message 2 (r300) asks for 300 bytes; the VantrelB reads 1 to 256 bytes at once"_s;
+        QTest::newRow("address byte alone on B")
+            << 1 << u"write 0x50"_s << u"the VantrelB cannot send an address byte alone"_s;
+        QTest::newRow("address byte alone on A") << 0 << u"write 0x50"_s << QString();
     }
 
     void checkModel()
@@ -62,8 +65,8 @@ private Q_SLOTS:
             CliCommandLine::Parse(QStringList{u"vtl-i2c-cli"_s} + arguments.split(u' ')).invocation,
             error);
         QVERIFY2(plan, qPrintable(error));
-        const QString found =
-            CliAdapter::CheckModel(*plan, *CVtlDeviceFactory::Create(EVtlType(model)));
+        const QString found = CliAdapter::CheckModel(
+            *plan, *CVtlDeviceFactory::Create(EVtlType(model)), EVtlType(model));
         QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.startsWith(problem),
                  qPrintable(found));
     }

@@ -69,7 +69,9 @@ private Q_SLOTS:
             { "label": "Stop", "type": "write", "mode": "stop", "data": "11" },
             { "label": "None", "type": "write", "mode": "none", "data": "13" },
             { "label": "Empty", "type": "write", "mode": "stop", "data": "" },
-            { "label": "Register 2", "type": "writeread", "data": "02", "count": 3 } ] })");
+            { "label": "Register 2", "type": "writeread", "data": "02", "count": 3 },
+            { "label": "Dup", "type": "write", "mode": "auto", "data": "21" },
+            { "label": "dup", "type": "write", "mode": "auto", "data": "22" } ] })");
     }
 
     void help_data()
@@ -80,9 +82,12 @@ private Q_SLOTS:
         const ECliParseOutcome help = ECliParseOutcome::Help;
         QTest::newRow("program") << u"--help"_s << help << u"Commands:"_s;
         QTest::newRow("program, the epilog") << u"--help"_s << help << u"\nEPILOG"_s;
-        QTest::newRow("command") << u"dump --help"_s << help << u"--reg-width <1|2|3|4>"_s;
+        QTest::newRow("command") << u"get --help"_s << help << u"--reg-width <1|2|3|4>"_s;
+        QTest::newRow("dump's offset width") << u"dump --help"_s << help << u"--reg-width <1|2>"_s;
         QTest::newRow("help first") << u"-h eeprom"_s << help << u"eeprom read|write|verify"_s;
         QTest::newRow("version") << u"-v"_s << ECliParseOutcome::Version << u"vtl-i2c-cli 1.0.0"_s;
+        QTest::newRow("version with a command")
+            << u"--version transfer"_s << ECliParseOutcome::Version << u"vtl-i2c-cli 1.0.0"_s;
     }
 
     void help()
@@ -125,7 +130,7 @@ private Q_SLOTS:
             QTest::newRow(name) << arguments << requests;
         };
         row("read, 8-bit", u"--8bit read 0xA1 2"_s, u"read 50 2"_s);
-        row("read, highest address", u"read 7f 1"_s, u"read 7f 1"_s);
+        row("read, highest address", u"--all-addresses read 7f 1"_s, u"read 7f 1"_s);
         row("write", u"write 0x50 01 A5FF"_s, u"write SP a0 01 a5 ff"_s);
         row("address-only write", u"write 0x50"_s, u"write SP a0"_s);
         row("write without stop", u"write --no-stop 0x50 00"_s, u"write S- a0 00"_s);
@@ -153,11 +158,15 @@ private Q_SLOTS:
         row("run, start only", u"run %D/sensor.i2cdev Start"_s, u"write S- 46 10"_s);
         row("run, stop only", u"run %D/sensor.i2cdev Stop"_s, u"write -P 11"_s);
         row("run, neither", u"run %D/sensor.i2cdev None"_s, u"write -- 13"_s);
+        row("run, exact among labels alike", u"run %D/sensor.i2cdev dup"_s, u"write SP 46 22"_s);
         row("run, write/read", u"run %D/sensor.i2cdev Register_2"_s, u"writeread 46 02 read 3"_s);
         row("dump, all", u"dump 0x50"_s, u"range 0+256/1"_s);
         row("dump, one byte", u"dump 0x50 --from 7 --to 7"_s, u"range 7+1/1"_s);
         row("eeprom, width given", u"eeprom read 0x51 %D/out.bin --size 128 --addr-width 2"_s,
             u"range 0+128/2"_s);
+        row("eeprom, part and region",
+            u"eeprom read 0x50 %D/out.bin --part 24LC16 --offset f0 --length 32"_s,
+            u"range 240+32/1"_s);
     }
 
     void plans()
@@ -209,23 +218,33 @@ private Q_SLOTS:
             u"--from '1ff' is not a hex number from 0x0 to 0xFF (more takes --reg-width 2)"_s);
         row("write without start or bytes", u"write --no-start 0x50"_s,
             u"BYTE missing: a write without a start"_s);
-        row("eeprom action", u"eeprom erase 0x50 x"_s, u"ACTION 'erase'"_s);
-        row("eeprom without size", u"eeprom read 0x50 x"_s, u"--size missing"_s);
+        row("eeprom action", u"eeprom frob 0x50 x"_s, u"ACTION 'frob'"_s);
+        row("eeprom without part or size", u"eeprom read 0x50 x"_s, u"--part or --size missing"_s);
         row("eeprom write without page", u"eeprom write 0x50 x --size 256"_s, u"--page missing"_s);
-        row("eeprom of 512, one address byte", u"eeprom read 0x50 x --size 512 --addr-width 1"_s,
-            u"--size 512 needs --addr-width 2"_s);
-        row("eeprom size 0", u"eeprom read 0x50 x --size 0"_s, u"--size '0'"_s);
-        row("eeprom beyond 64 KiB", u"eeprom read 0x50 x --size 65537"_s, u"--size '65537'"_s);
+        row("eeprom of 4 KiB, one address byte", u"eeprom read 0x50 x --size 4096 --addr-width 1"_s,
+            u"reach (2048 bytes)"_s);
+        row("eeprom beyond 256 KiB", u"eeprom read 0x50 x --size 262145"_s, u"--size '262145'"_s);
         row("eeprom page beyond size", u"eeprom read 0x50 x --size 256 --page 512"_s,
             u"--page '512'"_s);
         row("eeprom address width", u"eeprom read 0x50 x --size 256 --addr-width 3"_s,
             u"--addr-width '3'"_s);
+        row("eeprom unknown part", u"eeprom read 0x50 x --part 24c03"_s,
+            u"--part '24c03' is no known part"_s);
+        row("eeprom size against the part", u"eeprom read 0x50 x --part 24lc16 --size 4096"_s,
+            u"--size 4096 does not match 24x16 (2048 bytes)"_s);
+        row("eeprom block bits in the address", u"eeprom read 0x51 x --part at24c16"_s,
+            u"ADDR '0x51' is not a base address of 24x16: it answers from 0x50 on"_s);
+        row("eeprom region beyond the part",
+            u"eeprom read 0x50 x --part 24c02 --offset 10 --length 250"_s,
+            u"--length '250' is not"_s);
+        row("eeprom erase takes no file", u"eeprom erase 0x50 x --part 24c02"_s,
+            u"unexpected argument 'x'"_s);
         row("eeprom target is a folder", u"eeprom read 0x50 / --size 256"_s,
-            u"FILE '/' is a folder"_s);
+            u"FILE '/' cannot be written: is a folder"_s);
         row("eeprom file missing", u"eeprom verify 0x50 /nonexistent/x.bin --size 256"_s,
             u"FILE '/nonexistent/x.bin' cannot be read"_s);
         row("eeprom file too large", u"eeprom write 0x51 %D/257.bin --page 64 --size 256"_s,
-            u"/257.bin' holds 257 bytes, more than --size 256"_s);
+            u"/257.bin' holds 257 bytes, more than the 256 bytes from offset 0x0"_s);
         row("device file missing", u"run /nonexistent/x.i2cdev A"_s,
             u"FILE '/nonexistent/x.i2cdev'"_s);
         row("run, nothing to send", u"run %D/sensor.i2cdev Empty"_s,
@@ -254,6 +273,26 @@ private Q_SLOTS:
         row("transfer, read not last", u"transfer w1@0x50 00 r1 w1 00"_s,
             u"message 2 (r1) is a read before the last message: these adapters end every read "
             u"with a stop, so a read can only be the last message"_s);
+        row("run, labels alike", u"run %D/sensor.i2cdev DUP"_s,
+            u"LABEL 'DUP' matches 'Dup' and 'dup' of '%1/sensor.i2cdev', which differ only in "
+            u"letter case"_s.arg(m_dir.path()));
+        // What an i2c-tools habit would have sent misread.
+        row("mode letter after the bytes", u"set 0x50 11 42 b"_s,
+            u"BYTE 'b' looks like an i2c-tools mode letter, which this command does not take "
+            u"(it would be the byte 0x0B); 'vtl-i2c-cli i2cset'"_s);
+        row("mode with PEC after the bytes", u"write 0x50 11 42 wp"_s,
+            u"BYTE 'wp' looks like an i2c-tools mode letter"_s);
+        row("mode letter as the count", u"get 0x48 00 w"_s, u"COUNT 'w' looks like an i2c-tools"_s);
+        row("blank byte", u"set 0x50 10 _"_s, u"BYTE ' ' holds no byte"_s);
+        row("separators only", u"write 0x50 01 ,"_s, u"BYTE ',' holds no byte"_s);
+        row("bus number as address", u"set 0 0x50 10 42"_s,
+            u"ADDR 0x00 is a reserved address (0x00-0x07, 0x78-0x7F; 0x00 is the general call); "
+            u"--all-addresses sends to it"_s);
+        row("reserved address in a transfer", u"transfer w1@0x50 00 r1@0x7c"_s,
+            u"ADDR 0x7C is a reserved address"_s);
+        row("-v with a command", u"-v transfer w1@0x50 00"_s,
+            u"transfer: -v is no option of a command"_s);
+        row("-v in a cluster", u"-qv read 0x50 1"_s, u"read: -v is no option of a command"_s);
     }
 
     void refusals()

@@ -49,9 +49,6 @@ private Q_SLOTS:
                  u"16:0010/r256 272:0110/r256 528:0210/r88"_s);
         QCOMPARE(Describe(MemoryRequests::Reads(0x50, 0, 65536, 2, 65535)),
                  u"0:0000/r65535 65535:ffff/r1"_s);
-        const std::vector<unsigned char> bytes{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-        QCOMPARE(Describe(MemoryRequests::PageWrites(0x50, 6, bytes, 8, 1)),
-                 u"6:060001 8:080203040506070809 16:100a0b"_s);
     }
 
     void progressLine()

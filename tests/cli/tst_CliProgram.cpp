@@ -153,25 +153,34 @@ private Q_SLOTS:
             Json(R"({"adapter":"SIM-A-0001","address":"0xA0","command":"get","count":1,)"
                  R"("data":"65","durationUs":0,"ok":true,"written":"01"})"));
         row("json transfer", single, u"--json transfer w1@0x50 00 r2"_s, 0,
-            Json(R"({"adapter":"SIM-A-0001","command":"transfer","messages":[{"address":"0x50",)"
+            Json(R"({"adapter":"SIM-A-0001","command":"transfer","count":2,)"
+                 R"("messages":[{"address":"0x50",)"
                  R"("durationUs":0,"ok":true,"start":true,"stop":false,"written":"00"},)"
                  R"({"address":"0x50","count":2,"data":"42 65","durationUs":0,"ok":true}],)"
                  R"("ok":true})"));
         row("json detect", single, u"--json detect"_s, 0,
-            Json(R"({"adapter":"SIM-A-0001","command":"detect","first":"0x08",)"
+            Json(R"({"adapter":"SIM-A-0001","command":"detect","count":5,"first":"0x08",)"
                  R"("found":["0x23","0x40","0x48","0x50","0x51"],"last":"0x77","ok":true})"));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
-            Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump",)"
+            Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump","count":4,)"
                  R"("data":"42 65 6E 63","from":"0x00","ok":true,"to":"0x03"})"));
         row("json NACK", single, u"--json read 0x41 2"_s, 1,
-            Json(R"({"adapter":"SIM-A-0001","address":"0x41","command":"read","count":2,)"
+            Json(R"({"adapter":"SIM-A-0001","address":"0x41","command":"read","count":0,)"
                  R"("data":"","durationUs":0,"error":"NACK received","ok":false})"),
             {u"read 0x41: NACK received"_s});
         row("json list without permission", u"denied"_s, u"--json list"_s, 3,
             Json(R"({"adapters":[{"access":"no-permission","error":"Failed to open a device )"
                  R"(with path 'sim:hidraw2': Permission denied","firmware":"0112","model":"A",)"
-                 R"("product":"Vantrel I2C Adapter A","serial":"SIM-A-0001"}],"command":"list"})"),
+                 R"("product":"Vantrel I2C Adapter A","serial":"SIM-A-0001"}],"command":"list",)"
+                 R"("count":1,"ok":false})"),
             {u"70-vtl-i2c.rules"_s});
+        row("json without an adapter", u"empty"_s, u"--json detect"_s, 3,
+            Json(R"({"command":"detect","error":"no adapter attached","ok":false})"),
+            {u"no adapter attached"_s});
+        row("json usage error", single, u"--json read 0x50 0"_s, 2,
+            Json(R"({"command":"read","error":"COUNT '0' is not a number from 1 to 65535",)"
+                 R"("ok":false})"),
+            {u"COUNT '0'"_s});
 
         row("usage error while parsing", single, u"read 0x50"_s, 2, {},
             {u"read: COUNT missing"_s, u"Usage: vtl-i2c-cli-sim [options] read"_s});
@@ -377,26 +386,123 @@ private Q_SLOTS:
         QCOMPARE(json.value(u"offset"_s).toString(), changed);
     }
 
+    // A terminal closing or a service manager stopping the program cancels as Ctrl+C does,
+    // and an interrupted dump names the offset of the first byte that did not come.
+    void interrupt_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("progress");
+        QTest::addColumn<QString>("error");
+        // 65535 bytes at 100 kbit/s keep the bus busy for about six seconds.
+        const QString read = u"--progress read 0x51 65535"_s;
+        const QString readProgress = u"read 0x51: \\d+ of 65535 bytes"_s;
+        const QString readError = u"vtl-i2c-cli-sim: read 0x51: interrupted\n$"_s;
+        QTest::newRow("SIGINT") << SIGINT << read << readProgress << readError;
+        QTest::newRow("SIGTERM") << SIGTERM << read << readProgress << readError;
+        QTest::newRow("SIGHUP, dump")
+            << SIGHUP << u"--progress --json dump 0x51 --reg-width 2 --to 7FFF"_s
+            << u"dump 0x51: [1-9]\\d* of 32768 bytes"_s
+            << u"dump 0x51 at offset 0x(?!0000)[0-9A-F]{4}: interrupted\n$"_s;
+    }
+    void eepromPartsAndFiles_data()
+    {
+        QTest::addColumn<QString>("arguments"); // on the preset bench; %D: the test folder
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("out"); // a part of stdout
+        QTest::addColumn<QString>("err"); // a part of stderr
+        const QByteArray hex = ":10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n";
+        QVERIFY(WriteFile(m_dir.filePath(u"sixteen.hex"_s), hex));
+        QVERIFY(
+            WriteFile(m_dir.filePath(u"bad.s19"_s), "S0030000FC\nS1050000AABBFF\nS9030000FC\n"));
+        const auto row = [](const char *name, const QString &arguments, int exit,
+                            const QString &out, const QString &err) {
+            QTest::newRow(name) << arguments << exit << out << err;
+        };
+        row("24x16 across a block, verified",
+            u"-a SIM-C-0003 eeprom write 0x50 %D/sixteen.hex --part 24c16 --offset F8 --verify"_s,
+            0, u"wrote 16 bytes of the EEPROM at 0x50 in 2 pages, verified"_s, QString());
+        row("24x1025 across its halves, verified",
+            u"-a SIM-B-0002 -s 400 eeprom write 0x53 %D/sixteen.hex --part 24LC1025 --offset FFF8 "
+            u"--verify"_s,
+            0, u"wrote 16 bytes of the EEPROM at 0x53 in 2 pages, verified"_s, QString());
+        row("read as Intel HEX to standard output",
+            u"-a SIM-C-0003 eeprom read 0x50 - --part 24c16 --length 16 --format ihex"_s, 0,
+            u":1000000042656E636820454550524F4D2043FFFFC7\n:00000001FF\n"_s, QString());
+        row("full device after the read",
+            u"-a SIM-C-0003 eeprom read 0x50 /dev/full --part 24c16"_s, 1, QString(),
+            u"FILE '/dev/full' cannot be written: No space left on device"_s);
+        row("folder before the bus", u"-a SIM-C-0003 eeprom read 0x50 %D --part 24c16"_s, 2,
+            QString(), u"cannot be written: is a folder"_s);
+        row("bad S-record", u"-a SIM-C-0003 eeprom write 0x50 %D/bad.s19 --part 24c16"_s, 2,
+            QString(), u"bad.s19' cannot be read: line 2: checksum mismatch"_s);
+        row("erase of a custom 2 KiB part with block bits",
+            u"-a SIM-C-0003 -s 400 eeprom erase 0x50 --size 2048 --page 16 --addr-width 1"_s, 0,
+            u"erased 2048 bytes of the EEPROM at 0x50 in 128 pages"_s, QString());
+    }
+
+    void eepromPartsAndFiles()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, exit);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const SCliRun run =
+            RunCli(u"preset"_s, Words(arguments).replaceInStrings(u"%D"_s, m_dir.path()));
+        QVERIFY2(run.exitCode == exit, qPrintable(run.err + run.out));
+        QVERIFY2(run.out.contains(out), qPrintable(run.out));
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+    }
+
+    void eepromStateKeepsTheNewParts()
+    {
+        const QString state = m_dir.filePath(u"bench-state"_s);
+        const QString image = m_dir.filePath(u"halves.hex"_s);
+        QVERIFY(WriteFile(image, ":10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n"));
+        const QString write = u"-a SIM-B-0002 eeprom write 0x53 %1 --part 24x1025 --offset 1FFF0"_s;
+        const QString verify =
+            u"-a SIM-B-0002 eeprom verify 0x53 %1 --part 24x1025 --offset 1FFF0"_s;
+        QCOMPARE(RunCli(u"preset"_s, Words(write).replaceInStrings(u"%1"_s, image), state).exitCode,
+                 0);
+        const SCliRun run =
+            RunCli(u"preset"_s, Words(verify).replaceInStrings(u"%1"_s, image), state);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(RunCli(u"preset"_s, Words(verify).replaceInStrings(u"%1"_s, image)).exitCode, 1);
+    }
+
     void interrupt()
     {
+        QFETCH(int, signal);
+        QFETCH(QString, arguments);
+        QFETCH(QString, progress);
+        QFETCH(QString, error);
         QProcess process;
-        // 65535 bytes at 100 kbit/s keep the bus busy for about six seconds.
-        StartCli(process, u"single"_s, Words(u"--progress read 0x51 65535"_s));
+        StartCli(process, u"single"_s, Words(arguments));
         QVERIFY(process.waitForStarted());
-        const QRegularExpression progress(u"read 0x51: \\d+ of 65535 bytes \\(\\d+ %\\)"_s);
+        const QRegularExpression progressLine(progress);
         QString err;
-        while (!err.contains(progress) && process.state() == QProcess::Running) {
+        while (!err.contains(progressLine) && process.state() == QProcess::Running) {
             process.waitForReadyRead(1000);
             err += QString::fromUtf8(process.readAllStandardError());
         }
-        QVERIFY2(err.contains(progress), qPrintable(err));
-        QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+        QVERIFY2(err.contains(progressLine), qPrintable(err));
+        QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
         QVERIFY(process.waitForFinished(10000));
         err += QString::fromUtf8(process.readAllStandardError());
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 130);
-        QVERIFY2(err.endsWith(u"vtl-i2c-cli-sim: read 0x51: interrupted\n"_s), qPrintable(err));
-        QCOMPARE(process.readAllStandardOutput(), QByteArray());
+        QCOMPARE(process.exitCode(), 128 + signal);
+        QVERIFY2(err.contains(QRegularExpression(error)), qPrintable(err));
+        const QByteArray out = process.readAllStandardOutput();
+        if (!arguments.contains(u"--json"_s)) {
+            QCOMPARE(out, QByteArray());
+            return;
+        }
+        // The count is what came, as many bytes as the data holds.
+        const QJsonObject json = QJsonDocument::fromJson(out).object();
+        QCOMPARE(json.value(u"ok"_s).toBool(true), false);
+        const int count = json.value(u"count"_s).toInt(-1);
+        QVERIFY2(count > 0 && count < 32768, out.constData());
+        QCOMPARE(json.value(u"data"_s).toString().size(), count * 3 - 1);
     }
 };
 

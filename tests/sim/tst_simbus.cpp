@@ -405,9 +405,10 @@ private Q_SLOTS:
             std::shared_ptr<CSimAdapter> adapter;
             std::set<int> addresses;
         };
-        const SExpect expectations[] = {{bench.adapterA, {0x23, 0x40, 0x48, 0x50}},
-                                        {bench.adapterB, {0x23, 0x50}},
-                                        {bench.adapterC, {0x48, 0x50}}};
+        const SExpect expectations[] = {
+            {bench.adapterA, {0x23, 0x40, 0x48, 0x50}},
+            {bench.adapterB, {0x23, 0x50, 0x53, 0x57}},
+            {bench.adapterC, {0x48, 0x50, 0x51, 0x52, 0x53, 0x54, 0x55, 0x56, 0x57}}};
         for (const SExpect &expect : expectations) {
             CRawHid hid(expect.adapter->GetSpecialPath());
             hid.Write(Report("01 01 00"));

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "SMemoryImage.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+enum class EImageFormat
+{
+    Binary,
+    IntelHex,
+    SRecord,
+};
+
+// Memory image files: raw binary, Intel HEX and S-record, chosen by name or by the file's
+// extension.
+namespace ImageFile {
+
+// "bin", "ihex" (or "hex"), "srec"; none for another name.
+std::optional<EImageFormat> FormatNamed(const QString &name);
+// .hex/.ihex: Intel HEX; .srec/.s19/.s28/.s37/.mot: S-record; anything else raw binary.
+EImageFormat FormatOf(const QString &path);
+QString NameOf(EImageFormat format);
+
+// A raw binary file is one segment from offset 0; an empty file is an error.
+bool Decode(const QByteArray &bytes, EImageFormat format, SMemoryImage &image, QString &error);
+// A raw binary file holds the bytes of the image's first segment onward, gaps as 0xFF.
+QByteArray Encode(const SMemoryImage &image, EImageFormat format);
+
+bool Load(const QString &path, EImageFormat format, SMemoryImage &image, QString &error);
+
+} // namespace ImageFile

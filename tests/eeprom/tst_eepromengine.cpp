@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: MIT
+// The EEPROM engine on simulated parts, on a clock the test steps: program and verify across
+// pages, blocks and halves, acknowledge polling with its time-out, cancel, and a read that
+// stops part way.
+#include "CDirectBusContext.h"
+#include "CEepromEngine.h"
+#include "CSimBus.h"
+#include "CSimEeprom.h"
+#include "CTransactionControl.h"
+#include "CVtlAi2c.h"
+#include "EepromParts.h"
+#include "VtlTestMain.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+constexpr const wchar_t *SERIAL = L"E-2201";
+
+Bytes Pattern(std::size_t length, unsigned seed)
+{
+    Bytes bytes(length);
+    for (std::size_t i = 0; i < length; ++i)
+        bytes[i] = static_cast<unsigned char>(seed + i * 7);
+    return bytes;
+}
+
+SMemoryImage ImageOf(std::size_t offset, const Bytes &bytes)
+{
+    SMemoryImage image;
+    image.segments.push_back({offset, bytes});
+    return image;
+}
+
+// A context whose transactions cost clock time after the slave has seen them, as the reply
+// to a probe waits for its USB frame and for a host that is busy elsewhere.
+class CLaggingContext : public CBusContext
+{
+public:
+    CLaggingContext(CBusContext &inner, CManualBusClock &clock)
+        : m_inner(inner)
+        , m_clock(clock)
+    {}
+
+    // The first probe after each write answers this late.
+    std::chrono::microseconds firstProbeLag{0};
+
+    STransactionRecord Execute(const STransactionRequest &request) override
+    {
+        STransactionRecord record = m_inner.Execute(request);
+        const bool probe = request.kind == ETransactionKind::Search;
+        if (probe && m_afterWrite)
+            m_clock.Advance(firstProbeLag);
+        m_afterWrite = !probe;
+        return record;
+    }
+    bool IsCancelRequested() const override { return m_inner.IsCancelRequested(); }
+    void ReportProgress(std::uint64_t done, std::uint64_t total) override
+    {
+        m_inner.ReportProgress(done, total);
+    }
+    bool Sleep(std::chrono::microseconds duration) override { return m_inner.Sleep(duration); }
+    Clock::time_point Now() const override { return m_inner.Now(); }
+    const SBusAdapterInfo &Adapter() const override { return m_inner.Adapter(); }
+
+private:
+    CBusContext &m_inner;
+    CManualBusClock &m_clock;
+    bool m_afterWrite = false;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(SSimEepromGeometry)
+
+class TestEepromEngine : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::shared_ptr<CSimAdapter> m_adapter;
+    std::shared_ptr<CSimEeprom> m_chip;
+    std::unique_ptr<CVtlAi2c> m_driver;
+    CManualBusClock m_clock;
+    CTransactionControl m_control;
+    std::unique_ptr<CDirectBusContext> m_context;
+
+    // A chip of `geometry` whose blocks answer from `base` on, every `step` addresses.
+    void attach(const SSimEepromGeometry &geometry, std::uint8_t base, int step = 1)
+    {
+        CSimBus::Instance().Reset();
+        m_adapter = CSimBus::Instance().Attach(ESimModel::A, SERIAL);
+        m_chip = m_adapter->AddSlave(base, std::make_shared<CSimEeprom>(geometry));
+        for (std::size_t block = 1; block < m_chip->GetBlockCount(); ++block) {
+            m_adapter->AddSlave(std::uint8_t(base + int(block) * step),
+                                CSimEeprom::BlockPort(m_chip, block));
+        }
+        const auto now = [this] {
+            return m_clock.Now();
+        };
+        m_adapter->SetClock(now);
+        m_chip->SetClock(now);
+        m_driver = std::make_unique<CVtlAi2c>();
+        QVERIFY(m_driver->Connect(SERIAL, EI2cSpeed::Speed400k));
+        m_control.Reset();
+        m_context = std::make_unique<CDirectBusContext>(
+            *m_driver, SBusAdapterInfo::FromDriver(*m_driver, EVtlType::VtlA), &m_control,
+            &m_clock);
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        m_context.reset();
+        m_driver.reset();
+        m_chip.reset();
+        m_adapter.reset();
+        CSimBus::Instance().Reset();
+    }
+
+    void programAndVerifyAcrossPagesAndBlocks_data()
+    {
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<SSimEepromGeometry>("geometry");
+        QTest::addColumn<int>("base");
+        QTest::addColumn<int>("step"); // between the addresses of the blocks
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("pages");
+        const SSimEepromGeometry small{256, 8, 1, 5ms};
+        const SSimEepromGeometry quarters{262144, 256, 2, 10ms};
+        QTest::newRow("24x02 across a page") << u"24x02"_s << small << 0x50 << 1 << 5 << 10 << 2;
+        QTest::newRow("24x16 across blocks 0 and 1")
+            << u"24x16"_s << CSimEeprom::BLOCKS_OF_256 << 0x50 << 1 << 0xF6 << 30 << 3;
+        QTest::newRow("24x16 whole part")
+            << u"24x16"_s << CSimEeprom::BLOCKS_OF_256 << 0x50 << 1 << 0 << 2048 << 128;
+        QTest::newRow("24x256 across a page")
+            << u"24x256"_s << CSimEeprom::LARGE << 0x51 << 1 << 60 << 10 << 2;
+        QTest::newRow("24x1025 across its halves")
+            << u"24x1025"_s << CSimEeprom::TWO_HALVES << 0x53 << 4 << 0xFFC0 << 160 << 2;
+        QTest::newRow("24xM02 into the last quarter")
+            << u"24xM02"_s << quarters << 0x54 << 1 << 0x2FFF0 << 32 << 2;
+    }
+
+    void programAndVerifyAcrossPagesAndBlocks()
+    {
+        QFETCH(QString, part);
+        QFETCH(SSimEepromGeometry, geometry);
+        QFETCH(int, base);
+        QFETCH(int, step);
+        QFETCH(int, offset);
+        QFETCH(int, length);
+        QFETCH(int, pages);
+        attach(geometry, std::uint8_t(base), step);
+        const CEepromEngine engine(*EepromParts::Find(part.toStdString()), std::uint8_t(base));
+        const Bytes data = Pattern(std::size_t(length), 3);
+
+        SEepromOutcome programmed;
+        const SBusProcedureResult result =
+            engine.Program(*m_context, ImageOf(std::size_t(offset), data), programmed);
+        QVERIFY2(result.ok, result.error.c_str());
+        QCOMPARE(int(programmed.pages), pages);
+        QCOMPARE(int(programmed.done), length);
+        QVERIFY(programmed.polls > programmed.pages); // the chip was busy after each page
+
+        Bytes expected(geometry.size, 0xFF);
+        std::copy(data.begin(), data.end(), expected.begin() + offset);
+        QCOMPARE(m_chip->GetContents(), expected);
+
+        SEepromOutcome verified;
+        QVERIFY(engine.Verify(*m_context, ImageOf(std::size_t(offset), data), verified).ok);
+        QCOMPARE(int(verified.done), length);
+
+        SEepromOutcome read;
+        QVERIFY(engine.Read(*m_context, 0, geometry.size, read).ok);
+        QCOMPARE(read.data, expected);
+    }
+
+    void gapsAreLeftAlone()
+    {
+        attach(CSimEeprom::LARGE, 0x51);
+        m_chip->SetContents(0, Bytes(256, 0x11));
+        const CEepromEngine engine(*EepromParts::Find("24x256"), 0x51);
+        SMemoryImage image;
+        image.segments = {{0x10, {1, 2}}, {0x80, {3}}};
+        SEepromOutcome outcome;
+        QVERIFY(engine.Program(*m_context, image, outcome).ok);
+        const Bytes contents = m_chip->GetContents();
+        QCOMPARE(Bytes(contents.begin() + 0x0F, contents.begin() + 0x13),
+                 (Bytes{0x11, 1, 2, 0x11}));
+        QCOMPARE(Bytes(contents.begin() + 0x7F, contents.begin() + 0x82), (Bytes{0x11, 3, 0x11}));
+        QCOMPARE(outcome.done, std::size_t(3));
+    }
+
+    void acknowledgePolling_data()
+    {
+        QTest::addColumn<int>("chipCycleUs");
+        QTest::addColumn<int>("firstProbeLagUs");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("chip within its time") << 4900 << 0 << QString();
+        // The answer to a probe sent inside the write cycle comes back after the part's time:
+        // the chip has not been asked since, so this is no time-out.
+        QTest::newRow("late answer inside the cycle") << 4900 << 6000 << QString();
+        QTest::newRow("chip slower than the part")
+            << 8000 << 0 << u"no acknowledge within 5 ms after the write"_s;
+    }
+
+    void acknowledgePolling()
+    {
+        QFETCH(int, chipCycleUs);
+        QFETCH(int, firstProbeLagUs);
+        QFETCH(QString, error);
+        attach({32768, 64, 2, std::chrono::microseconds(chipCycleUs)}, 0x51);
+        CLaggingContext context(*m_context, m_clock);
+        context.firstProbeLag = std::chrono::microseconds(firstProbeLagUs);
+        const CEepromEngine engine(*EepromParts::Find("24x256"), 0x51);
+        SEepromOutcome outcome;
+        const SBusProcedureResult result =
+            engine.Program(context, ImageOf(0x40, Pattern(100, 1)), outcome);
+        QCOMPARE(QString::fromStdString(result.error), error);
+        QCOMPARE(result.ok, error.isEmpty());
+        // A page whose cycle did not end in time is not counted.
+        QCOMPARE(outcome.done, error.isEmpty() ? std::size_t(100) : std::size_t(0));
+        QCOMPARE(outcome.failedAt.has_value(), !error.isEmpty());
+    }
+
+    void cancelStopsBetweenPagesAndCountsWhatTheChipHolds()
+    {
+        attach(CSimEeprom::LARGE, 0x51);
+        const CEepromEngine engine(*EepromParts::Find("24x256"), 0x51);
+        int writes = 0;
+        m_context->SetRecordHandler([&](const STransactionRecord &record) {
+            if (record.request.kind == ETransactionKind::Write && ++writes == 3)
+                m_control.RequestCancel();
+        });
+        const Bytes data = Pattern(640, 5);
+        SEepromOutcome outcome;
+        const SBusProcedureResult result = engine.Program(*m_context, ImageOf(0, data), outcome);
+        QVERIFY(result.cancelled);
+        QVERIFY(!result.ok);
+        QCOMPARE(writes, 3);
+        // Two pages are known to be held; the third was written but its cycle not awaited.
+        QCOMPARE(outcome.done, std::size_t(128));
+        const Bytes contents = m_chip->GetContents();
+        QVERIFY(std::equal(data.begin(), data.begin() + 192, contents.begin()));
+        QCOMPARE(contents[192], static_cast<unsigned char>(0xFF));
+    }
+
+    void readStoppedPartWayKeepsWhatArrived()
+    {
+        attach(CSimEeprom::BLOCKS_OF_256, 0x50);
+        const Bytes data = Pattern(2048, 2);
+        m_chip->SetContents(0, data);
+        const CEepromEngine engine(*EepromParts::Find("24x16"), 0x50);
+        // Reads end at the blocks; the third block stops answering after the first.
+        m_context->SetRecordHandler(
+            [&](const STransactionRecord &) { m_adapter->RemoveSlave(0x52); });
+        SEepromOutcome outcome;
+        const SBusProcedureResult result = engine.Read(*m_context, 0, data.size(), outcome);
+        QCOMPARE(QString::fromStdString(result.error), u"NACK received"_s);
+        QCOMPARE(outcome.failedAt, std::optional<std::size_t>(0x200));
+        QCOMPARE(outcome.data, Bytes(data.begin(), data.begin() + 0x200));
+    }
+};
+
+VTL_TEST_MAIN(TestEepromEngine)
+#include "tst_eepromengine.moc"
