@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "CSimAdapter.h"
+
+#include <string>
+
+// What the guest's gadget set-up needs to present a simulated adapter to the host's USB
+// stack, as one line of tab-separated fields: model letter, vendor ID, product ID and
+// device release (4 lower-case hex digits each), serial number, manufacturer, product,
+// the special-mode interface number and all interface numbers (comma-separated).
+std::string GadgetIdentityLine(const CSimAdapter &adapter);
