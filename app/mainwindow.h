@@ -62,7 +62,8 @@ public:
                      const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {});
     void addTableRow(const QString &type, const QString &flags,
                      const std::vector<unsigned char> &data, bool error, const STableRowTime &time,
-                     const std::optional<STableRowOrigin> &origin = {});
+                     const std::optional<STableRowOrigin> &origin = {},
+                     const std::optional<STransactionRequest> &transfer = {});
 
     // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
     static QString formatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);

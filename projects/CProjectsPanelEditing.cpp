@@ -299,6 +299,8 @@ void CProjectsPanel::AddCommand(SI2cCommand command)
     else if (command.type == EI2cCommandType::WriteRead)
         label = tr("Write %1, read %n byte(s)", nullptr, command.count)
                     .arg(CI2cDeviceFile::BytesToHex(command.data));
+    else if (command.type == EI2cCommandType::Sequence)
+        label = tr("Sequence of %n step(s)", nullptr, int(command.steps.size()));
     else if (command.data.empty())
         label = tr("Write address only");
     else
