@@ -180,19 +180,12 @@ void TestTableLog::fifoOrFolder()
     CLogFile file;
     const bool saved = file.Save(choice.path, rows(), choice.format);
     QByteArray received(4096, '\0');
-    const ssize_t count = fifo ? ::read(reader, received.data(), size_t(received.size())) : 0;
-    if (reader >= 0)
+    received.truncate(fifo ? std::max<qsizetype>(::read(reader, received.data(), 4096), 0) : 0);
+    if (fifo)
         ::close(reader);
     QCOMPARE(saved, fifo);
-    if (fifo) {
-        received.truncate(qsizetype(std::max<ssize_t>(count, 0)));
-        QCOMPARE(received, TEXT_HEADER + TEXT);
-        struct stat status = {};
-        QVERIFY(::stat(native.constData(), &status) == 0 && S_ISFIFO(status.st_mode));
-    } else {
-        QCOMPARE(file.GetLastError(), u"is a folder"_s);
-        QVERIFY(QFileInfo(path).isDir());
-    }
+    QCOMPARE(received, fifo ? TEXT_HEADER + TEXT : QByteArray());
+    QCOMPARE(file.GetLastError(), fifo ? QString() : u"is a folder"_s);
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
              QStringList{u"out"_s});
 }
