@@ -83,7 +83,6 @@ public:
     // Where "Save as Sequence..." can store the lines besides a file: a new sequence command
     // of the current project device. Without one only the file is offered.
     void SetSequenceStore(std::function<void(const QStringList &lines)> store);
-    QAction *SaveAsSequenceAction() const { return m_saveAsSequence; }
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -27,8 +27,9 @@ class CWatchScheduler : public QObject
     Q_OBJECT
 
 public:
-    // Adds a text row to the output table and returns what replaces that row's data later.
+    // Replaces the data of a row the sink added, for as long as that row is in the table.
     using RowTextSetter = std::function<void(const QString &data)>;
+    // Adds a text row to the output table.
     using RowSink = std::function<RowTextSetter(const QString &type, const QString &flags,
                                                 const QString &data)>;
     using AddressFormatter = std::function<QString(std::uint8_t)>;
