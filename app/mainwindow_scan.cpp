@@ -21,7 +21,8 @@ void MainWindow::setupScan()
     m_scanDock = new QDockWidget(tr("Bus Scan"), this);
     m_scanDock->setObjectName(u"dock_scan"_s);
     m_scanDock->setWidget(m_scanPanel);
-    addDockWidget(Qt::RightDockWidgetArea, m_scanDock);
+    // Below the table, where the sixteen columns have room.
+    addDockWidget(Qt::BottomDockWidgetArea, m_scanDock);
     // Out of the way until the user asks for it; a saved layout may show it again.
     m_scanDock->hide();
 

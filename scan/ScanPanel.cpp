@@ -42,7 +42,14 @@ ScanPanel::ScanPanel(QWidget *parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setWordWrap(false);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->setTextElideMode(Qt::ElideRight);
+    // Two lines in each of sixteen columns: a little smaller than the window's text.
+    QFont font = m_table->font();
+    font.setPointSizeF(font.pointSizeF() * 0.9);
+    m_table->setFont(font);
+    // The sixteen columns share the dock's width, as a grid should; the tool tip has it all.
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_table->horizontalHeader()->setMinimumSectionSize(24);
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
     for (int address = 0; address < ScanCells::ROWS * ScanCells::COLUMNS; ++address) {
@@ -86,9 +93,6 @@ void ScanPanel::showCells(const std::vector<SScanCell> &cells)
         item->setData(Qt::ForegroundRole, cell.reserved ? QVariant(greyed) : QVariant());
         const bool isFound = cell.state == SScanCell::EState::Found;
         item->setData(FOUND_ROLE, isFound);
-        QFont font = item->font();
-        font.setBold(isFound);
-        item->setFont(font);
         item->setData(Qt::BackgroundRole,
                       isFound ? QVariant(QBrush(found.color().lighter(170))) : QVariant());
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
