@@ -139,26 +139,12 @@ int Get(const std::vector<std::string> &argv, const SI2cToolsIo &io)
     bool pec = false;
     if (argc > flags + 4) {
         const std::string &mode = arg(flags + 4);
-        switch (mode.empty() ? '\0' : mode[0]) {
-        case 'b':
-            size = ESize::ByteData;
-            break;
-        case 'w':
-            size = ESize::WordData;
-            break;
-        case 'c':
-            size = ESize::Byte;
-            break;
-        case 's':
-            size = ESize::BlockData;
-            break;
-        case 'i':
-            size = ESize::I2cBlockData;
-            break;
-        default:
+        const std::optional<ESize> named = SizeOfMode(mode);
+        if (!named) {
             std::fprintf(io.err, "Error: Invalid mode!\n");
             return Help(io.err);
         }
+        size = *named;
         pec = mode.size() > 1 && mode[1] == 'p';
         if (size == ESize::I2cBlockData && pec) {
             std::fprintf(io.err, "Error: PEC not supported for I2C block data!\n");

@@ -169,23 +169,13 @@ int Set(const std::vector<std::string> &argv, const SI2cToolsIo &io)
             std::fprintf(io.err, "Error: Invalid mode '%s'!\n", mode.c_str());
             return Help(io.err);
         }
-        switch (mode.empty() ? '\0' : mode[0]) {
-        case 'b':
-            size = ESize::ByteData;
-            break;
-        case 'w':
-            size = ESize::WordData;
-            break;
-        case 's':
-            size = ESize::BlockData;
-            break;
-        case 'i':
-            size = ESize::I2cBlockData;
-            break;
-        default:
+        // A byte without a value was told by its argument count above.
+        const std::optional<ESize> named = SizeOfMode(mode);
+        if (!named || *named == ESize::Byte) {
             std::fprintf(io.err, "Error: Invalid mode '%s'!\n", mode.c_str());
             return Help(io.err);
         }
+        size = *named;
         pec = mode.size() > 1 && mode[1] == 'p';
         if (size == ESize::BlockData || size == ESize::I2cBlockData) {
             if (pec && size == ESize::I2cBlockData) {

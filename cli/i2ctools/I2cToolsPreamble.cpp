@@ -7,6 +7,24 @@
 
 namespace I2cToolsPreamble {
 
+std::optional<ESize> SizeOfMode(const std::string &mode)
+{
+    switch (mode.empty() ? '\0' : mode[0]) {
+    case 'b':
+        return ESize::ByteData;
+    case 'w':
+        return ESize::WordData;
+    case 'c':
+        return ESize::Byte;
+    case 's':
+        return ESize::BlockData;
+    case 'i':
+        return ESize::I2cBlockData;
+    default:
+        return std::nullopt;
+    }
+}
+
 bool ReadOptions(const std::vector<std::string> &argv, SOptions &options, std::FILE *err,
                  const OwnOption &own)
 {

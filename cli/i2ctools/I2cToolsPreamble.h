@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ enum class ESize
     BlockData,
     I2cBlockData,
 };
+
+// The size a MODE argument names by its first letter (b, w, c, s or i), if any.
+std::optional<ESize> SizeOfMode(const std::string &mode);
 
 // The options every one of them knows, and how many arguments the options took.
 struct SOptions
