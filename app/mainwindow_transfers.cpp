@@ -5,6 +5,7 @@
 #include "CBusSession.h"
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
+#include "CScanPart.h"
 #include "MainWindowShared.h"
 #include "STransactionRequest.h"
 #include "TransferText.h"
@@ -110,8 +111,10 @@ void MainWindow::warnInvalidBytes(const QString &title)
 
 void MainWindow::onAddressFormatTriggered()
 {
-    if (m_address->applyNotation() && m_projects != nullptr)
+    if (m_address->applyNotation() && m_projects != nullptr) {
         m_projects->RefreshAddresses();
+        m_scan->refresh();
+    }
 }
 
 void MainWindow::onWrite()
@@ -230,5 +233,6 @@ void MainWindow::onI2cSearch()
         return;
     }
     m_address->setFound(record->found, remembered);
+    m_scan->setFound(SEARCH_FIRST, SEARCH_LAST, record->found);
     addTableRow(tr("Search"), QString(), list, false, rowTime(*record), rowOrigin(std::nullopt));
 }
