@@ -2,6 +2,7 @@
 #include "ScanPanel.h"
 
 #include <QHBoxLayout>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPalette>
@@ -50,7 +51,9 @@ ScanPanel::ScanPanel(QWidget *parent)
     // The sixteen columns share the dock's width, as a grid should; the tool tip has it all.
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_table->horizontalHeader()->setMinimumSectionSize(24);
-    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Every row holds two lines; a fixed height spares measuring each cell on every change.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(2 * QFontMetrics(font).lineSpacing() + 6);
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
     for (int address = 0; address < ScanCells::ROWS * ScanCells::COLUMNS; ++address) {
         auto *item = new QTableWidgetItem;

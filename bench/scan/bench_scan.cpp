@@ -66,8 +66,8 @@ void BM_ScanIdentifyBenchA(benchmark::State &state)
             state.SkipWithError("scan or identify failed");
             return;
         }
-        identified = std::size_t(std::count_if(matches.begin(), matches.end(),
-                                               [](const SPartMatch &m) { return m.identified >= 0; }));
+        identified = std::size_t(std::count_if(
+            matches.begin(), matches.end(), [](const SPartMatch &m) { return m.identified >= 0; }));
     }
     const double floor = context.frames * FRAME_S;
     state.counters["identified"] = double(identified);
@@ -95,7 +95,9 @@ void BM_FillGrid(benchmark::State &state)
     const auto format = [](std::uint8_t address) {
         return u"0x%1"_s.arg(address, 2, 16, QChar(u'0')).toUpper();
     };
-    const auto noProject = [](std::uint8_t) { return std::optional<QString>(); };
+    const auto noProject = [](std::uint8_t) {
+        return std::optional<QString>();
+    };
     for (auto _ : state) {
         panel.showCells(ScanCells::Build(FIRST, LAST, matches, library, format, noProject));
         QApplication::processEvents();

@@ -90,6 +90,9 @@ private Q_SLOTS:
         QVERIFY(!(cell(0x03)->flags() & Qt::ItemIsEnabled));
         QVERIFY(cell(0x78)->data(Qt::ForegroundRole).isValid());
 
+        Q_EMIT panel()->useAddressRequested(0x48);
+        QCOMPARE(Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->currentText(), u"0x48"_s);
+
         Child<QAbstractButton>(*m_window, u"btn_scan_identify"_s)->click();
         QCOMPARE(cell(0x40)->text(), u"0x40\nINA226"_s);
         QCOMPARE(cell(0x48)->text(), u"0x48\n10 candidates"_s);
