@@ -141,6 +141,23 @@ void MainWindow::setupOptionActions()
     connect(m_addressGroup, &QActionGroup::triggered, this, &MainWindow::onAddressFormatTriggered);
 }
 
+QDockWidget *MainWindow::addPartDock(const QString &title, const QString &dockName,
+                                     const QString &actionName, QWidget *content,
+                                     Qt::DockWidgetArea area)
+{
+    auto *dock = new QDockWidget(title, this);
+    dock->setObjectName(dockName);
+    dock->setWidget(content);
+    addDockWidget(area, dock);
+    dock->hide();
+    auto *action = new QAction(title, this);
+    action->setObjectName(actionName);
+    action->setMenuRole(QAction::NoRole);
+    ui->menuView->addAction(action);
+    bindDockToAction(dock, action);
+    return dock;
+}
+
 void MainWindow::setupStatusBar()
 {
     m_status = new ConnectionStatus(statusBar(), this);

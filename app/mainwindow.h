@@ -114,6 +114,10 @@ private:
     // Waits for a change of the adapter's configuration; false when it failed.
     bool runConfiguration(const std::shared_ptr<CBusJob> &job);
 
+    // A dock of the View menu for `content`, hidden until the user asks for it (a saved
+    // layout may show it again), and its checkable action.
+    QDockWidget *addPartDock(const QString &title, const QString &dockName,
+                             const QString &actionName, QWidget *content, Qt::DockWidgetArea area);
     void setupWatch();
     void setupRegisters();
     void addRegisterRow(const STransactionRecord &record);

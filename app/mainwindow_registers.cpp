@@ -18,18 +18,8 @@ using namespace Qt::StringLiterals;
 void MainWindow::setupRegisters()
 {
     m_registersPanel = new RegistersPanel;
-    m_registersDock = new QDockWidget(tr("Registers"), this);
-    m_registersDock->setObjectName(u"dock_registers"_s);
-    m_registersDock->setWidget(m_registersPanel);
-    addDockWidget(Qt::RightDockWidgetArea, m_registersDock);
-    // Out of the way until the user asks for it; a saved layout may show it again.
-    m_registersDock->hide();
-
-    auto *action = new QAction(tr("Registers"), this);
-    action->setObjectName(u"actionRegisters"_s);
-    action->setMenuRole(QAction::NoRole);
-    ui->menuView->addAction(action);
-    bindDockToAction(m_registersDock, action);
+    m_registersDock = addPartDock(tr("Registers"), u"dock_registers"_s, u"actionRegisters"_s,
+                                  m_registersPanel, Qt::RightDockWidgetArea);
 
     m_registers = new CRegistersPart(
         *m_session, *m_registersPanel,

@@ -18,19 +18,9 @@ using namespace Qt::StringLiterals;
 void MainWindow::setupScan()
 {
     m_scanPanel = new ScanPanel;
-    m_scanDock = new QDockWidget(tr("Bus Scan"), this);
-    m_scanDock->setObjectName(u"dock_scan"_s);
-    m_scanDock->setWidget(m_scanPanel);
     // Below the table, where the sixteen columns have room.
-    addDockWidget(Qt::BottomDockWidgetArea, m_scanDock);
-    // Out of the way until the user asks for it; a saved layout may show it again.
-    m_scanDock->hide();
-
-    auto *action = new QAction(tr("Bus Scan"), this);
-    action->setObjectName(u"actionScan"_s);
-    action->setMenuRole(QAction::NoRole);
-    ui->menuView->addAction(action);
-    bindDockToAction(m_scanDock, action);
+    m_scanDock = addPartDock(tr("Bus Scan"), u"dock_scan"_s, u"actionScan"_s, m_scanPanel,
+                             Qt::BottomDockWidgetArea);
 
     m_scan = new CScanPart(
         *m_session, *m_scanPanel, *m_projects,

@@ -18,18 +18,8 @@ using namespace Qt::StringLiterals;
 void MainWindow::setupWatch()
 {
     m_watchPanel = new WatchPanel;
-    m_watchDock = new QDockWidget(tr("Watch"), this);
-    m_watchDock->setObjectName(u"dock_watch"_s);
-    m_watchDock->setWidget(m_watchPanel);
-    addDockWidget(Qt::BottomDockWidgetArea, m_watchDock);
-    // Out of the way until the user asks for it; a saved layout may show it again.
-    m_watchDock->hide();
-
-    auto *action = new QAction(tr("Watch"), this);
-    action->setObjectName(u"actionWatch"_s);
-    action->setMenuRole(QAction::NoRole);
-    ui->menuView->addAction(action);
-    bindDockToAction(m_watchDock, action);
+    m_watchDock = addPartDock(tr("Watch"), u"dock_watch"_s, u"actionWatch"_s, m_watchPanel,
+                              Qt::BottomDockWidgetArea);
 
     m_watch = new CWatchScheduler(
         *m_session, *m_watchPanel,
