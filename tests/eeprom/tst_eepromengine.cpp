@@ -9,6 +9,7 @@
 #include "CTransactionControl.h"
 #include "CVtlAi2c.h"
 #include "EepromParts.h"
+#include "ForwardingBusContext.h"
 #include "VtlTestMain.h"
 
 #include <QtTest>
@@ -41,11 +42,11 @@ SMemoryImage ImageOf(std::size_t offset, const Bytes &bytes)
 
 // A context whose transactions cost clock time after the slave has seen them, as the reply
 // to a probe waits for its USB frame and for a host that is busy elsewhere.
-class CLaggingContext : public CBusContext
+class CLaggingContext : public CForwardingBusContext
 {
 public:
     CLaggingContext(CBusContext &inner, CManualBusClock &clock)
-        : m_inner(inner)
+        : CForwardingBusContext(inner)
         , m_clock(clock)
     {}
 
@@ -54,24 +55,15 @@ public:
 
     STransactionRecord Execute(const STransactionRequest &request) override
     {
-        STransactionRecord record = m_inner.Execute(request);
+        STransactionRecord record = CForwardingBusContext::Execute(request);
         const bool probe = request.kind == ETransactionKind::Search;
         if (probe && m_afterWrite)
             m_clock.Advance(firstProbeLag);
         m_afterWrite = !probe;
         return record;
     }
-    bool IsCancelRequested() const override { return m_inner.IsCancelRequested(); }
-    void ReportProgress(std::uint64_t done, std::uint64_t total) override
-    {
-        m_inner.ReportProgress(done, total);
-    }
-    bool Sleep(std::chrono::microseconds duration) override { return m_inner.Sleep(duration); }
-    Clock::time_point Now() const override { return m_inner.Now(); }
-    const SBusAdapterInfo &Adapter() const override { return m_inner.Adapter(); }
 
 private:
-    CBusContext &m_inner;
     CManualBusClock &m_clock;
     bool m_afterWrite = false;
 };

@@ -8,6 +8,7 @@
 #include "CSimRegisterFile.h"
 #include "CSimTemperatureSensor.h"
 #include "CVtlAi2c.h"
+#include "ForwardingBusContext.h"
 #include "PartIdentify.h"
 #include "VtlTestMain.h"
 
@@ -38,30 +39,18 @@ QByteArray ReadAll(const QString &path)
 }
 
 // Passes every transaction on and keeps the requests, to see what identification sends.
-class CRecordingContext : public CBusContext
+class CRecordingContext : public CForwardingBusContext
 {
 public:
-    explicit CRecordingContext(CBusContext &inner)
-        : m_inner(inner)
-    {}
+    using CForwardingBusContext::CForwardingBusContext;
+
     STransactionRecord Execute(const STransactionRequest &request) override
     {
         requests.push_back(request);
-        return m_inner.Execute(request);
+        return CForwardingBusContext::Execute(request);
     }
-    bool IsCancelRequested() const override { return m_inner.IsCancelRequested(); }
-    void ReportProgress(std::uint64_t done, std::uint64_t total) override
-    {
-        m_inner.ReportProgress(done, total);
-    }
-    bool Sleep(std::chrono::microseconds duration) override { return m_inner.Sleep(duration); }
-    Clock::time_point Now() const override { return m_inner.Now(); }
-    const SBusAdapterInfo &Adapter() const override { return m_inner.Adapter(); }
 
     std::vector<STransactionRequest> requests;
-
-private:
-    CBusContext &m_inner;
 };
 
 } // namespace
