@@ -65,7 +65,10 @@ declare -A eeprom_text=([A]="42 65 6E 63 68 20 45 45 50 52 4F 4D 20 41"
                         [B]="42 65 6E 63 68 20 45 45 50 52 4F 4D 20 42"
                         [C]="42 65 6E 63 68 20 45 45 50 52 4F 4D 20 43")
 declare -A speeds=([A]="10 50 100 400 1000" [B]="50 100 400" [C]="10 50 100 400 1000")
-declare -A found=([A]='"0x23","0x48","0x50","0x51"' [B]='"0x23","0x50"' [C]='"0x48","0x50"')
+# The preset bench's slaves; the two-halves EEPROM of B and the 24x16 of C answer at every
+# address they decode.
+declare -A found=([A]='"0x23","0x40","0x48","0x50","0x51"' [B]='"0x23","0x50","0x53","0x57"'
+                  [C]='"0x48","0x50","0x51","0x52","0x53","0x54","0x55","0x56","0x57"')
 
 # --- set-up: gadgets, host nodes, bridge ---------------------------------------------------
 log "kernel $(uname -r)"
