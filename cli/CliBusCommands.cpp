@@ -65,6 +65,7 @@ ECliExit RunOnBus(CCliSession &session)
     case ECliCommand::List:
     case ECliCommand::Check:
     case ECliCommand::Script:
+    case ECliCommand::Parts:
         break;
     }
     return ECliExit::Usage;
@@ -91,6 +92,8 @@ ECliExit RunDetect(CCliSession &session)
                                                record.found, session.Plan().global.eightBit));
     json.insert(u"ok"_s, true);
     session.Output().Json(json);
+    if (session.Plan().identify)
+        return RunIdentify(session, record.found);
     return ECliExit::Success;
 }
 

@@ -3,6 +3,9 @@
 
 #include "CliExitCode.h"
 
+#include <cstdint>
+#include <vector>
+
 class CCliOutput;
 class CCliSession;
 struct SCliPlan;
@@ -25,5 +28,9 @@ ECliExit RunEepromParts(const SCliPlan &plan, const CCliOutput &output);
 // script, and run of a stored sequence; with --dry-run the steps without an adapter.
 ECliExit RunSequence(CCliSession &session);
 ECliExit RunDryRun(const SCliPlan &plan, const CCliOutput &output);
+// parts: the library, without an adapter.
+ECliExit RunParts(const SCliPlan &plan, const CCliOutput &output);
+// detect --identify: after the grid, what the library knows of each found address.
+ECliExit RunIdentify(CCliSession &session, const std::vector<std::uint8_t> &found);
 
 } // namespace CliCommands

@@ -127,6 +127,8 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
             JsonFailure(output, invocation.spec->name);
         } else if (plan->command == ECliCommand::List) {
             status = Code(CliCommands::RunList(*plan, output));
+        } else if (plan->command == ECliCommand::Parts) {
+            status = Code(CliCommands::RunParts(*plan, output));
         } else if (CliRegisters::RunsWithoutAdapter(*plan)) {
             status = Code(CliRegisters::RunWithoutAdapter(*plan, output));
         } else if (plan->command == ECliCommand::Eeprom &&

@@ -73,6 +73,9 @@ public:
         case ECliCommand::Script:
             ok = CliSequencePlan::BuildScript(m_invocation, m_plan, m_error);
             break;
+        case ECliCommand::Parts:
+            ok = BuildParts();
+            break;
         }
         if (!ok || !CheckReservedAddresses())
             return std::nullopt;
@@ -178,8 +181,20 @@ private:
     bool BuildDetect()
     {
         const bool all = m_invocation.flags.contains(CliOption::ALL);
+        m_plan.identify = m_invocation.flags.contains(CliOption::IDENTIFY);
         m_plan.requests.push_back(
             STransactionRequest::Search(all ? 0 : DETECT_FIRST, all ? ALL_LAST : DETECT_LAST));
+        return true;
+    }
+
+    bool BuildParts()
+    {
+        m_plan.partsText = Argument(0);
+        m_plan.partsPath = m_invocation.flags.contains(CliOption::PATH);
+        if (m_plan.partsPath && m_plan.partsText.trimmed().isEmpty()) {
+            m_error = u"--path needs the name of a part"_s;
+            return false;
+        }
         return true;
     }
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "CliCommandLine.h"
-#include "CliRegisters.h"
 #include "CliEepromPlan.h"
+#include "CliRegisters.h"
 #include "SI2cCommand.h"
 #include "SSequenceStep.h"
 #include "STransactionRequest.h"
@@ -42,6 +42,10 @@ struct SCliPlan
     // script, and run of a stored sequence: the steps; --dry-run prints them and sends none.
     std::vector<SSequenceStep> sequence;
     bool dryRun = false;
+    // detect --identify; parts: the text looked for, and whether its file's path is wanted.
+    bool identify = false;
+    QString partsText;
+    bool partsPath = false;
     // The largest single read a request asks for and the argument that asked for it.
     std::size_t largestRead = 0;
     QString largestReadName;

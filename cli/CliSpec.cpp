@@ -27,10 +27,12 @@ QList<SCliCommandSpec> MakeCommands()
                      u"detect"_s,
                      u"Probe the bus for answering slaves."_s,
                      u"Probes the addresses 0x08 to 0x77 (0x00 to 0x7F with --all) and prints "
-                     u"the grid of answering addresses."_s,
+                     u"the grid of answering addresses. With --identify, then one line per "
+                     u"answering address: the library part its ID registers identify, else the "
+                     u"parts that can sit there ('parts' lists the library)."_s,
                      {},
                      {},
-                     {ALL},
+                     {ALL, IDENTIFY},
                      0,
                      0});
     commands.append({ECliCommand::Read,
@@ -157,6 +159,18 @@ QList<SCliCommandSpec> MakeCommands()
          {ADDRESS, DRY_RUN},
          1,
          1});
+    commands.append(
+        {ECliCommand::Parts,
+         u"parts"_s,
+         u"List the library of common parts."_s,
+         u"Lists the library parts whose name, kind or description holds TEXT (every part "
+         u"without TEXT): name, addresses and kind. With --path, prints where the device file "
+         u"of the part named TEXT is, for regs, reg and run."_s,
+         {{u"TEXT"_s, u"Text to look for, or with --path the part's name."_s}},
+         u"[TEXT]"_s,
+         {PATH},
+         0,
+         1});
     return commands;
 }
 
@@ -169,6 +183,11 @@ QCommandLineOption CommandOption(const QString &name, ECliCommand command)
         return {REG_WIDTH, u"Width of the offset in bytes, big-endian."_s, u"1|2"_s};
     if (name == ALL)
         return {ALL, u"Probe every address, 0x00 to 0x7F."_s};
+    if (name == IDENTIFY)
+        return {IDENTIFY, u"Name the library parts behind the answering addresses (reads "
+                          u"their ID registers)."_s};
+    if (name == PATH)
+        return {PATH, u"Print the path of the part's device file."_s};
     if (name == NO_STOP)
         return {NO_STOP, u"End without a stop condition."_s};
     if (name == NO_START)

@@ -24,6 +24,8 @@ enum class ECliCommand
     Reg,
     Check,
     Script,
+    // The library of common parts.
+    Parts,
 };
 
 // One positional argument of a subcommand, as its help shows it.
@@ -69,6 +71,9 @@ inline const QString PAGE = QStringLiteral("page");
 inline const QString ADDR_WIDTH = QStringLiteral("addr-width");
 inline const QString ADDRESS = QStringLiteral("address");
 inline const QString DRY_RUN = QStringLiteral("dry-run");
+// detect and parts
+inline const QString IDENTIFY = QStringLiteral("identify");
+inline const QString PATH = QStringLiteral("path");
 // eeprom
 inline const QString PART = QStringLiteral("part");
 inline const QString FORMAT = QStringLiteral("format");

@@ -3,6 +3,7 @@
 
 #include "AtomicFile.h"
 #include "JsonText.h"
+#include "PartKeysJson.h"
 #include "RegisterMapJson.h"
 #include "SequenceCommand.h"
 
@@ -139,6 +140,8 @@ struct SDeviceData
     QString description;
     QList<SI2cCommand> commands;
     std::optional<SRegisterMap> registers;
+    std::vector<unsigned char> addresses;
+    std::vector<SIdentifyRule> identify;
 };
 
 bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error)
@@ -345,6 +348,21 @@ bool ParseDevice(const QByteArray &bytes, SDeviceData &device, QString &error)
             return false;
     }
 
+    if (root.contains(PartKeysJson::KEY_ADDRESSES)) {
+        std::optional<std::vector<unsigned char>> addresses =
+            PartKeysJson::ParseAddresses(root.value(PartKeysJson::KEY_ADDRESSES), error);
+        if (!addresses)
+            return false;
+        device.addresses = std::move(*addresses);
+    }
+    if (root.contains(PartKeysJson::KEY_IDENTIFY)) {
+        std::optional<std::vector<SIdentifyRule>> rules =
+            PartKeysJson::ParseIdentify(root.value(PartKeysJson::KEY_IDENTIFY), error);
+        if (!rules || !PartKeysJson::CheckIdentify(*rules, device.registers, error))
+            return false;
+        device.identify = std::move(*rules);
+    }
+
     device.name = root.value(KEY_NAME).toString();
     device.address = *address;
     device.description = root.value(KEY_DESCRIPTION).toString();
@@ -481,6 +499,8 @@ bool CI2cDeviceFile::Load(const QString &path)
     m_description = std::move(device.description);
     m_commands = std::move(device.commands);
     m_registers = std::move(device.registers);
+    m_addresses = std::move(device.addresses);
+    m_identify = std::move(device.identify);
     return true;
 }
 
@@ -491,11 +511,15 @@ bool CI2cDeviceFile::Save() const
     QString text = u"{\n"_s;
     if (m_registers && !RegisterMapJson::Check(*m_registers, m_lastError))
         return false;
+    if (!PartKeysJson::CheckIdentify(m_identify, m_registers, m_lastError))
+        return false;
     text += INDENT +
             JsonPair(KEY_VERSION, QString::number(RequiredVersion(m_commands, m_registers))) +
             u",\n"_s;
     text += INDENT + JsonPair(KEY_NAME, JsonString(m_name)) + u",\n"_s;
     text += INDENT + JsonPair(KEY_ADDRESS, JsonString(addressText)) + u",\n"_s;
+    if (!m_addresses.empty())
+        text += PartKeysJson::WriteAddresses(m_addresses, INDENT) + u",\n"_s;
     text += INDENT + JsonPair(KEY_DESCRIPTION, JsonString(m_description)) + u",\n"_s;
     if (m_commands.isEmpty()) {
         text += INDENT + JsonPair(KEY_COMMANDS, u"[]"_s);
@@ -509,6 +533,8 @@ bool CI2cDeviceFile::Save() const
     }
     if (m_registers)
         text += u",\n"_s + RegisterMapJson::Write(*m_registers, INDENT);
+    if (m_registers && !m_identify.empty())
+        text += u",\n"_s + PartKeysJson::WriteIdentify(m_identify, *m_registers, INDENT);
     text += u"\n}\n"_s;
 
     // A file that Load would refuse is not written: its device would turn into an error row.

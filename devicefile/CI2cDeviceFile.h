@@ -2,6 +2,7 @@
 #pragma once
 
 #include "SI2cCommand.h"
+#include "SIdentifyRule.h"
 #include "SRegisterMap.h"
 
 #include <QList>
@@ -30,11 +31,19 @@ public:
     QString GetDescription() const { return m_description; }
     void SetDescription(const QString &description) { m_description = description; }
 
+    // Every address the part can take (a library part's file); empty when not listed.
+    const std::vector<unsigned char> &GetAddresses() const { return m_addresses; }
+    void SetAddresses(std::vector<unsigned char> addresses) { m_addresses = std::move(addresses); }
+
     const QList<SI2cCommand> &GetCommands() const { return m_commands; }
 
     // The device's register map; none when the file holds no "registers" object.
     const std::optional<SRegisterMap> &GetRegisters() const { return m_registers; }
     void SetRegisters(std::optional<SRegisterMap> registers) { m_registers = std::move(registers); }
+
+    // How the part is told from others by its ID registers; empty when it cannot be.
+    const std::vector<SIdentifyRule> &GetIdentify() const { return m_identify; }
+    void SetIdentify(std::vector<SIdentifyRule> rules) { m_identify = std::move(rules); }
 
     void AddCommand(const SI2cCommand &command);
     void RemoveCommand(int index);
@@ -64,4 +73,6 @@ private:
     QString m_description;
     QList<SI2cCommand> m_commands;
     std::optional<SRegisterMap> m_registers;
+    std::vector<unsigned char> m_addresses;
+    std::vector<SIdentifyRule> m_identify;
 };

@@ -4,6 +4,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace JsonText {
@@ -59,6 +61,30 @@ std::optional<unsigned> ParseHex(QStringView text)
             return std::nullopt;
     }
     return unsigned(value);
+}
+
+std::optional<std::uint64_t> ParseNumberOrHex(const QJsonValue &value)
+{
+    if (value.isDouble()) {
+        const double number = value.toDouble();
+        if (number < 0 || number != std::floor(number) || number > 4294967295.0)
+            return std::nullopt;
+        return std::uint64_t(number);
+    }
+    if (!value.isString())
+        return std::nullopt;
+    const QString text = value.toString().trimmed();
+    QStringView digits(text);
+    if (digits.startsWith(u"0x"_s, Qt::CaseInsensitive))
+        digits = digits.sliced(2);
+    if (const std::optional<unsigned> parsed = ParseHex(digits))
+        return *parsed;
+    return std::nullopt;
+}
+
+QString HexText(std::uint64_t value, int digits)
+{
+    return u"0x"_s + QString::number(value, 16).toUpper().rightJustified(digits, u'0');
 }
 
 } // namespace JsonText

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QJsonValue>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 // The pieces a device file's writer assembles its fixed layout from, each exactly as Qt's
@@ -19,5 +21,9 @@ QString Number(double value);
 // Plain hex digits (no "0x"), at most 32 bits. Only digits count: a sign or blank that a
 // number conversion would let through must not turn a typo into a byte on the bus.
 std::optional<unsigned> ParseHex(QStringView text);
+// A hex number as a string ("0x1F", "1f") or a whole JSON number, at most 32 bits.
+std::optional<std::uint64_t> ParseNumberOrHex(const QJsonValue &value);
+// "0x" and at least `digits` upper-case hex digits.
+QString HexText(std::uint64_t value, int digits);
 
 } // namespace JsonText

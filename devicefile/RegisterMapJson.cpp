@@ -50,26 +50,6 @@ std::uint64_t ValueLimit(int bits)
     return std::uint64_t(1) << bits;
 }
 
-// A hex number as a string ("0x1F", "1f") or a whole JSON number.
-std::optional<std::uint64_t> ParseNumberOrHex(const QJsonValue &value)
-{
-    if (value.isDouble()) {
-        const double number = value.toDouble();
-        if (number < 0 || number != std::floor(number) || number > 4294967295.0)
-            return std::nullopt;
-        return std::uint64_t(number);
-    }
-    if (!value.isString())
-        return std::nullopt;
-    const QString text = value.toString().trimmed();
-    QStringView digits(text);
-    if (digits.startsWith(u"0x"_s, Qt::CaseInsensitive))
-        digits = digits.sliced(2);
-    if (const std::optional<unsigned> parsed = JsonText::ParseHex(digits))
-        return *parsed;
-    return std::nullopt;
-}
-
 // An enum key: decimal, or hex with "0x".
 std::optional<std::uint32_t> ParseEnumKey(const QString &key)
 {
@@ -157,7 +137,7 @@ private:
         const QString who = reg.name.isEmpty() ? QString::number(position) : reg.name;
         if (!json.isObject())
             return Fail(u"Register %1: not an object"_s.arg(position));
-        const std::optional<std::uint64_t> address = ParseNumberOrHex(object.value(KEY_ADDRESS));
+        const std::optional<std::uint64_t> address = JsonText::ParseNumberOrHex(object.value(KEY_ADDRESS));
         if (!address || *address >= AddressLimit(addressBytes))
             return Fail(u"Register %1: invalid address"_s.arg(who));
         reg.address = std::uint32_t(*address);
@@ -178,7 +158,7 @@ private:
         }
         const QJsonValue reset = object.value(KEY_RESET);
         if (!reset.isUndefined()) {
-            const std::optional<std::uint64_t> value = ParseNumberOrHex(reset);
+            const std::optional<std::uint64_t> value = JsonText::ParseNumberOrHex(reset);
             if (!value || *value >= ValueLimit(8 * reg.size))
                 return Fail(u"Register %1: invalid reset value"_s.arg(who));
             reg.reset = std::uint32_t(*value);
@@ -275,11 +255,6 @@ bool IsRegisterName(const QString &name)
     return pattern.match(name).hasMatch();
 }
 
-QString HexText(std::uint64_t value, int digits)
-{
-    return u"0x"_s + QString::number(value, 16).toUpper().rightJustified(digits, u'0');
-}
-
 QString BitsText(const SRegisterField &field)
 {
     if (field.msb == field.lsb)
@@ -318,11 +293,11 @@ QString RegisterLines(const SRegister &reg, int addressBytes, const QString &ind
     using JsonText::Pair;
     using JsonText::String;
     QStringList pairs{Pair(KEY_NAME, String(reg.name)),
-                      Pair(KEY_ADDRESS, String(HexText(reg.address, 2 * addressBytes))),
+                      Pair(KEY_ADDRESS, String(JsonText::HexText(reg.address, 2 * addressBytes))),
                       Pair(KEY_SIZE, QString::number(reg.size)),
                       Pair(KEY_ACCESS, String(RegisterAccess::Word(reg.access)))};
     if (reg.reset)
-        pairs.append(Pair(KEY_RESET, String(HexText(*reg.reset, 2 * reg.size))));
+        pairs.append(Pair(KEY_RESET, String(JsonText::HexText(*reg.reset, 2 * reg.size))));
     if (!reg.description.isEmpty())
         pairs.append(Pair(KEY_DESCRIPTION, String(reg.description)));
     if (reg.fields.isEmpty())

@@ -55,6 +55,8 @@ SSimPresetBench CSimPresetBench::Attach(const SSimPresetOptions &options)
     bench.halvesEepromB = bench.adapterB->AddSlave(
         HALVES_EEPROM_ADDRESS, MakeEeprom("Bench 128 KiB EEPROM B", CSimEeprom::TWO_HALVES));
     bench.adapterB->AddSlave(HALVES_UPPER_ADDRESS, CSimEeprom::BlockPort(bench.halvesEepromB, 1));
+    bench.motionSensorB =
+        bench.adapterB->AddSlave(MOTION_SENSOR_ADDRESS, std::make_shared<CSimMotionSensor>());
 
     bench.adapterC = bus.Attach(ESimModel::C, SERIAL_C);
     bench.eepromC = bench.adapterC->AddSlave(

@@ -4,6 +4,7 @@
 #include "CSimAdapter.h"
 #include "CSimEeprom.h"
 #include "CSimLightSensor.h"
+#include "CSimMotionSensor.h"
 #include "CSimPowerMonitor.h"
 #include "CSimTemperatureSensor.h"
 
@@ -25,6 +26,7 @@ struct SSimPresetBench
     std::shared_ptr<CSimLightSensor> lightSensorB;
     std::shared_ptr<CSimEeprom> eepromB;
     std::shared_ptr<CSimEeprom> halvesEepromB; // 128 KiB, halves at 0x53 and 0x57
+    std::shared_ptr<CSimMotionSensor> motionSensorB;
     std::shared_ptr<CSimEeprom> eepromC;       // 2 KiB in eight blocks at 0x50 to 0x57
     std::shared_ptr<CSimTemperatureSensor> temperatureC;
 };
@@ -42,12 +44,13 @@ struct SSimPresetOptions
 
 // A ready bench for the demo program and for tests: one adapter of each model with
 // fixed serial numbers, each with slaves on its bus. Adapter A: light sensor at 0x23,
-// power monitor at 0x40, 256-byte EEPROM at 0x50, temperature sensor at 0x48, and on request a 32 KiB EEPROM at
-// 0x51. Adapter B: light sensor at 0x23, 256-byte EEPROM at 0x50, and a 128 KiB EEPROM of
-// the 24xx1025 kind whose halves answer at 0x53 and 0x57. Adapter C: a 2 KiB EEPROM of the
-// 24C16 kind, its eight blocks at 0x50 to 0x57, and a temperature sensor at 0x48. The
-// EEPROMs start with a short text and are blank (0xFF) after it; the 32 KiB, 128 KiB and
-// 2 KiB ones stay busy for 5 ms after each write.
+// power monitor at 0x40, temperature sensor at 0x48, 256-byte EEPROM at 0x50, and on
+// request a 32 KiB EEPROM at 0x51. Adapter B: light sensor at 0x23, 256-byte EEPROM at
+// 0x50, a 128 KiB EEPROM of the 24xx1025 kind whose halves answer at 0x53 and 0x57, and a
+// motion sensor at 0x68. Adapter C: a 2 KiB EEPROM of the 24C16 kind, its eight blocks at
+// 0x50 to 0x57, and a temperature sensor at 0x48. The EEPROMs start with a short text and
+// are blank (0xFF) after it; the 32 KiB, 128 KiB and 2 KiB ones stay busy for 5 ms after
+// each write.
 // Replies take 1 ms frames, as with real adapters; pass 0 for the fastest tests. Adds to
 // what is attached already.
 class CSimPresetBench
@@ -63,6 +66,7 @@ public:
     static constexpr std::uint8_t HALVES_UPPER_ADDRESS = 0x57;
     static constexpr std::uint8_t TEMPERATURE_SENSOR_ADDRESS = 0x48;
     static constexpr std::uint8_t POWER_MONITOR_ADDRESS = 0x40;
+    static constexpr std::uint8_t MOTION_SENSOR_ADDRESS = 0x68;
 
     static SSimPresetBench
     Attach(std::chrono::nanoseconds framePeriod = std::chrono::milliseconds(1));

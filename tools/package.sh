@@ -32,6 +32,7 @@ for path in ./usr/bin/vtl_i2c ./usr/bin/vtl-i2c-cli \
             ./usr/share/icons/hicolor/128x128/apps/vtl-i2c.png \
             ./usr/share/man/man1/vtl_i2c.1.gz ./usr/share/man/man1/vtl-i2c-cli.1.gz \
             ./usr/share/bash-completion/completions/vtl-i2c-cli \
+            ./usr/share/vtl-i2c/parts/ina226.i2cdev ./usr/share/vtl-i2c/parts/kinds.json \
             ./usr/share/doc/vtl-i2c/copyright ./usr/share/doc/vtl-i2c/changelog.Debian.gz \
             ./usr/share/doc/vtl-i2c/LICENSE ./usr/share/doc/vtl-i2c/LICENSE-qt.txt \
             ./usr/share/doc/vtl-i2c/LICENSE-hidapi.txt \

@@ -136,6 +136,27 @@ private Q_SLOTS:
         row("list of none", u"empty"_s, u"list"_s, 3, {}, {u"no adapter attached"_s});
         row("detect", single, u"detect"_s, 0, GRID_7BIT);
         row("detect --all, 8-bit", single, u"--8bit detect --all"_s, 0, GRID_8BIT_ALL);
+        // The temperature sensor has no ID register: its identifiable candidates stay such.
+        row("detect --identify", single, u"detect --identify"_s, 0,
+            GRID_7BIT +
+                u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCF8574 (candidates)\n"
+                u"0x40: INA226 (identified)\n"
+                u"0x48: INA226, TMP117, ADS1015, ADS1115, INA219, INA260, LM75A, "
+                u"PCA9685, PCF8591, TMP102 (candidates)\n"
+                u"0x50: 24C02, 24C256, PCA9685 (candidates)\n"
+                u"0x51: 24C02, 24C256, PCA9685, PCF8563 (candidates)\n"_s);
+        row("parts by kind", u"empty"_s, u"parts clock"_s, 0,
+            u"NAME       ADDRESSES              KIND\n"
+            u"DS1307     0x68                   real-time clock\n"
+            u"DS3231     0x68                   real-time clock\n"
+            u"PCF8563    0x51                   real-time clock\n"
+            u"Si7021     0x40                   humidity\n"_s);
+        row("parts --path", u"empty"_s, u"parts --path ina226"_s, 0,
+            QStringLiteral(VTL_BUILD_PARTS "/ina226.i2cdev\n"));
+        row("parts --path of no part", u"empty"_s, u"parts --path INA999"_s, 2, {},
+            {u"No part 'INA999' in the library"_s});
+        row("regs of a library part", single, u"regs %L POWER --address 0x40"_s, 0,
+            u"POWER  0x03  0x0000  P=0\n"_s);
         row("read in lines with offsets", single, u"read 50 20"_s, 0,
             u"00: 42 65 6E 63 68 20 45 45 50 52 4F 4D 20 41 FF FF\n10: FF FF FF FF\n"_s);
         row("read on C by serial at 1000 kbit/s", preset,
@@ -166,6 +187,23 @@ private Q_SLOTS:
         row("json detect", single, u"--json detect"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","command":"detect","count":5,"first":"0x08",)"
                  R"("found":["0x23","0x40","0x48","0x50","0x51"],"last":"0x77","ok":true})"));
+        row("json detect --identify, 8-bit", preset,
+            u"-a SIM-B-0002 --json --8bit detect --identify"_s, 0,
+            Json(R"({"adapter":"SIM-B-0002","command":"detect","count":5,"first":"0x10",)"
+                 R"("found":["0x46","0xA0","0xA6","0xAE","0xD0"],"last":"0xEE","ok":true})") +
+                Json(R"({"adapter":"SIM-B-0002","address":"0x46","candidates":["BH1750",)"
+                     R"("MCP23008","MCP23017","PCA9554","PCA9555","PCF8574"],)"
+                     R"("command":"detect","identified":null,"ok":true})") +
+                Json(R"({"adapter":"SIM-B-0002","address":"0xA0","candidates":["24C02",)"
+                     R"("24C256","PCA9685"],"command":"detect","identified":null,"ok":true})") +
+                Json(R"({"adapter":"SIM-B-0002","address":"0xA6","candidates":["ADXL345",)"
+                     R"("24C02","24C256","PCA9685"],"command":"detect","identified":null,)"
+                     R"("ok":true})") +
+                Json(R"({"adapter":"SIM-B-0002","address":"0xAE","candidates":["24C02",)"
+                     R"("24C256","PCA9685"],"command":"detect","identified":null,"ok":true})") +
+                Json(R"({"adapter":"SIM-B-0002","address":"0xD0","candidates":["MPU-6050",)"
+                     R"("DS1307","DS3231","MCP3421","PCA9685"],"command":"detect",)"
+                     R"("identified":"MPU-6050","ok":true})"));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump","count":4,)"
                  R"("data":"42 65 6E 63","from":"0x00","ok":true,"to":"0x03"})"));
@@ -276,7 +314,8 @@ private Q_SLOTS:
                 .replace(u"%T"_s, QStringLiteral(VTL_REGISTER_DEVICES "/bench-temperature.i2cdev"))
                 .replace(u"%P"_s,
                          QStringLiteral(VTL_REGISTER_DEVICES "/bench-power-monitor.i2cdev"))
-                .replace(u"%B"_s, QStringLiteral(VTL_BROKEN_DEVICE));
+                .replace(u"%B"_s, QStringLiteral(VTL_BROKEN_DEVICE))
+                .replace(u"%L"_s, QStringLiteral(VTL_BUILD_PARTS "/ina226.i2cdev"));
         };
         out = files(out);
         for (QString &part : err)

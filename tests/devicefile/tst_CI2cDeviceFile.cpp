@@ -462,7 +462,7 @@ void tst_CI2cDeviceFile::loadRefuses()
 
 void tst_CI2cDeviceFile::loadRefusesRegisterMap_data()
 {
-    QTest::addColumn<QString>("registers"); // the "registers" value
+    QTest::addColumn<QString>("registers"); // the "registers" value and any keys after it
     QTest::addColumn<QString>("message");
 
     const auto reg = [](const QString &name, const QString &rest) {
@@ -523,6 +523,28 @@ void tst_CI2cDeviceFile::loadRefusesRegisterMap_data()
     QTest::newRow("address bytes 3")
         << uR"({"addressBytes": 3})"_s << u"Registers: addressBytes must be 1 or 2"_s;
     QTest::newRow("not an object") << u"[]"_s << u"Registers: not an object"_s;
+
+    // A library part's keys after the map: its addresses and identification rules.
+    const QString idMap = reg(u"ID"_s, uR"("address": "0x0F")"_s);
+    const QString rcMap = reg(u"ID"_s, uR"("address": "0x0F", "access": "rc")"_s);
+    const auto rule = [](const QString &map, const QString &ruleText) {
+        return map + uR"(, "identify": [)"_s + ruleText + u"]"_s;
+    };
+    QTest::newRow("address beyond 7 bits")
+        << idMap + uR"(, "addresses": ["0x40", "0x80"])"_s << u"Invalid address 2 in \"addresses\""_s;
+    QTest::newRow("addresses not a list")
+        << idMap + uR"(, "addresses": "0x40")"_s << u"\"addresses\" is not a list"_s;
+    QTest::newRow("rule names no register")
+        << rule(idMap, uR"({"register": "WHO", "value": "0x01"})"_s)
+        << u"Identification rule 1: no register WHO in the map"_s;
+    QTest::newRow("rule names a read-clear register")
+        << rule(rcMap, uR"({"register": "ID", "value": "0x01"})"_s)
+        << u"Identification rule 1: register ID cannot be read without a side effect"_s;
+    QTest::newRow("rule value wider than register")
+        << rule(idMap, uR"({"register": "ID", "value": "0x01"}, {"register": "ID", "mask": "0x100", "value": "0"})"_s)
+        << u"Identification rule 2: value or mask wider than register ID"_s;
+    QTest::newRow("rule without value") << rule(idMap, uR"({"register": "ID"})"_s)
+                                        << u"Identification rule 1: a register and a value are needed"_s;
 }
 
 // A refused map leaves the device as it was, and the file on disk untouched.

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: MIT
+#include "PartKeysJson.h"
+
+#include "JsonText.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace PartKeysJson {
+
+namespace {
+
+const QString KEY_REGISTER = u"register"_s;
+const QString KEY_MASK = u"mask"_s;
+const QString KEY_VALUE = u"value"_s;
+constexpr std::uint64_t MAX_ADDRESS = 0x7F;
+
+// The register a rule names, exact or letter case aside, as register maps look names up.
+const SRegister *FindRegister(const SRegisterMap &map, const QString &name)
+{
+    for (const SRegister &reg : map.registers) {
+        if (reg.name == name)
+            return &reg;
+    }
+    for (const SRegister &reg : map.registers) {
+        if (reg.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &reg;
+    }
+    return nullptr;
+}
+
+std::uint64_t ValueLimit(const SRegister &reg)
+{
+    return std::uint64_t(1) << (8 * reg.size);
+}
+
+} // namespace
+
+std::optional<std::vector<unsigned char>> ParseAddresses(const QJsonValue &json, QString &error)
+{
+    if (!json.isArray()) {
+        error = u"\"addresses\" is not a list"_s;
+        return std::nullopt;
+    }
+    std::vector<unsigned char> addresses;
+    for (const QJsonValue &element : json.toArray()) {
+        const std::optional<std::uint64_t> address =
+            element.isString() ? JsonText::ParseNumberOrHex(element) : std::nullopt;
+        if (!address || *address > MAX_ADDRESS) {
+            error = u"Invalid address %1 in \"addresses\""_s.arg(addresses.size() + 1);
+            return std::nullopt;
+        }
+        addresses.push_back(static_cast<unsigned char>(*address));
+    }
+    return addresses;
+}
+
+std::optional<std::vector<SIdentifyRule>> ParseIdentify(const QJsonValue &json, QString &error)
+{
+    if (!json.isArray()) {
+        error = u"\"identify\" is not a list"_s;
+        return std::nullopt;
+    }
+    std::vector<SIdentifyRule> rules;
+    for (const QJsonValue &element : json.toArray()) {
+        const QJsonObject object = element.toObject();
+        const QString who = QString::number(rules.size() + 1);
+        SIdentifyRule rule;
+        rule.registerName = object.value(KEY_REGISTER).toString();
+        const std::optional<std::uint64_t> value =
+            JsonText::ParseNumberOrHex(object.value(KEY_VALUE));
+        if (rule.registerName.isEmpty() || !value) {
+            error = u"Identification rule %1: a register and a value are needed"_s.arg(who);
+            return std::nullopt;
+        }
+        rule.value = std::uint32_t(*value);
+        if (object.contains(KEY_MASK)) {
+            const std::optional<std::uint64_t> mask =
+                JsonText::ParseNumberOrHex(object.value(KEY_MASK));
+            if (!mask) {
+                error = u"Identification rule %1: invalid mask"_s.arg(who);
+                return std::nullopt;
+            }
+            rule.mask = std::uint32_t(*mask);
+        }
+        rules.push_back(std::move(rule));
+    }
+    return rules;
+}
+
+bool CheckIdentify(const std::vector<SIdentifyRule> &rules, const std::optional<SRegisterMap> &map,
+                   QString &error)
+{
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        const SIdentifyRule &rule = rules[i];
+        const SRegister *reg = map ? FindRegister(*map, rule.registerName) : nullptr;
+        const QString who = u"Identification rule %1"_s.arg(i + 1);
+        if (!reg) {
+            error = u"%1: no register %2 in the map"_s.arg(who, rule.registerName);
+            return false;
+        }
+        // Identification reads every candidate's rules unasked, so a read must change nothing.
+        if (!RegisterAccess::IsReadable(reg->access)) {
+            error = u"%1: register %2 cannot be read without a side effect"_s.arg(who, reg->name);
+            return false;
+        }
+        if (rule.value >= ValueLimit(*reg) || (rule.mask && *rule.mask >= ValueLimit(*reg))) {
+            error = u"%1: value or mask wider than register %2"_s.arg(who, reg->name);
+            return false;
+        }
+    }
+    return true;
+}
+
+QString WriteAddresses(const std::vector<unsigned char> &addresses, const QString &indent)
+{
+    QStringList items;
+    for (const unsigned char address : addresses)
+        items.append(JsonText::String(JsonText::HexText(address, 2)));
+    return indent + JsonText::Pair(KEY_ADDRESSES, u"["_s + items.join(u", "_s) + u"]"_s);
+}
+
+QString WriteIdentify(const std::vector<SIdentifyRule> &rules, const SRegisterMap &map,
+                      const QString &indent)
+{
+    using JsonText::Pair;
+    using JsonText::String;
+    QString text = indent + Pair(KEY_IDENTIFY, u"["_s);
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        const SIdentifyRule &rule = rules[i];
+        const SRegister *reg = FindRegister(map, rule.registerName);
+        const int digits = 2 * (reg ? reg->size : 1);
+        QStringList pairs{Pair(KEY_REGISTER, String(rule.registerName))};
+        if (rule.mask)
+            pairs.append(Pair(KEY_MASK, String(JsonText::HexText(*rule.mask, digits))));
+        pairs.append(Pair(KEY_VALUE, String(JsonText::HexText(rule.value, digits))));
+        text += u"\n"_s + indent + indent + u"{ "_s + pairs.join(u", "_s) + u" }"_s;
+        if (i + 1 < rules.size())
+            text += u","_s;
+    }
+    return text + u"\n"_s + indent + u"]"_s;
+}
+
+} // namespace PartKeysJson

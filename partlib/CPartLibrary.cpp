@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+#include "CPartLibrary.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+const QString CPartLibrary::BUILT_IN_FOLDER = u":/parts"_s;
+
+namespace {
+
+const QString KINDS_FILE = u"kinds.json"_s;
+const QString INSTALLED_FOLDER = u"../share/vtl-i2c/parts"_s;
+
+// File base name -> kind.
+QHash<QString, QString> ReadKinds(const QDir &folder)
+{
+    QHash<QString, QString> kinds;
+    QFile file(folder.filePath(KINDS_FILE));
+    if (!file.open(QIODevice::ReadOnly))
+        return kinds;
+    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        for (const QJsonValue &name : it.value().toArray())
+            kinds.insert(name.toString(), it.key());
+    }
+    return kinds;
+}
+
+} // namespace
+
+std::vector<unsigned char> SLibraryPart::Addresses() const
+{
+    if (!file.GetAddresses().empty())
+        return file.GetAddresses();
+    return {file.GetAddress()};
+}
+
+QString CPartLibrary::DefaultFolder()
+{
+    const QDir installed(QDir(QCoreApplication::applicationDirPath()).filePath(INSTALLED_FOLDER));
+    if (installed.exists())
+        return installed.absolutePath();
+    return BUILT_IN_FOLDER;
+}
+
+bool CPartLibrary::Load(const QString &folder)
+{
+    m_folder = folder;
+    m_parts.clear();
+    m_loadErrors.clear();
+    const QDir dir(folder);
+    const QHash<QString, QString> kinds = ReadKinds(dir);
+    const QStringList names =
+        dir.entryList({u"*."_s + CI2cDeviceFile::FILE_SUFFIX}, QDir::Files, QDir::Name);
+    for (const QString &name : names) {
+        SLibraryPart part;
+        part.path = dir.filePath(name);
+        if (!part.file.Load(part.path)) {
+            m_loadErrors.append(u"%1: %2"_s.arg(name, part.file.GetLastError()));
+            continue;
+        }
+        part.kind = kinds.value(QFileInfo(name).completeBaseName());
+        m_parts.push_back(std::move(part));
+    }
+    std::stable_sort(m_parts.begin(), m_parts.end(),
+                     [](const SLibraryPart &a, const SLibraryPart &b) {
+                         return a.file.GetName().compare(b.file.GetName(), Qt::CaseInsensitive) < 0;
+                     });
+    if (m_parts.empty()) {
+        m_lastError = u"No part files in %1"_s.arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+    return true;
+}
+
+std::vector<int> CPartLibrary::Candidates(std::uint8_t address) const
+{
+    std::vector<int> found;
+    for (int i = 0; i < int(m_parts.size()); ++i) {
+        const std::vector<unsigned char> addresses = m_parts[std::size_t(i)].Addresses();
+        if (std::find(addresses.begin(), addresses.end(), address) != addresses.end())
+            found.push_back(i);
+    }
+    std::stable_partition(found.begin(), found.end(),
+                          [this](int i) { return m_parts[std::size_t(i)].CanIdentify(); });
+    return found;
+}
+
+int CPartLibrary::Find(const QString &name) const
+{
+    const QString wanted = name.trimmed();
+    for (int i = 0; i < int(m_parts.size()); ++i) {
+        const SLibraryPart &part = m_parts[std::size_t(i)];
+        if (part.file.GetName().compare(wanted, Qt::CaseInsensitive) == 0 ||
+            QFileInfo(part.path).completeBaseName().compare(wanted, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+std::vector<int> CPartLibrary::Search(const QString &text) const
+{
+    const QString wanted = text.trimmed();
+    std::vector<int> found;
+    for (int i = 0; i < int(m_parts.size()); ++i) {
+        const SLibraryPart &part = m_parts[std::size_t(i)];
+        if (part.file.GetName().contains(wanted, Qt::CaseInsensitive) ||
+            part.kind.contains(wanted, Qt::CaseInsensitive) ||
+            part.file.GetDescription().contains(wanted, Qt::CaseInsensitive))
+            found.push_back(i);
+    }
+    return found;
+}
