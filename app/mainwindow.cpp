@@ -78,6 +78,7 @@ MainWindow::MainWindow(QWidget *parent)
     setupWatch();
     setupRegisters();
     setupEeprom();
+    setupScan();
     restoreWindowState();
     updateUiState();
 }

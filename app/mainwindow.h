@@ -31,6 +31,8 @@ class QPoint;
 class WatchPanel;
 class RegistersPanel;
 class CRegistersPart;
+class CScanPart;
+class ScanPanel;
 
 namespace Ui {
 class MainWindow;
@@ -62,7 +64,8 @@ public:
                      const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {});
     void addTableRow(const QString &type, const QString &flags,
                      const std::vector<unsigned char> &data, bool error, const STableRowTime &time,
-                     const std::optional<STableRowOrigin> &origin = {});
+                     const std::optional<STableRowOrigin> &origin = {},
+                     const std::optional<STransactionRequest> &transfer = {});
 
     // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
     static QString formatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
@@ -115,6 +118,9 @@ private:
     void setupRegisters();
     void addRegisterRow(const STransactionRecord &record);
     void setupEeprom();
+    void setupScan();
+    // The Registers dock on the part found at `address`.
+    void showScanRegisters(std::uint8_t address);
     void setWatchTarget(const STransactionRequest &request,
                         const std::optional<SValueDecoding> &decoding);
 
@@ -165,6 +171,9 @@ private:
     std::optional<std::pair<uint8_t, SI2cCommand>> m_watchCommand;
 
     QDockWidget *m_eepromDock = nullptr;
+    QDockWidget *m_scanDock = nullptr;
+    ScanPanel *m_scanPanel = nullptr;
+    CScanPart *m_scan = nullptr;
 
     COutputTable *m_table = nullptr;
     CSequencePart *m_sequences = nullptr;

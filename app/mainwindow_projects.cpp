@@ -46,6 +46,12 @@ void MainWindow::setupProjects()
     m_sequences = new CSequencePart(
         *m_session, *m_table, [this](std::uint8_t address) { return formatAddress(address); }, this,
         this);
+    m_table->SetSequenceStore([this](const QStringList &lines) {
+        SI2cCommand command;
+        command.type = EI2cCommandType::Sequence;
+        command.steps = lines;
+        m_projects->AddCommand(command);
+    });
 }
 
 void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)

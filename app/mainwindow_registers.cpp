@@ -51,10 +51,10 @@ void MainWindow::addRegisterRow(const STransactionRecord &record)
                                   ? TransferText::readFlags(record.read, record.ok, error)
                                   : TransferText::writeFlags(record.write, false, error);
         addTableRow(tr("Write/Read %1 [%2]").arg(target, CI2cDeviceFile::BytesToHex(request.data)),
-                    flags, record.read.data, !record.ok, time);
+                    flags, record.read.data, !record.ok, time, rowOrigin(request.address), request);
         return;
     }
     addTableRow(TransferText::writeType(int(TransferText::EStartStop::Auto), QString(), target),
                 TransferText::writeFlags(record.write, record.ok, error), request.data, !record.ok,
-                time);
+                time, rowOrigin(request.address), request);
 }

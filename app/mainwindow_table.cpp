@@ -41,9 +41,10 @@ void MainWindow::addTableRow(const QString &type, const QString &flags, const QS
 void MainWindow::addTableRow(const QString &type, const QString &flags,
                              const std::vector<unsigned char> &bytes, bool error,
                              const STableRowTime &time,
-                             const std::optional<STableRowOrigin> &origin)
+                             const std::optional<STableRowOrigin> &origin,
+                             const std::optional<STransactionRequest> &transfer)
 {
-    m_table->AddRow(type, flags, bytes, error, time, origin);
+    m_table->AddRow(type, flags, bytes, error, time, origin, transfer);
 }
 
 std::optional<STableRowOrigin> MainWindow::rowOrigin(std::optional<unsigned char> address) const

@@ -5,6 +5,7 @@
 #include "CBusSession.h"
 #include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
+#include "CScanPart.h"
 #include "MainWindowShared.h"
 #include "STransactionRequest.h"
 #include "TransferText.h"
@@ -110,8 +111,10 @@ void MainWindow::warnInvalidBytes(const QString &title)
 
 void MainWindow::onAddressFormatTriggered()
 {
-    if (m_address->applyNotation() && m_projects != nullptr)
+    if (m_address->applyNotation() && m_projects != nullptr) {
         m_projects->RefreshAddresses();
+        m_scan->refresh();
+    }
 }
 
 void MainWindow::onWrite()
@@ -148,7 +151,7 @@ void MainWindow::onWrite()
     addTableRow(type,
                 TransferText::writeFlags(record->write, record->ok,
                                          QString::fromStdString(record->lastError)),
-                *bytes, !record->ok, rowTime(*record), rowOrigin(address));
+                *bytes, !record->ok, rowTime(*record), rowOrigin(address), request);
 }
 
 void MainWindow::onRead()
@@ -161,15 +164,15 @@ void MainWindow::onRead()
         return;
     }
     const auto count = static_cast<std::size_t>(ui->spin_read->value());
+    const STransactionRequest request = STransactionRequest::Read(*address, count);
     const std::optional<STransactionRecord> record = runTransaction(
-        STransactionRequest::Read(*address, count),
-        tr("Reading %1 bytes from %2...").arg(count).arg(formatAddress(*address)), true);
+        request, tr("Reading %1 bytes from %2...").arg(count).arg(formatAddress(*address)), true);
     if (!record)
         return;
     addTableRow(tr("Read %1").arg(formatAddress(*address)),
                 TransferText::readFlags(record->read, record->ok,
                                         QString::fromStdString(record->lastError)),
-                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address));
+                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address), request);
 }
 
 void MainWindow::onWriteRead()
@@ -189,8 +192,9 @@ void MainWindow::onWriteRead()
     }
     const auto count = static_cast<std::size_t>(ui->spin_read->value());
     const QString target = formatAddress(*address);
+    const STransactionRequest request = STransactionRequest::WriteRead(*address, *bytes, count);
     const std::optional<STransactionRecord> record =
-        runTransaction(STransactionRequest::WriteRead(*address, *bytes, count),
+        runTransaction(request,
                        tr("Writing %1 bytes to %2, then reading %3 bytes...")
                            .arg(bytes->size())
                            .arg(target)
@@ -204,7 +208,7 @@ void MainWindow::onWriteRead()
                               ? TransferText::readFlags(record->read, record->ok, error)
                               : TransferText::writeFlags(record->write, false, error);
     addTableRow(tr("Write/Read %1 [%2]").arg(target, CI2cDeviceFile::BytesToHex(*bytes)), flags,
-                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address));
+                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address), request);
 }
 
 void MainWindow::onI2cSearch()
@@ -230,5 +234,6 @@ void MainWindow::onI2cSearch()
         return;
     }
     m_address->setFound(record->found, remembered);
+    m_scan->setFound(SEARCH_FIRST, SEARCH_LAST, record->found);
     addTableRow(tr("Search"), QString(), list, false, rowTime(*record), rowOrigin(std::nullopt));
 }

@@ -35,6 +35,7 @@ void MainWindow::setupWatch()
         *m_session, *m_watchPanel,
         [this](const QString &type, const QString &flags, const QString &text) {
             addTableRow(type, flags, text, false);
+            return m_table->TextSetterOfRow(m_table->RowCount() - 1);
         },
         [this](std::uint8_t address) { return formatAddress(address); }, this);
     connect(m_watchPanel, &WatchPanel::fromFieldsRequested, this, &MainWindow::onWatchFromFields);

@@ -98,6 +98,8 @@ EepromPanel::EepromPanel(CBusSession &session, COutputTable &table,
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Two hex digits never wrap; without wrapping a cell paints without laying out its text.
+    m_view->setWordWrap(false);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);

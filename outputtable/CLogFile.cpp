@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CLogFile.h"
 
-#include "AtomicFile.h"
+#include "COutputFile.h"
 #include "TableLog.h"
 
 bool CLogFile::Save(const QString &path, const QList<TableCopy::SRow> &rows)
@@ -12,5 +12,9 @@ bool CLogFile::Save(const QString &path, const QList<TableCopy::SRow> &rows)
 bool CLogFile::Save(const QString &path, const QList<TableCopy::SRow> &rows,
                     TableLog::EFormat format)
 {
-    return AtomicFile::Write(path, TableLog::Contents(rows, format), m_lastError);
+    COutputFile file(path);
+    if (file.Write(TableLog::Contents(rows, format)))
+        return true;
+    m_lastError = file.GetLastError();
+    return false;
 }

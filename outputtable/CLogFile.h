@@ -7,9 +7,10 @@
 #include <QList>
 #include <QString>
 
-// Writes output table rows to a log file in the format its name asks for (TableLog). The
-// file is replaced atomically: a save that fails leaves an existing file as it was, and
-// GetLastError() tells why.
+// Writes output table rows to a log file in the format its name asks for (TableLog), as the
+// command line writes its files (COutputFile): a regular file is replaced atomically, so a
+// save that fails leaves it as it was; a FIFO or a device is written in place; a folder is
+// refused. GetLastError() gives the system's cause.
 class CLogFile
 {
 public:

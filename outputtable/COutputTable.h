@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -64,7 +65,8 @@ public:
                 const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {});
     void AddRow(const QString &type, const QString &flags, const std::vector<unsigned char> &bytes,
                 bool error, const STableRowTime &time,
-                const std::optional<STableRowOrigin> &origin = {});
+                const std::optional<STableRowOrigin> &origin = {},
+                const std::optional<STransactionRequest> &transfer = {});
 
     // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
     static QString FormatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
@@ -75,6 +77,12 @@ public:
     void Copy(ETableCopy mode);
     QList<TableCopy::SRow> Rows() const;
     int RowCount() const;
+    // Replaces the Data text of the text row at `row` for as long as that row stays in the
+    // table (a summary that follows a later change); does nothing once it is gone.
+    std::function<void(const QString &text)> TextSetterOfRow(int row);
+    // Where "Save as Sequence..." can store the lines besides a file: a new sequence command
+    // of the current project device. Without one only the file is offered.
+    void SetSequenceStore(std::function<void(const QStringList &lines)> store);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -86,6 +94,7 @@ public Q_SLOTS:
     void onShowTimeToggled(bool shown);
     void onShowAsciiToggled(bool shown);
     void onSaveLog();
+    void onSaveAsSequence();
 
 Q_SIGNALS:
     // A short note for the status bar.
@@ -101,6 +110,7 @@ private:
     void rerender();
 
     void appendRow(const TableCopy::SRow &row);
+    void setRowText(int row, const QString &text);
     void placeRow(int index, const TableCopy::SRow &row);
     TableCopy::SRow row(int index) const;
     QList<TableCopy::SRow> rows(const QList<int> &indexes) const;
@@ -118,6 +128,8 @@ private:
     void resetColumns();
 
     SWidgets m_ui;
+    QAction *m_saveAsSequence = nullptr;
+    std::function<void(const QStringList &)> m_sequenceStore;
 
     // The table\'s viewport, watched for its width.
 

@@ -12,9 +12,14 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 void COutputTable::setupCopy()
 {
     QTableWidget *table = m_ui.table;
+    m_saveAsSequence = new QAction(tr("Save as Sequence..."), this);
+    m_saveAsSequence->setObjectName(u"actionSaveAsSequence"_s);
+    connect(m_saveAsSequence, &QAction::triggered, this, &COutputTable::onSaveAsSequence);
     const QList<QAction *> copyActions = {m_ui.copyReport, m_ui.copyData, m_ui.copyDataAsShown};
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     table->addActions(copyActions);
@@ -34,7 +39,7 @@ void COutputTable::setupCopy()
 void COutputTable::updateCopyActions()
 {
     const bool selected = m_ui.table->selectionModel()->hasSelection();
-    for (QAction *action : {m_ui.copyReport, m_ui.copyData, m_ui.copyDataAsShown})
+    for (QAction *action : {m_ui.copyReport, m_ui.copyData, m_ui.copyDataAsShown, m_saveAsSequence})
         action->setEnabled(selected);
 }
 
@@ -84,6 +89,8 @@ void COutputTable::onContextMenu(const QPoint &pos)
     menu.addActions({m_ui.copyReport, m_ui.copyData, m_ui.copyDataAsShown});
     menu.addSeparator();
     menu.addActions({m_ui.clear, m_ui.undoClear});
+    menu.addSeparator();
+    menu.addAction(m_saveAsSequence);
     menu.exec(table->viewport()->mapToGlobal(pos));
     // The clear action also sits in the tool bar, where it is always available.
     m_ui.clear->setEnabled(true);

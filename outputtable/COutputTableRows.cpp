@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QDateTime>
 #include <QHeaderView>
+#include <QPersistentModelIndex>
+#include <QPointer>
 #include <QTableWidget>
 
 #include <numeric>
@@ -40,6 +42,28 @@ STableRowTime now()
     return {QDateTime::currentMSecsSinceEpoch(), std::nullopt};
 }
 
+QVariant transferData(const STransactionRequest &request)
+{
+    return QVariantList{int(request.kind),         int(request.address), toByteArray(request.data),
+                        qulonglong(request.count), request.start,        request.stop};
+}
+
+std::optional<STransactionRequest> transferOf(const QVariant &data)
+{
+    const QVariantList fields = data.toList();
+    if (fields.size() != 6)
+        return std::nullopt;
+    STransactionRequest request;
+    request.kind = static_cast<ETransactionKind>(fields.at(0).toInt());
+    request.address = static_cast<std::uint8_t>(fields.at(1).toInt());
+    const QByteArray bytes = fields.at(2).toByteArray();
+    request.data.assign(bytes.begin(), bytes.end());
+    request.count = static_cast<std::size_t>(fields.at(3).toULongLong());
+    request.start = fields.at(4).toBool();
+    request.stop = fields.at(5).toBool();
+    return request;
+}
+
 } // namespace
 
 void COutputTable::AddRow(const QString &type, const QString &flags, const QString &text,
@@ -63,14 +87,37 @@ void COutputTable::AddRow(const QString &type, const QString &flags, const QStri
 
 void COutputTable::AddRow(const QString &type, const QString &flags,
                           const std::vector<unsigned char> &bytes, bool error,
-                          const STableRowTime &time, const std::optional<STableRowOrigin> &origin)
+                          const STableRowTime &time, const std::optional<STableRowOrigin> &origin,
+                          const std::optional<STransactionRequest> &transfer)
 {
-    appendRow({type, flags, QString(), toByteArray(bytes), time, error, origin});
+    appendRow({type, flags, QString(), toByteArray(bytes), time, error, origin, transfer});
 }
 
 int COutputTable::RowCount() const
 {
     return m_ui.table->rowCount();
+}
+
+std::function<void(const QString &)> COutputTable::TextSetterOfRow(int row)
+{
+    // Follows the row itself: Clear Output removes it, and a restored row is a new one.
+    const QPersistentModelIndex cell(m_ui.table->model()->index(row, COLUMN_DATA));
+    return [self = QPointer<COutputTable>(this), cell](const QString &text) {
+        if (self.isNull() || !cell.isValid())
+            return;
+        self->setRowText(cell.row(), text);
+    };
+}
+
+void COutputTable::setRowText(int row, const QString &text)
+{
+    QTableWidgetItem *item = m_ui.table->item(row, COLUMN_DATA);
+    if (item == nullptr || item->data(Qt::UserRole).typeId() == QMetaType::QByteArray)
+        return;
+    item->setText(text);
+    sizeRow(row, text.count(u'\n') + 1);
+    noteDataLines(text);
+    fitDataColumn();
 }
 
 void COutputTable::appendRow(const TableCopy::SRow &row)
@@ -114,6 +161,8 @@ void COutputTable::placeRow(int index, const TableCopy::SRow &row)
         if (row.origin->address)
             timeItem->setData(TIME_ROLE_ADDRESS, int(*row.origin->address));
     }
+    if (row.transfer)
+        timeItem->setData(TIME_ROLE_TRANSFER, transferData(*row.transfer));
 
     QTableWidgetItem *flagsItem = newTableItem(row.flags, &fixed, row.error);
     // The column stops growing at the limit; the cell elides, the tool tip has it all.
@@ -160,6 +209,7 @@ TableCopy::SRow COutputTable::row(int index) const
             if (address.isValid())
                 row.origin->address = static_cast<unsigned char>(address.toInt());
         }
+        row.transfer = transferOf(item->data(TIME_ROLE_TRANSFER));
     }
     return row;
 }

@@ -9,7 +9,10 @@ namespace LogFileName {
 
 SChoice Resolve(const QString &typed, TableLog::EFormat filter)
 {
-    const QString suffix = QFileInfo(typed).suffix();
+    const QFileInfo info(typed);
+    const QString suffix = info.suffix();
+    if (suffix.isEmpty() && info.exists() && !info.isFile())
+        return {typed, filter};
     if (suffix.isEmpty()) {
         const QString added = filter == TableLog::EFormat::Text ? u"txt"_s : u"csv"_s;
         return {typed + (typed.endsWith(u'.') ? added : u'.' + added), filter};

@@ -21,3 +21,6 @@ inline constexpr int TIME_ROLE_ERROR = Qt::UserRole + 2;
 inline constexpr int TIME_ROLE_ADAPTER = Qt::UserRole + 3;
 inline constexpr int TIME_ROLE_SPEED = Qt::UserRole + 4;
 inline constexpr int TIME_ROLE_ADDRESS = Qt::UserRole + 5;
+// The request of a transfer row (kind, address, data, count, start, stop as a list), so that
+// selected rows can be sent again as a sequence.
+inline constexpr int TIME_ROLE_TRANSFER = Qt::UserRole + 6;

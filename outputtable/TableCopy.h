@@ -3,6 +3,7 @@
 
 #include "STableRowOrigin.h"
 #include "STableRowTime.h"
+#include "STransactionRequest.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,7 +15,8 @@
 namespace TableCopy {
 
 // One row as the table holds it: its texts, for a row made from bytes the bytes, its
-// time, whether it is marked as an error and, for a transaction, where it went.
+// time, whether it is marked as an error and, for a transaction, where it went and, for a
+// write, read or write/read, what was asked of the bus.
 struct SRow
 {
     QString type;
@@ -24,6 +26,7 @@ struct SRow
     STableRowTime time;
     bool error = false;
     std::optional<STableRowOrigin> origin{};
+    std::optional<STransactionRequest> transfer{};
 };
 
 // Type, a tab, flags, a tab and the data on one line; one line per row.

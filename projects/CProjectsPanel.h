@@ -68,6 +68,14 @@ public:
     // Saves a command configured in the main window into the current device, asking for a
     // label (and for a new device when none is current).
     void AddCommand(SI2cCommand command);
+    // The devices of the folder as loaded last.
+    const QList<CI2cDeviceFile> &GetDevices() const { return m_devices; }
+    // Writes `file` into the folder as a new device under a file name of its own (and a
+    // device name of its own: " (0x41)" and then a number are added when the name is taken)
+    // and selects it; the new file's path, or empty after a message when it failed.
+    QString AddDevice(CI2cDeviceFile file);
+    // Makes the device of that file the current row.
+    void SelectDevice(const QString &path);
     // Shows the device addresses again, in the notation now in force.
     void RefreshAddresses();
     // Gives the command of the device at `address` that equals `command` the decoding, in

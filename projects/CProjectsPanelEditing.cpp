@@ -142,18 +142,39 @@ int CProjectsPanel::createDevice()
     CI2cDeviceFile file;
     if (!editDevice(file, true))
         return -1;
-    const QString path = uniqueFilePath(file.GetName());
+    const QString path = AddDevice(file);
+    return path.isEmpty() ? -1 : findDevice(path);
+}
+
+QString CProjectsPanel::AddDevice(CI2cDeviceFile file)
+{
+    reloadIfPending();
+    QString name = file.GetName();
+    if (isDeviceNameTaken(name, QString())) {
+        const QString withAddress = u"%1 (%2)"_s.arg(name, m_formatAddress(file.GetAddress()));
+        name = withAddress;
+        for (int counter = 2; isDeviceNameTaken(name, QString()); ++counter)
+            name = withAddress + u' ' + QString::number(counter);
+    }
+    file.SetName(name);
+    const QString path = uniqueFilePath(name);
     if (!file.SaveAs(path)) {
         QMessageBox::critical(m_dialogParent, tr("New Device"),
                               tr("Could not create the file:\n%1\n\n%2")
                                   .arg(QDir::toNativeSeparators(path), file.GetLastError()));
-        return -1;
+        return {};
     }
     m_expanded.insert(path);
     saveExpanded();
     reload();
     selectItem(path, -1);
-    return findDevice(path);
+    return path;
+}
+
+void CProjectsPanel::SelectDevice(const QString &path)
+{
+    reloadIfPending();
+    selectItem(path, -1);
 }
 
 void CProjectsPanel::showDeviceProperties(int device)
@@ -299,6 +320,8 @@ void CProjectsPanel::AddCommand(SI2cCommand command)
     else if (command.type == EI2cCommandType::WriteRead)
         label = tr("Write %1, read %n byte(s)", nullptr, command.count)
                     .arg(CI2cDeviceFile::BytesToHex(command.data));
+    else if (command.type == EI2cCommandType::Sequence)
+        label = tr("Sequence of %n step(s)", nullptr, int(command.steps.size()));
     else if (command.data.empty())
         label = tr("Write address only");
     else

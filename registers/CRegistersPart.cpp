@@ -9,9 +9,11 @@
 #include "RegisterProcedures.h"
 #include "RegistersPanel.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 CRegistersPart::CRegistersPart(CBusSession &session, RegistersPanel &panel, RecordSink addRow,
                                AddressFormatter formatAddress, QObject *parent)
@@ -30,17 +32,23 @@ CRegistersPart::CRegistersPart(CBusSession &session, RegistersPanel &panel, Reco
 
 void CRegistersPart::setDeviceFile(const QString &path)
 {
+    showDevice(path, std::nullopt);
+}
+
+void CRegistersPart::showDevice(const QString &path, std::optional<std::uint8_t> address)
+{
     // The same device again (another of its commands chosen) keeps the values shown.
-    if (path == m_path && !path.isEmpty())
+    if (path == m_path && !path.isEmpty() && address == m_addressOverride)
         return;
     m_path = path;
+    m_addressOverride = address;
     CI2cDeviceFile file;
     if (path.isEmpty() || !file.Load(path)) {
         m_path.clear();
         m_panel.showHint(tr("Select a device in the projects panel."));
         return;
     }
-    m_address = file.GetAddress();
+    m_address = address.value_or(file.GetAddress());
     m_deviceName = file.GetName();
     if (!file.GetRegisters() || file.GetRegisters()->registers.isEmpty()) {
         m_panel.showHint(tr("%1 has no register map. Add a \"registers\" object to its device "
@@ -162,11 +170,15 @@ void CRegistersPart::onFieldWrite(int reg, int field, std::uint32_t value)
 
 void CRegistersPart::onSave()
 {
-    const QString path = QFileDialog::getSaveFileName(
-        &m_panel, tr("Save Registers"),
-        QFileInfo(m_path).dir().filePath(QFileInfo(m_path).completeBaseName() +
-                                         QStringLiteral("-registers.csv")),
-        tr("CSV files (*.csv)"));
+    // A library part's file lies in the program's own (read-only) data.
+    const QString folder = m_addressOverride
+                               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                               : QFileInfo(m_path).dir().path();
+    const QString path =
+        QFileDialog::getSaveFileName(&m_panel, tr("Save Registers"),
+                                     QDir(folder).filePath(QFileInfo(m_path).completeBaseName() +
+                                                           QStringLiteral("-registers.csv")),
+                                     tr("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
     QString error;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class CBusSession;
 class RegistersPanel;
@@ -31,6 +32,9 @@ public:
     // The device whose map the panel shows; an empty path or a file without a map shows a
     // hint instead.
     void setDeviceFile(const QString &path);
+    // The same for a device file at another address than its own (a library part found on
+    // the bus).
+    void showDevice(const QString &path, std::optional<std::uint8_t> address);
 
 private:
     void onReadAll();
@@ -50,4 +54,5 @@ private:
     QString m_path;
     QString m_deviceName;
     std::uint8_t m_address = 0;
+    std::optional<std::uint8_t> m_addressOverride;
 };

@@ -74,14 +74,14 @@ void CSequencePart::addRecordRow(const STransactionRecord &record)
     if (request.kind == ETransactionKind::Read) {
         m_table.AddRow(tr("Read %1").arg(target),
                        StatusText(record.read.status, record.ok, record.lastError),
-                       record.read.data, !record.ok, time, origin);
+                       record.read.data, !record.ok, time, origin, request);
         return;
     }
     // A message that a repeated start follows ends without a stop.
     const QString type = request.stop ? tr("Write %1").arg(target)
                                       : tr("Write %1 [%2]").arg(target, tr("Generate Start"));
     m_table.AddRow(type, StatusText(record.write.status, record.ok, record.lastError), request.data,
-                   !record.ok, time, origin);
+                   !record.ok, time, origin, request);
 }
 
 void CSequencePart::addStepRows(const SSequenceOutcome &outcome)

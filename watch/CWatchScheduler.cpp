@@ -28,6 +28,7 @@ CWatchScheduler::CWatchScheduler(CBusSession &session, WatchPanel &panel, RowSin
     // A coarse timer may come late by a few per cent of the interval, every time.
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CWatchScheduler::onTimer);
+    connect(&m_panel, &WatchPanel::decodingChanged, this, &CWatchScheduler::onDecodingChanged);
 }
 
 void CWatchScheduler::setTarget(const STransactionRequest &request,
@@ -35,6 +36,7 @@ void CWatchScheduler::setTarget(const STransactionRequest &request,
 {
     if (isRunning())
         return;
+    m_summaryRow = nullptr;
     m_request = request;
     const QString address = m_formatAddress(request.address);
     const QString description =
@@ -54,6 +56,7 @@ bool CWatchScheduler::start()
 {
     if (!m_request || isRunning() || !m_session.IsConnected())
         return false;
+    m_summaryRow = nullptr;
     m_panel.setRunning(true);
     m_nextDue = std::chrono::steady_clock::now();
     m_timer.start(0);
@@ -67,8 +70,15 @@ void CWatchScheduler::stop()
         return;
     }
     halt();
-    m_addRow(tr("Watch %1").arg(m_formatAddress(m_request->address)), QString(),
-             m_panel.summaryText());
+    m_summaryRow = m_addRow(tr("Watch %1").arg(m_formatAddress(m_request->address)), QString(),
+                            m_panel.summaryText());
+    m_summaryCount = m_panel.log().Count();
+}
+
+void CWatchScheduler::onDecodingChanged()
+{
+    if (m_summaryRow && !isRunning() && m_panel.log().Count() == m_summaryCount)
+        m_summaryRow(m_panel.summaryText());
 }
 
 void CWatchScheduler::shutdown()

@@ -20,14 +20,18 @@ class WatchPanel;
 
 // The watch's schedule: what is read, one reading at a time on the bus session behind every
 // other client's work, on a fixed grid of the panel's interval, and the summary row when a
-// run stops. It talks to the session, the panel and the output table only.
+// run stops, which follows a later change of the decoding of that run's readings. It talks
+// to the session, the panel and the output table only.
 class CWatchScheduler : public QObject
 {
     Q_OBJECT
 
 public:
-    using RowSink =
-        std::function<void(const QString &type, const QString &flags, const QString &data)>;
+    // Replaces the data of a row the sink added, for as long as that row is in the table.
+    using RowTextSetter = std::function<void(const QString &data)>;
+    // Adds a text row to the output table.
+    using RowSink = std::function<RowTextSetter(const QString &type, const QString &flags,
+                                                const QString &data)>;
     using AddressFormatter = std::function<QString(std::uint8_t)>;
 
     CWatchScheduler(CBusSession &session, WatchPanel &panel, RowSink addRow,
@@ -50,6 +54,7 @@ private Q_SLOTS:
 
 private:
     void onReadingFinished(const std::shared_ptr<CBusJob> &job);
+    void onDecodingChanged();
     void halt();
 
     CBusSession &m_session;
@@ -60,4 +65,8 @@ private:
     QTimer m_timer;
     std::shared_ptr<CBusJob> m_reading;
     std::chrono::steady_clock::time_point m_nextDue;
+    // The summary row of the last run and how many readings it sums up; dropped when the
+    // readings change otherwise (a new target, a new run, the panel's Clear).
+    RowTextSetter m_summaryRow;
+    std::size_t m_summaryCount = 0;
 };

@@ -61,6 +61,8 @@ Q_SIGNALS:
     void stopRequested();
     // "Save to Command": the decoding on screen is to be stored in the watched command.
     void saveDecodingRequested();
+    // The decoding in the controls changed and the readings were decoded again.
+    void decodingChanged();
     // A confirmation for the status bar, such as after an export.
     void statusMessage(const QString &text);
 

@@ -133,6 +133,7 @@ void WatchPanel::onDecodingEdited()
     m_plot->setUnit(m_decoding.unit);
     m_log.Redecode(m_decoding);
     updateReadings();
+    Q_EMIT decodingChanged();
 }
 
 void WatchPanel::onExport()

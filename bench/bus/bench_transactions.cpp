@@ -8,7 +8,6 @@
 #include "CSimEeprom.h"
 #include "CSimPresetBench.h"
 #include "CTransactionExecutor.h"
-#include "CTransactionRunner.h"
 #include "CVtlAi2c.h"
 
 #include <QCoreApplication>
@@ -67,22 +66,6 @@ void BM_ExecutorRead(benchmark::State &state)
 }
 BENCHMARK(BM_ExecutorRead)->UseRealTime();
 
-// Start on the worker, wait for it, take the record: the window's round trip without
-// its event loop.
-void BM_RunnerRead(benchmark::State &state)
-{
-    SBench bench;
-    CTransactionRunner runner;
-    const STransactionRequest request = STransactionRequest::Read(EEPROM, 4);
-    for (auto _ : state) {
-        runner.Start(bench.driver, request);
-        runner.Wait();
-        if (!runner.TakeRecord()->ok)
-            state.SkipWithError("read failed");
-    }
-}
-BENCHMARK(BM_RunnerRead)->UseRealTime();
-
 // The bus session's blocking run, as the command line uses it: queue, hand to the worker,
 // wait, deliver.
 void BM_SessionRunRead(benchmark::State &state)
@@ -121,17 +104,15 @@ BENCHMARK(BM_SessionJobRead)->UseRealTime();
 void BM_SearchAt1msFrames(benchmark::State &state)
 {
     SBench bench(std::chrono::milliseconds(1));
-    CTransactionRunner runner;
     double total = 0;
     for (auto _ : state) {
-        runner.Start(bench.driver, STransactionRequest::Search());
-        runner.Wait();
-        const std::optional<STransactionRecord> record = runner.TakeRecord();
-        if (!record || record->found.size() != 1) {
+        const STransactionRecord record =
+            CTransactionExecutor::Execute(bench.driver, STransactionRequest::Search());
+        if (record.found.size() != 1) {
             state.SkipWithError("search failed");
             return;
         }
-        total += double(record->durationUs) * 1e-6;
+        total += double(record.durationUs) * 1e-6;
     }
     // Time per search above 112 frame times, in per cent.
     state.counters["over_pct"] =
@@ -180,18 +161,17 @@ void BM_LongReadAgainstFloor(benchmark::State &state)
     const double frameFloor = std::ceil(double(COUNT) / 62.0) * 1e-3;
     const double busFloor = (1.0 + 9.0 + 9.0 * double(COUNT) + 1.0) / (double(kbits) * 1000.0);
     const double floorS = std::max(frameFloor, busFloor);
-    CTransactionRunner runner;
+    const STransactionRequest request =
+        STransactionRequest::Read(CSimPresetBench::EEPROM_ADDRESS, COUNT);
     double total = 0;
     for (auto _ : state) {
-        runner.Start(driver, STransactionRequest::Read(CSimPresetBench::EEPROM_ADDRESS, COUNT));
-        runner.Wait();
-        const std::optional<STransactionRecord> record = runner.TakeRecord();
-        if (!record || !record->ok) {
+        const STransactionRecord record = CTransactionExecutor::Execute(driver, request);
+        if (!record.ok) {
             state.SkipWithError("read failed");
             return;
         }
-        total += double(record->durationUs) * 1e-6;
-        state.SetIterationTime(double(record->durationUs) * 1e-6);
+        total += double(record.durationUs) * 1e-6;
+        state.SetIterationTime(double(record.durationUs) * 1e-6);
     }
     state.counters["floor_s"] = floorS;
     state.counters["over_pct"] = (total / double(state.iterations()) / floorS - 1.0) * 100.0;

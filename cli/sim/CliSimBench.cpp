@@ -50,6 +50,10 @@ bool CCliSimBench::Attach(QString &error)
         SSimPresetOptions options;
         options.busTiming = true;
         options.largeEeprom = true;
+        if (qgetenv(LATENCY_VARIABLE) == "none") {
+            options.framePeriod = std::chrono::nanoseconds(0);
+            options.busTiming = false;
+        }
         m_bench = CSimPresetBench::Attach(options);
         if (single) {
             m_bench.adapterB->Detach();

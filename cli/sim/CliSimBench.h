@@ -11,6 +11,8 @@
 //                     single             adapter A of the preset bench alone
 //                     empty              no adapter
 //                     denied             adapter A alone, which the system refuses to open
+//   VTL_CLI_SIM_LATENCY=none  replies at once and no bus time, for measuring the program's
+//                     own cost
 //   VTL_CLI_SIM_STATE=FOLDER  the EEPROMs' contents are loaded from files in FOLDER before
 //                     the command and saved there after it, so that one run reads back
 //                     what an earlier one wrote (each run starts a new simulator).
@@ -21,6 +23,7 @@ class CCliSimBench
 public:
     static constexpr const char *BENCH_VARIABLE = "VTL_CLI_SIM_BENCH";
     static constexpr const char *STATE_VARIABLE = "VTL_CLI_SIM_STATE";
+    static constexpr const char *LATENCY_VARIABLE = "VTL_CLI_SIM_LATENCY";
 
     // False for an unknown bench or an unreadable state, with the message in `error`.
     bool Attach(QString &error);

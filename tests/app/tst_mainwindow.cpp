@@ -528,7 +528,8 @@ void TestMainWindow::menus_data()
     QTest::newRow("View") << u"menuView"_s << u"View"_s << u"menubar"_s
                           << QStringList({u"actionProjects"_s, u"actionShowTime"_s,
                                           u"actionShowAscii"_s, u"-"_s, u"actionUndoClear"_s,
-                                          u"actionWatch"_s, u"actionRegisters"_s, u"actionEeprom"_s});
+                                          u"actionWatch"_s, u"actionRegisters"_s, u"actionEeprom"_s,
+                                          u"actionScan"_s});
     QTest::newRow("Help") << u"menuHelp"_s << u"Help"_s << u"menubar"_s
                           << QStringList({u"actionAbout"_s});
 }

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void writeReadCommandLoadsExecutesAndSaves();
     void sequenceRunsWithRowsAndSummary_data();
     void sequenceRunsWithRowsAndSummary();
+    void rowsSavedAsASequence_data();
+    void rowsSavedAsASequence();
     void notationChangeReachesTheTree();
     void choosingTheProjectsFolder();
     void dockAndItsAction();
@@ -455,6 +457,72 @@ void TestProjectsIntegration::sequenceRunsWithRowsAndSummary()
     QVERIFY2(last.value(2).startsWith(summary), qPrintable(last.value(2)));
     QCOMPARE(table->item(table->rowCount() - 1, 0)->foreground() == table->item(0, 0)->foreground(),
              ok);
+}
+
+void TestProjectsIntegration::rowsSavedAsASequence_data()
+{
+    QTest::addColumn<bool>("toProject");
+    QTest::newRow("as a command of the device") << true;
+    QTest::newRow("as a sequence file") << false;
+}
+
+// A write and a register read become steps; the refused read and the search are skipped and
+// the dialog says so. Run again from the project, the steps put the same bytes on the wire.
+void TestProjectsIntegration::rowsSavedAsASequence()
+{
+    QFETCH(bool, toProject);
+    writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {});
+    createWindow();
+    connectBenchA();
+    click(deviceRow(u"EEPROM"_s));
+    child<QLineEdit>(u"edit_write"_s)->setText(u"20 41 42"_s);
+    child<QAbstractButton>(u"btn_write"_s)->click();
+    child<QLineEdit>(u"edit_write"_s)->setText(u"20"_s);
+    child<QSpinBox>(u"spin_read"_s)->setValue(2);
+    child<QAbstractButton>(u"btn_write_read"_s)->click();
+    const QStringList direct = ReportLines(m_bench.adapterA);
+    child<QComboBox>(u"cmb_i2c_device"_s)->setEditText(u"0x33"_s);
+    child<QAbstractButton>(u"btn_read"_s)->click();
+    child<QAbstractButton>(u"btn_i2c_search"_s)->click();
+    auto *table = child<QTableWidget>(u"table_data"_s);
+    QCOMPARE(table->rowCount(), 4);
+    table->selectAll();
+
+    const QTemporaryDir files;
+    QString summary;
+    m_watcher->onDialog = [&](QDialog *dialog) {
+        if (auto *label = dialog->findChild<QLabel *>(u"lbl_sequence_summary"_s)) {
+            summary = label->text();
+            const QString button = toProject ? u"btn_sequence_project"_s : u"btn_sequence_file"_s;
+            dialog->findChild<QAbstractButton *>(button)->click();
+        } else if (auto *prompt = qobject_cast<QInputDialog *>(dialog)) {
+            prompt->setTextValue(u"Replay"_s);
+            prompt->accept();
+        } else if (auto *chooser = qobject_cast<QFileDialog *>(dialog)) {
+            chooser->selectFile(files.filePath(u"replay"_s));
+            dialog->done(QDialog::Accepted);
+        }
+    };
+    ActionOf(*m_window, "actionSaveAsSequence")->trigger();
+    QCOMPARE(summary, u"2 selected row(s) become steps.\n2 row(s) skipped: only writes, reads "
+                      "and write/reads that went through can be sent again (not errors, "
+                      "searches or summaries)."_s);
+    const QStringList steps{u"w3@0x50 20 41 42"_s, u"w1@0x50 20 r2"_s};
+    if (!toProject) {
+        QFile saved(files.filePath(u"replay.i2cseq"_s));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(saved.readAll()), steps.join(u'\n') + u'\n');
+        QVERIFY(loadDevice(u"eeprom.i2cdev"_s).GetCommands().isEmpty());
+        return;
+    }
+    const QList<SI2cCommand> commands = loadDevice(u"eeprom.i2cdev"_s).GetCommands();
+    QCOMPARE(commands.size(), 1);
+    QCOMPARE(commands.at(0).type, EI2cCommandType::Sequence);
+    QCOMPARE(commands.at(0).steps, steps);
+    m_bench.adapterA->ClearReports();
+    doubleClick(commandRow(u"EEPROM"_s, u"Replay"_s));
+    QCOMPARE(ReportLines(m_bench.adapterA), direct);
+    QVERIFY(m_watcher->boxes.isEmpty());
 }
 
 void TestProjectsIntegration::savingWithNoDeviceCreatesOne()

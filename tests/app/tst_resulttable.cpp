@@ -355,20 +355,20 @@ void TestResultTable::contextMenu()
     };
 
     openMenu();
-    QCOMPARE(entries,
-             QStringList({u"actionCopyReport"_s, u"actionCopyData"_s, u"actionCopyDataAsShown"_s,
-                          u"-"_s, u"actionTableClear"_s, u"actionUndoClear"_s}));
-    QCOMPARE(enabled, QList<bool>({false, false, false, true, false, false}));
+    QCOMPARE(entries, QStringList({u"actionCopyReport"_s, u"actionCopyData"_s,
+                                   u"actionCopyDataAsShown"_s, u"-"_s, u"actionTableClear"_s,
+                                   u"actionUndoClear"_s, u"-"_s, u"actionSaveAsSequence"_s}));
+    QCOMPARE(enabled, QList<bool>({false, false, false, true, false, false, true, false}));
     QVERIFY(ActionOf(*m_window, "actionTableClear")->isEnabled());
 
     m_window->addTableRow(u"Search"_s, QString(), u"No device found"_s, false);
     selectRows({0});
     openMenu();
-    QCOMPARE(enabled, QList<bool>({true, true, true, true, true, false}));
+    QCOMPARE(enabled, QList<bool>({true, true, true, true, true, false, true, true}));
 
     ActionOf(*m_window, "actionTableClear")->trigger();
     openMenu();
-    QCOMPARE(enabled, QList<bool>({false, false, false, true, false, true}));
+    QCOMPARE(enabled, QList<bool>({false, false, false, true, false, true, true, false}));
 }
 
 void TestResultTable::largeRowScrollsWithin()

@@ -452,12 +452,12 @@ void TestTransfers::searchFindsSlaves_data()
                        << QStringList({u"0x23"_s, u"0x40"_s, u"0x48"_s, u"0x50"_s}) << u"02 C1 10"_s
                        << u"02 C1 EE"_s;
     QTest::newRow("A, 8-bit") << int(ESimModel::A) << true
-                              << QStringList({u"0x46"_s, u"0x80"_s, u"0x90"_s, u"0xA0"_s}) << u"02 C1 10"_s
-                              << u"02 C1 EE"_s;
+                              << QStringList({u"0x46"_s, u"0x80"_s, u"0x90"_s, u"0xA0"_s})
+                              << u"02 C1 10"_s << u"02 C1 EE"_s;
     // Model B probes with a one-byte read.
     QTest::newRow("B") << int(ESimModel::B) << false
-                       << QStringList({u"0x23"_s, u"0x50"_s, u"0x53"_s, u"0x57"_s}) << u"03 01 11"_s
-                       << u"03 01 EF"_s;
+                       << QStringList({u"0x23"_s, u"0x50"_s, u"0x53"_s, u"0x57"_s, u"0x68"_s})
+                       << u"03 01 11"_s << u"03 01 EF"_s;
 }
 
 void TestTransfers::searchFindsSlaves()

@@ -122,6 +122,16 @@ private Q_SLOTS:
         QCOMPARE(RowTexts(*table(), 3),
                  (QStringList{u"Watch 0x23"_s, QString(), panel()->summaryText()}));
         QVERIFY(m_watcher->boxes.isEmpty());
+
+        // The stopped run decoded again: its summary row takes the new figures, until Clear
+        // Output has taken the row away.
+        const QString luxSummary = panel()->summaryText();
+        Child<QLineEdit>(*m_window, u"edit_watch_scale"_s)->setText(u"1"_s);
+        QVERIFY(panel()->summaryText() != luxSummary);
+        QCOMPARE(RowTexts(*table(), 3).at(2), panel()->summaryText());
+        ActionOf(*m_window, "actionTableClear")->trigger();
+        Child<QLineEdit>(*m_window, u"edit_watch_scale"_s)->setText(u"2"_s);
+        QCOMPARE(table()->rowCount(), 0);
         ActionOf(*m_window, "actionWatch")->trigger();
         QVERIFY(dock->isHidden());
     }

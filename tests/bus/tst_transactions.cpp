@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The transaction layer on the simulated adapters, without any widget: what each kind of
 // request puts on the wire and what its record holds, the search with its progress and
-// cancel, and the worker thread of the runner.
+// cancel.
 #include "CSimBus.h"
 #include "CSimEeprom.h"
 #include "CTransactionControl.h"
 #include "CTransactionExecutor.h"
-#include "CTransactionRunner.h"
 #include "CVtlAi2c.h"
 #include "CVtlBi2c.h"
 #include "ReportLines.h"
 #include "VtlTestMain.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <chrono>
@@ -199,54 +197,6 @@ private Q_SLOTS:
         later.RequestCancel();
         SI2cReadResult result;
         QVERIFY(m_driver->Read(EEPROM, 8, result));
-    }
-
-    void runnerRunsOneTransactionAtATime()
-    {
-        attach(ESimModel::A);
-        m_adapter->SetFramePeriod(std::chrono::milliseconds(1));
-        CTransactionRunner runner;
-        QSignalSpy finished(&runner, &CTransactionRunner::transactionFinished);
-        QSignalSpy progress(&runner, &CTransactionRunner::progressChanged);
-        QVERIFY(runner.Start(*m_driver, STransactionRequest::Read(EEPROM, 200)));
-        QVERIFY(!runner.Start(*m_driver, STransactionRequest::Read(EEPROM, 1)));
-        QVERIFY(!runner.TakeRecord().has_value());
-        QVERIFY(finished.wait(5000));
-        const std::optional<STransactionRecord> record = runner.TakeRecord();
-        QVERIFY(record.has_value() && record->ok);
-        QCOMPARE(record->read.data.size(), std::size_t(200));
-        QVERIFY(record->durationUs > 0);
-        QVERIFY(!runner.TakeRecord().has_value());
-        QCOMPARE(progress.size(), 4);
-        QCOMPARE(progress.last().at(0).toULongLong(), 200ULL);
-
-        // Cancelled from this thread; the next transaction is not born cancelled.
-        QVERIFY(runner.Start(*m_driver, STransactionRequest::Read(EEPROM, 65535)));
-        QVERIFY(progress.wait(5000));
-        runner.Cancel();
-        runner.Wait();
-        const std::optional<STransactionRecord> cancelled = runner.TakeRecord();
-        QVERIFY(cancelled->cancelled);
-        QVERIFY(!cancelled->read.data.empty() && cancelled->read.data.size() < 65535);
-        QVERIFY(runner.Start(*m_driver, STransactionRequest::Read(EEPROM, 4)));
-        runner.Wait();
-        const std::optional<STransactionRecord> next = runner.TakeRecord();
-        QVERIFY(next->ok);
-        QVERIFY(next->startedMs >= record->startedMs);
-    }
-
-    void runnerDestroyedDuringATransfer()
-    {
-        attach(ESimModel::A);
-        m_adapter->SetFramePeriod(std::chrono::milliseconds(1));
-        auto runner = std::make_unique<CTransactionRunner>();
-        QSignalSpy progress(runner.get(), &CTransactionRunner::progressChanged);
-        QVERIFY(runner->Start(*m_driver, STransactionRequest::Read(EEPROM, 65535)));
-        QVERIFY(progress.wait(5000));
-        // Cancels and joins the worker; the driver is free for the next caller at once.
-        runner.reset();
-        SI2cReadResult result;
-        QVERIFY2(m_driver->Read(EEPROM, 4, result), m_driver->GetLastError().c_str());
     }
 };
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "TableCopy.h"
+#include "TableSequence.h"
 #include "VtlTestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -20,6 +21,11 @@ QList<TableCopy::SRow> rows()
     };
 }
 
+TableCopy::SRow transfer(const STransactionRequest &request, qint64 startedMs, bool error = false)
+{
+    return {u"Transfer"_s, {}, {}, std::nullopt, {startedMs, 500}, error, std::nullopt, request};
+}
+
 } // namespace
 
 class TestTableCopy : public QObject
@@ -31,6 +37,8 @@ private Q_SLOTS:
     void data();
     void dataAsShown();
     void singleRow();
+    void asSequence_data();
+    void asSequence();
 };
 
 void TestTableCopy::report()
@@ -59,6 +67,32 @@ void TestTableCopy::singleRow()
     const QList<TableCopy::SRow> one = rows().mid(1, 1);
     QCOMPARE(TableCopy::report(one), u"Read 0x50\t0x11\t00 01 02"_s);
     QCOMPARE(TableCopy::dataAsShown(one), u"00: 00 01\n02: 02"_s);
+}
+
+void TestTableCopy::asSequence_data()
+{
+    QTest::addColumn<bool>("delays");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("without delays") << false << QStringList{u"w2@0x48 01 60"_s, u"w1@0x50 10 r4"_s};
+    QTest::newRow("with delays") << true
+                                 << QStringList{u"w2@0x48 01 60"_s, u"delay 11ms"_s,
+                                                u"w1@0x50 10 r4"_s};
+}
+
+// Only transfers that went through become steps: not the search, the read without its
+// request, the failed write nor the refused read. A pause runs from the end of one step
+// to the start of the next, whatever failed in between.
+void TestTableCopy::asSequence()
+{
+    QFETCH(bool, delays);
+    QFETCH(QStringList, lines);
+    QList<TableCopy::SRow> table = rows();
+    table.insert(1, transfer(STransactionRequest::Write(0x48, {0x01, 0x60}), 1000));
+    table << transfer(STransactionRequest::Read(0x33, 1), 1005, true)
+          << transfer(STransactionRequest::WriteRead(0x50, {0x10}, 4), 1012);
+    const SSequenceRecording recording = TableSequence::FromRows(table, delays);
+    QCOMPARE(recording.lines, lines);
+    QCOMPARE(recording.skipped, 4);
 }
 
 VTL_TEST_MAIN(TestTableCopy)

@@ -3,9 +3,13 @@
 #include "LogFileName.h"
 #include "VtlTestMain.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -82,6 +86,8 @@ private Q_SLOTS:
     void save();
     void fileName_data();
     void fileName();
+    void fifoOrFolder_data();
+    void fifoOrFolder();
 };
 
 void TestTableLog::save_data()
@@ -142,6 +148,46 @@ void TestTableLog::fileName()
         LogFileName::Resolve(typed, textFilter ? TableLog::EFormat::Text : TableLog::EFormat::Csv);
     QCOMPARE(choice.path, path);
     QCOMPARE(choice.format == TableLog::EFormat::Text, text);
+}
+
+void TestTableLog::fifoOrFolder_data()
+{
+    QTest::addColumn<bool>("fifo");
+    QTest::newRow("fifo") << true;
+    QTest::newRow("folder") << false;
+}
+
+// A FIFO typed without a suffix is written in place and stays a FIFO; a folder is refused
+// with the reason. Neither name gets a suffix that would make a new file beside it.
+void TestTableLog::fifoOrFolder()
+{
+    QFETCH(bool, fifo);
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(u"out"_s);
+    const QByteArray native = QFile::encodeName(path);
+    int reader = -1;
+    if (fifo) {
+        QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        // Open without waiting for a writer, so that a save that never writes cannot hang.
+        reader = ::open(native.constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+    } else {
+        QVERIFY(QDir(dir.path()).mkdir(u"out"_s));
+    }
+    const LogFileName::SChoice choice = LogFileName::Resolve(path, TableLog::EFormat::Text);
+    QCOMPARE(choice.path, path);
+
+    CLogFile file;
+    const bool saved = file.Save(choice.path, rows(), choice.format);
+    QByteArray received(4096, '\0');
+    received.truncate(fifo ? std::max<qsizetype>(::read(reader, received.data(), 4096), 0) : 0);
+    if (fifo)
+        ::close(reader);
+    QCOMPARE(saved, fifo);
+    QCOMPARE(received, fifo ? TEXT_HEADER + TEXT : QByteArray());
+    QCOMPARE(file.GetLastError(), fifo ? QString() : u"is a folder"_s);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+             QStringList{u"out"_s});
 }
 
 VTL_TEST_MAIN(TestTableLog)

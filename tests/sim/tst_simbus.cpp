@@ -407,7 +407,7 @@ private Q_SLOTS:
         };
         const SExpect expectations[] = {
             {bench.adapterA, {0x23, 0x40, 0x48, 0x50}},
-            {bench.adapterB, {0x23, 0x50, 0x53, 0x57}},
+            {bench.adapterB, {0x23, 0x50, 0x53, 0x57, 0x68}},
             {bench.adapterC, {0x48, 0x50, 0x51, 0x52, 0x53, 0x54, 0x55, 0x56, 0x57}}};
         for (const SExpect &expect : expectations) {
             CRawHid hid(expect.adapter->GetSpecialPath());
