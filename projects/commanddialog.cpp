@@ -48,15 +48,8 @@ std::optional<double> numberOf(const QLineEdit *edit)
 
 CommandDialog::CommandDialog(const QString &title, const QString &deviceName,
                              std::function<bool(const QString &)> isLabelTaken, QWidget *parent)
-    : QDialog(parent)
-    , m_deviceName(deviceName)
-    , m_isLabelTaken(std::move(isLabelTaken))
+    : LabelledDialog(title, deviceName, std::move(isLabelTaken), parent)
 {
-    setWindowTitle(title);
-
-    m_labelEdit = new QLineEdit(this);
-    m_labelEdit->setObjectName(u"labelEdit"_s);
-
     m_typeCombo = new QComboBox(this);
     m_typeCombo->setObjectName(u"typeCombo"_s);
     m_typeCombo->addItem(tr("Write"), int(EI2cCommandType::Write));
@@ -84,7 +77,7 @@ CommandDialog::CommandDialog(const QString &title, const QString &deviceName,
     m_form->addRow(tr("Read Bytes"), m_countSpin);
     createValueFields();
 
-    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_buttons = createButtons();
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(m_form);
@@ -94,7 +87,6 @@ CommandDialog::CommandDialog(const QString &title, const QString &deviceName,
     connect(m_typeCombo, &QComboBox::currentIndexChanged, this, &CommandDialog::onTypeChanged);
     connect(m_valueTypeCombo, &QComboBox::currentIndexChanged, this, &CommandDialog::onTypeChanged);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CommandDialog::onAccept);
-    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     onTypeChanged();
 }
 
@@ -200,25 +192,12 @@ void CommandDialog::onTypeChanged()
 
 void CommandDialog::onAccept()
 {
-    const auto refuse = [this](const QString &text, QWidget *field) {
-        QMessageBox::warning(this, windowTitle(), text);
-        field->setFocus();
-    };
-
+    const std::optional<QString> label = checkedLabel();
+    if (!label)
+        return;
     SI2cCommand command;
-    command.label = m_labelEdit->text().trimmed();
+    command.label = *label;
     command.type = selectedType();
-    if (command.label.isEmpty()) {
-        refuse(tr("Please enter a label."), m_labelEdit);
-        return;
-    }
-    if (m_isLabelTaken && m_isLabelTaken(command.label)) {
-        refuse(tr("\"%1\" already exists in \"%2\".\nPlease choose a different label.")
-                   .arg(command.label, m_deviceName),
-               m_labelEdit);
-        m_labelEdit->selectAll();
-        return;
-    }
     if (command.type != EI2cCommandType::Read) {
         std::optional<std::vector<unsigned char>> bytes =
             CI2cDeviceFile::HexToBytes(m_dataEdit->text());

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "SI2cCommand.h"
+#include "labelleddialog.h"
 
-#include <QDialog>
 #include <QString>
 
 #include <functional>
@@ -20,7 +20,7 @@ class QSpinBox;
 // value to watch). It checks its input before it closes with
 // OK, so that what it gives back is a command a device file can hold and the main window can
 // send; it neither reads nor writes files.
-class CommandDialog : public QDialog
+class CommandDialog : public LabelledDialog
 {
     Q_OBJECT
 
@@ -46,10 +46,7 @@ private:
     // The decoding as entered: nothing for "None", false when scale or add is no number.
     bool readValue(std::optional<SValueDecoding> &value);
 
-    QString m_deviceName;
-    std::function<bool(const QString &)> m_isLabelTaken;
     QFormLayout *m_form = nullptr;
-    QLineEdit *m_labelEdit = nullptr;
     QComboBox *m_typeCombo = nullptr;
     QComboBox *m_modeCombo = nullptr;
     QLineEdit *m_dataEdit = nullptr;

@@ -8,7 +8,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -27,21 +26,16 @@ const QString ERROR_STYLE = u"color: #b00020;"_s;
 SequenceDialog::SequenceDialog(const QString &title, const QString &deviceName,
                                std::uint8_t deviceAddress,
                                std::function<bool(const QString &)> isLabelTaken, QWidget *parent)
-    : QDialog(parent)
-    , m_deviceName(deviceName)
+    : LabelledDialog(title, deviceName, std::move(isLabelTaken), parent)
     , m_deviceAddress(deviceAddress)
-    , m_isLabelTaken(std::move(isLabelTaken))
 {
-    setWindowTitle(title);
-    m_labelEdit = new QLineEdit(this);
-    m_labelEdit->setObjectName(u"labelEdit"_s);
     m_edit = new SequenceEdit(this);
     m_edit->setPlaceholderText(u"w2 01 60\ndelay 10ms\nexpect w1 00 r2 == 19 00 mask FF F0"_s);
     m_status = new QLabel(this);
     m_status->setObjectName(u"sequenceStatus"_s);
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_buttons = createButtons();
 
     auto *form = new QFormLayout;
     form->addRow(tr("Label"), m_labelEdit);
@@ -54,7 +48,6 @@ SequenceDialog::SequenceDialog(const QString &title, const QString &deviceName,
 
     connect(m_edit, &QPlainTextEdit::textChanged, this, &SequenceDialog::onTextChanged);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &SequenceDialog::onAccept);
-    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     onTextChanged();
 }
 
@@ -98,24 +91,12 @@ void SequenceDialog::onTextChanged()
 
 void SequenceDialog::onAccept()
 {
-    const auto refuse = [this](const QString &text, QWidget *field) {
-        QMessageBox::warning(this, windowTitle(), text);
-        field->setFocus();
-    };
+    const std::optional<QString> label = checkedLabel();
+    if (!label)
+        return;
     SI2cCommand command;
     command.type = EI2cCommandType::Sequence;
-    command.label = m_labelEdit->text().trimmed();
-    if (command.label.isEmpty()) {
-        refuse(tr("Please enter a label."), m_labelEdit);
-        return;
-    }
-    if (m_isLabelTaken && m_isLabelTaken(command.label)) {
-        refuse(tr("\"%1\" already exists in \"%2\".\nPlease choose a different label.")
-                   .arg(command.label, m_deviceName),
-               m_labelEdit);
-        m_labelEdit->selectAll();
-        return;
-    }
+    command.label = *label;
     const QString error = check(true);
     command.steps = lines();
     while (!command.steps.isEmpty() && command.steps.last().trimmed().isEmpty())

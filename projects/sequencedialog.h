@@ -2,8 +2,8 @@
 #pragma once
 
 #include "SI2cCommand.h"
+#include "labelleddialog.h"
 
-#include <QDialog>
 #include <QString>
 
 #include <cstdint>
@@ -11,13 +11,12 @@
 
 class QDialogButtonBox;
 class QLabel;
-class QLineEdit;
 class SequenceEdit;
 
 // The modal dialog for a stored sequence: its label and its lines in an editor with line
 // numbers. The lines are checked as they are typed, the first error shown with its line and
 // column, and OK stays off until they form a sequence for the device's address.
-class SequenceDialog : public QDialog
+class SequenceDialog : public LabelledDialog
 {
     Q_OBJECT
 
@@ -38,10 +37,7 @@ private:
     // The error text, or an empty text when the lines form a sequence.
     QString check(bool expand) const;
 
-    QString m_deviceName;
     std::uint8_t m_deviceAddress;
-    std::function<bool(const QString &)> m_isLabelTaken;
-    QLineEdit *m_labelEdit = nullptr;
     SequenceEdit *m_edit = nullptr;
     QLabel *m_status = nullptr;
     QDialogButtonBox *m_buttons = nullptr;

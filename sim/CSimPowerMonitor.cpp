@@ -2,12 +2,11 @@
 #include "CSimPowerMonitor.h"
 
 #include "SimLock.h"
-#include "SimNoise.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 namespace {
 
@@ -37,10 +36,9 @@ T Clamped(double value)
 } // namespace
 
 CSimPowerMonitor::CSimPowerMonitor(double busVolts, double amps)
-    : m_busVolts(busVolts)
+    : CSimWordRegisterDevice(CONVERSION_TIME, DRIFT_PERIOD_S, NOISE_SEED)
+    , m_busVolts(busVolts)
     , m_amps(amps)
-    , m_clock([] { return Clock::now(); })
-    , m_epoch(m_clock())
 {}
 
 void CSimPowerMonitor::SetReadings(double busVolts, double amps)
@@ -50,23 +48,8 @@ void CSimPowerMonitor::SetReadings(double busVolts, double amps)
     m_amps = amps;
 }
 
-void CSimPowerMonitor::SetVariation(double relativeAmplitude)
+void CSimPowerMonitor::OnClockSet()
 {
-    const std::lock_guard lock(SimMutex());
-    m_variation = relativeAmplitude;
-}
-
-void CSimPowerMonitor::SetNoise(double relativeAmplitude)
-{
-    const std::lock_guard lock(SimMutex());
-    m_noise = relativeAmplitude;
-}
-
-void CSimPowerMonitor::SetClock(std::function<Clock::time_point()> now)
-{
-    const std::lock_guard lock(SimMutex());
-    m_clock = std::move(now);
-    m_epoch = m_clock();
     m_lastConversion = m_conversionSeen = -1;
 }
 
@@ -86,20 +69,11 @@ void CSimPowerMonitor::Reset()
     m_alertFlag = false;
 }
 
-std::int64_t CSimPowerMonitor::ConversionIndex() const
-{
-    return std::int64_t((m_clock() - m_epoch) / CONVERSION_TIME);
-}
-
 CSimPowerMonitor::SReadings CSimPowerMonitor::Measure(std::int64_t conversion) const
 {
     double amps = m_amps;
-    if (m_variation != 0.0 || m_noise != 0.0) {
-        const double seconds = std::chrono::duration<double>(conversion * CONVERSION_TIME).count();
-        const double phase = 2.0 * std::numbers::pi * seconds / DRIFT_PERIOD_S;
-        amps *= 1.0 + m_variation * std::sin(phase) +
-                m_noise * SimNoise(NOISE_SEED, static_cast<std::uint64_t>(conversion));
-    }
+    if (Varies())
+        amps *= 1.0 + Drift(conversion) + Noise(conversion);
     SReadings readings;
     readings.shunt = Clamped<std::int16_t>(amps * SHUNT_OHMS / SHUNT_VOLTS_PER_STEP);
     readings.bus = static_cast<std::uint16_t>(

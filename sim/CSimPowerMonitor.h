@@ -3,9 +3,6 @@
 
 #include "CSimWordRegisterDevice.h"
 
-#include <chrono>
-#include <functional>
-
 // A current and power monitor of 16-bit registers behind a pointer byte, high byte first,
 // measuring across a 10 milliohm shunt. 0x00 CONFIG (reset 0x4127; writing bit 15 resets
 // every register, and the bit reads 0), 0x01 SHUNT voltage (signed, 2.5 uV per step), 0x02
@@ -16,12 +13,11 @@
 // (the alert flag only when latched by bit 0); bit 1 alert polarity), 0x07 ALERT LIMIT,
 // 0xFE manufacturer ID 0x5449 and 0xFF die ID 0x2260, both fixed. Readings are read-only;
 // a conversion ends every 2.2 ms. The current may drift slowly around the set value (a sine
-// with a 20 s period) with a little noise on each conversion, both off by default.
+// with a 20 s period) with a little noise on each conversion, both off by default and both
+// relative to the current.
 class CSimPowerMonitor : public CSimWordRegisterDevice
 {
 public:
-    using Clock = std::chrono::steady_clock;
-
     static constexpr std::uint8_t REG_CONFIG = 0x00;
     static constexpr std::uint8_t REG_SHUNT = 0x01;
     static constexpr std::uint8_t REG_BUS = 0x02;
@@ -41,17 +37,12 @@ public:
     explicit CSimPowerMonitor(double busVolts = 5.0, double amps = 0.25);
 
     void SetReadings(double busVolts, double amps);
-    // Relative amplitude of the slow drift of the current; 0 keeps it at the set value.
-    void SetVariation(double relativeAmplitude);
-    // Relative amplitude of the noise on each conversion; 0 has none.
-    void SetNoise(double relativeAmplitude);
-    // Time source for conversions, so a test can step time instead of waiting.
-    void SetClock(std::function<Clock::time_point()> now);
 
     // The register as the master would read it, without a read's side effects.
     std::uint16_t PeekRegister(std::uint8_t reg);
 
 protected:
+    void OnClockSet() override;
     bool HasRegister(std::uint8_t reg) const override;
     bool IsWritable(std::uint8_t reg) const override;
     std::uint16_t ReadRegister(std::uint8_t reg) override;
@@ -67,7 +58,6 @@ private:
     };
 
     void Reset();
-    std::int64_t ConversionIndex() const;
     SReadings Measure(std::int64_t conversion) const;
     bool AlertCondition(const SReadings &readings) const;
     void Update();
@@ -75,10 +65,6 @@ private:
 
     double m_busVolts;
     double m_amps;
-    double m_variation = 0.0;
-    double m_noise = 0.0;
-    std::function<Clock::time_point()> m_clock;
-    Clock::time_point m_epoch;
     std::uint16_t m_config = CONFIG_RESET;
     std::uint16_t m_calibration = 0;
     std::uint16_t m_maskEnable = 0;

@@ -2,11 +2,10 @@
 #include "CSimTemperatureSensor.h"
 
 #include "SimLock.h"
-#include "SimNoise.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -22,9 +21,8 @@ constexpr std::uint64_t NOISE_SEED = 0x54454D5000000048ULL;
 } // namespace
 
 CSimTemperatureSensor::CSimTemperatureSensor(double celsius)
-    : m_celsius(celsius)
-    , m_clock([] { return Clock::now(); })
-    , m_epoch(m_clock())
+    : CSimWordRegisterDevice(CONVERSION_TIME, DRIFT_PERIOD_S, NOISE_SEED)
+    , m_celsius(celsius)
     , m_limitLow(Encode(LIMIT_LOW_CELSIUS))
     , m_limitHigh(Encode(LIMIT_HIGH_CELSIUS))
 {
@@ -37,25 +35,6 @@ void CSimTemperatureSensor::SetTemperature(double celsius)
     m_celsius = celsius;
 }
 
-void CSimTemperatureSensor::SetVariation(double celsius)
-{
-    const std::lock_guard lock(SimMutex());
-    m_variation = celsius;
-}
-
-void CSimTemperatureSensor::SetNoise(double celsius)
-{
-    const std::lock_guard lock(SimMutex());
-    m_noise = celsius;
-}
-
-void CSimTemperatureSensor::SetClock(std::function<Clock::time_point()> now)
-{
-    const std::lock_guard lock(SimMutex());
-    m_clock = std::move(now);
-    m_epoch = m_clock();
-}
-
 std::uint16_t CSimTemperatureSensor::GetRegister(std::uint8_t reg)
 {
     const std::lock_guard lock(SimMutex());
@@ -64,14 +43,11 @@ std::uint16_t CSimTemperatureSensor::GetRegister(std::uint8_t reg)
 
 double CSimTemperatureSensor::CelsiusNow() const
 {
-    if (m_variation == 0.0 && m_noise == 0.0)
+    if (!Varies())
         return m_celsius;
     // The register holds the last finished conversion.
-    const auto conversion = (m_clock() - m_epoch) / CONVERSION_TIME;
-    const double seconds = std::chrono::duration<double>(conversion * CONVERSION_TIME).count();
-    const double phase = 2.0 * std::numbers::pi * seconds / DRIFT_PERIOD_S;
-    const double noise = m_noise * SimNoise(NOISE_SEED, static_cast<std::uint64_t>(conversion));
-    return m_celsius + m_variation * std::sin(phase) + noise;
+    const std::int64_t conversion = ConversionIndex();
+    return m_celsius + Drift(conversion) + Noise(conversion);
 }
 
 std::uint16_t CSimTemperatureSensor::Encode(double celsius) const

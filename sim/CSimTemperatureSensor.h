@@ -3,9 +3,6 @@
 
 #include "CSimWordRegisterDevice.h"
 
-#include <chrono>
-#include <functional>
-
 // A temperature sensor of the common 12-bit pointer-register kind. Register 0x00 TEMP
 // (read-only): two's complement, left-justified in 16 bits, 0.0625 degrees per step (13
 // bits with the extended-mode bit). 0x01 CONFIG, reset 0x60A0: bit 15 one-shot (in
@@ -15,12 +12,11 @@
 // 0 it reads 0 from a conversion at or above THIGH until one below TLOW), 4 extended mode.
 // 0x02 TLOW (reset 75 degrees) and 0x03 THIGH (80 degrees) in TEMP's format. A conversion
 // ends every 100 ms; the temperature may drift slowly around the set value (a sine with a
-// 60 s period) with a little noise on each conversion, both off by default.
+// 60 s period) with a little noise on each conversion, both off by default and both in
+// degrees.
 class CSimTemperatureSensor : public CSimWordRegisterDevice
 {
 public:
-    using Clock = std::chrono::steady_clock;
-
     static constexpr std::uint8_t REG_TEMPERATURE = 0x00;
     static constexpr std::uint8_t REG_CONFIG = 0x01;
     static constexpr std::uint8_t REG_LIMIT_LOW = 0x02;
@@ -33,12 +29,6 @@ public:
     explicit CSimTemperatureSensor(double celsius = 23.5);
 
     void SetTemperature(double celsius);
-    // Amplitude of the slow drift in degrees; 0 keeps the temperature at the set value.
-    void SetVariation(double celsius);
-    // Amplitude of the noise on each conversion in degrees; 0 has none.
-    void SetNoise(double celsius);
-    // Time source for conversions, so a test can step time instead of waiting.
-    void SetClock(std::function<Clock::time_point()> now);
 
     std::uint16_t GetRegister(std::uint8_t reg);
 
@@ -55,10 +45,6 @@ private:
     void Refresh();
 
     double m_celsius;
-    double m_variation = 0.0;
-    double m_noise = 0.0;
-    std::function<Clock::time_point()> m_clock;
-    Clock::time_point m_epoch;
     std::uint16_t m_temperature = 0;
     std::uint16_t m_config = CONFIG_RESET;
     std::uint16_t m_limitLow;

@@ -2,6 +2,60 @@
 #include "CSimWordRegisterDevice.h"
 
 #include "SimLock.h"
+#include "SimNoise.h"
+
+#include <cmath>
+#include <numbers>
+
+CSimWordRegisterDevice::CSimWordRegisterDevice(Clock::duration conversionTime,
+                                               double driftPeriodSeconds, std::uint64_t noiseSeed)
+    : m_conversionTime(conversionTime)
+    , m_driftPeriodSeconds(driftPeriodSeconds)
+    , m_noiseSeed(noiseSeed)
+    , m_clock([] { return Clock::now(); })
+    , m_epoch(m_clock())
+{}
+
+void CSimWordRegisterDevice::SetVariation(double amplitude)
+{
+    const std::lock_guard lock(SimMutex());
+    m_variation = amplitude;
+}
+
+void CSimWordRegisterDevice::SetNoise(double amplitude)
+{
+    const std::lock_guard lock(SimMutex());
+    m_noise = amplitude;
+}
+
+void CSimWordRegisterDevice::SetClock(std::function<Clock::time_point()> now)
+{
+    const std::lock_guard lock(SimMutex());
+    m_clock = std::move(now);
+    m_epoch = m_clock();
+    OnClockSet();
+}
+
+bool CSimWordRegisterDevice::Varies() const
+{
+    return m_variation != 0.0 || m_noise != 0.0;
+}
+
+std::int64_t CSimWordRegisterDevice::ConversionIndex() const
+{
+    return std::int64_t((m_clock() - m_epoch) / m_conversionTime);
+}
+
+double CSimWordRegisterDevice::Drift(std::int64_t conversion) const
+{
+    const double seconds = std::chrono::duration<double>(conversion * m_conversionTime).count();
+    return m_variation * std::sin(2.0 * std::numbers::pi * seconds / m_driftPeriodSeconds);
+}
+
+double CSimWordRegisterDevice::Noise(std::int64_t conversion) const
+{
+    return m_noise * SimNoise(m_noiseSeed, static_cast<std::uint64_t>(conversion));
+}
 
 bool CSimWordRegisterDevice::OnStart(bool read)
 {

@@ -39,6 +39,19 @@ struct SBench
         connected = driver.Connect(CSimPresetBench::SERIAL_A, EI2cSpeed::Speed400k);
     }
     ~SBench() { CSimBus::Instance().Reset(); }
+
+    // False, with the benchmark skipped, when the adapter did not connect.
+    bool Ready(benchmark::State &state) const
+    {
+        if (!connected)
+            state.SkipWithError("connect failed");
+        return connected;
+    }
+
+    CDirectBusContext Context()
+    {
+        return CDirectBusContext(driver, SBusAdapterInfo::FromDriver(driver, EVtlType::VtlA));
+    }
 };
 
 // The later of the USB frames (one for the offset's write, one per 62 bytes read) and the
@@ -58,12 +71,9 @@ double Seconds(std::chrono::steady_clock::duration duration)
 void BM_Read32KiBAgainstFrames(benchmark::State &state)
 {
     SBench bench;
-    if (!bench.connected) {
-        state.SkipWithError("connect failed");
+    if (!bench.Ready(state))
         return;
-    }
-    CDirectBusContext context(bench.driver,
-                              SBusAdapterInfo::FromDriver(bench.driver, EVtlType::VtlA));
+    CDirectBusContext context = bench.Context();
     const CEepromEngine engine(*EepromParts::Find("24x256"), CSimPresetBench::LARGE_EEPROM_ADDRESS);
     const double floorS = ReadFloor();
     double total = 0;
@@ -86,12 +96,9 @@ BENCHMARK(BM_Read32KiBAgainstFrames)->Unit(benchmark::kMillisecond)->UseManualTi
 void BM_ProgramAndVerify24x256(benchmark::State &state)
 {
     SBench bench;
-    if (!bench.connected) {
-        state.SkipWithError("connect failed");
+    if (!bench.Ready(state))
         return;
-    }
-    CDirectBusContext context(bench.driver,
-                              SBusAdapterInfo::FromDriver(bench.driver, EVtlType::VtlA));
+    CDirectBusContext context = bench.Context();
     const SEepromPart part = *EepromParts::Find("24x256");
     const CEepromEngine engine(part, CSimPresetBench::LARGE_EEPROM_ADDRESS);
     SMemoryImage image;

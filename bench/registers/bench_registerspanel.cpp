@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Registers dock's tree for 256 four-byte registers with 8 fields each: built from a
 // new map, and refreshed with the values of a Read All (every row's texts and marks).
+#include "BenchRegisterMaps.h"
 #include "RegistersPanel.h"
 
 #include <QApplication>
@@ -11,26 +12,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// With reset values, so the tree marks the values that differ from them.
 SRegisterMap LargeMap()
 {
-    SRegisterMap map;
-    for (int r = 0; r < 256; ++r) {
-        SRegister reg;
-        reg.name = u"REG%1"_s.arg(r);
-        reg.address = std::uint32_t(r);
-        reg.size = 4;
+    SRegisterMap map = FieldedRegisterMap256x8();
+    for (SRegister &reg : map.registers)
         reg.reset = 0;
-        for (int f = 0; f < 8; ++f) {
-            SRegisterField field;
-            field.name = u"F%1"_s.arg(f);
-            field.lsb = 4 * f;
-            field.msb = 4 * f + 3;
-            field.scale = f % 2 == 0 ? 0.25 : 1.0;
-            field.unit = f % 2 == 0 ? u"mV"_s : QString();
-            reg.fields.append(field);
-        }
-        map.registers.append(reg);
-    }
     return map;
 }
 

@@ -3,6 +3,7 @@
 // 1 ms frames with and without auto-increment against the floor of the frames their
 // replies take (one for the write part, one per 62 bytes read), and the meanings of 256
 // registers with 8 fields each, the text a tree of them shows.
+#include "BenchRegisterMaps.h"
 #include "CDirectBusContext.h"
 #include "CSimBus.h"
 #include "CSimRegisterFile.h"
@@ -77,23 +78,7 @@ BENCHMARK(BM_ReadAll64At1msFrames)
 // Every value, field value and meaning text of 256 four-byte registers with 8 fields.
 void BM_Meanings256x8(benchmark::State &state)
 {
-    SRegisterMap map;
-    for (int r = 0; r < 256; ++r) {
-        SRegister reg;
-        reg.name = u"REG%1"_s.arg(r);
-        reg.address = std::uint32_t(r);
-        reg.size = 4;
-        for (int f = 0; f < 8; ++f) {
-            SRegisterField field;
-            field.name = u"F%1"_s.arg(f);
-            field.lsb = 4 * f;
-            field.msb = 4 * f + 3;
-            field.scale = f % 2 == 0 ? 0.25 : 1.0;
-            field.unit = f % 2 == 0 ? u"mV"_s : QString();
-            reg.fields.append(field);
-        }
-        map.registers.append(reg);
-    }
+    const SRegisterMap map = FieldedRegisterMap256x8();
     for (auto _ : state) {
         qsizetype characters = 0;
         for (const SRegister &reg : map.registers) {

@@ -3,6 +3,7 @@
 #include "CSmbus.h"
 #include "I2cFunctions.h"
 #include "I2cTools.h"
+#include "I2cToolsPreamble.h"
 #include "I2cToolsText.h"
 
 #include <array>
@@ -14,17 +15,9 @@ namespace I2cTools {
 
 namespace {
 
-constexpr const char *MISSING = "Error: Adapter does not have %s capability\n";
-constexpr int DEFAULT_BANK_REGISTER = 0x4E;
+using namespace I2cToolsPreamble;
 
-enum class ESize
-{
-    Byte,
-    ByteData,
-    WordData,
-    BlockData,
-    I2cBlockData,
-};
+constexpr int DEFAULT_BANK_REGISTER = 0x4E;
 
 void Help(std::FILE *err)
 {
@@ -52,10 +45,7 @@ bool CheckFunctions(std::uint32_t functions, ESize size, bool pec, std::FILE *er
 {
     using namespace I2cFunctions;
     const auto need = [&](std::uint32_t bit, const char *name) {
-        if ((functions & bit) != 0)
-            return true;
-        std::fprintf(err, MISSING, name);
-        return false;
+        return Need(functions, bit, name, err);
     };
     bool ok = true;
     switch (size) {
@@ -76,8 +66,8 @@ bool CheckFunctions(std::uint32_t functions, ESize size, bool pec, std::FILE *er
         ok = need(SMBUS_READ_I2C_BLOCK, "I2C block read");
         break;
     }
-    if (ok && pec && (functions & (SMBUS_PEC | I2C)) == 0)
-        std::fprintf(err, "Warning: Adapter does not seem to support PEC\n");
+    if (ok)
+        WarnWithoutPec(functions, pec, err);
     return ok;
 }
 
@@ -170,39 +160,23 @@ int Dump(const std::vector<std::string> &argv, const SI2cToolsIo &io)
     const auto arg = [&](int index) -> const std::string & {
         return argv[std::size_t(index)];
     };
-    int flags = 0;
-    bool yes = false;
-    bool version = false;
-    bool all = false;
     const std::string *range = nullptr;
-    while (1 + flags < argc && arg(1 + flags)[0] == '-') {
-        switch (arg(1 + flags).size() > 1 ? arg(1 + flags)[1] : '\0') {
-        case 'V':
-            version = true;
-            break;
-        case 'f':
-            break;
-        case 'r':
-            ++flags;
-            // A -r at the end takes no range and leaves no bus either.
-            range = 1 + flags < argc ? &arg(1 + flags) : nullptr;
-            break;
-        case 'y':
-            yes = true;
-            break;
-        case 'a':
-            all = true;
-            break;
-        default:
-            std::fprintf(io.err, "Error: Unsupported option \"%s\"!\n", arg(1 + flags).c_str());
-            return HelpFailure(io.err);
-        }
-        ++flags;
-    }
-    if (version) {
+    SOptions options;
+    const auto own = [&](char letter, int &count) {
+        if (letter != 'r')
+            return false;
+        ++count;
+        // A -r at the end takes no range and leaves no bus either.
+        range = 1 + count < argc ? &arg(1 + count) : nullptr;
+        return true;
+    };
+    if (!ReadOptions(argv, options, io.err, own))
+        return HelpFailure(io.err);
+    if (options.version) {
         PrintVersion("i2cdump", io);
         return 0;
     }
+    const int flags = options.count;
     if (argc < flags + 2) {
         std::fprintf(io.err, "Error: No i2c-bus specified!\n");
         return HelpFailure(io.err);
@@ -214,7 +188,7 @@ int Dump(const std::vector<std::string> &argv, const SI2cToolsIo &io)
         std::fprintf(io.err, "Error: No address specified!\n");
         return HelpFailure(io.err);
     }
-    const int address = CI2cToolsBus::ParseAddress(arg(flags + 2), all, io.err);
+    const int address = CI2cToolsBus::ParseAddress(arg(flags + 2), options.all, io.err);
     if (address < 0)
         return HelpFailure(io.err);
 
@@ -311,7 +285,7 @@ int Dump(const std::vector<std::string> &argv, const SI2cToolsIo &io)
     if (!bus || !CheckFunctions(bus->Functions(), size, pec, io.err))
         return 1;
 
-    if (!yes) {
+    if (!options.yes) {
         std::fprintf(
             io.err, "WARNING! This program can confuse your I2C bus, cause data loss and worse!\n");
         std::fprintf(io.err, "I will probe file %s, address 0x%x, mode %s\n",
@@ -334,12 +308,8 @@ int Dump(const std::vector<std::string> &argv, const SI2cToolsIo &io)
         }
         if (range != nullptr)
             std::fprintf(io.err, "Probe range limited to 0x%02x-0x%02x.\n", first, last);
-        std::fprintf(io.err, "Continue? [Y/n] ");
-        std::fflush(io.err);
-        if (!I2cToolsText::UserAck(io.in, true)) {
-            std::fprintf(io.err, "Aborting on user request.\n");
+        if (!AskToContinue(true, io))
             return 0;
-        }
     }
 
     CDumper dumper(*bus, address, pec);

@@ -3,24 +3,16 @@
 #include "CSmbus.h"
 #include "I2cFunctions.h"
 #include "I2cTools.h"
+#include "I2cToolsPreamble.h"
 #include "I2cToolsText.h"
 
 namespace I2cTools {
 
 namespace {
 
-constexpr int BLOCK_MAX = int(CSmbus::BLOCK_MAX);
-constexpr const char *MISSING = "Error: Adapter does not have %s capability\n";
+using namespace I2cToolsPreamble;
 
-// The kernel's transfer sizes, which decide the texts.
-enum class ESize
-{
-    Byte,
-    ByteData,
-    WordData,
-    BlockData,
-    I2cBlockData,
-};
+constexpr int BLOCK_MAX = int(CSmbus::BLOCK_MAX);
 
 int Help(std::FILE *err)
 {
@@ -45,10 +37,7 @@ bool CheckFunctions(std::uint32_t functions, ESize size, int dataAddress, bool p
 {
     using namespace I2cFunctions;
     const auto need = [&](std::uint32_t bit, const char *name) {
-        if ((functions & bit) != 0)
-            return true;
-        std::fprintf(err, MISSING, name);
-        return false;
+        return Need(functions, bit, name, err);
     };
     switch (size) {
     case ESize::Byte:
@@ -74,8 +63,7 @@ bool CheckFunctions(std::uint32_t functions, ESize size, int dataAddress, bool p
             return false;
         break;
     }
-    if (pec && (functions & (SMBUS_PEC | I2C)) == 0)
-        std::fprintf(err, "Warning: Adapter does not seem to support PEC\n");
+    WarnWithoutPec(functions, pec, err);
     return true;
 }
 
@@ -115,13 +103,7 @@ bool Confirm(const std::string &fileName, int address, ESize size, int dataAddre
                                                 : "read word data");
     if (pec)
         std::fprintf(err, "PEC checking enabled.\n");
-    std::fprintf(err, "Continue? [%s] ", dont ? "y/N" : "Y/n");
-    std::fflush(err);
-    if (!I2cToolsText::UserAck(io.in, !dont)) {
-        std::fprintf(err, "Aborting on user request.\n");
-        return false;
-    }
-    return true;
+    return AskToContinue(!dont, io);
 }
 
 } // namespace
@@ -132,76 +114,37 @@ int Get(const std::vector<std::string> &argv, const SI2cToolsIo &io)
     const auto arg = [&](int index) -> const std::string & {
         return argv[std::size_t(index)];
     };
-    int flags = 0;
-    bool yes = false;
-    bool version = false;
-    bool all = false;
-    while (1 + flags < argc && arg(1 + flags)[0] == '-') {
-        switch (arg(1 + flags).size() > 1 ? arg(1 + flags)[1] : '\0') {
-        case 'V':
-            version = true;
-            break;
-        case 'f':
-            break;
-        case 'y':
-            yes = true;
-            break;
-        case 'a':
-            all = true;
-            break;
-        default:
-            std::fprintf(io.err, "Error: Unsupported option \"%s\"!\n", arg(1 + flags).c_str());
-            return Help(io.err);
-        }
-        ++flags;
-    }
-    if (version) {
+    SOptions options;
+    if (!ReadOptions(argv, options, io.err))
+        return Help(io.err);
+    if (options.version) {
         PrintVersion("i2cget", io);
         return 0;
     }
-    if (argc < flags + 3)
-        return Help(io.err);
-    const int busNumber = CI2cToolsBus::Lookup(arg(flags + 1), io.err);
-    if (busNumber < 0)
-        return Help(io.err);
-    const int address = CI2cToolsBus::ParseAddress(arg(flags + 2), all, io.err);
-    if (address < 0)
+    const int flags = options.count;
+    int busNumber = -1;
+    int address = -1;
+    if (argc < flags + 3 ||
+        !ReadBusAndChip(argv, flags + 1, options.all, busNumber, address, io.err))
         return Help(io.err);
 
     ESize size = ESize::Byte;
     int dataAddress = -1;
     if (argc > flags + 3) {
         size = ESize::ByteData;
-        const auto parsed = I2cToolsText::ParseLong(arg(flags + 3));
-        if (!parsed || int(*parsed) < 0 || int(*parsed) > 0xFF) {
-            std::fprintf(io.err, "Error: Data address invalid!\n");
+        dataAddress = ReadDataAddress(arg(flags + 3), io.err);
+        if (dataAddress < 0)
             return Help(io.err);
-        }
-        dataAddress = int(*parsed);
     }
     bool pec = false;
     if (argc > flags + 4) {
         const std::string &mode = arg(flags + 4);
-        switch (mode.empty() ? '\0' : mode[0]) {
-        case 'b':
-            size = ESize::ByteData;
-            break;
-        case 'w':
-            size = ESize::WordData;
-            break;
-        case 'c':
-            size = ESize::Byte;
-            break;
-        case 's':
-            size = ESize::BlockData;
-            break;
-        case 'i':
-            size = ESize::I2cBlockData;
-            break;
-        default:
+        const std::optional<ESize> named = SizeOfMode(mode);
+        if (!named) {
             std::fprintf(io.err, "Error: Invalid mode!\n");
             return Help(io.err);
         }
+        size = *named;
         pec = mode.size() > 1 && mode[1] == 'p';
         if (size == ESize::I2cBlockData && pec) {
             std::fprintf(io.err, "Error: PEC not supported for I2C block data!\n");
@@ -225,7 +168,7 @@ int Get(const std::vector<std::string> &argv, const SI2cToolsIo &io)
     const std::unique_ptr<CI2cToolsBus> bus = CI2cToolsBus::Open(busNumber, io.control, io.err);
     if (!bus || !CheckFunctions(bus->Functions(), size, dataAddress, pec, io.err))
         return 1;
-    if (!yes && !Confirm(bus->FileName(), address, size, dataAddress, length, pec, io))
+    if (!options.yes && !Confirm(bus->FileName(), address, size, dataAddress, length, pec, io))
         return 0;
 
     SSmbusRequest request;

@@ -3,6 +3,7 @@
 #include "CSmbus.h"
 #include "I2cFunctions.h"
 #include "I2cTools.h"
+#include "I2cToolsPreamble.h"
 #include "I2cToolsText.h"
 
 #include <cstring>
@@ -11,16 +12,7 @@ namespace I2cTools {
 
 namespace {
 
-constexpr const char *MISSING = "Error: Adapter does not have %s capability\n";
-
-enum class ESize
-{
-    Byte,
-    ByteData,
-    WordData,
-    BlockData,
-    I2cBlockData,
-};
+using namespace I2cToolsPreamble;
 
 int Help(std::FILE *err)
 {
@@ -65,12 +57,9 @@ bool CheckFunctions(std::uint32_t functions, ESize size, bool pec, std::FILE *er
         name = "I2C block write";
         break;
     }
-    if ((functions & bit) == 0) {
-        std::fprintf(err, MISSING, name);
+    if (!Need(functions, bit, name, err))
         return false;
-    }
-    if (pec && (functions & (SMBUS_PEC | I2C)) == 0)
-        std::fprintf(err, "Warning: Adapter does not seem to support PEC\n");
+    WarnWithoutPec(functions, pec, err);
     return true;
 }
 
@@ -106,13 +95,7 @@ bool Confirm(const std::string &fileName, int address, ESize size, int dataAddre
     }
     if (pec)
         std::fprintf(err, "PEC checking enabled.\n");
-    std::fprintf(err, "Continue? [%s] ", dont ? "y/N" : "Y/n");
-    std::fflush(err);
-    if (!I2cToolsText::UserAck(io.in, !dont)) {
-        std::fprintf(err, "Aborting on user request.\n");
-        return false;
-    }
-    return true;
+    return AskToContinue(!dont, io);
 }
 
 SSmbusResult Read(CI2cToolsBus &bus, ESize size, int address, int dataAddress)
@@ -135,56 +118,38 @@ int Set(const std::vector<std::string> &argv, const SI2cToolsIo &io)
         return argv[std::size_t(index)];
     };
     const std::string *maskText = nullptr;
-    int flags = 0;
-    bool yes = false;
-    bool version = false;
     bool readback = false;
-    bool all = false;
-    while (1 + flags < argc && arg(1 + flags)[0] == '-') {
-        switch (arg(1 + flags).size() > 1 ? arg(1 + flags)[1] : '\0') {
-        case 'V':
-            version = true;
-            break;
-        case 'f':
-            break;
-        case 'y':
-            yes = true;
-            break;
+    SOptions options;
+    const auto own = [&](char letter, int &count) {
+        switch (letter) {
         case 'm':
-            if (2 + flags < argc)
-                maskText = &arg(2 + flags);
-            ++flags;
-            break;
+            if (2 + count < argc)
+                maskText = &arg(2 + count);
+            ++count;
+            return true;
         case 'r':
             readback = true;
-            break;
-        case 'a':
-            all = true;
-            break;
+            return true;
         default:
-            std::fprintf(io.err, "Error: Unsupported option \"%s\"!\n", arg(1 + flags).c_str());
-            return Help(io.err);
+            return false;
         }
-        ++flags;
-    }
-    if (version) {
+    };
+    if (!ReadOptions(argv, options, io.err, own))
+        return Help(io.err);
+    if (options.version) {
         PrintVersion("i2cset", io);
         return 0;
     }
-    if (argc < flags + 4)
+    const int flags = options.count;
+    const bool yes = options.yes;
+    int busNumber = -1;
+    int address = -1;
+    if (argc < flags + 4 ||
+        !ReadBusAndChip(argv, flags + 1, options.all, busNumber, address, io.err))
         return Help(io.err);
-    const int busNumber = CI2cToolsBus::Lookup(arg(flags + 1), io.err);
-    if (busNumber < 0)
+    const int dataAddress = ReadDataAddress(arg(flags + 3), io.err);
+    if (dataAddress < 0)
         return Help(io.err);
-    const int address = CI2cToolsBus::ParseAddress(arg(flags + 2), all, io.err);
-    if (address < 0)
-        return Help(io.err);
-    const auto dataAddressParsed = I2cToolsText::ParseLong(arg(flags + 3));
-    if (!dataAddressParsed || int(*dataAddressParsed) < 0 || int(*dataAddressParsed) > 0xFF) {
-        std::fprintf(io.err, "Error: Data address invalid!\n");
-        return Help(io.err);
-    }
-    const int dataAddress = int(*dataAddressParsed);
 
     ESize size = ESize::Byte;
     bool pec = false;
@@ -204,23 +169,13 @@ int Set(const std::vector<std::string> &argv, const SI2cToolsIo &io)
             std::fprintf(io.err, "Error: Invalid mode '%s'!\n", mode.c_str());
             return Help(io.err);
         }
-        switch (mode.empty() ? '\0' : mode[0]) {
-        case 'b':
-            size = ESize::ByteData;
-            break;
-        case 'w':
-            size = ESize::WordData;
-            break;
-        case 's':
-            size = ESize::BlockData;
-            break;
-        case 'i':
-            size = ESize::I2cBlockData;
-            break;
-        default:
+        // A byte without a value was told by its argument count above.
+        const std::optional<ESize> named = SizeOfMode(mode);
+        if (!named || *named == ESize::Byte) {
             std::fprintf(io.err, "Error: Invalid mode '%s'!\n", mode.c_str());
             return Help(io.err);
         }
+        size = *named;
         pec = mode.size() > 1 && mode[1] == 'p';
         if (size == ESize::BlockData || size == ESize::I2cBlockData) {
             if (pec && size == ESize::I2cBlockData) {
@@ -309,12 +264,8 @@ int Set(const std::vector<std::string> &argv, const SI2cToolsIo &io)
             const int width = Width(size);
             std::fprintf(io.err, "Old value 0x%0*x, write mask 0x%0*x, will write 0x%0*x\n", width,
                          oldValue, width, mask, width, value);
-            std::fprintf(io.err, "Continue? [Y/n] ");
-            std::fflush(io.err);
-            if (!I2cToolsText::UserAck(io.in, true)) {
-                std::fprintf(io.err, "Aborting on user request.\n");
+            if (!AskToContinue(true, io))
                 return 0;
-            }
         }
     }
 

@@ -3,6 +3,7 @@
 #include "CSmbus.h"
 #include "I2cFunctions.h"
 #include "I2cTools.h"
+#include "I2cToolsPreamble.h"
 #include "I2cToolsText.h"
 
 #include <cerrno>
@@ -180,12 +181,9 @@ int Transfer(const std::vector<std::string> &argv, const SI2cToolsIo &io)
     if (busNumber < 0)
         return 1;
     const std::unique_ptr<CI2cToolsBus> bus = CI2cToolsBus::Open(busNumber, io.control, io.err);
-    if (!bus)
+    if (!bus ||
+        !I2cToolsPreamble::Need(bus->Functions(), I2cFunctions::I2C, "I2C transfers", io.err))
         return 1;
-    if ((bus->Functions() & I2cFunctions::I2C) == 0) {
-        std::fprintf(io.err, "Error: Adapter does not have %s capability\n", "I2C transfers");
-        return 1;
-    }
 
     std::vector<SMessage> messages;
     bool gettingData = false;
@@ -304,12 +302,8 @@ int Transfer(const std::vector<std::string> &argv, const SI2cToolsIo &io)
         std::fprintf(io.err, "I will send the following messages to device file %s:\n",
                      bus->FileName().c_str());
         PrintMessages(messages, messages.size(), PRINT_STDERR | PRINT_HEADER | PRINT_WRITE_BUF, io);
-        std::fprintf(io.err, "Continue? [y/N] ");
-        std::fflush(io.err);
-        if (!I2cToolsText::UserAck(io.in, false)) {
-            std::fprintf(io.err, "Aborting on user request.\n");
+        if (!I2cToolsPreamble::AskToContinue(false, io))
             return 0;
-        }
     }
     const int sent = Send(*bus, messages);
     if (sent < 0) {

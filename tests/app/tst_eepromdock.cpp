@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The EEPROM dock in the window on adapter C's 24x16: read, edit bytes in two blocks,
 // program (only the changed pages) and verify, one summary row per operation.
-#include "AppTestSupport.h"
-#include "CSimPresetBench.h"
 #include "EepromPanel.h"
+#include "PresetWindowFixture.h"
 #include "VtlTestMain.h"
-#include "mainwindow.h"
 
 #include <QComboBox>
 #include <QDockWidget>
-#include <QSettings>
 
 using namespace Qt::StringLiterals;
 
@@ -17,47 +14,31 @@ class TestEepromDock : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<CModalWatcher> m_watcher;
-    SSimPresetBench m_bench;
+    CPresetWindowFixture m_app;
 
-    EepromPanel *panel() const { return m_window->findChild<EepromPanel *>(); }
-    QTableWidget *table() const { return Child<QTableWidget>(*m_window, u"table_data"_s); }
-    void click(const QString &button) { Child<QAbstractButton>(*m_window, button)->click(); }
+    EepromPanel *panel() const { return m_app.window->findChild<EepromPanel *>(); }
+    QTableWidget *table() const { return Child<QTableWidget>(*m_app.window, u"table_data"_s); }
+    void click(const QString &button) { Child<QAbstractButton>(*m_app.window, button)->click(); }
     QStringList lastRow() const { return RowTexts(*table(), table()->rowCount() - 1); }
 
 private Q_SLOTS:
-    void init()
-    {
-        CSimBus::Instance().Reset();
-        QSettings().clear();
-        m_bench = CSimPresetBench::Attach(std::chrono::nanoseconds(0));
-        m_window = std::make_unique<MainWindow>();
-        m_window->show();
-        m_watcher = std::make_unique<CModalWatcher>();
-        QVERIFY(ConnectWindow(*m_window, *m_watcher, u"VantrelC  SN SIM-C-0003"_s));
-    }
+    void init() { QVERIFY(m_app.Open(u"VantrelC  SN SIM-C-0003"_s)); }
 
-    void cleanup()
-    {
-        m_watcher.reset();
-        m_window.reset();
-        m_bench = {};
-        CSimBus::Instance().Reset();
-    }
+    void cleanup() { m_app.Close(); }
 
     void readEditProgramVerify()
     {
-        auto *dock = Child<QDockWidget>(*m_window, u"dock_eeprom"_s);
+        auto *dock = Child<QDockWidget>(*m_app.window, u"dock_eeprom"_s);
         QVERIFY(dock->isHidden());
-        ActionOf(*m_window, "actionEeprom")->trigger();
+        ActionOf(*m_app.window, "actionEeprom")->trigger();
         QVERIFY(!dock->isHidden());
-        Child<QComboBox>(*m_window, u"cmb_eeprom_part"_s)->setCurrentText(u"24x16"_s);
-        QCOMPARE(Child<QComboBox>(*m_window, u"cmb_eeprom_address"_s)->currentText(), u"0x50"_s);
+        Child<QComboBox>(*m_app.window, u"cmb_eeprom_part"_s)->setCurrentText(u"24x16"_s);
+        QCOMPARE(Child<QComboBox>(*m_app.window, u"cmb_eeprom_address"_s)->currentText(),
+                 u"0x50"_s);
         std::vector<unsigned char> chip(2048);
         for (std::size_t i = 0; i < chip.size(); ++i)
             chip[i] = static_cast<unsigned char>(i * 3);
-        m_bench.eepromC->SetContents(0, chip);
+        m_app.bench.eepromC->SetContents(0, chip);
 
         click(u"btn_eeprom_read"_s);
         EepromHexModel &model = panel()->model();
@@ -71,12 +52,12 @@ private Q_SLOTS:
         click(u"btn_eeprom_program"_s);
         chip[0x023] = 0xA5;
         chip[0x53F] = 0x5A;
-        QCOMPARE(m_bench.eepromC->GetContents(), chip);
+        QCOMPARE(m_app.bench.eepromC->GetContents(), chip);
         QVERIFY2(lastRow().at(2).startsWith(u"programmed 32 bytes, verified, "_s),
                  qPrintable(lastRow().at(2)));
         QVERIFY(model.changedPages(16).empty());
 
-        m_bench.eepromC->SetContents(0x301, {0x00});
+        m_app.bench.eepromC->SetContents(0x301, {0x00});
         click(u"btn_eeprom_verify"_s);
         QCOMPARE(lastRow().at(2), u"1 bytes differ, the first at offset 0x0301"_s);
         QVERIFY(table()->item(table()->rowCount() - 1, 0)->foreground().style() != Qt::NoBrush);

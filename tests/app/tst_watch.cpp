@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "AppTestSupport.h"
-#include "CSimPresetBench.h"
+#include "PresetWindowFixture.h"
 #include "SI2cCommand.h"
 #include "VtlTestMain.h"
 #include "WatchPanel.h"
-#include "mainwindow.h"
 
 #include <QDockWidget>
 #include <QLineEdit>
-#include <QSettings>
 #include <QSpinBox>
 
 using namespace Qt::StringLiterals;
@@ -31,15 +28,15 @@ class TestWatch : public QObject
 {
     Q_OBJECT
 
-    WatchPanel *panel() const { return m_window->findChild<WatchPanel *>(); }
-    QTableWidget *table() const { return Child<QTableWidget>(*m_window, u"table_data"_s); }
-    void click(const QString &button) { Child<QAbstractButton>(*m_window, button)->click(); }
+    WatchPanel *panel() const { return m_app.window->findChild<WatchPanel *>(); }
+    QTableWidget *table() const { return Child<QTableWidget>(*m_app.window, u"table_data"_s); }
+    void click(const QString &button) { Child<QAbstractButton>(*m_app.window, button)->click(); }
 
     void setFields(const QString &address, const QString &write, int count = 1)
     {
-        Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->setEditText(address);
-        Child<QLineEdit>(*m_window, u"edit_write"_s)->setText(write);
-        Child<QSpinBox>(*m_window, u"spin_read"_s)->setValue(count);
+        Child<QComboBox>(*m_app.window, u"cmb_i2c_device"_s)->setEditText(address);
+        Child<QLineEdit>(*m_app.window, u"edit_write"_s)->setText(write);
+        Child<QSpinBox>(*m_app.window, u"spin_read"_s)->setValue(count);
     }
 
     // Watches the lux command at `address` (the light sensor at 0x23 powered on first)
@@ -55,48 +52,34 @@ class TestWatch : public QObject
             QTest::qWait(200);
             table()->setRowCount(0);
         }
-        QMetaObject::invokeMethod(m_window.get(), "onWatchCommand", Qt::DirectConnection,
+        QMetaObject::invokeMethod(m_app.window.get(), "onWatchCommand", Qt::DirectConnection,
                                   Q_ARG(uint8_t, address), Q_ARG(SI2cCommand, LuxCommand()));
         click(u"btn_watch_start"_s);
         return QTest::qWaitFor([&] { return panel()->log().Count() >= samples; }, 10000);
     }
 
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<CModalWatcher> m_watcher;
-    SSimPresetBench m_bench;
+    CPresetWindowFixture m_app;
 
 private Q_SLOTS:
     void init()
     {
-        CSimBus::Instance().Reset();
-        QSettings().clear();
-        m_bench = CSimPresetBench::Attach(std::chrono::nanoseconds(0));
-        m_window = std::make_unique<MainWindow>();
-        m_window->show();
-        m_watcher = std::make_unique<CModalWatcher>();
-        QVERIFY(ConnectWindow(*m_window, *m_watcher, u"VantrelA  SN SIM-A-0001"_s));
-        Child<QSpinBox>(*m_window, u"spin_watch_interval"_s)->setValue(10);
+        QVERIFY(m_app.Open(u"VantrelA  SN SIM-A-0001"_s));
+        Child<QSpinBox>(*m_app.window, u"spin_watch_interval"_s)->setValue(10);
     }
 
-    void cleanup()
-    {
-        m_watcher.reset();
-        m_window.reset();
-        m_bench = {};
-        CSimBus::Instance().Reset();
-    }
+    void cleanup() { m_app.Close(); }
 
     // The user's register reads of the EEPROM run between the readings; only they add
     // rows until Stop adds the summary.
     void watchesTheLightSensorInLux()
     {
-        auto *dock = Child<QDockWidget>(*m_window, u"dock_watch"_s);
+        auto *dock = Child<QDockWidget>(*m_app.window, u"dock_watch"_s);
         QVERIFY(dock->isHidden());
         QVERIFY(startWatch(0x23, 3));
         QVERIFY(!dock->isHidden());
-        QVERIFY(ActionOf(*m_window, "actionWatch")->isChecked());
+        QVERIFY(ActionOf(*m_app.window, "actionWatch")->isChecked());
         QCOMPARE(panel()->decoding(), *LuxCommand().value);
-        m_bench.eepromA->SetContents(0x10, {0xC0, 0xFF, 0xEE});
+        m_app.bench.eepromA->SetContents(0x10, {0xC0, 0xFF, 0xEE});
         setFields(u"0x50"_s, u"10"_s, 3);
         for (int row = 0; row < 3; ++row) {
             click(u"btn_write_read"_s);
@@ -121,18 +104,18 @@ private Q_SLOTS:
         QCOMPARE(table()->rowCount(), 4);
         QCOMPARE(RowTexts(*table(), 3),
                  (QStringList{u"Watch 0x23"_s, QString(), panel()->summaryText()}));
-        QVERIFY(m_watcher->boxes.isEmpty());
+        QVERIFY(m_app.watcher->boxes.isEmpty());
 
         // The stopped run decoded again: its summary row takes the new figures, until Clear
         // Output has taken the row away.
         const QString luxSummary = panel()->summaryText();
-        Child<QLineEdit>(*m_window, u"edit_watch_scale"_s)->setText(u"1"_s);
+        Child<QLineEdit>(*m_app.window, u"edit_watch_scale"_s)->setText(u"1"_s);
         QVERIFY(panel()->summaryText() != luxSummary);
         QCOMPARE(RowTexts(*table(), 3).at(2), panel()->summaryText());
-        ActionOf(*m_window, "actionTableClear")->trigger();
-        Child<QLineEdit>(*m_window, u"edit_watch_scale"_s)->setText(u"2"_s);
+        ActionOf(*m_app.window, "actionTableClear")->trigger();
+        Child<QLineEdit>(*m_app.window, u"edit_watch_scale"_s)->setText(u"2"_s);
         QCOMPARE(table()->rowCount(), 0);
-        ActionOf(*m_window, "actionWatch")->trigger();
+        ActionOf(*m_app.window, "actionWatch")->trigger();
         QVERIFY(dock->isHidden());
     }
 
@@ -140,14 +123,14 @@ private Q_SLOTS:
     void failedReadingsAreCounted()
     {
         QVERIFY(startWatch(0x33, 5));
-        QVERIFY(ActionOf(*m_window, "actionDisconnect")->isEnabled());
-        ActionOf(*m_window, "actionDisconnect")->trigger();
+        QVERIFY(ActionOf(*m_app.window, "actionDisconnect")->isEnabled());
+        ActionOf(*m_app.window, "actionDisconnect")->trigger();
         QVERIFY(!panel()->isRunning());
         const CWatchLog &log = panel()->log();
         QCOMPARE(log.FailedCount(), log.Count());
         QCOMPARE(log.Samples().front().error, u"NACK received"_s);
         QCOMPARE(RowTexts(*table(), 0).at(2), u"%1 samples, %1 failed"_s.arg(log.Count()));
-        QVERIFY(m_watcher->boxes.isEmpty());
+        QVERIFY(m_app.watcher->boxes.isEmpty());
     }
 
     // The readings until the unplug are summed up; the presence timer (1 s) finds nothing
@@ -155,21 +138,21 @@ private Q_SLOTS:
     void unplugStopsTheWatchWithOneMessage()
     {
         QVERIFY(startWatch(0x23, 3));
-        m_bench.adapterA->Unplug();
+        m_app.bench.adapterA->Unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!panel()->isRunning(), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_watcher->boxes.size(), 1, 5000);
-        QCOMPARE(m_watcher->boxes.at(0).text, u"Connection to the Vantrel was lost."_s);
-        QVERIFY(ActionOf(*m_window, "actionConnect")->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(m_app.watcher->boxes.size(), 1, 5000);
+        QCOMPARE(m_app.watcher->boxes.at(0).text, u"Connection to the Vantrel was lost."_s);
+        QVERIFY(ActionOf(*m_app.window, "actionConnect")->isEnabled());
         QCOMPARE(table()->rowCount(), 1);
         QCOMPARE(RowTexts(*table(), 0).at(0), u"Watch 0x23"_s);
         QTest::qWait(1200);
-        QCOMPARE(m_watcher->boxes.size(), 1);
+        QCOMPARE(m_app.watcher->boxes.size(), 1);
     }
 
     // An invalid address warns and keeps the target.
     void fromFieldsChoosesReadOrWriteRead()
     {
-        auto *target = Child<QLabel>(*m_window, u"label_watch_target"_s);
+        auto *target = Child<QLabel>(*m_app.window, u"label_watch_target"_s);
         setFields(u"0x48"_s, u"00"_s, 2);
         click(u"btn_watch_from_fields"_s);
         QCOMPARE(target->text(), u"Write/Read 0x48 [00] > 2 bytes"_s);
@@ -178,8 +161,8 @@ private Q_SLOTS:
         QCOMPARE(target->text(), u"Read 0x48, 1 byte"_s);
         setFields(u"0x80"_s, QString(), 1);
         click(u"btn_watch_from_fields"_s);
-        QCOMPARE(m_watcher->boxes.size(), 1);
-        QCOMPARE(m_watcher->boxes.at(0).title, u"Watch"_s);
+        QCOMPARE(m_app.watcher->boxes.size(), 1);
+        QCOMPARE(m_app.watcher->boxes.at(0).title, u"Watch"_s);
         QCOMPARE(target->text(), u"Read 0x48, 1 byte"_s);
     }
 };

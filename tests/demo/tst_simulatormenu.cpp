@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The demo's Simulator menu on a connected window: each entry acts on the running bench.
-#include "AppTestSupport.h"
+#include "PresetWindowFixture.h"
 #include "SimulatorMenu.h"
 #include "VtlTestMain.h"
-#include "mainwindow.h"
 
 #include <QLineEdit>
-#include <QSettings>
 #include <QSpinBox>
 
 using namespace Qt::StringLiterals;
@@ -23,55 +21,46 @@ private Q_SLOTS:
     void faultsShowInTheRows();
 
 private:
-    QTableWidget *table() const { return Child<QTableWidget>(*m_window, u"table_data"_s); }
+    QTableWidget *table() const { return Child<QTableWidget>(*m_app.window, u"table_data"_s); }
     void read(const QString &address);
 
-    SSimPresetBench m_bench;
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<CModalWatcher> m_watcher;
+    CPresetWindowFixture m_app;
 };
 
 void TestSimulatorMenu::init()
 {
-    CSimBus::Instance().Reset();
-    QSettings().clear();
-    m_bench = CSimPresetBench::Attach(std::chrono::nanoseconds(0));
-    m_window = std::make_unique<MainWindow>();
-    AddSimulatorMenu(*m_window, m_bench);
-    m_window->show();
-    m_watcher = std::make_unique<CModalWatcher>();
-    QVERIFY(ConnectWindow(*m_window, *m_watcher, u"VantrelA  SN SIM-A-0001"_s));
+    const auto addMenu = [this](MainWindow &window) {
+        AddSimulatorMenu(window, m_app.bench);
+    };
+    QVERIFY(m_app.Open(u"VantrelA  SN SIM-A-0001"_s, addMenu));
 }
 
 void TestSimulatorMenu::cleanup()
 {
-    m_watcher.reset();
-    m_window.reset();
-    m_bench = {};
-    CSimBus::Instance().Reset();
+    m_app.Close();
 }
 
 void TestSimulatorMenu::read(const QString &address)
 {
-    Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->setEditText(address);
-    Child<QSpinBox>(*m_window, u"spin_read"_s)->setValue(1);
-    Child<QAbstractButton>(*m_window, u"btn_read"_s)->click();
+    Child<QComboBox>(*m_app.window, u"cmb_i2c_device"_s)->setEditText(address);
+    Child<QSpinBox>(*m_app.window, u"spin_read"_s)->setValue(1);
+    Child<QAbstractButton>(*m_app.window, u"btn_read"_s)->click();
 }
 
 // One loss message for the pulled cable; plugged in again, the adapter connects anew.
 void TestSimulatorMenu::unplugAndReplug()
 {
-    QAction *unplug = ActionOf(*m_window, "actionSimUnplugA");
+    QAction *unplug = ActionOf(*m_app.window, "actionSimUnplugA");
     unplug->trigger();
-    QTRY_VERIFY(!ActionOf(*m_window, "actionDisconnect")->isEnabled());
+    QTRY_VERIFY(!ActionOf(*m_app.window, "actionDisconnect")->isEnabled());
     QTest::qWait(1500);
-    QCOMPARE(m_watcher->boxes.size(), 1);
-    QCOMPARE(m_watcher->boxes.first().icon, QMessageBox::Critical);
-    QVERIFY(!m_bench.adapterA->IsPlugged());
+    QCOMPARE(m_app.watcher->boxes.size(), 1);
+    QCOMPARE(m_app.watcher->boxes.first().icon, QMessageBox::Critical);
+    QVERIFY(!m_app.bench.adapterA->IsPlugged());
 
     unplug->trigger();
-    QVERIFY(m_bench.adapterA->IsPlugged());
-    QVERIFY(ConnectWindow(*m_window, *m_watcher, u"VantrelA  SN SIM-A-0001"_s));
+    QVERIFY(m_app.bench.adapterA->IsPlugged());
+    QVERIFY(ConnectWindow(*m_app.window, *m_app.watcher, u"VantrelA  SN SIM-A-0001"_s));
 }
 
 void TestSimulatorMenu::faultsShowInTheRows_data()
@@ -87,7 +76,7 @@ void TestSimulatorMenu::faultsShowInTheRows()
 {
     QFETCH(QString, action);
     QFETCH(QString, flags);
-    QAction *entry = Child<QAction>(*m_window, action);
+    QAction *entry = Child<QAction>(*m_app.window, action);
     entry->trigger();
     read(u"0x50"_s);
     QCOMPARE(table()->rowCount(), 1);
@@ -98,7 +87,7 @@ void TestSimulatorMenu::faultsShowInTheRows()
     read(u"0x50"_s);
     QCOMPARE(table()->rowCount(), 2);
     QCOMPARE(table()->item(1, 1)->foreground().style(), Qt::NoBrush);
-    QVERIFY(m_watcher->boxes.isEmpty());
+    QVERIFY(m_app.watcher->boxes.isEmpty());
 }
 
 VTL_TEST_MAIN(TestSimulatorMenu)

@@ -57,10 +57,12 @@ private:
     std::shared_ptr<CSimAdapter> m_adapter;
     std::unique_ptr<CVtlI2c> m_driver;
     std::shared_ptr<CSimTemperatureSensor> m_temperature;
+    SRegisterMap m_map;
+    std::uint8_t m_device = 0;
 
-    // The map and device address of a demo file ("temperature", "power-monitor") or of
+    // Loads the map and device address of a demo file ("temperature", "power-monitor") or of
     // one of the maps above ("custom", "wide").
-    static bool LoadMap(const QString &name, SRegisterMap &map, std::uint8_t &device)
+    bool load(const QString &name)
     {
         if (name == "custom"_L1 || name == "wide"_L1) {
             QString error;
@@ -69,16 +71,16 @@ private:
                 error);
             if (!parsed)
                 qWarning("%s", qPrintable(error));
-            map = parsed.value_or(SRegisterMap{});
-            device = name == "custom"_L1 ? REGISTER_FILE : LARGE_EEPROM;
+            m_map = parsed.value_or(SRegisterMap{});
+            m_device = name == "custom"_L1 ? REGISTER_FILE : LARGE_EEPROM;
             return parsed.has_value();
         }
         CI2cDeviceFile file;
         if (!file.Load(QStringLiteral(VTL_DEMO_EXAMPLES_DIR "/bench-") + name + u".i2cdev"_s) ||
             !file.GetRegisters())
             return false;
-        map = *file.GetRegisters();
-        device = file.GetAddress();
+        m_map = *file.GetRegisters();
+        m_device = file.GetAddress();
         return true;
     }
 
@@ -122,7 +124,7 @@ private Q_SLOTS:
 
         QTest::newRow("pointer sensor, one write/read each")
             << u"temperature"_s
-            << QStringList{u"02 82 90"_s, u"03 02 91"_s, u"02 82 90 01"_s, u"03 02 91"_s,
+            << QStringList{u"02 82 90"_s,    u"03 02 91"_s, u"02 82 90 01"_s, u"03 02 91"_s,
                            u"02 82 90 02"_s, u"03 02 91"_s, u"02 82 90 03"_s, u"03 02 91"_s}
             << QStringList{u"TEMP=0x1780"_s, u"CONFIG=0x60A0"_s, u"TLOW=0x4B00"_s,
                            u"THIGH=0x5000"_s};
@@ -139,7 +141,7 @@ private Q_SLOTS:
                    u"ALERT_LIMIT=0x0000"_s, u"MANUFACTURER_ID=0x5449"_s, u"DIE_ID=0x2260"_s};
         QTest::newRow("auto-increment, one write/read per run")
             << u"custom"_s << QStringList{u"02 82 60"_s, u"03 04 61"_s,    u"02 82 60 05"_s,
-                                          u"03 01 61"_s,    u"02 82 60 10"_s, u"03 01 61"_s}
+                                          u"03 01 61"_s, u"02 82 60 10"_s, u"03 01 61"_s}
             << QStringList{u"A0=0xA0"_s, u"A1=0xA1"_s, u"A2=0xA2"_s,
                            u"A3=0xA3"_s, u"A5=0xA5"_s, u"STATUS=0x33"_s};
         QTest::newRow("two address bytes, little-endian value")
@@ -153,18 +155,15 @@ private Q_SLOTS:
         QFETCH(QStringList, reports);
         QFETCH(QStringList, values);
 
-        SRegisterMap registers;
-        std::uint8_t device = 0;
-        QVERIFY(LoadMap(map, registers, device));
+        QVERIFY(load(map));
         CDirectBusContext context = Context();
         const SRegisterJobResult job = RegisterProcedures::Read(
-            context, device, registers,
-            RegisterPlan::ReadAll(registers, context.Adapter().maxReadCount));
+            context, m_device, m_map, RegisterPlan::ReadAll(m_map, context.Adapter().maxReadCount));
         QVERIFY2(job.result.ok, job.result.error.c_str());
         QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), reports);
         QStringList seen;
         for (const auto &[index, value] : job.values) {
-            const SRegister &reg = registers.registers.at(index);
+            const SRegister &reg = m_map.registers.at(index);
             seen << reg.name + u'=' + RegisterText::Hex(value, reg.size);
         }
         QCOMPARE(seen, values);
@@ -173,13 +172,11 @@ private Q_SLOTS:
     // A register that does not answer fails its own read; the others are still read.
     void readFailureKeepsTheRest()
     {
-        SRegisterMap map;
-        std::uint8_t device = 0;
-        QVERIFY(LoadMap(u"temperature"_s, map, device));
-        map.registers[1].address = 0x04;
+        QVERIFY(load(u"temperature"_s));
+        m_map.registers[1].address = 0x04;
         CDirectBusContext context = Context();
         const SRegisterJobResult job =
-            RegisterProcedures::Read(context, device, map, RegisterPlan::ReadAll(map, 0));
+            RegisterProcedures::Read(context, m_device, m_map, RegisterPlan::ReadAll(m_map, 0));
         QVERIFY(!job.result.ok);
         QCOMPARE(QString::fromStdString(job.result.error), u"Reading CONFIG: NACK received"_s);
         QCOMPARE(job.values.size(), std::size_t(3));
@@ -227,8 +224,7 @@ private Q_SLOTS:
                u"first"_s;
         QTest::newRow("two address bytes, little-endian value")
             << u"wide"_s << u"W.HI"_s << u"0xAB"_s << qint64(-1)
-            << QStringList{u"02 83 A2 01"_s, u"03 02 A3"_s, u"02 C5 A2 01 00 34 AB"_s}
-            << QString();
+            << QStringList{u"02 83 A2 01"_s, u"03 02 A3"_s, u"02 C5 A2 01 00 34 AB"_s} << QString();
     }
 
     void fieldWrite()
@@ -240,22 +236,20 @@ private Q_SLOTS:
         QFETCH(QStringList, reports);
         QFETCH(QString, error);
 
-        SRegisterMap registers;
-        std::uint8_t device = 0;
-        QVERIFY(LoadMap(map, registers, device));
+        QVERIFY(load(map));
         const QStringList names = target.split(u'.');
-        const int reg = RegisterPlan::FindRegister(registers, names.at(0));
+        const int reg = RegisterPlan::FindRegister(m_map, names.at(0));
         QVERIFY(reg >= 0);
-        const int field = RegisterPlan::FindField(registers.registers.at(reg), names.at(1));
+        const SRegister &found = m_map.registers.at(reg);
+        const int field = RegisterPlan::FindField(found, names.at(1));
         QVERIFY(field >= 0);
         QString parseError;
-        const auto fieldValue = RegisterText::ParseFieldValue(
-            registers.registers.at(reg), registers.registers.at(reg).fields.at(field), value,
-            parseError);
+        const auto fieldValue =
+            RegisterText::ParseFieldValue(found, found.fields.at(field), value, parseError);
         QVERIFY2(fieldValue, qPrintable(parseError));
         CDirectBusContext context = Context();
         const SRegisterJobResult job = RegisterProcedures::WriteField(
-            context, device, registers, reg, field, *fieldValue,
+            context, m_device, m_map, reg, field, *fieldValue,
             lastWritten < 0 ? std::nullopt : std::optional<std::uint32_t>(lastWritten));
         QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), reports);
         QCOMPARE(job.result.ok, error.isEmpty());
@@ -266,21 +260,19 @@ private Q_SLOTS:
     // The shutdown bit set through the map freezes the sensor's reading.
     void shutdownFreezesTheReading()
     {
-        SRegisterMap map;
-        std::uint8_t device = 0;
-        QVERIFY(LoadMap(u"temperature"_s, map, device));
+        QVERIFY(load(u"temperature"_s));
         CDirectBusContext context = Context();
-        const int config = RegisterPlan::FindRegister(map, u"CONFIG"_s);
+        const int config = RegisterPlan::FindRegister(m_map, u"CONFIG"_s);
         QVERIFY(RegisterProcedures::WriteField(
-                    context, device, map, config,
-                    RegisterPlan::FindField(map.registers.at(config), u"SD"_s), 1, std::nullopt)
+                    context, m_device, m_map, config,
+                    RegisterPlan::FindField(m_map.registers.at(config), u"SD"_s), 1, std::nullopt)
                     .result.ok);
         // The sensor at 0x48 was made at 23.5 degrees; it now reads what it read then.
         m_temperature->SetTemperature(40.0);
         const SRegisterJobResult job =
-            RegisterProcedures::Read(context, device, map, RegisterPlan::ReadEach(map, {0}));
+            RegisterProcedures::Read(context, m_device, m_map, RegisterPlan::ReadEach(m_map, {0}));
         QVERIFY(job.result.ok);
-        QCOMPARE(RegisterText::RegisterMeaning(map.registers.at(0), job.values.at(0)),
+        QCOMPARE(RegisterText::RegisterMeaning(m_map.registers.at(0), job.values.at(0)),
                  u"T=23.50 °C"_s);
     }
 };

@@ -273,127 +273,101 @@ private Q_SLOTS:
         QCOMPARE(Exchange("03 02 91 00"), QList<QByteArray>{reading});
     }
 
-    // Requests to the sensor at 20 degrees; "=N" sets the temperature to N degrees. The
+    // Requests to the temperature sensor at 20 degrees or to the power monitor at 5 V and
+    // 0.25 A; "=N" sets the temperature to N degrees, "+N" lets N milliseconds pass. The
     // replies of the last request are compared.
-    void temperatureRegisters_data()
+    void wordRegisterDevices_data()
     {
+        QTest::addColumn<bool>("power");
         QTest::addColumn<QByteArrayList>("steps");
         QTest::addColumn<QByteArray>("reply");
+        const auto temperature = [](const char *name, const QByteArrayList &steps,
+                                    const char *reply) {
+            QTest::newRow(name) << false << steps << QByteArray(reply);
+        };
+        const auto power = [](const char *name, const QByteArrayList &steps, const char *reply) {
+            QTest::newRow(name) << true << steps << QByteArray(reply);
+        };
 
-        QTest::newRow("config at reset, alert bit high")
-            << QByteArrayList{"02 C2 90 01", "03 02 91 00"} << QByteArray("03 02 60 A0");
-        QTest::newRow("reads repeat the register, pointer stays")
-            << QByteArrayList{"02 C2 90 03", "03 04 91 00"} << QByteArray("03 04 50 00 50 00");
-        QTest::newRow("limits at reset")
-            << QByteArrayList{"02 C2 90 02", "03 02 91 00"} << QByteArray("03 02 4B 00");
-        QTest::newRow("limit written")
-            << QByteArrayList{"02 C4 90 03 19 00", "03 02 91 00"} << QByteArray("03 02 19 00");
-        QTest::newRow("resolution and alert bits are read-only")
-            << QByteArrayList{"02 C4 90 01 00 00", "03 02 91 00"} << QByteArray("03 02 60 20");
-        QTest::newRow("shutdown freezes the reading")
-            << QByteArrayList{"02 C4 90 01 61 A0", "=30", "02 C2 90 00", "03 02 91 00"}
-            << QByteArray("03 02 14 00");
-        QTest::newRow("one-shot in shutdown converts once")
-            << QByteArrayList{"02 C4 90 01 61 A0", "=30",        "02 C4 90 01 E1 A0", "=40",
-                              "02 C2 90 00",       "03 02 91 00"}
-            << QByteArray("03 02 1E 00");
-        QTest::newRow("one-shot bit reads 1 after the conversion")
-            << QByteArrayList{"02 C4 90 01 E1 A0", "03 02 91 00"} << QByteArray("03 02 E1 A0");
-        QTest::newRow("alert at THIGH")
-            << QByteArrayList{"02 C4 90 03 14 00", "02 C2 90 01", "03 02 91 00"}
-            << QByteArray("03 02 60 80");
-        QTest::newRow("alert stays above TLOW") << QByteArrayList{"02 C4 90 03 14 00",
-                                                                  "02 C4 90 02 12 00",
-                                                                  "02 C2 90 01",
-                                                                  "03 02 91 00",
-                                                                  "=19",
-                                                                  "03 02 91 00"}
-                                                << QByteArray("03 02 60 80");
-        QTest::newRow("alert ends below TLOW") << QByteArrayList{"02 C4 90 03 14 00",
-                                                                 "02 C4 90 02 12 00",
-                                                                 "02 C2 90 01",
-                                                                 "03 02 91 00",
-                                                                 "=17",
-                                                                 "03 02 91 00"}
-                                               << QByteArray("03 02 60 A0");
-        QTest::newRow("inverted polarity")
-            << QByteArrayList{"02 C4 90 01 64 A0", "03 02 91 00"} << QByteArray("03 02 64 80");
-        QTest::newRow("TEMP is read-only")
-            << QByteArrayList{"02 C4 90 00 12 34"} << QByteArray("02 80 03");
-        QTest::newRow("no register 4") << QByteArrayList{"02 C2 90 04"} << QByteArray("02 80 03");
-        QTest::newRow("a third data byte is refused")
-            << QByteArrayList{"02 C5 90 02 12 00 00"} << QByteArray("02 80 03");
+        temperature("config at reset, alert bit high", {"02 C2 90 01", "03 02 91 00"},
+                    "03 02 60 A0");
+        temperature("reads repeat the register, pointer stays", {"02 C2 90 03", "03 04 91 00"},
+                    "03 04 50 00 50 00");
+        temperature("limits at reset", {"02 C2 90 02", "03 02 91 00"}, "03 02 4B 00");
+        temperature("limit written", {"02 C4 90 03 19 00", "03 02 91 00"}, "03 02 19 00");
+        temperature("resolution and alert bits are read-only", {"02 C4 90 01 00 00", "03 02 91 00"},
+                    "03 02 60 20");
+        temperature("shutdown freezes the reading",
+                    {"02 C4 90 01 61 A0", "=30", "02 C2 90 00", "03 02 91 00"}, "03 02 14 00");
+        temperature(
+            "one-shot in shutdown converts once",
+            {"02 C4 90 01 61 A0", "=30", "02 C4 90 01 E1 A0", "=40", "02 C2 90 00", "03 02 91 00"},
+            "03 02 1E 00");
+        temperature("one-shot bit reads 1 after the conversion",
+                    {"02 C4 90 01 E1 A0", "03 02 91 00"}, "03 02 E1 A0");
+        temperature("alert at THIGH", {"02 C4 90 03 14 00", "02 C2 90 01", "03 02 91 00"},
+                    "03 02 60 80");
+        const QByteArrayList alert{"02 C4 90 03 14 00", "02 C4 90 02 12 00", "02 C2 90 01",
+                                   "03 02 91 00"};
+        temperature("alert stays above TLOW", alert + QByteArrayList{"=19", "03 02 91 00"},
+                    "03 02 60 80");
+        temperature("alert ends below TLOW", alert + QByteArrayList{"=17", "03 02 91 00"},
+                    "03 02 60 A0");
+        temperature("inverted polarity", {"02 C4 90 01 64 A0", "03 02 91 00"}, "03 02 64 80");
+        temperature("TEMP is read-only", {"02 C4 90 00 12 34"}, "02 80 03");
+        temperature("no register 4", {"02 C2 90 04"}, "02 80 03");
+        temperature("a third data byte is refused", {"02 C5 90 02 12 00 00"}, "02 80 03");
+
+        const auto read = [](const char *pointer) {
+            return QByteArrayList{QByteArray("02 C2 80 ") + pointer, "03 02 81 00"};
+        };
+        power("config at reset", read("00"), "03 02 41 27");
+        power("shunt, 2.5 uV steps", read("01"), "03 02 03 E8");
+        power("bus, 1.25 mV steps", read("02"), "03 02 0F A0");
+        power("no current without calibration", read("04"), "03 02 00 00");
+        power("current from the calibration", QByteArrayList{"02 C4 80 05 08 00"} + read("04"),
+              "03 02 03 E8");
+        power("power from current and bus", QByteArrayList{"02 C4 80 05 08 00"} + read("03"),
+              "03 02 00 C8");
+        power("reset bit restores the registers",
+              QByteArrayList{"02 C4 80 05 08 00", "02 C4 80 00 80 00"} + read("05"), "03 02 00 00");
+        power("manufacturer ID", read("FE"), "03 02 54 49");
+        power("die ID", read("FF"), "03 02 22 60");
+        power("conversion ready", read("06"), "03 02 00 08");
+        power("reading the mask clears the flag", read("06") + QByteArrayList{"03 02 81 00"},
+              "03 02 00 00");
+        power("the next conversion sets it again", read("06") + QByteArrayList{"+3", "03 02 81 00"},
+              "03 02 00 08");
+        power("bus over limit raises the alert flag",
+              {"02 C4 80 07 0F 00", "02 C4 80 06 20 00", "03 02 81 00"}, "03 02 20 18");
+        const QByteArrayList latched{"02 C4 80 07 0F 00", "02 C4 80 06 20 01", "02 C4 80 07 FF 00",
+                                     "02 C2 80 06", "03 02 81 00"};
+        power("a latched alert outlasts its cause", latched, "03 02 20 19");
+        power("a latched alert clears on reading", latched + QByteArrayList{"03 02 81 00"},
+              "03 02 20 01");
+        power("readings are read-only", {"02 C4 80 01 00 00"}, "02 80 03");
+        power("no register 8", {"02 C2 80 08"}, "02 80 03");
     }
 
-    void temperatureRegisters()
+    void wordRegisterDevices()
     {
+        QFETCH(bool, power);
         QFETCH(QByteArrayList, steps);
         QFETCH(QByteArray, reply);
 
-        auto sensor = m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(20.0));
+        std::shared_ptr<CSimTemperatureSensor> sensor;
+        if (power) {
+            m_adapter->AddSlave(0x40, std::make_shared<CSimPowerMonitor>(5.0, 0.25))
+                ->SetClock([this] { return m_now; });
+        } else {
+            sensor = m_adapter->AddSlave(0x48, std::make_shared<CSimTemperatureSensor>(20.0));
+        }
         Open();
         QList<QByteArray> replies;
         for (const QByteArray &step : steps) {
             if (step.startsWith('='))
                 sensor->SetTemperature(step.mid(1).toDouble());
-            else
-                replies = Exchange(step.constData());
-        }
-        QCOMPARE(replies, QList<QByteArray>{Report(reply.constData())});
-    }
-
-    // Requests to the power monitor at 5 V and 0.25 A; "+N" lets N milliseconds pass. The
-    // replies of the last request are compared.
-    void powerMonitor_data()
-    {
-        QTest::addColumn<QByteArrayList>("steps");
-        QTest::addColumn<QByteArray>("reply");
-
-        const auto read = [](const char *pointer) {
-            return QByteArrayList{QByteArray("02 C2 80 ") + pointer, "03 02 81 00"};
-        };
-        QTest::newRow("config at reset") << read("00") << QByteArray("03 02 41 27");
-        QTest::newRow("shunt, 2.5 uV steps") << read("01") << QByteArray("03 02 03 E8");
-        QTest::newRow("bus, 1.25 mV steps") << read("02") << QByteArray("03 02 0F A0");
-        QTest::newRow("no current without calibration") << read("04") << QByteArray("03 02 00 00");
-        QTest::newRow("current from the calibration")
-            << QByteArrayList{"02 C4 80 05 08 00"} + read("04") << QByteArray("03 02 03 E8");
-        QTest::newRow("power from current and bus")
-            << QByteArrayList{"02 C4 80 05 08 00"} + read("03") << QByteArray("03 02 00 C8");
-        QTest::newRow("reset bit restores the registers")
-            << QByteArrayList{"02 C4 80 05 08 00", "02 C4 80 00 80 00"} + read("05")
-            << QByteArray("03 02 00 00");
-        QTest::newRow("manufacturer ID") << read("FE") << QByteArray("03 02 54 49");
-        QTest::newRow("die ID") << read("FF") << QByteArray("03 02 22 60");
-        QTest::newRow("conversion ready") << read("06") << QByteArray("03 02 00 08");
-        QTest::newRow("reading the mask clears the flag")
-            << read("06") + QByteArrayList{"03 02 81 00"} << QByteArray("03 02 00 00");
-        QTest::newRow("the next conversion sets it again")
-            << read("06") + QByteArrayList{"+3", "03 02 81 00"} << QByteArray("03 02 00 08");
-        QTest::newRow("bus over limit raises the alert flag")
-            << QByteArrayList{"02 C4 80 07 0F 00", "02 C4 80 06 20 00", "03 02 81 00"}
-            << QByteArray("03 02 20 18");
-        const QByteArrayList latched{"02 C4 80 07 0F 00", "02 C4 80 06 20 01", "02 C4 80 07 FF 00",
-                                     "02 C2 80 06", "03 02 81 00"};
-        QTest::newRow("a latched alert outlasts its cause") << latched << QByteArray("03 02 20 19");
-        QTest::newRow("a latched alert clears on reading")
-            << latched + QByteArrayList{"03 02 81 00"} << QByteArray("03 02 20 01");
-        QTest::newRow("readings are read-only")
-            << QByteArrayList{"02 C4 80 01 00 00"} << QByteArray("02 80 03");
-        QTest::newRow("no register 8") << QByteArrayList{"02 C2 80 08"} << QByteArray("02 80 03");
-    }
-
-    void powerMonitor()
-    {
-        QFETCH(QByteArrayList, steps);
-        QFETCH(QByteArray, reply);
-
-        auto monitor = m_adapter->AddSlave(0x40, std::make_shared<CSimPowerMonitor>(5.0, 0.25));
-        monitor->SetClock([this] { return m_now; });
-        Open();
-        QList<QByteArray> replies;
-        for (const QByteArray &step : steps) {
-            if (step.startsWith('+'))
+            else if (step.startsWith('+'))
                 m_now += std::chrono::milliseconds(step.mid(1).toInt());
             else
                 replies = Exchange(step.constData());
