@@ -23,6 +23,14 @@ public:
 
     // Runs one transaction and records it; a cancel request makes it fail as cancelled.
     virtual STransactionRecord Execute(const STransactionRequest &request) = 0;
+    // The same for a transaction that makes up a stretch of the procedure's progress: while
+    // its read bytes arrive, `base` plus the bytes read so far are reported, of `total`.
+    virtual STransactionRecord ExecuteCounted(const STransactionRequest &request,
+                                              [[maybe_unused]] std::uint64_t base,
+                                              [[maybe_unused]] std::uint64_t total)
+    {
+        return Execute(request);
+    }
     virtual bool IsCancelRequested() const = 0;
     // The procedure's own progress, in units of its choosing.
     virtual void ReportProgress(std::uint64_t done, std::uint64_t total) = 0;

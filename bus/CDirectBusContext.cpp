@@ -24,7 +24,27 @@ STransactionRecord CDirectBusContext::Execute(const STransactionRequest &request
     // The transaction's own byte progress would fight the procedure's: only the cancel
     // request is passed on.
     const CTransactionControl cancelOnly({}, m_control);
-    STransactionRecord record = CTransactionExecutor::Execute(m_driver, request, &cancelOnly);
+    return Run(request, cancelOnly);
+}
+
+STransactionRecord CDirectBusContext::ExecuteCounted(const STransactionRequest &request,
+                                                     std::uint64_t base, std::uint64_t total)
+{
+    // The transaction counts its write part first; only the bytes read are the procedure's.
+    const std::uint64_t writePart = request.ProgressTotal() - request.count;
+    const CTransactionControl counted(
+        [this, base, total, writePart](std::uint64_t done, std::uint64_t) {
+            if (done > writePart)
+                ReportProgress(base + (done - writePart), total);
+        },
+        m_control);
+    return Run(request, counted);
+}
+
+STransactionRecord CDirectBusContext::Run(const STransactionRequest &request,
+                                          const CTransactionControl &control)
+{
+    STransactionRecord record = CTransactionExecutor::Execute(m_driver, request, &control);
     if (m_onRecord)
         m_onRecord(record);
     return record;

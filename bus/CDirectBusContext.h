@@ -23,6 +23,8 @@ public:
     void SetRecordHandler(std::function<void(const STransactionRecord &)> onRecord);
 
     STransactionRecord Execute(const STransactionRequest &request) override;
+    STransactionRecord ExecuteCounted(const STransactionRequest &request, std::uint64_t base,
+                                      std::uint64_t total) override;
     bool IsCancelRequested() const override;
     void ReportProgress(std::uint64_t done, std::uint64_t total) override;
     bool Sleep(std::chrono::microseconds duration) override;
@@ -30,6 +32,8 @@ public:
     const SBusAdapterInfo &Adapter() const override { return m_adapter; }
 
 private:
+    STransactionRecord Run(const STransactionRequest &request, const CTransactionControl &control);
+
     CVtlI2c &m_driver;
     SBusAdapterInfo m_adapter;
     const CTransactionControl *m_control;

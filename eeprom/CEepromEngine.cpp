@@ -71,8 +71,10 @@ SBusProcedureResult CEepromEngine::ReadRange(CBusContext &context, std::size_t o
         const std::size_t count =
             std::min(maxRead, EepromAddressing::ReadSpan(m_part, at, length - done));
         const SEepromLocation location = EepromAddressing::Locate(m_part, m_base, at);
-        const STransactionRecord record = context.Execute(
-            STransactionRequest::WriteRead(location.deviceAddress, location.addressBytes, count));
+        // One transaction may be the whole part: its bytes count as they arrive.
+        const STransactionRecord record = context.ExecuteCounted(
+            STransactionRequest::WriteRead(location.deviceAddress, location.addressBytes, count),
+            progressBase + done, progressTotal);
         const std::vector<unsigned char> &bytes = record.read.data;
         const std::size_t arrived = std::min(bytes.size(), count);
         outcome.data.insert(outcome.data.end(), bytes.begin(),

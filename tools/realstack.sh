@@ -89,7 +89,13 @@ timeout "${VTL_REALSTACK_VM_TIMEOUT:-540}" qemu-system-x86_64 \
     -kernel "$kernel/vmlinux" -initrd "$work/initramfs.cpio" -append "$append" \
     -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
     -virtfs "local,path=$out,mount_tag=realstackout,security_model=none" \
-    < /dev/null > "$work/console.log" 2>&1 || status=$?
+    < /dev/null > "$work/console.log" 2>&1 &
+vm=$!
+# A time limit put on this script ends the guest too (timeout keeps qemu in a process group
+# of its own, which the caller's signal does not reach).
+trap 'kill "$vm" 2> /dev/null; wait "$vm"; exit 124' TERM INT
+wait "$vm" || status=$?
+trap - TERM INT
 seconds=$(( (${EPOCHREALTIME/./} - start) / 1000000 ))
 step "guest ran ${seconds} s (exit $status); console in $work/console.log, logs in $out"
 

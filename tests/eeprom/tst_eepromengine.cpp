@@ -245,6 +245,41 @@ private Q_SLOTS:
         QCOMPARE(contents[192], static_cast<unsigned char>(0xFF));
     }
 
+    void progressFollowsTheBytesAsTheyArrive_data()
+    {
+        QTest::addColumn<bool>("verify");
+        QTest::newRow("read of the whole part, one transaction") << false;
+        QTest::newRow("verify of two segments, one transaction each") << true;
+    }
+
+    void progressFollowsTheBytesAsTheyArrive()
+    {
+        QFETCH(bool, verify);
+        attach(CSimEeprom::LARGE, 0x51);
+        const Bytes data = Pattern(32768, 4);
+        m_chip->SetContents(0, data);
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+        const CTransactionControl control(
+            [&](std::uint64_t done, std::uint64_t total) { reports.emplace_back(done, total); });
+        CDirectBusContext context(*m_driver, SBusAdapterInfo::FromDriver(*m_driver, EVtlType::VtlA),
+                                  &control, &m_clock);
+        const CEepromEngine engine(*EepromParts::Find("24x256"), 0x51);
+        SMemoryImage image;
+        image.segments = {{0, Bytes(data.begin(), data.begin() + 16384)},
+                          {16384, Bytes(data.begin() + 16384, data.end())}};
+        SEepromOutcome outcome;
+        QVERIFY(verify ? engine.Verify(context, image, outcome).ok
+                       : engine.Read(context, 0, data.size(), outcome).ok);
+
+        QVERIFY(reports.size() > 2);
+        QVERIFY(reports.front().first < 16384); // before the first transaction has ended
+        QCOMPARE(reports.back(), std::make_pair(std::uint64_t(32768), std::uint64_t(32768)));
+        for (std::size_t i = 1; i < reports.size(); ++i) {
+            QVERIFY(reports[i].first >= reports[i - 1].first);
+            QCOMPARE(reports[i].second, std::uint64_t(32768));
+        }
+    }
+
     void readStoppedPartWayKeepsWhatArrived()
     {
         attach(CSimEeprom::BLOCKS_OF_256, 0x50);

@@ -5,6 +5,10 @@
 
 namespace {
 
+// The addresses a default detect probes.
+constexpr unsigned FIRST_PROBED = 0x08;
+constexpr unsigned LAST_PROBED = 0x77;
+
 std::string Hex4(unsigned value)
 {
     char text[8];
@@ -53,11 +57,16 @@ std::string GadgetIdentityLine(const CSimAdapter &adapter)
     std::string interfaces;
     for (const int number : adapter.GetInterfaceNumbers())
         interfaces += (interfaces.empty() ? "" : ",") + std::to_string(number);
+    std::string slaves;
+    for (unsigned address = FIRST_PROBED; address <= LAST_PROBED; ++address) {
+        if (adapter.GetSlave(static_cast<std::uint8_t>(address)) != nullptr)
+            slaves += (slaves.empty() ? "" : ",") + Hex4(address).substr(2);
+    }
     std::string line(1, ModelLetter(config.model));
     for (const std::string &field :
          {Hex4(config.vendorId), Hex4(config.productId), Hex4(config.releaseNumber),
           Utf8(config.serialNumber), Utf8(config.manufacturer), Utf8(config.product),
-          std::to_string(adapter.GetSpecialInterface()), interfaces})
+          std::to_string(adapter.GetSpecialInterface()), interfaces, slaves})
         line += '\t' + field;
     return line;
 }

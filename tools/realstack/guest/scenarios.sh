@@ -65,15 +65,18 @@ declare -A eeprom_text=([A]="42 65 6E 63 68 20 45 45 50 52 4F 4D 20 41"
                         [B]="42 65 6E 63 68 20 45 45 50 52 4F 4D 20 42"
                         [C]="42 65 6E 63 68 20 45 45 50 52 4F 4D 20 43")
 declare -A speeds=([A]="10 50 100 400 1000" [B]="50 100 400" [C]="10 50 100 400 1000")
-declare -A found=([A]='"0x23","0x48","0x50","0x51"' [B]='"0x23","0x50"' [C]='"0x48","0x50"')
 
 # --- set-up: gadgets, host nodes, bridge ---------------------------------------------------
 log "kernel $(uname -r)"
-declare -A product_of=()
+declare -A product_of=() found=()
 "$bridge" describe > "$scratch/identities" || fail setup "bridge describe failed"
 while IFS=$'\t' read -r -a identity; do
     make_gadget "${identity[@]}" || fail setup "gadget ${identity[0]} cannot be made"
     product_of[${identity[0]}]=${identity[2]}
+    # What detect lists when every slave of the simulated bench answers through the kernel.
+    addresses=""
+    for address in ${identity[9]//,/ }; do addresses+=",\"0x${address^^}\""; done
+    found[${identity[0]}]=${addresses#,}
 done < "$scratch/identities"
 for model in A B C; do bind_gadget "$model"; done
 hidraw_nodes=$((${#product_of[@]} + 1))
