@@ -3,6 +3,7 @@
 // worker thread and back per transaction on a simulator without latency, the probe
 // search at 1 ms frames against its floor of one frame per probe, and a 65,535-byte
 // read against the simulator's floor of USB frames and I2C bus time.
+#include "BenchMain.h"
 #include "CBusSession.h"
 #include "CSimBus.h"
 #include "CSimEeprom.h"
@@ -188,9 +189,5 @@ BENCHMARK(BM_LongReadAgainstFloor)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks<QCoreApplication>(argc, argv);
 }

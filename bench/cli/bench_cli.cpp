@@ -3,6 +3,8 @@
 // (1 ms USB frames, simulated bus time): a register read, and the parts of it that are
 // process start (--version) and start plus enumeration (list); then the 32 KiB EEPROM read
 // and written against the simulator's floor, timed by the program's own JSON figure.
+#include "BenchMain.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -222,9 +224,5 @@ BENCHMARK(BM_EepromWrite32KiB)->Unit(benchmark::kMillisecond)->UseManualTime()->
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks<QCoreApplication>(argc, argv);
 }

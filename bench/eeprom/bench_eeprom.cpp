@@ -2,6 +2,7 @@
 // The EEPROM engine against its floors on the preset bench (1 ms frames, bus time on):
 // reading 32 KiB against the USB frames its replies need, and programming and verifying a
 // 24x256 at 400 kbit/s against the sum of its write cycles and frames.
+#include "BenchMain.h"
 #include "CDirectBusContext.h"
 #include "CEepromEngine.h"
 #include "CSimBus.h"
@@ -135,9 +136,5 @@ BENCHMARK(BM_ProgramAndVerify24x256)->Unit(benchmark::kMillisecond)->UseManualTi
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks<QCoreApplication>(argc, argv);
 }

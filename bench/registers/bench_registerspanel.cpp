@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Registers dock's tree for 256 four-byte registers with 8 fields each: built from a
 // new map, and refreshed with the values of a Read All (every row's texts and marks).
+#include "BenchMain.h"
 #include "BenchRegisterMaps.h"
 #include "RegistersPanel.h"
 
@@ -58,10 +59,5 @@ BENCHMARK(BM_RefreshTree256x8)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks<QApplication>(argc, argv);
 }

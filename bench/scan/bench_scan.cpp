@@ -3,6 +3,7 @@
 // against the floor of the frames its transactions take (one per probe; one for the write
 // part of each write/read and one per 62 bytes it reads), and filling the grid after a scan
 // that found every address.
+#include "BenchMain.h"
 #include "CDirectBusContext.h"
 #include "CPartLibrary.h"
 #include "CSimBus.h"
@@ -109,10 +110,5 @@ BENCHMARK(BM_FillGrid)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks<QApplication>(argc, argv);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Repaints of the watch plot into an 800 x 300 image: what every new reading costs while a
 // watch runs.
+#include "BenchMain.h"
 #include "CWatchLog.h"
 #include "WatchPlot.h"
 
@@ -67,12 +68,5 @@ BENCHMARK(BM_Repaint)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return EXIT_FAILURE;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return EXIT_SUCCESS;
+    return RunQtBenchmarks<QApplication>(argc, argv);
 }
