@@ -18,18 +18,11 @@ const QString KEY_MASK = u"mask"_s;
 const QString KEY_VALUE = u"value"_s;
 constexpr std::uint64_t MAX_ADDRESS = 0x7F;
 
-// The register a rule names, exact or letter case aside, as register maps look names up.
+// The register a rule names, as register maps look names up.
 const SRegister *FindRegister(const SRegisterMap &map, const QString &name)
 {
-    for (const SRegister &reg : map.registers) {
-        if (reg.name == name)
-            return &reg;
-    }
-    for (const SRegister &reg : map.registers) {
-        if (reg.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &reg;
-    }
-    return nullptr;
+    const int index = RegisterNames::FindRegister(map, name);
+    return index < 0 ? nullptr : &map.registers.at(index);
 }
 
 std::uint64_t ValueLimit(const SRegister &reg)

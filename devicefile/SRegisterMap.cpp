@@ -15,7 +15,35 @@ constexpr std::array<std::pair<ERegisterAccess, const char *>, 5> ACCESS_WORDS{{
     {ERegisterAccess::WriteOneClears, "w1c"},
 }};
 
+template <typename List>
+int FindByName(const List &list, const QString &name)
+{
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (list.at(i).name == name)
+            return int(i);
+    }
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (list.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
 } // namespace
+
+namespace RegisterNames {
+
+int FindRegister(const SRegisterMap &map, const QString &name)
+{
+    return FindByName(map.registers, name);
+}
+
+int FindField(const SRegister &reg, const QString &name)
+{
+    return FindByName(reg.fields, name);
+}
+
+} // namespace RegisterNames
 
 namespace RegisterAccess {
 

@@ -73,6 +73,14 @@ struct SRegisterMap
     friend bool operator==(const SRegisterMap &, const SRegisterMap &) = default;
 };
 
+namespace RegisterNames {
+
+// The register or field of that name (exact, else letter case aside), or -1.
+int FindRegister(const SRegisterMap &map, const QString &name);
+int FindField(const SRegister &reg, const QString &name);
+
+} // namespace RegisterNames
+
 namespace RegisterAccess {
 
 // The file's words: "rw", "ro", "wo", "rc", "w1c".

@@ -10,24 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace RegisterPlan {
 
-namespace {
-
-template <typename List>
-int FindByName(const List &list, const QString &name)
-{
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (list.at(i).name == name)
-            return int(i);
-    }
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (list.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    }
-    return -1;
-}
-
-} // namespace
-
 ERegisterAccess FieldAccess(const SRegister &reg, const SRegisterField &field)
 {
     return field.access.value_or(reg.access);
@@ -135,12 +117,12 @@ std::optional<std::uint32_t> WriteOnlyBase(const SRegister &reg,
 
 int FindRegister(const SRegisterMap &map, const QString &name)
 {
-    return FindByName(map.registers, name);
+    return RegisterNames::FindRegister(map, name);
 }
 
 int FindField(const SRegister &reg, const QString &name)
 {
-    return FindByName(reg.fields, name);
+    return RegisterNames::FindField(reg, name);
 }
 
 } // namespace RegisterPlan
