@@ -27,8 +27,6 @@ CScanPart::CScanPart(CBusSession &session, ScanPanel &panel, CProjectsPanel &pro
     , m_addRow(std::move(addRow))
     , m_formatAddress(std::move(formatAddress))
 {
-    // Without a library the grid still shows what answered; there is just nothing to name.
-    m_library.LoadDefault();
     connect(&panel, &ScanPanel::scanRequested, this, &CScanPart::searchRequested);
     connect(&panel, &ScanPanel::identifyRequested, this, &CScanPart::onIdentify);
     connect(&panel, &ScanPanel::useAddressRequested, this, &CScanPart::useAddressRequested);
@@ -42,6 +40,12 @@ CScanPart::CScanPart(CBusSession &session, ScanPanel &panel, CProjectsPanel &pro
 void CScanPart::setFound(std::uint8_t first, std::uint8_t last,
                          const std::vector<std::uint8_t> &found)
 {
+    // Read on the first scan, not at start-up: the dock may never be used. Without a library
+    // the grid still shows what answered; there is just nothing to name.
+    if (!m_libraryLoaded) {
+        m_library.LoadDefault();
+        m_libraryLoaded = true;
+    }
     m_first = first;
     m_last = last;
     m_scanned = true;

@@ -34,7 +34,6 @@ public:
               RecordSink addRecord, RowSink addRow, AddressFormatter formatAddress,
               QObject *parent = nullptr);
 
-    const CPartLibrary &library() const { return m_library; }
     // What a search from `first` to `last` found; the grid forgets earlier identification.
     void setFound(std::uint8_t first, std::uint8_t last, const std::vector<std::uint8_t> &found);
     // Draws the grid again (another notation, another set of project devices).
@@ -67,6 +66,7 @@ private:
     RowSink m_addRow;
     AddressFormatter m_formatAddress;
     CPartLibrary m_library;
+    bool m_libraryLoaded = false;
     std::uint8_t m_first = 0;
     std::uint8_t m_last = 0;
     bool m_scanned = false;
