@@ -5,6 +5,7 @@
 #include "MainWindowShared.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -14,12 +15,23 @@ constexpr int ADDRESS_MIN_CONTENTS = 6;
 
 } // namespace
 
-AddressField::AddressField(QComboBox *field, QAction *eightBitAction, QObject *parent)
+AddressField::AddressField(QComboBox *field, QAction *sevenBitAction, QAction *eightBitAction,
+                           QObject *parent)
     : QObject(parent)
     , m_field(field)
     , m_eightBitAction(eightBitAction)
-    , m_eightBit(eightBitAction->isChecked())
 {
+    auto *group = new QActionGroup(this);
+    group->setExclusive(true);
+    for (QAction *action : {sevenBitAction, eightBitAction}) {
+        action->setCheckable(true);
+        group->addAction(action);
+    }
+    if (group->checkedAction() == nullptr)
+        sevenBitAction->setChecked(true);
+    connect(group, &QActionGroup::triggered, this, &AddressField::notationTriggered);
+    m_eightBit = eightBitAction->isChecked();
+
     m_field->setEditable(true);
     m_field->setInsertPolicy(QComboBox::NoInsert);
     m_field->lineEdit()->setPlaceholderText(format(PLACEHOLDER_ADDRESS));

@@ -19,7 +19,9 @@ class AddressField : public QObject
     Q_OBJECT
 
 public:
-    AddressField(QComboBox *field, QAction *eightBitAction, QObject *parent);
+    // The two notation actions become an exclusive pair, 7-bit unless one is checked.
+    AddressField(QComboBox *field, QAction *sevenBitAction, QAction *eightBitAction,
+                 QObject *parent);
 
     bool isEightBit() const;
     QString format(unsigned char address) const;
@@ -35,6 +37,10 @@ public:
     // Rewrites the list, the typed address and the placeholder in the notation now in
     // force; false when the notation did not change.
     bool applyNotation();
+
+Q_SIGNALS:
+    // The user chose a notation; applyNotation() puts it in force.
+    void notationTriggered();
 
 private:
     QComboBox *m_field;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "TransferText.h"
 
+#include "CI2cDeviceFile.h"
 #include "HexFormat.h"
 #include "SI2cCommand.h"
 
@@ -72,6 +73,56 @@ QString readFlags(const SI2cReadResult &result, bool ok, const QString &driverEr
     if (ok)
         return statusText(result.status);
     return statusText(result.status) + "  "_L1 + driverError;
+}
+
+int modeOf(const STransactionRequest &request)
+{
+    if (request.start)
+        return int(request.stop ? EStartStop::Auto : EStartStop::GenerateStart);
+    return int(request.stop ? EStartStop::GenerateStop : EStartStop::None);
+}
+
+bool isAddressed(const STransactionRequest &request)
+{
+    return request.kind != ETransactionKind::Write || request.start;
+}
+
+QString progressText(const STransactionRequest &request, const QString &target)
+{
+    const auto written = request.data.size();
+    switch (request.kind) {
+    case ETransactionKind::Read:
+        return tr("Reading %1 bytes from %2...").arg(request.count).arg(target);
+    case ETransactionKind::WriteRead:
+        return tr("Writing %1 bytes to %2, then reading %3 bytes...")
+            .arg(written)
+            .arg(target)
+            .arg(request.count);
+    default:
+        return request.start ? tr("Writing %1 bytes to %2...").arg(written).arg(target)
+                             : tr("Writing %1 bytes...").arg(written);
+    }
+}
+
+SRecordRow recordRow(const STransactionRecord &record, const QString &target,
+                     const QString &modeText)
+{
+    const STransactionRequest &request = record.request;
+    const QString error = QString::fromStdString(record.lastError);
+    switch (request.kind) {
+    case ETransactionKind::Read:
+        return {tr("Read %1").arg(target), readFlags(record.read, record.ok, error),
+                record.read.data};
+    case ETransactionKind::WriteRead:
+        // A failed write part sent no read: its own status tells what went wrong.
+        return {tr("Write/Read %1 [%2]").arg(target, CI2cDeviceFile::BytesToHex(request.data)),
+                record.readPartReached ? readFlags(record.read, record.ok, error)
+                                       : writeFlags(record.write, false, error),
+                record.read.data};
+    default:
+        return {writeType(modeOf(request), modeText, target),
+                writeFlags(record.write, record.ok, error), request.data};
+    }
 }
 
 } // namespace TransferText

@@ -2,8 +2,11 @@
 #pragma once
 
 #include "I2cTypes.h"
+#include "STransactionRecord.h"
 
 #include <QString>
+
+#include <vector>
 
 // What a write, read or search puts in the Type and Flags columns of the output table,
 // and what the start/stop choice of a write means for the bus.
@@ -31,5 +34,25 @@ QString writeFlags(const SI2cWriteResult &result, bool ok, const QString &driver
 
 // "0x" and the status byte; after a failure two blanks and the driver's text.
 QString readFlags(const SI2cReadResult &result, bool ok, const QString &driverError);
+
+// The start/stop box entry that a write request with these conditions stands for.
+int modeOf(const STransactionRequest &request);
+
+// Whether the request addresses a slave (everything but a write without start).
+bool isAddressed(const STransactionRequest &request);
+
+// What the progress dialog says while a write, read or write/read runs.
+QString progressText(const STransactionRequest &request, const QString &target);
+
+// A write, read or write/read as an output-table row: Type, Flags and the bytes of the Data
+// cell (written for a write, read otherwise). `modeText` is the start/stop entry's text.
+struct SRecordRow
+{
+    QString type;
+    QString flags;
+    std::vector<unsigned char> data;
+};
+SRecordRow recordRow(const STransactionRecord &record, const QString &target,
+                     const QString &modeText);
 
 } // namespace TransferText

@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "mainwindow.h"
 
+#include "AdapterConnection.h"
 #include "AddressField.h"
 #include "CBusSession.h"
-#include "CWatchScheduler.h"
+#include "CWatchPart.h"
 #include "ConnectionStatus.h"
-#include "EventHook.h"
-#include "I2cTypes.h"
 #include "MainWindowShared.h"
+#include "ReturnKeyHook.h"
+#include "TransferFields.h"
+#include "UserTransaction.h"
 #include "aboutdialog.h"
 #include "ui_mainwindow.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QSettings>
+#include <QStatusBar>
 
 #include <utility>
 
@@ -33,6 +35,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
     , m_session(std::make_unique<CBusSession>())
+    , m_user(new UserTransaction(*m_session, this))
 {
     ui->setupUi(this);
     setWindowTitle(tr("Vantrel I2C Tool"));
@@ -41,7 +44,13 @@ MainWindow::MainWindow(QWidget *parent)
     setupTable();
     setupStatusBar();
 
-    m_address = new AddressField(ui->cmb_i2c_device, ui->actionAddress8Bit, this);
+    m_address =
+        new AddressField(ui->cmb_i2c_device, ui->actionAddress7Bit, ui->actionAddress8Bit, this);
+    connect(m_address, &AddressField::notationTriggered, this,
+            &MainWindow::onAddressFormatTriggered);
+    m_fields = std::make_unique<TransferFields>(
+        TransferFields::SWidgets{ui->edit_write, ui->cmb_startstop, ui->spin_read}, *m_address,
+        this);
     ui->edit_write->setPlaceholderText(tr("Hex bytes without address, e.g. 01 A5 FF"));
     ui->spin_read->setRange(1, READ_COUNT_MAX);
     ui->spin_read->setValue(1);
@@ -53,16 +62,9 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
     ui->actionExit->setShortcuts(QKeySequence::Quit);
     // Return in the read count reads, as Return in the write field writes.
-    new EventHook(ui->spin_read, [this](QEvent *event) {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        if (!plain || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter))
-            return false;
+    new ReturnKeyHook(ui->spin_read, [this] {
         ui->spin_read->interpretText();
         onRead();
-        return true;
     });
     connect(ui->btn_i2c_search, &QPushButton::clicked, this, &MainWindow::onI2cSearch);
     connect(ui->tbtn_write_clear, &QToolButton::clicked, ui->edit_write, &QLineEdit::clear);
@@ -71,14 +73,12 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->btn_read, &QPushButton::clicked, this, &MainWindow::onRead);
     connect(ui->btn_write_read, &QPushButton::clicked, this, &MainWindow::onWriteRead);
     connect(ui->actionWriteRead, &QAction::triggered, this, &MainWindow::onWriteRead);
+    connect(m_user, &UserTransaction::runningChanged, this, &MainWindow::setTransactionRunning);
     connect(m_session.get(), &CBusSession::stateChanged, this, &MainWindow::updateUiState);
     connect(m_session.get(), &CBusSession::connectionLost, this, &MainWindow::handleConnectionLost);
 
     setupProjects();
-    setupWatch();
-    setupRegisters();
-    setupEeprom();
-    setupScan();
+    setupDocks();
     restoreWindowState();
     updateUiState();
 }
@@ -98,10 +98,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // A transaction still running is cancelled and awaited: the window closes only once
     // the worker has let go of the adapter.
     m_watch->stop();
-    if (m_userJob) {
-        m_userJob->Cancel();
-        m_session->Wait(m_userJob);
-    }
+    m_user->cancelAndWait();
     QSettings settings;
     settings.setValue(SETTINGS_WINDOW_GEOMETRY, saveGeometry());
     settings.setValue(SETTINGS_WINDOW_STATE, saveState(0));
@@ -110,52 +107,16 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::setupOptionActions()
 {
-    const std::pair<QAction *, EI2cSpeed> speeds[] = {
-        {ui->actionSpeed10k, EI2cSpeed::Speed10k},     {ui->actionSpeed50k, EI2cSpeed::Speed50k},
-        {ui->actionSpeed100k, EI2cSpeed::Speed100k},   {ui->actionSpeed400k, EI2cSpeed::Speed400k},
-        {ui->actionSpeed1000k, EI2cSpeed::Speed1000k},
-    };
-    m_speedGroup = new QActionGroup(this);
-    m_speedGroup->setExclusive(true);
-    for (const auto &[action, speed] : speeds) {
-        action->setCheckable(true);
-        action->setData(static_cast<int>(speed));
-        m_speedGroup->addAction(action);
-    }
-    if (m_speedGroup->checkedAction() == nullptr)
-        ui->actionSpeed100k->setChecked(true);
+    m_adapter = new AdapterConnection(*m_session,
+                                      {{ui->actionSpeed10k, EI2cSpeed::Speed10k},
+                                       {ui->actionSpeed50k, EI2cSpeed::Speed50k},
+                                       {ui->actionSpeed100k, EI2cSpeed::Speed100k},
+                                       {ui->actionSpeed400k, EI2cSpeed::Speed400k},
+                                       {ui->actionSpeed1000k, EI2cSpeed::Speed1000k}},
+                                      ui->actionPullUps, this);
 
-    m_addressGroup = new QActionGroup(this);
-    m_addressGroup->setExclusive(true);
-    for (QAction *action : {ui->actionAddress7Bit, ui->actionAddress8Bit}) {
-        action->setCheckable(true);
-        m_addressGroup->addAction(action);
-    }
-    if (m_addressGroup->checkedAction() == nullptr)
-        ui->actionAddress7Bit->setChecked(true);
-
-    ui->actionPullUps->setCheckable(true);
-
-    connect(m_speedGroup, &QActionGroup::triggered, this, &MainWindow::onSpeedTriggered);
+    connect(m_adapter->speedGroup(), &QActionGroup::triggered, this, &MainWindow::onSpeedTriggered);
     connect(ui->actionPullUps, &QAction::triggered, this, &MainWindow::onPullUpsTriggered);
-    connect(m_addressGroup, &QActionGroup::triggered, this, &MainWindow::onAddressFormatTriggered);
-}
-
-QDockWidget *MainWindow::addPartDock(const QString &title, const QString &dockName,
-                                     const QString &actionName, QWidget *content,
-                                     Qt::DockWidgetArea area)
-{
-    auto *dock = new QDockWidget(title, this);
-    dock->setObjectName(dockName);
-    dock->setWidget(content);
-    addDockWidget(area, dock);
-    dock->hide();
-    auto *action = new QAction(title, this);
-    action->setObjectName(actionName);
-    action->setMenuRole(QAction::NoRole);
-    ui->menuView->addAction(action);
-    bindDockToAction(dock, action);
-    return dock;
 }
 
 void MainWindow::setupStatusBar()
@@ -169,6 +130,11 @@ void MainWindow::restoreWindowState()
     restoreGeometry(settings.value(SETTINGS_WINDOW_GEOMETRY).toByteArray());
     restoreState(settings.value(SETTINGS_WINDOW_STATE).toByteArray(), 0);
     ui->actionProjects->setChecked(!ui->dock_projects->isHidden());
+}
+
+void MainWindow::showStatusMessage(const QString &text)
+{
+    statusBar()->showMessage(text, STATUS_MESSAGE_MS);
 }
 
 void MainWindow::onAbout()

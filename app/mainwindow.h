@@ -5,7 +5,6 @@
 #include "SI2cCommand.h"
 #include "STableRowTime.h"
 #include "STransactionRecord.h"
-#include "SValueDecoding.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -16,30 +15,30 @@
 #include <optional>
 #include <vector>
 
+class AdapterConnection;
 class AddressField;
-class CBusJob;
 class CBusSession;
-class CSequencePart;
 class CProjectsPanel;
-class CWatchScheduler;
+class CRegistersPart;
+class CScanPart;
+class CSequencePart;
+class CWatchPart;
 class ConnectionStatus;
 class QAction;
 class QActionGroup;
 class QCloseEvent;
 class QDockWidget;
 class QPoint;
-class WatchPanel;
-class RegistersPanel;
-class CRegistersPart;
-class CScanPart;
-class ScanPanel;
+class TransferFields;
+class UserTransaction;
 
 namespace Ui {
 class MainWindow;
 }
 
-// The one window of the tool: address and byte input, the output table, the adapter
-// connection and the projects dock.
+// The one window of the tool: its form, actions, menus and status bar, and the wiring of its
+// parts. A slot reads the fields, hands the request to the bus session and the record to
+// the output table; the docks are parts of their own on the same session and table.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -95,43 +94,25 @@ private Q_SLOTS:
     void onWriteReadSave();
     void onWatchFromFields();
     void onWatchCommand(uint8_t address, const SI2cCommand &command);
-    void onWatchStart();
-    void onWatchStop();
-    void onWatchSaveDecoding();
+    void showStatusMessage(const QString &text);
 
 private:
-    // Runs the request on the bus session ahead of every other client's work and waits for
-    // it while the window keeps painting (a progress dialog with Cancel after 300 ms).
-    // Returns the record once the transaction has ended, or nothing when no adapter is
-    // connected, another transaction of the user's runs, or the adapter was lost (the loss
-    // has then been reported). `what` describes it in the progress dialog; a read or
-    // search shows the wait cursor meanwhile.
-    std::optional<STransactionRecord> runTransaction(const STransactionRequest &request,
-                                                     const QString &what, bool busyCursor = false);
+    // The fields' request, when they gave one, run as the user's and logged as its row.
+    void runFieldTransfer(const std::optional<STransactionRequest> &request, bool busyCursor);
+    // The row of a write, read or write/read, the user's or a dock's.
+    void addRecordRow(const STransactionRecord &record);
     // A transaction the user started is running (the window refuses others meanwhile).
     bool isTransactionRunning() const;
     void setTransactionRunning(bool running);
-    // Waits for a change of the adapter's configuration; false when it failed.
-    bool runConfiguration(const std::shared_ptr<CBusJob> &job);
-
-    // A dock of the View menu for `content`, hidden until the user asks for it (a saved
-    // layout may show it again), and its checkable action.
-    QDockWidget *addPartDock(const QString &title, const QString &dockName,
-                             const QString &actionName, QWidget *content, Qt::DockWidgetArea area);
-    void setupWatch();
-    void setupRegisters();
-    void addRegisterRow(const STransactionRecord &record);
-    void setupEeprom();
-    void setupScan();
-    // The Registers dock on the part found at `address`.
-    void showScanRegisters(std::uint8_t address);
-    void setWatchTarget(const STransactionRequest &request,
-                        const std::optional<SValueDecoding> &decoding);
 
     void setupOptionActions();
     void setupTable();
     void setupStatusBar();
     void setupProjects();
+    // The Watch, Registers, EEPROM and Bus Scan docks, in the View menu's order.
+    void setupDocks();
+    // The Registers dock on the part found at `address`.
+    void showScanRegisters(std::uint8_t address);
     void restoreWindowState();
 
     void updateUiState();
@@ -142,8 +123,6 @@ private:
     std::optional<unsigned char> parseAddress(const QString &text, bool eightBit) const;
     std::optional<unsigned char> currentAddress() const;
     bool isAddress8Bit() const;
-    void warnInvalidAddress(const QString &title);
-    void warnInvalidBytes(const QString &title);
 
     int bytesPerLine() const;
     bool isOffsetDecimal() const;
@@ -154,31 +133,20 @@ private:
     Ui::MainWindow *ui = nullptr;
     // The connection to the adapter, shared with every dock; it owns the driver.
     std::unique_ptr<CBusSession> m_session;
-    QActionGroup *m_speedGroup = nullptr;
-    QActionGroup *m_addressGroup = nullptr;
-    CProjectsPanel *m_projects = nullptr;
-    // The address field and the notation it is shown in.
+    // The user's own write, read or search, one at a time.
+    UserTransaction *m_user = nullptr;
+    AdapterConnection *m_adapter = nullptr;
+    // The address field and the notation it is shown in, and the fields read as requests.
     AddressField *m_address = nullptr;
+    std::unique_ptr<TransferFields> m_fields;
     // The state, the adapter and the version in the status bar.
     ConnectionStatus *m_status = nullptr;
 
-    // The user's own transaction while it runs.
-    std::shared_ptr<CBusJob> m_userJob;
-
-    QDockWidget *m_watchDock = nullptr;
-    WatchPanel *m_watchPanel = nullptr;
-    QDockWidget *m_registersDock = nullptr;
-    RegistersPanel *m_registersPanel = nullptr;
-    CRegistersPart *m_registers = nullptr;
-    CWatchScheduler *m_watch = nullptr;
-    // The stored command being watched, with its device's address, for Save to Command.
-    std::optional<std::pair<uint8_t, SI2cCommand>> m_watchCommand;
-
-    QDockWidget *m_eepromDock = nullptr;
-    QDockWidget *m_scanDock = nullptr;
-    ScanPanel *m_scanPanel = nullptr;
-    CScanPart *m_scan = nullptr;
-
     COutputTable *m_table = nullptr;
+    CProjectsPanel *m_projects = nullptr;
     CSequencePart *m_sequences = nullptr;
+    CWatchPart *m_watch = nullptr;
+    QDockWidget *m_registersDock = nullptr;
+    CRegistersPart *m_registers = nullptr;
+    CScanPart *m_scan = nullptr;
 };

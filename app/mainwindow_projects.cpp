@@ -2,24 +2,15 @@
 // The bond with the projects panel: stored commands loaded into the fields or executed,
 // the fields saved as a command, the projects folder and the dock.
 #include "AddressField.h"
-#include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
 #include "CSequencePart.h"
-#include "MainWindowShared.h"
-#include "TransferText.h"
+#include "PartDock.h"
+#include "TransferFields.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QDir>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QStatusBar>
-
-namespace {
-
-constexpr int START_STOP_MODES = 4;
-
-} // namespace
 
 void MainWindow::setupProjects()
 {
@@ -42,7 +33,7 @@ void MainWindow::setupProjects()
     connect(ui->btn_write_read_save, &QToolButton::clicked, this, &MainWindow::onWriteReadSave);
     connect(ui->actionProjects_Folder, &QAction::triggered, this, &MainWindow::onProjectsFolder);
 
-    bindDockToAction(ui->dock_projects, ui->actionProjects);
+    PartDock::bindToAction(ui->dock_projects, ui->actionProjects);
     m_sequences = new CSequencePart(
         *m_session, *m_table, [this](std::uint8_t address) { return formatAddress(address); }, this,
         this);
@@ -57,30 +48,15 @@ void MainWindow::setupProjects()
 void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
 {
     m_address->show(address);
-    // A sequence has no input fields to fill.
-    if (command.type == EI2cCommandType::Sequence)
-        return;
-    if (command.type == EI2cCommandType::Read) {
-        ui->spin_read->setValue(command.count);
-        return;
-    }
-    if (command.type == EI2cCommandType::WriteRead) {
-        ui->edit_write->setText(CI2cDeviceFile::BytesToHex(command.data));
-        ui->spin_read->setValue(command.count);
-        return;
-    }
-    ui->edit_write->setText(CI2cDeviceFile::BytesToHex(command.data));
-    const int mode = static_cast<int>(command.mode);
-    ui->cmb_startstop->setCurrentIndex(mode >= 0 && mode < START_STOP_MODES ? mode : 0);
+    m_fields->load(command);
 }
 
 void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
 {
     onLoadCommand(address, command);
     if (!isConnected()) {
-        statusBar()->showMessage(
-            tr("Command \"%1\" loaded. Connect a device to execute it.").arg(command.label),
-            STATUS_MESSAGE_MS);
+        showStatusMessage(
+            tr("Command \"%1\" loaded. Connect a device to execute it.").arg(command.label));
         return;
     }
     switch (command.type) {
@@ -102,46 +78,19 @@ void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
 
 void MainWindow::onWriteSave()
 {
-    const std::optional<std::vector<unsigned char>> bytes =
-        CI2cDeviceFile::HexToBytes(ui->edit_write->text());
-    if (!bytes) {
-        warnInvalidBytes(tr("Save Command"));
-        return;
-    }
-    const int mode = ui->cmb_startstop->currentIndex();
-    if (bytes->empty() && !TransferText::generatesStart(mode)) {
-        QMessageBox::warning(this, tr("Save Command"),
-                             tr("Without start at least one data byte is required."));
-        return;
-    }
-    SI2cCommand command;
-    command.type = EI2cCommandType::Write;
-    command.mode = static_cast<EI2cWriteMode>(mode);
-    command.data = *bytes;
-    m_projects->AddCommand(command);
+    if (const std::optional<SI2cCommand> command = m_fields->writeCommand())
+        m_projects->AddCommand(*command);
 }
 
 void MainWindow::onReadSave()
 {
-    SI2cCommand command;
-    command.type = EI2cCommandType::Read;
-    command.count = ui->spin_read->value();
-    m_projects->AddCommand(command);
+    m_projects->AddCommand(m_fields->readCommand());
 }
 
 void MainWindow::onWriteReadSave()
 {
-    const std::optional<std::vector<unsigned char>> bytes =
-        CI2cDeviceFile::HexToBytes(ui->edit_write->text());
-    if (!bytes || bytes->empty()) {
-        warnInvalidBytes(tr("Save Command"));
-        return;
-    }
-    SI2cCommand command;
-    command.type = EI2cCommandType::WriteRead;
-    command.data = *bytes;
-    command.count = ui->spin_read->value();
-    m_projects->AddCommand(command);
+    if (const std::optional<SI2cCommand> command = m_fields->writeReadCommand())
+        m_projects->AddCommand(*command);
 }
 
 void MainWindow::onProjectsFolder()
@@ -151,6 +100,5 @@ void MainWindow::onProjectsFolder()
     if (folder.isEmpty())
         return;
     m_projects->SetFolder(folder);
-    statusBar()->showMessage(tr("Projects folder: %1").arg(QDir::toNativeSeparators(folder)),
-                             STATUS_MESSAGE_MS);
+    showStatusMessage(tr("Projects folder: %1").arg(QDir::toNativeSeparators(folder)));
 }

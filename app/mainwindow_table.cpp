@@ -2,11 +2,8 @@
 // The window's side of the output table: the part is made here, and the window's own
 // table functions, which callers and tests use, hand over to it.
 #include "CBusSession.h"
-#include "MainWindowShared.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
-
-#include <QStatusBar>
 
 void MainWindow::setupTable()
 {
@@ -15,8 +12,7 @@ void MainWindow::setupTable()
                                 ui->actionTableClear, ui->actionUndoClear, ui->actionShowTime,
                                 ui->actionShowAscii, ui->actionSaveLog},
                                this);
-    connect(m_table, &COutputTable::statusMessage, this,
-            [this](const QString &text) { statusBar()->showMessage(text, STATUS_MESSAGE_MS); });
+    connect(m_table, &COutputTable::statusMessage, this, &MainWindow::showStatusMessage);
 }
 
 void MainWindow::addTableRow(const QString &type, const QString &flags, const QString &text,
@@ -51,8 +47,7 @@ std::optional<STableRowOrigin> MainWindow::rowOrigin(std::optional<unsigned char
 {
     if (!m_session->IsConnected())
         return std::nullopt;
-    const SBusAdapterInfo &adapter = m_session->Info();
-    return STableRowOrigin::Of(adapter.typeName, adapter.serial, adapter.speed, address);
+    return STableRowOrigin::Of(m_session->Info(), address);
 }
 
 QString MainWindow::formatHexLines(const QByteArray &bytes, int perLine, bool offsetDecimal)

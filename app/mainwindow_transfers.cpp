@@ -1,19 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Addresses in 7-bit or 8-bit notation, and the write, read and search the user starts.
 #include "AddressField.h"
-#include "BusJobWaiter.h"
 #include "CBusSession.h"
-#include "CI2cDeviceFile.h"
 #include "CProjectsPanel.h"
 #include "CScanPart.h"
-#include "MainWindowShared.h"
 #include "STransactionRequest.h"
+#include "TransferFields.h"
 #include "TransferText.h"
+#include "UserTransaction.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
-
-#include <QGuiApplication>
-#include <QMessageBox>
 
 using namespace Qt::StringLiterals;
 
@@ -28,52 +24,47 @@ STableRowTime rowTime(const STransactionRecord &record)
     return {record.startedMs, record.durationUs};
 }
 
-// The wait cursor for as long as a blocking bus operation runs.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
 } // namespace
 
 bool MainWindow::isTransactionRunning() const
 {
-    return m_userJob != nullptr;
+    return m_user->isRunning();
 }
 
 void MainWindow::setTransactionRunning(bool running)
 {
     // Nothing that would start another transaction, change the connection or edit the
     // projects folder while the user's transaction runs.
-    ui->dockWidgetContents->setEnabled(!running);
+    for (QWidget *widget :
+         std::initializer_list<QWidget *>{ui->dockWidgetContents, ui->tbtn_write_save,
+                                          ui->tbtn_read_save, ui->btn_write_read_save})
+        widget->setEnabled(!running);
     ui->actionProjects_Folder->setEnabled(!running);
-    ui->tbtn_write_save->setEnabled(!running);
-    ui->tbtn_read_save->setEnabled(!running);
-    ui->btn_write_read_save->setEnabled(!running);
     updateUiState();
 }
 
-std::optional<STransactionRecord> MainWindow::runTransaction(const STransactionRequest &request,
-                                                             const QString &what, bool busyCursor)
+void MainWindow::runFieldTransfer(const std::optional<STransactionRequest> &request,
+                                  bool busyCursor)
 {
-    if (!isConnected() || isTransactionRunning())
-        return std::nullopt;
-    std::optional<WaitCursor> cursor;
-    if (busyCursor)
-        cursor.emplace();
-    m_userJob = m_session->Start(request, EBusPriority::User);
-    const std::shared_ptr<CBusJob> job = m_userJob;
-    setTransactionRunning(true);
-    BusJobWaiter::waitFor(*m_session, job, what, this);
-    m_userJob.reset();
-    setTransactionRunning(false);
-    if (job->IsAdapterLost())
-        return std::nullopt;
-    return job->Record();
+    if (!request)
+        return;
+    const QString target =
+        TransferText::isAddressed(*request) ? formatAddress(request->address) : QString();
+    const std::optional<STransactionRecord> record =
+        m_user->run(*request, TransferText::progressText(*request, target), busyCursor);
+    if (record)
+        addRecordRow(*record);
+}
+
+void MainWindow::addRecordRow(const STransactionRecord &record)
+{
+    const STransactionRequest &request = record.request;
+    const bool addressed = TransferText::isAddressed(request);
+    const TransferText::SRecordRow row =
+        TransferText::recordRow(record, addressed ? formatAddress(request.address) : QString(),
+                                ui->cmb_startstop->itemText(TransferText::modeOf(request)));
+    addTableRow(row.type, row.flags, row.data, !record.ok, rowTime(record),
+                rowOrigin(addressed ? std::optional(request.address) : std::nullopt), request);
 }
 
 QString MainWindow::formatAddress(unsigned char address) const
@@ -96,19 +87,6 @@ std::optional<unsigned char> MainWindow::currentAddress() const
     return m_address->current();
 }
 
-void MainWindow::warnInvalidAddress(const QString &title)
-{
-    QMessageBox::warning(this, title,
-                         tr("Invalid I2C address. Enter a hex address in the selected format, "
-                            "e.g. \"%1\".")
-                             .arg(formatAddress(PLACEHOLDER_ADDRESS)));
-}
-
-void MainWindow::warnInvalidBytes(const QString &title)
-{
-    QMessageBox::warning(this, title, tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
-}
-
 void MainWindow::onAddressFormatTriggered()
 {
     if (m_address->applyNotation() && m_projects != nullptr) {
@@ -119,96 +97,20 @@ void MainWindow::onAddressFormatTriggered()
 
 void MainWindow::onWrite()
 {
-    if (isTransactionRunning() || !isConnected())
-        return;
-    const int mode = ui->cmb_startstop->currentIndex();
-    const bool start = TransferText::generatesStart(mode);
-    std::optional<unsigned char> address;
-    if (start) {
-        address = currentAddress();
-        if (!address) {
-            warnInvalidAddress(tr("Write"));
-            return;
-        }
-    }
-    const std::optional<std::vector<unsigned char>> bytes =
-        CI2cDeviceFile::HexToBytes(ui->edit_write->text());
-    if (!bytes || (!start && bytes->empty())) {
-        warnInvalidBytes(tr("Write"));
-        return;
-    }
-
-    const STransactionRequest request = STransactionRequest::Write(
-        start ? *address : 0, *bytes, start, TransferText::generatesStop(mode));
-    const QString target = start ? formatAddress(*address) : QString();
-    const QString what = start ? tr("Writing %1 bytes to %2...").arg(bytes->size()).arg(target)
-                               : tr("Writing %1 bytes...").arg(bytes->size());
-    const std::optional<STransactionRecord> record = runTransaction(request, what);
-    if (!record)
-        return;
-
-    const QString type = TransferText::writeType(mode, ui->cmb_startstop->currentText(), target);
-    addTableRow(type,
-                TransferText::writeFlags(record->write, record->ok,
-                                         QString::fromStdString(record->lastError)),
-                *bytes, !record->ok, rowTime(*record), rowOrigin(address), request);
+    if (!isTransactionRunning() && isConnected())
+        runFieldTransfer(m_fields->writeRequest(), false);
 }
 
 void MainWindow::onRead()
 {
-    if (isTransactionRunning() || !isConnected())
-        return;
-    const std::optional<unsigned char> address = currentAddress();
-    if (!address) {
-        warnInvalidAddress(tr("Read"));
-        return;
-    }
-    const auto count = static_cast<std::size_t>(ui->spin_read->value());
-    const STransactionRequest request = STransactionRequest::Read(*address, count);
-    const std::optional<STransactionRecord> record = runTransaction(
-        request, tr("Reading %1 bytes from %2...").arg(count).arg(formatAddress(*address)), true);
-    if (!record)
-        return;
-    addTableRow(tr("Read %1").arg(formatAddress(*address)),
-                TransferText::readFlags(record->read, record->ok,
-                                        QString::fromStdString(record->lastError)),
-                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address), request);
+    if (!isTransactionRunning() && isConnected())
+        runFieldTransfer(m_fields->readRequest(tr("Read")), true);
 }
 
 void MainWindow::onWriteRead()
 {
-    if (isTransactionRunning() || !isConnected())
-        return;
-    const std::optional<unsigned char> address = currentAddress();
-    if (!address) {
-        warnInvalidAddress(tr("Write/Read"));
-        return;
-    }
-    const std::optional<std::vector<unsigned char>> bytes =
-        CI2cDeviceFile::HexToBytes(ui->edit_write->text());
-    if (!bytes || bytes->empty()) {
-        warnInvalidBytes(tr("Write/Read"));
-        return;
-    }
-    const auto count = static_cast<std::size_t>(ui->spin_read->value());
-    const QString target = formatAddress(*address);
-    const STransactionRequest request = STransactionRequest::WriteRead(*address, *bytes, count);
-    const std::optional<STransactionRecord> record =
-        runTransaction(request,
-                       tr("Writing %1 bytes to %2, then reading %3 bytes...")
-                           .arg(bytes->size())
-                           .arg(target)
-                           .arg(count),
-                       true);
-    if (!record)
-        return;
-    const QString error = QString::fromStdString(record->lastError);
-    // A failed write part sent no read: its own status tells what went wrong.
-    const QString flags = record->readPartReached
-                              ? TransferText::readFlags(record->read, record->ok, error)
-                              : TransferText::writeFlags(record->write, false, error);
-    addTableRow(tr("Write/Read %1 [%2]").arg(target, CI2cDeviceFile::BytesToHex(*bytes)), flags,
-                record->read.data, !record->ok, rowTime(*record), rowOrigin(*address), request);
+    if (!isTransactionRunning() && isConnected())
+        runFieldTransfer(m_fields->writeReadRequest(tr("Write/Read")), true);
 }
 
 void MainWindow::onI2cSearch()
@@ -216,7 +118,7 @@ void MainWindow::onI2cSearch()
     if (isTransactionRunning() || !isConnected())
         return;
     const QString remembered = m_address->text();
-    const std::optional<STransactionRecord> record = runTransaction(
+    const std::optional<STransactionRecord> record = m_user->run(
         STransactionRequest::Search(SEARCH_FIRST, SEARCH_LAST), tr("Searching the bus..."), true);
     // A silent address is just a failed probe; only a missing adapter ends the search.
     if (!record)
@@ -228,12 +130,11 @@ void MainWindow::onI2cSearch()
     const QString list = found.isEmpty() ? tr("No device found") : found.join(", "_L1);
     // A cancelled search, or one the adapter stopped answering, leaves the address list
     // alone and says so in its row.
-    if (record->cancelled || !record->ok) {
-        addTableRow(tr("Search"), QString::fromStdString(record->lastError), list, true,
-                    rowTime(*record), rowOrigin(std::nullopt));
-        return;
+    const bool failed = record->cancelled || !record->ok;
+    if (!failed) {
+        m_address->setFound(record->found, remembered);
+        m_scan->setFound(SEARCH_FIRST, SEARCH_LAST, record->found);
     }
-    m_address->setFound(record->found, remembered);
-    m_scan->setFound(SEARCH_FIRST, SEARCH_LAST, record->found);
-    addTableRow(tr("Search"), QString(), list, false, rowTime(*record), rowOrigin(std::nullopt));
+    addTableRow(tr("Search"), failed ? QString::fromStdString(record->lastError) : QString(), list,
+                failed, rowTime(*record), rowOrigin(std::nullopt));
 }

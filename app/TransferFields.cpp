@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: MIT
+#include "TransferFields.h"
+
+#include "AddressField.h"
+#include "CI2cDeviceFile.h"
+#include "MainWindowShared.h"
+#include "TransferText.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSpinBox>
+
+namespace {
+
+constexpr int START_STOP_MODES = 4;
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("MainWindow", text);
+}
+
+} // namespace
+
+TransferFields::TransferFields(const SWidgets &widgets, const AddressField &address,
+                               QWidget *window)
+    : m_widgets(widgets)
+    , m_address(address)
+    , m_window(window)
+{}
+
+std::optional<STransactionRequest> TransferFields::writeRequest() const
+{
+    const QString title = tr("Write");
+    const int mode = m_widgets.startStop->currentIndex();
+    const bool start = TransferText::generatesStart(mode);
+    std::optional<std::uint8_t> target;
+    if (start && !(target = address(title)))
+        return std::nullopt;
+    const std::optional<std::vector<unsigned char>> data = bytes(title, start);
+    if (!data)
+        return std::nullopt;
+    return STransactionRequest::Write(start ? *target : 0, *data, start,
+                                      TransferText::generatesStop(mode));
+}
+
+std::optional<STransactionRequest> TransferFields::readRequest(const QString &title) const
+{
+    const std::optional<std::uint8_t> target = address(title);
+    if (!target)
+        return std::nullopt;
+    return STransactionRequest::Read(*target, count());
+}
+
+std::optional<STransactionRequest> TransferFields::writeReadRequest(const QString &title) const
+{
+    const std::optional<std::uint8_t> target = address(title);
+    if (!target)
+        return std::nullopt;
+    const std::optional<std::vector<unsigned char>> data = bytes(title, false);
+    if (!data)
+        return std::nullopt;
+    return STransactionRequest::WriteRead(*target, *data, count());
+}
+
+std::optional<STransactionRequest> TransferFields::watchRequest() const
+{
+    const QString title = tr("Watch");
+    const std::optional<std::uint8_t> target = address(title);
+    if (!target)
+        return std::nullopt;
+    const std::optional<std::vector<unsigned char>> data = bytes(title, true);
+    if (!data)
+        return std::nullopt;
+    return data->empty() ? STransactionRequest::Read(*target, count())
+                         : STransactionRequest::WriteRead(*target, *data, count());
+}
+
+std::optional<SI2cCommand> TransferFields::writeCommand() const
+{
+    const QString title = tr("Save Command");
+    const std::optional<std::vector<unsigned char>> data = bytes(title, true);
+    if (!data)
+        return std::nullopt;
+    const int mode = m_widgets.startStop->currentIndex();
+    if (data->empty() && !TransferText::generatesStart(mode)) {
+        QMessageBox::warning(m_window, title,
+                             tr("Without start at least one data byte is required."));
+        return std::nullopt;
+    }
+    SI2cCommand command;
+    command.type = EI2cCommandType::Write;
+    command.mode = static_cast<EI2cWriteMode>(mode);
+    command.data = *data;
+    return command;
+}
+
+SI2cCommand TransferFields::readCommand() const
+{
+    SI2cCommand command;
+    command.type = EI2cCommandType::Read;
+    command.count = m_widgets.readCount->value();
+    return command;
+}
+
+std::optional<SI2cCommand> TransferFields::writeReadCommand() const
+{
+    const std::optional<std::vector<unsigned char>> data = bytes(tr("Save Command"), false);
+    if (!data)
+        return std::nullopt;
+    SI2cCommand command;
+    command.type = EI2cCommandType::WriteRead;
+    command.data = *data;
+    command.count = m_widgets.readCount->value();
+    return command;
+}
+
+void TransferFields::load(const SI2cCommand &command)
+{
+    switch (command.type) {
+    case EI2cCommandType::Sequence:
+        return;
+    case EI2cCommandType::Read:
+        m_widgets.readCount->setValue(command.count);
+        return;
+    case EI2cCommandType::WriteRead:
+        m_widgets.writeBytes->setText(CI2cDeviceFile::BytesToHex(command.data));
+        m_widgets.readCount->setValue(command.count);
+        return;
+    case EI2cCommandType::Write: {
+        m_widgets.writeBytes->setText(CI2cDeviceFile::BytesToHex(command.data));
+        const int mode = static_cast<int>(command.mode);
+        m_widgets.startStop->setCurrentIndex(mode >= 0 && mode < START_STOP_MODES ? mode : 0);
+        return;
+    }
+    }
+}
+
+void TransferFields::warnInvalidAddress(const QString &title) const
+{
+    QMessageBox::warning(m_window, title,
+                         tr("Invalid I2C address. Enter a hex address in the selected format, "
+                            "e.g. \"%1\".")
+                             .arg(m_address.format(PLACEHOLDER_ADDRESS)));
+}
+
+void TransferFields::warnInvalidBytes(const QString &title) const
+{
+    QMessageBox::warning(m_window, title, tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+}
+
+std::optional<std::uint8_t> TransferFields::address(const QString &title) const
+{
+    const std::optional<unsigned char> current = m_address.current();
+    if (!current)
+        warnInvalidAddress(title);
+    return current;
+}
+
+std::optional<std::vector<unsigned char>> TransferFields::bytes(const QString &title,
+                                                                bool emptyAllowed) const
+{
+    std::optional<std::vector<unsigned char>> data =
+        CI2cDeviceFile::HexToBytes(m_widgets.writeBytes->text());
+    if (!data || (!emptyAllowed && data->empty())) {
+        warnInvalidBytes(title);
+        return std::nullopt;
+    }
+    return data;
+}
+
+std::size_t TransferFields::count() const
+{
+    return static_cast<std::size_t>(m_widgets.readCount->value());
+}

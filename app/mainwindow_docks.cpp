@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+// The docks beside the projects: each part gets the bus session, the output table and the
+// address notation; the window only joins them to its fields and to one another.
+#include "AddressField.h"
+#include "CProjectsPanel.h"
+#include "CRegistersPart.h"
+#include "CScanPart.h"
+#include "CWatchPart.h"
+#include "EepromPanel.h"
+#include "PartDock.h"
+#include "RegistersPanel.h"
+#include "ScanPanel.h"
+#include "TransferFields.h"
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QDockWidget>
+#include <QMessageBox>
+
+using namespace Qt::StringLiterals;
+
+void MainWindow::setupDocks()
+{
+    const auto format = [this](std::uint8_t address) {
+        return formatAddress(address);
+    };
+    m_watch = new CWatchPart(
+        *m_session, *m_table, format,
+        [this](std::uint8_t address, const SI2cCommand &command, const SValueDecoding &decoding) {
+            return m_projects->SetCommandValue(address, command, decoding);
+        },
+        this, ui->menuView);
+    connect(m_watch, &CWatchPart::fromFieldsRequested, this, &MainWindow::onWatchFromFields);
+    connect(m_watch, &CWatchPart::statusMessage, this, &MainWindow::showStatusMessage);
+
+    auto *registers = new RegistersPanel;
+    m_registersDock = PartDock::add(this, ui->menuView, tr("Registers"), u"dock_registers"_s,
+                                    u"actionRegisters"_s, registers, Qt::RightDockWidgetArea);
+    m_registers = new CRegistersPart(
+        *m_session, *registers, [this](const STransactionRecord &record) { addRecordRow(record); },
+        format, this);
+    connect(m_projects, &CProjectsPanel::currentDeviceChanged, m_registers,
+            &CRegistersPart::setDeviceFile);
+
+    PartDock::add(this, ui->menuView, tr("EEPROM"), u"dock_eeprom"_s, u"actionEeprom"_s,
+                  new EepromPanel(*m_session, *m_table, [this] { return currentAddress(); }),
+                  Qt::RightDockWidgetArea);
+
+    auto *scan = new ScanPanel;
+    // Below the table, where the sixteen columns have room.
+    PartDock::add(this, ui->menuView, tr("Bus Scan"), u"dock_scan"_s, u"actionScan"_s, scan,
+                  Qt::BottomDockWidgetArea);
+    m_scan = new CScanPart(
+        *m_session, *scan, *m_projects,
+        [this](const STransactionRecord &record) { addRecordRow(record); },
+        [this](const QString &type, const QString &text, bool error) {
+            addTableRow(type, QString(), text, error);
+        },
+        format, this);
+    connect(m_scan, &CScanPart::searchRequested, this, &MainWindow::onI2cSearch);
+    connect(m_scan, &CScanPart::useAddressRequested, this,
+            [this](std::uint8_t address) { m_address->show(address); });
+    connect(m_scan, &CScanPart::showRegistersRequested, this, &MainWindow::showScanRegisters);
+}
+
+void MainWindow::onWatchFromFields()
+{
+    if (const std::optional<STransactionRequest> request = m_fields->watchRequest())
+        m_watch->watch(*request);
+}
+
+void MainWindow::onWatchCommand(uint8_t address, const SI2cCommand &command)
+{
+    m_watch->watchCommand(address, command);
+}
+
+void MainWindow::showScanRegisters(std::uint8_t address)
+{
+    if (const std::optional<QString> project = m_scan->projectDeviceFile(address)) {
+        m_projects->SelectDevice(*project);
+        m_registers->setDeviceFile(*project);
+    } else if (const std::optional<QString> part = m_scan->registersFile(address)) {
+        m_registers->showDevice(*part, address);
+    } else {
+        QMessageBox::information(
+            this, tr("Show Registers"),
+            tr("No register map is known for the part at %1.").arg(formatAddress(address)));
+        return;
+    }
+    PartDock::open(this, m_registersDock);
+}
