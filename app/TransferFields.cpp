@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int START_STOP_MODES = 4;
+constexpr int READ_COUNT_MAX = 65535;
 
 QString tr(const char *text)
 {
@@ -28,7 +29,11 @@ TransferFields::TransferFields(const SWidgets &widgets, const AddressField &addr
     : m_widgets(widgets)
     , m_address(address)
     , m_window(window)
-{}
+{
+    m_widgets.writeBytes->setPlaceholderText(tr("Hex bytes without address, e.g. 01 A5 FF"));
+    m_widgets.readCount->setRange(1, READ_COUNT_MAX);
+    m_widgets.readCount->setValue(1);
+}
 
 std::optional<STransactionRequest> TransferFields::writeRequest() const
 {

@@ -16,8 +16,9 @@ class QSpinBox;
 class QWidget;
 
 // The window's input fields (address, write bytes, start/stop, read count) read as a
-// transaction or a stored command, and filled from a stored command. A field that does
-// not parse is reported under the caller's title and yields nothing.
+// transaction or a stored command, and filled from a stored command; they get their
+// placeholder and range here. A field that does not parse is reported under the caller's
+// title and yields nothing.
 class TransferFields
 {
 public:

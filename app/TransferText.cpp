@@ -104,6 +104,15 @@ QString progressText(const STransactionRequest &request, const QString &target)
     }
 }
 
+QString foundList(const std::vector<std::uint8_t> &found,
+                  const std::function<QString(std::uint8_t)> &formatAddress)
+{
+    QStringList texts;
+    for (const std::uint8_t address : found)
+        texts << formatAddress(address);
+    return texts.isEmpty() ? tr("No device found") : texts.join(", "_L1);
+}
+
 SRecordRow recordRow(const STransactionRecord &record, const QString &target,
                      const QString &modeText)
 {

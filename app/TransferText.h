@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // What a write, read or search puts in the Type and Flags columns of the output table,
@@ -43,6 +44,11 @@ bool isAddressed(const STransactionRequest &request);
 
 // What the progress dialog says while a write, read or write/read runs.
 QString progressText(const STransactionRequest &request, const QString &target);
+
+// The Data cell of a search: the found addresses as the formatter writes them, or "No device
+// found".
+QString foundList(const std::vector<std::uint8_t> &found,
+                  const std::function<QString(std::uint8_t)> &formatAddress);
 
 // A write, read or write/read as an output-table row: Type, Flags and the bytes of the Data
 // cell (written for a write, read otherwise). `modeText` is the start/stop entry's text.

@@ -27,8 +27,6 @@ namespace {
 const QString SETTINGS_WINDOW_GEOMETRY = u"window/geometry"_s;
 const QString SETTINGS_WINDOW_STATE = u"window/state"_s;
 
-constexpr int READ_COUNT_MAX = 65535;
-
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -51,9 +49,6 @@ MainWindow::MainWindow(QWidget *parent)
     m_fields = std::make_unique<TransferFields>(
         TransferFields::SWidgets{ui->edit_write, ui->cmb_startstop, ui->spin_read}, *m_address,
         this);
-    ui->edit_write->setPlaceholderText(tr("Hex bytes without address, e.g. 01 A5 FF"));
-    ui->spin_read->setRange(1, READ_COUNT_MAX);
-    ui->spin_read->setValue(1);
 
     connect(ui->actionConnect, &QAction::triggered, this, &MainWindow::onConnect);
     connect(ui->actionDisconnect, &QAction::triggered, this, &MainWindow::onDisconnect);
@@ -117,6 +112,16 @@ void MainWindow::setupOptionActions()
 
     connect(m_adapter->speedGroup(), &QActionGroup::triggered, this, &MainWindow::onSpeedTriggered);
     connect(ui->actionPullUps, &QAction::triggered, this, &MainWindow::onPullUpsTriggered);
+}
+
+void MainWindow::setupTable()
+{
+    m_table = new COutputTable({ui->table_data, ui->cmb_bytes_per_line, ui->cmb_offset_format,
+                                ui->actionCopyReport, ui->actionCopyData, ui->actionCopyDataAsShown,
+                                ui->actionTableClear, ui->actionUndoClear, ui->actionShowTime,
+                                ui->actionShowAscii, ui->actionSaveLog},
+                               this);
+    connect(m_table, &COutputTable::statusMessage, this, &MainWindow::showStatusMessage);
 }
 
 void MainWindow::setupStatusBar()

@@ -44,7 +44,7 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // What copyTableRows puts on the clipboard.
+    // What the table's copy actions put on the clipboard.
     using ETableCopy = COutputTable::ETableCopy;
 
     explicit MainWindow(QWidget *parent = nullptr);
@@ -56,18 +56,33 @@ public:
     // Appends a row to the output table; a row made from bytes re-renders when the
     // line layout changes, one made from text keeps it. Without a time the row carries
     // the moment it was added and no duration.
-    void addTableRow(const QString &type, const QString &flags, const QString &data, bool error);
+    void addTableRow(const QString &type, const QString &flags, const QString &text, bool error)
+    {
+        m_table->AddRow(type, flags, text, error);
+    }
     void addTableRow(const QString &type, const QString &flags,
-                     const std::vector<unsigned char> &data, bool error);
-    void addTableRow(const QString &type, const QString &flags, const QString &data, bool error,
-                     const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {});
+                     const std::vector<unsigned char> &bytes, bool error)
+    {
+        m_table->AddRow(type, flags, bytes, error);
+    }
+    void addTableRow(const QString &type, const QString &flags, const QString &text, bool error,
+                     const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {})
+    {
+        m_table->AddRow(type, flags, text, error, time, origin);
+    }
     void addTableRow(const QString &type, const QString &flags,
-                     const std::vector<unsigned char> &data, bool error, const STableRowTime &time,
+                     const std::vector<unsigned char> &bytes, bool error, const STableRowTime &time,
                      const std::optional<STableRowOrigin> &origin = {},
-                     const std::optional<STransactionRequest> &transfer = {});
+                     const std::optional<STransactionRequest> &transfer = {})
+    {
+        m_table->AddRow(type, flags, bytes, error, time, origin, transfer);
+    }
 
     // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
-    static QString formatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
+    static QString formatHexLines(const QByteArray &bytes, int bytesPerLine, bool offsetDecimal)
+    {
+        return COutputTable::FormatHexLines(bytes, bytesPerLine, offsetDecimal);
+    }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -88,8 +103,8 @@ private Q_SLOTS:
     void onWriteSave();
     void onReadSave();
     void onProjectsFolder();
-    void onBytesPerLineChanged();
-    void onTableContextMenu(const QPoint &pos);
+    void onBytesPerLineChanged() { m_table->onBytesPerLineChanged(); }
+    void onTableContextMenu(const QPoint &pos) { m_table->onContextMenu(pos); }
     void onWriteRead();
     void onWriteReadSave();
     void onWatchFromFields();
@@ -111,8 +126,6 @@ private:
     void setupProjects();
     // The Watch, Registers, EEPROM and Bus Scan docks, in the View menu's order.
     void setupDocks();
-    // The Registers dock on the part found at `address`.
-    void showScanRegisters(std::uint8_t address);
     void restoreWindowState();
 
     void updateUiState();
@@ -124,9 +137,6 @@ private:
     std::optional<unsigned char> currentAddress() const;
     bool isAddress8Bit() const;
 
-    int bytesPerLine() const;
-    bool isOffsetDecimal() const;
-    void copyTableRows(ETableCopy mode);
     // Where a transaction to `address` on the connected adapter went, for the log.
     std::optional<STableRowOrigin> rowOrigin(std::optional<unsigned char> address) const;
 

@@ -15,7 +15,6 @@
 #include "ui_mainwindow.h"
 
 #include <QDockWidget>
-#include <QMessageBox>
 
 using namespace Qt::StringLiterals;
 
@@ -51,7 +50,7 @@ void MainWindow::setupDocks()
     PartDock::add(this, ui->menuView, tr("Bus Scan"), u"dock_scan"_s, u"actionScan"_s, scan,
                   Qt::BottomDockWidgetArea);
     m_scan = new CScanPart(
-        *m_session, *scan, *m_projects,
+        *m_session, *scan, *m_projects, *m_registers,
         [this](const STransactionRecord &record) { addRecordRow(record); },
         [this](const QString &type, const QString &text, bool error) {
             addTableRow(type, QString(), text, error);
@@ -60,7 +59,8 @@ void MainWindow::setupDocks()
     connect(m_scan, &CScanPart::searchRequested, this, &MainWindow::onI2cSearch);
     connect(m_scan, &CScanPart::useAddressRequested, this,
             [this](std::uint8_t address) { m_address->show(address); });
-    connect(m_scan, &CScanPart::showRegistersRequested, this, &MainWindow::showScanRegisters);
+    connect(m_scan, &CScanPart::registersShown, this,
+            [this] { PartDock::open(this, m_registersDock); });
 }
 
 void MainWindow::onWatchFromFields()
@@ -72,20 +72,4 @@ void MainWindow::onWatchFromFields()
 void MainWindow::onWatchCommand(uint8_t address, const SI2cCommand &command)
 {
     m_watch->watchCommand(address, command);
-}
-
-void MainWindow::showScanRegisters(std::uint8_t address)
-{
-    if (const std::optional<QString> project = m_scan->projectDeviceFile(address)) {
-        m_projects->SelectDevice(*project);
-        m_registers->setDeviceFile(*project);
-    } else if (const std::optional<QString> part = m_scan->registersFile(address)) {
-        m_registers->showDevice(*part, address);
-    } else {
-        QMessageBox::information(
-            this, tr("Show Registers"),
-            tr("No register map is known for the part at %1.").arg(formatAddress(address)));
-        return;
-    }
-    PartDock::open(this, m_registersDock);
 }

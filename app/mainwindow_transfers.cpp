@@ -67,6 +67,13 @@ void MainWindow::addRecordRow(const STransactionRecord &record)
                 rowOrigin(addressed ? std::optional(request.address) : std::nullopt), request);
 }
 
+std::optional<STableRowOrigin> MainWindow::rowOrigin(std::optional<unsigned char> address) const
+{
+    if (!m_session->IsConnected())
+        return std::nullopt;
+    return STableRowOrigin::Of(m_session->Info(), address);
+}
+
 QString MainWindow::formatAddress(unsigned char address) const
 {
     return m_address->format(address);
@@ -124,10 +131,8 @@ void MainWindow::onI2cSearch()
     if (!record)
         return;
 
-    QStringList found;
-    for (const std::uint8_t address : record->found)
-        found << formatAddress(address);
-    const QString list = found.isEmpty() ? tr("No device found") : found.join(", "_L1);
+    const QString list = TransferText::foundList(
+        record->found, [this](std::uint8_t address) { return formatAddress(address); });
     // A cancelled search, or one the adapter stopped answering, leaves the address list
     // alone and says so in its row.
     const bool failed = record->cancelled || !record->ok;

@@ -5,6 +5,7 @@
 #include "CBusJob.h"
 #include "CBusSession.h"
 #include "CProjectsPanel.h"
+#include "CRegistersPart.h"
 #include "ScanCells.h"
 #include "ScanPanel.h"
 
@@ -17,12 +18,13 @@
 using namespace Qt::StringLiterals;
 
 CScanPart::CScanPart(CBusSession &session, ScanPanel &panel, CProjectsPanel &projects,
-                     RecordSink addRecord, RowSink addRow, AddressFormatter formatAddress,
-                     QObject *parent)
+                     CRegistersPart &registers, RecordSink addRecord, RowSink addRow,
+                     AddressFormatter formatAddress, QObject *parent)
     : QObject(parent)
     , m_session(session)
     , m_panel(panel)
     , m_projects(projects)
+    , m_registers(registers)
     , m_addRecord(std::move(addRecord))
     , m_addRow(std::move(addRow))
     , m_formatAddress(std::move(formatAddress))
@@ -31,7 +33,7 @@ CScanPart::CScanPart(CBusSession &session, ScanPanel &panel, CProjectsPanel &pro
     connect(&panel, &ScanPanel::identifyRequested, this, &CScanPart::onIdentify);
     connect(&panel, &ScanPanel::useAddressRequested, this, &CScanPart::useAddressRequested);
     connect(&panel, &ScanPanel::addToProjectsRequested, this, &CScanPart::onAddToProjects);
-    connect(&panel, &ScanPanel::showRegistersRequested, this, &CScanPart::showRegistersRequested);
+    connect(&panel, &ScanPanel::showRegistersRequested, this, &CScanPart::onShowRegisters);
     connect(&session, &CBusSession::stateChanged, this, &CScanPart::onConnectionChanged);
     connect(&projects, &CProjectsPanel::currentDeviceChanged, this, &CScanPart::refresh);
     refresh();
@@ -83,6 +85,22 @@ const SPartMatch *CScanPart::match(std::uint8_t address) const
     const auto it = std::find_if(m_matches.begin(), m_matches.end(),
                                  [address](const SPartMatch &m) { return m.address == address; });
     return it == m_matches.end() ? nullptr : &*it;
+}
+
+void CScanPart::onShowRegisters(std::uint8_t address)
+{
+    if (const std::optional<QString> project = projectDeviceFile(address)) {
+        m_projects.SelectDevice(*project);
+        m_registers.setDeviceFile(*project);
+    } else if (const std::optional<QString> part = registersFile(address)) {
+        m_registers.showDevice(*part, address);
+    } else {
+        QMessageBox::information(
+            m_panel.window(), tr("Show Registers"),
+            tr("No register map is known for the part at %1.").arg(m_formatAddress(address)));
+        return;
+    }
+    Q_EMIT registersShown();
 }
 
 std::optional<QString> CScanPart::projectDeviceFile(std::uint8_t address) const

@@ -15,11 +15,12 @@
 
 class CBusSession;
 class CProjectsPanel;
+class CRegistersPart;
 class ScanPanel;
 
 // The Bus Scan dock's work: the grid after each bus search, identification of the found
 // addresses as one job on the bus session (each of its transactions an output-table row),
-// and a found address taken into the projects.
+// a found address taken into the projects, and the registers of the part found there.
 class CScanPart : public QObject
 {
     Q_OBJECT
@@ -31,25 +32,29 @@ public:
     using AddressFormatter = std::function<QString(std::uint8_t)>;
 
     CScanPart(CBusSession &session, ScanPanel &panel, CProjectsPanel &projects,
-              RecordSink addRecord, RowSink addRow, AddressFormatter formatAddress,
-              QObject *parent = nullptr);
+              CRegistersPart &registers, RecordSink addRecord, RowSink addRow,
+              AddressFormatter formatAddress, QObject *parent = nullptr);
 
     // What a search from `first` to `last` found; the grid forgets earlier identification.
     void setFound(std::uint8_t first, std::uint8_t last, const std::vector<std::uint8_t> &found);
     // Draws the grid again (another notation, another set of project devices).
     void refresh();
+
+Q_SIGNALS:
+    void searchRequested();
+    void useAddressRequested(std::uint8_t address);
+    // The registers part shows a device found on the bus: its dock is to be shown.
+    void registersShown();
+
+private:
+    // "Show Registers": a project device at its own address (selected in the projects
+    // too), a library part at the found address.
+    void onShowRegisters(std::uint8_t address);
     // The device file whose registers "Show Registers" opens at `address`: the project
     // device there, else the identified part, else the candidate with a map that the user
     // chooses; none when there is no such part or the user cancelled.
     std::optional<QString> registersFile(std::uint8_t address);
     std::optional<QString> projectDeviceFile(std::uint8_t address) const;
-
-Q_SIGNALS:
-    void searchRequested();
-    void useAddressRequested(std::uint8_t address);
-    void showRegistersRequested(std::uint8_t address);
-
-private:
     void onIdentify();
     void onAddToProjects(std::uint8_t address);
     void onConnectionChanged();
@@ -62,6 +67,7 @@ private:
     CBusSession &m_session;
     ScanPanel &m_panel;
     CProjectsPanel &m_projects;
+    CRegistersPart &m_registers;
     RecordSink m_addRecord;
     RowSink m_addRow;
     AddressFormatter m_formatAddress;

@@ -46,7 +46,7 @@ void describeFound(SScanCell &cell, const SPartMatch &match, const CPartLibrary 
         cell.text += u'\n' + partName(library, match.identified);
     else if (!names.isEmpty())
         cell.text += u'\n' + (names.size() == 1 ? tr("1 candidate")
-                                                 : tr("%n candidates", int(names.size())));
+                                                : tr("%n candidates", int(names.size())));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ScanPanel.h"
 
-#include <QHBoxLayout>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPalette>
