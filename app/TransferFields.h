@@ -44,10 +44,9 @@ public:
     // The command's bytes, count and start/stop choice in the fields; a sequence has none.
     void load(const SI2cCommand &command);
 
+private:
     void warnInvalidAddress(const QString &title) const;
     void warnInvalidBytes(const QString &title) const;
-
-private:
     std::optional<std::uint8_t> address(const QString &title) const;
     // The write field's bytes, at least one unless `emptyAllowed`.
     std::optional<std::vector<unsigned char>> bytes(const QString &title, bool emptyAllowed) const;
