@@ -8,11 +8,26 @@
 #include "CVtlI2c.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace {
 
 constexpr int PRESENCE_INTERVAL_MS = 1000;
+
+// How long a thread that has handed work to the other one watches for the answer before it
+// sleeps: waking a sleeping thread costs tens of microseconds on an idle machine, more than
+// a whole transaction on a simulated or fast adapter.
+constexpr auto SPIN_BEFORE_SLEEP = std::chrono::microseconds(50);
+
+template <typename Busy>
+void spinWhile(Busy busy)
+{
+    const auto until = std::chrono::steady_clock::now() + SPIN_BEFORE_SLEEP;
+    while (busy() && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+}
 const char *const TEXT_CANCELLED = "Cancelled";
 const char *const TEXT_NOT_CONNECTED = "Not connected";
 
@@ -45,6 +60,7 @@ CBusSession::~CBusSession()
     {
         const std::lock_guard lock(m_mutex);
         m_quit = true;
+        ++m_workPosted;
     }
     m_wake.notify_all();
     if (m_worker.joinable())
@@ -203,6 +219,8 @@ void CBusSession::dispatch()
         const std::lock_guard lock(m_mutex);
         m_work = m_running;
         m_completion.reset();
+        m_completionReady = false;
+        ++m_workPosted;
         m_liveRecords.clear();
         // The thread starts with the first job and then waits for the next one.
         if (!m_worker.joinable())
@@ -224,6 +242,7 @@ void CBusSession::Wait(const std::shared_ptr<CBusJob> &job)
             }
             continue;
         }
+        spinWhile([this] { return !m_completionReady; });
         {
             std::unique_lock lock(m_mutex);
             m_done.wait(lock, [this] { return m_completion.has_value(); });
@@ -240,6 +259,7 @@ bool CBusSession::takeCompletion()
         if (!m_completion)
             return false;
         completion = std::exchange(m_completion, std::nullopt);
+        m_completionReady = false;
         m_work.reset();
     }
     drainRecords();
@@ -386,8 +406,18 @@ void CBusSession::SetClock(CBusClock *clock)
 void CBusSession::workerLoop()
 {
     std::unique_lock lock(m_mutex);
+    const auto workWaiting = [this] {
+        return m_quit || (m_work && !m_completion);
+    };
     for (;;) {
-        m_wake.wait(lock, [this] { return m_quit || (m_work && !m_completion); });
+        if (!workWaiting()) {
+            // The caller that just got an answer often asks again at once.
+            const std::uint64_t seen = m_workPosted;
+            lock.unlock();
+            spinWhile([this, seen] { return m_workPosted == seen; });
+            lock.lock();
+        }
+        m_wake.wait(lock, workWaiting);
         if (m_quit)
             return;
         const std::shared_ptr<CBusJob> job = m_work;
@@ -399,6 +429,7 @@ void CBusSession::workerLoop()
 
         lock.lock();
         m_completion = std::move(completion);
+        m_completionReady = true;
         m_done.notify_all();
         // A caller that blocks in Wait takes the completion itself; this finds it gone.
         if (!job->m_blocking) {

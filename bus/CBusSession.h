@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -142,5 +143,9 @@ private:
     std::optional<SCompletion> m_completion;
     std::vector<STransactionRecord> m_liveRecords;
     bool m_quit = false;
+    // Written under the mutex beside m_work and m_completion, read without it: a thread
+    // that has just handed work over watches these for a moment before it sleeps.
+    std::atomic<std::uint64_t> m_workPosted{0};
+    std::atomic<bool> m_completionReady{false};
     std::thread m_worker;
 };
