@@ -25,7 +25,6 @@ class CSequencePart;
 class CWatchPart;
 class ConnectionStatus;
 class QAction;
-class QActionGroup;
 class QCloseEvent;
 class QDockWidget;
 class QPoint;
