@@ -60,26 +60,20 @@ std::optional<STransactionRequest> TransferFields::readRequest(const QString &ti
 
 std::optional<STransactionRequest> TransferFields::writeReadRequest(const QString &title) const
 {
-    const std::optional<std::uint8_t> target = address(title);
-    if (!target)
+    const std::optional<SAddressedBytes> input = addressedBytes(title, false);
+    if (!input)
         return std::nullopt;
-    const std::optional<std::vector<unsigned char>> data = bytes(title, false);
-    if (!data)
-        return std::nullopt;
-    return STransactionRequest::WriteRead(*target, *data, count());
+    return STransactionRequest::WriteRead(input->address, input->data, count());
 }
 
 std::optional<STransactionRequest> TransferFields::watchRequest() const
 {
-    const QString title = tr("Watch");
-    const std::optional<std::uint8_t> target = address(title);
-    if (!target)
+    const std::optional<SAddressedBytes> input = addressedBytes(tr("Watch"), true);
+    if (!input)
         return std::nullopt;
-    const std::optional<std::vector<unsigned char>> data = bytes(title, true);
-    if (!data)
-        return std::nullopt;
-    return data->empty() ? STransactionRequest::Read(*target, count())
-                         : STransactionRequest::WriteRead(*target, *data, count());
+    return input->data.empty()
+               ? STransactionRequest::Read(input->address, count())
+               : STransactionRequest::WriteRead(input->address, input->data, count());
 }
 
 std::optional<SI2cCommand> TransferFields::writeCommand() const
@@ -161,6 +155,18 @@ std::optional<std::uint8_t> TransferFields::address(const QString &title) const
     if (!current)
         warnInvalidAddress(title);
     return current;
+}
+
+std::optional<TransferFields::SAddressedBytes>
+TransferFields::addressedBytes(const QString &title, bool emptyAllowed) const
+{
+    const std::optional<std::uint8_t> target = address(title);
+    if (!target)
+        return std::nullopt;
+    std::optional<std::vector<unsigned char>> data = bytes(title, emptyAllowed);
+    if (!data)
+        return std::nullopt;
+    return SAddressedBytes{*target, std::move(*data)};
 }
 
 std::optional<std::vector<unsigned char>> TransferFields::bytes(const QString &title,

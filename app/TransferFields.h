@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class AddressField;
 class QComboBox;
@@ -45,11 +46,19 @@ public:
     void load(const SI2cCommand &command);
 
 private:
+    struct SAddressedBytes
+    {
+        std::uint8_t address;
+        std::vector<unsigned char> data;
+    };
+
     void warnInvalidAddress(const QString &title) const;
     void warnInvalidBytes(const QString &title) const;
     std::optional<std::uint8_t> address(const QString &title) const;
     // The write field's bytes, at least one unless `emptyAllowed`.
     std::optional<std::vector<unsigned char>> bytes(const QString &title, bool emptyAllowed) const;
+    // The address, then the bytes, each reported when it does not parse.
+    std::optional<SAddressedBytes> addressedBytes(const QString &title, bool emptyAllowed) const;
     std::size_t count() const;
 
     SWidgets m_widgets;

@@ -136,6 +136,8 @@ private:
     std::optional<unsigned char> currentAddress() const;
     bool isAddress8Bit() const;
 
+    // The slave the request addresses, in the notation in force; empty without a start.
+    QString targetText(const STransactionRequest &request) const;
     // Where a transaction to `address` on the connected adapter went, for the log.
     std::optional<STableRowOrigin> rowOrigin(std::optional<unsigned char> address) const;
 

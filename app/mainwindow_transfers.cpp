@@ -48,10 +48,8 @@ void MainWindow::runFieldTransfer(const std::optional<STransactionRequest> &requ
 {
     if (!request)
         return;
-    const QString target =
-        TransferText::isAddressed(*request) ? formatAddress(request->address) : QString();
-    const std::optional<STransactionRecord> record =
-        m_user->run(*request, TransferText::progressText(*request, target), busyCursor);
+    const std::optional<STransactionRecord> record = m_user->run(
+        *request, TransferText::progressText(*request, targetText(*request)), busyCursor);
     if (record)
         addRecordRow(*record);
 }
@@ -60,11 +58,15 @@ void MainWindow::addRecordRow(const STransactionRecord &record)
 {
     const STransactionRequest &request = record.request;
     const bool addressed = TransferText::isAddressed(request);
-    const TransferText::SRecordRow row =
-        TransferText::recordRow(record, addressed ? formatAddress(request.address) : QString(),
-                                ui->cmb_startstop->itemText(TransferText::modeOf(request)));
+    const TransferText::SRecordRow row = TransferText::recordRow(
+        record, targetText(request), ui->cmb_startstop->itemText(TransferText::modeOf(request)));
     addTableRow(row.type, row.flags, row.data, !record.ok, rowTime(record),
                 rowOrigin(addressed ? std::optional(request.address) : std::nullopt), request);
+}
+
+QString MainWindow::targetText(const STransactionRequest &request) const
+{
+    return TransferText::isAddressed(request) ? formatAddress(request.address) : QString();
 }
 
 std::optional<STableRowOrigin> MainWindow::rowOrigin(std::optional<unsigned char> address) const

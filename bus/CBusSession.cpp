@@ -28,6 +28,7 @@ void spinWhile(Busy busy)
     while (busy() && std::chrono::steady_clock::now() < until)
         std::this_thread::yield();
 }
+
 const char *const TEXT_CANCELLED = "Cancelled";
 const char *const TEXT_NOT_CONNECTED = "Not connected";
 

@@ -87,7 +87,7 @@ private:
 
     int FindRegister(const QString &name)
     {
-        const int index = RegisterPlan::FindRegister(m_registers.map, name);
+        const int index = RegisterNames::FindRegister(m_registers.map, name);
         if (index < 0)
             m_error = u"NAME %1 is no register of %2; it has %3"_s.arg(
                 CliValues::Quoted(name), CliValues::Quoted(m_plan.file),
@@ -134,7 +134,7 @@ private:
         m_registers.reg = reg;
         if (dot >= 0) {
             const QString fieldName = target.mid(dot + 1);
-            m_registers.field = RegisterPlan::FindField(chosen, fieldName);
+            m_registers.field = RegisterNames::FindField(chosen, fieldName);
             if (m_registers.field < 0) {
                 m_error = u"NAME %1: %2 is no field of %3; it has %4"_s.arg(
                     CliValues::Quoted(target), CliValues::Quoted(fieldName), chosen.name,

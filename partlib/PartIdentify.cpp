@@ -51,7 +51,7 @@ bool AllRulesMatch(CAddressReads &reads, const CI2cDeviceFile &file)
 {
     const SRegisterMap &map = *file.GetRegisters();
     for (const SIdentifyRule &rule : file.GetIdentify()) {
-        const int reg = RegisterPlan::FindRegister(map, rule.registerName);
+        const int reg = RegisterNames::FindRegister(map, rule.registerName);
         if (reg < 0)
             return false;
         const std::optional<std::uint32_t> value = reads.Value(map, reg);

@@ -115,14 +115,4 @@ std::optional<std::uint32_t> WriteOnlyBase(const SRegister &reg,
     return lastWritten ? lastWritten : reg.reset;
 }
 
-int FindRegister(const SRegisterMap &map, const QString &name)
-{
-    return RegisterNames::FindRegister(map, name);
-}
-
-int FindField(const SRegister &reg, const QString &name)
-{
-    return RegisterNames::FindField(reg, name);
-}
-
 } // namespace RegisterPlan

@@ -53,8 +53,4 @@ std::uint32_t ComposeFieldWrite(const SRegister &reg, int field, std::uint32_t c
 std::optional<std::uint32_t> WriteOnlyBase(const SRegister &reg,
                                            std::optional<std::uint32_t> lastWritten);
 
-// The register of that name (exact, else letter case aside), or -1.
-int FindRegister(const SRegisterMap &map, const QString &name);
-int FindField(const SRegister &reg, const QString &name);
-
 } // namespace RegisterPlan

@@ -114,8 +114,6 @@ std::optional<QString> CScanPart::projectDeviceFile(std::uint8_t address) const
 
 std::optional<QString> CScanPart::registersFile(std::uint8_t address)
 {
-    if (std::optional<QString> project = projectDeviceFile(address))
-        return project;
     const SPartMatch *found = match(address);
     if (found == nullptr)
         return std::nullopt;

@@ -50,9 +50,9 @@ private:
     // "Show Registers": a project device at its own address (selected in the projects
     // too), a library part at the found address.
     void onShowRegisters(std::uint8_t address);
-    // The device file whose registers "Show Registers" opens at `address`: the project
-    // device there, else the identified part, else the candidate with a map that the user
-    // chooses; none when there is no such part or the user cancelled.
+    // The library part whose registers "Show Registers" opens at `address`: the identified
+    // part, else the candidate with a map that the user chooses; none when there is no such
+    // part or the user cancelled.
     std::optional<QString> registersFile(std::uint8_t address);
     std::optional<QString> projectDeviceFile(std::uint8_t address) const;
     void onIdentify();

@@ -3,6 +3,7 @@
 
 // What the window benchmarks share: a shown main window on the offscreen platform, and
 // a main() that keeps the window's settings in a private folder.
+#include "BenchMain.h"
 #include "mainwindow.h"
 
 #include <QAction>
@@ -97,10 +98,5 @@ inline int RunWindowBenchmarks(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("vtl_i2c"));
     Q_INIT_RESOURCE(resources);
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -238,10 +238,10 @@ private Q_SLOTS:
 
         QVERIFY(load(map));
         const QStringList names = target.split(u'.');
-        const int reg = RegisterPlan::FindRegister(m_map, names.at(0));
+        const int reg = RegisterNames::FindRegister(m_map, names.at(0));
         QVERIFY(reg >= 0);
         const SRegister &found = m_map.registers.at(reg);
-        const int field = RegisterPlan::FindField(found, names.at(1));
+        const int field = RegisterNames::FindField(found, names.at(1));
         QVERIFY(field >= 0);
         QString parseError;
         const auto fieldValue =
@@ -262,10 +262,10 @@ private Q_SLOTS:
     {
         QVERIFY(load(u"temperature"_s));
         CDirectBusContext context = Context();
-        const int config = RegisterPlan::FindRegister(m_map, u"CONFIG"_s);
+        const int config = RegisterNames::FindRegister(m_map, u"CONFIG"_s);
         QVERIFY(RegisterProcedures::WriteField(
                     context, m_device, m_map, config,
-                    RegisterPlan::FindField(m_map.registers.at(config), u"SD"_s), 1, std::nullopt)
+                    RegisterNames::FindField(m_map.registers.at(config), u"SD"_s), 1, std::nullopt)
                     .result.ok);
         // The sensor at 0x48 was made at 23.5 degrees; it now reads what it read then.
         m_temperature->SetTemperature(40.0);
