@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "CI2cDeviceFile.h"
 #include "TransferText.h"
 #include "VtlTestMain.h"
 
@@ -17,7 +18,25 @@ private Q_SLOTS:
     void writeFlags();
     void readFlags_data();
     void readFlags();
+    void recordRow_data();
+    void recordRow();
 };
+
+namespace {
+
+// The start/stop box's entries, as the window passes them.
+const QStringList MODE_TEXTS{u"Auto"_s, u"Generate Start"_s, u"Generate Stop"_s, u"None"_s};
+
+STransactionRequest RequestOf(const QString &kind, bool start, bool stop)
+{
+    if (kind == "read"_L1)
+        return STransactionRequest::Read(0x50, 2);
+    if (kind == "write/read"_L1)
+        return STransactionRequest::WriteRead(0x50, {0x10}, 2);
+    return STransactionRequest::Write(0x50, {0x01, 0xA5}, start, stop);
+}
+
+} // namespace
 
 void TestTransferText::startStop_data()
 {
@@ -108,6 +127,70 @@ void TestTransferText::readFlags()
     SI2cReadResult result;
     result.status = std::uint8_t(status);
     QCOMPARE(TransferText::readFlags(result, ok, u"NACK received"_s), flags);
+}
+
+// A record as the window's rows and progress dialog show it, whoever ran the transaction.
+void TestTransferText::recordRow_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("start");
+    QTest::addColumn<bool>("stop");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<bool>("readPartReached");
+    QTest::addColumn<QString>("progress");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("flags");
+    QTest::addColumn<QString>("data");
+    const QString writing = u"Writing 2 bytes to 0x50..."_s;
+    QTest::newRow("write") << u"write"_s << true << true << true << false << writing
+                           << u"Write 0x50"_s << u"0x00"_s << u"01 A5"_s;
+    QTest::newRow("write without stop")
+        << u"write"_s << true << false << true << false << writing
+        << u"Write 0x50 [Generate Start]"_s << u"0x00"_s << u"01 A5"_s;
+    QTest::newRow("write without start or stop")
+        << u"write"_s << false << false << true << false << u"Writing 2 bytes..."_s
+        << u"Write [None]"_s << u"0x00"_s << u"01 A5"_s;
+    QTest::newRow("write, NACK") << u"write"_s << true << true << false << false << writing
+                                 << u"Write 0x50"_s << u"0x80  NACK"_s << u"01 A5"_s;
+    QTest::newRow("read") << u"read"_s << true << true << true << false
+                          << u"Reading 2 bytes from 0x50..."_s << u"Read 0x50"_s << u"0x02"_s
+                          << u"3E 3F"_s;
+    const QString writeRead = u"Writing 1 bytes to 0x50, then reading 2 bytes..."_s;
+    QTest::newRow("write/read") << u"write/read"_s << true << true << true << true << writeRead
+                                << u"Write/Read 0x50 [10]"_s << u"0x02"_s << u"3E 3F"_s;
+    QTest::newRow("write/read, read part fails")
+        << u"write/read"_s << true << true << false << true << writeRead
+        << u"Write/Read 0x50 [10]"_s << u"0x02  Timeout"_s << u"3E 3F"_s;
+    // Its write part failed: no read was sent, and the write's own status tells why.
+    QTest::newRow("write/read, write part fails")
+        << u"write/read"_s << true << true << false << false << writeRead
+        << u"Write/Read 0x50 [10]"_s << u"0x80  NACK"_s << u"3E 3F"_s;
+}
+
+void TestTransferText::recordRow()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, start);
+    QFETCH(bool, stop);
+    QFETCH(bool, ok);
+    QFETCH(bool, readPartReached);
+    STransactionRecord record;
+    record.request = RequestOf(kind, start, stop);
+    record.ok = ok;
+    record.readPartReached = readPartReached;
+    record.write = {std::uint8_t(ok ? 0x00 : 0x80), std::uint8_t(ok ? 0 : 3)};
+    record.read.status = 0x02;
+    record.read.data = {0x3E, 0x3F};
+    record.lastError = "Timeout";
+
+    const STransactionRequest &request = record.request;
+    const QString target = TransferText::isAddressed(request) ? u"0x50"_s : QString();
+    const TransferText::SRecordRow row =
+        TransferText::recordRow(record, target, MODE_TEXTS.at(TransferText::modeOf(request)));
+    QTEST(TransferText::progressText(request, target), "progress");
+    QTEST(row.type, "type");
+    QTEST(row.flags, "flags");
+    QTEST(CI2cDeviceFile::BytesToHex(row.data), "data");
 }
 
 VTL_TEST_MAIN(TestTransferText)
