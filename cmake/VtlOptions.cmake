@@ -6,6 +6,16 @@ option(VTL_ENABLE_SANITIZERS "Build with AddressSanitizer and UndefinedBehaviorS
 option(VTL_BUILD_TESTS "Build the test suite" ON)
 option(VTL_BUILD_BENCHMARKS "Build the benchmarks in bench/ (needs Google Benchmark)" ON)
 option(VTL_BUILD_FUZZERS "Build the libFuzzer targets in fuzz/ (needs clang)" OFF)
+option(VTL_USE_CCACHE "Compile through ccache when it is installed" ON)
+
+# Paths are hashed relative to the source folder, so a fresh clone (CI) or a second work
+# tree reuses the objects an earlier build of the same sources left in the cache.
+find_program(VTL_CCACHE_PROGRAM ccache)
+if(VTL_USE_CCACHE AND VTL_CCACHE_PROGRAM AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+    set(CMAKE_CXX_COMPILER_LAUNCHER
+        ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR} CCACHE_NOHASHDIR=true
+        ${VTL_CCACHE_PROGRAM})
+endif()
 
 function(vtl_apply_build_options)
     if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")

@@ -6,7 +6,7 @@
 set -euo pipefail
 
 PACKAGES=(
-    cmake ninja-build g++ pkg-config git
+    cmake ninja-build g++ pkg-config git ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libhidapi-dev
     libbenchmark-dev
