@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+#include "VtlTestMain.h"
+#include "WriteConfirmation.h"
+
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+Q_DECLARE_METATYPE(SWriteTarget)
+
+namespace {
+
+const SWriteTarget ERASE_50{QStringLiteral("Erase"), QStringLiteral("24C02"),
+                            QStringLiteral("0x50"), QStringLiteral("SIM-A-0001"),
+                            QStringLiteral("256 bytes are set to 0xFF.")};
+
+// Answers the next confirmation with `answer` and records what it asked; a question that
+// never comes leaves `asked` empty.
+struct SAnswer
+{
+    QString asked;
+    QString title;
+};
+
+SAnswer confirmAnswering(const SWriteTarget &target,
+                         const std::function<void(QMessageBox *)> &answer, bool &result)
+{
+    SAnswer seen;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        seen.asked = box->text();
+        seen.title = box->windowTitle();
+        answer(box);
+    });
+    result = WriteConfirmation::confirm(nullptr, target);
+    return seen;
+}
+
+void pressReturn(QMessageBox *box)
+{
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+} // namespace
+
+class TestWriteConfirmation : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { WriteConfirmation::forgetChoices(); }
+
+    void namesTheTargetAndReturnIsSafe()
+    {
+        bool result = true;
+        const SAnswer seen = confirmAnswering(ERASE_50, pressReturn, result);
+        QCOMPARE(seen.title, QStringLiteral("Erase"));
+        QCOMPARE(seen.asked, QStringLiteral("Erase 24C02 at 0x50 on adapter SIM-A-0001?"));
+        QVERIFY(!result);
+    }
+
+    // Once "don't ask again" was chosen, the same target goes ahead without a question;
+    // any other part, address, adapter or operation is asked for again.
+    void dontAskAgainHoldsForTheSameTargetOnly_data()
+    {
+        QTest::addColumn<SWriteTarget>("next");
+        QTest::addColumn<bool>("asksAgain");
+        SWriteTarget other = ERASE_50;
+        QTest::newRow("same target") << ERASE_50 << false;
+        other.address = QStringLiteral("0x51");
+        QTest::newRow("other address") << other << true;
+        other = ERASE_50;
+        other.adapter = QStringLiteral("SIM-B-0001");
+        QTest::newRow("other adapter") << other << true;
+        other = ERASE_50;
+        other.operation = QStringLiteral("Program");
+        QTest::newRow("other operation") << other << true;
+        other = ERASE_50;
+        other.part = QStringLiteral("24C04");
+        QTest::newRow("other part") << other << true;
+    }
+    void dontAskAgainHoldsForTheSameTargetOnly()
+    {
+        QFETCH(SWriteTarget, next);
+        QFETCH(bool, asksAgain);
+        bool result = false;
+        confirmAnswering(
+            ERASE_50,
+            [](QMessageBox *box) {
+                box->findChild<QCheckBox *>(QStringLiteral("dontAskAgain"))->setChecked(true);
+                box->findChild<QPushButton *>(QStringLiteral("confirmButton"))->click();
+            },
+            result);
+        QVERIFY(result);
+
+        const SAnswer seen = confirmAnswering(next, pressReturn, result);
+        QCOMPARE(!seen.asked.isEmpty(), asksAgain);
+        QCOMPARE(result, !asksAgain);
+    }
+
+    void acceptingWithoutTheChoiceAsksNextTime()
+    {
+        bool result = false;
+        confirmAnswering(
+            ERASE_50,
+            [](QMessageBox *box) {
+                box->findChild<QPushButton *>(QStringLiteral("confirmButton"))->click();
+            },
+            result);
+        QVERIFY(result);
+        const SAnswer seen = confirmAnswering(ERASE_50, pressReturn, result);
+        QVERIFY(!seen.asked.isEmpty());
+        QVERIFY(!result);
+    }
+};
+
+VTL_TEST_MAIN(TestWriteConfirmation)
+#include "tst_writeConfirmation.moc"
