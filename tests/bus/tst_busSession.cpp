@@ -164,9 +164,11 @@ void TestBusSession::blockingRunNeedsNoEventLoop()
 void TestBusSession::lossIsReportedOnce()
 {
     QSignalSpy losses(m_session.get(), &CBusSession::connectionLost);
+    // Unplugged before the jobs start, so the worker cannot finish the first one while the
+    // cable is still in.
+    m_adapter->Unplug();
     const auto failing = m_session->Start(Write(0x41), EBusPriority::User);
     const auto behind = m_session->Start(Write(0x42), EBusPriority::Background);
-    m_adapter->Unplug();
     m_session->Wait(failing);
     QVERIFY(failing->IsAdapterLost());
     QVERIFY(behind->IsFinished());

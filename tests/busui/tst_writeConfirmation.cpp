@@ -29,7 +29,9 @@ SAnswer confirmAnswering(const SWriteTarget &target,
                          const std::function<void(QMessageBox *)> &answer, bool &result)
 {
     SAnswer seen;
-    QTimer::singleShot(0, [&] {
+    // Ends the pending answer with this call when no question came.
+    QObject scope;
+    QTimer::singleShot(0, &scope, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (box == nullptr)
             return;
