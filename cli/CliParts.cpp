@@ -8,10 +8,14 @@
 #include "CliPlan.h"
 #include "CliSession.h"
 #include "PartIdentify.h"
+#include "PartMatchReport.h"
 
 #include <QDir>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QStringList>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -50,14 +54,6 @@ bool LoadLibrary(CPartLibrary &library, const CCliOutput &output)
         return true;
     output.Error(library.GetLastError());
     return false;
-}
-
-QStringList PartNames(const CPartLibrary &library, const std::vector<int> &parts)
-{
-    QStringList names;
-    for (const int part : parts)
-        names.append(library.Parts().at(std::size_t(part)).file.GetName());
-    return names;
 }
 
 } // namespace
@@ -121,6 +117,10 @@ ECliExit RunIdentify(CCliSession &session, const std::vector<std::uint8_t> &foun
     if (!LoadLibrary(library, output))
         return ECliExit::Usage;
     std::vector<SPartMatch> matches = PartIdentify::Candidates(library, found);
+    const std::vector<std::uint8_t> &allowed = session.Plan().identifyAnyByte;
+    for (SPartMatch &match : matches)
+        match.anyByteAllowed =
+            std::find(allowed.begin(), allowed.end(), match.address) != allowed.end();
     const SBusProcedureResult result =
         session.RunProcedure([&library, &matches](CBusContext &context) {
             return PartIdentify::Run(context, library, matches);
@@ -135,23 +135,12 @@ ECliExit RunIdentify(CCliSession &session, const std::vector<std::uint8_t> &foun
     QStringList lines;
     for (const SPartMatch &match : matches) {
         const QString address = session.Address(match.address);
+        lines.append(u"%1: %2"_s.arg(address, PartMatchReport::Line(library, match)));
         QJsonObject json = session.JsonBase();
         json.insert(u"address"_s, address);
-        json.insert(u"candidates"_s,
-                    QJsonArray::fromStringList(PartNames(library, match.candidates)));
-        if (match.identified >= 0) {
-            const QString name = library.Parts().at(std::size_t(match.identified)).file.GetName();
-            lines.append(u"%1: %2 (identified)"_s.arg(address, name));
-            json.insert(u"identified"_s, name);
-        } else if (match.candidates.empty()) {
-            lines.append(u"%1: no library part"_s.arg(address));
-            json.insert(u"identified"_s, QJsonValue::Null);
-        } else {
-            const QString kind = match.candidates.size() == 1 ? u"candidate"_s : u"candidates"_s;
-            lines.append(u"%1: %2 (%3)"_s.arg(
-                address, PartNames(library, match.candidates).join(u", "_s), kind));
-            json.insert(u"identified"_s, QJsonValue::Null);
-        }
+        const QJsonObject fields = PartMatchReport::Fields(library, match);
+        for (auto it = fields.begin(); it != fields.end(); ++it)
+            json.insert(it.key(), it.value());
         json.insert(u"ok"_s, true);
         output.Json(json);
     }

@@ -182,6 +182,19 @@ private:
     {
         const bool all = m_invocation.flags.contains(CliOption::ALL);
         m_plan.identify = m_invocation.flags.contains(CliOption::IDENTIFY);
+        if (HasValue(CliOption::ALLOW_UNSAFE)) {
+            if (!m_plan.identify) {
+                m_error = u"--allow-unsafe needs --identify"_s;
+                return false;
+            }
+            for (const QString &text : Value(CliOption::ALLOW_UNSAFE).split(u',')) {
+                const auto address = CliValues::ParseAddress(
+                    text.trimmed(), m_plan.global.eightBit, u"--allow-unsafe"_s, m_error);
+                if (!address)
+                    return false;
+                m_plan.identifyAnyByte.push_back(*address);
+            }
+        }
         m_plan.requests.push_back(
             STransactionRequest::Search(all ? 0 : DETECT_FIRST, all ? ALL_LAST : DETECT_LAST));
         return true;

@@ -44,6 +44,8 @@ struct SCliPlan
     bool dryRun = false;
     // detect --identify; parts: the text looked for, and whether its file's path is wanted.
     bool identify = false;
+    // detect --identify --allow-unsafe: where ID reads may send any register address.
+    std::vector<std::uint8_t> identifyAnyByte;
     QString partsText;
     bool partsPath = false;
     // The largest single read a request asks for and the argument that asked for it.

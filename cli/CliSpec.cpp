@@ -28,11 +28,13 @@ QList<SCliCommandSpec> MakeCommands()
                      u"Probe the bus for answering slaves."_s,
                      u"Probes the addresses 0x08 to 0x77 (0x00 to 0x7F with --all) and prints "
                      u"the grid of answering addresses. With --identify, then one line per "
-                     u"answering address: the library part its ID registers identify, else the "
-                     u"parts that can sit there ('parts' lists the library)."_s,
+                     u"answering address: its candidates ranked (confirmed, probable, likely) "
+                     u"and their number ('parts' lists the library). An ID register address "
+                     u"that a candidate takes as a command or stores is not sent, except at "
+                     u"the addresses of --allow-unsafe."_s,
                      {},
                      {},
-                     {ALL, IDENTIFY},
+                     {ALL, IDENTIFY, ALLOW_UNSAFE},
                      0,
                      0});
     commands.append({ECliCommand::Read,
@@ -186,6 +188,11 @@ QCommandLineOption CommandOption(const QString &name, ECliCommand command)
     if (name == IDENTIFY)
         return {IDENTIFY, u"Name the library parts behind the answering addresses (reads "
                           u"their ID registers)."_s};
+    if (name == ALLOW_UNSAFE)
+        return {ALLOW_UNSAFE,
+                u"With --identify: read ID registers at these addresses even where a part that "
+                u"can sit there takes the register address as a command or stores it."_s,
+                u"ADDR[,ADDR...]"_s};
     if (name == PATH)
         return {PATH, u"Print the path of the part's device file."_s};
     if (name == NO_STOP)

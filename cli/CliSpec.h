@@ -73,6 +73,7 @@ inline const QString ADDRESS = QStringLiteral("address");
 inline const QString DRY_RUN = QStringLiteral("dry-run");
 // detect and parts
 inline const QString IDENTIFY = QStringLiteral("identify");
+inline const QString ALLOW_UNSAFE = QStringLiteral("allow-unsafe");
 inline const QString PATH = QStringLiteral("path");
 // eeprom
 inline const QString PART = QStringLiteral("part");

@@ -142,6 +142,7 @@ struct SDeviceData
     std::optional<SRegisterMap> registers;
     std::vector<unsigned char> addresses;
     std::vector<SIdentifyRule> identify;
+    std::optional<SFirstByte> firstByte;
 };
 
 bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error)
@@ -355,6 +356,12 @@ bool ParseDevice(const QByteArray &bytes, SDeviceData &device, QString &error)
             return false;
         device.addresses = std::move(*addresses);
     }
+    if (root.contains(PartKeysJson::KEY_FIRST_BYTE)) {
+        device.firstByte =
+            PartKeysJson::ParseFirstByte(root.value(PartKeysJson::KEY_FIRST_BYTE), error);
+        if (!device.firstByte)
+            return false;
+    }
     if (root.contains(PartKeysJson::KEY_IDENTIFY)) {
         std::optional<std::vector<SIdentifyRule>> rules =
             PartKeysJson::ParseIdentify(root.value(PartKeysJson::KEY_IDENTIFY), error);
@@ -501,7 +508,20 @@ bool CI2cDeviceFile::Load(const QString &path)
     m_registers = std::move(device.registers);
     m_addresses = std::move(device.addresses);
     m_identify = std::move(device.identify);
+    m_firstByte = std::move(device.firstByte);
     return true;
+}
+
+SFirstByte CI2cDeviceFile::EffectiveFirstByte() const
+{
+    if (m_firstByte)
+        return *m_firstByte;
+    SFirstByte assumed;
+    if (!m_registers) {
+        assumed.kind = SFirstByte::EKind::Configuration;
+        assumed.meaning = u"a byte it may act on"_s;
+    }
+    return assumed;
 }
 
 bool CI2cDeviceFile::Save() const
@@ -520,6 +540,8 @@ bool CI2cDeviceFile::Save() const
     text += INDENT + JsonPair(KEY_ADDRESS, JsonString(addressText)) + u",\n"_s;
     if (!m_addresses.empty())
         text += PartKeysJson::WriteAddresses(m_addresses, INDENT) + u",\n"_s;
+    if (m_firstByte)
+        text += PartKeysJson::WriteFirstByte(*m_firstByte, INDENT) + u",\n"_s;
     text += INDENT + JsonPair(KEY_DESCRIPTION, JsonString(m_description)) + u",\n"_s;
     if (m_commands.isEmpty()) {
         text += INDENT + JsonPair(KEY_COMMANDS, u"[]"_s);

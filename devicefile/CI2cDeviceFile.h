@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "SFirstByte.h"
 #include "SI2cCommand.h"
 #include "SIdentifyRule.h"
 #include "SRegisterMap.h"
@@ -34,6 +35,14 @@ public:
     // Every address the part can take (a library part's file); empty when not listed.
     const std::vector<unsigned char> &GetAddresses() const { return m_addresses; }
     void SetAddresses(std::vector<unsigned char> addresses) { m_addresses = std::move(addresses); }
+
+    // What the file declares the part does with the first byte written to it; none when it
+    // declares nothing.
+    const std::optional<SFirstByte> &GetFirstByte() const { return m_firstByte; }
+    void SetFirstByte(std::optional<SFirstByte> firstByte) { m_firstByte = std::move(firstByte); }
+    // The declaration, else what is safe to assume: a part with a register map takes a
+    // pointer, one without may act on any byte.
+    SFirstByte EffectiveFirstByte() const;
 
     const QList<SI2cCommand> &GetCommands() const { return m_commands; }
 
@@ -75,4 +84,5 @@ private:
     std::optional<SRegisterMap> m_registers;
     std::vector<unsigned char> m_addresses;
     std::vector<SIdentifyRule> m_identify;
+    std::optional<SFirstByte> m_firstByte;
 };

@@ -16,6 +16,12 @@ namespace {
 const QString KEY_REGISTER = u"register"_s;
 const QString KEY_MASK = u"mask"_s;
 const QString KEY_VALUE = u"value"_s;
+const QString KEY_KIND = u"kind"_s;
+const QString KEY_ACTS = u"acts"_s;
+const QString KEY_MEANING = u"meaning"_s;
+const QString KIND_POINTER = u"pointer"_s;
+const QString KIND_COMMAND = u"command"_s;
+const QString KIND_CONFIGURATION = u"configuration"_s;
 constexpr std::uint64_t MAX_ADDRESS = 0x7F;
 
 // The register a rule names, as register maps look names up.
@@ -49,6 +55,70 @@ std::optional<std::vector<unsigned char>> ParseAddresses(const QJsonValue &json,
         addresses.push_back(static_cast<unsigned char>(*address));
     }
     return addresses;
+}
+
+std::optional<SFirstByte> ParseFirstByte(const QJsonValue &json, QString &error)
+{
+    const QString who = u"\"%1\""_s.arg(KEY_FIRST_BYTE);
+    if (!json.isObject()) {
+        error = who + u" is not an object"_s;
+        return std::nullopt;
+    }
+    const QJsonObject object = json.toObject();
+    const QString kind = object.value(KEY_KIND).toString();
+    SFirstByte firstByte;
+    QString ownKey;
+    if (kind == KIND_POINTER) {
+        firstByte.kind = SFirstByte::EKind::Pointer;
+    } else if (kind == KIND_COMMAND) {
+        firstByte.kind = SFirstByte::EKind::Command;
+        ownKey = KEY_ACTS;
+    } else if (kind == KIND_CONFIGURATION) {
+        firstByte.kind = SFirstByte::EKind::Configuration;
+        ownKey = KEY_MEANING;
+    } else {
+        error = u"%1: invalid kind \"%2\" (pointer, command or configuration)"_s.arg(who, kind);
+        return std::nullopt;
+    }
+    for (const QString &key : object.keys()) {
+        if (key != KEY_KIND && key != ownKey) {
+            error = u"%1: \"%2\" does not belong to kind %3"_s.arg(who, key, kind);
+            return std::nullopt;
+        }
+    }
+    if (firstByte.kind == SFirstByte::EKind::Configuration) {
+        firstByte.meaning = object.value(KEY_MEANING).toString();
+        if (firstByte.meaning.trimmed().isEmpty()) {
+            error = u"%1: a configuration needs a \"meaning\""_s.arg(who);
+            return std::nullopt;
+        }
+    }
+    if (firstByte.kind == SFirstByte::EKind::Command) {
+        const QJsonObject acts = object.value(KEY_ACTS).toObject();
+        if (acts.isEmpty()) {
+            error = u"%1: a command part needs \"acts\" with at least one byte"_s.arg(who);
+            return std::nullopt;
+        }
+        for (auto it = acts.begin(); it != acts.end(); ++it) {
+            // Two upper-case digits only: the file is written back in that form.
+            const std::optional<unsigned> byte =
+                it.key().size() == 2 && it.key() == it.key().toUpper()
+                    ? JsonText::ParseHex(it.key())
+                    : std::nullopt;
+            if (!byte) {
+                error = u"%1: invalid byte \"%2\" in \"acts\" (two upper-case hex digits)"_s.arg(
+                    who, it.key());
+                return std::nullopt;
+            }
+            const QString phrase = it.value().toString();
+            if (phrase.trimmed().isEmpty()) {
+                error = u"%1: byte %2 in \"acts\" has no phrase"_s.arg(who, it.key());
+                return std::nullopt;
+            }
+            firstByte.acts.emplace(std::uint8_t(*byte), phrase);
+        }
+    }
+    return firstByte;
 }
 
 std::optional<std::vector<SIdentifyRule>> ParseIdentify(const QJsonValue &json, QString &error)
@@ -114,6 +184,31 @@ QString WriteAddresses(const std::vector<unsigned char> &addresses, const QStrin
     for (const unsigned char address : addresses)
         items.append(JsonText::String(JsonText::HexText(address, 2)));
     return indent + JsonText::Pair(KEY_ADDRESSES, u"["_s + items.join(u", "_s) + u"]"_s);
+}
+
+QString WriteFirstByte(const SFirstByte &firstByte, const QString &indent)
+{
+    using JsonText::Pair;
+    using JsonText::String;
+    QStringList pairs;
+    switch (firstByte.kind) {
+    case SFirstByte::EKind::Pointer:
+        pairs.append(Pair(KEY_KIND, String(KIND_POINTER)));
+        break;
+    case SFirstByte::EKind::Command: {
+        pairs.append(Pair(KEY_KIND, String(KIND_COMMAND)));
+        QStringList acts;
+        for (const auto &[byte, phrase] : firstByte.acts)
+            acts.append(Pair(JsonText::HexText(byte, 2).mid(2), String(phrase)));
+        pairs.append(Pair(KEY_ACTS, u"{ "_s + acts.join(u", "_s) + u" }"_s));
+        break;
+    }
+    case SFirstByte::EKind::Configuration:
+        pairs.append(Pair(KEY_KIND, String(KIND_CONFIGURATION)));
+        pairs.append(Pair(KEY_MEANING, String(firstByte.meaning)));
+        break;
+    }
+    return indent + Pair(KEY_FIRST_BYTE, u"{ "_s + pairs.join(u", "_s) + u" }"_s);
 }
 
 QString WriteIdentify(const std::vector<SIdentifyRule> &rules, const SRegisterMap &map,

@@ -36,6 +36,11 @@ QHash<QString, QString> ReadKinds(const QDir &folder)
     return kinds;
 }
 
+QString HexByte(unsigned byte)
+{
+    return u"0x"_s + QString::number(byte, 16).toUpper().rightJustified(2, u'0');
+}
+
 } // namespace
 
 std::vector<unsigned char> SLibraryPart::Addresses() const
@@ -43,6 +48,16 @@ std::vector<unsigned char> SLibraryPart::Addresses() const
     if (!file.GetAddresses().empty())
         return file.GetAddresses();
     return {file.GetAddress()};
+}
+
+SFirstByte SLibraryPart::FirstByte() const
+{
+    if (!firstByteDoubtful)
+        return file.EffectiveFirstByte();
+    SFirstByte any;
+    any.kind = SFirstByte::EKind::Configuration;
+    any.meaning = u"a byte it may act on"_s;
+    return any;
 }
 
 QString CPartLibrary::DefaultFolder()
@@ -76,11 +91,56 @@ bool CPartLibrary::Load(const QString &folder)
                      [](const SLibraryPart &a, const SLibraryPart &b) {
                          return a.file.GetName().compare(b.file.GetName(), Qt::CaseInsensitive) < 0;
                      });
+    CheckFirstBytes();
     if (m_parts.empty()) {
         m_lastError = u"No part files in %1"_s.arg(QDir::toNativeSeparators(folder));
         return false;
     }
     return true;
+}
+
+void CPartLibrary::CheckFirstBytes()
+{
+    for (SLibraryPart &part : m_parts) {
+        const CI2cDeviceFile &file = part.file;
+        const QString name = QFileInfo(part.path).fileName();
+        const std::optional<SFirstByte> &declared = file.GetFirstByte();
+        if (declared && declared->kind == SFirstByte::EKind::Command) {
+            for (const SI2cCommand &command : file.GetCommands()) {
+                const bool sends = command.type == EI2cCommandType::Write ||
+                                   command.type == EI2cCommandType::WriteRead;
+                if (!sends || command.data.empty() || declared->acts.count(command.data.front()))
+                    continue;
+                m_loadErrors.append(
+                    u"%1: command \"%2\" begins with %3, which \"firstByte\" does not list "
+                    u"in \"acts\""_s.arg(name, command.label, HexByte(command.data.front())));
+                part.firstByteDoubtful = true;
+            }
+        }
+        if (declared || file.GetRegisters() || file.GetCommands().isEmpty())
+            continue;
+        // A command part nobody thought about is only a problem where a rule reads.
+        QStringList ruled;
+        QStringList shared;
+        for (const unsigned char address : part.Addresses()) {
+            for (const SLibraryPart &other : m_parts) {
+                const std::vector<unsigned char> others = other.Addresses();
+                if (&other == &part || !other.CanIdentify() ||
+                    std::find(others.begin(), others.end(), address) == others.end())
+                    continue;
+                if (!ruled.contains(other.file.GetName()))
+                    ruled.append(other.file.GetName());
+                if (!shared.contains(HexByte(address)))
+                    shared.append(HexByte(address));
+            }
+        }
+        if (ruled.isEmpty())
+            continue;
+        m_loadErrors.append(u"%1: stores commands and shares %2 with the identification rules of "
+                            u"%3, but declares no \"firstByte\""_s.arg(name, shared.join(u", "_s),
+                                                                       ruled.join(u", "_s)));
+        part.firstByteDoubtful = true;
+    }
 }
 
 std::vector<int> CPartLibrary::Candidates(std::uint8_t address) const

@@ -20,6 +20,12 @@ struct SLibraryPart
     // The addresses the part can take; its default one when the file lists none.
     std::vector<unsigned char> Addresses() const;
     bool CanIdentify() const { return !file.GetIdentify().empty(); }
+    // What identification assumes the part does with a first byte: its declaration, or any
+    // byte when the declaration is missing where it matters or incomplete.
+    SFirstByte FirstByte() const;
+
+    // Set by the library's check when the file's declaration cannot be relied on.
+    bool firstByteDoubtful = false;
 };
 
 // The device files of common parts that ship with the program: every file of one folder,
@@ -34,7 +40,11 @@ public:
     static const QString BUILT_IN_FOLDER;
 
     // Reads the folder; a file that does not load is left out and named in LoadErrors.
-    // False when the folder holds no part at all.
+    // False when the folder holds no part at all. A part without a map whose stored commands
+    // identification could set off is named in LoadErrors too, but kept and assumed to act
+    // on every byte: when it declares no "firstByte" while sharing an address with another
+    // part's identification rules, or when a stored command begins with a byte that its
+    // "acts" list leaves out.
     bool Load(const QString &folder);
     bool LoadDefault() { return Load(DefaultFolder()); }
 
@@ -52,6 +62,8 @@ public:
     std::vector<int> Search(const QString &text) const;
 
 private:
+    void CheckFirstBytes();
+
     QString m_folder;
     QString m_lastError;
     QStringList m_loadErrors;

@@ -9,6 +9,7 @@
 #include "ScanCells.h"
 #include "ScanPanel.h"
 
+#include <QComboBox>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -34,6 +35,7 @@ CScanPart::CScanPart(CBusSession &session, ScanPanel &panel, CProjectsPanel &pro
     connect(&panel, &ScanPanel::useAddressRequested, this, &CScanPart::useAddressRequested);
     connect(&panel, &ScanPanel::addToProjectsRequested, this, &CScanPart::onAddToProjects);
     connect(&panel, &ScanPanel::showRegistersRequested, this, &CScanPart::onShowRegisters);
+    connect(&panel, &ScanPanel::allowAnyByteRequested, this, &CScanPart::onAllowAnyByte);
     connect(&session, &CBusSession::stateChanged, this, &CScanPart::onConnectionChanged);
     connect(&projects, &CProjectsPanel::currentDeviceChanged, this, &CScanPart::refresh);
     refresh();
@@ -52,6 +54,8 @@ void CScanPart::setFound(std::uint8_t first, std::uint8_t last,
     m_last = last;
     m_scanned = true;
     m_matches = PartIdentify::Candidates(m_library, found);
+    for (SPartMatch &match : m_matches)
+        match.anyByteAllowed = m_anyByteAllowed.count(match.address) > 0;
     refresh();
 }
 
@@ -77,6 +81,7 @@ void CScanPart::onConnectionChanged()
         return;
     m_scanned = false;
     m_matches.clear();
+    m_anyByteAllowed.clear();
     refresh();
 }
 
@@ -133,24 +138,55 @@ std::optional<QString> CScanPart::registersFile(std::uint8_t address)
 }
 
 int CScanPart::choosePart(const QString &title, std::uint8_t address, const std::vector<int> &parts,
-                          int preselected)
+                          int preselected, std::size_t separatorAt)
 {
     if (parts.size() <= 1)
         return parts.empty() ? -1 : parts.front();
     QStringList items;
     int current = 0;
+    const SPartMatch *found = match(address);
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        const SLibraryPart &part = m_library.Parts().at(std::size_t(parts[i]));
-        items.append(u"%1 (%2)"_s.arg(part.file.GetName(), part.kind));
+        items.append(i < separatorAt ? partItem(found, parts[i]) : partItem(nullptr, parts[i]));
         if (parts[i] == preselected)
             current = int(i);
     }
-    bool ok = false;
-    const QString chosen =
-        QInputDialog::getItem(&m_panel, title, tr("Part at %1:").arg(m_formatAddress(address)),
-                              items, current, false, &ok);
-    const qsizetype index = items.indexOf(chosen);
-    return ok && index >= 0 ? parts[std::size_t(index)] : -1;
+    QInputDialog dialog(&m_panel);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(tr("Part at %1:").arg(m_formatAddress(address)));
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    dialog.setTextValue(items.at(current));
+    if (separatorAt > 0 && separatorAt < parts.size()) {
+        if (auto *combo = dialog.findChild<QComboBox *>())
+            combo->insertSeparator(int(separatorAt));
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return -1;
+    const qsizetype index = items.indexOf(dialog.textValue());
+    return index >= 0 ? parts[std::size_t(index)] : -1;
+}
+
+QString CScanPart::partItem(const SPartMatch *found, int part) const
+{
+    const SLibraryPart &libraryPart = m_library.Parts().at(std::size_t(part));
+    QString item = u"%1 (%2)"_s.arg(libraryPart.file.GetName(), libraryPart.kind);
+    if (found == nullptr)
+        return item;
+    const auto graded = std::find_if(found->ranking.begin(), found->ranking.end(),
+                                     [part](const SGradedPart &g) { return g.part == part; });
+    if (graded != found->ranking.end())
+        item += u", "_s + PartIdentify::GradeName(graded->grade);
+    return item;
+}
+
+std::vector<SOtherDevice> CScanPart::projectDevicesAt(std::uint8_t address) const
+{
+    std::vector<SOtherDevice> devices;
+    for (const CI2cDeviceFile &device : m_projects.GetDevices()) {
+        if (device.GetAddress() == address)
+            devices.push_back({device.GetName(), device.EffectiveFirstByte()});
+    }
+    return devices;
 }
 
 void CScanPart::onIdentify()
@@ -159,6 +195,8 @@ void CScanPart::onIdentify()
         QMessageBox::warning(&m_panel, tr("Bus Scan"), tr("Connect an adapter first."));
         return;
     }
+    for (SPartMatch &found : m_matches)
+        found.otherDevices = projectDevicesAt(found.address);
     auto matches = std::make_shared<std::vector<SPartMatch>>(m_matches);
     const CPartLibrary &library = m_library;
     const std::shared_ptr<CBusJob> job = m_session.Start(
@@ -167,38 +205,90 @@ void CScanPart::onIdentify()
         },
         EBusPriority::User);
     BusJobWaiter::waitFor(m_session, job, tr("Identifying parts..."), &m_panel);
-    for (const STransactionRecord &record : job->Records())
+    const SBusProcedureResult result = job->Result();
+    // A candidate's ID register that is not acknowledged only rules that candidate out: a
+    // row of its own would read as a fault of the bus.
+    int unanswered = 0;
+    for (const STransactionRecord &record : job->Records()) {
+        if (result.ok && !record.ok) {
+            ++unanswered;
+            continue;
+        }
         m_addRecord(record);
+    }
     if (job->IsAdapterLost())
         return;
     m_matches = *matches;
     refresh();
 
-    const SBusProcedureResult result = job->Result();
     QStringList named;
+    QStringList skipped;
     for (const SPartMatch &found : m_matches) {
+        const QString address = m_formatAddress(found.address);
         if (found.identified >= 0)
-            named.append(m_formatAddress(found.address) + u' ' +
+            named.append(address + u' ' +
                          m_library.Parts().at(std::size_t(found.identified)).file.GetName());
+        else if (!found.ranking.empty() && found.ranking.front().grade == EPartGrade::Probable)
+            named.append(tr("%1 %2 (probable)")
+                             .arg(address, m_library.Parts()
+                                               .at(std::size_t(found.ranking.front().part))
+                                               .file.GetName()));
+        if (!found.notIdentified.isEmpty())
+            skipped.append(address);
     }
     QString data = named.isEmpty() ? tr("No part identified") : named.join(u", "_s);
+    if (unanswered > 0)
+        data +=
+            tr("; %n ID reads not acknowledged (those candidates ruled out)", nullptr, unanswered);
+    if (!skipped.isEmpty())
+        data += tr("; ID reads left out at %1 (a part there would act on them)")
+                    .arg(skipped.join(u", "_s));
     if (!result.ok)
         data = QString::fromStdString(result.error);
     m_addRow(tr("Identify"), data, !result.ok);
 }
 
+void CScanPart::onAllowAnyByte(std::uint8_t address)
+{
+    const SPartMatch *found = match(address);
+    const QString target = m_formatAddress(address);
+    QString text = tr("Identify will then write any ID register address to the device at %1, "
+                      "even a byte that a part which can sit there takes as a command or "
+                      "stores.")
+                       .arg(target);
+    if (found != nullptr && !found->notIdentified.isEmpty())
+        text += u"\n\n"_s + found->notIdentified.join(u'\n');
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        &m_panel, tr("Allow Identify to Send Any Byte"),
+        text + u"\n\n"_s + tr("Allow it for %1 until the adapter is disconnected?").arg(target),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    m_anyByteAllowed.insert(address);
+    for (SPartMatch &match : m_matches) {
+        if (match.address == address)
+            match.anyByteAllowed = true;
+    }
+    refresh();
+}
+
 void CScanPart::onAddToProjects(std::uint8_t address)
 {
-    // The candidates first, then the rest of the library: the part may be one whose
-    // address was strapped differently from what the library knows.
+    // The candidates first, best ranked first, then the rest of the library: the part may be
+    // one whose address was strapped differently from what the library knows.
     const SPartMatch *found = match(address);
-    std::vector<int> order = found ? found->candidates : std::vector<int>{};
+    std::vector<int> order;
+    if (found) {
+        for (const SGradedPart &graded : found->ranking)
+            order.push_back(graded.part);
+    }
+    const std::size_t candidates = order.size();
     for (int part = 0; part < int(m_library.Parts().size()); ++part) {
         if (std::find(order.begin(), order.end(), part) == order.end())
             order.push_back(part);
     }
-    const int chosen =
-        choosePart(tr("Add to Projects"), address, order, found ? found->identified : -1);
+    const int preselected = found ? found->MostLikely() : -1;
+    const int chosen = choosePart(tr("Add to Projects"), address, order, preselected, candidates);
     if (chosen < 0)
         return;
     CI2cDeviceFile file = m_library.Parts().at(std::size_t(chosen)).file;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 class CBusSession;
@@ -57,12 +58,18 @@ private:
     std::optional<QString> projectDeviceFile(std::uint8_t address) const;
     void onIdentify();
     void onAddToProjects(std::uint8_t address);
+    // Asks, naming what the address's devices would take the bytes as, then lets Identify
+    // send any ID register address there until the adapter is disconnected.
+    void onAllowAnyByte(std::uint8_t address);
     void onConnectionChanged();
     const SPartMatch *match(std::uint8_t address) const;
     // One of the library parts, by the user's choice when there are several (`preselected`
     // first offered); -1 when there is none or the user cancelled.
+    // Parts before `separatorAt` are set apart from the rest by a line.
     int choosePart(const QString &title, std::uint8_t address, const std::vector<int> &parts,
-                   int preselected);
+                   int preselected, std::size_t separatorAt = 0);
+    QString partItem(const SPartMatch *found, int part) const;
+    std::vector<SOtherDevice> projectDevicesAt(std::uint8_t address) const;
 
     CBusSession &m_session;
     ScanPanel &m_panel;
@@ -77,4 +84,5 @@ private:
     std::uint8_t m_last = 0;
     bool m_scanned = false;
     std::vector<SPartMatch> m_matches;
+    std::set<std::uint8_t> m_anyByteAllowed;
 };

@@ -25,28 +25,49 @@ QString partName(const CPartLibrary &library, int part)
     return library.Parts().at(std::size_t(part)).file.GetName();
 }
 
+// "INA226: confirmed (16 bits compared)", "HDC1080: likely".
+QString gradedLine(const CPartLibrary &library, const SGradedPart &graded)
+{
+    const QString grade = PartIdentify::GradeName(graded.grade);
+    if (graded.grade == EPartGrade::Confirmed || graded.grade == EPartGrade::Probable)
+        return tr("%1: %2 (%3 bits compared)")
+            .arg(partName(library, graded.part), grade)
+            .arg(graded.comparedBits);
+    return tr("%1: %2").arg(partName(library, graded.part), grade);
+}
+
 void describeFound(SScanCell &cell, const SPartMatch &match, const CPartLibrary &library,
                    const std::optional<QString> &project)
 {
-    QStringList names;
-    for (const int candidate : match.candidates)
-        names.append(partName(library, candidate));
+    const int count = int(match.candidates.size());
     QStringList tip;
     if (project)
         tip.append(tr("Project device: %1").arg(*project));
     if (match.identified >= 0)
         tip.append(tr("Identified: %1").arg(partName(library, match.identified)));
-    tip.append(names.isEmpty() ? tr("No library part can sit at this address.")
-                               : tr("Candidates: %1").arg(names.join(u", "_s)));
+    if (count == 0) {
+        tip.append(tr("No library part can sit at this address."));
+    } else {
+        tip.append(count == 1 ? tr("1 candidate, ranked:") : tr("%n candidates, ranked:", count));
+        for (const SGradedPart &graded : match.ranking)
+            tip.append(u"  "_s + gradedLine(library, graded));
+    }
+    for (const QString &reason : match.notIdentified)
+        tip.append(tr("not identified: %1").arg(reason));
+    if (match.anyByteAllowed)
+        tip.append(tr("Identify may send any byte here."));
     cell.toolTip = tip.join(u'\n');
 
+    const bool probable =
+        !match.ranking.empty() && match.ranking.front().grade == EPartGrade::Probable;
     if (project)
         cell.text += u'\n' + *project;
     else if (match.identified >= 0)
         cell.text += u'\n' + partName(library, match.identified);
-    else if (!names.isEmpty())
-        cell.text += u'\n' + (names.size() == 1 ? tr("1 candidate")
-                                                : tr("%n candidates", int(names.size())));
+    else if (probable)
+        cell.text += u'\n' + tr("%1?").arg(partName(library, match.ranking.front().part));
+    else if (count > 0)
+        cell.text += u'\n' + (count == 1 ? tr("1 candidate") : tr("%n candidates", count));
 }
 
 } // namespace

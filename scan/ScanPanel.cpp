@@ -124,5 +124,8 @@ void ScanPanel::onContextMenu(const QPoint &pos)
                    [this, address] { Q_EMIT addToProjectsRequested(address); });
     menu.addAction(tr("Show Registers"), this,
                    [this, address] { Q_EMIT showRegistersRequested(address); });
+    menu.addSeparator();
+    menu.addAction(tr("Allow Identify to Send Any Byte..."), this,
+                   [this, address] { Q_EMIT allowAnyByteRequested(address); });
     menu.exec(m_table->viewport()->mapToGlobal(pos));
 }

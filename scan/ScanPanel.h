@@ -31,6 +31,9 @@ Q_SIGNALS:
     void useAddressRequested(std::uint8_t address);
     void addToProjectsRequested(std::uint8_t address);
     void showRegistersRequested(std::uint8_t address);
+    // The user wants Identify to read ID registers at `address` even where a part that can
+    // sit there takes the register address as a command.
+    void allowAnyByteRequested(std::uint8_t address);
 
 private Q_SLOTS:
     void onContextMenu(const QPoint &pos);

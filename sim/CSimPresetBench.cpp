@@ -67,6 +67,8 @@ SSimPresetBench CSimPresetBench::Attach(const SSimPresetOptions &options)
     }
     bench.temperatureC = bench.adapterC->AddSlave(TEMPERATURE_SENSOR_ADDRESS,
                                                   std::make_shared<CSimTemperatureSensor>(31.0));
+    bench.humidityC = bench.adapterC->AddSlave(HUMIDITY_SENSOR_ADDRESS,
+                                               std::make_shared<CSimHumiditySensor>(45.0, 24.0));
 
     if (options.liveValues) {
         for (const auto &sensor : {bench.lightSensorA, bench.lightSensorB})

@@ -3,6 +3,7 @@
 
 #include "CSimAdapter.h"
 #include "CSimEeprom.h"
+#include "CSimHumiditySensor.h"
 #include "CSimLightSensor.h"
 #include "CSimMotionSensor.h"
 #include "CSimPowerMonitor.h"
@@ -29,6 +30,7 @@ struct SSimPresetBench
     std::shared_ptr<CSimMotionSensor> motionSensorB;
     std::shared_ptr<CSimEeprom> eepromC;       // 2 KiB in eight blocks at 0x50 to 0x57
     std::shared_ptr<CSimTemperatureSensor> temperatureC;
+    std::shared_ptr<CSimHumiditySensor> humidityC;
 };
 
 // How the preset bench behaves. The defaults give the bench that tests rely on; the demo
@@ -48,7 +50,8 @@ struct SSimPresetOptions
 // request a 32 KiB EEPROM at 0x51. Adapter B: light sensor at 0x23, 256-byte EEPROM at
 // 0x50, a 128 KiB EEPROM of the 24xx1025 kind whose halves answer at 0x53 and 0x57, and a
 // motion sensor at 0x68. Adapter C: a 2 KiB EEPROM of the 24C16 kind, its eight blocks at
-// 0x50 to 0x57, and a temperature sensor at 0x48. The EEPROMs start with a short text and
+// 0x50 to 0x57, a temperature sensor at 0x48 and a humidity sensor of the command kind at
+// 0x40 (its 0xFE is a reset, so Identify must not send it). The EEPROMs start with a short text and
 // are blank (0xFF) after it; the 32 KiB, 128 KiB and 2 KiB ones stay busy for 5 ms after
 // each write.
 // Replies take 1 ms frames, as with real adapters; pass 0 for the fastest tests. Adds to
@@ -67,6 +70,7 @@ public:
     static constexpr std::uint8_t TEMPERATURE_SENSOR_ADDRESS = 0x48;
     static constexpr std::uint8_t POWER_MONITOR_ADDRESS = 0x40;
     static constexpr std::uint8_t MOTION_SENSOR_ADDRESS = 0x68;
+    static constexpr std::uint8_t HUMIDITY_SENSOR_ADDRESS = 0x40;
 
     static SSimPresetBench
     Attach(std::chrono::nanoseconds framePeriod = std::chrono::milliseconds(1));

@@ -61,6 +61,9 @@ void BM_ScanIdentifyBenchA(benchmark::State &state)
         const auto started = std::chrono::steady_clock::now();
         const STransactionRecord search = context.Execute(STransactionRequest::Search(FIRST, LAST));
         std::vector<SPartMatch> matches = PartIdentify::Candidates(library, search.found);
+        // Every ID read allowed: the bench times the reads, not the plan leaving them out.
+        for (SPartMatch &match : matches)
+            match.anyByteAllowed = true;
         const SBusProcedureResult result = PartIdentify::Run(context, library, matches);
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         if (!search.ok || !result.ok) {

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QInputDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -33,18 +35,54 @@ class TestScanDock : public QObject
     QStringList lastRow() const { return RowTexts(*table(), table()->rowCount() - 1); }
     ScanPanel *panel() const { return m_window->findChild<ScanPanel *>(); }
 
-    // Add to Projects on `address`, choosing the part preselected in the dialog.
-    QString addToProjects(int address)
+    // Add to Projects on `address`, choosing the part preselected in the dialog; `separator`
+    // receives the index of the line between candidates and the rest of the library.
+    QString addToProjects(int address, int *separator = nullptr)
     {
         QString offered;
-        m_watcher->onDialog = [&offered](QDialog *dialog) {
+        m_watcher->onDialog = [&offered, separator](QDialog *dialog) {
             if (auto *input = qobject_cast<QInputDialog *>(dialog))
                 offered = input->textValue();
+            const auto *combo = dialog->findChild<QComboBox *>();
+            for (int i = 0; separator && combo && i < combo->count(); ++i) {
+                if (combo->itemData(i, Qt::AccessibleDescriptionRole).toString() ==
+                    u"separator"_s)
+                    *separator = i;
+            }
             dialog->accept();
         };
         Q_EMIT panel()->addToProjectsRequested(std::uint8_t(address));
         m_watcher->onDialog = {};
         return offered;
+    }
+
+    // "Allow Identify to Send Any Byte..." on `address`, answered Yes; the question's text.
+    QString allowAnyByte(int address)
+    {
+        // The watcher would answer Ok, which is not Yes: it pauses while the question is open.
+        m_watcher.reset();
+        QString text;
+        QTimer::singleShot(0, this, [&text] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            text = box->text();
+            box->button(QMessageBox::Yes)->click();
+        });
+        Q_EMIT panel()->allowAnyByteRequested(std::uint8_t(address));
+        m_watcher = std::make_unique<CModalWatcher>();
+        return text;
+    }
+
+    // The rows that a click on Identify adds to the output table.
+    QList<QStringList> identifyRows()
+    {
+        const int before = table()->rowCount();
+        Child<QAbstractButton>(*m_window, u"btn_scan_identify"_s)->click();
+        QList<QStringList> rows;
+        for (int row = before; row < table()->rowCount(); ++row)
+            rows.append(RowTexts(*table(), row));
+        return rows;
     }
 
 private Q_SLOTS:
@@ -84,7 +122,8 @@ private Q_SLOTS:
         QCOMPARE(Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->count(), 4);
         QCOMPARE(cell(0x23)->text(), u"0x23\n6 candidates"_s);
         QCOMPARE(cell(0x40)->text(), u"0x40\n6 candidates"_s);
-        QVERIFY(cell(0x40)->toolTip().contains(u"Candidates: HDC1080, INA226, INA219"_s));
+        QVERIFY(cell(0x40)->toolTip().contains(
+            u"6 candidates, ranked:\n  HDC1080: likely\n  INA226: likely\n"_s));
         QCOMPARE(cell(0x41)->text(), u"--"_s);
         QCOMPARE(cell(0x03)->text(), QString());
         QVERIFY(!(cell(0x03)->flags() & Qt::ItemIsEnabled));
@@ -93,14 +132,37 @@ private Q_SLOTS:
         Q_EMIT panel()->useAddressRequested(0x48);
         QCOMPARE(Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->currentText(), u"0x48"_s);
 
-        Child<QAbstractButton>(*m_window, u"btn_scan_identify"_s)->click();
-        QCOMPARE(cell(0x40)->text(), u"0x40\nINA226"_s);
+        // A humidity sensor that 0xFE resets may sit at 0x40, an ADC that stores any byte at
+        // 0x48: Identify sends nothing there, and says why.
+        const QString leftOut = u"ID reads left out at 0x40, 0x48 (a part there would act on them)"_s;
+        QCOMPARE(identifyRows(), (QList<QStringList>{
+                                     {u"Identify"_s, QString(), u"No part identified; "_s + leftOut}}));
+        QCOMPARE(cell(0x40)->text(), u"0x40\n6 candidates"_s);
+        QVERIFY(cell(0x40)->toolTip().endsWith(
+            u"\nnot identified: Identify would send 0xFE, a reset command of Si7021"_s));
         QCOMPARE(cell(0x48)->text(), u"0x48\n10 candidates"_s);
-        QCOMPARE(lastRow(), (QStringList{u"Identify"_s, QString(), u"0x40 INA226"_s}));
-        // Before it, the identification's write/reads, reads only.
-        QCOMPARE(RowTexts(*table(), table()->rowCount() - 2).at(0), u"Write/Read 0x48 [0F]"_s);
+        // Nothing was ruled out at 0x48: the first of the parts made for that address.
+        int separator = -1;
+        QCOMPARE(addToProjects(0x48, &separator), u"TMP117 (temperature), likely"_s);
+        QCOMPARE(separator, 10);
 
-        QCOMPARE(addToProjects(0x40), u"INA226 (power monitor)"_s);
+        // Allowed, 0x40 is read and named; at 0x48 the candidates' ID registers are not
+        // acknowledged, which rules them out without a red row.
+        QVERIFY(allowAnyByte(0x40).contains(u"Identify would send 0xFE, a reset command of Si7021"_s));
+        allowAnyByte(0x48);
+        QVERIFY(cell(0x40)->toolTip().endsWith(u"\nIdentify may send any byte here."_s));
+        const QList<QStringList> rows = identifyRows();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.at(0).at(0), u"Write/Read 0x40 [FE]"_s);
+        QCOMPARE(rows.at(1).at(0), u"Write/Read 0x40 [FF]"_s);
+        QCOMPARE(rows.at(2), (QStringList{u"Identify"_s, QString(),
+                                          u"0x40 INA226; 2 ID reads not acknowledged (those "
+                                          u"candidates ruled out)"_s}));
+        QCOMPARE(cell(0x40)->text(), u"0x40\nINA226"_s);
+        QVERIFY(cell(0x48)->toolTip().contains(u"  TMP117: ruled out\n  INA226: ruled out"_s));
+        QVERIFY(!addToProjects(0x48).contains(u"ruled out"_s));
+
+        QCOMPARE(addToProjects(0x40), u"INA226 (power monitor), confirmed"_s);
         CI2cDeviceFile added;
         QVERIFY(added.Load(QDir(m_folder->path()).filePath(u"ina226.i2cdev"_s)));
         QCOMPARE(added.GetAddress(), 0x40);

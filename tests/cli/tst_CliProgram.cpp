@@ -93,6 +93,11 @@ QString Json(const char *text)
     return QString::fromUtf8(text) + u'\n';
 }
 
+QString Json(const QString &text)
+{
+    return text + u'\n';
+}
+
 bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -136,15 +141,36 @@ private Q_SLOTS:
         row("list of none", u"empty"_s, u"list"_s, 3, {}, {u"no adapter attached"_s});
         row("detect", single, u"detect"_s, 0, GRID_7BIT);
         row("detect --all, 8-bit", single, u"--8bit detect --all"_s, 0, GRID_8BIT_ALL);
-        // The temperature sensor has no ID register: its identifiable candidates stay such.
+        // A humidity sensor that 0xFE resets can sit at 0x40, an ADC that stores any byte at
+        // 0x48: nothing is read there unless allowed. Allowed, the power monitor is confirmed
+        // and the parts whose ID registers were not acknowledged are only counted.
         row("detect --identify", single, u"detect --identify"_s, 0,
             GRID_7BIT +
-                u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCF8574 (candidates)\n"
-                u"0x40: INA226 (identified)\n"
-                u"0x48: INA226, TMP117, ADS1015, ADS1115, INA219, INA260, LM75A, "
-                u"PCA9685, PCF8591, TMP102 (candidates)\n"
-                u"0x50: 24C02, 24C256, PCA9685 (candidates)\n"
-                u"0x51: 24C02, 24C256, PCA9685, PCF8563 (candidates)\n"_s);
+                u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCF8574 (likely); 6 "
+                u"candidates\n"
+                u"0x40: HDC1080, INA226, INA219, INA260, PCA9685, Si7021 (likely); 6 candidates; "
+                u"not identified: Identify would send 0xFE, a reset command of Si7021\n"
+                u"0x48: TMP117, ADS1015, ADS1115, LM75A, PCF8591, TMP102, INA226, INA219, INA260, "
+                u"PCA9685 (likely); 10 candidates; not identified: Identify would send 0xFE, the "
+                u"control byte of PCF8591; not identified: Identify would send 0x0F, the control "
+                u"byte of PCF8591\n"
+                u"0x50: 24C02, 24C256, PCA9685 (likely); 3 candidates\n"
+                u"0x51: PCF8563, 24C02, 24C256, PCA9685 (likely); 4 candidates\n"_s);
+        row("detect --identify --allow-unsafe", single,
+            u"detect --identify --allow-unsafe 0x40,0x48"_s, 0,
+            GRID_7BIT +
+                u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCF8574 (likely); 6 "
+                u"candidates\n"
+                u"0x40: INA226 (identified, confirmed); INA219, INA260, PCA9685, Si7021 (likely); "
+                u"6 candidates\n"
+                u"0x48: ADS1015, ADS1115, LM75A, PCF8591, TMP102, INA219, INA260, PCA9685 "
+                u"(likely); 10 candidates\n"
+                u"0x50: 24C02, 24C256, PCA9685 (likely); 3 candidates\n"
+                u"0x51: PCF8563, 24C02, 24C256, PCA9685 (likely); 4 candidates\n"_s);
+        row("--allow-unsafe without --identify", single, u"detect --allow-unsafe 0x40"_s, 2, {},
+            {u"--allow-unsafe needs --identify"_s});
+        row("--allow-unsafe of no address", single, u"detect --identify --allow-unsafe 0x40,zz"_s,
+            2, {}, {u"--allow-unsafe 'zz' is not a 7-bit address"_s});
         row("parts by kind", u"empty"_s, u"parts clock"_s, 0,
             u"NAME       ADDRESSES              KIND\n"
             u"DS1307     0x68                   real-time clock\n"
@@ -187,23 +213,42 @@ private Q_SLOTS:
         row("json detect", single, u"--json detect"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","command":"detect","count":5,"first":"0x08",)"
                  R"("found":["0x23","0x40","0x48","0x50","0x51"],"last":"0x77","ok":true})"));
+        const auto likely = [](const char *names) {
+            QString ranking;
+            for (const QString &name : QString::fromLatin1(names).split(u' '))
+                ranking += uR"({"comparedBits":0,"grade":"likely","name":"%1"},)"_s.arg(name);
+            return ranking;
+        };
+        const QString eeproms = likely("24C02 24C256 PCA9685");
         row("json detect --identify, 8-bit", preset,
             u"-a SIM-B-0002 --json --8bit detect --identify"_s, 0,
             Json(R"({"adapter":"SIM-B-0002","command":"detect","count":5,"first":"0x10",)"
                  R"("found":["0x46","0xA0","0xA6","0xAE","0xD0"],"last":"0xEE","ok":true})") +
-                Json(R"({"adapter":"SIM-B-0002","address":"0x46","candidates":["BH1750",)"
-                     R"("MCP23008","MCP23017","PCA9554","PCA9555","PCF8574"],)"
-                     R"("command":"detect","identified":null,"ok":true})") +
-                Json(R"({"adapter":"SIM-B-0002","address":"0xA0","candidates":["24C02",)"
-                     R"("24C256","PCA9685"],"command":"detect","identified":null,"ok":true})") +
-                Json(R"({"adapter":"SIM-B-0002","address":"0xA6","candidates":["ADXL345",)"
-                     R"("24C02","24C256","PCA9685"],"command":"detect","identified":null,)"
-                     R"("ok":true})") +
-                Json(R"({"adapter":"SIM-B-0002","address":"0xAE","candidates":["24C02",)"
-                     R"("24C256","PCA9685"],"command":"detect","identified":null,"ok":true})") +
-                Json(R"({"adapter":"SIM-B-0002","address":"0xD0","candidates":["MPU-6050",)"
-                     R"("DS1307","DS3231","MCP3421","PCA9685"],"command":"detect",)"
-                     R"("identified":"MPU-6050","ok":true})"));
+                Json(uR"({"adapter":"SIM-B-0002","address":"0x46","anyByteAllowed":false,)"
+                     uR"("candidateCount":6,"candidates":["BH1750","MCP23008","MCP23017",)"
+                     uR"("PCA9554","PCA9555","PCF8574"],"command":"detect","identified":null,)"
+                     uR"("notIdentified":[],"ok":true,"ranking":[%1]})"_s
+                         .arg(likely("BH1750 MCP23008 MCP23017 PCA9554 PCA9555 PCF8574").chopped(1))) +
+                Json(uR"({"adapter":"SIM-B-0002","address":"0xA0","anyByteAllowed":false,)"
+                     uR"("candidateCount":3,"candidates":["24C02","24C256","PCA9685"],)"
+                     uR"("command":"detect","identified":null,"notIdentified":[],"ok":true,)"
+                     uR"("ranking":[%1]})"_s.arg(eeproms.chopped(1))) +
+                // The EEPROM's byte 0 is not the accelerometer's ID.
+                Json(uR"({"adapter":"SIM-B-0002","address":"0xA6","anyByteAllowed":false,)"
+                     uR"("candidateCount":4,"candidates":["ADXL345","24C02","24C256","PCA9685"],)"
+                     uR"("command":"detect","identified":null,"notIdentified":[],"ok":true,)"
+                     uR"("ranking":[%1{"comparedBits":0,"grade":"ruled out","name":"ADXL345"}]})"_s
+                         .arg(eeproms)) +
+                Json(uR"({"adapter":"SIM-B-0002","address":"0xAE","anyByteAllowed":false,)"
+                     uR"("candidateCount":3,"candidates":["24C02","24C256","PCA9685"],)"
+                     uR"("command":"detect","identified":null,"notIdentified":[],"ok":true,)"
+                     uR"("ranking":[%1]})"_s.arg(eeproms.chopped(1))) +
+                Json(uR"({"adapter":"SIM-B-0002","address":"0xD0","anyByteAllowed":false,)"
+                     uR"("candidateCount":5,"candidates":["MPU-6050","DS1307","DS3231",)"
+                     uR"("MCP3421","PCA9685"],"command":"detect","identified":null,)"
+                     uR"("notIdentified":["Identify would send 0x75, the configuration register )"
+                     uR"(of MCP3421"],"ok":true,"ranking":[%1]})"_s
+                         .arg(likely("MPU-6050 DS1307 DS3231 MCP3421 PCA9685").chopped(1))));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump","count":4,)"
                  R"("data":"42 65 6E 63","from":"0x00","ok":true,"to":"0x03"})"));

@@ -116,6 +116,7 @@ void compareDevice(const CI2cDeviceFile &actual, const CI2cDeviceFile &expected)
     QCOMPARE(actual.GetName(), expected.GetName());
     QCOMPARE(actual.GetAddress(), expected.GetAddress());
     QCOMPARE(actual.GetDescription(), expected.GetDescription());
+    QVERIFY(actual.GetFirstByte() == expected.GetFirstByte());
     QCOMPARE(actual.GetCommands().size(), expected.GetCommands().size());
     for (qsizetype i = 0; i < actual.GetCommands().size(); ++i) {
         const SI2cCommand &a = actual.GetCommands().at(i);
@@ -186,6 +187,8 @@ private Q_SLOTS:
     void loadAccepts();
     void loadRefuses_data();
     void loadRefuses();
+    void firstByte_data();
+    void firstByte();
     void loadRefusesRegisterMap_data();
     void loadRefusesRegisterMap();
     void saveRefusesInvalidRegisterMap();
@@ -458,6 +461,95 @@ void tst_CI2cDeviceFile::loadRefuses()
     QCOMPARE(file.GetLastError(), message);
     QCOMPARE(file.GetFilePath(), path);
     compareDevice(file, exampleDevice());
+}
+
+void tst_CI2cDeviceFile::firstByte_data()
+{
+    QTest::addColumn<QString>("value"); // the "firstByte" value; empty: no key
+    QTest::addColumn<QString>("error"); // empty: loads, and saves back byte for byte
+    QTest::addColumn<QString>("onFE");  // what writing 0xFE does to the part; empty: nothing
+    QTest::newRow("pointer") << u"{ \"kind\": \"pointer\" }"_s << QString() << QString();
+    QTest::newRow("command acting on FE")
+        << u"{ \"kind\": \"command\", \"acts\": { \"E3\": \"a temperature measurement\", "
+           u"\"FE\": \"a reset command\" } }"_s
+        << QString() << u"a reset command"_s;
+    QTest::newRow("command not acting on FE")
+        << u"{ \"kind\": \"command\", \"acts\": { \"36\": \"the first byte of a command\" } }"_s
+        << QString() << QString();
+    QTest::newRow("configuration")
+        << u"{ \"kind\": \"configuration\", \"meaning\": \"the control byte\" }"_s << QString()
+        << u"the control byte"_s;
+    // Without the key, a part without a map is assumed to act on any byte.
+    QTest::newRow("no key, no map") << QString() << QString() << u"a byte it may act on"_s;
+
+    const QString error = u"\"firstByte\": "_s;
+    QTest::newRow("not an object") << u"\"pointer\""_s << u"\"firstByte\" is not an object"_s
+                                   << QString();
+    QTest::newRow("unknown kind")
+        << u"{ \"kind\": \"register\" }"_s
+        << error + u"invalid kind \"register\" (pointer, command or configuration)"_s
+        << QString();
+    QTest::newRow("lower-case byte")
+        << u"{ \"kind\": \"command\", \"acts\": { \"fe\": \"a reset command\" } }"_s
+        << error + u"invalid byte \"fe\" in \"acts\" (two upper-case hex digits)"_s << QString();
+    QTest::newRow("three digits")
+        << u"{ \"kind\": \"command\", \"acts\": { \"0FE\": \"a reset command\" } }"_s
+        << error + u"invalid byte \"0FE\" in \"acts\" (two upper-case hex digits)"_s
+        << QString();
+    QTest::newRow("not hex") << u"{ \"kind\": \"command\", \"acts\": { \"G1\": \"x\" } }"_s
+                             << error + u"invalid byte \"G1\" in \"acts\" (two upper-case hex "
+                                        u"digits)"_s
+                             << QString();
+    QTest::newRow("blank phrase")
+        << u"{ \"kind\": \"command\", \"acts\": { \"FE\": \" \" } }"_s
+        << error + u"byte FE in \"acts\" has no phrase"_s << QString();
+    QTest::newRow("phrase not text")
+        << u"{ \"kind\": \"command\", \"acts\": { \"FE\": 1 } }"_s
+        << error + u"byte FE in \"acts\" has no phrase"_s << QString();
+    QTest::newRow("command without acts")
+        << u"{ \"kind\": \"command\" }"_s
+        << error + u"a command part needs \"acts\" with at least one byte"_s << QString();
+    QTest::newRow("configuration without meaning")
+        << u"{ \"kind\": \"configuration\" }"_s
+        << error + u"a configuration needs a \"meaning\""_s << QString();
+    QTest::newRow("acts on a pointer")
+        << u"{ \"kind\": \"pointer\", \"acts\": { \"FE\": \"a reset command\" } }"_s
+        << error + u"\"acts\" does not belong to kind pointer"_s << QString();
+}
+
+void tst_CI2cDeviceFile::firstByte()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, error);
+    QFETCH(QString, onFE);
+    QString text = u"{\n    \"version\": 1,\n    \"name\": \"Part\",\n    \"address\": \"0x40\",\n"
+                   u"    \"addresses\": [\"0x40\", \"0x41\"],\n"_s;
+    if (!value.isEmpty())
+        text += u"    \"firstByte\": "_s + value + u",\n"_s;
+    text += u"    \"description\": \"\",\n    \"commands\": []\n}\n"_s;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"part.i2cdev"_s);
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(text.toUtf8());
+    out.close();
+
+    CI2cDeviceFile file;
+    if (!error.isEmpty()) {
+        QVERIFY(!file.Load(path));
+        QCOMPARE(file.GetLastError(), error);
+        return;
+    }
+    QVERIFY2(file.Load(path), qPrintable(file.GetLastError()));
+    QString what;
+    QCOMPARE(file.EffectiveFirstByte().ActsOn(0xFE, &what), !onFE.isEmpty());
+    QCOMPARE(what, onFE);
+    // Copied into the projects, the part keeps its declaration exactly as written.
+    CI2cDeviceFile copy = file;
+    copy.SetAddress(0x41);
+    QVERIFY2(copy.SaveAs(dir.filePath(u"copy.i2cdev"_s)), qPrintable(copy.GetLastError()));
+    QCOMPARE(QString::fromUtf8(readAll(dir.filePath(u"copy.i2cdev"_s))),
+             QString(text).replace(u"\"address\": \"0x40\""_s, u"\"address\": \"0x41\""_s));
 }
 
 void tst_CI2cDeviceFile::loadRefusesRegisterMap_data()

@@ -4,10 +4,12 @@
 #include "CDirectBusContext.h"
 #include "CPartLibrary.h"
 #include "CSimBus.h"
+#include "CSimPresetBench.h"
 #include "CSimPowerMonitor.h"
 #include "CSimRegisterFile.h"
 #include "CSimTemperatureSensor.h"
 #include "CVtlAi2c.h"
+#include "CVtlCi2c.h"
 #include "ForwardingBusContext.h"
 #include "PartIdentify.h"
 #include "VtlTestMain.h"
@@ -155,19 +157,62 @@ private Q_SLOTS:
                  (QStringList{u"DS1307"_s, u"DS3231"_s, u"PCF8563"_s}));
     }
 
+    // Adapter C's bench holds a humidity sensor at 0x40 whose 0xFE is a reset; its own log of
+    // the command bytes it took shows what Identify sent it.
+    void identifyOnBenchC_data()
+    {
+        QTest::addColumn<bool>("allowed");
+        QTest::addColumn<QByteArray>("commands");
+        QTest::addColumn<unsigned>("resets");
+        QTest::newRow("left alone") << false << QByteArray() << 0u;
+        QTest::newRow("allowed by the user") << true << QByteArray("\xFE") << 1u;
+    }
+
+    void identifyOnBenchC()
+    {
+        QFETCH(bool, allowed);
+        QFETCH(QByteArray, commands);
+        QFETCH(unsigned, resets);
+        CSimBus::Instance().Reset();
+        const SSimPresetBench bench = CSimPresetBench::Attach(std::chrono::nanoseconds(0));
+        bench.humidityC->OnWrite(0xE6); // a user register value of its own, for the reset to undo
+        bench.humidityC->OnWrite(0x3B);
+        CVtlCi2c driver;
+        QVERIFY(driver.Connect(CSimPresetBench::SERIAL_C, EI2cSpeed::Speed100k));
+        CDirectBusContext context(driver, SBusAdapterInfo::FromDriver(driver, EVtlType::VtlC));
+        std::vector<SPartMatch> matches = PartIdentify::Candidates(
+            m_library, {CSimPresetBench::HUMIDITY_SENSOR_ADDRESS});
+        matches.front().anyByteAllowed = allowed;
+        const std::size_t before = bench.humidityC->GetCommands().size();
+        QVERIFY(PartIdentify::Run(context, m_library, matches).ok);
+
+        const std::vector<std::uint8_t> log = bench.humidityC->GetCommands();
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(log.data()) + before,
+                            qsizetype(log.size() - before)),
+                 commands);
+        QCOMPARE(bench.humidityC->GetResetCount(), resets);
+        QCOMPARE(bench.humidityC->GetUserRegister(), allowed ? 0x3A : 0x3B);
+        CSimBus::Instance().Reset();
+    }
+
     void identify_data()
     {
         QTest::addColumn<int>("whoAmI"); // -1: a slave whose register pointer stops short of it
+        QTest::addColumn<bool>("allowed"); // Identify may send any byte at every address
         QTest::addColumn<QString>("motion");
-        QTest::newRow("WHO_AM_I matches") << 0x68 << u"MPU-6050"_s;
-        QTest::newRow("masked bit differs") << 0x69 << u"MPU-6050"_s;
-        QTest::newRow("another ID") << 0x71 << QString();
-        QTest::newRow("ID register not acknowledged") << -1 << QString();
+        QTest::newRow("WHO_AM_I matches") << 0x68 << true << u"MPU-6050"_s;
+        QTest::newRow("masked bit differs") << 0x69 << true << u"MPU-6050"_s;
+        QTest::newRow("another ID") << 0x71 << true << QString();
+        QTest::newRow("ID register not acknowledged") << -1 << true << QString();
+        // 0x40 may hold a humidity sensor that 0xFE resets, 0x48 an ADC whose control byte
+        // any byte sets, 0x68 an ADC that takes 0x75 as its configuration.
+        QTest::newRow("not allowed") << 0x68 << false << QString();
     }
 
     void identify()
     {
         QFETCH(int, whoAmI);
+        QFETCH(bool, allowed);
         QFETCH(QString, motion);
         CSimBus::Instance().Reset();
         const auto adapter = CSimBus::Instance().Attach(ESimModel::A, L"P-1");
@@ -185,6 +230,8 @@ private Q_SLOTS:
 
         std::vector<SPartMatch> matches =
             PartIdentify::Candidates(m_library, {POWER_MONITOR, TEMPERATURE, MOTION});
+        for (SPartMatch &match : matches)
+            match.anyByteAllowed = allowed;
         const SBusProcedureResult result = PartIdentify::Run(context, m_library, matches);
         QVERIFY2(result.ok, result.error.c_str());
 
@@ -194,10 +241,16 @@ private Q_SLOTS:
                        : m_library.Parts().at(std::size_t(match.identified)).file.GetName();
         };
         // The power monitor's die ID tells it from the humidity sensor of the same maker.
-        QCOMPARE(name(matches[0]), u"INA226"_s);
-        // The temperature sensor has no ID register: its identifiable candidate's read fails.
+        QCOMPARE(name(matches[0]), allowed ? u"INA226"_s : QString());
+        // The temperature sensor has no ID register: its identifiable candidates' reads fail.
         QCOMPARE(name(matches[1]), QString());
-        QCOMPARE(name(matches[2]), motion);
+        // WHO_AM_I is the only rule: matched, the part ranks first, confirmed or probable by
+        // the number of bits its mask compares.
+        const SGradedPart &best = matches[2].ranking.front();
+        const bool matched =
+            best.grade == EPartGrade::Confirmed || best.grade == EPartGrade::Probable;
+        QCOMPARE(matched ? m_library.Parts().at(std::size_t(best.part)).file.GetName() : QString(),
+                 motion);
         // Reads only: each a register address written, then read. The two makers' parts at
         // 0x40 share their manufacturer ID read.
         int atPowerMonitor = 0;
@@ -206,8 +259,16 @@ private Q_SLOTS:
             QCOMPARE(request.data.size(), std::size_t(1));
             atPowerMonitor += request.address == POWER_MONITOR ? 1 : 0;
         }
-        QCOMPARE(atPowerMonitor, 2);
+        QCOMPARE(atPowerMonitor, allowed ? 2 : 0);
         QVERIFY(context.requests.size() < PartIdentify::RuleCount(m_library, matches));
+        if (!allowed) {
+            QVERIFY(context.requests.empty());
+            QCOMPARE(matches[0].notIdentified,
+                     QStringList{u"Identify would send 0xFE, a reset command of Si7021"_s});
+            QCOMPARE(matches[2].notIdentified,
+                     QStringList{u"Identify would send 0x75, the configuration register of "
+                                 u"MCP3421"_s});
+        }
         CSimBus::Instance().Reset();
     }
 };

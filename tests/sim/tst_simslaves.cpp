@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The slaves behind a simulated adapter, driven through write and read requests.
 #include "CSimEeprom.h"
+#include "CSimHumiditySensor.h"
 #include "CSimLightSensor.h"
 #include "CSimPowerMonitor.h"
 #include "CSimTemperatureSensor.h"
@@ -373,6 +374,53 @@ private Q_SLOTS:
                 replies = Exchange(step.constData());
         }
         QCOMPARE(replies, QList<QByteArray>{Report(reply.constData())});
+    }
+
+    // Requests to the humidity sensor at 0x40 (45 %RH, 24 degrees); the replies of the last
+    // request are compared, then its user register and how often 0xFE reset it.
+    void humiditySensor_data()
+    {
+        QTest::addColumn<QByteArrayList>("steps");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("userRegister");
+        QTest::addColumn<int>("resets");
+        // RH = 125 * 0x6870 / 65536 - 6 = 45.0; T = 175.72 * 0x6738 / 65536 - 46.85 = 24.0.
+        QTest::newRow("humidity with its CRC")
+            << QByteArrayList{"02 C2 80 E5", "03 03 81 00"} << QByteArray("03 03 68 70 9A") << 0x3A
+            << 0;
+        QTest::newRow("temperature, no hold")
+            << QByteArrayList{"02 C2 80 F3", "03 03 81 00"} << QByteArray("03 03 67 38 87") << 0x3A
+            << 0;
+        QTest::newRow("user register at reset")
+            << QByteArrayList{"02 C2 80 E7", "03 01 81 00"} << QByteArray("03 01 3A") << 0x3A << 0;
+        QTest::newRow("user register written")
+            << QByteArrayList{"02 C3 80 E6 3B", "02 C2 80 E7", "03 01 81 00"}
+            << QByteArray("03 01 3B") << 0x3B << 0;
+        QTest::newRow("0xFE resets the user register")
+            << QByteArrayList{"02 C3 80 E6 3B", "02 C2 80 FE", "02 C2 80 E7", "03 01 81 00"}
+            << QByteArray("03 01 3A") << 0x3A << 1;
+        QTest::newRow("device ID first in the second ID read")
+            << QByteArrayList{"02 C3 80 FC C9", "03 01 81 00"} << QByteArray("03 01 15") << 0x3A
+            << 0;
+        QTest::newRow("a register address it has no command for")
+            << QByteArrayList{"02 C2 80 00"} << QByteArray("02 80 03") << 0x3A << 0;
+    }
+
+    void humiditySensor()
+    {
+        QFETCH(QByteArrayList, steps);
+        QFETCH(QByteArray, reply);
+        QFETCH(int, userRegister);
+        QFETCH(int, resets);
+
+        auto sensor = m_adapter->AddSlave(0x40, std::make_shared<CSimHumiditySensor>(45.0, 24.0));
+        Open();
+        QList<QByteArray> replies;
+        for (const QByteArray &step : steps)
+            replies = Exchange(step.constData());
+        QCOMPARE(replies, QList<QByteArray>{Report(reply.constData())});
+        QCOMPARE(sensor->GetUserRegister(), std::uint8_t(userRegister));
+        QCOMPARE(sensor->GetResetCount(), unsigned(resets));
     }
 
     // The 32 KiB EEPROM at 0x51 (address byte A2 / A3).
