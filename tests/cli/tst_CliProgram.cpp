@@ -201,8 +201,9 @@ private Q_SLOTS:
                      R"("ok":true})") +
                 Json(R"({"adapter":"SIM-B-0002","address":"0xAE","candidates":["24C02",)"
                      R"("24C256","PCA9685"],"command":"detect","identified":null,"ok":true})") +
-                Json(R"({"adapter":"SIM-B-0002","address":"0xD0","candidates":["MPU-6050",)"
-                     R"("DS1307","DS3231","MCP3421","PCA9685"],"command":"detect",)"
+                Json(R"({"adapter":"SIM-B-0002","address":"0xD0","candidates":["ICM-20689",)"
+                     R"("MPU-6050","MPU-6500","MPU-9250","DS1307","DS3231","MCP3421",)"
+                     R"("PCA9685"],"command":"detect",)"
                      R"("identified":"MPU-6050","ok":true})"));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump","count":4,)"
