@@ -152,7 +152,8 @@ private:
         if (!access.isUndefined()) {
             const std::optional<ERegisterAccess> parsed =
                 RegisterAccess::FromWord(access.toString());
-            if (!parsed || *parsed == ERegisterAccess::WriteOneClears)
+            if (!parsed || *parsed == ERegisterAccess::WriteOneClears ||
+                *parsed == ERegisterAccess::Sticky)
                 return Fail(u"Register %1: access must be rw, ro, wo or rc"_s.arg(who));
             reg.access = *parsed;
         }
@@ -196,7 +197,7 @@ private:
         if (!access.isUndefined()) {
             field.access = RegisterAccess::FromWord(access.toString());
             if (!field.access)
-                return fail(u"has an invalid access (rw, ro, wo, rc or w1c)"_s);
+                return fail(u"has an invalid access (rw, ro, wo, rc, w1c or sticky)"_s);
         }
         const QJsonValue isSigned = object.value(KEY_SIGNED);
         if (!isSigned.isUndefined() && !isSigned.isBool())

@@ -7,12 +7,13 @@
 
 namespace {
 
-constexpr std::array<std::pair<ERegisterAccess, const char *>, 5> ACCESS_WORDS{{
+constexpr std::array<std::pair<ERegisterAccess, const char *>, 6> ACCESS_WORDS{{
     {ERegisterAccess::ReadWrite, "rw"},
     {ERegisterAccess::ReadOnly, "ro"},
     {ERegisterAccess::WriteOnly, "wo"},
     {ERegisterAccess::ReadClears, "rc"},
     {ERegisterAccess::WriteOneClears, "w1c"},
+    {ERegisterAccess::Sticky, "sticky"},
 }};
 
 template <typename List>

@@ -11,7 +11,8 @@
 
 // Who may read and write a register or a field. ReadClears: reading has a side effect
 // (flags clear), so nothing reads it unasked. WriteOneClears (fields only): writing 1
-// clears the bit, writing 0 leaves it.
+// clears the bit, writing 0 leaves it. Sticky (fields only): readable, and writing 1
+// sets the bit, but writing 0 leaves it set; only a reset or power cycle clears it.
 enum class ERegisterAccess
 {
     ReadWrite,
@@ -19,6 +20,7 @@ enum class ERegisterAccess
     WriteOnly,
     ReadClears,
     WriteOneClears,
+    Sticky,
 };
 
 enum class ERegisterByteOrder
@@ -83,14 +85,14 @@ int FindField(const SRegister &reg, const QString &name);
 
 namespace RegisterAccess {
 
-// The file's words: "rw", "ro", "wo", "rc", "w1c".
+// The file's words: "rw", "ro", "wo", "rc", "w1c", "sticky".
 QString Word(ERegisterAccess access);
 std::optional<ERegisterAccess> FromWord(const QString &word);
 
 inline bool IsReadable(ERegisterAccess access)
 {
     return access == ERegisterAccess::ReadWrite || access == ERegisterAccess::ReadOnly ||
-           access == ERegisterAccess::WriteOneClears;
+           access == ERegisterAccess::WriteOneClears || access == ERegisterAccess::Sticky;
 }
 inline bool IsWritable(ERegisterAccess access)
 {

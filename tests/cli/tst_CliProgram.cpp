@@ -244,11 +244,12 @@ private Q_SLOTS:
                      uR"("command":"detect","identified":null,"notIdentified":[],"ok":true,)"
                      uR"("ranking":[%1]})"_s.arg(eeproms.chopped(1))) +
                 Json(uR"({"adapter":"SIM-B-0002","address":"0xD0","anyByteAllowed":false,)"
-                     uR"("candidateCount":5,"candidates":["MPU-6050","DS1307","DS3231",)"
-                     uR"("MCP3421","PCA9685"],"command":"detect","identified":null,)"
+                     uR"("candidateCount":8,"candidates":["ICM-20689","MPU-6050","MPU-6500",)"
+                     uR"("MPU-9250","DS1307","DS3231","MCP3421","PCA9685"],"command":"detect",)"
+                     uR"("identified":null,)"
                      uR"("notIdentified":["Identify would send 0x75, the configuration register )"
                      uR"(of MCP3421"],"ok":true,"ranking":[%1]})"_s
-                         .arg(likely("MPU-6050 DS1307 DS3231 MCP3421 PCA9685").chopped(1))));
+                         .arg(likely("ICM-20689 MPU-6050 MPU-6500 MPU-9250 DS1307 DS3231 MCP3421 PCA9685").chopped(1))));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump","count":4,)"
                  R"("data":"42 65 6E 63","from":"0x00","ok":true,"to":"0x03"})"));

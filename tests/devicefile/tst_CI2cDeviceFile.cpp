@@ -591,6 +591,12 @@ void tst_CI2cDeviceFile::loadRefusesRegisterMap_data()
                             << u"Register A: size must be 1 to 4 bytes"_s;
     QTest::newRow("register access w1c") << reg(u"A"_s, uR"("address": "0", "access": "w1c")"_s)
                                          << u"Register A: access must be rw, ro, wo or rc"_s;
+    QTest::newRow("register access sticky")
+        << reg(u"A"_s, uR"("address": "0", "access": "sticky")"_s)
+        << u"Register A: access must be rw, ro, wo or rc"_s;
+    QTest::newRow("field access unknown")
+        << reg(u"A"_s, uR"("address": "0", "fields": [{"name": "F", "bits": "1", "access": "s"}])"_s)
+        << u"Register A: field F has an invalid access (rw, ro, wo, rc, w1c or sticky)"_s;
     QTest::newRow("reset wider than size") << reg(u"A"_s, uR"("address": "0", "reset": "0x100")"_s)
                                            << u"Register A: invalid reset value"_s;
     QTest::newRow("bits reversed")

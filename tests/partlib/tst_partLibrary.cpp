@@ -135,8 +135,9 @@ private Q_SLOTS:
         QTest::newRow("0x40") << 0x40 << QStringList{u"HDC1080"_s, u"INA226"_s,  u"INA219"_s,
                                                      u"INA260"_s,  u"PCA9685"_s, u"Si7021"_s};
         QTest::newRow("0x68") << 0x68
-                              << QStringList{u"MPU-6050"_s, u"DS1307"_s, u"DS3231"_s, u"MCP3421"_s,
-                                             u"PCA9685"_s};
+                              << QStringList{u"ICM-20689"_s, u"MPU-6050"_s, u"MPU-6500"_s,
+                                             u"MPU-9250"_s,  u"DS1307"_s,   u"DS3231"_s,
+                                             u"MCP3421"_s,   u"PCA9685"_s};
         QTest::newRow("PCA9685 not at 0x70") << 0x70 << QStringList{u"TCA9548A"_s};
         QTest::newRow("reserved") << 0x00 << QStringList{};
     }
@@ -201,8 +202,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("allowed"); // Identify may send any byte at every address
         QTest::addColumn<QString>("motion");
         QTest::newRow("WHO_AM_I matches") << 0x68 << true << u"MPU-6050"_s;
-        QTest::newRow("masked bit differs") << 0x69 << true << u"MPU-6050"_s;
-        QTest::newRow("another ID") << 0x71 << true << QString();
+        QTest::newRow("reserved bit 0 set") << 0x69 << true << QString();
+        QTest::newRow("MPU-6500 on an MPU-6050 board") << 0x70 << true << u"MPU-6500"_s;
+        QTest::newRow("MPU-9250") << 0x71 << true << u"MPU-9250"_s;
+        QTest::newRow("ICM-20689") << 0x98 << true << u"ICM-20689"_s;
+        QTest::newRow("another ID") << 0x72 << true << QString();
         QTest::newRow("ID register not acknowledged") << -1 << true << QString();
         // 0x40 may hold a humidity sensor that 0xFE resets, 0x48 an ADC whose control byte
         // any byte sets, 0x68 an ADC that takes 0x75 as its configuration.
