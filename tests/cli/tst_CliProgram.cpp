@@ -247,7 +247,7 @@ private Q_SLOTS:
                      uR"("candidateCount":8,"candidates":["ICM-20689","MPU-6050","MPU-6500",)"
                      uR"("MPU-9250","DS1307","DS3231","MCP3421","PCA9685"],"command":"detect",)"
                      uR"("identified":null,)"
-                     uR"("notIdentified":["Identify would send 0x75, the configuration register )"
+                     uR"("notIdentified":["Identify would send 0x75, the configuration byte )"
                      uR"(of MCP3421"],"ok":true,"ranking":[%1]})"_s
                          .arg(likely("ICM-20689 MPU-6050 MPU-6500 MPU-9250 DS1307 DS3231 MCP3421 PCA9685").chopped(1))));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,

@@ -270,7 +270,7 @@ private Q_SLOTS:
             QCOMPARE(matches[0].notIdentified,
                      QStringList{u"Identify would send 0xFE, a reset command of Si7021"_s});
             QCOMPARE(matches[2].notIdentified,
-                     QStringList{u"Identify would send 0x75, the configuration register of "
+                     QStringList{u"Identify would send 0x75, the configuration byte of "
                                  u"MCP3421"_s});
         }
         CSimBus::Instance().Reset();
