@@ -150,6 +150,9 @@ private Q_SLOTS:
             u"DS1307     0x68                   real-time clock\n"
             u"DS3231     0x68                   real-time clock\n"
             u"PCF8563    0x51                   real-time clock\n"
+            u"SHT2x      0x40                   humidity\n"
+            u"SHT4x      0x44-0x46              humidity\n"
+            u"Si5351     0x60                   clock generator\n"
             u"Si7021     0x40                   humidity\n"_s);
         row("parts --path", u"empty"_s, u"parts --path ina226"_s, 0,
             QStringLiteral(VTL_BUILD_PARTS "/ina226.i2cdev\n"));
@@ -201,8 +204,8 @@ private Q_SLOTS:
                      R"("ok":true})") +
                 Json(R"({"adapter":"SIM-B-0002","address":"0xAE","candidates":["24C02",)"
                      R"("24C256","PCA9685"],"command":"detect","identified":null,"ok":true})") +
-                Json(R"({"adapter":"SIM-B-0002","address":"0xD0","candidates":["MPU-6050",)"
-                     R"("DS1307","DS3231","MCP3421","PCA9685"],"command":"detect",)"
+                Json(R"({"adapter":"SIM-B-0002","address":"0xD0","candidates":["ICM-20948",)"
+                     R"("MPU-6050","DS1307","DS3231","MCP3421","PCA9685"],"command":"detect",)"
                      R"("identified":"MPU-6050","ok":true})"));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump","count":4,)"
