@@ -176,6 +176,9 @@ private Q_SLOTS:
             u"DS1307     0x68                   real-time clock\n"
             u"DS3231     0x68                   real-time clock\n"
             u"PCF8563    0x51                   real-time clock\n"
+            u"SHT2x      0x40                   humidity\n"
+            u"SHT4x      0x44-0x46              humidity\n"
+            u"Si5351     0x60                   clock generator\n"
             u"Si7021     0x40                   humidity\n"_s);
         row("parts --path", u"empty"_s, u"parts --path ina226"_s, 0,
             QStringLiteral(VTL_BUILD_PARTS "/ina226.i2cdev\n"));

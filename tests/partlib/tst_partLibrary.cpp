@@ -132,12 +132,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("address");
         QTest::addColumn<QStringList>("names"); // identifiable ones first, by name
-        QTest::newRow("0x40") << 0x40 << QStringList{u"HDC1080"_s, u"INA226"_s,  u"INA219"_s,
-                                                     u"INA260"_s,  u"PCA9685"_s, u"Si7021"_s};
+        QTest::newRow("0x40") << 0x40
+                              << QStringList{u"HDC1080"_s, u"INA226"_s, u"INA219"_s, u"INA260"_s,
+                                             u"PCA9685"_s, u"SHT2x"_s,  u"Si7021"_s};
         QTest::newRow("0x68") << 0x68
-                              << QStringList{u"ICM-20689"_s, u"MPU-6050"_s, u"MPU-6500"_s,
-                                             u"MPU-9250"_s,  u"DS1307"_s,   u"DS3231"_s,
-                                             u"MCP3421"_s,   u"PCA9685"_s};
+                              << QStringList{u"ICM-20689"_s, u"ICM-20948"_s, u"MPU-6050"_s,
+                                             u"MPU-6500"_s,  u"MPU-9250"_s,  u"DS1307"_s,
+                                             u"DS3231"_s,    u"MCP3421"_s,   u"PCA9685"_s};
+        QTest::newRow("LCD backpack at 0x3F") << 0x3F << QStringList{u"PCF8574A"_s};
         QTest::newRow("PCA9685 not at 0x70") << 0x70 << QStringList{u"TCA9548A"_s};
         QTest::newRow("reserved") << 0x00 << QStringList{};
     }
