@@ -138,17 +138,21 @@ private Q_SLOTS:
         row("detect --all, 8-bit", single, u"--8bit detect --all"_s, 0, GRID_8BIT_ALL);
         // The temperature sensor has no ID register: its identifiable candidates stay such.
         row("detect --identify", single, u"detect --identify"_s, 0,
-            GRID_7BIT +
-                u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCF8574 (candidates)\n"
-                u"0x40: INA226 (identified)\n"
-                u"0x48: INA226, TMP117, ADS1015, ADS1115, INA219, INA260, LM75A, "
-                u"PCA9685, PCF8591, TMP102 (candidates)\n"
-                u"0x50: 24C02, 24C256, PCA9685 (candidates)\n"
-                u"0x51: 24C02, 24C256, PCA9685, PCF8563 (candidates)\n"_s);
+            GRID_7BIT + u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCA9633, PCF8574, "
+                        u"PCF8575 (candidates)\n"
+                        u"0x40: INA226 (identified)\n"
+                        u"0x48: INA226, TMP117, ADS1015, ADS1115, ADS7830, INA219, INA228, INA237, "
+                        u"INA238, INA260, LM75A, PCA9633, PCA9685, PCF8591, TMP102 (candidates)\n"
+                        u"0x50: 24C02, 24C16, 24C256, 24C512, 24C64, AT24C32, PCA9633, PCA9685 "
+                        u"(candidates)\n"
+                        u"0x51: 24C02, 24C16, 24C256, 24C512, 24C64, AT24C32, PCA9633, PCA9685, "
+                        u"PCF8563 (candidates)\n"_s);
         row("parts by kind", u"empty"_s, u"parts clock"_s, 0,
             u"NAME       ADDRESSES              KIND\n"
             u"DS1307     0x68                   real-time clock\n"
             u"DS3231     0x68                   real-time clock\n"
+            u"MCP7940N   0x6F                   real-time clock\n"
+            u"PCF8523    0x68                   real-time clock\n"
             u"PCF8563    0x51                   real-time clock\n"
             u"Si7021     0x40                   humidity\n"_s);
         row("parts --path", u"empty"_s, u"parts --path ina226"_s, 0,
@@ -192,17 +196,22 @@ private Q_SLOTS:
             Json(R"({"adapter":"SIM-B-0002","command":"detect","count":5,"first":"0x10",)"
                  R"("found":["0x46","0xA0","0xA6","0xAE","0xD0"],"last":"0xEE","ok":true})") +
                 Json(R"({"adapter":"SIM-B-0002","address":"0x46","candidates":["BH1750",)"
-                     R"("MCP23008","MCP23017","PCA9554","PCA9555","PCF8574"],)"
+                     R"("MCP23008","MCP23017","PCA9554","PCA9555","PCA9633","PCF8574",)"
+                     R"("PCF8575"],)"
                      R"("command":"detect","identified":null,"ok":true})") +
                 Json(R"({"adapter":"SIM-B-0002","address":"0xA0","candidates":["24C02",)"
-                     R"("24C256","PCA9685"],"command":"detect","identified":null,"ok":true})") +
+                     R"("24C16","24C256","24C512","24C64","AT24C32","PCA9633","PCA9685"],)"
+                     R"("command":"detect","identified":null,"ok":true})") +
                 Json(R"({"adapter":"SIM-B-0002","address":"0xA6","candidates":["ADXL345",)"
-                     R"("24C02","24C256","PCA9685"],"command":"detect","identified":null,)"
+                     R"("24C02","24C16","24C256","24C512","24C64","AT24C32","PCA9633",)"
+                     R"("PCA9685"],"command":"detect","identified":null,)"
                      R"("ok":true})") +
                 Json(R"({"adapter":"SIM-B-0002","address":"0xAE","candidates":["24C02",)"
-                     R"("24C256","PCA9685"],"command":"detect","identified":null,"ok":true})") +
+                     R"("24C16","24C256","24C512","24C64","AT24C32","PCA9633","PCA9685"],)"
+                     R"("command":"detect","identified":null,"ok":true})") +
                 Json(R"({"adapter":"SIM-B-0002","address":"0xD0","candidates":["MPU-6050",)"
-                     R"("DS1307","DS3231","MCP3421","PCA9685"],"command":"detect",)"
+                     R"("DS1307","DS3231","MCP3421","MCP3424","PCA9633","PCA9685",)"
+                     R"("PCF8523"],"command":"detect",)"
                      R"("identified":"MPU-6050","ok":true})"));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump","count":4,)"
