@@ -82,9 +82,9 @@ private Q_SLOTS:
         Child<QAbstractButton>(*m_window, u"btn_scan"_s)->click();
         QCOMPARE(lastRow(), (QStringList{u"Search"_s, QString(), u"0x23, 0x40, 0x48, 0x50"_s}));
         QCOMPARE(Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->count(), 4);
-        QCOMPARE(cell(0x23)->text(), u"0x23\n6 candidates"_s);
-        QCOMPARE(cell(0x40)->text(), u"0x40\n6 candidates"_s);
-        QVERIFY(cell(0x40)->toolTip().contains(u"Candidates: HDC1080, INA226, INA219"_s));
+        QCOMPARE(cell(0x23)->text(), u"0x23\n8 candidates"_s);
+        QCOMPARE(cell(0x40)->text(), u"0x40\n11 candidates"_s);
+        QVERIFY(cell(0x40)->toolTip().contains(u"Candidates: HDC1080, INA226, INA3221, INA219"_s));
         QCOMPARE(cell(0x41)->text(), u"--"_s);
         QCOMPARE(cell(0x03)->text(), QString());
         QVERIFY(!(cell(0x03)->flags() & Qt::ItemIsEnabled));
@@ -95,7 +95,7 @@ private Q_SLOTS:
 
         Child<QAbstractButton>(*m_window, u"btn_scan_identify"_s)->click();
         QCOMPARE(cell(0x40)->text(), u"0x40\nINA226"_s);
-        QCOMPARE(cell(0x48)->text(), u"0x48\n10 candidates"_s);
+        QCOMPARE(cell(0x48)->text(), u"0x48\n15 candidates"_s);
         QCOMPARE(lastRow(), (QStringList{u"Identify"_s, QString(), u"0x40 INA226"_s}));
         // Before it, the identification's write/reads, reads only.
         QCOMPARE(RowTexts(*table(), table()->rowCount() - 2).at(0), u"Write/Read 0x48 [0F]"_s);
