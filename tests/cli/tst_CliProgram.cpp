@@ -151,6 +151,7 @@ private Q_SLOTS:
             u"NAME       ADDRESSES              KIND\n"
             u"DS1307     0x68                   real-time clock\n"
             u"DS3231     0x68                   real-time clock\n"
+            u"DS3231M    0x68                   real-time clock\n"
             u"MCP7940N   0x6F                   real-time clock\n"
             u"PCF8523    0x68                   real-time clock\n"
             u"PCF8563    0x51                   real-time clock\n"
@@ -210,8 +211,8 @@ private Q_SLOTS:
                      R"("24C16","24C256","24C512","24C64","AT24C32","PCA9633","PCA9685"],)"
                      R"("command":"detect","identified":null,"ok":true})") +
                 Json(R"({"adapter":"SIM-B-0002","address":"0xD0","candidates":["MPU-6050",)"
-                     R"("DS1307","DS3231","MCP3421","MCP3424","PCA9633","PCA9685",)"
-                     R"("PCF8523"],"command":"detect",)"
+                     R"("DS1307","DS3231","DS3231M","MCP3421","MCP3424","PCA9633",)"
+                     R"("PCA9685","PCF8523"],"command":"detect",)"
                      R"("identified":"MPU-6050","ok":true})"));
         row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump","count":4,)"

@@ -135,8 +135,8 @@ private Q_SLOTS:
                                              u"INA228"_s,  u"INA237"_s,  u"INA238"_s,  u"INA260"_s,
                                              u"PCA9633"_s, u"PCA9685"_s, u"Si7021"_s};
         QTest::newRow("0x68") << 0x68 << QStringList{u"MPU-6050"_s, u"DS1307"_s,  u"DS3231"_s,
-                                                     u"MCP3421"_s,  u"MCP3424"_s, u"PCA9633"_s,
-                                                     u"PCA9685"_s,  u"PCF8523"_s};
+                                                     u"DS3231M"_s,  u"MCP3421"_s, u"MCP3424"_s,
+                                                     u"PCA9633"_s,  u"PCA9685"_s, u"PCF8523"_s};
         QTest::newRow("PWM drivers not at their All Call address 0x70")
             << 0x70 << QStringList{u"HT16K33"_s, u"PCA9548A"_s, u"TCA9546A"_s, u"TCA9548A"_s};
         QTest::newRow("reserved") << 0x00 << QStringList{};
@@ -154,9 +154,9 @@ private Q_SLOTS:
         QCOMPARE(m_library.Find(u" ina226 "_s), m_library.Find(u"INA226"_s));
         QCOMPARE(m_library.Find(u"mpu6050"_s), m_library.Find(u"MPU-6050"_s)); // file name
         QCOMPARE(m_library.Find(u"nothing"_s), -1);
-        QCOMPARE(
-            Names(m_library.Search(u"real-time clock"_s)),
-            (QStringList{u"DS1307"_s, u"DS3231"_s, u"MCP7940N"_s, u"PCF8523"_s, u"PCF8563"_s}));
+        QCOMPARE(Names(m_library.Search(u"real-time clock"_s)),
+                 (QStringList{u"DS1307"_s, u"DS3231"_s, u"DS3231M"_s, u"MCP7940N"_s, u"PCF8523"_s,
+                              u"PCF8563"_s}));
     }
 
     void identify_data()
