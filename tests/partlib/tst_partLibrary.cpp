@@ -157,7 +157,8 @@ private Q_SLOTS:
         QCOMPARE(m_library.Find(u"mpu6050"_s), m_library.Find(u"MPU-6050"_s)); // file name
         QCOMPARE(m_library.Find(u"nothing"_s), -1);
         QCOMPARE(Names(m_library.Search(u"real-time clock"_s)),
-                 (QStringList{u"DS1307"_s, u"DS3231"_s, u"PCF8563"_s}));
+                 (QStringList{u"DS1307"_s, u"DS3231"_s, u"DS3231M"_s, u"MCP7940N"_s, u"PCF8523"_s,
+                              u"PCF8563"_s}));
     }
 
     // Adapter C's bench holds a humidity sensor at 0x40 whose 0xFE is a reset; its own log of
