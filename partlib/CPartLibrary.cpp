@@ -105,7 +105,9 @@ void CPartLibrary::CheckFirstBytes()
         const CI2cDeviceFile &file = part.file;
         const QString name = QFileInfo(part.path).fileName();
         const std::optional<SFirstByte> &declared = file.GetFirstByte();
-        if (declared && declared->kind == SFirstByte::EKind::Command) {
+        // With a register map, stored commands begin with a register address; the acts list
+        // then names only the bytes that do more than point.
+        if (declared && declared->kind == SFirstByte::EKind::Command && !file.GetRegisters()) {
             for (const SI2cCommand &command : file.GetCommands()) {
                 const bool sends = command.type == EI2cCommandType::Write ||
                                    command.type == EI2cCommandType::WriteRead;

@@ -4,8 +4,8 @@
 #include "CDirectBusContext.h"
 #include "CPartLibrary.h"
 #include "CSimBus.h"
-#include "CSimPresetBench.h"
 #include "CSimPowerMonitor.h"
+#include "CSimPresetBench.h"
 #include "CSimRegisterFile.h"
 #include "CSimTemperatureSensor.h"
 #include "CVtlAi2c.h"
@@ -133,14 +133,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("address");
         QTest::addColumn<QStringList>("names"); // identifiable ones first, by name
         QTest::newRow("0x40") << 0x40
-                              << QStringList{u"HDC1080"_s, u"INA226"_s, u"INA219"_s, u"INA260"_s,
-                                             u"PCA9685"_s, u"SHT2x"_s,  u"Si7021"_s};
-        QTest::newRow("0x68") << 0x68
-                              << QStringList{u"ICM-20689"_s, u"ICM-20948"_s, u"MPU-6050"_s,
-                                             u"MPU-6500"_s,  u"MPU-9250"_s,  u"DS1307"_s,
-                                             u"DS3231"_s,    u"MCP3421"_s,   u"PCA9685"_s};
-        QTest::newRow("LCD backpack at 0x3F") << 0x3F << QStringList{u"PCF8574A"_s};
-        QTest::newRow("PCA9685 not at 0x70") << 0x70 << QStringList{u"TCA9548A"_s};
+                              << QStringList{u"HDC1080"_s, u"INA226"_s,  u"INA3221"_s, u"INA219"_s,
+                                             u"INA228"_s,  u"INA237"_s,  u"INA238"_s,  u"INA260"_s,
+                                             u"PCA9633"_s, u"PCA9685"_s, u"SHT2x"_s,   u"Si7021"_s};
+        QTest::newRow("0x68") << 0x68 << QStringList{u"ICM-20689"_s, u"ICM-20948"_s, u"MPU-6050"_s,
+                                                     u"MPU-6500"_s,  u"MPU-9250"_s,  u"DS1307"_s,
+                                                     u"DS3231"_s,    u"DS3231M"_s,   u"MCP3421"_s,
+                                                     u"MCP3424"_s,   u"PCA9633"_s,   u"PCA9685"_s,
+                                                     u"PCF8523"_s};
+        QTest::newRow("LCD backpack at 0x3F") << 0x3F << QStringList{u"PCA9633"_s, u"PCF8574A"_s};
+        QTest::newRow("PWM drivers not at their All Call address 0x70")
+            << 0x70 << QStringList{u"HT16K33"_s, u"PCA9548A"_s, u"TCA9546A"_s, u"TCA9548A"_s};
         QTest::newRow("reserved") << 0x00 << QStringList{};
     }
 
@@ -148,7 +151,8 @@ private Q_SLOTS:
     {
         QFETCH(int, address);
         QFETCH(QStringList, names);
-        QCOMPARE(Names(m_library.Candidates(std::uint8_t(address))), names);
+        QCOMPARE(Names(m_library.Candidates(std::uint8_t(address))).join(u", "_s),
+                 names.join(u", "_s));
     }
 
     void findAndSearch()
@@ -184,8 +188,8 @@ private Q_SLOTS:
         CVtlCi2c driver;
         QVERIFY(driver.Connect(CSimPresetBench::SERIAL_C, EI2cSpeed::Speed100k));
         CDirectBusContext context(driver, SBusAdapterInfo::FromDriver(driver, EVtlType::VtlC));
-        std::vector<SPartMatch> matches = PartIdentify::Candidates(
-            m_library, {CSimPresetBench::HUMIDITY_SENSOR_ADDRESS});
+        std::vector<SPartMatch> matches =
+            PartIdentify::Candidates(m_library, {CSimPresetBench::HUMIDITY_SENSOR_ADDRESS});
         matches.front().anyByteAllowed = allowed;
         const std::size_t before = bench.humidityC->GetCommands().size();
         QVERIFY(PartIdentify::Run(context, m_library, matches).ok);
@@ -201,7 +205,7 @@ private Q_SLOTS:
 
     void identify_data()
     {
-        QTest::addColumn<int>("whoAmI"); // -1: a slave whose register pointer stops short of it
+        QTest::addColumn<int>("whoAmI");   // -1: a slave whose register pointer stops short of it
         QTest::addColumn<bool>("allowed"); // Identify may send any byte at every address
         QTest::addColumn<QString>("motion");
         QTest::newRow("WHO_AM_I matches") << 0x68 << true << u"MPU-6050"_s;
@@ -271,10 +275,11 @@ private Q_SLOTS:
         if (!allowed) {
             QVERIFY(context.requests.empty());
             QCOMPARE(matches[0].notIdentified,
-                     QStringList{u"Identify would send 0xFE, a reset command of Si7021"_s});
+                     QStringList{u"Identify would send 0xFE, a reset command of SHT2x"_s});
+            // MPU-6050 and its family point at 0x75, ICM-20948 at 0x00.
             QCOMPARE(matches[2].notIdentified,
-                     QStringList{u"Identify would send 0x75, the configuration byte of "
-                                 u"MCP3421"_s});
+                     (QStringList{u"Identify would send 0x75, the configuration byte of MCP3421"_s,
+                                  u"Identify would send 0x00, the configuration byte of MCP3421"_s}));
         }
         CSimBus::Instance().Reset();
     }
