@@ -146,27 +146,32 @@ private Q_SLOTS:
         // and the parts whose ID registers were not acknowledged are only counted.
         row("detect --identify", single, u"detect --identify"_s, 0,
             GRID_7BIT +
-                u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCF8574 (likely); 6 "
-                u"candidates\n"
-                u"0x40: HDC1080, INA226, INA219, INA260, PCA9685, Si7021 (likely); 6 candidates; "
-                u"not identified: Identify would send 0xFE, a reset command of Si7021\n"
-                u"0x48: TMP117, ADS1015, ADS1115, LM75A, PCF8591, TMP102, INA226, INA219, INA260, "
-                u"PCA9685 (likely); 10 candidates; not identified: Identify would send 0xFE, the "
-                u"control byte of PCF8591; not identified: Identify would send 0x0F, the control "
-                u"byte of PCF8591\n"
-                u"0x50: 24C02, 24C256, PCA9685 (likely); 3 candidates\n"
-                u"0x51: PCF8563, 24C02, 24C256, PCA9685 (likely); 4 candidates\n"_s);
+                u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCA9633, PCF8574, "
+                u"PCF8575 (likely); 8 candidates\n"
+                u"0x40: HDC1080, INA226, INA3221, INA219, INA228, INA237, INA238, INA260, "
+                u"PCA9685, SHT2x, Si7021, PCA9633 (likely); 12 candidates; not identified: "
+                u"Identify would send 0xFE, a reset command of SHT2x\n"
+                u"0x48: TMP117, ADS1015, ADS1115, ADS7830, LM75A, PCF8591, TMP102, INA226, "
+                u"INA219, INA228, INA237, INA238, INA260, PCA9633, PCA9685 (likely); 15 "
+                u"candidates; not identified: Identify would send 0xFE, a conversion command "
+                u"of ADS7830; not identified: Identify would send 0x0F, a conversion command "
+                u"of ADS7830\n"
+                u"0x50: 24C02, 24C16, 24C256, 24C512, 24C64, AT24C32, PCA9633, PCA9685 "
+                u"(likely); 8 candidates\n"
+                u"0x51: PCF8563, 24C02, 24C16, 24C256, 24C512, 24C64, AT24C32, PCA9633, "
+                u"PCA9685 (likely); 9 candidates\n"_s);
         row("detect --identify --allow-unsafe", single,
             u"detect --identify --allow-unsafe 0x40,0x48"_s, 0,
-            GRID_7BIT +
-                u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCF8574 (likely); 6 "
-                u"candidates\n"
-                u"0x40: INA226 (identified, confirmed); INA219, INA260, PCA9685, Si7021 (likely); "
-                u"6 candidates\n"
-                u"0x48: ADS1015, ADS1115, LM75A, PCF8591, TMP102, INA219, INA260, PCA9685 "
-                u"(likely); 10 candidates\n"
-                u"0x50: 24C02, 24C256, PCA9685 (likely); 3 candidates\n"
-                u"0x51: PCF8563, 24C02, 24C256, PCA9685 (likely); 4 candidates\n"_s);
+            GRID_7BIT + u"0x23: BH1750, MCP23008, MCP23017, PCA9554, PCA9555, PCA9633, PCF8574, "
+                        u"PCF8575 (likely); 8 candidates\n"
+                        u"0x40: INA226 (identified, confirmed); INA219, INA228, INA237, INA238, "
+                        u"INA260, PCA9685, SHT2x, Si7021, PCA9633 (likely); 12 candidates\n"
+                        u"0x48: ADS1015, ADS1115, ADS7830, LM75A, PCF8591, TMP102, INA219, INA228, "
+                        u"INA237, INA238, INA260, PCA9633, PCA9685 (likely); 15 candidates\n"
+                        u"0x50: 24C02, 24C16, 24C256, 24C512, 24C64, AT24C32, PCA9633, PCA9685 "
+                        u"(likely); 8 candidates\n"
+                        u"0x51: PCF8563, 24C02, 24C16, 24C256, 24C512, 24C64, AT24C32, PCA9633, "
+                        u"PCA9685 (likely); 9 candidates\n"_s);
         row("--allow-unsafe without --identify", single, u"detect --allow-unsafe 0x40"_s, 2, {},
             {u"--allow-unsafe needs --identify"_s});
         row("--allow-unsafe of no address", single, u"detect --identify --allow-unsafe 0x40,zz"_s,
@@ -225,40 +230,46 @@ private Q_SLOTS:
                 ranking += uR"({"comparedBits":0,"grade":"likely","name":"%1"},)"_s.arg(name);
             return ranking;
         };
-        const QString eeproms = likely("24C02 24C256 PCA9685");
+        const QString eeproms = likely("24C02 24C16 24C256 24C512 24C64 AT24C32 PCA9633 PCA9685");
+        const auto names = [](const char *list) {
+            return u"[\""_s + QString::fromLatin1(list).split(u' ').join(u"\",\""_s) + u"\"]"_s;
+        };
+        const QString motion = u"ICM-20689 ICM-20948 MPU-6050 MPU-6500 MPU-9250 DS1307 DS3231 "
+                               u"DS3231M MCP3421 MCP3424 PCA9633 PCA9685 PCF8523"_s;
+        const QString detected =
+            uR"({"adapter":"SIM-B-0002","address":"%1","anyByteAllowed":false,)"
+            uR"("candidateCount":%2,"candidates":%3,"command":"detect",)"
+            uR"("identified":null,"notIdentified":%4,"ok":true,"ranking":[%5]})"_s;
+        const char *memories = "24C02 24C16 24C256 24C512 24C64 AT24C32 PCA9633 PCA9685";
         row("json detect --identify, 8-bit", preset,
             u"-a SIM-B-0002 --json --8bit detect --identify"_s, 0,
             Json(R"({"adapter":"SIM-B-0002","command":"detect","count":5,"first":"0x10",)"
                  R"("found":["0x46","0xA0","0xA6","0xAE","0xD0"],"last":"0xEE","ok":true})") +
-                Json(uR"({"adapter":"SIM-B-0002","address":"0x46","anyByteAllowed":false,)"
-                     uR"("candidateCount":6,"candidates":["BH1750","MCP23008","MCP23017",)"
-                     uR"("PCA9554","PCA9555","PCF8574"],"command":"detect","identified":null,)"
-                     uR"("notIdentified":[],"ok":true,"ranking":[%1]})"_s
-                         .arg(likely("BH1750 MCP23008 MCP23017 PCA9554 PCA9555 PCF8574").chopped(1))) +
-                Json(uR"({"adapter":"SIM-B-0002","address":"0xA0","anyByteAllowed":false,)"
-                     uR"("candidateCount":3,"candidates":["24C02","24C256","PCA9685"],)"
-                     uR"("command":"detect","identified":null,"notIdentified":[],"ok":true,)"
-                     uR"("ranking":[%1]})"_s.arg(eeproms.chopped(1))) +
+                Json(detected.arg(
+                    u"0x46"_s, u"8"_s,
+                    names("BH1750 MCP23008 MCP23017 PCA9554 PCA9555 PCA9633 PCF8574 PCF8575"),
+                    u"[]"_s,
+                    likely("BH1750 MCP23008 MCP23017 PCA9554 PCA9555 PCA9633 PCF8574 PCF8575")
+                        .chopped(1))) +
+                Json(
+                    detected.arg(u"0xA0"_s, u"8"_s, names(memories), u"[]"_s, eeproms.chopped(1))) +
                 // The EEPROM's byte 0 is not the accelerometer's ID.
-                Json(uR"({"adapter":"SIM-B-0002","address":"0xA6","anyByteAllowed":false,)"
-                     uR"("candidateCount":4,"candidates":["ADXL345","24C02","24C256","PCA9685"],)"
-                     uR"("command":"detect","identified":null,"notIdentified":[],"ok":true,)"
-                     uR"("ranking":[%1{"comparedBits":0,"grade":"ruled out","name":"ADXL345"}]})"_s
-                         .arg(eeproms)) +
-                Json(uR"({"adapter":"SIM-B-0002","address":"0xAE","anyByteAllowed":false,)"
-                     uR"("candidateCount":3,"candidates":["24C02","24C256","PCA9685"],)"
-                     uR"("command":"detect","identified":null,"notIdentified":[],"ok":true,)"
-                     uR"("ranking":[%1]})"_s.arg(eeproms.chopped(1))) +
-                Json(uR"({"adapter":"SIM-B-0002","address":"0xD0","anyByteAllowed":false,)"
-                     uR"("candidateCount":8,"candidates":["ICM-20689","MPU-6050","MPU-6500",)"
-                     uR"("MPU-9250","DS1307","DS3231","MCP3421","PCA9685"],"command":"detect",)"
-                     uR"("identified":null,)"
-                     uR"("notIdentified":["Identify would send 0x75, the configuration byte )"
-                     uR"(of MCP3421"],"ok":true,"ranking":[%1]})"_s
-                         .arg(likely("ICM-20689 MPU-6050 MPU-6500 MPU-9250 DS1307 DS3231 MCP3421 PCA9685").chopped(1))));
-        row("json dump", single, u"--json dump 0x50 --to 3"_s, 0,
-            Json(R"({"adapter":"SIM-A-0001","address":"0x50","command":"dump","count":4,)"
-                 R"("data":"42 65 6E 63","from":"0x00","ok":true,"to":"0x03"})"));
+                Json(detected.arg(
+                    u"0xA6"_s, u"9"_s,
+                    names("ADXL345 24C02 24C16 24C256 24C512 24C64 AT24C32 PCA9633 PCA9685"),
+                    u"[]"_s,
+                    eeproms + uR"({"comparedBits":0,"grade":"ruled out","name":"ADXL345"})"_s)) +
+                Json(
+                    detected.arg(u"0xAE"_s, u"8"_s, names(memories), u"[]"_s, eeproms.chopped(1))) +
+                // MPU-6050 and its family point at 0x75, ICM-20948 at 0x00: an MCP3421 there
+                // would take either as its configuration.
+                Json(detected.arg(
+                    u"0xD0"_s, u"13"_s, names(motion.toLatin1().constData()),
+                    uR"(["Identify would send 0x75, the configuration byte of MCP3421",)"
+                    uR"("Identify would send 0x00, the configuration byte of MCP3421"])"_s,
+                    likely("ICM-20689 ICM-20948 MPU-6050 MPU-6500 MPU-9250 DS1307 DS3231 DS3231M "
+                           "MCP3421 MCP3424 PCF8523 PCA9633 PCA9685")
+                        .chopped(1))));
         row("json NACK", single, u"--json read 0x41 2"_s, 1,
             Json(R"({"adapter":"SIM-A-0001","address":"0x41","command":"read","count":0,)"
                  R"("data":"","durationUs":0,"error":"NACK received","ok":false})"),
