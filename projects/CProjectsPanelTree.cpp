@@ -182,6 +182,8 @@ void CProjectsPanel::selectItem(const QString &filePath, int commandIndex)
     if (target == nullptr) {
         m_currentRow = {};
         m_widgets.description->clear();
+        // The device is gone (deleted, moved to the trash): nothing may still act on it.
+        Q_EMIT currentDeviceChanged(QString());
         return;
     }
     // Wanted as the current row even while the filter hides it.
