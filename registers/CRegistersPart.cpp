@@ -82,9 +82,9 @@ bool CRegistersPart::confirmWrite(int reg, const QString &detail)
         return false;
     }
     return WriteConfirmation::confirm(
-        &m_panel, {tr("Write"), m_deviceName + u' ' + m_panel.map().registers.at(reg).name,
-                   m_formatAddress(m_address), QString::fromStdWString(m_session.Info().serial),
-                   detail});
+        &m_panel,
+        {tr("Write"), m_deviceName + u' ' + m_panel.map().registers.at(reg).name,
+         m_formatAddress(m_address), QString::fromStdWString(m_session.Info().serial), detail});
 }
 
 bool CRegistersPart::run(const QString &what,
@@ -153,10 +153,10 @@ void CRegistersPart::onWrite(int reg, std::uint32_t value)
         return;
     }
     const SRegister &target = map.registers.at(reg);
-    if (!confirmWrite(reg, tr("%1 (register %2) is written with %3.")
-                               .arg(target.name,
-                                    RegisterText::Address(target.address, map.addressBytes),
-                                    RegisterText::Hex(value, target.size))))
+    if (!confirmWrite(reg,
+                      tr("%1 (register %2) is written with %3.")
+                          .arg(target.name, RegisterText::Address(target.address, map.addressBytes),
+                               RegisterText::Hex(value, target.size))))
         return;
     const std::uint8_t address = m_address;
     SRegisterJobResult result;
@@ -188,8 +188,8 @@ void CRegistersPart::onFieldWrite(int reg, int field, std::uint32_t value)
         return;
     }
     const SRegisterField &bits = target.fields.at(field);
-    const QString change = tr("%1 %2 is set to %3")
-                               .arg(bits.name, RegisterText::Bits(bits), QString::number(value));
+    const QString change =
+        tr("%1 %2 is set to %3").arg(bits.name, RegisterText::Bits(bits), QString::number(value));
     const QString detail =
         target.access == ERegisterAccess::WriteOnly
             ? tr("%1; the other bits of %2 are written as last written.").arg(change, target.name)

@@ -252,8 +252,8 @@ void RegistersPanel::fillField(QTreeWidgetItem *item, int reg, int field)
             flags |= Qt::ItemIsEditable;
     }
     item->setFlags(flags);
-    item->setToolTip(COLUMN_VALUE, isFieldWritable(reg, field) ? fieldWriteText(reg, field)
-                                                               : QString());
+    item->setToolTip(COLUMN_VALUE,
+                     isFieldWritable(reg, field) ? fieldWriteText(reg, field) : QString());
 }
 
 QString RegistersPanel::fieldWriteText(int reg, int field) const
