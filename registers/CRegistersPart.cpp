@@ -81,10 +81,14 @@ bool CRegistersPart::confirmWrite(int reg, const QString &detail)
         QMessageBox::warning(&m_panel, tr("Registers"), tr("Connect an adapter first."));
         return false;
     }
-    return WriteConfirmation::confirm(
+    const QString path = m_path;
+    const std::uint8_t address = m_address;
+    const bool confirmed = WriteConfirmation::confirm(
         &m_panel,
         {tr("Write"), m_deviceName + u' ' + m_panel.map().registers.at(reg).name,
-         m_formatAddress(m_address), QString::fromStdWString(m_session.Info().serial), detail});
+         m_formatAddress(address), QString::fromStdWString(m_session.Info().serial), detail});
+    // A reload of the projects folder may have put another device into the dock meanwhile.
+    return confirmed && path == m_path && address == m_address;
 }
 
 bool CRegistersPart::run(const QString &what,
