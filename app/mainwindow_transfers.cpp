@@ -4,6 +4,7 @@
 #include "CBusSession.h"
 #include "CProjectsPanel.h"
 #include "CScanPart.h"
+#include "CWatchPart.h"
 #include "STransactionRequest.h"
 #include "TransferFields.h"
 #include "TransferText.h"
@@ -101,6 +102,7 @@ void MainWindow::onAddressFormatTriggered()
     if (m_address->applyNotation() && m_projects != nullptr) {
         m_projects->RefreshAddresses();
         m_scan->refresh();
+        m_watch->refreshAddresses();
     }
 }
 

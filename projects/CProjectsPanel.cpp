@@ -12,6 +12,7 @@
 #include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
@@ -93,6 +94,9 @@ CProjectsPanel::CProjectsPanel(
     tree->setSelectionBehavior(QAbstractItemView::SelectRows);
     tree->setUniformRowHeights(true);
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Long names keep their beginning and end; the tool tip holds the whole name.
+    tree->setTextElideMode(Qt::ElideMiddle);
+    tree->installEventFilter(this);
     QHeaderView *header = tree->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -294,6 +298,20 @@ void CProjectsPanel::onDoubleClicked(const QModelIndex &index)
     const CI2cDeviceFile &file = m_devices.at(device);
     const SI2cCommand chosen = file.GetCommands().at(command);
     Q_EMIT commandExecuteRequested(file.GetAddress(), chosen);
+}
+
+bool CProjectsPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_widgets.tree && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QModelIndex current = m_widgets.tree->currentIndex();
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers() == Qt::NoModifier && commandIndexAt(current) >= 0) {
+            onDoubleClicked(current);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CProjectsPanel::onCurrentChanged(const QModelIndex &index)

@@ -16,6 +16,7 @@
 class CProjectsFilterModel;
 class CProjectsModel;
 class QAbstractButton;
+class QEvent;
 class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
@@ -83,6 +84,10 @@ public:
     std::optional<SI2cCommand> SetCommandValue(unsigned char address, const SI2cCommand &command,
                                                const SValueDecoding &value);
 
+protected:
+    // Return on a stored command runs it, as a double click does.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 Q_SIGNALS:
     void deviceSelected(unsigned char address);
     void commandSelected(unsigned char address, const SI2cCommand &command);
@@ -140,6 +145,12 @@ private:
     void deleteCommand(int device, int command);
     void moveCommand(int device, int command, int delta);
     void editCommand(int device, int command);
+    // "New Sequence..." and "Add Command...": a new command of the device, entered in its
+    // dialog and appended to the device's file.
+    void newCommand(int device, bool sequence);
+    // The device a sequence made of log rows goes to: the one at the address its transfers
+    // name, else the user's choice; -1 when the user cancelled or there is no device.
+    int sequenceTarget(const SI2cCommand &command);
     bool isDeviceNameTaken(const QString &name, const QString &excludePath) const;
     QString uniqueFilePath(const QString &name) const;
     void deleteErrorFile(const QString &path);

@@ -305,6 +305,13 @@ void CProjectsPanel::AddCommand(SI2cCommand command)
 {
     const QString title = tr("Save Command");
     int device = deviceIndexAt(m_widgets.tree->currentIndex());
+    // A sequence of log rows belongs to the device its transfers address, whichever is
+    // selected.
+    if (command.type == EI2cCommandType::Sequence && !m_devices.isEmpty()) {
+        device = sequenceTarget(command);
+        if (device < 0)
+            return;
+    }
     if (device < 0) {
         if (!Confirm(m_dialogParent, title,
                      tr("No device selected in the projects list.\nCreate a new device?")))

@@ -34,6 +34,8 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
     QAction *properties = nullptr;
     QAction *removeDevice = nullptr;
     QAction *removeFile = nullptr;
+    QAction *newSequence = nullptr;
+    QAction *addCommand = nullptr;
     if (command >= 0) {
         const int count = int(m_devices.at(device).GetCommands().size());
         execute = menu.addAction(tr("Execute"));
@@ -53,6 +55,9 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
         menu.addSeparator();
     }
     if (device >= 0 && command < 0) {
+        addCommand = menu.addAction(tr("Add Command..."));
+        newSequence = menu.addAction(tr("New Sequence..."));
+        menu.addSeparator();
         properties = menu.addAction(tr("Properties..."));
         removeDevice = menu.addAction(tr("Delete Device..."));
         menu.addSeparator();
@@ -113,6 +118,8 @@ void CProjectsPanel::onContextMenu(const QPoint &pos)
         moveCommand(deviceNow, commandNow, +1);
     } else if (chosen == removeCommand) {
         deleteCommand(deviceNow, commandNow);
+    } else if (chosen == addCommand || chosen == newSequence) {
+        newCommand(deviceNow, chosen == newSequence);
     } else if (chosen == properties) {
         showDeviceProperties(deviceNow);
     } else if (chosen == removeDevice) {

@@ -133,12 +133,14 @@ void CProjectsPanel::rebuildModel()
         QStandardItem *nameItem = row.front();
         nameItem->setFont(bold);
         nameItem->setData(file.GetFilePath(), ROLE_FILE_PATH);
-        nameItem->setToolTip(QDir::toNativeSeparators(file.GetFilePath()));
+        nameItem->setToolTip(file.GetName() + u'\n' + QDir::toNativeSeparators(file.GetFilePath()));
         const QList<SI2cCommand> &commands = file.GetCommands();
         for (int j = 0; j < commands.size(); ++j) {
             const SI2cCommand &command = commands.at(j);
-            nameItem->appendRow(
-                createRow(command.label, texts.Type(command), texts.Data(command), i, j));
+            QList<QStandardItem *> commandRow =
+                createRow(command.label, texts.Type(command), texts.Data(command), i, j);
+            commandRow.front()->setToolTip(command.label);
+            nameItem->appendRow(commandRow);
         }
         rows.append(row);
     }
@@ -182,6 +184,8 @@ void CProjectsPanel::selectItem(const QString &filePath, int commandIndex)
     if (target == nullptr) {
         m_currentRow = {};
         m_widgets.description->clear();
+        // The device is gone (deleted, moved to the trash): nothing may still act on it.
+        Q_EMIT currentDeviceChanged(QString());
         return;
     }
     // Wanted as the current row even while the filter hides it.

@@ -88,6 +88,7 @@ CommandDialog::CommandDialog(const QString &title, const QString &deviceName,
     connect(m_valueTypeCombo, &QComboBox::currentIndexChanged, this, &CommandDialog::onTypeChanged);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CommandDialog::onAccept);
     onTypeChanged();
+    rememberState();
 }
 
 void CommandDialog::setCommand(const SI2cCommand &command)
@@ -101,6 +102,17 @@ void CommandDialog::setCommand(const SI2cCommand &command)
     m_countSpin->setValue(command.count);
     setValue(command.value);
     onTypeChanged();
+    rememberState();
+}
+
+QString CommandDialog::editorState() const
+{
+    return QStringList{m_labelEdit->text(),        m_typeCombo->currentText(),
+                       m_modeCombo->currentText(), m_dataEdit->text(),
+                       m_countSpin->text(),        m_valueTypeCombo->currentText(),
+                       m_valueOffsetSpin->text(),  m_valueScaleEdit->text(),
+                       m_valueAddEdit->text(),     m_valueUnitEdit->text()}
+        .join(u'\x1f');
 }
 
 void CommandDialog::createValueFields()

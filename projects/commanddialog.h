@@ -41,6 +41,7 @@ private Q_SLOTS:
 
 private:
     EI2cCommandType selectedType() const;
+    QString editorState() const override;
     void createValueFields();
     void setValue(const std::optional<SValueDecoding> &value);
     // The decoding as entered: nothing for "None", false when scale or add is no number.

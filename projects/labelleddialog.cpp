@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "labelleddialog.h"
 
+#include "DiscardQuestion.h"
+
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -42,6 +44,13 @@ std::optional<QString> LabelledDialog::checkedLabel()
         return std::nullopt;
     }
     return label;
+}
+
+void LabelledDialog::reject()
+{
+    if (editorState() != m_initialState && !DiscardQuestion::confirm(this))
+        return;
+    QDialog::reject();
 }
 
 void LabelledDialog::refuse(const QString &text, QWidget *field)

@@ -29,10 +29,19 @@ protected:
     std::optional<QString> checkedLabel();
     // Tells the user why the input cannot be used and puts the focus on `field`.
     void refuse(const QString &text, QWidget *field);
+    // Everything the user can change, as one text: closing without OK asks once it differs
+    // from the text remembered last.
+    virtual QString editorState() const = 0;
+    void rememberState() { m_initialState = editorState(); }
 
     QLineEdit *m_labelEdit = nullptr;
 
+public Q_SLOTS:
+    // Cancel, Escape and the close button: edits are not dropped without asking.
+    void reject() override;
+
 private:
     QString m_deviceName;
+    QString m_initialState;
     std::function<bool(const QString &)> m_isLabelTaken;
 };

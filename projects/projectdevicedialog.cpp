@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "projectdevicedialog.h"
 
+#include "DiscardQuestion.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -57,6 +59,7 @@ ProjectDeviceDialog::ProjectDeviceDialog(
 
     connect(m_buttons, &QDialogButtonBox::accepted, this, &ProjectDeviceDialog::onAccept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_initialState = editorState();
 }
 
 void ProjectDeviceDialog::setValues(const QString &name, const QString &address,
@@ -65,6 +68,20 @@ void ProjectDeviceDialog::setValues(const QString &name, const QString &address,
     m_nameEdit->setText(name);
     m_addressEdit->setText(address);
     m_descriptionEdit->setPlainText(description);
+    m_initialState = editorState();
+}
+
+QString ProjectDeviceDialog::editorState() const
+{
+    return QStringList{m_nameEdit->text(), m_addressEdit->text(), m_descriptionEdit->toPlainText()}
+        .join(u'\x1f');
+}
+
+void ProjectDeviceDialog::reject()
+{
+    if (editorState() != m_initialState && !DiscardQuestion::confirm(this))
+        return;
+    QDialog::reject();
 }
 
 QString ProjectDeviceDialog::name() const

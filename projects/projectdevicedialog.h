@@ -31,10 +31,16 @@ public:
     QString name() const;
     QString description() const;
 
+public Q_SLOTS:
+    // Cancel, Escape and the close button: edits are not dropped without asking.
+    void reject() override;
+
 private Q_SLOTS:
     void onAccept();
 
 private:
+    QString editorState() const;
+
     std::function<std::optional<unsigned char>(const QString &)> m_parseAddress;
     std::function<bool(const QString &)> m_isNameTaken;
     QLineEdit *m_nameEdit = nullptr;
@@ -42,4 +48,5 @@ private:
     QPlainTextEdit *m_descriptionEdit = nullptr;
     QDialogButtonBox *m_buttons = nullptr;
     unsigned char m_address = 0;
+    QString m_initialState;
 };

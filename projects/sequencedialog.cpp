@@ -49,12 +49,19 @@ SequenceDialog::SequenceDialog(const QString &title, const QString &deviceName,
     connect(m_edit, &QPlainTextEdit::textChanged, this, &SequenceDialog::onTextChanged);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &SequenceDialog::onAccept);
     onTextChanged();
+    rememberState();
 }
 
 void SequenceDialog::setCommand(const SI2cCommand &command)
 {
     m_labelEdit->setText(command.label);
     m_edit->setPlainText(command.steps.join(u'\n'));
+    rememberState();
+}
+
+QString SequenceDialog::editorState() const
+{
+    return m_labelEdit->text() + u'\x1f' + m_edit->toPlainText();
 }
 
 QStringList SequenceDialog::lines() const

@@ -34,6 +34,7 @@ private Q_SLOTS:
 
 private:
     QStringList lines() const;
+    QString editorState() const override;
     // The error text, or an empty text when the lines form a sequence.
     QString check(bool expand) const;
 

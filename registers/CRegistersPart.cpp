@@ -7,7 +7,9 @@
 #include "CBusSession.h"
 #include "CI2cDeviceFile.h"
 #include "RegisterProcedures.h"
+#include "RegisterText.h"
 #include "RegistersPanel.h"
+#include "WriteConfirmation.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -28,6 +30,20 @@ CRegistersPart::CRegistersPart(CBusSession &session, RegistersPanel &panel, Reco
     connect(&panel, &RegistersPanel::writeRequested, this, &CRegistersPart::onWrite);
     connect(&panel, &RegistersPanel::fieldWriteRequested, this, &CRegistersPart::onFieldWrite);
     connect(&panel, &RegistersPanel::saveRequested, this, &CRegistersPart::onSave);
+    if (m_session.IsConnected())
+        m_valuesAdapter = QString::fromStdWString(m_session.Info().serial);
+    // Values read through another adapter belong to another chip.
+    connect(&session, &CBusSession::stateChanged, this, [this] {
+        const QString serial =
+            m_session.IsConnected() ? QString::fromStdWString(m_session.Info().serial) : QString();
+        if (serial == m_valuesAdapter || serial.isEmpty())
+            return;
+        m_valuesAdapter = serial;
+        if (!m_panel.map().registers.isEmpty()) {
+            m_panel.values().Clear();
+            m_panel.refresh();
+        }
+    });
 }
 
 void CRegistersPart::setDeviceFile(const QString &path)
@@ -57,6 +73,22 @@ void CRegistersPart::showDevice(const QString &path, std::optional<std::uint8_t>
         return;
     }
     m_panel.setMap(*file.GetRegisters());
+}
+
+bool CRegistersPart::confirmWrite(int reg, const QString &detail)
+{
+    if (!m_session.IsConnected()) {
+        QMessageBox::warning(&m_panel, tr("Registers"), tr("Connect an adapter first."));
+        return false;
+    }
+    const QString path = m_path;
+    const std::uint8_t address = m_address;
+    const bool confirmed = WriteConfirmation::confirm(
+        &m_panel,
+        {tr("Write"), m_deviceName + u' ' + m_panel.map().registers.at(reg).name,
+         m_formatAddress(address), QString::fromStdWString(m_session.Info().serial), detail});
+    // A reload of the projects folder may have put another device into the dock meanwhile.
+    return confirmed && path == m_path && address == m_address;
 }
 
 bool CRegistersPart::run(const QString &what,
@@ -124,6 +156,12 @@ void CRegistersPart::onWrite(int reg, std::uint32_t value)
         QMessageBox::warning(&m_panel, tr("Write"), refusal);
         return;
     }
+    const SRegister &target = map.registers.at(reg);
+    if (!confirmWrite(reg,
+                      tr("%1 (register %2) is written with %3.")
+                          .arg(target.name, RegisterText::Address(target.address, map.addressBytes),
+                               RegisterText::Hex(value, target.size))))
+        return;
     const std::uint8_t address = m_address;
     SRegisterJobResult result;
     if (!run(
@@ -150,6 +188,20 @@ void CRegistersPart::onFieldWrite(int reg, int field, std::uint32_t value)
                       .arg(target.name);
     if (!refusal.isEmpty()) {
         QMessageBox::warning(&m_panel, tr("Write"), refusal);
+        m_panel.refresh();
+        return;
+    }
+    const SRegisterField &bits = target.fields.at(field);
+    const QString change =
+        tr("%1 %2 is set to %3").arg(bits.name, RegisterText::Bits(bits), QString::number(value));
+    const QString detail =
+        target.access == ERegisterAccess::WriteOnly
+            ? tr("%1; the other bits of %2 are written as last written.").arg(change, target.name)
+            : tr("Read-modify-write: %2 is read, %1, and %2 is written back with its other bits "
+                 "as read.")
+                  .arg(change, target.name);
+    if (!confirmWrite(reg, detail)) {
+        // The cell goes back to what the chip holds.
         m_panel.refresh();
         return;
     }

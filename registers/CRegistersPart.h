@@ -42,6 +42,9 @@ private:
     void onWrite(int reg, std::uint32_t value);
     void onFieldWrite(int reg, int field, std::uint32_t value);
     void onSave();
+    // Asks before a write from the dock, naming the register, the address and the adapter;
+    // false when no adapter is connected or the user declined.
+    bool confirmWrite(int reg, const QString &detail);
     // Runs `work` as one job, the user waiting with progress and Cancel; false when no
     // adapter is connected.
     bool run(const QString &what, const std::function<SRegisterJobResult(CBusContext &)> &work,
@@ -55,4 +58,6 @@ private:
     QString m_deviceName;
     std::uint8_t m_address = 0;
     std::optional<std::uint8_t> m_addressOverride;
+    // The serial of the adapter the values shown were read through.
+    QString m_valuesAdapter;
 };

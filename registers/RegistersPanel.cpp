@@ -15,6 +15,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -102,6 +104,7 @@ RegistersPanel::RegistersPanel(QWidget *parent)
     m_tree->header()->setStretchLastSection(true);
     m_tree->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     m_tree->setItemDelegateForColumn(COLUMN_VALUE, new CValueDelegate(*this, this));
+    m_write->setToolTip(tr("Writes the value typed into the register's Value cell."));
     m_hint->setWordWrap(true);
     m_hint->setAlignment(Qt::AlignCenter);
 
@@ -116,10 +119,7 @@ RegistersPanel::RegistersPanel(QWidget *parent)
     layout->addLayout(buttons);
 
     connect(m_readAll, &QPushButton::clicked, this, &RegistersPanel::readAllRequested);
-    connect(m_read, &QPushButton::clicked, this, [this] {
-        if (selectedRegister() >= 0)
-            Q_EMIT readRequested(selectedRegister());
-    });
+    connect(m_read, &QPushButton::clicked, this, &RegistersPanel::onRead);
     connect(m_write, &QPushButton::clicked, this, &RegistersPanel::onWrite);
     connect(m_save, &QPushButton::clicked, this, &RegistersPanel::saveRequested);
     connect(m_tree, &QTreeWidget::itemChanged, this, &RegistersPanel::onItemChanged);
@@ -142,6 +142,8 @@ void RegistersPanel::setMap(const SRegisterMap &map)
 {
     m_map = map;
     m_values.Clear();
+    // Rows of another map would be filled with this map's fields.
+    m_tree->clear();
     m_hint->hide();
     m_tree->show();
     refresh();
@@ -157,7 +159,7 @@ void RegistersPanel::refresh()
         for (int field = 0; field < item->childCount(); ++field)
             fillField(item->child(field), reg, field);
     };
-    if (m_tree->topLevelItemCount() == m_map.registers.size()) {
+    if (treeMatchesMap()) {
         for (int reg = 0; reg < m_tree->topLevelItemCount(); ++reg)
             fill(m_tree->topLevelItem(reg), reg);
     } else {
@@ -175,6 +177,17 @@ void RegistersPanel::refresh()
     }
     m_filling = false;
     onSelectionChanged();
+}
+
+bool RegistersPanel::treeMatchesMap() const
+{
+    if (m_tree->topLevelItemCount() != m_map.registers.size())
+        return false;
+    for (int reg = 0; reg < m_tree->topLevelItemCount(); ++reg) {
+        if (m_tree->topLevelItem(reg)->childCount() != m_map.registers.at(reg).fields.size())
+            return false;
+    }
+    return true;
 }
 
 void RegistersPanel::fillRegister(QTreeWidgetItem *item, int reg)
@@ -204,6 +217,8 @@ void RegistersPanel::fillRegister(QTreeWidgetItem *item, int reg)
         tips << tr("Changed at the last read.");
     if (edited)
         tips << tr("Edited, not yet written: press Write.");
+    else if (RegisterAccess::IsWritable(info.access))
+        tips << tr("A value typed here is written to %1 when you press Write.").arg(info.name);
     if (differs)
         tips << tr("Differs from the reset value %1.")
                     .arg(RegisterText::Hex(*info.reset, info.size));
@@ -237,6 +252,21 @@ void RegistersPanel::fillField(QTreeWidgetItem *item, int reg, int field)
             flags |= Qt::ItemIsEditable;
     }
     item->setFlags(flags);
+    item->setToolTip(COLUMN_VALUE,
+                     isFieldWritable(reg, field) ? fieldWriteText(reg, field) : QString());
+}
+
+QString RegistersPanel::fieldWriteText(int reg, int field) const
+{
+    const SRegister &info = m_map.registers.at(reg);
+    const SRegisterField &bits = info.fields.at(field);
+    const QString where = u"%1 (%2 %3)"_s.arg(bits.name, info.name, RegisterText::Bits(bits));
+    if (info.access == ERegisterAccess::WriteOnly)
+        return tr("Changing %1 writes %2 at once, its other bits as last written.")
+            .arg(where, info.name);
+    return tr("Changing %1 is a read-modify-write at once: %2 is read, these bits are "
+              "replaced and %2 is written back.")
+        .arg(where, info.name);
 }
 
 bool RegistersPanel::isFieldWritable(int reg, int field) const
@@ -293,7 +323,43 @@ void RegistersPanel::onSelectionChanged()
     m_readAll->setEnabled(hasMap);
     m_save->setEnabled(hasMap);
     m_read->setEnabled(reg >= 0 && m_map.registers.at(reg).access != ERegisterAccess::WriteOnly);
-    m_write->setEnabled(reg >= 0 && RegisterAccess::IsWritable(m_map.registers.at(reg).access));
+    m_write->setEnabled(reg >= 0 && RegisterAccess::IsWritable(m_map.registers.at(reg).access) &&
+                        m_values.Edited(reg).has_value());
+}
+
+bool RegistersPanel::readChangesState(int reg) const
+{
+    const SRegister &info = m_map.registers.at(reg);
+    if (info.access == ERegisterAccess::ReadClears)
+        return true;
+    return std::any_of(info.fields.cbegin(), info.fields.cend(), [&info](const SRegisterField &f) {
+        return RegisterPlan::FieldAccess(info, f) == ERegisterAccess::ReadClears;
+    });
+}
+
+void RegistersPanel::onRead()
+{
+    const int reg = selectedRegister();
+    if (reg < 0)
+        return;
+    if (readChangesState(reg)) {
+        const QString name = m_map.registers.at(reg).name;
+        QMessageBox box(QMessageBox::Question, tr("Read"),
+                        tr("Reading %1 clears or changes its state in the chip: flags it holds "
+                           "now are lost. Read %1?")
+                            .arg(name),
+                        QMessageBox::NoButton, this);
+        box.setObjectName(u"readClearsQuestion"_s);
+        QPushButton *read = box.addButton(tr("Read"), QMessageBox::AcceptRole);
+        read->setObjectName(u"confirmButton"_s);
+        QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() != read)
+            return;
+    }
+    Q_EMIT readRequested(reg);
 }
 
 void RegistersPanel::onWrite()

@@ -47,11 +47,17 @@ private Q_SLOTS:
     void onItemChanged(QTreeWidgetItem *item, int column);
     void onSelectionChanged();
     void onWrite();
+    void onRead();
 
 private:
     void fillRegister(QTreeWidgetItem *item, int reg);
     void fillField(QTreeWidgetItem *item, int reg, int field);
     bool isFieldWritable(int reg, int field) const;
+    // What changing the field does on the bus, said before it is done.
+    QString fieldWriteText(int reg, int field) const;
+    // Reading the register clears a flag or changes the chip's state otherwise.
+    bool readChangesState(int reg) const;
+    bool treeMatchesMap() const;
 
     QTreeWidget *m_tree = nullptr;
     QLabel *m_hint = nullptr;

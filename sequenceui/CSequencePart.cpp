@@ -6,9 +6,11 @@
 #include "COutputTable.h"
 #include "CSequenceJob.h"
 #include "SequenceParser.h"
+#include "WriteConfirmation.h"
 
 #include <QMessageBox>
 
+#include <set>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -50,6 +52,8 @@ void CSequencePart::Run(const QString &label, std::uint8_t address, const QStrin
                                  .arg(error.message));
         return;
     }
+    if (!confirmWrites(label, *steps))
+        return;
     m_steps = *steps;
     CSequenceJob sequence(label, std::move(*steps));
     connect(&sequence, &CSequenceJob::stepDone, this, &CSequencePart::addStepRows);
@@ -61,6 +65,31 @@ void CSequencePart::Run(const QString &label, std::uint8_t address, const QStrin
     const SSequenceResult result = sequence.Result();
     m_table.AddRow(tr("Sequence %1").arg(label), QString(), CSequenceJob::Summary(result),
                    !result.ok && !result.cancelled);
+}
+
+bool CSequencePart::confirmWrites(const QString &label, const std::vector<SSequenceStep> &steps)
+{
+    std::set<std::uint8_t> written;
+    int writes = 0;
+    for (const SSequenceStep &step : steps) {
+        for (const STransferMessage &message : step.messages) {
+            if (!message.read) {
+                written.insert(message.address);
+                ++writes;
+            }
+        }
+    }
+    // A sequence that only reads changes no chip; without an adapter nothing is sent.
+    if (written.empty() || !m_session.IsConnected())
+        return true;
+    QStringList addresses;
+    for (const std::uint8_t address : written)
+        addresses.append(m_formatAddress(address));
+    return WriteConfirmation::confirm(
+        m_dialogParent,
+        {tr("Run"), tr("Sequence \"%1\"").arg(label), addresses.join(u", "_s),
+         QString::fromStdWString(m_session.Info().serial),
+         tr("The sequence writes %n time(s) to the chips at these addresses.", nullptr, writes)});
 }
 
 void CSequencePart::addRecordRow(const STransactionRecord &record)

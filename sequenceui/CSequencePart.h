@@ -35,6 +35,9 @@ public:
     void Run(const QString &label, std::uint8_t address, const QStringList &lines);
 
 private:
+    // Asks before a sequence that writes runs, naming the addresses it writes to and the
+    // adapter; true for one that only reads.
+    bool confirmWrites(const QString &label, const std::vector<SSequenceStep> &steps);
     void addStepRows(const SSequenceOutcome &outcome);
     void addRecordRow(const STransactionRecord &record);
 

@@ -54,6 +54,11 @@ void CWatchPart::watchCommand(std::uint8_t address, const SI2cCommand &command)
     m_panel->setSavesToCommand(true);
 }
 
+void CWatchPart::refreshAddresses()
+{
+    m_scheduler->refreshAddresses();
+}
+
 bool CWatchPart::isRunning() const
 {
     return m_scheduler->isRunning();

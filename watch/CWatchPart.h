@@ -37,6 +37,8 @@ public:
     // A read or write/read command, with its decoding, which Save to Command then updates.
     void watchCommand(std::uint8_t address, const SI2cCommand &command);
     bool isRunning() const;
+    // Shows the target again in the notation now in force.
+    void refreshAddresses();
     void stop();
     // Ends a run without a row, for a window that goes away.
     void shutdown();

@@ -29,6 +29,7 @@ CWatchScheduler::CWatchScheduler(CBusSession &session, WatchPanel &panel, RowSin
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CWatchScheduler::onTimer);
     connect(&m_panel, &WatchPanel::decodingChanged, this, &CWatchScheduler::onDecodingChanged);
+    connect(&m_session, &CBusSession::stateChanged, this, &CWatchScheduler::onSessionChanged);
 }
 
 void CWatchScheduler::setTarget(const STransactionRequest &request,
@@ -38,13 +39,37 @@ void CWatchScheduler::setTarget(const STransactionRequest &request,
         return;
     m_summaryRow = nullptr;
     m_request = request;
+    m_panel.setTarget(targetText(), decoding);
+}
+
+void CWatchScheduler::refreshAddresses()
+{
+    if (m_request)
+        m_panel.setTargetText(targetText());
+}
+
+QString CWatchScheduler::targetText() const
+{
+    const STransactionRequest &request = *m_request;
     const QString address = m_formatAddress(request.address);
-    const QString description =
-        request.kind == ETransactionKind::WriteRead
-            ? tr("Write/Read %1 [%2] > %3")
-                  .arg(address, CI2cDeviceFile::BytesToHex(request.data), bytesText(request.count))
-            : tr("Read %1, %2").arg(address, bytesText(request.count));
-    m_panel.setTarget(description, decoding);
+    return request.kind == ETransactionKind::WriteRead
+               ? tr("Write/Read %1 [%2] > %3")
+                     .arg(address, CI2cDeviceFile::BytesToHex(request.data),
+                          bytesText(request.count))
+               : tr("Read %1, %2").arg(address, bytesText(request.count));
+}
+
+void CWatchScheduler::onSessionChanged()
+{
+    if (!m_session.IsConnected())
+        return;
+    const QString serial = QString::fromStdWString(m_session.Info().serial);
+    if (m_panel.log().Count() == 0 || serial == m_readingsAdapter)
+        m_panel.setSourceNote(QString());
+    else
+        m_panel.setSourceNote(tr("These readings came from adapter %1, not from the adapter "
+                                 "connected now (%2). Start begins a new run on %2.")
+                                  .arg(m_readingsAdapter, serial));
 }
 
 bool CWatchScheduler::isRunning() const
@@ -57,6 +82,7 @@ bool CWatchScheduler::start()
     if (!m_request || isRunning() || !m_session.IsConnected())
         return false;
     m_summaryRow = nullptr;
+    m_readingsAdapter = QString::fromStdWString(m_session.Info().serial);
     m_panel.setRunning(true);
     m_nextDue = std::chrono::steady_clock::now();
     m_timer.start(0);

@@ -48,6 +48,8 @@ public:
     // Ends a run without a row, for a window that goes away.
     void shutdown();
     bool isRunning() const;
+    // Shows the target again in the notation now in force.
+    void refreshAddresses();
 
 private Q_SLOTS:
     void onTimer();
@@ -56,6 +58,10 @@ private:
     void onReadingFinished(const std::shared_ptr<CBusJob> &job);
     void onDecodingChanged();
     void halt();
+    // The target in the window's words; only with a target.
+    QString targetText() const;
+    // Marks the readings when the adapter connected now is not the one they came from.
+    void onSessionChanged();
 
     CBusSession &m_session;
     WatchPanel &m_panel;
@@ -69,4 +75,6 @@ private:
     // readings change otherwise (a new target, a new run, the panel's Clear).
     RowTextSetter m_summaryRow;
     std::size_t m_summaryCount = 0;
+    // The serial of the adapter the readings in the panel came from.
+    QString m_readingsAdapter;
 };

@@ -97,6 +97,11 @@ void WatchPanel::createControls()
     m_statsLabel = new QLabel(this);
     m_statsLabel->setObjectName(u"label_watch_stats"_s);
     m_statsLabel->setWordWrap(true);
+    m_sourceNote = new QLabel(this);
+    m_sourceNote->setObjectName(u"label_watch_source"_s);
+    m_sourceNote->setWordWrap(true);
+    m_sourceNote->setStyleSheet(u"color: #b05a00;"_s);
+    m_sourceNote->hide();
     m_plot = new WatchPlot(this);
     m_plot->setObjectName(u"plot_watch"_s);
     m_plot->setLog(&m_log);
@@ -142,6 +147,7 @@ void WatchPanel::createLayout()
     layout->addLayout(buttons);
     layout->addLayout(rawRow);
     layout->addWidget(m_statsLabel);
+    layout->addWidget(m_sourceNote);
     layout->addWidget(m_plot, 1);
 }
 

@@ -36,6 +36,11 @@ public:
     // Offers "Save to Command" while the target is a stored command; a new target takes
     // the offer back.
     void setSavesToCommand(bool saves);
+    // The same target in other words (the address notation changed); the readings stay.
+    void setTargetText(const QString &description);
+    // Marks the readings as another adapter's (an empty text takes the mark away): the note
+    // says whose they are and the plot is greyed, so they cannot pass for current ones.
+    void setSourceNote(const QString &note);
     // As the controls hold it; a scale or add field that holds no number keeps its last
     // number.
     SValueDecoding decoding() const { return m_decoding; }
@@ -98,6 +103,7 @@ private:
     QLineEdit *m_addEdit = nullptr;
     QLineEdit *m_unitEdit = nullptr;
     QLabel *m_statsLabel = nullptr;
+    QLabel *m_sourceNote = nullptr;
     QLabel *m_rawLabel = nullptr;
     WatchPlot *m_plot = nullptr;
 };

@@ -79,6 +79,21 @@ void WatchPanel::setTarget(const QString &description,
     onDecodingEdited();
 }
 
+void WatchPanel::setTargetText(const QString &description)
+{
+    if (!hasTarget())
+        return;
+    m_target = description;
+    m_targetLabel->setText(description);
+}
+
+void WatchPanel::setSourceNote(const QString &note)
+{
+    m_sourceNote->setText(note);
+    m_sourceNote->setVisible(!note.isEmpty());
+    m_plot->setEnabled(note.isEmpty());
+}
+
 void WatchPanel::setSavesToCommand(bool saves)
 {
     m_savesToCommand = saves;
@@ -114,6 +129,7 @@ void WatchPanel::addSample(std::int64_t timeMs, const std::vector<unsigned char>
 void WatchPanel::clear()
 {
     m_log.Clear();
+    setSourceNote(QString());
     updateReadings();
 }
 

@@ -8,6 +8,7 @@
 #include "CSimPresetBench.h"
 #include "VtlTestMain.h"
 #include "WatchPanel.h"
+#include "WriteConfirmation.h"
 #include "mainwindow.h"
 
 #include <QDockWidget>
@@ -61,6 +62,9 @@ private:
     QModelIndex commandRow(const QString &device, const QString &label) const;
     void click(const QModelIndex &index);
     void doubleClick(const QModelIndex &index);
+    // Runs `action`, answering the write confirmation it brings up with `confirm`; false
+    // when none came up.
+    bool answerWriteConfirmation(const std::function<void()> &action, bool confirm);
     void writeDevice(const QString &fileName, const QString &name, unsigned char address,
                      const QList<SI2cCommand> &commands);
     CI2cDeviceFile loadDevice(const QString &fileName) const;
@@ -86,6 +90,7 @@ void TestProjectsIntegration::init()
     QVERIFY(m_folder->isValid());
     QSettings().setValue(u"projects/folder"_s, m_folder->path());
     m_watcher = std::make_unique<CModalWatcher>();
+    WriteConfirmation::forgetChoices();
 }
 
 void TestProjectsIntegration::cleanup()
@@ -141,6 +146,30 @@ void TestProjectsIntegration::click(const QModelIndex &index)
     if (index.parent().isValid())
         tree()->expand(index.parent());
     QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, tree()->visualRect(index).center());
+}
+
+bool TestProjectsIntegration::answerWriteConfirmation(const std::function<void()> &action,
+                                                      bool confirm)
+{
+    // The watcher would close the question with OK, which is no answer to it.
+    m_watcher.reset();
+    bool asked = false;
+    QTimer timer;
+    timer.setInterval(5);
+    connect(&timer, &QTimer::timeout, this, [&asked, confirm] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr || box->objectName() != u"writeConfirmation"_s)
+            return;
+        asked = true;
+        if (confirm)
+            box->findChild<QAbstractButton *>(u"confirmButton"_s)->click();
+        else
+            box->reject();
+    });
+    timer.start();
+    action();
+    m_watcher = std::make_unique<CModalWatcher>();
+    return asked;
 }
 
 void TestProjectsIntegration::doubleClick(const QModelIndex &index)
@@ -421,14 +450,17 @@ void TestProjectsIntegration::sequenceRunsWithRowsAndSummary_data()
 {
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("summary");
-    QTest::newRow("ok") << u"41"_s << u"4 steps, ok, "_s;
-    QTest::newRow("failed expect") << u"42"_s << u"line 3: read 41, expected 42"_s;
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("ok") << u"41"_s << u"4 steps, ok, "_s << true;
+    QTest::newRow("failed expect") << u"42"_s << u"line 3: read 41, expected 42"_s << true;
+    QTest::newRow("declined") << u"41"_s << QString() << false;
 }
 
 void TestProjectsIntegration::sequenceRunsWithRowsAndSummary()
 {
     QFETCH(QString, expected);
     QFETCH(QString, summary);
+    QFETCH(bool, confirm);
     SI2cCommand stored;
     stored.label = u"Check"_s;
     stored.type = EI2cCommandType::Sequence;
@@ -437,10 +469,17 @@ void TestProjectsIntegration::sequenceRunsWithRowsAndSummary()
     writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {stored});
     createWindow();
     connectBenchA();
-    doubleClick(commandRow(u"EEPROM"_s, u"Check"_s));
+    // The sequence writes, so it names its target and asks first.
+    QVERIFY(answerWriteConfirmation([&] { doubleClick(commandRow(u"EEPROM"_s, u"Check"_s)); },
+                                    confirm));
+    auto *table = child<QTableWidget>(u"table_data"_s);
+    if (!confirm) {
+        QVERIFY(ReportLines(m_bench.adapterA).isEmpty());
+        QCOMPARE(table->rowCount(), 0);
+        return;
+    }
     QCOMPARE(ReportLines(m_bench.adapterA),
              (QStringList{u"02 C3 A0 20 41"_s, u"02 82 A0 20"_s, u"03 01 A1"_s}));
-    auto *table = child<QTableWidget>(u"table_data"_s);
     QStringList types;
     for (int row = 0; row < table->rowCount(); ++row)
         types << RowTexts(*table, row).value(0);
@@ -472,6 +511,7 @@ void TestProjectsIntegration::rowsSavedAsASequence()
 {
     QFETCH(bool, toProject);
     writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {});
+    writeDevice(u"other.i2cdev"_s, u"Other"_s, 0x10, {});
     createWindow();
     connectBenchA();
     click(deviceRow(u"EEPROM"_s));
@@ -487,6 +527,8 @@ void TestProjectsIntegration::rowsSavedAsASequence()
     auto *table = child<QTableWidget>(u"table_data"_s);
     QCOMPARE(table->rowCount(), 4);
     table->selectAll();
+    // Another device selected meanwhile: the rows still belong to the one at 0x50.
+    tree()->setCurrentIndex(deviceRow(u"Other"_s));
 
     const QTemporaryDir files;
     QString summary;
@@ -519,8 +561,10 @@ void TestProjectsIntegration::rowsSavedAsASequence()
     QCOMPARE(commands.size(), 1);
     QCOMPARE(commands.at(0).type, EI2cCommandType::Sequence);
     QCOMPARE(commands.at(0).steps, steps);
+    QVERIFY(loadDevice(u"other.i2cdev"_s).GetCommands().isEmpty());
     m_bench.adapterA->ClearReports();
-    doubleClick(commandRow(u"EEPROM"_s, u"Replay"_s));
+    QVERIFY(
+        answerWriteConfirmation([&] { doubleClick(commandRow(u"EEPROM"_s, u"Replay"_s)); }, true));
     QCOMPARE(ReportLines(m_bench.adapterA), direct);
     QVERIFY(m_watcher->boxes.isEmpty());
 }

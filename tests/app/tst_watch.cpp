@@ -5,6 +5,7 @@
 #include "WatchPanel.h"
 
 #include <QDockWidget>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 
@@ -120,6 +121,43 @@ private Q_SLOTS:
     }
 
     // A NACK is no lost connection; Disconnect ends the watch with its summary.
+    // The target is written in the notation in force, also after it changed.
+    void targetFollowsTheNotation()
+    {
+        QMetaObject::invokeMethod(m_app.window.get(), "onWatchCommand", Qt::DirectConnection,
+                                  Q_ARG(uint8_t, 0x48), Q_ARG(SI2cCommand, LuxCommand()));
+        const auto *target = Child<QLabel>(*m_app.window, u"label_watch_target"_s);
+        QCOMPARE(target->text(), u"Read 0x48, 2 bytes"_s);
+        ActionOf(*m_app.window, "actionAddress8Bit")->trigger();
+        QCOMPARE(target->text(), u"Read 0x90, 2 bytes"_s);
+        QCOMPARE(panel()->decoding(), *LuxCommand().value);
+    }
+
+    // After switching adapters the readings of the first stay (not exported yet), marked
+    // as its own, until the next run on the new adapter replaces them.
+    void readingsOfAnotherAdapterAreMarked()
+    {
+        QVERIFY(startWatch(0x23, 2));
+        click(u"btn_watch_stop"_s);
+        const std::size_t readings = panel()->log().Count();
+        const auto *note = Child<QLabel>(*m_app.window, u"label_watch_source"_s);
+        const auto *plot = Child<QWidget>(*m_app.window, u"plot_watch"_s);
+        QVERIFY(note->isHidden());
+        ActionOf(*m_app.window, "actionDisconnect")->trigger();
+        QVERIFY(note->isHidden());
+        QVERIFY(ConnectWindow(*m_app.window, *m_app.watcher, u"VantrelC  SN SIM-C-0003"_s));
+        QVERIFY(!note->isHidden());
+        QVERIFY2(note->text().contains(u"adapter SIM-A-0001"_s) &&
+                     note->text().contains(u"(SIM-C-0003)"_s),
+                 qPrintable(note->text()));
+        QVERIFY(!plot->isEnabled());
+        QCOMPARE(panel()->log().Count(), readings);
+        click(u"btn_watch_start"_s);
+        QVERIFY(note->isHidden());
+        QVERIFY(plot->isEnabled());
+        click(u"btn_watch_stop"_s);
+    }
+
     void failedReadingsAreCounted()
     {
         QVERIFY(startWatch(0x33, 5));

@@ -313,8 +313,9 @@ private Q_SLOTS:
         QCOMPARE(device.siblingAtColumn(1).data().toString(), QString());
         QCOMPARE(device.siblingAtColumn(2).data().toString(), u"0x23"_s);
         QCOMPARE(device.data(Qt::FontRole).value<QFont>().weight(), QFont::Bold);
+        // The whole name with the file, for a name the column elides.
         QCOMPARE(device.data(Qt::ToolTipRole).toString(),
-                 QDir::toNativeSeparators(Path(u"dev.i2cdev"_s)));
+                 u"Dev\n"_s + QDir::toNativeSeparators(Path(u"dev.i2cdev"_s)));
         QVERIFY(!(device.flags() & Qt::ItemIsEditable));
 
         const QList<QStringList> expected{{u"R2"_s, u"Read"_s, u"2 byte(s)"_s},
@@ -567,7 +568,8 @@ private Q_SLOTS:
                     ClickOk(dialog);
                 })
                 .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); })
-                .Then<ProjectDeviceDialog>([](ProjectDeviceDialog *dialog) { dialog->reject(); });
+                .Then<ProjectDeviceDialog>([](ProjectDeviceDialog *dialog) { dialog->reject(); })
+                .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Yes); });
             host.newButton->click();
             QVERIFY2(refused.Done(), qPrintable(refused.Failure()));
             QCOMPARE(refused.Seen().at(1),
@@ -601,7 +603,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QStringList>("entries");
-        const QStringList deviceEntries{u"Properties..."_s, u"Delete Device..."_s, u"-"_s};
+        const QStringList deviceEntries{u"Add Command..."_s, u"New Sequence..."_s,  u"-"_s,
+                                        u"Properties..."_s,  u"Delete Device..."_s, u"-"_s};
         const QStringList always{u"New Device..."_s, u"Open Projects Folder"_s};
         const auto commandEntries = [](bool up, bool down, bool watch = false) {
             QStringList entries{u"Execute"_s, u"Load into Fields"_s};
@@ -650,6 +653,132 @@ private Q_SLOTS:
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
         QCOMPARE(shown, entries);
         QCOMPARE(ReadBytes(Path(u"b.i2cdev"_s)), before);
+    }
+
+    // A device's menu starts a command or a sequence without log rows; closing the dialog
+    // with input asks before the input goes.
+    void newCommandFromTheDeviceMenu_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QStringList>("labels");
+        const QStringList before{u"Get"_s, u"Set"_s, u"Reset"_s};
+        QTest::newRow("add command")
+            << u"Add Command..."_s << false << before + QStringList{u"Mode"_s};
+        QTest::newRow("new sequence")
+            << u"New Sequence..."_s << false << before + QStringList{u"Boot"_s};
+        QTest::newRow("command cancelled") << u"Add Command..."_s << true << before;
+        QTest::newRow("sequence cancelled") << u"New Sequence..."_s << true << before;
+    }
+
+    void newCommandFromTheDeviceMenu()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, cancel);
+        QFETCH(QStringList, labels);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        CModalScript script;
+        script.Then<QMenu>([entry](QMenu *menu) { ChooseEntry(menu, entry); });
+        const auto finish = [cancel](QDialog *dialog) {
+            if (cancel)
+                dialog->reject();
+            else
+                ClickOk(dialog);
+        };
+        if (entry == u"Add Command..."_s) {
+            script.Then<CommandDialog>([finish](CommandDialog *dialog) {
+                FillCommandDialog(dialog, u"Mode"_s, EI2cCommandType::Write, EI2cWriteMode::Auto,
+                                  u"01 02"_s, 1);
+                finish(dialog);
+            });
+        } else {
+            script.Then<SequenceDialog>([finish](SequenceDialog *dialog) {
+                dialog->findChild<QLineEdit *>(u"labelEdit"_s)->setText(u"Boot"_s);
+                dialog->findChild<QPlainTextEdit *>()->setPlainText(u"w1 06\ndelay 2ms"_s);
+                finish(dialog);
+            });
+        }
+        if (cancel)
+            script.Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Yes); });
+        OpenMenu(host.Row(u"Beta"_s));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        if (cancel)
+            QCOMPARE(script.Seen().last(),
+                     script.Seen().at(1).section(u':', 0, 0) + u": Discard the changes?"_s);
+        QCOMPARE(Labels(LoadDevice(Path(u"b.i2cdev"_s))), labels);
+        if (!cancel)
+            QCOMPARE(host.CurrentText(), u"Beta/"_s + labels.last());
+    }
+
+    // Return runs the stored command under the cursor, as a double click does; on a device
+    // row it runs nothing.
+    void returnRunsTheStoredCommand()
+    {
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        QSignalSpy executed(host.panel, &CProjectsPanel::commandExecuteRequested);
+        host.tree->setCurrentIndex(host.Row(u"Beta"_s));
+        QTest::keyClick(host.tree, Qt::Key_Return);
+        QCOMPARE(executed.count(), 0);
+        host.tree->setCurrentIndex(host.CommandRow(u"Beta"_s, u"Set"_s));
+        QTest::keyClick(host.tree, Qt::Key_Return);
+        QCOMPARE(executed.count(), 1);
+        QCOMPARE(executed.at(0).at(0).value<unsigned char>(), 0x20);
+        QCOMPARE(executed.at(0).at(1).value<SI2cCommand>().label, u"Set"_s);
+    }
+
+    // A sequence of log rows goes to the device at the rows' address, not to the selected
+    // one; without one such device the user chooses, the device at that address first.
+    void sequenceGoesToTheDeviceItAddresses_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("offered");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("one device at the address")
+            << QStringList{u"w1@0x30 01"_s} << QString() << QString() << u"c.i2cdev"_s;
+        QTest::newRow("no device at the address")
+            << QStringList{u"w1@0x44 01"_s} << u"Alpha (0x10)"_s << u"Beta (0x20)"_s
+            << u"b.i2cdev"_s;
+        QTest::newRow("two addresses") << QStringList{u"w1@0x10 01"_s, u"r2@0x30"_s}
+                                       << u"Alpha (0x10)"_s << u"Gamma (0x30)"_s << u"c.i2cdev"_s;
+        QTest::newRow("choice cancelled")
+            << QStringList{u"w1@0x44 01"_s} << u"Alpha (0x10)"_s << u"<cancel>"_s << QString();
+    }
+
+    void sequenceGoesToTheDeviceItAddresses()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, offered);
+        QFETCH(QString, answer);
+        QFETCH(QString, stored);
+        WriteThreeDevices();
+        CPanelHost &host = Start();
+        host.tree->setCurrentIndex(host.Row(u"Beta"_s));
+        QString preselected;
+        CModalScript script;
+        if (!answer.isEmpty()) {
+            script.Then<QInputDialog>([&preselected, answer](QInputDialog *dialog) {
+                preselected = dialog->textValue();
+                if (answer == u"<cancel>"_s)
+                    return dialog->reject();
+                dialog->setTextValue(answer);
+                dialog->accept();
+            });
+        }
+        if (!stored.isEmpty())
+            script.Then<QInputDialog>([](QInputDialog *dialog) { dialog->accept(); });
+        host.panel->AddCommand(SequenceCommand(QString(), steps));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(preselected, offered);
+        for (const QString &file : {u"a.i2cdev"_s, u"b.i2cdev"_s, u"c.i2cdev"_s}) {
+            const std::optional<CI2cDeviceFile> device = LoadDevice(Path(file));
+            const bool hasIt = std::any_of(
+                device->GetCommands().cbegin(), device->GetCommands().cend(),
+                [&steps](const SI2cCommand &command) { return command.steps == steps; });
+            QCOMPARE(hasIt, file == stored);
+        }
     }
 
     void menuLoadExecuteAndWatch()

@@ -115,7 +115,8 @@ private Q_SLOTS:
                 .Then<CommandDialog>([&focused](CommandDialog *shown) {
                     focused = shown->focusWidget() ? shown->focusWidget()->objectName() : QString();
                     shown->reject();
-                });
+                })
+                .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Yes); });
         }
         const int result = dialog.exec();
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
@@ -180,7 +181,8 @@ private Q_SLOTS:
         script.Then<CommandDialog>([](CommandDialog *shown) { ClickOk(shown); });
         if (!warning.isEmpty()) {
             script.Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Ok); })
-                .Then<CommandDialog>([](CommandDialog *shown) { shown->reject(); });
+                .Then<CommandDialog>([](CommandDialog *shown) { shown->reject(); })
+                .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Yes); });
         }
         const int result = dialog.exec();
         QVERIFY2(script.Done(), qPrintable(script.Failure()));
@@ -190,6 +192,59 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(dialog.command().value, expected);
+    }
+
+    // Cancel with input asks, and No keeps the dialog and its input; untouched, it closes at
+    // once. The same for the sequence and the device dialog.
+    void closingWithInputAsks_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("edited");
+        for (const QString &kind : {u"command"_s, u"sequence"_s, u"device"_s}) {
+            QTest::addRow("%s untouched", qPrintable(kind)) << kind << false;
+            QTest::addRow("%s edited", qPrintable(kind)) << kind << true;
+        }
+    }
+
+    void closingWithInputAsks()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, edited);
+        std::unique_ptr<QDialog> dialog;
+        if (kind == u"command"_s) {
+            auto *command = new CommandDialog(u"Edit Command"_s, u"Beta"_s, {}, nullptr);
+            command->setCommand(ReadCommand(u"Get"_s, 2));
+            dialog.reset(command);
+        } else if (kind == u"sequence"_s) {
+            auto *sequence = new SequenceDialog(u"New Sequence"_s, u"Beta"_s, 0x20, {}, nullptr);
+            dialog.reset(sequence);
+        } else {
+            auto *device = new ProjectDeviceDialog(
+                u"Device Properties"_s,
+                [](const QString &) { return std::optional<unsigned char>(1); }, {}, nullptr);
+            device->setValues(u"Beta"_s, u"0x20"_s, QString());
+            dialog.reset(device);
+        }
+        CModalScript script;
+        script.Then<QDialog>([edited](QDialog *shown) {
+            if (edited) {
+                if (auto *plain = shown->findChild<QPlainTextEdit *>())
+                    plain->setPlainText(u"w1 01"_s);
+                else
+                    shown->findChild<QLineEdit *>()->setText(u"other"_s);
+            }
+            shown->reject();
+        });
+        if (edited) {
+            script.Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::No); })
+                .Then<QDialog>([](QDialog *shown) { shown->reject(); })
+                .Then<QMessageBox>([](QMessageBox *box) { ClickButton(box, QMessageBox::Yes); });
+        }
+        QCOMPARE(dialog->exec(), int(QDialog::Rejected));
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(script.Seen().size(), edited ? 4 : 1);
+        if (edited)
+            QCOMPARE(script.Seen().at(1), dialog->windowTitle() + u": Discard the changes?"_s);
     }
 };
 

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The Registers dock on the simulated bench: its rows after a read, a field edit and its
-// wire bytes, the marks of changed and non-reset values, a register edit written, the hint
-// for a device without a map, and its place in the window.
+// wire bytes, the marks of changed and non-reset values, a register edit written, the
+// question before a write or a read that clears, the tree of a map that follows another,
+// the hint for a device without a map, and its place in the window.
 #include "CBusSession.h"
 #include "CRegistersPart.h"
 #include "CSimBus.h"
 #include "CSimTemperatureSensor.h"
+#include "PanelTestSupport.h"
 #include "RegistersPanel.h"
 #include "ReportLines.h"
 #include "VtlTestMain.h"
+#include "WriteConfirmation.h"
 #include "mainwindow.h"
 
 #include <QDockWidget>
@@ -33,6 +36,43 @@ QStringList RowTexts(const QTreeWidgetItem *item)
     for (int column = 0; column < item->columnCount(); ++column)
         texts << item->text(column);
     return texts;
+}
+
+// A map of two registers at 0x01 and 0x02, the first with fields of the given widths
+// (from bit 0 up) and access.
+SRegisterMap MadeUpMap(const QList<int> &widths,
+                       ERegisterAccess access = ERegisterAccess::ReadWrite)
+{
+    SRegisterMap map;
+    SRegister first;
+    first.name = u"FIRST"_s;
+    first.address = 0x01;
+    first.access = access;
+    int lsb = 0;
+    for (int width : widths) {
+        SRegisterField field;
+        field.name = u"F%1"_s.arg(lsb);
+        field.lsb = lsb;
+        field.msb = lsb + width - 1;
+        first.fields.append(field);
+        lsb += width;
+    }
+    SRegister second;
+    second.name = u"SECOND"_s;
+    second.address = 0x02;
+    map.registers = {first, second};
+    return map;
+}
+
+// Answers the next question in a message box: with its confirm button, else with Cancel.
+void Answer(CModalScript &script, bool confirm)
+{
+    script.Then<QMessageBox>([confirm](QMessageBox *box) {
+        if (auto *button = box->findChild<QPushButton *>(u"confirmButton"_s); button && confirm)
+            button->click();
+        else
+            ClickButton(box, QMessageBox::Cancel);
+    });
 }
 
 } // namespace
@@ -62,6 +102,7 @@ private:
 private Q_SLOTS:
     void init()
     {
+        WriteConfirmation::forgetChoices();
         CSimBus::Instance().Reset();
         m_adapter = CSimBus::Instance().Attach(ESimModel::A, L"D-1");
         m_adapter->SetFramePeriod(std::chrono::nanoseconds(0));
@@ -115,7 +156,15 @@ private Q_SLOTS:
         m_adapter->ClearReports();
         m_rows.clear();
         QTreeWidgetItem *config = registerRow(u"CONFIG"_s);
-        config->child(5)->setCheckState(2, Qt::Checked);
+        {
+            CModalScript script;
+            Answer(script, true);
+            config->child(5)->setCheckState(2, Qt::Checked);
+            QVERIFY2(script.Done(), qPrintable(script.Failure()));
+            QCOMPARE(script.Seen(),
+                     QStringList{u"Write: Write Bench Temperature Sensor CONFIG at 0x48 on "
+                                 u"adapter D-1?"_s});
+        }
         QCOMPARE(ReportLines(m_adapter->GetSpecialReports()),
                  (QStringList{u"02 82 90 01"_s, u"03 02 91"_s, u"02 C4 90 01 61 A0"_s}));
         QCOMPARE(m_rows.size(), std::size_t(2));
@@ -126,21 +175,32 @@ private Q_SLOTS:
         click("btn_registers_read_all");
         QCOMPARE(registerRow(u"TEMP"_s)->text(2), u"0x1910"_s);
         QVERIFY(!registerRow(u"TEMP"_s)->font(2).bold());
-        config->child(5)->setCheckState(2, Qt::Unchecked);
+        {
+            CModalScript script;
+            Answer(script, true);
+            config->child(5)->setCheckState(2, Qt::Unchecked);
+            QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        }
         click("btn_registers_read_all");
         QCOMPARE(registerRow(u"TEMP"_s)->text(2), u"0x2800"_s);
         QVERIFY(registerRow(u"TEMP"_s)->font(2).bold());
-        QVERIFY(registerRow(u"CONFIG"_s)->toolTip(2).isEmpty());
+        QCOMPARE(registerRow(u"CONFIG"_s)->toolTip(2),
+                 u"A value typed here is written to CONFIG when you press Write."_s);
     }
 
     void registerEditIsWrittenOnWrite()
     {
         QTreeWidgetItem *limit = registerRow(u"TLOW"_s);
+        tree()->setCurrentItem(limit);
+        // Nothing typed, nothing to write: a Write after a field edit would write it twice.
+        QVERIFY(!m_panel->findChild<QPushButton *>(u"btn_registers_write"_s)->isEnabled());
         limit->setText(2, u"0x1000"_s);
         QVERIFY(limit->font(2).italic());
         QVERIFY(m_adapter->GetSpecialReports().empty());
-        tree()->setCurrentItem(limit);
+        CModalScript script;
+        Answer(script, true);
         click("btn_registers_write");
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
         QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), QStringList{u"02 C4 90 02 10"_s});
         QCOMPARE(limit->text(3), u"T=16.00 °C"_s);
         QVERIFY(!limit->font(2).italic());
@@ -148,6 +208,85 @@ private Q_SLOTS:
         QVERIFY2(csv.startsWith(u"register,address,value,field,bits,field value,meaning\r\n"_s),
                  qPrintable(csv));
         QVERIFY2(csv.contains(u"TLOW,0x02,0x1000,T,[15:4],256,16.00 °C\r\n"_s), qPrintable(csv));
+    }
+
+    // Declining the question leaves the chip alone and the cell as the chip holds it; a
+    // read that clears flags asks first, a Read All passes such a register by.
+    void askedBeforeTheBusChanges_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QStringList>("reports");
+        QTest::newRow("field edit declined") << u"field"_s << false << QStringList{};
+        QTest::newRow("field edit confirmed")
+            << u"field"_s << true
+            << QStringList{u"02 82 90 01"_s, u"03 01 91"_s, u"02 C3 90 01 61"_s};
+        QTest::newRow("register write declined") << u"write"_s << false << QStringList{};
+        QTest::newRow("read of rc declined") << u"read"_s << false << QStringList{};
+        QTest::newRow("read of rc confirmed")
+            << u"read"_s << true << QStringList{u"02 82 90 01"_s, u"03 01 91"_s};
+    }
+
+    void askedBeforeTheBusChanges()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, confirm);
+        QFETCH(QStringList, reports);
+        const bool clears = action == u"read"_s;
+        m_panel->setMap(
+            MadeUpMap({1, 7}, clears ? ERegisterAccess::ReadClears : ERegisterAccess::ReadWrite));
+        QTreeWidgetItem *first = registerRow(u"FIRST"_s);
+        tree()->setCurrentItem(first);
+        CModalScript script;
+        Answer(script, confirm);
+        if (action == u"field"_s) {
+            first->child(0)->setCheckState(2, Qt::Checked);
+        } else if (action == u"write"_s) {
+            first->setText(2, u"0x05"_s);
+            click("btn_registers_write");
+        } else {
+            click("btn_registers_read");
+        }
+        QVERIFY2(script.Done(), qPrintable(script.Failure()));
+        QCOMPARE(ReportLines(m_adapter->GetSpecialReports()), reports);
+        if (action == u"field"_s && !confirm)
+            QCOMPARE(first->child(0)->checkState(2), Qt::Unchecked);
+        if (clears) {
+            m_adapter->ClearReports();
+            click("btn_registers_read_all");
+            QCOMPARE(ReportLines(m_adapter->GetSpecialReports()),
+                     (QStringList{u"02 82 90 02"_s, u"03 01 91"_s}));
+        }
+    }
+
+    // The same number of registers with other fields: every row is the new map's.
+    void anotherMapRebuildsTheTree_data()
+    {
+        QTest::addColumn<QList<int>>("before");
+        QTest::addColumn<QList<int>>("after");
+        QTest::newRow("fewer fields") << QList<int>{2, 2, 4} << QList<int>{8};
+        QTest::newRow("more fields") << QList<int>{8} << QList<int>{1, 1, 1, 5};
+        QTest::newRow("no fields") << QList<int>{4, 4} << QList<int>{};
+    }
+
+    void anotherMapRebuildsTheTree()
+    {
+        QFETCH(QList<int>, before);
+        QFETCH(QList<int>, after);
+        m_panel->setMap(MadeUpMap(before));
+        tree()->expandAll();
+        m_panel->setMap(MadeUpMap(after));
+        QCOMPARE(tree()->topLevelItemCount(), 2);
+        QTreeWidgetItem *first = registerRow(u"FIRST"_s);
+        QCOMPARE(first->childCount(), after.size());
+        int lsb = 0;
+        for (int field = 0; field < after.size(); ++field) {
+            QCOMPARE(first->child(field)->text(1), u"F%1"_s.arg(lsb));
+            lsb += after.at(field);
+        }
+        m_panel->values().ApplyRead({{0, 0xFF}, {1, 0x01}});
+        m_panel->refresh();
+        QCOMPARE(first->text(2), u"0xFF"_s);
     }
 
     void deviceWithoutMapShowsAHint()
@@ -177,6 +316,13 @@ private Q_SLOTS:
         projects->setCurrentIndex(projects->model()->index(0, 0));
         QCOMPARE(registers->topLevelItemCount(), 4);
         QCOMPARE(registers->topLevelItem(1)->text(1), u"CONFIG"_s);
+
+        // A device gone from the folder is no longer offered for reads and writes.
+        QVERIFY(QFile::remove(folder.filePath(u"sensor.i2cdev"_s)));
+        window.findChild<QAbstractButton *>(u"btn_projects_reload"_s)->click();
+        QVERIFY(registers->isHidden());
+        QCOMPARE(dock->findChild<QLabel *>(u"label_registers_hint"_s)->text(),
+                 u"Select a device in the projects panel."_s);
     }
 };
 
