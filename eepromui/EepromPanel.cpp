@@ -136,6 +136,8 @@ EepromPanel::EepromPanel(CBusSession &session, COutputTable &table,
     // Two hex digits never wrap; without wrapping a cell paints without laying out its text.
     m_view->setWordWrap(false);
     m_view->setMinimumHeight(m_view->heightForRows(MIN_VISIBLE_ROWS));
+    m_view->setToolTip(tr("Typed bytes change this view only; Program writes the pages that hold "
+                          "them, after asking."));
     connect(m_view, &EepromHexView::refused, this, &EepromPanel::showMessage);
 
     auto *layout = new QVBoxLayout(this);
