@@ -180,7 +180,11 @@ void EepromPanel::fillAddresses(std::optional<std::uint8_t> keep, bool proposeMa
         m_address->addItem(addressText(base));
     if (chosenAddress)
         m_address->setCurrentText(addressText(*chosenAddress));
-    if (main && !listed(main) && chosenAddress) {
+    if (!proposeMain)
+        return;
+    if (!main || listed(main) || !chosenAddress) {
+        showMessage(QString());
+    } else {
         showMessage(
             tr("The window's address %1 is not an address of the %2; the EEPROM "
                "stays at %3.")
