@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSpinBox>
+#include <QToolTip>
 
 namespace {
 
@@ -33,6 +34,14 @@ TransferFields::TransferFields(const SWidgets &widgets, const AddressField &addr
     m_widgets.writeBytes->setPlaceholderText(tr("Hex bytes without address, e.g. 01 A5 FF"));
     m_widgets.readCount->setRange(1, READ_COUNT_MAX);
     m_widgets.readCount->setValue(1);
+    // The spin box drops a digit that would pass the largest count; say so where it happened.
+    QSpinBox *spin = m_widgets.readCount;
+    if (auto *edit = spin->findChild<QLineEdit *>()) {
+        QObject::connect(edit, &QLineEdit::inputRejected, spin, [spin] {
+            QToolTip::showText(spin->mapToGlobal(QPoint(0, spin->height())),
+                               tr("The read count is 1 to %1 bytes.").arg(READ_COUNT_MAX), spin);
+        });
+    }
 }
 
 std::optional<STransactionRequest> TransferFields::writeRequest() const
@@ -53,27 +62,30 @@ std::optional<STransactionRequest> TransferFields::writeRequest() const
 std::optional<STransactionRequest> TransferFields::readRequest(const QString &title) const
 {
     const std::optional<std::uint8_t> target = address(title);
-    if (!target)
+    const std::optional<std::size_t> bytes = target ? count(title) : std::nullopt;
+    if (!bytes)
         return std::nullopt;
-    return STransactionRequest::Read(*target, count());
+    return STransactionRequest::Read(*target, *bytes);
 }
 
 std::optional<STransactionRequest> TransferFields::writeReadRequest(const QString &title) const
 {
     const std::optional<SAddressedBytes> input = addressedBytes(title, false);
-    if (!input)
+    const std::optional<std::size_t> bytes = input ? count(title) : std::nullopt;
+    if (!bytes)
         return std::nullopt;
-    return STransactionRequest::WriteRead(input->address, input->data, count());
+    return STransactionRequest::WriteRead(input->address, input->data, *bytes);
 }
 
 std::optional<STransactionRequest> TransferFields::watchRequest() const
 {
     const std::optional<SAddressedBytes> input = addressedBytes(tr("Watch"), true);
-    if (!input)
+    const std::optional<std::size_t> bytes = input ? count(tr("Watch")) : std::nullopt;
+    if (!bytes)
         return std::nullopt;
     return input->data.empty()
-               ? STransactionRequest::Read(input->address, count())
-               : STransactionRequest::WriteRead(input->address, input->data, count());
+               ? STransactionRequest::Read(input->address, *bytes)
+               : STransactionRequest::WriteRead(input->address, input->data, *bytes);
 }
 
 std::optional<SI2cCommand> TransferFields::writeCommand() const
@@ -181,7 +193,15 @@ std::optional<std::vector<unsigned char>> TransferFields::bytes(const QString &t
     return data;
 }
 
-std::size_t TransferFields::count() const
+std::optional<std::size_t> TransferFields::count(const QString &title) const
 {
+    // A text the spin box cannot take ("0", nothing) leaves its last value, which is not shown.
+    if (!m_widgets.readCount->hasAcceptableInput()) {
+        QMessageBox::warning(m_window, title,
+                             tr("Invalid read count \"%1\". Enter a count from 1 to %2.")
+                                 .arg(m_widgets.readCount->text())
+                                 .arg(READ_COUNT_MAX));
+        return std::nullopt;
+    }
     return static_cast<std::size_t>(m_widgets.readCount->value());
 }

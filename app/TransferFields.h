@@ -59,7 +59,8 @@ private:
     std::optional<std::vector<unsigned char>> bytes(const QString &title, bool emptyAllowed) const;
     // The address, then the bytes, each reported when it does not parse.
     std::optional<SAddressedBytes> addressedBytes(const QString &title, bool emptyAllowed) const;
-    std::size_t count() const;
+    // The read count as the field shows it, reported when the text is no count.
+    std::optional<std::size_t> count(const QString &title) const;
 
     SWidgets m_widgets;
     const AddressField &m_address;

@@ -41,9 +41,12 @@ void MainWindow::setupDocks()
     connect(m_projects, &CProjectsPanel::currentDeviceChanged, m_registers,
             &CRegistersPart::setDeviceFile);
 
-    PartDock::add(this, ui->menuView, tr("EEPROM"), u"dock_eeprom"_s, u"actionEeprom"_s,
-                  new EepromPanel(*m_session, *m_table, [this] { return currentAddress(); }),
+    auto *eeprom = new EepromPanel(
+        *m_session, *m_table, [this] { return currentAddress(); },
+        [this] { return isAddress8Bit(); });
+    PartDock::add(this, ui->menuView, tr("EEPROM"), u"dock_eeprom"_s, u"actionEeprom"_s, eeprom,
                   Qt::RightDockWidgetArea);
+    connect(m_address, &AddressField::notationTriggered, eeprom, &EepromPanel::onNotationChanged);
 
     auto *scan = new ScanPanel;
     // Below the table, where the sixteen columns have room.

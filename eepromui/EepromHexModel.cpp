@@ -4,6 +4,8 @@
 #include <QBrush>
 #include <QColor>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -40,6 +42,41 @@ bool EepromHexModel::isChanged(std::size_t offset) const
 {
     const auto at = qsizetype(offset);
     return at < m_bytes.size() && m_bytes[at] != m_baseline[at];
+}
+
+std::size_t EepromHexModel::changedCount() const
+{
+    std::size_t count = 0;
+    for (qsizetype i = 0; i < m_bytes.size(); ++i)
+        count += m_bytes[i] != m_baseline[i] ? 1 : 0;
+    return count;
+}
+
+void EepromHexModel::overlay(std::size_t offset, const QByteArray &bytes)
+{
+    const auto from = qsizetype(offset);
+    const qsizetype length = std::min(bytes.size(), m_bytes.size() - from);
+    if (from >= m_bytes.size() || length <= 0)
+        return;
+    m_bytes.replace(from, length, bytes.first(length));
+    Q_EMIT dataChanged(index(int(from / BYTES_PER_ROW), 0),
+                       index(int((from + length - 1) / BYTES_PER_ROW), ASCII_COLUMN));
+}
+
+void EepromHexModel::revertChanges()
+{
+    m_bytes = m_baseline;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ASCII_COLUMN));
+}
+
+void EepromHexModel::resize(std::size_t size)
+{
+    beginResetModel();
+    m_bytes.resize(qsizetype(size), char(0xFF));
+    m_baseline.resize(qsizetype(size), char(0xFF));
+    m_differing.clear();
+    endResetModel();
 }
 
 std::vector<std::size_t> EepromHexModel::changedPages(std::size_t pageSize) const

@@ -28,6 +28,14 @@ public:
     // What the chip holds now matches the contents (after a program).
     void acceptChanges();
     bool isChanged(std::size_t offset) const;
+    // How many bytes differ from the last read, load into a blank buffer or program.
+    std::size_t changedCount() const;
+    // Bytes from `offset` on, as changes against what was read.
+    void overlay(std::size_t offset, const QByteArray &bytes);
+    // Back to what was last read or programmed.
+    void revertChanges();
+    // A new size (for another part) that keeps the changes within it; new bytes are blank.
+    void resize(std::size_t size);
     // The start offsets of the pages that hold a changed byte.
     std::vector<std::size_t> changedPages(std::size_t pageSize) const;
     void setDiffering(const std::set<std::size_t> &offsets);

@@ -1,23 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "EepromPanel.h"
 
+#include "AddressFormat.h"
 #include "BusJobWaiter.h"
 #include "CBusSession.h"
 #include "COutputFile.h"
 #include "COutputTable.h"
+#include "EepromHexView.h"
 #include "EepromParts.h"
 #include "ImageFile.h"
+#include "ImageFileName.h"
+#include "WriteConfirmation.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -27,8 +34,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const char *const DEFAULT_PART = "24x256";
-const QString IMAGE_FILTER = u"Intel HEX (*.hex *.ihex);;S-record (*.srec *.s19 *.s28 *.s37 "
-                             u"*.mot);;Binary (*.bin);;All files (*)"_s;
+// Enough of the memory to edit in place, little enough for a laptop's screen beside other docks.
+constexpr int MIN_VISIBLE_ROWS = 6;
+constexpr int BUTTON_COLUMNS = 3;
+constexpr int LISTED_RANGES = 4;
 
 QString AddressText(std::uint8_t address)
 {
@@ -45,6 +54,22 @@ QString Seconds(const QElapsedTimer &timer)
     return QString::number(double(timer.elapsed()) / 1000.0, 'f', 2) + u" s"_s;
 }
 
+// "0x0020-0x002F, 0x0530-0x053F" and how many more there are.
+QString RangesText(const SMemoryImage &image)
+{
+    QStringList ranges;
+    for (const SImageSegment &segment : image.segments) {
+        if (ranges.size() == LISTED_RANGES) {
+            ranges << QObject::tr("and %n more", nullptr,
+                                  int(image.segments.size()) - LISTED_RANGES);
+            break;
+        }
+        ranges << OffsetText(segment.offset) + u'-' +
+                      OffsetText(segment.offset + segment.bytes.size() - 1);
+    }
+    return ranges.join(u", "_s);
+}
+
 SMemoryImage ImageOf(const QByteArray &bytes)
 {
     SMemoryImage image;
@@ -55,12 +80,15 @@ SMemoryImage ImageOf(const QByteArray &bytes)
 } // namespace
 
 EepromPanel::EepromPanel(CBusSession &session, COutputTable &table,
-                         std::function<std::optional<std::uint8_t>()> mainAddress, QWidget *parent)
+                         std::function<std::optional<std::uint8_t>()> mainAddress,
+                         std::function<bool()> eightBit, QWidget *parent)
     : QWidget(parent)
     , m_session(session)
     , m_table(table)
     , m_mainAddress(std::move(mainAddress))
+    , m_eightBit(std::move(eightBit))
 {
+    m_addressesEightBit = m_eightBit && m_eightBit();
     m_part = new QComboBox;
     m_part->setObjectName(u"cmb_eeprom_part"_s);
     for (const SEepromPart &preset : EepromParts::All())
@@ -78,12 +106,14 @@ EepromPanel::EepromPanel(CBusSession &session, COutputTable &table,
     top->addWidget(m_address);
     top->addWidget(m_allPages);
     top->addStretch();
-    auto *buttons = new QHBoxLayout;
+    // Two rows of three keep the dock narrow enough to share a laptop's screen.
+    auto *buttons = new QGridLayout;
     const auto button = [&](const QString &name, const QString &text, void (EepromPanel::*slot)()) {
         auto *pushButton = new QPushButton(text);
         pushButton->setObjectName(name);
         connect(pushButton, &QPushButton::clicked, this, slot);
-        buttons->addWidget(pushButton);
+        const int at = buttons->count();
+        buttons->addWidget(pushButton, at / BUTTON_COLUMNS, at % BUTTON_COLUMNS);
     };
     button(u"btn_eeprom_read"_s, tr("Read"), &EepromPanel::onRead);
     button(u"btn_eeprom_program"_s, tr("Program"), &EepromPanel::onProgram);
@@ -92,7 +122,12 @@ EepromPanel::EepromPanel(CBusSession &session, COutputTable &table,
     button(u"btn_eeprom_load"_s, tr("Load..."), &EepromPanel::onLoad);
     button(u"btn_eeprom_save"_s, tr("Save..."), &EepromPanel::onSave);
 
-    m_view = new QTableView;
+    m_message = new QLabel;
+    m_message->setObjectName(u"lbl_eeprom_message"_s);
+    m_message->setWordWrap(true);
+    m_message->hide();
+
+    m_view = new EepromHexView;
     m_view->setObjectName(u"view_eeprom"_s);
     m_view->setModel(&m_model);
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -100,14 +135,22 @@ EepromPanel::EepromPanel(CBusSession &session, COutputTable &table,
     m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // Two hex digits never wrap; without wrapping a cell paints without laying out its text.
     m_view->setWordWrap(false);
+    m_view->setMinimumHeight(m_view->heightForRows(MIN_VISIBLE_ROWS));
+    m_view->setToolTip(tr("Typed bytes change this view only; Program writes the pages that hold "
+                          "them, after asking."));
+    connect(m_view, &EepromHexView::refused, this, &EepromPanel::showMessage);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(buttons);
-    layout->addWidget(m_view);
+    layout->addWidget(m_message);
+    layout->addWidget(m_view, 1);
 
     connect(m_part, &QComboBox::currentIndexChanged, this, &EepromPanel::onPartChanged);
-    onPartChanged();
+    m_partIndex = m_part->currentIndex();
+    fillAddresses(std::nullopt, true);
+    // Until it is read, the memory is unknown; blank is what a new part holds.
+    m_model.setContents(QByteArray(qsizetype(part().size), char(0xFF)));
 }
 
 SEepromPart EepromPanel::part() const
@@ -115,33 +158,136 @@ SEepromPart EepromPanel::part() const
     return *EepromParts::Find(m_part->currentText().toStdString());
 }
 
+QString EepromPanel::addressText(std::uint8_t address) const
+{
+    return AddressFormat::format(address, m_addressesEightBit);
+}
+
+void EepromPanel::fillAddresses(std::optional<std::uint8_t> keep, bool proposeMain)
+{
+    const SEepromPart chosen = part();
+    const std::vector<std::uint8_t> bases = EepromParts::BaseAddresses(chosen);
+    const auto listed = [&](std::optional<std::uint8_t> address) {
+        return address && std::find(bases.begin(), bases.end(), *address) != bases.end();
+    };
+    const std::optional<std::uint8_t> main =
+        proposeMain && m_mainAddress ? m_mainAddress() : std::nullopt;
+    std::optional<std::uint8_t> chosenAddress = listed(main) ? main : keep;
+    if (!listed(chosenAddress))
+        chosenAddress = bases.empty() ? std::nullopt : std::optional(bases.front());
+    m_address->clear();
+    for (const std::uint8_t base : bases)
+        m_address->addItem(addressText(base));
+    if (chosenAddress)
+        m_address->setCurrentText(addressText(*chosenAddress));
+    if (!proposeMain)
+        return;
+    if (!main || listed(main) || !chosenAddress) {
+        showMessage(QString());
+    } else {
+        showMessage(
+            tr("The window's address %1 is not an address of the %2; the EEPROM "
+               "stays at %3.")
+                .arg(addressText(*main), m_part->currentText(), addressText(*chosenAddress)));
+    }
+}
+
 void EepromPanel::onPartChanged()
 {
     const SEepromPart chosen = part();
-    m_address->clear();
-    for (const std::uint8_t base : EepromParts::BaseAddresses(chosen))
-        m_address->addItem(AddressText(base));
-    const std::optional<std::uint8_t> main = m_mainAddress ? m_mainAddress() : std::nullopt;
-    if (main && EepromParts::IsBaseAddress(chosen, *main))
-        m_address->setCurrentText(AddressText(*main));
-    // Until it is read, the memory is unknown; blank is what a new part holds.
-    m_model.setContents(QByteArray(qsizetype(chosen.size), char(0xFF)));
+    EEditsChoice choice = EEditsChoice::Discard;
+    if (m_model.changedCount() > 0) {
+        bool fits = true;
+        for (std::size_t offset = chosen.size; offset < std::size_t(m_model.contents().size());
+             ++offset)
+            fits = fits && !m_model.isChanged(offset);
+        choice = askAboutEdits(tr("Changing the part to the %1").arg(m_part->currentText()), fits);
+    }
+    if (choice == EEditsChoice::Cancel) {
+        const QSignalBlocker blocker(m_part);
+        m_part->setCurrentIndex(m_partIndex);
+        return;
+    }
+    m_partIndex = m_part->currentIndex();
+    const std::optional<std::uint8_t> own =
+        AddressFormat::parse(m_address->currentText(), m_addressesEightBit);
+    fillAddresses(own, true);
+    if (choice == EEditsChoice::Keep)
+        m_model.resize(chosen.size);
+    else
+        // Until it is read, the memory is unknown; blank is what a new part holds.
+        m_model.setContents(QByteArray(qsizetype(chosen.size), char(0xFF)));
+}
+
+void EepromPanel::onNotationChanged()
+{
+    const std::optional<std::uint8_t> own =
+        AddressFormat::parse(m_address->currentText(), m_addressesEightBit);
+    m_addressesEightBit = m_eightBit && m_eightBit();
+    const QString typed = m_address->currentText();
+    fillAddresses(own, false);
+    // A text that names no address stays as typed; Read will say why it cannot be taken.
+    if (!own)
+        m_address->setCurrentText(typed);
 }
 
 std::optional<std::uint8_t> EepromPanel::address()
 {
-    QString text = m_address->currentText().trimmed();
-    if (text.startsWith(u"0x"_s, Qt::CaseInsensitive))
-        text = text.mid(2);
-    bool ok = false;
-    const uint value = text.toUInt(&ok, 16);
-    if (!ok || value > 0x7F || !EepromParts::IsBaseAddress(part(), std::uint8_t(value))) {
-        QMessageBox::warning(
-            this, tr("EEPROM"),
-            tr("Invalid address. Choose a base address of the %1.").arg(m_part->currentText()));
+    const std::optional<std::uint8_t> value =
+        AddressFormat::parse(m_address->currentText(), m_addressesEightBit);
+    const std::vector<std::uint8_t> bases = EepromParts::BaseAddresses(part());
+    if (!value || std::find(bases.begin(), bases.end(), *value) == bases.end()) {
+        QStringList texts;
+        for (const std::uint8_t base : bases)
+            texts << addressText(base);
+        QMessageBox::warning(this, tr("EEPROM"),
+                             tr("Invalid address %1. The %2 answers at %3.")
+                                 .arg(m_address->currentText().trimmed(), m_part->currentText(),
+                                      texts.join(u", "_s)));
         return std::nullopt;
     }
-    return std::uint8_t(value);
+    return *value;
+}
+
+EepromPanel::EEditsChoice EepromPanel::askAboutEdits(const QString &action, bool canKeep)
+{
+    QMessageBox box(QMessageBox::Question, tr("EEPROM"),
+                    tr("%n changed bytes in the view have not been programmed.", nullptr,
+                       int(m_model.changedCount())),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(u"eepromEdits"_s);
+    box.setInformativeText(canKeep ? tr("%1: keep them or discard them?").arg(action)
+                                   : tr("%1 discards them.").arg(action));
+    QPushButton *keep = nullptr;
+    if (canKeep) {
+        keep = box.addButton(tr("Keep Changes"), QMessageBox::AcceptRole);
+        keep->setObjectName(u"keepChanges"_s);
+    }
+    QPushButton *discard = box.addButton(tr("Discard Changes"), QMessageBox::DestructiveRole);
+    discard->setObjectName(u"discardChanges"_s);
+    QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (keep != nullptr && box.clickedButton() == keep)
+        return EEditsChoice::Keep;
+    return box.clickedButton() == discard ? EEditsChoice::Discard : EEditsChoice::Cancel;
+}
+
+bool EepromPanel::confirmWrite(const QString &operation, std::uint8_t base, const QString &detail)
+{
+    // Without an adapter the job fails before the bus is touched, and the row says why.
+    if (!m_session.IsConnected())
+        return true;
+    return WriteConfirmation::confirm(
+        this, SWriteTarget{operation, m_part->currentText(), addressText(base),
+                           QString::fromStdWString(m_session.Info().serial), detail});
+}
+
+void EepromPanel::showMessage(const QString &text)
+{
+    m_message->setText(text);
+    m_message->setVisible(!text.isEmpty());
 }
 
 SBusProcedureResult
@@ -172,6 +318,9 @@ void EepromPanel::onRead()
 {
     const std::optional<std::uint8_t> base = address();
     if (!base)
+        return;
+    if (m_model.changedCount() > 0 && askAboutEdits(tr("Reading the %1").arg(m_part->currentText()),
+                                                    false) != EEditsChoice::Discard)
         return;
     const CEepromEngine engine(part(), *base);
     auto outcome = std::make_shared<SEepromOutcome>();
@@ -214,6 +363,11 @@ void EepromPanel::onProgram()
                                  tr("No byte has changed since the last read."));
         return;
     }
+    if (!confirmWrite(tr("Program"), *base,
+                      tr("%n bytes at %1 are written, then read back and compared.", nullptr,
+                         int(image.ByteCount()))
+                          .arg(RangesText(image))))
+        return;
     auto programmed = std::make_shared<SEepromOutcome>();
     auto verified = std::make_shared<SEepromOutcome>();
     QElapsedTimer timer;
@@ -288,6 +442,15 @@ void EepromPanel::onErase()
         return;
     const CEepromEngine engine(part(), *base);
     const std::size_t size = engine.Part().size;
+    QString detail = tr("All %n bytes, 0x0000-%1, are set to 0xFF.", nullptr, int(size))
+                         .arg(OffsetText(size - 1));
+    if (const std::size_t changed = m_model.changedCount(); changed > 0) {
+        detail += u' ' + tr("The %n changed bytes in the view that were never programmed are "
+                            "discarded.",
+                            nullptr, int(changed));
+    }
+    if (!confirmWrite(tr("Erase"), *base, detail))
+        return;
     auto outcome = std::make_shared<SEepromOutcome>();
     QElapsedTimer timer;
     timer.start();
@@ -304,10 +467,14 @@ void EepromPanel::onErase()
 
 void EepromPanel::onLoad()
 {
-    const QString path =
-        QFileDialog::getOpenFileName(this, tr("Load EEPROM Image"), QString(), IMAGE_FILTER);
-    if (path.isEmpty())
-        return;
+    const QString path = QFileDialog::getOpenFileName(this, tr("Load EEPROM Image"), QString(),
+                                                      ImageFileName::Filters());
+    if (!path.isEmpty())
+        loadFile(path);
+}
+
+void EepromPanel::loadFile(const QString &path)
+{
     SMemoryImage image;
     QString error;
     std::size_t overlap = 0;
@@ -323,25 +490,42 @@ void EepromPanel::onLoad()
                                  .arg(part().size));
         return;
     }
-    // Loaded bytes count as changes against what was read, so Program writes their pages.
-    for (const SImageSegment &segment : image.segments) {
-        for (std::size_t i = 0; i < segment.bytes.size(); ++i) {
-            const std::size_t offset = segment.offset + i;
-            m_model.setData(m_model.index(int(offset / EepromHexModel::BYTES_PER_ROW),
-                                          int(offset % EepromHexModel::BYTES_PER_ROW)),
-                            QString::number(segment.bytes[i], 16));
-        }
+    if (m_model.changedCount() > 0) {
+        const EEditsChoice choice =
+            askAboutEdits(tr("Loading %1 over the changes").arg(QFileInfo(path).fileName()), true);
+        if (choice == EEditsChoice::Cancel)
+            return;
+        if (choice == EEditsChoice::Discard)
+            m_model.revertChanges();
     }
+    // Loaded bytes count as changes against what was read, so Program writes their pages.
+    for (const SImageSegment &segment : image.segments)
+        m_model.overlay(segment.offset,
+                        QByteArray(reinterpret_cast<const char *>(segment.bytes.data()),
+                                   qsizetype(segment.bytes.size())));
 }
 
 void EepromPanel::onSave()
 {
-    const QString path =
-        QFileDialog::getSaveFileName(this, tr("Save EEPROM Image"), QString(), IMAGE_FILTER);
-    if (path.isEmpty())
+    QString filter;
+    const QString typed = QFileDialog::getSaveFileName(this, tr("Save EEPROM Image"), QString(),
+                                                       ImageFileName::Filters(), &filter);
+    if (!typed.isEmpty())
+        saveFile(typed, filter);
+}
+
+void EepromPanel::saveFile(const QString &typed, const QString &filter)
+{
+    const ImageFileName::SChoice choice =
+        ImageFileName::Resolve(typed, ImageFileName::FormatOfFilter(filter));
+    // The dialog asked about replacing the name as typed, not the one with the suffix added.
+    if (choice.path != typed && QFileInfo::exists(choice.path) &&
+        QMessageBox::question(this, tr("Save EEPROM Image"),
+                              tr("%1 already exists.\nDo you want to replace it?")
+                                  .arg(QDir::toNativeSeparators(choice.path))) != QMessageBox::Yes)
         return;
-    COutputFile file(path);
-    if (!file.Write(ImageFile::Encode(ImageOf(m_model.contents()), ImageFile::FormatOf(path)))) {
+    COutputFile file(choice.path);
+    if (!file.Write(ImageFile::Encode(ImageOf(m_model.contents()), choice.format))) {
         QMessageBox::critical(this, tr("EEPROM"),
                               tr("The file cannot be saved.") + u'\n' + file.GetLastError());
     }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Write/Read in the window: the row of a register read on the simulated bus, a refused
-// write part, a model's read limit and refused input.
+// write part, a model's read limit and refused input, a read count included.
 #include "AppTestSupport.h"
 #include "CSimEeprom.h"
 #include "VtlTestMain.h"
@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QSpinBox>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +24,7 @@ private Q_SLOTS:
     void rows();
     void refusedInput_data();
     void refusedInput();
+    void countBeyondTheLargestIsRefusedVisibly();
 
 private:
     void attach(ESimModel model);
@@ -124,27 +126,51 @@ void TestWriteRead::refusedInput_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("bytes");
+    QTest::addColumn<QString>("count"); // typed over the count 4
     QTest::addColumn<QString>("message");
     const QString invalidInput = u"Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s;
-    QTest::newRow("no bytes") << u"0x50"_s << u" ,; "_s << invalidInput;
-    QTest::newRow("not hex") << u"0x50"_s << u"1G"_s << invalidInput;
+    QTest::newRow("no bytes") << u"0x50"_s << u" ,; "_s << QString() << invalidInput;
+    QTest::newRow("not hex") << u"0x50"_s << u"1G"_s << QString() << invalidInput;
     QTest::newRow("address beyond 7 bits")
-        << u"0x80"_s << u"10"_s
+        << u"0x80"_s << u"10"_s << QString()
         << u"Invalid I2C address. Enter a hex address in the selected format, e.g. \"0x50\"."_s;
+    // The spin box keeps its last value under a text it cannot take.
+    QTest::newRow("count 0") << u"0x50"_s << u"10"_s << u"0"_s
+                             << u"Invalid read count \"0\". Enter a count from 1 to 65535."_s;
 }
 
 void TestWriteRead::refusedInput()
 {
     QFETCH(QString, address);
     QFETCH(QString, bytes);
+    QFETCH(QString, count);
     QFETCH(QString, message);
     attach(ESimModel::A);
-    writeRead(address, bytes, 4);
+    auto *spin = Child<QSpinBox>(*m_window, u"spin_read"_s);
+    spin->setValue(4);
+    if (!count.isNull()) {
+        spin->selectAll();
+        QTest::keyClicks(spin, count);
+    }
+    Child<QComboBox>(*m_window, u"cmb_i2c_device"_s)->setEditText(address);
+    Child<QLineEdit>(*m_window, u"edit_write"_s)->setText(bytes);
+    Child<QAbstractButton>(*m_window, u"btn_write_read"_s)->click();
     QVERIFY(ReportLines(m_adapter).isEmpty());
     QCOMPARE(table()->rowCount(), 0);
     QCOMPARE(m_watcher->boxes.size(), 1);
     QCOMPARE(m_watcher->boxes.at(0).title, u"Write/Read"_s);
     QCOMPARE(m_watcher->boxes.at(0).text, message);
+}
+
+void TestWriteRead::countBeyondTheLargestIsRefusedVisibly()
+{
+    attach(ESimModel::A);
+    auto *spin = Child<QSpinBox>(*m_window, u"spin_read"_s);
+    spin->selectAll();
+    QTest::keyClicks(spin, u"70000"_s);
+    QCOMPARE(spin->text(), u"7000"_s);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), u"The read count is 1 to 65535 bytes."_s);
 }
 
 VTL_TEST_MAIN(TestWriteRead)
