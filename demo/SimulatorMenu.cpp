@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "SimulatorMenu.h"
 
+#include "SimulatorWindow.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -52,7 +54,7 @@ QAction *checkable(QMenu *menu, const QString &text, const QString &name)
 
 QMenu *AddSimulatorMenu(QMainWindow &window, const SSimPresetBench &bench)
 {
-    auto *menu = new QMenu(tr("Simulator"), window.menuBar());
+    auto *menu = new QMenu(tr("&Simulator"), window.menuBar());
     menu->setObjectName(u"menuSimulator"_s);
     const QList<QAction *> menus = window.menuBar()->actions();
     window.menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
@@ -84,6 +86,16 @@ QMenu *AddSimulatorMenu(QMainWindow &window, const SSimPresetBench &bench)
         for (const SAdapterEntry &entry : adapters)
             entry.adapter->SetFramePeriod(slowed ? SLOW_FRAME_PERIOD : BENCH_FRAME_PERIOD);
     });
+
+    QWidget *simulatorWindow = SimulatorWindow::Create(window, menu->actions());
+    menu->addSeparator();
+    QAction *showWindow = menu->addAction(tr("Simulator &Window"));
+    showWindow->setObjectName(u"actionSimWindow"_s);
+    QObject::connect(showWindow, &QAction::triggered, simulatorWindow, [simulatorWindow] {
+        simulatorWindow->show();
+        simulatorWindow->raise();
+    });
+    menu->addSeparator();
 
     QMenu *silence = menu->addMenu(tr("Slave Stops Acknowledging"));
     silence->setObjectName(u"menuSimSilence"_s);
