@@ -21,6 +21,8 @@ namespace {
 // Replies this slow are plainly visible in the progress dialog and the time column.
 constexpr std::chrono::milliseconds SLOW_FRAME_PERIOD(50);
 constexpr std::chrono::milliseconds BENCH_FRAME_PERIOD(1);
+// Room between the Simulator window and the main window's edges.
+constexpr int SIMULATOR_MARGIN = 40;
 
 QString tr(const char *text)
 {
@@ -91,7 +93,14 @@ QMenu *AddSimulatorMenu(QMainWindow &window, const SSimPresetBench &bench)
     menu->addSeparator();
     QAction *showWindow = menu->addAction(tr("Simulator &Window"));
     showWindow->setObjectName(u"actionSimWindow"_s);
-    QObject::connect(showWindow, &QAction::triggered, simulatorWindow, [simulatorWindow] {
+    QObject::connect(showWindow, &QAction::triggered, simulatorWindow, [&window, simulatorWindow] {
+        // First shown at the main window's right edge, clear of its menus and fields.
+        if (!simulatorWindow->isVisible()) {
+            simulatorWindow->adjustSize();
+            const QRect frame = window.frameGeometry();
+            simulatorWindow->move(frame.right() - simulatorWindow->width() - SIMULATOR_MARGIN,
+                                  frame.bottom() - simulatorWindow->height() - SIMULATOR_MARGIN);
+        }
         simulatorWindow->show();
         simulatorWindow->raise();
     });
