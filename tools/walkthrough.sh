@@ -62,6 +62,8 @@ walk() {
     xdotool windowmove --sync "$window" 0 0
     xdotool windowsize --sync "$window" $(("${size%x*}" - left - right)) \
         $(("${size#*x}" - top - bottom))
+    settle
+    xdotool windowmove --sync "$window" "$left" "$top"
     settle 2
     shot "$size-start"
 
