@@ -48,6 +48,8 @@ AdapterConnection::AdapterConnection(CBusSession &session,
 bool AdapterConnection::connectFromDialog()
 {
     DeviceDialog dialog(m_speedGroup->actions(), m_pullUps->isChecked(), m_window);
+    if (m_lastDevice)
+        dialog.preselect(*m_lastDevice);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const std::optional<SVtlDeviceEntry> device = dialog.selectedDevice();
@@ -59,8 +61,10 @@ bool AdapterConnection::connectFromDialog()
 
     const QAction *speedAction = m_speedGroup->checkedAction();
     const EI2cSpeed speed = speedAction ? speedOf(speedAction) : EI2cSpeed::Speed100k;
-    if (m_session.Connect(*device, speed, m_pullUps->isChecked()))
+    if (m_session.Connect(*device, speed, m_pullUps->isChecked())) {
+        m_lastDevice = device;
         return true;
+    }
     const std::string error = m_session.GetLastError();
     QString text = tr("Connect failed:\n%1").arg(QString::fromStdString(error));
     // The most common first obstacle on Linux: say what to do about it.

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "I2cTypes.h"
+#include "VtlTypes.h"
 
 #include <QObject>
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <utility>
 
 class CBusJob;
@@ -51,6 +53,8 @@ private:
                               const QString &failure);
 
     CBusSession &m_session;
+    // The adapter last connected, offered first when the user connects again.
+    std::optional<SVtlDeviceEntry> m_lastDevice;
     QActionGroup *m_speedGroup;
     QAction *m_pullUps;
     QMainWindow *m_window;

@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int ADDRESS_MIN_CONTENTS = 6;
@@ -73,11 +75,18 @@ void AddressField::setFound(const std::vector<std::uint8_t> &found, const QStrin
     QStringList texts;
     for (const std::uint8_t address : found)
         texts << format(address);
+    const std::optional<unsigned char> typed = parse(remembered, isEightBit());
     m_field->clear();
     m_field->addItems(texts);
-    const int again = texts.indexOf(remembered);
-    if (again >= 0)
-        m_field->setCurrentIndex(again);
+    // The typed address stays the target: its entry when it answered, else the text as typed,
+    // so a search never sends the next write to another slave.
+    const auto again = typed ? std::find(found.begin(), found.end(), *typed) : found.end();
+    if (again != found.end())
+        m_field->setCurrentIndex(int(again - found.begin()));
+    else {
+        m_field->setCurrentIndex(-1);
+        m_field->setEditText(remembered);
+    }
 }
 
 bool AddressField::applyNotation()

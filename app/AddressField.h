@@ -30,8 +30,8 @@ public:
     std::optional<unsigned char> current() const;
     void show(unsigned char address);
     QString text() const;
-    // The found addresses as the list; the entry with `remembered` as its text stays current
-    // when there is one.
+    // The found addresses as the list; `remembered` (the text before the search) stays the
+    // target: the entry of the same address when it answered, otherwise the text as it was.
     void setFound(const std::vector<std::uint8_t> &found, const QString &remembered);
 
     // Rewrites the list, the typed address and the placeholder in the notation now in

@@ -10,8 +10,11 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QToolTip>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -21,6 +24,23 @@ constexpr int READ_COUNT_MAX = 65535;
 QString tr(const char *text)
 {
     return QCoreApplication::translate("MainWindow", text);
+}
+
+struct SBadToken
+{
+    QString text;
+    qsizetype start = 0;
+};
+
+// The first piece of the input, split as the byte parser splits it, that is no hex byte.
+std::optional<SBadToken> firstBadToken(const QString &input)
+{
+    static const QRegularExpression TOKEN(u"[^\\s,;]+"_s);
+    for (const QRegularExpressionMatch &match : TOKEN.globalMatch(input)) {
+        if (!CI2cDeviceFile::HexToBytes(match.captured()))
+            return SBadToken{match.captured(), match.capturedStart()};
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -158,7 +178,21 @@ void TransferFields::warnInvalidAddress(const QString &title) const
 
 void TransferFields::warnInvalidBytes(const QString &title) const
 {
-    QMessageBox::warning(m_window, title, tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+    QLineEdit *edit = m_widgets.writeBytes;
+    const std::optional<SBadToken> bad = firstBadToken(edit->text());
+    if (!bad) {
+        QMessageBox::warning(m_window, title,
+                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        return;
+    }
+    QMessageBox::warning(m_window, title,
+                         tr("Invalid input: \"%1\" at position %2 is no hex byte. Enter hex "
+                            "bytes, e.g. \"01 A5 FF\".")
+                             .arg(bad->text)
+                             .arg(bad->start + 1));
+    // The bad piece selected, ready to be typed over.
+    edit->setFocus();
+    edit->setSelection(int(bad->start), int(bad->text.size()));
 }
 
 std::optional<std::uint8_t> TransferFields::address(const QString &title) const

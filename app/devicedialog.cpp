@@ -139,6 +139,16 @@ void DeviceDialog::followAttachedAdapters()
         refresh();
 }
 
+void DeviceDialog::preselect(const SVtlDeviceEntry &device)
+{
+    const auto found =
+        std::find_if(m_devices.begin(), m_devices.end(), [&device](const SVtlDeviceEntry &entry) {
+            return entry.type == device.type && entry.serial == device.serial;
+        });
+    if (found != m_devices.end())
+        m_deviceBox->setCurrentIndex(int(found - m_devices.begin()));
+}
+
 std::optional<SVtlDeviceEntry> DeviceDialog::selectedDevice() const
 {
     const int index = m_deviceBox->currentIndex();

@@ -30,6 +30,8 @@ public:
     // checked one is pre-selected.
     DeviceDialog(const QList<QAction *> &speedActions, bool pullUpsEnabled, QWidget *parent);
 
+    // Makes the adapter current when it is listed, as the one the user worked with last.
+    void preselect(const SVtlDeviceEntry &device);
     std::optional<SVtlDeviceEntry> selectedDevice() const;
     QAction *selectedSpeedAction() const;
     bool pullUpsEnabled() const;

@@ -74,6 +74,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     setupProjects();
     setupDocks();
+    setupTabOrder();
     restoreWindowState();
     updateUiState();
 }
@@ -122,6 +123,20 @@ void MainWindow::setupTable()
                                 ui->actionShowAscii, ui->actionSaveLog},
                                this);
     connect(m_table, &COutputTable::statusMessage, this, &MainWindow::showStatusMessage);
+}
+
+void MainWindow::setupTabOrder()
+{
+    // Row by row through the fields, then the table, then the projects dock; the other
+    // docks follow in the order of the View menu.
+    const QList<QWidget *> chain = {
+        ui->cmb_i2c_device,     ui->btn_i2c_search,   ui->edit_write,        ui->tbtn_write_clear,
+        ui->btn_write,          ui->tbtn_write_save,  ui->cmb_startstop,     ui->spin_read,
+        ui->btn_read,           ui->tbtn_read_save,   ui->btn_write_read,    ui->btn_write_read_save,
+        ui->cmb_bytes_per_line, ui->cmb_offset_format, ui->table_data,       ui->edit_projects_filter,
+        ui->tree_projects,      ui->btn_projects_new, ui->btn_projects_reload, ui->btn_projects_folder};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 void MainWindow::setupStatusBar()

@@ -30,6 +30,7 @@ class QDockWidget;
 class QPoint;
 class TransferFields;
 class UserTransaction;
+class WindowLayout;
 
 namespace Ui {
 class MainWindow;
@@ -122,9 +123,13 @@ private:
     void setupOptionActions();
     void setupTable();
     void setupStatusBar();
+    // The documented order of Tab through the window.
+    void setupTabOrder();
     void setupProjects();
     // The Watch, Registers, EEPROM and Bus Scan docks, in the View menu's order.
     void setupDocks();
+    // The docks tabbed in one area, their View shortcuts and the Reset Layout entry.
+    void setupLayout();
     void restoreWindowState();
 
     void updateUiState();
@@ -160,4 +165,5 @@ private:
     QDockWidget *m_registersDock = nullptr;
     CRegistersPart *m_registers = nullptr;
     CScanPart *m_scan = nullptr;
+    WindowLayout *m_layout = nullptr;
 };

@@ -47,7 +47,14 @@ void MainWindow::handleConnectionLost()
 {
     m_watch->stop();
     updateUiState();
-    QMessageBox::critical(this, tr("Device"), tr("Connection to the Vantrel was lost."));
+    // The session still describes the adapter it lost, so the message can name it.
+    const SBusAdapterInfo &lost = m_session->Info();
+    QMessageBox box(QMessageBox::Critical, tr("Device"), tr("Connection to the Vantrel was lost."),
+                    QMessageBox::Ok, this);
+    box.setInformativeText(tr("Adapter: %1  SN %2")
+                               .arg(QString::fromStdWString(lost.typeName),
+                                    QString::fromStdWString(lost.serial)));
+    box.exec();
 }
 
 void MainWindow::onConnect()

@@ -11,10 +11,15 @@
 #include "RegistersPanel.h"
 #include "ScanPanel.h"
 #include "TransferFields.h"
+#include "WindowLayout.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QAction>
 #include <QDockWidget>
+#include <QKeySequence>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -64,6 +69,31 @@ void MainWindow::setupDocks()
             [this](std::uint8_t address) { m_address->show(address); });
     connect(m_scan, &CScanPart::registersShown, this,
             [this] { PartDock::open(this, m_registersDock); });
+    setupLayout();
+}
+
+void MainWindow::setupLayout()
+{
+    // Free keys: no other shortcut of the window or its docks uses Ctrl and a digit.
+    const std::pair<QString, QKeySequence> dockShortcuts[] = {
+        {u"actionProjects"_s, QKeySequence(Qt::CTRL | Qt::Key_1)},
+        {u"actionWatch"_s, QKeySequence(Qt::CTRL | Qt::Key_2)},
+        {u"actionRegisters"_s, QKeySequence(Qt::CTRL | Qt::Key_3)},
+        {u"actionEeprom"_s, QKeySequence(Qt::CTRL | Qt::Key_4)},
+        {u"actionScan"_s, QKeySequence(Qt::CTRL | Qt::Key_5)},
+    };
+    for (const auto &[name, keys] : dockShortcuts) {
+        if (auto *action = findChild<QAction *>(name))
+            action->setShortcut(keys);
+    }
+
+    m_layout = new WindowLayout(*this, *ui->dock_projects);
+    m_layout->arrange();
+    ui->menuView->addSeparator();
+    QAction *reset = ui->menuView->addAction(tr("Reset Layout"));
+    reset->setObjectName(u"actionResetLayout"_s);
+    reset->setMenuRole(QAction::NoRole);
+    connect(reset, &QAction::triggered, m_layout, &WindowLayout::arrange);
 }
 
 void MainWindow::onWatchFromFields()

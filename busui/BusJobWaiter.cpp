@@ -4,7 +4,8 @@
 #include "CBusJob.h"
 #include "CBusSession.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QTimer>
@@ -21,6 +22,8 @@ constexpr int PROGRESS_DELAY_MS = 300;
 // The dialog follows the job's progress at this pace instead of at every report: a modal
 // progress dialog processes events on each change of its value.
 constexpr int PROGRESS_REFRESH_MS = 50;
+// Room the window manager's close button and margins take beside a title.
+constexpr int TITLE_BAR_BUTTONS_WIDTH = 120;
 // QProgressBar counts in int; a larger total is shown scaled.
 constexpr quint64 PROGRESS_BAR_MAX = 1 << 30;
 
@@ -58,8 +61,13 @@ void waitFor(CBusSession &session, const std::shared_ptr<CBusJob> &job, const QS
     QProgressDialog progress(what, QCoreApplication::translate("BusJobWaiter", "Cancel"), 0, 0,
                              parent);
     progress.setObjectName(u"progress_transfer"_s);
-    if (parent != nullptr)
+    if (parent != nullptr) {
         progress.setWindowTitle(parent->window()->windowTitle());
+        // Sized for its label alone, the dialog's title bar would cut the window's title.
+        const QFontMetrics titleFont(QApplication::font("QMdiSubWindowTitleBar"));
+        progress.setMinimumWidth(titleFont.horizontalAdvance(progress.windowTitle()) +
+                                 TITLE_BAR_BUTTONS_WIDTH);
+    }
     progress.setWindowModality(Qt::WindowModal);
     progress.setAutoClose(false);
     progress.setAutoReset(false);

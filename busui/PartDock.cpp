@@ -5,6 +5,9 @@
 #include <QDockWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QScrollArea>
+
+using namespace Qt::StringLiterals;
 
 namespace PartDock {
 
@@ -12,7 +15,18 @@ void bindToAction(QDockWidget *dock, QAction *action)
 {
     action->setCheckable(true);
     action->setChecked(!dock->isHidden());
-    QObject::connect(action, &QAction::triggered, dock, &QWidget::setVisible);
+    QObject::connect(action, &QAction::triggered, dock, [dock, action](bool checked) {
+        // A dock covered by another tab comes to the front instead of closing: the entry
+        // and its shortcut show what the user asked for.
+        if (!checked && !dock->isHidden() && dock->visibleRegion().isEmpty()) {
+            action->setChecked(true);
+            dock->raise();
+            return;
+        }
+        dock->setVisible(checked);
+        if (checked)
+            dock->raise();
+    });
     QObject::connect(dock, &QDockWidget::visibilityChanged, action, [action, dock](bool visible) {
         action->setChecked(visible || !dock->isHidden());
     });
@@ -24,7 +38,14 @@ QDockWidget *add(QMainWindow *window, QMenu *viewMenu, const QString &title,
 {
     auto *dock = new QDockWidget(title, window);
     dock->setObjectName(dockName);
-    dock->setWidget(content);
+    // A part taller or wider than the room the window leaves scrolls instead of pushing
+    // the window beyond the screen.
+    auto *scroll = new QScrollArea(dock);
+    scroll->setObjectName(dockName + u"_scroll"_s);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    dock->setWidget(scroll);
     window->addDockWidget(area, dock);
     dock->hide();
     auto *action = new QAction(title, window);

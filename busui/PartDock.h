@@ -19,7 +19,7 @@ namespace PartDock {
 // class destructor may still hide the dock after the form object is gone.
 void bindToAction(QDockWidget *dock, QAction *action);
 
-// A dock of `window` for `content`, hidden until the user asks for it (a saved layout may
+// A dock of `window` for `content` (inside a scroll area), hidden until the user asks for it (a saved layout may
 // show it again), with its action appended to `viewMenu`.
 QDockWidget *add(QMainWindow *window, QMenu *viewMenu, const QString &title,
                  const QString &dockName, const QString &actionName, QWidget *content,

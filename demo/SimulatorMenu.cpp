@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "SimulatorMenu.h"
 
+#include "SimulatorWindow.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -19,6 +21,8 @@ namespace {
 // Replies this slow are plainly visible in the progress dialog and the time column.
 constexpr std::chrono::milliseconds SLOW_FRAME_PERIOD(50);
 constexpr std::chrono::milliseconds BENCH_FRAME_PERIOD(1);
+// Room between the Simulator window and the main window's edges.
+constexpr int SIMULATOR_MARGIN = 40;
 
 QString tr(const char *text)
 {
@@ -52,7 +56,7 @@ QAction *checkable(QMenu *menu, const QString &text, const QString &name)
 
 QMenu *AddSimulatorMenu(QMainWindow &window, const SSimPresetBench &bench)
 {
-    auto *menu = new QMenu(tr("Simulator"), window.menuBar());
+    auto *menu = new QMenu(tr("&Simulator"), window.menuBar());
     menu->setObjectName(u"menuSimulator"_s);
     const QList<QAction *> menus = window.menuBar()->actions();
     window.menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
@@ -84,6 +88,23 @@ QMenu *AddSimulatorMenu(QMainWindow &window, const SSimPresetBench &bench)
         for (const SAdapterEntry &entry : adapters)
             entry.adapter->SetFramePeriod(slowed ? SLOW_FRAME_PERIOD : BENCH_FRAME_PERIOD);
     });
+
+    QWidget *simulatorWindow = SimulatorWindow::Create(window, menu->actions());
+    menu->addSeparator();
+    QAction *showWindow = menu->addAction(tr("Simulator &Window"));
+    showWindow->setObjectName(u"actionSimWindow"_s);
+    QObject::connect(showWindow, &QAction::triggered, simulatorWindow, [&window, simulatorWindow] {
+        // First shown at the main window's right edge, clear of its menus and fields.
+        if (!simulatorWindow->isVisible()) {
+            simulatorWindow->adjustSize();
+            const QRect frame = window.frameGeometry();
+            simulatorWindow->move(frame.right() - simulatorWindow->width() - SIMULATOR_MARGIN,
+                                  frame.bottom() - simulatorWindow->height() - SIMULATOR_MARGIN);
+        }
+        simulatorWindow->show();
+        simulatorWindow->raise();
+    });
+    menu->addSeparator();
 
     QMenu *silence = menu->addMenu(tr("Slave Stops Acknowledging"));
     silence->setObjectName(u"menuSimSilence"_s);

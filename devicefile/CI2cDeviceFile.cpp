@@ -314,8 +314,7 @@ bool ParseDevice(const QByteArray &bytes, SDeviceData &device, QString &error)
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (document.isNull()) {
-        error =
-            u"JSON error at offset %1: %2"_s.arg(parseError.offset).arg(parseError.errorString());
+        error = JsonText::ParseErrorText(bytes, parseError);
         return false;
     }
     const QJsonObject root = document.object();

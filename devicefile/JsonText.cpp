@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -80,6 +81,17 @@ std::optional<std::uint64_t> ParseNumberOrHex(const QJsonValue &value)
     if (const std::optional<unsigned> parsed = ParseHex(digits))
         return *parsed;
     return std::nullopt;
+}
+
+QString ParseErrorText(const QByteArray &bytes, const QJsonParseError &error)
+{
+    // Qt's offset lies just past the character it could not take; the text points at it.
+    const QByteArray before =
+        bytes.first(std::clamp<qsizetype>(error.offset - 1, 0, bytes.size()));
+    const qsizetype lineStart = before.lastIndexOf('\n') + 1;
+    const qsizetype line = before.count('\n') + 1;
+    const qsizetype column = QString::fromUtf8(before.sliced(lineStart)).toUcs4().size() + 1;
+    return u"JSON error at line %1, column %2: %3"_s.arg(line).arg(column).arg(error.errorString());
 }
 
 QString HexText(std::uint64_t value, int digits)

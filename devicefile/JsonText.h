@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
+#include <QJsonParseError>
 #include <QJsonValue>
 #include <QString>
 
@@ -25,5 +27,9 @@ std::optional<unsigned> ParseHex(QStringView text);
 std::optional<std::uint64_t> ParseNumberOrHex(const QJsonValue &value);
 // "0x" and at least `digits` upper-case hex digits.
 QString HexText(std::uint64_t value, int digits);
+
+// The reader's complaint about `bytes` with the line and column it points at (both counted
+// from 1, the column in characters), where an editor shows them.
+QString ParseErrorText(const QByteArray &bytes, const QJsonParseError &error);
 
 } // namespace JsonText

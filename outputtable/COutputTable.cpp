@@ -58,6 +58,8 @@ void COutputTable::setupTable()
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->setItemDelegate(new OutputCellDelegate(table));
     table->setWordWrap(false);
+    // Tab leaves the table for the next field; arrows move between the cells.
+    table->setTabKeyNavigation(false);
     resetColumns();
     connect(table->model(), &QAbstractItemModel::rowsRemoved, this, [this] {
         if (m_ui.table->rowCount() == 0)

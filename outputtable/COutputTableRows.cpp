@@ -4,6 +4,7 @@
 #include "COutputTable.h"
 #include "HexFormat.h"
 #include "OutputTableColumns.h"
+#include "StatusFlagsLegend.h"
 #include "TimeFormat.h"
 #include "outputcelldelegate.h"
 
@@ -165,9 +166,14 @@ void COutputTable::placeRow(int index, const TableCopy::SRow &row)
         timeItem->setData(TIME_ROLE_TRANSFER, transferData(*row.transfer));
 
     QTableWidgetItem *flagsItem = newTableItem(row.flags, &fixed, row.error);
-    // The column stops growing at the limit; the cell elides, the tool tip has it all.
+    // The column stops growing at the limit; the cell elides, the tool tip has it all, and
+    // the status byte's bits spelled out.
+    QStringList flagsTip;
     if (cellDelegate()->cellWidth(row.flags, fixed, table) > flagsWidthLimit())
-        flagsItem->setToolTip(row.flags);
+        flagsTip << row.flags;
+    if (const QString legend = StatusFlagsLegend::ToolTip(row.flags); !legend.isEmpty())
+        flagsTip << legend;
+    flagsItem->setToolTip(flagsTip.join(QStringLiteral("\n\n")));
 
     QTableWidgetItem *typeItem = newTableItem(row.type, nullptr, row.error);
     if (cellDelegate()->cellWidth(row.type, table->font(), table) > typeWidthLimit())

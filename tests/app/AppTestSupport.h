@@ -32,6 +32,7 @@ struct SSeenBox
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool windowConnected = false; // Disconnect was enabled while the box was up
+    QString detail;               // the informative text under the message
 };
 
 // Answers every modal window that comes up while it lives: message boxes are recorded
@@ -61,7 +62,7 @@ private:
         m_handled << modal;
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             boxes << SSeenBox{box->windowTitle(), box->text(), box->icon(),
-                              isConnected ? isConnected() : false};
+                              isConnected ? isConnected() : false, box->informativeText()};
             box->done(QMessageBox::Ok);
         } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
             ++dialogs;

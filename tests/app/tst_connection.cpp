@@ -296,6 +296,8 @@ void TestConnection::disconnectSwitchesOff()
 
 void TestConnection::unplugShowsOneLossMessage()
 {
+    // Another adapter is listed first, so only a remembered choice preselects B.
+    CSimBus::Instance().Attach(ESimModel::A, L"A-1");
     auto adapter = CSimBus::Instance().Attach(ESimModel::B, L"B-1");
     QVERIFY(connectTo(u"VantrelB  SN B-1"_s));
     adapter->Unplug();
@@ -303,6 +305,7 @@ void TestConnection::unplugShowsOneLossMessage()
     QTRY_COMPARE_WITH_TIMEOUT(m_watcher->boxes.size(), 1, 5000);
     QCOMPARE(m_watcher->boxes[0].title, u"Device"_s);
     QCOMPARE(m_watcher->boxes[0].text, u"Connection to the Vantrel was lost."_s);
+    QCOMPARE(m_watcher->boxes[0].detail, u"Adapter: VantrelB  SN B-1"_s);
     QCOMPARE(m_watcher->boxes[0].icon, QMessageBox::Critical);
     QVERIFY(!m_watcher->boxes[0].windowConnected);
     QVERIFY(ActionOf(*m_window, "actionConnect")->isEnabled());
@@ -315,6 +318,16 @@ void TestConnection::unplugShowsOneLossMessage()
     // Longer than a timer period: the loss is reported once.
     QTest::qWait(1500);
     QCOMPARE(m_watcher->boxes.size(), 1);
+
+    // Plugged in again, the lost adapter is the one the dialog offers.
+    adapter->Plug();
+    QString offered;
+    m_watcher->onDialog = [&offered](QDialog *dialog) {
+        offered = dialog->findChild<QComboBox *>(u"cmb_device"_s)->currentText();
+        dialog->reject();
+    };
+    ActionOf(*m_window, "actionConnect")->trigger();
+    QCOMPARE(offered, u"VantrelB  SN B-1"_s);
 }
 
 void TestConnection::failedTransferOnUnpluggedAdapter_data()

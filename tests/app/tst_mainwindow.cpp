@@ -283,7 +283,7 @@ void TestMainWindow::formActions_data()
     row(u"actionWriteRead"_s, u"Write/Read"_s,
         u"Write the bytes without a stop, then read the count with a repeated start"_s,
         u"Ctrl+Shift+Return"_s, false, true);
-    row(u"actionProjects"_s, u"Projects"_s, {}, {}, true, false);
+    row(u"actionProjects"_s, u"Projects"_s, {}, u"Ctrl+1"_s, true, false);
     row(u"actionProjects_Folder"_s, u"Projects Folder..."_s, u"Projects Folder"_s, {}, false,
         false);
     row(u"actionShowTime"_s, u"Show Time Column"_s, {}, {}, true, true);
@@ -509,12 +509,12 @@ void TestMainWindow::menus_data()
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QStringList>("entries");
 
-    QTest::newRow("File") << u"menuFile"_s << u"File"_s << u"menubar"_s
+    QTest::newRow("File") << u"menuFile"_s << u"&File"_s << u"menubar"_s
                           << QStringList({u"actionSaveLog"_s, u"-"_s, u"actionExit"_s});
-    QTest::newRow("Bus") << u"menuBus"_s << u"Bus"_s << u"menubar"_s
+    QTest::newRow("Bus") << u"menuBus"_s << u"&Bus"_s << u"menubar"_s
                          << QStringList({u"actionConnect"_s, u"actionDisconnect"_s, u"-"_s,
                                          u"actionI2cSearch"_s, u"actionWriteRead"_s});
-    QTest::newRow("Options") << u"menuOptions"_s << u"Options"_s << u"menubar"_s
+    QTest::newRow("Options") << u"menuOptions"_s << u"&Options"_s << u"menubar"_s
                              << QStringList({u"actionI2cSearch"_s, u"-"_s, u"menuSpeed"_s,
                                              u"menuAddress"_s, u"actionPullUps"_s, u"-"_s,
                                              u"actionProjects_Folder"_s});
@@ -525,12 +525,12 @@ void TestMainWindow::menus_data()
     QTest::newRow("Address Format")
         << u"menuAddress"_s << u"Address Format"_s << u"menuOptions"_s
         << QStringList({u"actionAddress7Bit"_s, u"actionAddress8Bit"_s});
-    QTest::newRow("View") << u"menuView"_s << u"View"_s << u"menubar"_s
+    QTest::newRow("View") << u"menuView"_s << u"&View"_s << u"menubar"_s
                           << QStringList({u"actionProjects"_s, u"actionShowTime"_s,
                                           u"actionShowAscii"_s, u"-"_s, u"actionUndoClear"_s,
                                           u"actionWatch"_s, u"actionRegisters"_s, u"actionEeprom"_s,
-                                          u"actionScan"_s});
-    QTest::newRow("Help") << u"menuHelp"_s << u"Help"_s << u"menubar"_s
+                                          u"actionScan"_s, u"-"_s, u"actionResetLayout"_s});
+    QTest::newRow("Help") << u"menuHelp"_s << u"&Help"_s << u"menubar"_s
                           << QStringList({u"actionAbout"_s});
 }
 

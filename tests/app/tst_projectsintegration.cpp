@@ -316,9 +316,10 @@ void TestProjectsIntegration::savingTheWriteField_data()
         << 2 << QString() << u"Without start at least one data byte is required."_s << QString();
     QTest::newRow("no bytes, None")
         << 3 << QString() << u"Without start at least one data byte is required."_s << QString();
-    QTest::newRow("invalid hex") << 0 << u"01 2X"_s
-                                 << u"Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s
-                                 << QString();
+    QTest::newRow("invalid hex")
+        << 0 << u"01 2X"_s
+        << u"Invalid input: \"2X\" at position 4 is no hex byte. Enter hex bytes, e.g. \"01 A5 FF\"."_s
+        << QString();
 }
 
 void TestProjectsIntegration::savingTheWriteField()

@@ -65,6 +65,7 @@ private Q_SLOTS:
     void notationSwitchRewritesAddresses();
     void searchFindsSlaves_data();
     void searchFindsSlaves();
+    void searchKeepsTypedAddress_data();
     void searchKeepsTypedAddress();
     void searchOnEmptyBus();
     void transfersNeedConnection();
@@ -225,16 +226,32 @@ void TestTransfers::writeRefusesInput_data()
     QTest::addColumn<QString>("addressText");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("message");
+    // The piece of the input the message names, selected in the field.
+    QTest::addColumn<QString>("selected");
     const QString invalidInput = u"Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s;
+    const QString badToken =
+        u"Invalid input: \"%1\" at position %2 is no hex byte. Enter hex bytes, e.g. \"01 A5 FF\"."_s;
     const QString invalidAddress =
         u"Invalid I2C address. Enter a hex address in the selected format, e.g. \"%1\"."_s;
-    QTest::newRow("stop without data") << false << 2 << u"0x50"_s << QString() << invalidInput;
-    QTest::newRow("none without data") << false << 3 << QString() << u"  "_s << invalidInput;
-    QTest::newRow("not hex") << false << 0 << u"0x50"_s << u"01 zz"_s << invalidInput;
-    QTest::newRow("7-bit 80") << false << 0 << u"80"_s << u"01"_s << invalidAddress.arg(u"0x50"_s);
-    QTest::newRow("8-bit 1FF") << true << 1 << u"1FF"_s << u"01"_s << invalidAddress.arg(u"0xA0"_s);
+    QTest::newRow("stop without data")
+        << false << 2 << u"0x50"_s << QString() << invalidInput << QString();
+    QTest::newRow("none without data")
+        << false << 3 << QString() << u"  "_s << invalidInput << QString();
+    QTest::newRow("not hex") << false << 0 << u"0x50"_s << u"01 zz"_s << badToken.arg(u"zz"_s).arg(4)
+                             << u"zz"_s;
+    QTest::newRow("odd digit count after separators")
+        << false << 0 << u"0x50"_s << u"01,A5;1FF 02"_s << badToken.arg(u"1FF"_s).arg(7)
+        << u"1FF"_s;
+    QTest::newRow("bare 0x") << false << 3 << QString() << u"0x1 0x"_s
+                             << badToken.arg(u"0x"_s).arg(5) << u"0x"_s;
+    QTest::newRow("first of two bad") << false << 0 << u"0x50"_s << u" 0xZZ 0xYY"_s
+                                      << badToken.arg(u"0xZZ"_s).arg(2) << u"0xZZ"_s;
+    QTest::newRow("7-bit 80") << false << 0 << u"80"_s << u"01"_s
+                              << invalidAddress.arg(u"0x50"_s) << QString();
+    QTest::newRow("8-bit 1FF") << true << 1 << u"1FF"_s << u"01"_s
+                               << invalidAddress.arg(u"0xA0"_s) << QString();
     QTest::newRow("empty address")
-        << false << 0 << QString() << u"01"_s << invalidAddress.arg(u"0x50"_s);
+        << false << 0 << QString() << u"01"_s << invalidAddress.arg(u"0x50"_s) << QString();
 }
 
 void TestTransfers::writeRefusesInput()
@@ -244,11 +261,13 @@ void TestTransfers::writeRefusesInput()
     QFETCH(QString, addressText);
     QFETCH(QString, input);
     QFETCH(QString, message);
+    QFETCH(QString, selected);
     attach(ESimModel::A);
     ActionOf(*m_window, eightBit ? "actionAddress8Bit" : "actionAddress7Bit")->trigger();
     setAddress(addressText);
 
     write(mode, input);
+    QCOMPARE(Child<QLineEdit>(*m_window, u"edit_write"_s)->selectedText(), selected);
     QCOMPARE(m_watcher->boxes.size(), 1);
     QCOMPARE(m_watcher->boxes[0].title, u"Write"_s);
     QCOMPARE(m_watcher->boxes[0].text, message);
@@ -485,26 +504,55 @@ void TestTransfers::searchFindsSlaves()
     for (int i = 0; i < address()->count(); ++i)
         items << address()->itemText(i);
     QCOMPARE(items, found);
-    QCOMPARE(address()->currentText(), found.first());
+    // Nothing was typed, so nothing becomes the target.
+    QCOMPARE(address()->currentText(), QString());
     QCOMPARE(RowTexts(*table(), 0), QStringList({u"Search"_s, QString(), found.join(u", "_s)}));
     QVERIFY(!table()->item(0, 2)->data(Qt::UserRole).isValid());
     QCOMPARE(table()->item(0, 0)->foreground().style(), Qt::NoBrush);
 }
 
+void TestTransfers::searchKeepsTypedAddress_data()
+{
+    QTest::addColumn<bool>("eightBit");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("written");
+    // The bench answers at 0x23, 0x40, 0x48 and 0x50.
+    QTest::newRow("50 without 0x") << false << u"50"_s << u"0x50"_s << 3 << u"Write 0x50"_s;
+    QTest::newRow("0x048") << false << u"0x048"_s << u"0x48"_s << 2 << u"Write 0x48"_s;
+    QTest::newRow("silent, lower case, blanks")
+        << false << u" 0x4a "_s << u" 0x4a "_s << -1 << u"Write 0x4A"_s;
+    QTest::newRow("8-bit a1, read form") << true << u"a1"_s << u"0xA0"_s << 3 << u"Write 0xA0"_s;
+    QTest::newRow("silent address") << false << u"0x51"_s << u"0x51"_s << -1 << u"Write 0x51"_s;
+    QTest::newRow("no address") << false << u"zz"_s << u"zz"_s << -1 << QString();
+    QTest::newRow("nothing typed") << false << QString() << QString() << -1 << QString();
+}
+
 void TestTransfers::searchKeepsTypedAddress()
 {
-    CSimPresetBench::Attach(std::chrono::nanoseconds(0));
+    QFETCH(bool, eightBit);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, index);
+    QFETCH(QString, written);
+    const SSimPresetBench bench = CSimPresetBench::Attach(std::chrono::nanoseconds(0));
     QVERIFY(ConnectWindow(*m_window, *m_watcher, u"VantrelA  SN SIM-A-0001"_s));
-    setAddress(u"0x50"_s);
+    if (eightBit)
+        ActionOf(*m_window, "actionAddress8Bit")->trigger();
+    setAddress(typed);
     ActionOf(*m_window, "actionI2cSearch")->trigger();
     QCOMPARE(address()->count(), 4);
-    QCOMPARE(address()->currentIndex(), 3);
-    QCOMPARE(address()->currentText(), u"0x50"_s);
+    QCOMPARE(address()->currentText(), shown);
+    QCOMPARE(address()->currentIndex(), index);
 
-    // Not found: the first found address becomes current.
-    setAddress(u"0x51"_s);
-    ActionOf(*m_window, "actionI2cSearch")->trigger();
-    QCOMPARE(address()->currentText(), u"0x23"_s);
+    // The next write goes where the user typed, or is refused when that was no address.
+    bench.adapterA->ClearReports();
+    write(0, u"01"_s);
+    QCOMPARE(ReportLines(bench.adapterA).size(), written.isEmpty() ? 0 : 1);
+    QCOMPARE(table()->rowCount(), written.isEmpty() ? 1 : 2);
+    if (!written.isEmpty())
+        QCOMPARE(table()->item(1, 0)->text(), written);
 }
 
 void TestTransfers::searchOnEmptyBus()
@@ -514,7 +562,8 @@ void TestTransfers::searchOnEmptyBus()
     address()->addItems({u"0x50"_s});
     ActionOf(*m_window, "actionI2cSearch")->trigger();
     QCOMPARE(address()->count(), 0);
-    QVERIFY(address()->currentText().isEmpty());
+    // The address stays the user's target even though nothing answered.
+    QCOMPARE(address()->currentText(), u"0x50"_s);
     QCOMPARE(address()->lineEdit()->placeholderText(), u"0x50"_s);
     QCOMPARE(RowTexts(*table(), 0), QStringList({u"Search"_s, QString(), u"No device found"_s}));
     QVERIFY(m_watcher->boxes.isEmpty());

@@ -130,7 +130,9 @@ void TestWriteRead::refusedInput_data()
     QTest::addColumn<QString>("message");
     const QString invalidInput = u"Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s;
     QTest::newRow("no bytes") << u"0x50"_s << u" ,; "_s << QString() << invalidInput;
-    QTest::newRow("not hex") << u"0x50"_s << u"1G"_s << QString() << invalidInput;
+    QTest::newRow("not hex")
+        << u"0x50"_s << u"1G"_s << QString()
+        << u"Invalid input: \"1G\" at position 1 is no hex byte. Enter hex bytes, e.g. \"01 A5 FF\"."_s;
     QTest::newRow("address beyond 7 bits")
         << u"0x80"_s << u"10"_s << QString()
         << u"Invalid I2C address. Enter a hex address in the selected format, e.g. \"0x50\"."_s;

@@ -5,7 +5,10 @@
 #include "VtlTestMain.h"
 
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QSpinBox>
+#include <QToolButton>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -17,6 +20,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void unplugAndReplug();
+    void unplugDuringLongRead();
     void faultsShowInTheRows_data();
     void faultsShowInTheRows();
 
@@ -61,6 +65,54 @@ void TestSimulatorMenu::unplugAndReplug()
     unplug->trigger();
     QVERIFY(m_app.bench.adapterA->IsPlugged());
     QVERIFY(ConnectWindow(*m_app.window, *m_app.watcher, u"VantrelA  SN SIM-A-0001"_s));
+}
+
+// The Simulator window stays usable under the window-modal progress dialog of a long read,
+// so the cable can be pulled in the middle: the read ends with one loss message naming the
+// adapter, and no row.
+void TestSimulatorMenu::unplugDuringLongRead()
+{
+    ActionOf(*m_app.window, "actionSimWindow")->trigger();
+    QWidget *simulator = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == u"simulatorWindow"_s)
+            simulator = widget;
+    }
+    QVERIFY(simulator != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(simulator));
+    ActionOf(*m_app.window, "actionSimSlowFrames")->trigger();
+    // The progress dialog is left up; the watcher only records the loss message.
+    m_app.watcher->onDialog = [](QDialog *) {};
+
+    bool pulled = false;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *progress = m_app.window->findChild<QProgressDialog *>(u"progress_transfer"_s);
+        if (pulled || progress == nullptr || !progress->isVisible())
+            return;
+        pulled = true;
+        QCOMPARE(progress->windowModality(), Qt::WindowModal);
+        // The whole title fits: the dialog is at least as wide as the title's text.
+        QVERIFY(progress->width() >
+                progress->fontMetrics().horizontalAdvance(progress->windowTitle()));
+        // A click through the window system, which drops clicks on blocked windows.
+        auto *button = Child<QToolButton>(*simulator, u"btn_actionSimUnplugA"_s);
+        QTest::mouseClick(simulator->windowHandle(), Qt::LeftButton, {},
+                          button->mapTo(simulator, button->rect().center()));
+    });
+    poll.start();
+    Child<QComboBox>(*m_app.window, u"cmb_i2c_device"_s)->setEditText(u"0x50"_s);
+    Child<QSpinBox>(*m_app.window, u"spin_read"_s)->setValue(65535);
+    Child<QAbstractButton>(*m_app.window, u"btn_read"_s)->click();
+
+    QVERIFY(pulled);
+    QVERIFY(ActionOf(*m_app.window, "actionSimUnplugA")->isChecked());
+    QVERIFY(!m_app.bench.adapterA->IsPlugged());
+    QCOMPARE(table()->rowCount(), 0);
+    QTRY_COMPARE(m_app.watcher->boxes.size(), 1);
+    QCOMPARE(m_app.watcher->boxes[0].text, u"Connection to the Vantrel was lost."_s);
+    QCOMPARE(m_app.watcher->boxes[0].detail, u"Adapter: VantrelA  SN SIM-A-0001"_s);
 }
 
 void TestSimulatorMenu::faultsShowInTheRows_data()

@@ -185,6 +185,8 @@ private Q_SLOTS:
     void loadReadsExample();
     void loadAccepts_data();
     void loadAccepts();
+    void jsonErrorNamesLineAndColumn_data();
+    void jsonErrorNamesLineAndColumn();
     void loadRefuses_data();
     void loadRefuses();
     void firstByte_data();
@@ -388,16 +390,45 @@ void tst_CI2cDeviceFile::loadAccepts()
     QCOMPARE(readAll(saved), first);
 }
 
+void tst_CI2cDeviceFile::jsonErrorNamesLineAndColumn_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("where");
+    QTest::newRow("third line") << QByteArray("{\n  \"name\": \"x\",\n  \"address\" 35\n}")
+                                << u"line 3, column 13"_s;
+    // The column counts characters, not the bytes of their UTF-8 form.
+    QTest::newRow("after umlauts") << QByteArray("{\"name\": \"\xC3\xA4\xC3\xB6\" 1}")
+                                   << u"line 1, column 15"_s;
+    QTest::newRow("CRLF lines") << QByteArray("{\r\n\"a\": 1,\r\n}") << u"line 3, column 1"_s;
+    QTest::newRow("empty") << QByteArray() << u"line 1, column 1"_s;
+}
+
+// A broken device file is mended in an editor, which counts lines and columns, not offsets.
+void tst_CI2cDeviceFile::jsonErrorNamesLineAndColumn()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, where);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"broken.i2cdev"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
+    CI2cDeviceFile device;
+    QVERIFY(!device.Load(path));
+    const QString error = device.GetLastError();
+    QVERIFY2(error.startsWith(u"JSON error at "_s + where + u": "_s), qPrintable(error));
+}
+
 void tst_CI2cDeviceFile::loadRefuses_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
     const QString address = u"Invalid or missing address"_s;
-    QTest::newRow("empty") << u"empty"_s << u"JSON error at offset 0: illegal value"_s;
+    QTest::newRow("empty") << u"empty"_s << u"JSON error at line 1, column 1: illegal value"_s;
     QTest::newRow("truncated") << u"truncated"_s
-                               << u"JSON error at offset 18: unterminated string"_s;
-    QTest::newRow("deep nesting") << u"deep-nesting"_s
-                                  << u"JSON error at offset 1037: too deeply nested document"_s;
+                               << u"JSON error at line 1, column 18: unterminated string"_s;
+    QTest::newRow("deep nesting")
+        << u"deep-nesting"_s << u"JSON error at line 1, column 1037: too deeply nested document"_s;
     QTest::newRow("version 5") << u"version-5"_s << u"File version 5 is newer than supported (4)"_s;
     QTest::newRow("address 0x80") << u"address-0x80"_s << address;
     QTest::newRow("address -1") << u"address-minus-1"_s << address;

@@ -387,7 +387,7 @@ private Q_SLOTS:
         QVERIFY(host.Row(u"good.i2cdev"_s)
                     .data(Qt::ToolTipRole)
                     .toString()
-                    .startsWith(u"JSON error at offset"_s));
+                    .startsWith(u"JSON error at line 1"_s));
         QVERIFY(WriteBytes(Path(u"broken.i2cdev"_s), "{}"));
         QTRY_COMPARE(host.TopLevelNames(), (QStringList{u"broken.i2cdev"_s, u"good.i2cdev"_s}));
     }
