@@ -4,6 +4,7 @@
 #include "AdapterConnection.h"
 #include "AddressField.h"
 #include "CBusSession.h"
+#include "EepromPanel.h"
 #include "CWatchPart.h"
 #include "ConnectionStatus.h"
 #include "MainWindowShared.h"
@@ -91,6 +92,11 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Bytes edited in the EEPROM view but never programmed exist nowhere else.
+    if (m_eeprom != nullptr && !m_eeprom->mayDiscardEdits(tr("Closing the window"))) {
+        event->ignore();
+        return;
+    }
     // A transaction still running is cancelled and awaited: the window closes only once
     // the worker has let go of the adapter.
     m_watch->stop();

@@ -23,6 +23,7 @@ class CRegistersPart;
 class CScanPart;
 class CSequencePart;
 class CWatchPart;
+class EepromPanel;
 class ConnectionStatus;
 class QAction;
 class QCloseEvent;
@@ -162,6 +163,7 @@ private:
     CProjectsPanel *m_projects = nullptr;
     CSequencePart *m_sequences = nullptr;
     CWatchPart *m_watch = nullptr;
+    EepromPanel *m_eeprom = nullptr;
     QDockWidget *m_registersDock = nullptr;
     CRegistersPart *m_registers = nullptr;
     CScanPart *m_scan = nullptr;

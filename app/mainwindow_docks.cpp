@@ -46,7 +46,7 @@ void MainWindow::setupDocks()
     connect(m_projects, &CProjectsPanel::currentDeviceChanged, m_registers,
             &CRegistersPart::setDeviceFile);
 
-    auto *eeprom = new EepromPanel(
+    auto *eeprom = m_eeprom = new EepromPanel(
         *m_session, *m_table, [this] { return currentAddress(); },
         [this] { return isAddress8Bit(); });
     PartDock::add(this, ui->menuView, tr("EEPROM"), u"dock_eeprom"_s, u"actionEeprom"_s, eeprom,

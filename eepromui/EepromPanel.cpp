@@ -249,6 +249,11 @@ std::optional<std::uint8_t> EepromPanel::address()
     return *value;
 }
 
+bool EepromPanel::mayDiscardEdits(const QString &action)
+{
+    return m_model.changedCount() == 0 || askAboutEdits(action, false) == EEditsChoice::Discard;
+}
+
 EepromPanel::EEditsChoice EepromPanel::askAboutEdits(const QString &action, bool canKeep)
 {
     QMessageBox box(QMessageBox::Question, tr("EEPROM"),

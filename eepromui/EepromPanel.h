@@ -36,6 +36,8 @@ public:
                 std::function<bool()> eightBit, QWidget *parent = nullptr);
 
     EepromHexModel &model() { return m_model; }
+    // True when nothing unprogrammed is in the view or the user lets `action` discard it.
+    bool mayDiscardEdits(const QString &action);
 
     // Load... and Save... after their file dialogs: the file's name and the type chosen.
     void loadFile(const QString &path);

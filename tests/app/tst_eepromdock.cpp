@@ -282,6 +282,9 @@ private Q_SLOTS:
         QTest::newRow("read, Cancel") << u"read"_s << u"Cancel"_s << u"24x16"_s << 0xEE << -1;
         QTest::newRow("read, Discard")
             << u"read"_s << u"discardChanges"_s << u"24x16"_s << 0x30 << -1;
+        QTest::newRow("close, Cancel") << u"close"_s << u"Cancel"_s << u"24x16"_s << 0xEE << -1;
+        QTest::newRow("close, Discard")
+            << u"close"_s << u"discardChanges"_s << u"24x16"_s << 0xEE << -1;
     }
 
     void changesAreNotDroppedWithoutAsking()
@@ -309,6 +312,8 @@ private Q_SLOTS:
             combo(u"cmb_eeprom_part"_s)->setCurrentText(u"24x02"_s);
         else if (action == u"load"_s)
             panel()->loadFile(file);
+        else if (action == u"close"_s)
+            QCOMPARE(m_app.window->close(), answer == u"discardChanges"_s);
         else
             click(u"btn_eeprom_read"_s);
         QVERIFY2(answers.done(), qPrintable(answers.unexpected));
