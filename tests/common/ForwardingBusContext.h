@@ -3,6 +3,8 @@
 
 #include "CBusContext.h"
 
+#include <vector>
+
 // A procedure context that passes everything on to another one, for a test to override
 // what it watches or changes (the transactions, their timing).
 class CForwardingBusContext : public CBusContext
@@ -27,4 +29,19 @@ public:
 
 private:
     CBusContext &m_inner;
+};
+
+// Passes every transaction on and keeps the requests, to see what a procedure sends.
+class CRecordingContext : public CForwardingBusContext
+{
+public:
+    using CForwardingBusContext::CForwardingBusContext;
+
+    STransactionRecord Execute(const STransactionRequest &request) override
+    {
+        requests.push_back(request);
+        return CForwardingBusContext::Execute(request);
+    }
+
+    std::vector<STransactionRequest> requests;
 };

@@ -25,21 +25,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Passes every transaction on and keeps the requests, to see what identification sends.
-class CRecordingContext : public CForwardingBusContext
-{
-public:
-    using CForwardingBusContext::CForwardingBusContext;
-
-    STransactionRecord Execute(const STransactionRequest &request) override
-    {
-        requests.push_back(request);
-        return CForwardingBusContext::Execute(request);
-    }
-
-    std::vector<STransactionRequest> requests;
-};
-
 // A part with a one-byte register ID at `reg` and a rule on it (mask 0xFF when empty).
 QString RulePart(const QString &name, const QString &addresses, const QString &reg,
                  const QString &value, const QString &mask = {})

@@ -40,21 +40,6 @@ QByteArray ReadAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Passes every transaction on and keeps the requests, to see what identification sends.
-class CRecordingContext : public CForwardingBusContext
-{
-public:
-    using CForwardingBusContext::CForwardingBusContext;
-
-    STransactionRecord Execute(const STransactionRequest &request) override
-    {
-        requests.push_back(request);
-        return CForwardingBusContext::Execute(request);
-    }
-
-    std::vector<STransactionRequest> requests;
-};
-
 } // namespace
 
 class TestPartLibrary : public QObject
