@@ -66,35 +66,40 @@ private Q_SLOTS:
         QVERIFY(!result);
     }
 
-    // Once "don't ask again" was chosen, the same target goes ahead without a question;
-    // any other part, address, adapter or operation is asked for again.
+    // Once "don't ask again" was chosen, the same target goes ahead without a question; any
+    // other part, address, adapter or operation is asked for again, and so is the same
+    // target when it was only accepted.
     void dontAskAgainHoldsForTheSameTargetOnly_data()
     {
+        QTest::addColumn<bool>("dontAskAgain");
         QTest::addColumn<SWriteTarget>("next");
         QTest::addColumn<bool>("asksAgain");
         SWriteTarget other = ERASE_50;
-        QTest::newRow("same target") << ERASE_50 << false;
+        QTest::newRow("same target") << true << ERASE_50 << false;
+        QTest::newRow("same target, only accepted") << false << ERASE_50 << true;
         other.address = QStringLiteral("0x51");
-        QTest::newRow("other address") << other << true;
+        QTest::newRow("other address") << true << other << true;
         other = ERASE_50;
         other.adapter = QStringLiteral("SIM-B-0001");
-        QTest::newRow("other adapter") << other << true;
+        QTest::newRow("other adapter") << true << other << true;
         other = ERASE_50;
         other.operation = QStringLiteral("Program");
-        QTest::newRow("other operation") << other << true;
+        QTest::newRow("other operation") << true << other << true;
         other = ERASE_50;
         other.part = QStringLiteral("24C04");
-        QTest::newRow("other part") << other << true;
+        QTest::newRow("other part") << true << other << true;
     }
     void dontAskAgainHoldsForTheSameTargetOnly()
     {
+        QFETCH(bool, dontAskAgain);
         QFETCH(SWriteTarget, next);
         QFETCH(bool, asksAgain);
         bool result = false;
         confirmAnswering(
             ERASE_50,
-            [](QMessageBox *box) {
-                box->findChild<QCheckBox *>(QStringLiteral("dontAskAgain"))->setChecked(true);
+            [dontAskAgain](QMessageBox *box) {
+                box->findChild<QCheckBox *>(QStringLiteral("dontAskAgain"))
+                    ->setChecked(dontAskAgain);
                 box->findChild<QPushButton *>(QStringLiteral("confirmButton"))->click();
             },
             result);
@@ -103,21 +108,6 @@ private Q_SLOTS:
         const SAnswer seen = confirmAnswering(next, pressReturn, result);
         QCOMPARE(!seen.asked.isEmpty(), asksAgain);
         QCOMPARE(result, !asksAgain);
-    }
-
-    void acceptingWithoutTheChoiceAsksNextTime()
-    {
-        bool result = false;
-        confirmAnswering(
-            ERASE_50,
-            [](QMessageBox *box) {
-                box->findChild<QPushButton *>(QStringLiteral("confirmButton"))->click();
-            },
-            result);
-        QVERIFY(result);
-        const SAnswer seen = confirmAnswering(ERASE_50, pressReturn, result);
-        QVERIFY(!seen.asked.isEmpty());
-        QVERIFY(!result);
     }
 };
 
