@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "AddressField.h"
 
-#include "AddressFormat.h"
 #include "MainWindowShared.h"
+#include "NumberText.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -47,12 +47,12 @@ bool AddressField::isEightBit() const
 
 QString AddressField::format(unsigned char address) const
 {
-    return AddressFormat::format(address, isEightBit());
+    return NumberText::Address(address, isEightBit());
 }
 
 std::optional<unsigned char> AddressField::parse(const QString &text, bool eightBit)
 {
-    return AddressFormat::parse(text, eightBit);
+    return NumberText::ParseAddress(text, eightBit);
 }
 
 std::optional<unsigned char> AddressField::current() const

@@ -3,7 +3,9 @@
 
 #include "AddressField.h"
 #include "CI2cDeviceFile.h"
+#include "I2cFacts.h"
 #include "MainWindowShared.h"
+#include "NumberText.h"
 #include "TransferText.h"
 
 #include <QComboBox>
@@ -19,7 +21,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int START_STOP_MODES = 4;
-constexpr int READ_COUNT_MAX = 65535;
+constexpr auto READ_COUNT_MAX = int(I2cFacts::MAX_READ_COUNT);
 
 QString tr(const char *text)
 {
@@ -37,7 +39,7 @@ std::optional<SBadToken> firstBadToken(const QString &input)
 {
     static const QRegularExpression TOKEN(u"[^\\s,;]+"_s);
     for (const QRegularExpressionMatch &match : TOKEN.globalMatch(input)) {
-        if (!CI2cDeviceFile::HexToBytes(match.captured()))
+        if (!NumberText::ParseBytes(match.captured()))
             return SBadToken{match.captured(), match.capturedStart()};
     }
     return std::nullopt;
@@ -219,7 +221,7 @@ std::optional<std::vector<unsigned char>> TransferFields::bytes(const QString &t
                                                                 bool emptyAllowed) const
 {
     std::optional<std::vector<unsigned char>> data =
-        CI2cDeviceFile::HexToBytes(m_widgets.writeBytes->text());
+        NumberText::ParseBytes(m_widgets.writeBytes->text());
     if (!data || (!emptyAllowed && data->empty())) {
         warnInvalidBytes(title);
         return std::nullopt;

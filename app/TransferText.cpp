@@ -2,7 +2,7 @@
 #include "TransferText.h"
 
 #include "CI2cDeviceFile.h"
-#include "HexFormat.h"
+#include "NumberText.h"
 #include "SI2cCommand.h"
 
 #include <QCoreApplication>
@@ -20,7 +20,7 @@ QString tr(const char *text)
 
 QString statusText(std::uint8_t status)
 {
-    return "0x"_L1 + HexFormat::hexByte(status);
+    return NumberText::Hex(status, 2);
 }
 
 QString writeErrorText(std::uint8_t errorCode, const QString &driverError)

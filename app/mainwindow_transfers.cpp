@@ -5,6 +5,7 @@
 #include "CProjectsPanel.h"
 #include "CScanPart.h"
 #include "CWatchPart.h"
+#include "I2cFacts.h"
 #include "STransactionRequest.h"
 #include "TransferFields.h"
 #include "TransferText.h"
@@ -16,9 +17,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The search leaves out the reserved addresses 0x00..0x07 and 0x78..0x7F.
-constexpr std::uint8_t SEARCH_FIRST = 0x08;
-constexpr std::uint8_t SEARCH_LAST = 0x77;
+// The search leaves out the reserved addresses.
+constexpr std::uint8_t SEARCH_FIRST = I2cFacts::FIRST_REGULAR_ADDRESS;
+constexpr std::uint8_t SEARCH_LAST = I2cFacts::LAST_REGULAR_ADDRESS;
 
 STableRowTime rowTime(const STransactionRecord &record)
 {

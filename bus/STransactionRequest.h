@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "I2cFacts.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -25,16 +27,16 @@ struct STransactionRequest
     std::size_t count = 0;
     bool start = true;
     bool stop = true;
-    std::uint8_t firstAddress = 0x08;
-    std::uint8_t lastAddress = 0x77;
+    std::uint8_t firstAddress = I2cFacts::FIRST_REGULAR_ADDRESS;
+    std::uint8_t lastAddress = I2cFacts::LAST_REGULAR_ADDRESS;
 
     static STransactionRequest Write(std::uint8_t address, std::vector<unsigned char> data,
                                      bool start = true, bool stop = true);
     static STransactionRequest Read(std::uint8_t address, std::size_t count);
     static STransactionRequest WriteRead(std::uint8_t address, std::vector<unsigned char> data,
                                          std::size_t count);
-    static STransactionRequest Search(std::uint8_t firstAddress = 0x08,
-                                      std::uint8_t lastAddress = 0x77);
+    static STransactionRequest Search(std::uint8_t firstAddress = I2cFacts::FIRST_REGULAR_ADDRESS,
+                                      std::uint8_t lastAddress = I2cFacts::LAST_REGULAR_ADDRESS);
 
     // The bytes a write puts on the bus: the address byte first when a start is made.
     std::vector<unsigned char> WireBytes() const;

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The library of common parts on the command line: listing it, and naming the parts behind
 // the addresses that detect found.
-#include "AddressFormat.h"
 #include "CPartLibrary.h"
 #include "CliCommands.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
 #include "CliSession.h"
+#include "NumberText.h"
 #include "PartIdentify.h"
 #include "PartMatchReport.h"
 
@@ -31,9 +31,9 @@ QString AddressRanges(const std::vector<unsigned char> &addresses, bool eightBit
         std::size_t end = i;
         while (end + 1 < addresses.size() && addresses[end + 1] == addresses[end] + 1)
             ++end;
-        QString text = AddressFormat::format(addresses[i], eightBit);
+        QString text = NumberText::Address(addresses[i], eightBit);
         if (end > i)
-            text += u'-' + AddressFormat::format(addresses[end], eightBit);
+            text += u'-' + NumberText::Address(addresses[end], eightBit);
         parts.append(text);
         i = end + 1;
     }
@@ -44,7 +44,7 @@ QJsonArray AddressArray(const std::vector<unsigned char> &addresses, bool eightB
 {
     QJsonArray array;
     for (const unsigned char address : addresses)
-        array.append(AddressFormat::format(address, eightBit));
+        array.append(NumberText::Address(address, eightBit));
     return array;
 }
 

@@ -14,9 +14,9 @@ namespace CliPlan {
 
 namespace {
 
-constexpr std::uint8_t DETECT_FIRST = 0x08;
-constexpr std::uint8_t DETECT_LAST = 0x77;
-constexpr std::uint8_t ALL_LAST = 0x7F;
+constexpr std::uint8_t DETECT_FIRST = I2cFacts::FIRST_REGULAR_ADDRESS;
+constexpr std::uint8_t DETECT_LAST = I2cFacts::LAST_REGULAR_ADDRESS;
+constexpr std::uint8_t ALL_LAST = I2cFacts::LAST_ADDRESS;
 constexpr std::size_t ONE_BYTE_OFFSETS = 256;
 constexpr std::uint32_t DUMP_DEFAULT_TO = 0xFF;
 

@@ -4,6 +4,7 @@
 #include "CliCommandLine.h"
 #include "CliEepromPlan.h"
 #include "CliRegisters.h"
+#include "I2cFacts.h"
 #include "SI2cCommand.h"
 #include "SSequenceStep.h"
 #include "STransactionRequest.h"
@@ -55,7 +56,7 @@ struct SCliPlan
 
 namespace CliPlan {
 
-inline constexpr std::size_t MAX_COUNT = 65535;
+inline constexpr std::size_t MAX_COUNT = I2cFacts::MAX_READ_COUNT;
 
 // The plan, or none with a message that names the argument at fault.
 std::optional<SCliPlan> Build(const SCliInvocation &invocation, QString &error);

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "AddressFormat.h"
 #include "CI2cDeviceFile.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
@@ -7,6 +6,7 @@
 #include "CliRegisters.h"
 #include "CliSession.h"
 #include "CliValues.h"
+#include "NumberText.h"
 #include "RegisterBits.h"
 #include "RegisterProcedures.h"
 #include "RegisterText.h"
@@ -24,7 +24,7 @@ namespace {
 QString TransferLine(const STransactionRequest &request, bool eightBit)
 {
     QString line =
-        u"w%1@%2"_s.arg(request.data.size()).arg(AddressFormat::format(request.address, eightBit));
+        u"w%1@%2"_s.arg(request.data.size()).arg(NumberText::Address(request.address, eightBit));
     if (!request.data.empty())
         line += u' ' + CI2cDeviceFile::BytesToHex(request.data);
     if (request.kind == ETransactionKind::WriteRead)

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "CliSession.h"
 
-#include "AddressFormat.h"
 #include "CBusSession.h"
 #include "CI2cDeviceFile.h"
 #include "CTransactionControl.h"
 #include "CliInterrupt.h"
 #include "CliOutput.h"
+#include "NumberText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -42,13 +42,12 @@ bool CCliSession::IsInterrupted() const
 
 QString CCliSession::Address(std::uint8_t address) const
 {
-    return AddressFormat::format(address, m_plan.global.eightBit);
+    return NumberText::Address(address, m_plan.global.eightBit);
 }
 
 QString CCliSession::Offset(std::size_t offset) const
 {
-    return u"0x"_s +
-           QString::number(offset, 16).toUpper().rightJustified(m_plan.offsetWidth * 2, u'0');
+    return NumberText::Hex(offset, m_plan.offsetWidth * 2);
 }
 
 QJsonObject CCliSession::JsonBase() const

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "CliValues.h"
 
-#include "AddressFormat.h"
-#include "CI2cDeviceFile.h"
+#include "I2cFacts.h"
 #include "MessageValues.h"
+#include "NumberText.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -26,15 +26,6 @@ constexpr std::array<std::pair<int, EI2cSpeed>, 5> SPEEDS{{
     {400, EI2cSpeed::Speed400k},
     {1000, EI2cSpeed::Speed1000k},
 }};
-
-using MessageValues::ParseDigits;
-
-QStringView WithoutHexPrefix(QStringView text)
-{
-    if (text.startsWith("0x"_L1, Qt::CaseInsensitive))
-        return text.mid(2);
-    return text;
-}
 
 } // namespace
 
@@ -66,7 +57,7 @@ QString ModeLetterMessage(const QString &name, const QString &text, const QStrin
 
 bool IsReservedAddress(std::uint8_t address)
 {
-    return address <= 0x07 || address >= 0x78;
+    return I2cFacts::IsReservedAddress(address);
 }
 
 QString ReservedAddressMessage(std::uint8_t address, bool eightBit)
@@ -74,7 +65,7 @@ QString ReservedAddressMessage(std::uint8_t address, bool eightBit)
     return u"ADDR %1 is a reserved address (0x00-0x07, 0x78-0x7F; 0x00 is the general call); "
            u"--all-addresses sends to it. An i2c-tools bus number goes to the i2c-tools "
            u"subcommands (e.g. 'vtl-i2c-cli i2cset 0 0x50 ...')"_s.arg(
-               AddressFormat::format(address, eightBit));
+               NumberText::Address(address, eightBit));
 }
 
 std::optional<std::size_t> ParseCount(const QString &text, std::size_t min, std::size_t max,
@@ -86,10 +77,8 @@ std::optional<std::size_t> ParseCount(const QString &text, std::size_t min, std:
 std::optional<std::size_t> ParseSize(const QString &text, std::size_t min, std::size_t max,
                                      const QString &name, QString &error)
 {
-    const QStringView digits = WithoutHexPrefix(text);
-    const int base = digits.size() < text.size() ? 16 : 10;
-    const std::optional<unsigned long long> value = ParseDigits(digits, base);
-    if (value && *value >= min && *value <= max)
+    const std::optional<std::uint64_t> value = NumberText::ParseHexOrDecimal(text, max);
+    if (value && *value >= min)
         return static_cast<std::size_t>(*value);
     error = u"%1 %2 is not a size from %3 to %4 bytes (decimal, or hex with 0x)"_s
                 .arg(name, Quoted(text))
@@ -101,9 +90,8 @@ std::optional<std::size_t> ParseSize(const QString &text, std::size_t min, std::
 std::optional<std::uint32_t> ParseHexNumber(const QString &text, std::uint32_t max,
                                             const QString &name, QString &error)
 {
-    const std::optional<unsigned long long> value =
-        ParseDigits(WithoutHexPrefix(QStringView(text).trimmed()), 16);
-    if (value && *value <= max)
+    const std::optional<std::uint64_t> value = NumberText::ParseHex(text, max);
+    if (value)
         return static_cast<std::uint32_t>(*value);
     error = u"%1 %2 is not a hex number from 0x0 to 0x%3"_s.arg(name, Quoted(text),
                                                                 QString::number(max, 16).toUpper());
@@ -132,7 +120,7 @@ ParseRegister(const QString &text, std::optional<int> width, const QString &name
             bytes.push_back(static_cast<unsigned char>(*value >> shift));
         return bytes;
     }
-    const std::optional<std::vector<unsigned char>> bytes = CI2cDeviceFile::HexToBytes(text);
+    const std::optional<std::vector<unsigned char>> bytes = NumberText::ParseBytes(text);
     if (bytes && !bytes->empty() && bytes->size() <= MAX_REGISTER_BYTES)
         return bytes;
     error = u"%1 %2 is not one to four hex byte pairs (e.g. 10 or 0010; "
@@ -143,7 +131,7 @@ ParseRegister(const QString &text, std::optional<int> width, const QString &name
 std::optional<int> ParseChoice(const QString &text, const std::vector<int> &allowed,
                                const QString &name, QString &error)
 {
-    const std::optional<unsigned long long> value = ParseDigits(text, 10);
+    const std::optional<std::uint64_t> value = NumberText::ParseDigits(text, 10);
     for (const int choice : allowed) {
         if (value && *value == static_cast<unsigned long long>(choice))
             return choice;

@@ -2,6 +2,7 @@
 #include "DumpLines.h"
 
 #include "HexFormat.h"
+#include "I2cFacts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -10,12 +11,10 @@ namespace DumpLines {
 namespace {
 
 constexpr std::size_t CELLS = 16;
-constexpr unsigned char FIRST_PRINTABLE = 0x20;
-constexpr unsigned char LAST_PRINTABLE = 0x7E;
 
 QChar AsciiOf(unsigned char byte)
 {
-    return byte >= FIRST_PRINTABLE && byte <= LAST_PRINTABLE ? QChar(char16_t(byte)) : QChar(u'.');
+    return I2cFacts::IsPrintable(byte) ? QChar(char16_t(byte)) : QChar(u'.');
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 #include "CI2cDeviceFile.h"
 
 #include "AtomicFile.h"
+#include "I2cFacts.h"
 #include "JsonText.h"
+#include "NumberText.h"
 #include "PartKeysJson.h"
 #include "RegisterMapJson.h"
 #include "SequenceCommand.h"
@@ -15,7 +17,6 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 #include <QLatin1String>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
@@ -66,8 +67,7 @@ constexpr qint64 FILE_VERSION_BASIC = 1;
 constexpr qint64 FILE_VERSION_VALUES = 2;
 constexpr qint64 FILE_VERSION_REGISTERS = 3;
 constexpr qint64 FILE_VERSION = SequenceCommand::FILE_VERSION;
-constexpr qint64 MAX_READ_COUNT = 65535;
-constexpr int MAX_ADDRESS = 127;
+constexpr auto MAX_READ_COUNT = qint64(I2cFacts::MAX_READ_COUNT);
 
 // A device file is a hand-sized list (the example is under 1 KiB; 4 MiB holds some 100,000
 // commands): the cap keeps a stray huge file from holding up the panel's reload for seconds
@@ -80,7 +80,6 @@ const QString COMMAND_INDENT = u"        "_s;
 constexpr auto &JsonString = JsonText::String;
 constexpr auto &JsonPair = JsonText::Pair;
 constexpr auto &JsonNumber = JsonText::Number;
-constexpr auto &ParseHexDigits = JsonText::ParseHex;
 
 QString ValueObject(const SValueDecoding &value)
 {
@@ -176,20 +175,10 @@ bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error)
 
 std::optional<unsigned char> ParseAddress(const QJsonValue &value)
 {
-    qint64 address = -1;
-    if (value.isDouble()) {
-        address = value.toInteger(-1);
-    } else {
-        const QString string = value.toString();
-        QStringView text = QStringView(string).trimmed();
-        if (text.startsWith(QStringView(u"0x"), Qt::CaseInsensitive))
-            text = text.sliced(2);
-        if (const std::optional<unsigned> parsed = ParseHexDigits(text))
-            address = *parsed;
-    }
-    if (address < 0 || address > MAX_ADDRESS)
+    const std::optional<std::uint64_t> address = JsonText::ParseNumberOrHex(value);
+    if (!address || *address > I2cFacts::LAST_ADDRESS)
         return std::nullopt;
-    return static_cast<unsigned char>(address);
+    return static_cast<unsigned char>(*address);
 }
 
 // The optional value decoding of a read or write/read; absent keys take their defaults,
@@ -250,7 +239,7 @@ bool ParseCommandKind(const QJsonObject &object, qsizetype position, SI2cCommand
         if (object.contains(KEY_MODE))
             mode = ModeFromWord(object.value(KEY_MODE).toString());
         std::optional<std::vector<unsigned char>> data =
-            CI2cDeviceFile::HexToBytes(object.value(KEY_DATA).toString());
+            NumberText::ParseBytes(object.value(KEY_DATA).toString());
         if (!mode || !data) {
             error = u"Command %1: invalid mode or data"_s.arg(position);
             return false;
@@ -262,7 +251,7 @@ bool ParseCommandKind(const QJsonObject &object, qsizetype position, SI2cCommand
     if (type.compare(TYPE_WRITE_READ, Qt::CaseInsensitive) == 0) {
         command.type = EI2cCommandType::WriteRead;
         std::optional<std::vector<unsigned char>> data =
-            CI2cDeviceFile::HexToBytes(object.value(KEY_DATA).toString());
+            NumberText::ParseBytes(object.value(KEY_DATA).toString());
         const qint64 count = object.value(KEY_COUNT).toInteger(0);
         if (!data || data->empty() || count < 1 || count > MAX_READ_COUNT) {
             error = u"Command %1: invalid data or read count"_s.arg(position);
@@ -447,35 +436,6 @@ bool CI2cDeviceFile::HasCommandLabel(const QString &label, int exceptIndex) cons
     return false;
 }
 
-std::optional<std::vector<unsigned char>> CI2cDeviceFile::HexToBytes(const QString &text)
-{
-    static const QRegularExpression separators(u"[\\s,;]+"_s);
-    std::vector<unsigned char> bytes;
-    const QList<QStringView> parts = QStringView(text).split(separators, Qt::SkipEmptyParts);
-    for (QStringView part : parts) {
-        if (part.startsWith(QStringView(u"0x"), Qt::CaseInsensitive))
-            part = part.sliced(2);
-        if (part.isEmpty())
-            return std::nullopt;
-        if (part.size() == 1) {
-            const std::optional<unsigned> digit = ParseHexDigits(part);
-            if (!digit)
-                return std::nullopt;
-            bytes.push_back(static_cast<unsigned char>(*digit));
-            continue;
-        }
-        if (part.size() % 2 != 0)
-            return std::nullopt;
-        for (qsizetype i = 0; i < part.size(); i += 2) {
-            const std::optional<unsigned> byte = ParseHexDigits(part.sliced(i, 2));
-            if (!byte)
-                return std::nullopt;
-            bytes.push_back(static_cast<unsigned char>(*byte));
-        }
-    }
-    return bytes;
-}
-
 QString CI2cDeviceFile::BytesToHex(const std::vector<unsigned char> &bytes)
 {
     static constexpr char16_t DIGITS[] = u"0123456789ABCDEF";
@@ -525,8 +485,7 @@ SFirstByte CI2cDeviceFile::EffectiveFirstByte() const
 
 bool CI2cDeviceFile::Save() const
 {
-    const QString addressText =
-        u"0x"_s + QString::number(m_address, 16).toUpper().rightJustified(2, u'0');
+    const QString addressText = NumberText::Hex(m_address, 2);
     QString text = u"{\n"_s;
     if (m_registers && !RegisterMapJson::Check(*m_registers, m_lastError))
         return false;

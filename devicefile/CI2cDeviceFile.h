@@ -67,7 +67,7 @@ public:
     // 65535, a write mode of the four, a write/read with at least one byte and a count.
     static bool IsValidCommand(const SI2cCommand &command);
 
-    static std::optional<std::vector<unsigned char>> HexToBytes(const QString &text);
+    // The bytes as NumberText::ParseBytes reads them back: "00 0A FF".
     static QString BytesToHex(const std::vector<unsigned char> &bytes);
 
     bool Load(const QString &path);

@@ -20,13 +20,8 @@ QString Pair(const QString &key, const QString &valueText);
 // The shortest text that reads back as the same number.
 QString Number(double value);
 
-// Plain hex digits (no "0x"), at most 32 bits. Only digits count: a sign or blank that a
-// number conversion would let through must not turn a typo into a byte on the bus.
-std::optional<unsigned> ParseHex(QStringView text);
 // A hex number as a string ("0x1F", "1f") or a whole JSON number, at most 32 bits.
 std::optional<std::uint64_t> ParseNumberOrHex(const QJsonValue &value);
-// "0x" and at least `digits` upper-case hex digits.
-QString HexText(std::uint64_t value, int digits);
 
 // The reader's complaint about `bytes` with the line and column it points at (both counted
 // from 1, the column in characters), where an editor shows them.

@@ -2,6 +2,7 @@
 #include "PartKeysJson.h"
 
 #include "JsonText.h"
+#include "NumberText.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -101,9 +102,9 @@ std::optional<SFirstByte> ParseFirstByte(const QJsonValue &json, QString &error)
         }
         for (auto it = acts.begin(); it != acts.end(); ++it) {
             // Two upper-case digits only: the file is written back in that form.
-            const std::optional<unsigned> byte =
+            const std::optional<std::uint64_t> byte =
                 it.key().size() == 2 && it.key() == it.key().toUpper()
-                    ? JsonText::ParseHex(it.key())
+                    ? NumberText::ParseDigits(it.key(), 16)
                     : std::nullopt;
             if (!byte) {
                 error = u"%1: invalid byte \"%2\" in \"acts\" (two upper-case hex digits)"_s.arg(
@@ -182,7 +183,7 @@ QString WriteAddresses(const std::vector<unsigned char> &addresses, const QStrin
 {
     QStringList items;
     for (const unsigned char address : addresses)
-        items.append(JsonText::String(JsonText::HexText(address, 2)));
+        items.append(JsonText::String(NumberText::Hex(address, 2)));
     return indent + JsonText::Pair(KEY_ADDRESSES, u"["_s + items.join(u", "_s) + u"]"_s);
 }
 
@@ -199,7 +200,7 @@ QString WriteFirstByte(const SFirstByte &firstByte, const QString &indent)
         pairs.append(Pair(KEY_KIND, String(KIND_COMMAND)));
         QStringList acts;
         for (const auto &[byte, phrase] : firstByte.acts)
-            acts.append(Pair(JsonText::HexText(byte, 2).mid(2), String(phrase)));
+            acts.append(Pair(NumberText::Hex(byte, 2).mid(2), String(phrase)));
         pairs.append(Pair(KEY_ACTS, u"{ "_s + acts.join(u", "_s) + u" }"_s));
         break;
     }
@@ -223,8 +224,8 @@ QString WriteIdentify(const std::vector<SIdentifyRule> &rules, const SRegisterMa
         const int digits = 2 * (reg ? reg->size : 1);
         QStringList pairs{Pair(KEY_REGISTER, String(rule.registerName))};
         if (rule.mask)
-            pairs.append(Pair(KEY_MASK, String(JsonText::HexText(*rule.mask, digits))));
-        pairs.append(Pair(KEY_VALUE, String(JsonText::HexText(rule.value, digits))));
+            pairs.append(Pair(KEY_MASK, String(NumberText::Hex(*rule.mask, digits))));
+        pairs.append(Pair(KEY_VALUE, String(NumberText::Hex(rule.value, digits))));
         text += u"\n"_s + indent + indent + u"{ "_s + pairs.join(u", "_s) + u" }"_s;
         if (i + 1 < rules.size())
             text += u","_s;

@@ -2,6 +2,7 @@
 #include "RegisterMapJson.h"
 
 #include "JsonText.h"
+#include "NumberText.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -53,14 +54,9 @@ std::uint64_t ValueLimit(int bits)
 // An enum key: decimal, or hex with "0x".
 std::optional<std::uint32_t> ParseEnumKey(const QString &key)
 {
-    const QString text = key.trimmed();
-    if (text.startsWith(u"0x"_s, Qt::CaseInsensitive))
-        return JsonText::ParseHex(QStringView(text).sliced(2));
-    bool ok = false;
-    const qulonglong value = text.toULongLong(&ok, 10);
-    if (!ok || text.startsWith(u'+') || value > 0xFFFFFFFFu)
-        return std::nullopt;
-    return std::uint32_t(value);
+    const std::optional<std::uint64_t> value =
+        NumberText::ParseHexOrDecimal(QStringView(key).trimmed(), NumberText::MAX_32_BIT);
+    return value ? std::optional<std::uint32_t>(*value) : std::nullopt;
 }
 
 // "N" or "MSB:LSB".
@@ -137,7 +133,8 @@ private:
         const QString who = reg.name.isEmpty() ? QString::number(position) : reg.name;
         if (!json.isObject())
             return Fail(u"Register %1: not an object"_s.arg(position));
-        const std::optional<std::uint64_t> address = JsonText::ParseNumberOrHex(object.value(KEY_ADDRESS));
+        const std::optional<std::uint64_t> address =
+            JsonText::ParseNumberOrHex(object.value(KEY_ADDRESS));
         if (!address || *address >= AddressLimit(addressBytes))
             return Fail(u"Register %1: invalid address"_s.arg(who));
         reg.address = std::uint32_t(*address);
@@ -294,11 +291,11 @@ QString RegisterLines(const SRegister &reg, int addressBytes, const QString &ind
     using JsonText::Pair;
     using JsonText::String;
     QStringList pairs{Pair(KEY_NAME, String(reg.name)),
-                      Pair(KEY_ADDRESS, String(JsonText::HexText(reg.address, 2 * addressBytes))),
+                      Pair(KEY_ADDRESS, String(NumberText::Hex(reg.address, 2 * addressBytes))),
                       Pair(KEY_SIZE, QString::number(reg.size)),
                       Pair(KEY_ACCESS, String(RegisterAccess::Word(reg.access)))};
     if (reg.reset)
-        pairs.append(Pair(KEY_RESET, String(JsonText::HexText(*reg.reset, 2 * reg.size))));
+        pairs.append(Pair(KEY_RESET, String(NumberText::Hex(*reg.reset, 2 * reg.size))));
     if (!reg.description.isEmpty())
         pairs.append(Pair(KEY_DESCRIPTION, String(reg.description)));
     if (reg.fields.isEmpty())

@@ -2,6 +2,7 @@
 #include "CEepromEngine.h"
 
 #include "EepromAddressing.h"
+#include "NumberText.h"
 
 #include <algorithm>
 #include <utility>
@@ -22,15 +23,7 @@ SBusProcedureResult Failed(std::string error)
 
 std::string OffsetText(std::size_t offset)
 {
-    static const char *const DIGITS = "0123456789ABCDEF";
-    std::string text;
-    do {
-        text.insert(text.begin(), DIGITS[offset % 16]);
-        offset /= 16;
-    } while (offset != 0);
-    while (text.size() < 4)
-        text.insert(text.begin(), '0');
-    return "0x" + text;
+    return NumberText::Hex(offset, 4).toStdString();
 }
 
 SBusProcedureResult FromRecord(const STransactionRecord &record)

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "EepromHexModel.h"
 
+#include "I2cFacts.h"
+#include "NumberText.h"
+
 #include <QBrush>
 #include <QColor>
 
@@ -12,8 +15,6 @@ namespace {
 
 const QColor CHANGED_COLOR(255, 236, 160);
 const QColor DIFFERING_COLOR(255, 170, 170);
-constexpr char FIRST_PRINTABLE = 0x20;
-constexpr char LAST_PRINTABLE = 0x7E;
 
 } // namespace
 
@@ -125,8 +126,9 @@ QVariant EepromHexModel::data(const QModelIndex &index, int role) const
         const QByteArray row = m_bytes.mid(qsizetype(index.row()) * BYTES_PER_ROW, BYTES_PER_ROW);
         QString text;
         for (const char byte : row)
-            text +=
-                byte >= FIRST_PRINTABLE && byte <= LAST_PRINTABLE ? QChar::fromLatin1(byte) : u'.';
+            text += I2cFacts::IsPrintable(static_cast<unsigned char>(byte))
+                        ? QChar::fromLatin1(byte)
+                        : QChar(u'.');
         return text;
     }
     const qsizetype offset = offsetOf(index);
@@ -154,12 +156,13 @@ bool EepromHexModel::setData(const QModelIndex &index, const QVariant &value, in
     const qsizetype offset = offsetOf(index);
     if (offset < 0 || role != Qt::EditRole)
         return false;
+    // One or two hex digits, blanks around them allowed; no sign and no "0x".
     const QString text = value.toString().trimmed();
-    bool ok = false;
-    const uint byte = text.toUInt(&ok, 16);
-    if (!ok || text.size() > 2 || byte > 0xFF)
+    const std::optional<std::uint64_t> byte =
+        text.size() <= 2 ? NumberText::ParseDigits(text, 16) : std::nullopt;
+    if (!byte)
         return false;
-    m_bytes[offset] = char(byte);
+    m_bytes[offset] = char(*byte);
     Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::BackgroundRole});
     const QModelIndex ascii = this->index(index.row(), ASCII_COLUMN);
     Q_EMIT dataChanged(ascii, ascii, {Qt::DisplayRole});
@@ -186,7 +189,5 @@ QVariant EepromHexModel::headerData(int section, Qt::Orientation orientation, in
     // As many digits as the largest offset needs, at least four.
     const int digits =
         std::max(4, int(QString::number(std::max<qsizetype>(m_bytes.size() - 1, 0), 16).size()));
-    return u"0x"_s + QString::number(qsizetype(section) * BYTES_PER_ROW, 16)
-                         .toUpper()
-                         .rightJustified(digits, u'0');
+    return NumberText::Hex(std::uint64_t(section) * BYTES_PER_ROW, digits);
 }

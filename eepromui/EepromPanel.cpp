@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "EepromPanel.h"
 
-#include "AddressFormat.h"
 #include "BusJobWaiter.h"
 #include "CBusSession.h"
 #include "COutputFile.h"
@@ -10,6 +9,7 @@
 #include "EepromParts.h"
 #include "ImageFile.h"
 #include "ImageFileName.h"
+#include "NumberText.h"
 #include "WriteConfirmation.h"
 
 #include <QCheckBox>
@@ -41,12 +41,12 @@ constexpr int LISTED_RANGES = 4;
 
 QString AddressText(std::uint8_t address)
 {
-    return u"0x"_s + QString::number(address, 16).toUpper().rightJustified(2, u'0');
+    return NumberText::Hex(address, 2);
 }
 
 QString OffsetText(std::size_t offset)
 {
-    return u"0x"_s + QString::number(offset, 16).toUpper().rightJustified(4, u'0');
+    return NumberText::Hex(offset, 4);
 }
 
 QString Seconds(const QElapsedTimer &timer)
@@ -160,7 +160,7 @@ SEepromPart EepromPanel::part() const
 
 QString EepromPanel::addressText(std::uint8_t address) const
 {
-    return AddressFormat::format(address, m_addressesEightBit);
+    return NumberText::Address(address, m_addressesEightBit);
 }
 
 void EepromPanel::fillAddresses(std::optional<std::uint8_t> keep, bool proposeMain)
@@ -210,7 +210,7 @@ void EepromPanel::onPartChanged()
     }
     m_partIndex = m_part->currentIndex();
     const std::optional<std::uint8_t> own =
-        AddressFormat::parse(m_address->currentText(), m_addressesEightBit);
+        NumberText::ParseAddress(m_address->currentText(), m_addressesEightBit);
     fillAddresses(own, true);
     if (choice == EEditsChoice::Keep)
         m_model.resize(chosen.size);
@@ -222,7 +222,7 @@ void EepromPanel::onPartChanged()
 void EepromPanel::onNotationChanged()
 {
     const std::optional<std::uint8_t> own =
-        AddressFormat::parse(m_address->currentText(), m_addressesEightBit);
+        NumberText::ParseAddress(m_address->currentText(), m_addressesEightBit);
     m_addressesEightBit = m_eightBit && m_eightBit();
     const QString typed = m_address->currentText();
     fillAddresses(own, false);
@@ -234,7 +234,7 @@ void EepromPanel::onNotationChanged()
 std::optional<std::uint8_t> EepromPanel::address()
 {
     const std::optional<std::uint8_t> value =
-        AddressFormat::parse(m_address->currentText(), m_addressesEightBit);
+        NumberText::ParseAddress(m_address->currentText(), m_addressesEightBit);
     const std::vector<std::uint8_t> bases = EepromParts::BaseAddresses(part());
     if (!value || std::find(bases.begin(), bases.end(), *value) == bases.end()) {
         QStringList texts;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "CI2cDeviceFile.h"
+#include "NumberText.h"
 
 #include <QString>
 
@@ -38,17 +39,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const std::vector<unsigned char> bytes(data, data + size);
     const QString hex = CI2cDeviceFile::BytesToHex(bytes);
-    if (CI2cDeviceFile::HexToBytes(hex) != bytes)
+    if (NumberText::ParseBytes(hex) != bytes)
         Fail("byte list does not survive its hex text", hex);
-    if (CI2cDeviceFile::HexToBytes(hex.toLower()) != bytes)
+    if (NumberText::ParseBytes(hex.toLower()) != bytes)
         Fail("lower-case hex text parses differently", hex);
 
     const QString text = InputText(data, size);
-    const std::optional<std::vector<unsigned char>> parsed = CI2cDeviceFile::HexToBytes(text);
+    const std::optional<std::vector<unsigned char>> parsed = NumberText::ParseBytes(text);
     if (parsed) {
         if (parsed->size() > std::size_t(text.size()))
             Fail("more bytes than characters", text);
-        if (CI2cDeviceFile::HexToBytes(CI2cDeviceFile::BytesToHex(*parsed)) != parsed)
+        if (NumberText::ParseBytes(CI2cDeviceFile::BytesToHex(*parsed)) != parsed)
             Fail("parsed bytes do not survive their hex text", text);
     }
     return 0;

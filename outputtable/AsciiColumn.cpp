@@ -2,6 +2,7 @@
 #include "AsciiColumn.h"
 
 #include "HexFormat.h"
+#include "I2cFacts.h"
 
 #include <QStringList>
 
@@ -10,8 +11,6 @@ namespace AsciiColumn {
 namespace {
 
 constexpr int GAP = 2;
-constexpr unsigned char FIRST_PRINTABLE = 0x20;
-constexpr unsigned char LAST_PRINTABLE = 0x7E;
 
 } // namespace
 
@@ -20,7 +19,7 @@ QString Text(const QByteArray &bytes)
     QString text(bytes.size(), u'.');
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes.at(i));
-        if (byte >= FIRST_PRINTABLE && byte <= LAST_PRINTABLE)
+        if (I2cFacts::IsPrintable(byte))
             text[i] = QLatin1Char(char(byte));
     }
     return text;

@@ -2,6 +2,7 @@
 // The table's rows: placed from bytes or text with their times, read back as records, and
 // cleared with an undo.
 #include "COutputTable.h"
+#include "ErrorColor.h"
 #include "HexFormat.h"
 #include "OutputTableColumns.h"
 #include "StatusFlagsLegend.h"
@@ -20,8 +21,6 @@
 
 namespace {
 
-const QColor TABLE_COLOR_ERROR = QColor(0xF4, 0x43, 0x36);
-
 QTableWidgetItem *newTableItem(const QString &text, const QFont *font, bool error)
 {
     auto *item = new QTableWidgetItem(text);
@@ -29,7 +28,7 @@ QTableWidgetItem *newTableItem(const QString &text, const QFont *font, bool erro
         item->setFont(*font);
     item->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (error)
-        item->setForeground(QBrush(TABLE_COLOR_ERROR));
+        item->setForeground(QBrush(ERROR_COLOR));
     return item;
 }
 

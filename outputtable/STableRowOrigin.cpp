@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "STableRowOrigin.h"
 
+#include "NumberText.h"
 #include "SBusAdapterInfo.h"
 
 using namespace Qt::StringLiterals;
@@ -43,5 +44,5 @@ QString STableRowOrigin::AddressText() const
 {
     if (!address)
         return {};
-    return u"0x"_s + QString::number(*address, 16).rightJustified(2, u'0').toUpper();
+    return NumberText::Hex(*address, 2);
 }

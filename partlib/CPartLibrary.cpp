@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CPartLibrary.h"
 
+#include "NumberText.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -38,7 +40,7 @@ QHash<QString, QString> ReadKinds(const QDir &folder)
 
 QString HexByte(unsigned byte)
 {
-    return u"0x"_s + QString::number(byte, 16).toUpper().rightJustified(2, u'0');
+    return NumberText::Hex(byte, 2);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "PartIdentify.h"
 
 #include "CPartLibrary.h"
+#include "NumberText.h"
 #include "RegisterBits.h"
 #include "RegisterPlan.h"
 
@@ -90,8 +91,7 @@ int ComparedBits(const SIdentifyRule &rule, const SRegister &reg)
 QString Disturbance(const CPartLibrary &library, const SPartMatch &match, std::uint8_t byte)
 {
     const auto describe = [byte](const QString &what, const QString &name) {
-        return u"Identify would send %1, %2 of %3"_s.arg(
-            u"0x"_s + QString::number(byte, 16).toUpper().rightJustified(2, u'0'), what, name);
+        return u"Identify would send %1, %2 of %3"_s.arg(NumberText::Hex(byte, 2), what, name);
     };
     QString what;
     for (const int candidate : match.candidates) {

@@ -4,6 +4,7 @@
 
 #include "CProjectsModel.h"
 #include "CProjectsPanel.h"
+#include "ErrorColor.h"
 #include "ProjectsItemRoles.h"
 #include "SequenceParser.h"
 
@@ -22,8 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QColor COLOR_ERROR(0xF4, 0x43, 0x36);
 
 QList<QStandardItem *> createRow(const QString &name, const QString &type, const QString &data,
                                  int deviceIndex, int commandIndex)
@@ -145,7 +144,7 @@ void CProjectsPanel::rebuildModel()
         rows.append(row);
     }
 
-    const QBrush errorBrush(COLOR_ERROR);
+    const QBrush errorBrush(ERROR_COLOR);
     for (const SFileError &error : std::as_const(m_fileErrors)) {
         QList<QStandardItem *> row =
             createRow(QFileInfo(error.path).fileName(), QString(), tr("Error"), -1, -1);

@@ -2,6 +2,8 @@
 #include "commanddialog.h"
 
 #include "CI2cDeviceFile.h"
+#include "I2cFacts.h"
+#include "NumberText.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -23,7 +25,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int MINIMUM_WIDTH = 360;
-constexpr int MAX_READ_COUNT = 65535;
+constexpr auto MAX_READ_COUNT = int(I2cFacts::MAX_READ_COUNT);
 // A read brings at most 65,535 bytes, so the value starts at the last of them at most.
 constexpr int MAX_VALUE_OFFSET = MAX_READ_COUNT - 1;
 constexpr int NO_VALUE = -1;
@@ -212,7 +214,7 @@ void CommandDialog::onAccept()
     command.type = selectedType();
     if (command.type != EI2cCommandType::Read) {
         std::optional<std::vector<unsigned char>> bytes =
-            CI2cDeviceFile::HexToBytes(m_dataEdit->text());
+            NumberText::ParseBytes(m_dataEdit->text());
         if (!bytes) {
             refuse(tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."), m_dataEdit);
             return;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "RegisterText.h"
 
+#include "NumberText.h"
 #include "RegisterBits.h"
 
 #include <QCoreApplication>
@@ -31,31 +32,11 @@ int Decimals(const SRegisterField &field)
     return std::min(decimals, MAX_DECIMALS);
 }
 
-// Hex with "0x", or decimal with an optional minus; nothing else.
-std::optional<std::int64_t> ParseInteger(const QString &typed)
-{
-    const QString text = typed.trimmed();
-    bool ok = false;
-    if (text.startsWith(u"0x"_s, Qt::CaseInsensitive)) {
-        const QStringView digits = QStringView(text).sliced(2);
-        if (digits.isEmpty() || digits.startsWith(u'+') || digits.startsWith(u'-'))
-            return std::nullopt;
-        const qulonglong value = digits.toULongLong(&ok, 16);
-        return ok && value <= 0xFFFFFFFFu ? std::optional<std::int64_t>(value) : std::nullopt;
-    }
-    if (text.startsWith(u'+'))
-        return std::nullopt;
-    const qlonglong value = text.toLongLong(&ok, 10);
-    if (!ok || value > 0xFFFFFFFFll || value < -0x80000000ll)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 QString Hex(std::uint32_t value, int size)
 {
-    return u"0x"_s + QString::number(value, 16).toUpper().rightJustified(2 * size, u'0');
+    return NumberText::Hex(value, 2 * size);
 }
 
 QString Address(std::uint32_t address, int addressBytes)
@@ -101,7 +82,7 @@ QString RegisterMeaning(const SRegister &reg, std::uint32_t value)
 std::optional<std::uint32_t> ParseRegisterValue(const SRegister &reg, const QString &text,
                                                 QString &error)
 {
-    const std::optional<std::int64_t> value = ParseInteger(text);
+    const std::optional<std::int64_t> value = NumberText::ParseInteger(text);
     if (!value || *value < 0 || !RegisterBits::Fits(std::uint64_t(*value), 8 * reg.size)) {
         error = u"'%1' is no value of %2 (0x.. hex or decimal, %3 to %4)"_s.arg(
             text, reg.name, u"0"_s,
@@ -119,7 +100,7 @@ std::optional<std::uint32_t> ParseFieldValue(const SRegister &reg, const SRegist
             return value;
     }
     const int width = field.Width();
-    const std::optional<std::int64_t> value = ParseInteger(text);
+    const std::optional<std::int64_t> value = NumberText::ParseInteger(text);
     if (value) {
         const std::int64_t half = std::int64_t(1) << (width - 1);
         if (*value >= 0 && RegisterBits::Fits(std::uint64_t(*value), width))

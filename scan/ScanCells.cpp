@@ -2,6 +2,7 @@
 #include "ScanCells.h"
 
 #include "CPartLibrary.h"
+#include "I2cFacts.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -11,9 +12,6 @@ using namespace Qt::StringLiterals;
 namespace ScanCells {
 
 namespace {
-
-constexpr std::uint8_t FIRST_REGULAR = 0x08;
-constexpr std::uint8_t LAST_REGULAR = 0x77;
 
 QString tr(const char *text, int n = -1)
 {
@@ -72,11 +70,6 @@ void describeFound(SScanCell &cell, const SPartMatch &match, const CPartLibrary 
 
 } // namespace
 
-bool IsReserved(std::uint8_t address)
-{
-    return address < FIRST_REGULAR || address > LAST_REGULAR;
-}
-
 std::vector<SScanCell> Build(std::uint8_t first, std::uint8_t last,
                              const std::vector<SPartMatch> &matches, const CPartLibrary &library,
                              const AddressFormatter &format, const ProjectLookup &project)
@@ -84,7 +77,7 @@ std::vector<SScanCell> Build(std::uint8_t first, std::uint8_t last,
     std::vector<SScanCell> cells(ROWS * COLUMNS);
     for (int address = 0; address < int(cells.size()); ++address) {
         SScanCell &cell = cells[std::size_t(address)];
-        cell.reserved = IsReserved(std::uint8_t(address));
+        cell.reserved = I2cFacts::IsReservedAddress(std::uint8_t(address));
         if (address >= first && address <= last) {
             cell.state = SScanCell::EState::Silent;
             cell.text = u"--"_s;

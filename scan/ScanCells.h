@@ -38,7 +38,6 @@ using ProjectLookup = std::function<std::optional<QString>(std::uint8_t)>;
 inline constexpr int COLUMNS = 16;
 inline constexpr int ROWS = 8;
 
-bool IsReserved(std::uint8_t address);
 // All 128 cells, by address. `matches` holds the found addresses in ascending order.
 std::vector<SScanCell> Build(std::uint8_t first, std::uint8_t last,
                              const std::vector<SPartMatch> &matches, const CPartLibrary &library,

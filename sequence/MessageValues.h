@@ -18,9 +18,6 @@ namespace MessageValues {
 // A value as the error messages show it: between single quotes.
 QString Quoted(const QString &text);
 
-// The number of a text of plain digits in `base` (10 or 16): no sign, no blanks.
-std::optional<unsigned long long> ParseDigits(QStringView digits, int base);
-
 // A slave address in hex, 7-bit or 8-bit notation, by the window's rules.
 std::optional<std::uint8_t> ParseAddress(const QString &text, bool eightBit, const QString &name,
                                          QString &error);

@@ -2,6 +2,7 @@
 #include "SequenceParser.h"
 
 #include "MessageValues.h"
+#include "NumberText.h"
 
 #include <QRegularExpression>
 
@@ -174,8 +175,8 @@ private:
                                                QRegularExpression::CaseInsensitiveOption);
         const SToken &token = m_tokens[index];
         const QRegularExpressionMatch match = syntax.match(token.text);
-        const std::optional<unsigned long long> number =
-            match.hasMatch() ? MessageValues::ParseDigits(match.captured(1), 10) : std::nullopt;
+        const std::optional<std::uint64_t> number =
+            match.hasMatch() ? NumberText::ParseDigits(match.captured(1), 10) : std::nullopt;
         const QString unit = match.captured(2).toLower();
         const long long scale = unit == "s"_L1 ? 1000000 : unit == "ms"_L1 ? 1000 : 1;
         if (!number || *number > static_cast<unsigned long long>(MAX_DURATION.count()) ||

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "SequenceText.h"
 
-#include "AddressFormat.h"
 #include "CI2cDeviceFile.h"
+#include "NumberText.h"
 
 #include <QStringList>
 
@@ -42,7 +42,7 @@ QString Transfer(const std::vector<STransferMessage> &messages,
     for (const STransferMessage &message : messages) {
         QString word = (message.read ? u"r"_s : u"w"_s) + QString::number(message.count);
         if (current != message.address)
-            word += u'@' + AddressFormat::format(message.address, false);
+            word += u'@' + NumberText::Address(message.address, false);
         current = message.address;
         words.append(word);
         if (!message.read && !message.data.empty())

@@ -5,6 +5,7 @@
 #include "CBusSession.h"
 #include "COutputTable.h"
 #include "CSequenceJob.h"
+#include "NumberText.h"
 #include "SequenceParser.h"
 #include "WriteConfirmation.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 QString StatusText(std::uint8_t status, bool ok, const std::string &error)
 {
-    QString text = u"0x"_s + QString::number(status, 16).toUpper().rightJustified(2, u'0');
+    QString text = NumberText::Hex(status, 2);
     if (!ok)
         text += u"  "_s + QString::fromStdString(error);
     return text;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "ErrorColor.h"
 #include "HexFormat.h"
 #include "WatchNumber.h"
 #include "WatchPanel.h"
@@ -24,7 +25,6 @@ namespace {
 
 // Readings this much slower than the interval are worth a note; less is timer jitter.
 constexpr double SLOW_FACTOR = 1.1;
-constexpr QColor ERROR_COLOR(0xF4, 0x43, 0x36);
 
 std::optional<double> numberOf(const QLineEdit *edit)
 {

@@ -5,6 +5,7 @@
 #include "CTransactionControl.h"
 #include "CVtlAdapterAccess.h"
 #include "CVtlDeviceFactory.h"
+#include "I2cFacts.h"
 #include "I2cFunctions.h"
 #include "I2cToolsText.h"
 
@@ -64,8 +65,8 @@ int CI2cToolsBus::ParseAddress(const std::string &argument, bool all, std::FILE 
         std::fprintf(err, "Error: Chip address is not a number!\n");
         return -1;
     }
-    const long min = all ? 0x00 : 0x08;
-    const long max = all ? 0x7F : 0x77;
+    const long min = all ? 0x00 : I2cFacts::FIRST_REGULAR_ADDRESS;
+    const long max = all ? I2cFacts::LAST_ADDRESS : I2cFacts::LAST_REGULAR_ADDRESS;
     if (address < min || address > max) {
         std::fprintf(err, "Error: Chip address out of range (0x%02lx-0x%02lx)!\n", min, max);
         return -2;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "CI2cToolsBus.h"
+#include "I2cFacts.h"
 #include "I2cFunctions.h"
 #include "I2cTools.h"
 #include "I2cToolsText.h"
@@ -132,8 +133,8 @@ int Detect(const std::vector<std::string> &argv, const SI2cToolsIo &io)
 {
     const int argc = int(argv.size());
     EMode mode = EMode::Auto;
-    int first = 0x08;
-    int last = 0x77;
+    int first = I2cFacts::FIRST_REGULAR_ADDRESS;
+    int last = I2cFacts::LAST_REGULAR_ADDRESS;
     int flags = 0;
     bool yes = false;
     bool version = false;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "CI2cDeviceFile.h"
+#include "NumberText.h"
 #include "VtlTestMain.h"
 
 #include <QDir>
@@ -204,8 +205,6 @@ private Q_SLOTS:
     void saveFailureKeepsOldFile();
     void saveIntoMissingFolderFails();
 
-    void hexToBytes_data();
-    void hexToBytes();
     void bytesToHex_data();
     void bytesToHex();
     void hexRoundTripOverRandomBytes();
@@ -888,46 +887,6 @@ void tst_CI2cDeviceFile::saveIntoMissingFolderFails()
     QVERIFY(!unnamed.GetLastError().isEmpty());
 }
 
-void tst_CI2cDeviceFile::hexToBytes_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<Bytes>("bytes");
-    const Bytes abc{0x01, 0xA5, 0xFF};
-    QTest::newRow("pairs") << u"01 A5 FF"_s << true << abc;
-    QTest::newRow("prefixes and mixed separators") << u"0x01,0xa5;0XFF"_s << true << abc;
-    QTest::newRow("one part") << u"01a5ff"_s << true << abc;
-    QTest::newRow("prefixed long part") << u"0xA5FF01"_s << true << Bytes{0xA5, 0xFF, 0x01};
-    QTest::newRow("runs of separators")
-        << u" \t01 ,; \n02;;03,"_s << true << Bytes{0x01, 0x02, 0x03};
-    QTest::newRow("one-digit parts") << u"1 2 3"_s << true << Bytes{0x01, 0x02, 0x03};
-    QTest::newRow("prefixed one digit") << u"0x5 f"_s << true << Bytes{0x05, 0x0F};
-    QTest::newRow("empty") << QString() << true << Bytes{};
-    QTest::newRow("separators only") << u" ,; \t\r\n"_s << true << Bytes{};
-    QTest::newRow("odd digits") << u"123"_s << false << Bytes{};
-    QTest::newRow("prefix alone") << u"0x"_s << false << Bytes{};
-    QTest::newRow("prefix alone among bytes") << u"01 0x 02"_s << false << Bytes{};
-    QTest::newRow("not hex") << u"G1"_s << false << Bytes{};
-    QTest::newRow("bad second part") << u"01 2X"_s << false << Bytes{};
-    QTest::newRow("plus sign") << u"01 +1"_s << false << Bytes{};
-    QTest::newRow("minus sign") << u"-1"_s << false << Bytes{};
-    QTest::newRow("double prefix") << u"0x0x12"_s << false << Bytes{};
-    QTest::newRow("full-width digits") << u"\uFF11\uFF12"_s << false << Bytes{};
-    QTest::newRow("other separator") << u"01.02"_s << false << Bytes{};
-    QTest::newRow("non-ASCII blank") << u"01\u00A002"_s << false << Bytes{};
-}
-
-void tst_CI2cDeviceFile::hexToBytes()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    QFETCH(Bytes, bytes);
-    const std::optional<Bytes> result = CI2cDeviceFile::HexToBytes(text);
-    QCOMPARE(result.has_value(), valid);
-    if (valid)
-        QCOMPARE(*result, bytes);
-}
-
 void tst_CI2cDeviceFile::bytesToHex_data()
 {
     QTest::addColumn<Bytes>("bytes");
@@ -955,10 +914,10 @@ void tst_CI2cDeviceFile::hexRoundTripOverRandomBytes()
             byte = static_cast<unsigned char>(random.bounded(256));
         const QString text = CI2cDeviceFile::BytesToHex(bytes);
         QCOMPARE(text.size(), bytes.empty() ? 0 : qsizetype(bytes.size()) * 3 - 1);
-        const std::optional<Bytes> back = CI2cDeviceFile::HexToBytes(text);
+        const std::optional<Bytes> back = NumberText::ParseBytes(text);
         QVERIFY2(back.has_value(), qPrintable(text));
         QCOMPARE(*back, bytes);
-        QCOMPARE(CI2cDeviceFile::HexToBytes(text.toLower()), back);
+        QCOMPARE(NumberText::ParseBytes(text.toLower()), back);
     }
 }
 
@@ -1085,7 +1044,7 @@ void tst_CI2cDeviceFile::commandValidity()
     if (command.type == EI2cCommandType::Sequence) {
         command.steps = data.isEmpty() ? QStringList() : data.split(u'|');
     } else {
-        command.data = *CI2cDeviceFile::HexToBytes(data);
+        command.data = *NumberText::ParseBytes(data);
     }
     QCOMPARE(CI2cDeviceFile::IsValidCommand(command), valid);
 }

@@ -49,6 +49,9 @@ private Q_SLOTS:
         QTest::newRow("one digit") << u"7"_s << true;
         QTest::newRow("three digits") << u"100"_s << false;
         QTest::newRow("not hex") << u"zz"_s << false;
+        QTest::newRow("blanks around") << u" 7e "_s << true;
+        QTest::newRow("sign") << u"+7"_s << false;
+        QTest::newRow("prefix") << u"0x"_s << false;
     }
 
     void editingHighlightsAndNamesChangedPages()

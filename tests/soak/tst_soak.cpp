@@ -9,9 +9,9 @@
 //   VTL_SOAK_SEED=12345     repeat a run (default: a new seed, printed at the start)
 // QtTest stops a test function after 5 minutes; a long run by hand lifts that with
 // QTEST_FUNCTION_TIMEOUT (milliseconds), as CTest does for it.
-#include "AddressFormat.h"
 #include "AppTestSupport.h"
 #include "CSimEeprom.h"
+#include "NumberText.h"
 #include "VtlTestMain.h"
 #include "mainwindow.h"
 
@@ -134,8 +134,8 @@ void TestSoak::fail(const QString &what)
 QString TestSoak::address()
 {
     static const std::array<unsigned char, 5> slaves{0x50, 0x51, 0x23, 0x33, 0x7F};
-    return AddressFormat::format(slaves[std::size_t(pick(int(slaves.size())))],
-                                 ActionOf(*m_window, "actionAddress8Bit")->isChecked());
+    return NumberText::Address(slaves[std::size_t(pick(int(slaves.size())))],
+                               ActionOf(*m_window, "actionAddress8Bit")->isChecked());
 }
 
 QString TestSoak::bytes(int maximum)
