@@ -306,80 +306,61 @@ void TestProjectsIntegration::executedWriteKeepsItsModeSuffix()
     QCOMPARE(child<QComboBox>(u"cmb_startstop"_s)->currentIndex(), 1);
 }
 
-// The fields are edited after the command was loaded, and the command is then executed
-// (as the context menu's Execute does, without a click that loads it again): the command's
-// own transfer goes out, and the user's edits stay in the fields.
+// Fields edited after the click that loaded the command: executing it (as the context
+// menu's Execute does) sends the command's own transfer and leaves the edits in the fields.
 void TestProjectsIntegration::executingSendsTheCommandNotTheFields_data()
 {
-    QTest::addColumn<SI2cCommand>("command");
+    QTest::addColumn<EI2cCommandType>("type");
+    QTest::addColumn<EI2cWriteMode>("mode");
+    QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QStringList>("wire");
-    QTest::addColumn<QStringList>("row");
-    QTest::addColumn<QString>("warning");
-    const auto command = [](EI2cCommandType type, EI2cWriteMode mode,
-                            std::vector<unsigned char> data, int count) {
-        SI2cCommand made;
-        made.label = u"Stored"_s;
-        made.type = type;
-        made.mode = mode;
-        made.data = std::move(data);
-        made.count = count;
-        return made;
-    };
-    using T = EI2cCommandType;
-    using M = EI2cWriteMode;
+    // The row's cells, or the warning's title and text.
+    QTest::addColumn<QString>("outcome");
     QTest::newRow("write with start only")
-        << command(T::Write, M::Start, {0x10}, 1) << QStringList{u"02 82 A0 10"_s}
-        << QStringList{u"Write 0x50 [Generate Start]"_s, u"0x00"_s, u"10"_s} << QString();
-    QTest::newRow("write/read") << command(T::WriteRead, M::Auto, {0x10}, 4)
+        << EI2cCommandType::Write << EI2cWriteMode::Start << "\x10"_ba
+        << QStringList{u"02 82 A0 10"_s} << u"Write 0x50 [Generate Start] | 0x00 | 10"_s;
+    QTest::newRow("write/read") << EI2cCommandType::WriteRead << EI2cWriteMode::Auto << "\x10"_ba
                                 << QStringList{u"02 82 A0 10"_s, u"03 04 A1"_s}
-                                << QStringList{u"Write/Read 0x50 [10]"_s, u"0x04"_s,
-                                               u"C0 FF EE 42"_s}
-                                << QString();
-    QTest::newRow("read") << command(T::Read, M::Auto, {}, 2) << QStringList{u"03 02 A1"_s}
-                          << QStringList{u"Read 0x50"_s, u"0x02"_s, u"5A A5"_s} << QString();
+                                << u"Write/Read 0x50 [10] | 0x04 | C0 FF EE 42"_s;
     QTest::newRow("write that sends nothing")
-        << command(T::Write, M::Stop, {}, 1) << QStringList() << QStringList()
+        << EI2cCommandType::Write << EI2cWriteMode::Stop << QByteArray() << QStringList()
         << u"Write: Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s;
 }
 
 void TestProjectsIntegration::executingSendsTheCommandNotTheFields()
 {
-    QFETCH(SI2cCommand, command);
+    QFETCH(EI2cCommandType, type);
+    QFETCH(EI2cWriteMode, mode);
+    QFETCH(QByteArray, data);
     QFETCH(QStringList, wire);
-    QFETCH(QStringList, row);
-    QFETCH(QString, warning);
+    QFETCH(QString, outcome);
+    const SI2cCommand command{u"Stored"_s, type, mode, {data.begin(), data.end()}, 4, {}, {}};
     writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {command});
     createWindow();
     connectBenchA();
-    m_bench.eepromA->SetContents(0x00, {0x5A, 0xA5});
     m_bench.eepromA->SetContents(0x10, {0xC0, 0xFF, 0xEE, 0x42});
     auto *address = child<QComboBox>(u"cmb_i2c_device"_s);
     auto *write = child<QLineEdit>(u"edit_write"_s);
-    auto *mode = child<QComboBox>(u"cmb_startstop"_s);
-    auto *count = child<QSpinBox>(u"spin_read"_s);
-
+    auto *startStop = child<QComboBox>(u"cmb_startstop"_s);
     click(commandRow(u"EEPROM"_s, u"Stored"_s));
     address->setEditText(u"0x23"_s);
     write->setText(u"AA BB"_s);
-    mode->setCurrentIndex(3);
-    count->setValue(7);
+    startStop->setCurrentIndex(3);
     auto *panel = m_window->findChild<CProjectsPanel *>();
     QVERIFY(panel != nullptr);
     Q_EMIT panel->commandExecuteRequested(0x50, command);
 
     QCOMPARE(ReportLines(m_bench.adapterA), wire);
-    auto *table = child<QTableWidget>(u"table_data"_s);
-    QCOMPARE(table->rowCount(), row.isEmpty() ? 0 : 1);
-    if (!row.isEmpty())
-        QCOMPARE(RowTexts(*table, 0), row);
-    QStringList boxes;
+    const auto *table = child<QTableWidget>(u"table_data"_s);
+    QStringList seen;
+    for (int row = 0; row < table->rowCount(); ++row)
+        seen << RowTexts(*table, row).join(u" | "_s);
     for (const SSeenBox &box : m_watcher->boxes)
-        boxes << box.title + u": "_s + box.text;
-    QCOMPARE(boxes, warning.isEmpty() ? QStringList() : QStringList{warning});
-    QCOMPARE(address->currentText(), u"0x23"_s);
-    QCOMPARE(write->text(), u"AA BB"_s);
-    QCOMPARE(mode->currentIndex(), 3);
-    QCOMPARE(count->value(), 7);
+        seen << box.title + u": "_s + box.text;
+    QCOMPARE(seen, QStringList{outcome});
+    QCOMPARE((QStringList{address->currentText(), write->text()}),
+             (QStringList{u"0x23"_s, u"AA BB"_s}));
+    QCOMPARE(startStop->currentIndex(), 3);
 }
 
 void TestProjectsIntegration::savingTheWriteField_data()

@@ -1,60 +1,10 @@
 // SPDX-License-Identifier: MIT
-// A stored command as the request it sends: every type and write mode, and the commands
-// that send no single request.
+// A stored command as the one request it sends, for every type and write mode, and the
+// commands that send no single request.
 #include "CommandRequest.h"
 #include "VtlTestMain.h"
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-constexpr std::uint8_t DEVICE = 0x50;
-
-// `hex` as the data bytes, e.g. "AABB".
-SI2cCommand Command(EI2cCommandType type, int mode, const char *hex, int count)
-{
-    SI2cCommand command;
-    command.label = u"Label"_s;
-    command.type = type;
-    command.mode = static_cast<EI2cWriteMode>(mode);
-    const QByteArray data = QByteArray::fromHex(hex);
-    command.data.assign(data.begin(), data.end());
-    command.count = count;
-    command.steps = QStringList{u"w1 00"_s};
-    return command;
-}
-
-// "write@50 [AA BB] start stop", "read@50 2", "writeread@50 [10] 4" or the refusal's number.
-QString Describe(const std::optional<STransactionRequest> &request, ECommandRefusal refusal)
-{
-    if (!request)
-        return u"refused %1"_s.arg(int(refusal));
-    const QString bytes =
-        QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(request->data.data()),
-                                       qsizetype(request->data.size()))
-                                .toHex(' ')
-                                .toUpper());
-    const QString address = QString::number(request->address, 16);
-    switch (request->kind) {
-    case ETransactionKind::Read:
-        return u"read@%1 %2"_s.arg(address).arg(request->count);
-    case ETransactionKind::WriteRead:
-        return u"writeread@%1 [%2] %3"_s.arg(address, bytes).arg(request->count);
-    case ETransactionKind::Write:
-        return u"write@%1 [%2]%3%4"_s.arg(address, bytes, request->start ? u" start"_s : u""_s,
-                                          request->stop ? u" stop"_s : u""_s);
-    case ETransactionKind::Search:
-        break;
-    }
-    return u"search"_s;
-}
-
-QString Refused(ECommandRefusal refusal)
-{
-    return u"refused %1"_s.arg(int(refusal));
-}
-
-} // namespace
 
 class TestCommandRequest : public QObject
 {
@@ -63,53 +13,58 @@ class TestCommandRequest : public QObject
 private Q_SLOTS:
     void fromCommand_data()
     {
-        QTest::addColumn<SI2cCommand>("command");
+        QTest::addColumn<EI2cCommandType>("type");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QByteArray>("hex");
+        QTest::addColumn<int>("count");
+        // "kind@address, S for a start, P for a stop, [bytes] count", or the refusal.
         QTest::addColumn<QString>("request");
-        using T = EI2cCommandType;
-        const char *none = "";
-        QTest::newRow("write auto")
-            << Command(T::Write, 0, "07", 1) << u"write@50 [07] start stop"_s;
-        QTest::newRow("write start") << Command(T::Write, 1, "10", 1) << u"write@50 [10] start"_s;
-        QTest::newRow("write stop")
-            << Command(T::Write, 2, "AABB", 1) << u"write@50 [AA BB] stop"_s;
-        QTest::newRow("write none") << Command(T::Write, 3, "AA", 1) << u"write@50 [AA]"_s;
-        QTest::newRow("address only")
-            << Command(T::Write, 0, none, 1) << u"write@50 [] start stop"_s;
-        QTest::newRow("start, no bytes") << Command(T::Write, 1, none, 1) << u"write@50 [] start"_s;
-        QTest::newRow("stop, no bytes")
-            << Command(T::Write, 2, none, 1) << Refused(ECommandRefusal::SendsNothing);
-        QTest::newRow("none, no bytes")
-            << Command(T::Write, 3, none, 1) << Refused(ECommandRefusal::SendsNothing);
-        QTest::newRow("unknown mode")
-            << Command(T::Write, 4, "01", 1) << Refused(ECommandRefusal::BadMode);
-        // A read's and a write/read's mode and a read's bytes are carried along, never sent.
-        QTest::newRow("read") << Command(T::Read, 3, "AA", 2) << u"read@50 2"_s;
-        QTest::newRow("largest read") << Command(T::Read, 0, none, 65535) << u"read@50 65535"_s;
-        QTest::newRow("read of none")
-            << Command(T::Read, 0, none, 0) << Refused(ECommandRefusal::BadCount);
-        QTest::newRow("read too long")
-            << Command(T::Read, 0, none, 65536) << Refused(ECommandRefusal::BadCount);
-        QTest::newRow("read negative")
-            << Command(T::Read, 0, none, -1) << Refused(ECommandRefusal::BadCount);
-        QTest::newRow("write/read")
-            << Command(T::WriteRead, 3, "0010", 4) << u"writeread@50 [00 10] 4"_s;
-        QTest::newRow("write/read without bytes")
-            << Command(T::WriteRead, 0, none, 4) << Refused(ECommandRefusal::NoBytes);
-        QTest::newRow("write/read of none")
-            << Command(T::WriteRead, 0, "10", 0) << Refused(ECommandRefusal::BadCount);
-        QTest::newRow("sequence") << Command(T::Sequence, 0, "10", 1)
-                                  << Refused(ECommandRefusal::Sequence);
+        constexpr auto W = EI2cCommandType::Write, R = EI2cCommandType::Read;
+        constexpr auto WR = EI2cCommandType::WriteRead, SEQ = EI2cCommandType::Sequence;
+        using E = ECommandRefusal;
+        const auto no = [](ECommandRefusal why) {
+            return u"refused %1"_s.arg(int(why));
+        };
+        QTest::newRow("auto") << W << 0 << "07"_ba << 1 << u"write@50 SP [07] 0"_s;
+        QTest::newRow("start") << W << 1 << "10"_ba << 1 << u"write@50 S- [10] 0"_s;
+        QTest::newRow("stop") << W << 2 << "AABB"_ba << 1 << u"write@50 -P [AA BB] 0"_s;
+        QTest::newRow("none") << W << 3 << "AA"_ba << 1 << u"write@50 -- [AA] 0"_s;
+        QTest::newRow("address only") << W << 0 << ""_ba << 1 << u"write@50 SP [] 0"_s;
+        QTest::newRow("sends nothing") << W << 2 << ""_ba << 1 << no(E::SendsNothing);
+        QTest::newRow("bad mode") << W << 4 << "01"_ba << 1 << no(E::BadMode);
+        // A read's mode and bytes are carried along, never sent.
+        QTest::newRow("read") << R << 3 << "AA"_ba << 2 << u"read@50 SP [] 2"_s;
+        QTest::newRow("read 65536") << R << 0 << ""_ba << 65536 << no(E::BadCount);
+        QTest::newRow("write/read") << WR << 3 << "0010"_ba << 4 << u"writeread@50 SP [00 10] 4"_s;
+        QTest::newRow("write/read of 0") << WR << 0 << "10"_ba << 0 << no(E::BadCount);
+        QTest::newRow("write/read, no bytes") << WR << 0 << ""_ba << 4 << no(E::NoBytes);
+        QTest::newRow("sequence") << SEQ << 0 << "10"_ba << 1 << no(E::Sequence);
     }
 
     void fromCommand()
     {
-        QFETCH(SI2cCommand, command);
+        QFETCH(EI2cCommandType, type);
+        QFETCH(int, mode);
+        QFETCH(QByteArray, hex);
+        QFETCH(int, count);
         QFETCH(QString, request);
+        SI2cCommand command{u"Label"_s, type, EI2cWriteMode(mode), {}, count, {}, {u"w1 00"_s}};
+        const QByteArray data = QByteArray::fromHex(hex);
+        command.data.assign(data.begin(), data.end());
         ECommandRefusal refusal = ECommandRefusal::BadMode;
-        const std::optional<STransactionRequest> result =
-            CommandRequest::FromCommand(DEVICE, command, refusal);
-        QCOMPARE(Describe(result, refusal), request);
-        if (result)
+        const auto made = CommandRequest::FromCommand(0x50, command, refusal);
+        static const QStringList KINDS{u"write"_s, u"read"_s, u"writeread"_s, u"search"_s};
+        const QByteArray sent(reinterpret_cast<const char *>(made ? made->data.data() : nullptr),
+                              made ? qsizetype(made->data.size()) : 0);
+        QCOMPARE(!made ? u"refused %1"_s.arg(int(refusal))
+                       : u"%1@%2 %3%4 [%5] %6"_s.arg(KINDS.at(int(made->kind)))
+                             .arg(made->address, 0, 16)
+                             .arg(made->start ? u'S' : u'-')
+                             .arg(made->stop ? u'P' : u'-')
+                             .arg(QString::fromLatin1(sent.toHex(' ').toUpper()))
+                             .arg(made->count),
+                 request);
+        if (made)
             QCOMPARE(refusal, ECommandRefusal::None);
     }
 };
