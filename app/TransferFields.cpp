@@ -45,6 +45,32 @@ std::optional<SBadToken> firstBadToken(const QString &input)
     return std::nullopt;
 }
 
+QString invalidBytesText()
+{
+    return tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\".");
+}
+
+QString invalidCountText(const QString &count)
+{
+    return tr("Invalid read count \"%1\". Enter a count from 1 to %2.")
+        .arg(count)
+        .arg(READ_COUNT_MAX);
+}
+
+QString typeTitle(EI2cCommandType type)
+{
+    switch (type) {
+    case EI2cCommandType::Read:
+        return tr("Read");
+    case EI2cCommandType::WriteRead:
+        return tr("Write/Read");
+    case EI2cCommandType::Write:
+    case EI2cCommandType::Sequence:
+        break;
+    }
+    return tr("Write");
+}
+
 } // namespace
 
 TransferFields::TransferFields(const SWidgets &widgets, const AddressField &address,
@@ -170,6 +196,26 @@ void TransferFields::load(const SI2cCommand &command)
     }
 }
 
+void TransferFields::warnRefusal(const SI2cCommand &command, ECommandRefusal refusal) const
+{
+    QString text;
+    switch (refusal) {
+    case ECommandRefusal::SendsNothing:
+    case ECommandRefusal::NoBytes:
+        text = invalidBytesText();
+        break;
+    case ECommandRefusal::BadCount:
+        text = invalidCountText(QString::number(command.count));
+        break;
+    case ECommandRefusal::None:
+    case ECommandRefusal::Sequence:
+    case ECommandRefusal::BadMode:
+        text = CommandRequest::RefusalText(refusal, tr("Command \"%1\"").arg(command.label));
+        break;
+    }
+    QMessageBox::warning(m_window, typeTitle(command.type), text);
+}
+
 void TransferFields::warnInvalidAddress(const QString &title) const
 {
     QMessageBox::warning(m_window, title,
@@ -183,8 +229,7 @@ void TransferFields::warnInvalidBytes(const QString &title) const
     QLineEdit *edit = m_widgets.writeBytes;
     const std::optional<SBadToken> bad = firstBadToken(edit->text());
     if (!bad) {
-        QMessageBox::warning(m_window, title,
-                             tr("Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."));
+        QMessageBox::warning(m_window, title, invalidBytesText());
         return;
     }
     QMessageBox::warning(m_window, title,
@@ -233,10 +278,7 @@ std::optional<std::size_t> TransferFields::count(const QString &title) const
 {
     // A text the spin box cannot take ("0", nothing) leaves its last value, which is not shown.
     if (!m_widgets.readCount->hasAcceptableInput()) {
-        QMessageBox::warning(m_window, title,
-                             tr("Invalid read count \"%1\". Enter a count from 1 to %2.")
-                                 .arg(m_widgets.readCount->text())
-                                 .arg(READ_COUNT_MAX));
+        QMessageBox::warning(m_window, title, invalidCountText(m_widgets.readCount->text()));
         return std::nullopt;
     }
     return static_cast<std::size_t>(m_widgets.readCount->value());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "CommandRequest.h"
 #include "SI2cCommand.h"
 #include "STransactionRequest.h"
 
@@ -44,6 +45,9 @@ public:
 
     // The command's bytes, count and start/stop choice in the fields; a sequence has none.
     void load(const SI2cCommand &command);
+    // A stored command that gives no request, reported in the words the button of its type
+    // uses for the same input.
+    void warnRefusal(const SI2cCommand &command, ECommandRefusal refusal) const;
 
 private:
     struct SAddressedBytes

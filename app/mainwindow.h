@@ -113,7 +113,8 @@ private Q_SLOTS:
     void showStatusMessage(const QString &text);
 
 private:
-    // The fields' request, when they gave one, run as the user's and logged as its row.
+    // The request of the fields or of a stored command, when there is one, run as the
+    // user's and logged as its row.
     void runFieldTransfer(const std::optional<STransactionRequest> &request, bool busyCursor);
     // The row of a write, read or write/read, the user's or a dock's.
     void addRecordRow(const STransactionRecord &record);

@@ -4,6 +4,7 @@
 #include "AddressField.h"
 #include "CProjectsPanel.h"
 #include "CSequencePart.h"
+#include "CommandRequest.h"
 #include "PartDock.h"
 #include "TransferFields.h"
 #include "mainwindow.h"
@@ -53,27 +54,28 @@ void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
 
 void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
 {
-    onLoadCommand(address, command);
     if (!isConnected()) {
+        onLoadCommand(address, command);
         showStatusMessage(
             tr("Command \"%1\" loaded. Connect a device to execute it.").arg(command.label));
         return;
     }
-    switch (command.type) {
-    case EI2cCommandType::Sequence:
-        if (!isTransactionRunning())
-            m_sequences->Run(command.label, address, command.steps);
-        break;
-    case EI2cCommandType::Read:
-        onRead();
-        break;
-    case EI2cCommandType::WriteRead:
-        onWriteRead();
-        break;
-    case EI2cCommandType::Write:
-        onWrite();
-        break;
+    if (isTransactionRunning())
+        return;
+    if (command.type == EI2cCommandType::Sequence) {
+        m_sequences->Run(command.label, address, command.steps);
+        return;
     }
+    // The command itself is sent, whatever the fields hold since it was loaded.
+    ECommandRefusal refusal = ECommandRefusal::None;
+    const std::optional<STransactionRequest> request =
+        CommandRequest::FromCommand(address, command, refusal);
+    if (!request) {
+        m_fields->warnRefusal(command, refusal);
+        return;
+    }
+    // A read keeps the busy cursor up, as its button does; a write does not.
+    runFieldTransfer(request, command.type != EI2cCommandType::Write);
 }
 
 void MainWindow::onWriteSave()

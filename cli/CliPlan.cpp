@@ -4,6 +4,7 @@
 #include "CI2cDeviceFile.h"
 #include "CliSequencePlan.h"
 #include "CliValues.h"
+#include "CommandRequest.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -400,28 +401,17 @@ private:
 
     bool BuildRunRequest(const QString &label)
     {
-        const SI2cCommand &command = m_plan.runCommand;
-        const auto count = static_cast<std::size_t>(command.count);
-        if (command.type == EI2cCommandType::Read) {
-            NoteRead(count, u"LABEL %1"_s.arg(CliValues::Quoted(label)));
-            m_plan.requests.push_back(STransactionRequest::Read(m_plan.address, count));
-            return true;
-        }
-        if (command.type == EI2cCommandType::WriteRead) {
-            NoteRead(count, u"LABEL %1"_s.arg(CliValues::Quoted(label)));
-            m_plan.requests.push_back(
-                STransactionRequest::WriteRead(m_plan.address, command.data, count));
-            return true;
-        }
-        const bool start = WriteModeStarts(command.mode);
-        const bool stop = WriteModeStops(command.mode);
-        if (!start && command.data.empty()) {
-            m_error = u"LABEL %1 writes no bytes and no start, so it sends nothing"_s.arg(
-                CliValues::Quoted(label));
+        const QString name = u"LABEL %1"_s.arg(CliValues::Quoted(label));
+        ECommandRefusal refusal = ECommandRefusal::None;
+        std::optional<STransactionRequest> request =
+            CommandRequest::FromCommand(m_plan.address, m_plan.runCommand, refusal);
+        if (!request) {
+            m_error = CommandRequest::RefusalText(refusal, name);
             return false;
         }
-        m_plan.requests.push_back(
-            STransactionRequest::Write(m_plan.address, command.data, start, stop));
+        if (request->kind != ETransactionKind::Write)
+            NoteRead(request->count, name);
+        m_plan.requests.push_back(std::move(*request));
         return true;
     }
 

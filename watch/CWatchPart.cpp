@@ -2,6 +2,7 @@
 #include "CWatchPart.h"
 
 #include "COutputTable.h"
+#include "CommandRequest.h"
 #include "PartDock.h"
 #include "WatchPanel.h"
 
@@ -43,13 +44,13 @@ void CWatchPart::watchCommand(std::uint8_t address, const SI2cCommand &command)
 {
     if (isRunning() || command.type == EI2cCommandType::Write)
         return;
+    ECommandRefusal refusal = ECommandRefusal::None;
+    const std::optional<STransactionRequest> request =
+        CommandRequest::FromCommand(address, command, refusal);
+    if (!request)
+        return;
     // A command without a decoding shows its first byte as it is, not the last decoding.
-    const SValueDecoding decoding = command.value.value_or(SValueDecoding());
-    const auto count = std::size_t(command.count);
-    setTarget(command.type == EI2cCommandType::Read
-                  ? STransactionRequest::Read(address, count)
-                  : STransactionRequest::WriteRead(address, command.data, count),
-              decoding);
+    setTarget(*request, command.value.value_or(SValueDecoding()));
     m_command.emplace(address, command);
     m_panel->setSavesToCommand(true);
 }

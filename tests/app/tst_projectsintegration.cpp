@@ -4,6 +4,7 @@
 // dock's action.
 #include "AppTestSupport.h"
 #include "CI2cDeviceFile.h"
+#include "CProjectsPanel.h"
 #include "CSimLightSensor.h"
 #include "CSimPresetBench.h"
 #include "VtlTestMain.h"
@@ -37,6 +38,8 @@ private Q_SLOTS:
     void executingWhileDisconnectedOnlyLoads();
     void executingRunsTheCommandOnTheBus();
     void executedWriteKeepsItsModeSuffix();
+    void executingSendsTheCommandNotTheFields_data();
+    void executingSendsTheCommandNotTheFields();
     void savingTheWriteField_data();
     void savingTheWriteField();
     void savingTheReadCount();
@@ -301,6 +304,63 @@ void TestProjectsIntegration::executedWriteKeepsItsModeSuffix()
     QCOMPARE(RowTexts(*table, 0),
              (QStringList{u"Write 0x50 [Generate Start]"_s, u"0x00"_s, u"10"_s}));
     QCOMPARE(child<QComboBox>(u"cmb_startstop"_s)->currentIndex(), 1);
+}
+
+// Fields edited after the click that loaded the command: executing it (as the context
+// menu's Execute does) sends the command's own transfer and leaves the edits in the fields.
+void TestProjectsIntegration::executingSendsTheCommandNotTheFields_data()
+{
+    QTest::addColumn<EI2cCommandType>("type");
+    QTest::addColumn<EI2cWriteMode>("mode");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QStringList>("wire");
+    // The row's cells, or the warning's title and text.
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("write with start only")
+        << EI2cCommandType::Write << EI2cWriteMode::Start << "\x10"_ba
+        << QStringList{u"02 82 A0 10"_s} << u"Write 0x50 [Generate Start] | 0x00 | 10"_s;
+    QTest::newRow("write/read") << EI2cCommandType::WriteRead << EI2cWriteMode::Auto << "\x10"_ba
+                                << QStringList{u"02 82 A0 10"_s, u"03 04 A1"_s}
+                                << u"Write/Read 0x50 [10] | 0x04 | C0 FF EE 42"_s;
+    QTest::newRow("write that sends nothing")
+        << EI2cCommandType::Write << EI2cWriteMode::Stop << QByteArray() << QStringList()
+        << u"Write: Invalid input. Enter hex bytes, e.g. \"01 A5 FF\"."_s;
+}
+
+void TestProjectsIntegration::executingSendsTheCommandNotTheFields()
+{
+    QFETCH(EI2cCommandType, type);
+    QFETCH(EI2cWriteMode, mode);
+    QFETCH(QByteArray, data);
+    QFETCH(QStringList, wire);
+    QFETCH(QString, outcome);
+    const SI2cCommand command{u"Stored"_s, type, mode, {data.begin(), data.end()}, 4, {}, {}};
+    writeDevice(u"eeprom.i2cdev"_s, u"EEPROM"_s, 0x50, {command});
+    createWindow();
+    connectBenchA();
+    m_bench.eepromA->SetContents(0x10, {0xC0, 0xFF, 0xEE, 0x42});
+    auto *address = child<QComboBox>(u"cmb_i2c_device"_s);
+    auto *write = child<QLineEdit>(u"edit_write"_s);
+    auto *startStop = child<QComboBox>(u"cmb_startstop"_s);
+    click(commandRow(u"EEPROM"_s, u"Stored"_s));
+    address->setEditText(u"0x23"_s);
+    write->setText(u"AA BB"_s);
+    startStop->setCurrentIndex(3);
+    auto *panel = m_window->findChild<CProjectsPanel *>();
+    QVERIFY(panel != nullptr);
+    Q_EMIT panel->commandExecuteRequested(0x50, command);
+
+    QCOMPARE(ReportLines(m_bench.adapterA), wire);
+    const auto *table = child<QTableWidget>(u"table_data"_s);
+    QStringList seen;
+    for (int row = 0; row < table->rowCount(); ++row)
+        seen << RowTexts(*table, row).join(u" | "_s);
+    for (const SSeenBox &box : m_watcher->boxes)
+        seen << box.title + u": "_s + box.text;
+    QCOMPARE(seen, QStringList{outcome});
+    QCOMPARE((QStringList{address->currentText(), write->text()}),
+             (QStringList{u"0x23"_s, u"AA BB"_s}));
+    QCOMPARE(startStop->currentIndex(), 3);
 }
 
 void TestProjectsIntegration::savingTheWriteField_data()
