@@ -79,12 +79,6 @@ public:
         m_table->AddRow(type, flags, bytes, error, time, origin, transfer);
     }
 
-    // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
-    static QString formatHexLines(const QByteArray &bytes, int bytesPerLine, bool offsetDecimal)
-    {
-        return COutputTable::FormatHexLines(bytes, bytesPerLine, offsetDecimal);
-    }
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -98,7 +92,6 @@ private Q_SLOTS:
     void onSpeedTriggered(QAction *action);
     void onPullUpsTriggered(bool checked);
     void onAddressFormatTriggered();
-    void onPresenceTimer();
     void onLoadCommand(uint8_t address, const SI2cCommand &command);
     void onExecuteCommand(uint8_t address, const SI2cCommand &command);
     void onWriteSave();

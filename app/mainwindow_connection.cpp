@@ -72,11 +72,6 @@ void MainWindow::onDisconnect()
     updateUiState();
 }
 
-void MainWindow::onPresenceTimer()
-{
-    m_session->CheckPresence();
-}
-
 void MainWindow::onSpeedTriggered(QAction *action)
 {
     if (!isTransactionRunning())

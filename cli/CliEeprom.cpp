@@ -67,26 +67,32 @@ ECliExit Failure(CCliSession &session, const SBusProcedureResult &result,
     return interrupted ? ECliExit::Interrupted : ECliExit::BusFailure;
 }
 
-// A verify that found a difference: exit status 1 with the first differing offset.
+// A verify that found differences: exit status 1 with the first differing offset, and how
+// many bytes differ when it is more than that one.
 ECliExit Difference(CCliSession &session, const SEepromOutcome &outcome, QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
-    const QString offset = session.Offset(*outcome.differsAt);
+    const QString offset = session.Offset(*outcome.FirstDifference());
+    const std::size_t count = outcome.DifferingCount();
     json.insert(u"identical"_s, false);
     json.insert(u"offset"_s, offset);
     json.insert(u"expected"_s, HexFormat::hexByte(outcome.expected));
     json.insert(u"actual"_s, HexFormat::hexByte(outcome.actual));
+    json.insert(u"differing"_s, qint64(count));
     json.insert(u"ok"_s, false);
     const QString address = session.Address(plan.address);
     const QString actual = HexFormat::hexByte(outcome.actual);
+    QString text;
     if (plan.file.isEmpty()) {
-        session.Output().Result(u"the EEPROM at %1 is not blank from offset %2 on: EEPROM %3"_s.arg(
-            address, offset, actual));
+        text = u"the EEPROM at %1 is not blank from offset %2 on: EEPROM %3"_s.arg(address, offset,
+                                                                                   actual);
     } else {
-        session.Output().Result(
-            u"'%1' differs from the EEPROM at %2 from offset %3 on: file %4, EEPROM %5"_s.arg(
-                plan.file, address, offset, HexFormat::hexByte(outcome.expected), actual));
+        text = u"'%1' differs from the EEPROM at %2 from offset %3 on: file %4, EEPROM %5"_s.arg(
+            plan.file, address, offset, HexFormat::hexByte(outcome.expected), actual);
     }
+    if (count > 1)
+        text += u"; %1 bytes differ"_s.arg(count);
+    session.Output().Result(text);
     session.Output().Json(json);
     return ECliExit::BusFailure;
 }
@@ -137,7 +143,7 @@ ECliExit RunCompare(CCliSession &session, const SMemoryImage &image, QJsonObject
         return engine.Verify(bus, image, outcome);
     });
     json.insert(u"durationUs"_s, MicrosecondsSince(started));
-    if (outcome.differsAt)
+    if (outcome.Differs())
         return Difference(session, outcome, json);
     if (!result.ok)
         return Failure(session, result, outcome, json);

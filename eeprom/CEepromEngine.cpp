@@ -33,7 +33,51 @@ SBusProcedureResult FromRecord(const STransactionRecord &record)
     return Failed(record.lastError);
 }
 
+// Adds the offsets where `actual` differs from `expected` as runs from `offset` on; a run
+// that goes on where the last one ended is joined to it.
+void AddDifferences(std::size_t offset, const std::vector<unsigned char> &actual,
+                    const std::vector<unsigned char> &expected, SEepromOutcome &outcome)
+{
+    const std::size_t count = std::min(actual.size(), expected.size());
+    std::size_t at = 0;
+    while (at < count) {
+        const auto found = std::mismatch(actual.begin() + std::ptrdiff_t(at),
+                                         actual.begin() + std::ptrdiff_t(count),
+                                         expected.begin() + std::ptrdiff_t(at));
+        at = std::size_t(found.first - actual.begin());
+        if (at == count)
+            break;
+        std::size_t end = at + 1;
+        while (end < count && actual[end] != expected[end])
+            ++end;
+        if (outcome.differing.empty()) {
+            outcome.expected = expected[at];
+            outcome.actual = actual[at];
+        }
+        if (!outcome.differing.empty() && outcome.differing.back().End() == offset + at)
+            outcome.differing.back().length += end - at;
+        else
+            outcome.differing.push_back({offset + at, end - at});
+        at = end;
+    }
+}
+
 } // namespace
+
+std::size_t SEepromOutcome::DifferingCount() const
+{
+    std::size_t count = 0;
+    for (const SByteRun &run : differing)
+        count += run.length;
+    return count;
+}
+
+std::optional<std::size_t> SEepromOutcome::FirstDifference() const
+{
+    if (differing.empty())
+        return std::nullopt;
+    return differing.front().offset;
+}
 
 CEepromEngine::CEepromEngine(SEepromPart part, std::uint8_t base)
     : m_part(std::move(part))
@@ -132,23 +176,16 @@ SBusProcedureResult CEepromEngine::Verify(CBusContext &context, const SMemoryIma
         SEepromOutcome read;
         const SBusProcedureResult result =
             ReadRange(context, segment.offset, segment.bytes.size(), read, compared, total);
-        const auto mismatch = std::mismatch(read.data.begin(), read.data.end(),
-                                            segment.bytes.begin(), segment.bytes.end());
-        const auto same = std::size_t(mismatch.first - read.data.begin());
-        if (mismatch.first != read.data.end()) {
-            outcome.done += same;
-            outcome.differsAt = segment.offset + same;
-            outcome.actual = *mismatch.first;
-            outcome.expected = *mismatch.second;
-            return Failed("differs at offset " + OffsetText(*outcome.differsAt));
-        }
-        outcome.done += same;
+        AddDifferences(segment.offset, read.data, segment.bytes, outcome);
+        outcome.done += std::min(read.data.size(), segment.bytes.size());
         if (!result.ok) {
             outcome.failedAt = read.failedAt;
             return result;
         }
         compared += segment.bytes.size();
     }
+    if (const std::optional<std::size_t> first = outcome.FirstDifference())
+        return Failed("differs at offset " + OffsetText(*first));
     return {};
 }
 

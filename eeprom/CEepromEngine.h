@@ -11,6 +11,15 @@
 #include <optional>
 #include <vector>
 
+// Neighbouring bytes of a memory: `length` of them from `offset` on.
+struct SByteRun
+{
+    std::size_t offset = 0;
+    std::size_t length = 0;
+
+    std::size_t End() const { return offset + length; }
+};
+
 // What an EEPROM operation did, as far as it got. `done` counts bytes read, bytes the chip
 // holds (a page counts once its write cycle has ended) or bytes compared; it never runs ahead
 // of the memory.
@@ -20,10 +29,19 @@ struct SEepromOutcome
     std::size_t done = 0;
     std::size_t pages = 0;
     std::size_t polls = 0;
-    std::optional<std::size_t> failedAt;  // where the failing or cancelled transaction was
-    std::optional<std::size_t> differsAt; // verify: the first offset that differs
+    std::optional<std::size_t> failedAt; // where the failing or cancelled transaction was
+    // verify: every byte compared that differs, as runs in the order of the image's segments
+    // (offset order for a normalised image), and what the first of them should hold and holds.
+    // A whole image of differing bytes is one run, not 64 Ki offsets.
+    std::vector<SByteRun> differing;
     unsigned char expected = 0;
     unsigned char actual = 0;
+
+    // The verify read every byte of the image and found some that differ; after a failure of
+    // the bus (`failedAt`) the runs cover only what arrived.
+    bool Differs() const { return !failedAt && !differing.empty(); }
+    std::size_t DifferingCount() const;
+    std::optional<std::size_t> FirstDifference() const;
 };
 
 // Read, program, verify and erase of one 24-series part at a base address, as procedures on
@@ -47,7 +65,9 @@ public:
     // Writes only the bytes the image covers.
     SBusProcedureResult Program(CBusContext &context, const SMemoryImage &image,
                                 SEepromOutcome &outcome) const;
-    // Stops at the first difference (`differsAt`), which is a failure.
+    // Reads every byte of the image back and lists those that differ (`differing`); a
+    // difference is a failure without `failedAt`, and a failure of the bus ends the verify
+    // with what was found up to there.
     SBusProcedureResult Verify(CBusContext &context, const SMemoryImage &image,
                                SEepromOutcome &outcome) const;
     // Fills the range with 0xFF.

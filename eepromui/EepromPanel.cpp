@@ -381,12 +381,12 @@ void EepromPanel::onProgram()
         const SBusProcedureResult written = engine.Program(bus, image, *programmed);
         return written.ok ? engine.Verify(bus, image, *verified) : written;
     });
-    if (verified->differsAt) {
-        m_model.setDiffering({*verified->differsAt});
+    if (verified->Differs()) {
+        markDiffering(*verified);
         addRow(*base,
                tr("programmed %1 bytes, differs at offset %2")
                    .arg(programmed->done)
-                   .arg(OffsetText(*verified->differsAt)),
+                   .arg(OffsetText(*verified->FirstDifference())),
                true);
         return;
     }
@@ -411,33 +411,38 @@ void EepromPanel::onVerify()
     const CEepromEngine engine(part(), *base);
     auto outcome = std::make_shared<SEepromOutcome>();
     const std::size_t size = engine.Part().size;
+    const SMemoryImage image = ImageOf(m_model.contents().left(qsizetype(size)));
     QElapsedTimer timer;
     timer.start();
     const SBusProcedureResult result = run(tr("Verifying the EEPROM..."), [=](CBusContext &bus) {
-        return engine.Read(bus, 0, size, *outcome);
+        return engine.Verify(bus, image, *outcome);
     });
-    if (!result.ok) {
+    if (!result.ok && !outcome->Differs()) {
         addRow(*base, failureText(tr("verify"), result, *outcome), true);
         return;
     }
     // Every differing byte is marked, not only the first.
-    const QByteArray expected = m_model.contents();
-    std::set<std::size_t> differing;
-    for (std::size_t i = 0; i < outcome->data.size(); ++i) {
-        if (char(outcome->data[i]) != expected[qsizetype(i)])
-            differing.insert(i);
-    }
-    m_model.setDiffering(differing);
-    if (differing.empty()) {
+    markDiffering(*outcome);
+    if (result.ok) {
         addRow(*base,
                tr("verified %n bytes, identical, %1", nullptr, int(size)).arg(Seconds(timer)),
                false);
         return;
     }
     addRow(*base,
-           tr("%n bytes differ, the first at offset %1", nullptr, int(differing.size()))
-               .arg(OffsetText(*differing.begin())),
+           tr("%n bytes differ, the first at offset %1", nullptr, int(outcome->DifferingCount()))
+               .arg(OffsetText(*outcome->FirstDifference())),
            true);
+}
+
+void EepromPanel::markDiffering(const SEepromOutcome &verified)
+{
+    std::set<std::size_t> offsets;
+    for (const SByteRun &run : verified.differing) {
+        for (std::size_t offset = run.offset; offset < run.End(); ++offset)
+            offsets.insert(offsets.end(), offset);
+    }
+    m_model.setDiffering(offsets);
 }
 
 void EepromPanel::onErase()

@@ -77,6 +77,8 @@ private:
     void addRow(std::uint8_t address, const QString &text, bool error);
     QString failureText(const QString &operation, const SBusProcedureResult &result,
                         const SEepromOutcome &outcome) const;
+    // Marks in the view every byte that a verify found differing.
+    void markDiffering(const SEepromOutcome &verified);
 
     CBusSession &m_session;
     COutputTable &m_table;

@@ -127,11 +127,6 @@ bool COutputTable::eventFilter(QObject *watched, QEvent *event)
            !m_ui.table->selectionModel()->hasSelection();
 }
 
-QString COutputTable::FormatHexLines(const QByteArray &bytes, int perLine, bool offsetDecimal)
-{
-    return HexFormat::lines(bytes, perLine, offsetDecimal);
-}
-
 int COutputTable::BytesPerLine() const
 {
     return m_ui.bytesPerLine->currentData(Qt::UserRole).toInt();
@@ -146,7 +141,7 @@ QString COutputTable::dataText(const QByteArray &bytes) const
 {
     return m_ui.showAscii->isChecked()
                ? AsciiColumn::Lines(bytes, BytesPerLine(), IsOffsetDecimal())
-               : FormatHexLines(bytes, BytesPerLine(), IsOffsetDecimal());
+               : HexFormat::lines(bytes, BytesPerLine(), IsOffsetDecimal());
 }
 
 void COutputTable::onBytesPerLineChanged()

@@ -68,9 +68,6 @@ public:
                 const std::optional<STableRowOrigin> &origin = {},
                 const std::optional<STransactionRequest> &transfer = {});
 
-    // The bytes as hex lines of `bytesPerLine` bytes (0: one line) with offsets.
-    static QString FormatHexLines(const QByteArray &data, int bytesPerLine, bool offsetDecimal);
-
     int BytesPerLine() const;
     bool IsOffsetDecimal() const;
     // Puts the selected rows on the clipboard in table order; nothing without a selection.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CPartLibrary.h"
 
+#include "DeviceFolder.h"
 #include "NumberText.h"
 
 #include <QCoreApplication>
@@ -77,22 +78,17 @@ bool CPartLibrary::Load(const QString &folder)
     m_loadErrors.clear();
     const QDir dir(folder);
     const QHash<QString, QString> kinds = ReadKinds(dir);
-    const QStringList names =
-        dir.entryList({u"*."_s + CI2cDeviceFile::FILE_SUFFIX}, QDir::Files, QDir::Name);
-    for (const QString &name : names) {
+    SDeviceFolder loaded = SDeviceFolder::Load(folder);
+    for (const SRefusedDeviceFile &refused : std::as_const(loaded.refused))
+        m_loadErrors.append(u"%1: %2"_s.arg(QFileInfo(refused.path).fileName(), refused.reason));
+    m_parts.reserve(std::size_t(loaded.devices.size()));
+    for (CI2cDeviceFile &file : loaded.devices) {
         SLibraryPart part;
-        part.path = dir.filePath(name);
-        if (!part.file.Load(part.path)) {
-            m_loadErrors.append(u"%1: %2"_s.arg(name, part.file.GetLastError()));
-            continue;
-        }
-        part.kind = kinds.value(QFileInfo(name).completeBaseName());
+        part.path = file.GetFilePath();
+        part.kind = kinds.value(QFileInfo(part.path).completeBaseName());
+        part.file = std::move(file);
         m_parts.push_back(std::move(part));
     }
-    std::stable_sort(m_parts.begin(), m_parts.end(),
-                     [](const SLibraryPart &a, const SLibraryPart &b) {
-                         return a.file.GetName().compare(b.file.GetName(), Qt::CaseInsensitive) < 0;
-                     });
     CheckFirstBytes();
     if (m_parts.empty()) {
         m_lastError = u"No part files in %1"_s.arg(QDir::toNativeSeparators(folder));

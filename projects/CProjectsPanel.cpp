@@ -212,27 +212,9 @@ void CProjectsPanel::RefreshAddresses()
 void CProjectsPanel::reload()
 {
     m_reloadTimer.stop();
-    m_devices.clear();
-    m_fileErrors.clear();
-
-    const QFileInfoList entries =
-        QDir(m_folder).entryInfoList({DeviceFilePattern()}, QDir::Files, QDir::Name);
-    for (const QFileInfo &entry : entries) {
-        const QString path = entry.absoluteFilePath();
-        CI2cDeviceFile file;
-        if (file.Load(path))
-            m_devices.append(std::move(file));
-        else
-            m_fileErrors.append({path, file.GetLastError()});
-    }
-
-    // Names equal but for letter case keep the order of their file names, so the tree does
-    // not reorder itself from one reload to the next.
-    std::sort(
-        m_devices.begin(), m_devices.end(), [](const CI2cDeviceFile &a, const CI2cDeviceFile &b) {
-            const int byName = QString::compare(a.GetName(), b.GetName(), Qt::CaseInsensitive);
-            return byName != 0 ? byName < 0 : a.GetFilePath() < b.GetFilePath();
-        });
+    SDeviceFolder loaded = SDeviceFolder::Load(m_folder);
+    m_devices = std::move(loaded.devices);
+    m_fileErrors = std::move(loaded.refused);
 
     updateWatcher();
     rebuildModel();
@@ -348,7 +330,7 @@ void CProjectsPanel::updateWatcher()
         wanted.insert(m_folder);
     for (const CI2cDeviceFile &file : std::as_const(m_devices))
         wanted.insert(file.GetFilePath());
-    for (const SFileError &error : std::as_const(m_fileErrors))
+    for (const SRefusedDeviceFile &error : std::as_const(m_fileErrors))
         wanted.insert(error.path);
 
     const QStringList watched = m_watcher->files() + m_watcher->directories();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CI2cDeviceFile.h"
+#include "DeviceFolder.h"
 #include "SI2cCommand.h"
 
 #include <QList>
@@ -47,13 +48,6 @@ public:
         QAbstractButton *newButton = nullptr;
         QAbstractButton *reloadButton = nullptr;
         QAbstractButton *folderButton = nullptr;
-    };
-
-    // A device file that failed to load, with the reason.
-    struct SFileError
-    {
-        QString path;
-        QString message;
     };
 
     CProjectsPanel(const SWidgets &widgets, std::function<QString(unsigned char)> formatAddress,
@@ -186,7 +180,7 @@ private:
     QTimer m_reloadTimer;
     QString m_folder;
     QList<CI2cDeviceFile> m_devices;
-    QList<SFileError> m_fileErrors;
+    QList<SRefusedDeviceFile> m_fileErrors;
     QSet<QString> m_expanded;
     bool m_restoringExpanded = false;
     // The row the user last made current, kept while the filter hides it so that it becomes

@@ -145,12 +145,12 @@ void CProjectsPanel::rebuildModel()
     }
 
     const QBrush errorBrush(ERROR_COLOR);
-    for (const SFileError &error : std::as_const(m_fileErrors)) {
+    for (const SRefusedDeviceFile &error : std::as_const(m_fileErrors)) {
         QList<QStandardItem *> row =
             createRow(QFileInfo(error.path).fileName(), QString(), tr("Error"), -1, -1);
         for (QStandardItem *item : row) {
             item->setForeground(errorBrush);
-            item->setToolTip(error.message);
+            item->setToolTip(error.reason);
         }
         row.front()->setData(error.path, ROLE_FILE_PATH);
         rows.append(row);

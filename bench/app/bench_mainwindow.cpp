@@ -5,6 +5,7 @@
 #include "BenchWindow.h"
 #include "CSimBus.h"
 #include "CSimPresetBench.h"
+#include "HexFormat.h"
 
 #include <chrono>
 #include <memory>
@@ -125,13 +126,14 @@ void BM_AddLargeReadRow(benchmark::State &state)
 }
 BENCHMARK(BM_AddLargeReadRow)->Unit(benchmark::kMillisecond);
 
+// The hex lines of one 64 KiB read as every row and re-render makes them.
 void BM_FormatHexLines(benchmark::State &state)
 {
     const std::vector<unsigned char> raw = BenchBytes(static_cast<std::size_t>(state.range(0)));
     const QByteArray bytes(reinterpret_cast<const char *>(raw.data()),
                            static_cast<qsizetype>(raw.size()));
     for (auto _ : state)
-        benchmark::DoNotOptimize(MainWindow::formatHexLines(bytes, 16, false));
+        benchmark::DoNotOptimize(HexFormat::lines(bytes, 16, false));
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_FormatHexLines)->Arg(65536)->Unit(benchmark::kMicrosecond);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "BenchDevices.h"
 #include "CI2cDeviceFile.h"
+#include "DeviceFolder.h"
 
-#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -17,10 +17,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A folder of `count` device files of `commands` commands each, written once per run.
-class CDeviceFolder
+class CBenchFolder
 {
 public:
-    CDeviceFolder(int count, int commands)
+    CBenchFolder(int count, int commands)
     {
         for (int i = 0; i < count; ++i) {
             CI2cDeviceFile file = MakeBenchDevice(commands, i);
@@ -40,7 +40,7 @@ private:
 
 void BM_Load100Commands(benchmark::State &state)
 {
-    const CDeviceFolder folder(1, 100);
+    const CBenchFolder folder(1, 100);
     for (auto _ : state) {
         CI2cDeviceFile file;
         if (!file.Load(folder.Paths().front()))
@@ -53,7 +53,7 @@ BENCHMARK(BM_Load100Commands)->Unit(benchmark::kMicrosecond);
 // Saving replaces the file atomically and syncs it, so this measures the disk as well.
 void BM_Save100Commands(benchmark::State &state)
 {
-    const CDeviceFolder folder(1, 100);
+    const CBenchFolder folder(1, 100);
     CI2cDeviceFile file;
     if (!file.Load(folder.Paths().front()))
         state.SkipWithError("load failed");
@@ -64,23 +64,17 @@ void BM_Save100Commands(benchmark::State &state)
 }
 BENCHMARK(BM_Save100Commands)->Unit(benchmark::kMicrosecond);
 
-// What the projects panel does on every reload: list the folder and load every file.
+// What the projects panel and the part library do on every load: list the folder, load
+// every file and sort the devices.
 void BM_LoadFolder(benchmark::State &state)
 {
     const int files = static_cast<int>(state.range(0));
-    const CDeviceFolder folder(files, static_cast<int>(state.range(1)));
+    const CBenchFolder folder(files, static_cast<int>(state.range(1)));
     for (auto _ : state) {
-        const QDir dir(folder.Folder());
-        const QStringList names =
-            dir.entryList({u"*."_s + CI2cDeviceFile::FILE_SUFFIX}, QDir::Files, QDir::Name);
-        int loaded = 0;
-        for (const QString &name : names) {
-            CI2cDeviceFile file;
-            loaded += file.Load(dir.absoluteFilePath(name)) ? 1 : 0;
-            benchmark::DoNotOptimize(file);
-        }
-        if (loaded != files)
+        const SDeviceFolder loaded = SDeviceFolder::Load(folder.Folder());
+        if (loaded.devices.size() != files)
             state.SkipWithError("not every file loaded");
+        benchmark::DoNotOptimize(loaded);
     }
     state.counters["per_file"] = benchmark::Counter(
         files, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);

@@ -148,6 +148,13 @@ private Q_SLOTS:
         QVERIFY(model.index(0x30, 1).data(Qt::BackgroundRole).isValid());
         QVERIFY(model.index(0x40, 0).data(Qt::BackgroundRole).isValid());
         QCOMPARE(table()->rowCount(), 3);
+
+        // A run beside the byte: every byte of it is marked and counted, the next is not.
+        m_app.bench.eepromC->SetContents(0x400, {0x01, 0x02, 0x03});
+        click(u"btn_eeprom_verify"_s);
+        QCOMPARE(lastRow().at(2), u"4 bytes differ, the first at offset 0x0301"_s);
+        QVERIFY(model.index(0x40, 2).data(Qt::BackgroundRole).isValid());
+        QVERIFY(!model.index(0x40, 3).data(Qt::BackgroundRole).isValid());
     }
 
     // The window's address is proposed only where it is one of the part's; a typed address

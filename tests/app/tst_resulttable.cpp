@@ -22,7 +22,6 @@
 #include <QTemporaryDir>
 
 #include <chrono>
-#include <cmath>
 #include <csignal>
 #include <ctime>
 #include <sys/resource.h>
@@ -40,12 +39,32 @@ std::vector<unsigned char> sequence(int count, int first = 0)
     return bytes;
 }
 
-// Lines are drawn at whole pixels: each needs as much as the rounded or the exact
-// metrics give it, whichever is more.
-int lineHeight(const QFont &font, int lines)
+// What is wrong with the heights of the rows, empty when nothing is: each row holds every
+// line of its data in the fixed font, it is no taller than the smallest row or than its lines
+// plus one more (whole pixels may add up to two a line to the exact metrics), and the next
+// row starts where it ends.
+QString rowHeightProblems(const QTableWidget &table, int smallest)
 {
-    return lines * std::max(QFontMetrics(font).lineSpacing(),
-                            int(std::ceil(QFontMetricsF(font).lineSpacing())));
+    const QFontMetricsF metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QStringList problems;
+    for (int row = 0; row < table.rowCount(); ++row) {
+        const qsizetype lines = table.item(row, COLUMN_DATA)->text().count(u'\n') + 1;
+        const double needed = double(lines) * metrics.lineSpacing();
+        const double most =
+            std::max(double(smallest), needed + double(lines) * 2 + metrics.lineSpacing());
+        const int height = table.rowHeight(row);
+        if (height < needed || height > most) {
+            problems << u"row %1 of %2 lines is %3 px, not %4 to %5"_s.arg(row)
+                            .arg(lines)
+                            .arg(height)
+                            .arg(needed)
+                            .arg(most);
+        }
+        if (row + 1 < table.rowCount() &&
+            table.rowViewportPosition(row + 1) != table.rowViewportPosition(row) + height)
+            problems << u"row %1 does not start where row %2 ends"_s.arg(row + 1).arg(row);
+    }
+    return problems.join(u"; "_s);
 }
 
 // 2026-12-08 14:03:07.412 +01:00.
@@ -167,24 +186,27 @@ void TestResultTable::rowLook()
 
 void TestResultTable::rowsAreAsTallAsTheirLines()
 {
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     m_window->addTableRow(u"Read 0x50"_s, u"0x10"_s, sequence(16), false);
     m_window->addTableRow(u"Read 0x50"_s, u"0x11"_s, sequence(17), false);
     m_window->addTableRow(u"Read 0x50"_s, u"0x3E"_s, sequence(80), false);
     const int one = table()->rowHeight(0);
-    QVERIFY(one >= lineHeight(fixed, 1));
-    QCOMPARE(table()->rowHeight(1), std::max(one, lineHeight(fixed, 2) + 1));
-    QCOMPARE(table()->rowHeight(2), std::max(one, lineHeight(fixed, 5) + 1));
+    const auto lines = [this](int row) {
+        return table()->item(row, COLUMN_DATA)->text().count(u'\n') + 1;
+    };
+    QCOMPARE(QList<qsizetype>({lines(0), lines(1), lines(2)}), QList<qsizetype>({1, 2, 5}));
+    QVERIFY2(rowHeightProblems(*table(), one).isEmpty(),
+             qPrintable(rowHeightProblems(*table(), one)));
+    QVERIFY(table()->rowHeight(2) > table()->rowHeight(1));
 
-    // Full: one line each; back to 8 per line: 1, 1 and 10 lines.
+    // Full: one line each; back to 8 per line: 2, 3 and 10 lines.
     bytesPerLine()->setCurrentIndex(bytesPerLine()->findText(u"Full"_s));
     for (int row = 0; row < 3; ++row)
         QCOMPARE(table()->rowHeight(row), one);
     bytesPerLine()->setCurrentIndex(bytesPerLine()->findText(u"8"_s));
-    QCOMPARE(table()->rowHeight(1), std::max(one, lineHeight(fixed, 3) + 1));
-    QCOMPARE(table()->rowHeight(2), lineHeight(fixed, 10) + 1);
-    QCOMPARE(table()->rowViewportPosition(2) - table()->rowViewportPosition(1),
-             table()->rowHeight(1));
+    QCOMPARE(QList<qsizetype>({lines(0), lines(1), lines(2)}), QList<qsizetype>({2, 3, 10}));
+    QVERIFY2(rowHeightProblems(*table(), one).isEmpty(),
+             qPrintable(rowHeightProblems(*table(), one)));
+    QVERIFY(table()->rowHeight(2) > table()->rowHeight(1));
 }
 
 void TestResultTable::columnsFitTheirContents()
@@ -382,8 +404,8 @@ void TestResultTable::largeRowScrollsWithin()
     m_window->addTableRow(u"Read 0x50"_s, u"0x3E"_s, big, false);
     QCoreApplication::processEvents();
 
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    QCOMPARE(table()->rowHeight(1), lineHeight(fixed, 4096) + 1);
+    QVERIFY2(rowHeightProblems(*table(), table()->rowHeight(0)).isEmpty(),
+             qPrintable(rowHeightProblems(*table(), table()->rowHeight(0))));
     QCOMPARE(table()->item(1, 2)->text().count(u'\n'), 4095);
     // Scrolled to the bottom, within the row: its last line is in view.
     QCOMPARE(table()->verticalScrollBar()->value(), table()->verticalScrollBar()->maximum());

@@ -531,12 +531,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("fileSize");
         QTest::addColumn<bool>("writeCycle");
         QTest::addColumn<QString>("changed"); // the offset of the byte changed before the verify
+        QTest::addColumn<int>("differing");   // bytes changed from there on
         QTest::newRow("256 bytes, 8-byte pages, whole")
-            << u"0x50"_s << 256 << 8 << 256 << false << u"0xFE"_s;
+            << u"0x50"_s << 256 << 8 << 256 << false << u"0xFE"_s << 2;
         QTest::newRow("256 bytes, 8-byte pages, part")
-            << u"0x50"_s << 256 << 8 << 61 << false << u"0x3B"_s;
+            << u"0x50"_s << 256 << 8 << 61 << false << u"0x3B"_s << 1;
         QTest::newRow("32 KiB, 64-byte pages, part")
-            << u"0x51"_s << 32768 << 64 << 300 << true << u"0x012A"_s;
+            << u"0x51"_s << 32768 << 64 << 300 << true << u"0x012A"_s << 2;
     }
 
     void eepromRoundTrip()
@@ -547,6 +548,7 @@ private Q_SLOTS:
         QFETCH(int, fileSize);
         QFETCH(bool, writeCycle);
         QFETCH(QString, changed);
+        QFETCH(int, differing);
         const QString state = m_dir.filePath(u"eeprom-%1-%2"_s.arg(address).arg(fileSize));
         const QString image = m_dir.filePath(u"image-%1.bin"_s.arg(fileSize));
         QByteArray bytes(fileSize, Qt::Uninitialized);
@@ -596,13 +598,32 @@ private Q_SLOTS:
         QCOMPARE(read.left(fileSize), bytes);
         QVERIFY(read.mid(fileSize) != QByteArray(size - fileSize, char(0)) || fileSize == size);
 
-        bytes[fileSize - 2] = char(~bytes[fileSize - 2]);
+        for (int i = fileSize - 2; i < fileSize - 2 + differing; ++i)
+            bytes[i] = char(~bytes[i]);
         QVERIFY(WriteFile(image, bytes));
         run = eeprom(u"verify"_s, image);
         QCOMPARE(run.exitCode, 1);
         json = QJsonDocument::fromJson(run.out.toUtf8()).object();
         QCOMPARE(json.value(u"identical"_s).toBool(true), false);
         QCOMPARE(json.value(u"offset"_s).toString(), changed);
+        QCOMPARE(json.value(u"differing"_s).toInt(), differing);
+
+        // One line names the first difference, and the count when there are more.
+        run =
+            RunCli(u"single"_s,
+                   Words(u"eeprom verify %1 --size %2 --page %3"_s.arg(address).arg(size).arg(page))
+                       << image,
+                   state);
+        QCOMPARE(run.exitCode, 1);
+        const auto hex = [](char byte) {
+            return QString::number(uchar(byte), 16).toUpper().rightJustified(2, u'0');
+        };
+        QString line =
+            u"'%1' differs from the EEPROM at %2 from offset %3 on: file %4, EEPROM %5"_s.arg(
+                image, address, changed, hex(bytes[fileSize - 2]), hex(char(~bytes[fileSize - 2])));
+        if (differing > 1)
+            line += u"; %1 bytes differ"_s.arg(differing);
+        QCOMPARE(run.out, line + u'\n');
     }
 
     // A terminal closing or a service manager stopping the program cancels as Ctrl+C does,

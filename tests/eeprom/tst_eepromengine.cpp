@@ -280,6 +280,70 @@ private Q_SLOTS:
         }
     }
 
+    // Verify reads the whole image back and reports every differing byte as runs.
+    void verifyReportsEveryDifference_data()
+    {
+        QTest::addColumn<QList<int>>("segments"); // offset and length of each
+        QTest::addColumn<QList<int>>(
+            "changed");                       // offset and length of each run inverted on the chip
+        QTest::addColumn<QList<int>>("runs"); // offset and length of each run reported
+        const QList<int> whole{0, 256};
+        QTest::newRow("none") << whole << QList<int>() << QList<int>();
+        QTest::newRow("one") << whole << QList<int>{0x20, 1} << QList<int>{0x20, 1};
+        QTest::newRow("first and last byte")
+            << whole << QList<int>{0x00, 1, 0xFF, 1} << QList<int>{0x00, 1, 0xFF, 1};
+        QTest::newRow("several runs") << whole << QList<int>{0x10, 3, 0x40, 1, 0x80, 2}
+                                      << QList<int>{0x10, 3, 0x40, 1, 0x80, 2};
+        QTest::newRow("every byte") << whole << whole << whole;
+        // Bytes outside the image are not compared; runs of two segments stay apart.
+        QTest::newRow("two segments")
+            << QList<int>{0x00, 0x40, 0x80, 0x40} << QList<int>{0x3F, 1, 0x50, 1, 0x80, 1, 0xBF, 2}
+            << QList<int>{0x3F, 1, 0x80, 1, 0xBF, 1};
+    }
+
+    void verifyReportsEveryDifference()
+    {
+        QFETCH(QList<int>, segments);
+        QFETCH(QList<int>, changed);
+        QFETCH(QList<int>, runs);
+        attach(CSimEeprom::LARGE, 0x51);
+        const Bytes data = Pattern(256, 9);
+        Bytes chip = data;
+        for (qsizetype i = 0; i < changed.size(); i += 2) {
+            for (int offset = changed[i]; offset < changed[i] + changed[i + 1]; ++offset)
+                chip[std::size_t(offset)] = static_cast<unsigned char>(~data[std::size_t(offset)]);
+        }
+        m_chip->SetContents(0, chip);
+        SMemoryImage image;
+        for (qsizetype i = 0; i < segments.size(); i += 2) {
+            const auto from = data.begin() + segments[i];
+            image.segments.push_back(
+                {std::size_t(segments[i]), Bytes(from, from + segments[i + 1])});
+        }
+        const CEepromEngine engine(*EepromParts::Find("24x256"), 0x51);
+
+        SEepromOutcome outcome;
+        const SBusProcedureResult result = engine.Verify(*m_context, image, outcome);
+        QList<int> reported;
+        for (const SByteRun &run : outcome.differing)
+            reported << int(run.offset) << int(run.length);
+        QCOMPARE(reported, runs);
+        QCOMPARE(result.ok, runs.isEmpty());
+        QCOMPARE(outcome.Differs(), !runs.isEmpty());
+        QVERIFY(!outcome.failedAt);
+        QCOMPARE(outcome.done, image.ByteCount()); // read to the end, not to the first
+        std::size_t count = 0;
+        for (qsizetype i = 1; i < runs.size(); i += 2)
+            count += std::size_t(runs[i]);
+        QCOMPARE(outcome.DifferingCount(), count);
+        if (!runs.isEmpty()) {
+            const std::size_t first = std::size_t(runs.front());
+            QCOMPARE(outcome.FirstDifference(), std::optional<std::size_t>(first));
+            QCOMPARE(outcome.expected, data[first]);
+            QCOMPARE(outcome.actual, chip[first]);
+        }
+    }
+
     void readStoppedPartWayKeepsWhatArrived()
     {
         attach(CSimEeprom::BLOCKS_OF_256, 0x50);

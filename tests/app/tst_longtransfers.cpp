@@ -31,7 +31,7 @@ std::vector<unsigned char> Pattern()
 
 } // namespace
 
-class TestTransferWorker : public QObject
+class TestLongTransfers : public QObject
 {
     Q_OBJECT
 
@@ -63,7 +63,7 @@ private:
     QTimer m_poll;
 };
 
-void TestTransferWorker::init()
+void TestLongTransfers::init()
 {
     CSimBus::Instance().Reset();
     QSettings().clear();
@@ -75,7 +75,7 @@ void TestTransferWorker::init()
     };
 }
 
-void TestTransferWorker::cleanup()
+void TestLongTransfers::cleanup()
 {
     m_poll.stop();
     m_poll.disconnect();
@@ -85,7 +85,7 @@ void TestTransferWorker::cleanup()
     CSimBus::Instance().Reset();
 }
 
-void TestTransferWorker::connectAdapter(std::chrono::milliseconds framePeriod)
+void TestLongTransfers::connectAdapter(std::chrono::milliseconds framePeriod)
 {
     m_adapter = CSimBus::Instance().Attach(ESimModel::A, L"W-1");
     auto eeprom = m_adapter->AddSlave(EEPROM, std::make_shared<CSimEeprom>());
@@ -100,13 +100,13 @@ void TestTransferWorker::connectAdapter(std::chrono::milliseconds framePeriod)
     };
 }
 
-void TestTransferWorker::startRead(int count)
+void TestLongTransfers::startRead(int count)
 {
     Child<QSpinBox>(*m_window, u"spin_read"_s)->setValue(count);
     Child<QAbstractButton>(*m_window, u"btn_read"_s)->click();
 }
 
-void TestTransferWorker::whenProgressShows(std::function<void(QProgressDialog *)> action)
+void TestLongTransfers::whenProgressShows(std::function<void(QProgressDialog *)> action)
 {
     m_poll.setInterval(5);
     connect(&m_poll, &QTimer::timeout, this, [this, action, done = false]() mutable {
@@ -119,7 +119,7 @@ void TestTransferWorker::whenProgressShows(std::function<void(QProgressDialog *)
     m_poll.start();
 }
 
-void TestTransferWorker::longReadKeepsTheWindowAliveAndCancels()
+void TestLongTransfers::longReadKeepsTheWindowAliveAndCancels()
 {
     connectAdapter(std::chrono::milliseconds(1));
     int ticks = 0;
@@ -177,14 +177,14 @@ void TestTransferWorker::longReadKeepsTheWindowAliveAndCancels()
 
 // An unplug ends the read with one loss message and no row; closing the window cancels
 // the read, waits for the worker and takes the driver with it.
-void TestTransferWorker::interruptedRead_data()
+void TestLongTransfers::interruptedRead_data()
 {
     QTest::addColumn<bool>("unplug");
     QTest::newRow("unplug") << true;
     QTest::newRow("close") << false;
 }
 
-void TestTransferWorker::interruptedRead()
+void TestLongTransfers::interruptedRead()
 {
     QFETCH(bool, unplug);
     connectAdapter(std::chrono::milliseconds(1));
@@ -211,7 +211,7 @@ void TestTransferWorker::interruptedRead()
     QCOMPARE(m_watcher->boxes.size(), 1);
 }
 
-void TestTransferWorker::searchCancelledHalfWay()
+void TestLongTransfers::searchCancelledHalfWay()
 {
     connectAdapter(std::chrono::milliseconds(10));
     m_adapter->AddSlave(0x10, std::make_shared<CSimEeprom>());
@@ -242,5 +242,5 @@ void TestTransferWorker::searchCancelledHalfWay()
     QCOMPARE(address->currentText(), u"0x22"_s);
 }
 
-VTL_TEST_MAIN(TestTransferWorker)
-#include "tst_transferworker.moc"
+VTL_TEST_MAIN(TestLongTransfers)
+#include "tst_longtransfers.moc"
