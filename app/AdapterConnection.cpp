@@ -68,7 +68,7 @@ bool AdapterConnection::connectFromDialog()
     const std::string error = m_session.GetLastError();
     QString text = tr("Connect failed:\n%1").arg(QString::fromStdString(error));
     // The most common first obstacle on Linux: say what to do about it.
-    if (CVtlAdapterAccess::IsPermissionDenied(error)) {
+    if (m_session.GetLastErrorKind() == EFailureKind::PermissionDenied) {
         text += u"\n\n"_s + tr("The system denied access to the adapter.\n%1")
                                 .arg(QString::fromStdString(CVtlAdapterAccess::PermissionHint()));
     }

@@ -2,6 +2,7 @@
 #include "TransferText.h"
 
 #include "CI2cDeviceFile.h"
+#include "FailureText.h"
 #include "NumberText.h"
 #include "SI2cCommand.h"
 
@@ -23,22 +24,15 @@ QString statusText(std::uint8_t status)
     return NumberText::Hex(status, 2);
 }
 
+// The window's short wording of the adapter's error code, from the driver's table of them.
 QString writeErrorText(std::uint8_t errorCode, const QString &driverError)
 {
-    switch (errorCode) {
-    case 0:
+    if (errorCode == 0)
         return driverError;
-    case 1:
-        return tr("wrong byte count");
-    case 2:
-        return tr("no start");
-    case 3:
-        return tr("NACK");
-    case 4:
-        return tr("bus error");
-    default:
+    const char *shortText = FailureText::WriteError(errorCode).shortText;
+    if (*shortText == '\0')
         return tr("code %1").arg(int(errorCode));
-    }
+    return tr(shortText);
 }
 
 } // namespace

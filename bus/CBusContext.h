@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "EFailureKind.h"
+#include "FailureText.h"
 #include "SBusAdapterInfo.h"
 #include "STransactionRecord.h"
 #include "STransactionRequest.h"
@@ -42,12 +44,21 @@ public:
 };
 
 // How a procedure ended. A procedure that stops on a cancel request says so in `cancelled`
-// (and ok is false); `error` names a failure in the words a user reads.
+// (and ok is false); `error` names a failure in the words a user reads, `failure` its kind.
 struct SBusProcedureResult
 {
     bool ok = true;
     bool cancelled = false;
     std::string error;
+    EFailureKind failure = EFailureKind::None;
+
+    // Stopped on a cancel request.
+    static SBusProcedureResult Cancelled();
 };
+
+inline SBusProcedureResult SBusProcedureResult::Cancelled()
+{
+    return {false, true, FailureText::Text(EFailureKind::Cancelled), EFailureKind::Cancelled};
+}
 
 using BusProcedure = std::function<SBusProcedureResult(CBusContext &context)>;

@@ -6,6 +6,7 @@
 #include "CTransactionExecutor.h"
 #include "CVtlDeviceFactory.h"
 #include "CVtlI2c.h"
+#include "FailureText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -28,9 +29,6 @@ void spinWhile(Busy busy)
     while (busy() && std::chrono::steady_clock::now() < until)
         std::this_thread::yield();
 }
-
-const char *const TEXT_CANCELLED = "Cancelled";
-const char *const TEXT_NOT_CONNECTED = "Not connected";
 
 std::size_t QueueIndex(EBusPriority priority)
 {
@@ -74,6 +72,7 @@ bool CBusSession::Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed,
     std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(entry.type);
     if (!driver) {
         m_lastError = "Unknown adapter model";
+        m_lastErrorKind = EFailureKind::InvalidArgument;
         return false;
     }
     // Set before connecting, so the choice goes out with the configuration.
@@ -81,6 +80,7 @@ bool CBusSession::Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed,
         driver->SetPullUpsEnabled(*pullUps);
     if (!driver->Connect(entry.serial, speed)) {
         m_lastError = driver->GetLastError();
+        m_lastErrorKind = driver->GetLastErrorKind();
         return false;
     }
     if (m_driver != nullptr) {
@@ -141,8 +141,10 @@ std::shared_ptr<CBusJob> CBusSession::StartSetSpeed(EI2cSpeed speed)
     job->m_driverWork = [speed](CVtlI2c &driver) {
         SBusProcedureResult result;
         result.ok = driver.SetSpeed(speed);
-        if (!result.ok)
+        if (!result.ok) {
             result.error = driver.GetLastError();
+            result.failure = driver.GetLastErrorKind();
+        }
         return result;
     };
     return enqueue(std::move(job));
@@ -154,8 +156,10 @@ std::shared_ptr<CBusJob> CBusSession::StartSetPullUps(bool enabled)
     job->m_driverWork = [enabled](CVtlI2c &driver) {
         SBusProcedureResult result;
         result.ok = driver.SetPullUpsEnabled(enabled);
-        if (!result.ok)
+        if (!result.ok) {
             result.error = driver.GetLastError();
+            result.failure = driver.GetLastErrorKind();
+        }
         return result;
     };
     return enqueue(std::move(job));
@@ -187,7 +191,7 @@ SBusProcedureResult CBusSession::RunProcedure(BusProcedure procedure,
 std::shared_ptr<CBusJob> CBusSession::enqueue(std::shared_ptr<CBusJob> job)
 {
     if (m_driver == nullptr) {
-        finishUnrun(job, TEXT_NOT_CONNECTED, false);
+        finishUnrun(job, EFailureKind::AdapterGone, false);
         return job;
     }
     m_queues[QueueIndex(job->m_priority)].push_back(job);
@@ -239,7 +243,7 @@ void CBusSession::Wait(const std::shared_ptr<CBusJob> &job)
             dispatch();
             if (!m_running && !job->IsFinished()) {
                 takeQueued(job.get());
-                finishUnrun(job, TEXT_NOT_CONNECTED, false);
+                finishUnrun(job, EFailureKind::AdapterGone, false);
             }
             continue;
         }
@@ -302,19 +306,21 @@ void CBusSession::finishJob(const std::shared_ptr<CBusJob> &job, SCompletion com
     dispatch();
 }
 
-void CBusSession::finishUnrun(const std::shared_ptr<CBusJob> &job, const char *error, bool lost)
+void CBusSession::finishUnrun(const std::shared_ptr<CBusJob> &job, EFailureKind failure, bool lost)
 {
     job->m_state = CBusJob::EState::Finished;
     job->m_session = nullptr;
     job->m_adapterLost = lost;
     job->m_result.ok = false;
-    job->m_result.cancelled = error == TEXT_CANCELLED;
-    job->m_result.error = error;
+    job->m_result.cancelled = failure == EFailureKind::Cancelled;
+    job->m_result.error = FailureText::Text(failure);
+    job->m_result.failure = failure;
     if (job->m_request) {
         STransactionRecord record;
         record.request = *job->m_request;
         record.cancelled = job->m_result.cancelled;
-        record.lastError = error;
+        record.lastError = job->m_result.error;
+        record.failure = failure;
         job->m_records.push_back(record);
         Q_EMIT job->transactionDone(job->m_records.back());
     }
@@ -338,7 +344,7 @@ std::shared_ptr<CBusJob> CBusSession::takeQueued(CBusJob *job)
 void CBusSession::cancelQueued(CBusJob *job)
 {
     if (const std::shared_ptr<CBusJob> held = takeQueued(job))
-        finishUnrun(held, TEXT_CANCELLED, false);
+        finishUnrun(held, EFailureKind::Cancelled, false);
 }
 
 void CBusSession::handleLoss()
@@ -358,7 +364,7 @@ void CBusSession::stopWorkerJob()
         while (!queue.empty()) {
             const std::shared_ptr<CBusJob> job = queue.front();
             queue.pop_front();
-            finishUnrun(job, TEXT_CANCELLED, false);
+            finishUnrun(job, EFailureKind::Cancelled, false);
         }
     }
     if (m_running) {
@@ -375,7 +381,7 @@ void CBusSession::releaseDriver()
         while (!queue.empty()) {
             const std::shared_ptr<CBusJob> job = queue.front();
             queue.pop_front();
-            finishUnrun(job, TEXT_NOT_CONNECTED, true);
+            finishUnrun(job, EFailureKind::AdapterGone, true);
         }
     }
     // The worker has let go of the driver: a job that ran has delivered its end by now.
@@ -452,32 +458,41 @@ void CBusSession::runOnWorker(CBusJob &job, CVtlI2c &driver, SCompletion &comple
             QMetaObject::invokeMethod(
                 this, [this] { drainRecords(); }, Qt::QueuedConnection);
     };
-    bool checkPresence = false;
+    // A failure of an adapter that has gone is told as that, whatever the driver saw of it
+    // (a time-out, or the system's error of a write).
+    const auto explainLoss = [&driver, &completion](bool check, bool failed,
+                                                    EFailureKind &failure) {
+        if (!check)
+            return;
+        completion.present = driver.IsPresent();
+        if (failed && !completion.present && failure != EFailureKind::Cancelled)
+            failure = EFailureKind::AdapterGone;
+    };
     if (job.m_request) {
-        const STransactionRecord record =
+        STransactionRecord record =
             CTransactionExecutor::Execute(driver, *job.m_request, &job.m_control);
+        // A search fails no transaction of its own, yet a missing adapter silences it too.
+        explainLoss(!record.ok || job.m_request->kind == ETransactionKind::Search, !record.ok,
+                    record.failure);
         completion.result.ok = record.ok;
         completion.result.cancelled = record.cancelled;
         completion.result.error = record.lastError;
-        // A search fails no transaction of its own, yet a missing adapter silences it too.
-        checkPresence = !record.ok || job.m_request->kind == ETransactionKind::Search;
+        completion.result.failure = record.failure;
         {
             const std::lock_guard lock(m_mutex);
-            m_liveRecords.push_back(record);
+            m_liveRecords.push_back(std::move(record));
         }
     } else if (job.m_procedure) {
         CDirectBusContext context(driver, m_info, &job.m_control, m_clock);
         context.SetRecordHandler(keep);
         completion.result = job.m_procedure(context);
-        checkPresence = !completion.result.ok;
+        explainLoss(!completion.result.ok, !completion.result.ok, completion.result.failure);
     } else if (job.m_driverWork) {
         completion.result = job.m_driverWork(driver);
         SBusAdapterInfo info = m_info;
         info.speed = driver.GetSpeed();
         info.pullUpsEnabled = driver.GetPullUpsEnabled();
         completion.info = info;
-        checkPresence = !completion.result.ok;
+        explainLoss(!completion.result.ok, !completion.result.ok, completion.result.failure);
     }
-    if (checkPresence)
-        completion.present = driver.IsPresent();
 }

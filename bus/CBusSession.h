@@ -49,7 +49,7 @@ public:
 
     // Creates the model's driver and connects it; `pullUps` is set before connecting on a
     // model with the switch. On failure the connection held before stays as it was and
-    // GetLastError() tells why. Call while no job runs.
+    // GetLastError() and GetLastErrorKind() tell why. Call while no job runs.
     bool Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed, std::optional<bool> pullUps = {});
     // Cancels queued and running jobs, waits for the worker, releases the driver (which
     // switches the adapter's I2C function off). No loss is reported.
@@ -58,11 +58,13 @@ public:
     // The connected adapter; meaningful while connected.
     const SBusAdapterInfo &Info() const { return m_info; }
     std::string GetLastError() const { return m_lastError; }
+    EFailureKind GetLastErrorKind() const { return m_lastErrorKind; }
     // A job runs or waits.
     bool IsBusy() const;
 
     // Queues one transaction, or a procedure of several that runs as one job. Without a
-    // connection the job finishes at once, failed with "Not connected".
+    // connection the job finishes at once, failed with "Not connected" (AdapterGone). A job
+    // whose failure the presence check then explains fails as AdapterGone.
     std::shared_ptr<CBusJob> Start(const STransactionRequest &request,
                                    EBusPriority priority = EBusPriority::Normal);
     std::shared_ptr<CBusJob> Start(BusProcedure procedure,
@@ -111,7 +113,7 @@ private:
     // Takes the running job's completion, if the worker has left one, and delivers it.
     bool takeCompletion();
     void finishJob(const std::shared_ptr<CBusJob> &job, SCompletion completion);
-    void finishUnrun(const std::shared_ptr<CBusJob> &job, const char *error, bool lost);
+    void finishUnrun(const std::shared_ptr<CBusJob> &job, EFailureKind failure, bool lost);
     std::shared_ptr<CBusJob> takeQueued(CBusJob *job);
     // Called by a queued job's Cancel.
     void cancelQueued(CBusJob *job);
@@ -127,6 +129,7 @@ private:
     std::unique_ptr<CVtlI2c> m_driver;
     SBusAdapterInfo m_info;
     std::string m_lastError;
+    EFailureKind m_lastErrorKind = EFailureKind::None;
     QTimer m_presenceTimer;
     bool m_presenceDue = false;
     std::array<std::deque<std::shared_ptr<CBusJob>>, 3> m_queues;

@@ -4,15 +4,13 @@
 #include "CTransactionControl.h"
 #include "CVtlI2c.h"
 #include "CVtlTransferObserver.h"
+#include "FailureText.h"
 
 #include <chrono>
 #include <cstdio>
 #include <optional>
 
 namespace {
-
-const char *const TEXT_CANCELLED = "Cancelled";
-const char *const TEXT_TIMEOUT = "Timeout";
 
 // Hands the driver's per-report progress on, shifted by what earlier parts of the
 // transaction already did, and passes the caller's cancel request to the driver.
@@ -102,7 +100,8 @@ void RunSearch(CVtlI2c &driver, STransactionRecord &record, const CTransactionCo
     for (unsigned address = request.firstAddress; address <= request.lastAddress; ++address) {
         if (IsCancelled(control)) {
             record.cancelled = true;
-            record.lastError = TEXT_CANCELLED;
+            record.failure = EFailureKind::Cancelled;
+            record.lastError = FailureText::Text(record.failure);
             return;
         }
         const bool answered = driver.Probe(static_cast<std::uint8_t>(address));
@@ -113,11 +112,13 @@ void RunSearch(CVtlI2c &driver, STransactionRecord &record, const CTransactionCo
             control->ReportProgress(record.probesDone, total);
         // A silent slave is answered for by the adapter; no reply at all means the adapter
         // is gone or hung, and every further address would wait out its time-out as well.
-        if (!answered && driver.GetLastError() == TEXT_TIMEOUT) {
+        if (!answered && driver.GetLastErrorKind() == EFailureKind::Timeout) {
             char where[8];
             std::snprintf(where, sizeof where, "0x%02X", address);
-            record.lastError = std::string("The adapter stopped answering (Timeout) at address ") +
-                               where + "; the search stopped there";
+            record.failure = EFailureKind::Timeout;
+            record.lastError = std::string("The adapter stopped answering (") +
+                               FailureText::Text(record.failure) + ") at address " + where +
+                               "; the search stopped there";
             return;
         }
     }
@@ -168,7 +169,8 @@ STransactionRecord CTransactionExecutor::Execute(CVtlI2c &driver,
         }
         if (!record.ok) {
             record.lastError = driver.GetLastError();
-            record.cancelled = IsCancelled(control) && record.lastError == TEXT_CANCELLED;
+            record.failure = driver.GetLastErrorKind();
+            record.cancelled = IsCancelled(control) && record.failure == EFailureKind::Cancelled;
         }
     }
 

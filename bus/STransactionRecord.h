@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "EFailureKind.h"
 #include "I2cTypes.h"
 #include "STransactionRequest.h"
 
@@ -13,7 +14,7 @@ struct STransactionRecord
 {
     STransactionRequest request;
     bool ok = false;
-    // Stopped on request; ok is false then and lastError reads "Cancelled".
+    // Stopped on request; ok is false then and failure is Cancelled.
     bool cancelled = false;
     // The raw status of the write (Write, and the write part of WriteRead).
     SI2cWriteResult write;
@@ -26,8 +27,9 @@ struct STransactionRecord
     // Search: the answering addresses, ascending; probesDone of them were asked.
     std::vector<std::uint8_t> found;
     std::size_t probesDone = 0;
-    // The driver's text of the failure; empty after a success.
+    // The driver's text of the failure and its kind; empty and None after a success.
     std::string lastError;
+    EFailureKind failure = EFailureKind::None;
     // Wall-clock start in milliseconds since the epoch, and the duration measured on
     // the monotonic clock.
     std::int64_t startedMs = 0;

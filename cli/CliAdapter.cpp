@@ -157,7 +157,7 @@ bool Open(CBusSession &bus, const SCliPlan &plan, const SVtlDeviceEntry &entry,
     }
     if (!bus.Connect(entry, plan.global.speed, plan.global.pullUps)) {
         const std::string error = bus.GetLastError();
-        if (CVtlAdapterAccess::IsPermissionDenied(error))
+        if (bus.GetLastErrorKind() == EFailureKind::PermissionDenied)
             PrintPermissionDenied(output, serial, QString::fromStdString(error));
         else
             output.Error(

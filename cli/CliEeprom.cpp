@@ -49,7 +49,7 @@ SBusProcedureResult Run(CCliSession &session, std::uint64_t total,
 }
 
 // Words a failed or interrupted operation at the offset where it stopped: 130 after a
-// Ctrl+C, else 1.
+// Ctrl+C, else the status of the failure's kind.
 ECliExit Failure(CCliSession &session, const SBusProcedureResult &result,
                  const SEepromOutcome &outcome, QJsonObject json)
 {
@@ -64,7 +64,7 @@ ECliExit Failure(CCliSession &session, const SBusProcedureResult &result,
     json.insert(u"ok"_s, false);
     json.insert(u"error"_s, error);
     session.Output().Json(json);
-    return interrupted ? ECliExit::Interrupted : ECliExit::BusFailure;
+    return interrupted ? ECliExit::Interrupted : ExitOf(result.failure);
 }
 
 // A verify that found differences: exit status 1 with the first differing offset, and how

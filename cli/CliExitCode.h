@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "EFailureKind.h"
+
 // The exit status of the command-line program, fixed for scripts.
 enum class ECliExit : int
 {
@@ -10,3 +12,29 @@ enum class ECliExit : int
     NoAdapter = 3,  // none attached, the chosen one missing, or no permission to open it
     Interrupted = 130,
 };
+
+// The status of an operation that failed this way; one that failed without a kind of its
+// own is a bus failure.
+constexpr ECliExit ExitOf(EFailureKind failure)
+{
+    switch (failure) {
+    case EFailureKind::Cancelled:
+        return ECliExit::Interrupted;
+    case EFailureKind::AdapterGone:
+    case EFailureKind::PermissionDenied:
+        return ECliExit::NoAdapter;
+    case EFailureKind::NotSupported:
+    case EFailureKind::InvalidArgument:
+        return ECliExit::Usage;
+    case EFailureKind::None:
+    case EFailureKind::AddressNack:
+    case EFailureKind::DataNack:
+    case EFailureKind::Timeout:
+    case EFailureKind::ArbitrationLost:
+    case EFailureKind::AdapterError:
+    case EFailureKind::FileIo:
+    case EFailureKind::Other:
+        break;
+    }
+    return ECliExit::BusFailure;
+}

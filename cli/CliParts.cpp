@@ -129,7 +129,7 @@ ECliExit RunIdentify(CCliSession &session, const std::vector<std::uint8_t> &foun
         if (session.IsInterrupted())
             return ECliExit::Interrupted;
         output.Error(u"identify: "_s + QString::fromStdString(result.error));
-        return ECliExit::BusFailure;
+        return ExitOf(result.failure);
     }
 
     QStringList lines;

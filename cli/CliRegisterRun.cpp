@@ -145,7 +145,7 @@ ECliExit Finish(CCliSession &session, const SRegisterJobResult &job, QJsonObject
     json.insert(u"ok"_s, false);
     json.insert(u"error"_s, error);
     session.Output().Json(json);
-    return interrupted ? ECliExit::Interrupted : ECliExit::BusFailure;
+    return interrupted ? ECliExit::Interrupted : ExitOf(job.result.failure);
 }
 
 } // namespace

@@ -91,5 +91,5 @@ ECliExit CCliSession::Failure(const QString &what, const STransactionRecord &rec
     json.insert(u"ok"_s, false);
     json.insert(u"error"_s, error);
     m_output.Json(json);
-    return interrupted ? ECliExit::Interrupted : ECliExit::BusFailure;
+    return interrupted ? ECliExit::Interrupted : ExitOf(record.failure);
 }

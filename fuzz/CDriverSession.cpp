@@ -325,7 +325,8 @@ void CDriverSession::SetPullUps(bool enabled)
     SOutcome outcome;
     if (!m_traits->firmwareB) {
         if (!enabled)
-            outcome = Failed("Pull-ups can not be switched on this device");
+            outcome =
+                Failed(EFailureKind::NotSupported, "Pull-ups can not be switched on this device");
     } else {
         const bool previous = m_pullUps;
         m_pullUps = enabled;
@@ -425,6 +426,10 @@ void CDriverSession::CheckOutcome(const std::string &call, bool ok, const SOutco
     if (!ok && !expected.error.empty())
         FuzzCheck(error == expected.error,
                   call + ": error text \"" + error + "\", expected \"" + expected.error + "\"");
+    if (!ok && expected.kind)
+        FuzzCheck(m_driver->GetLastErrorKind() == *expected.kind,
+                  call + ": error kind " + std::to_string(int(m_driver->GetLastErrorKind())) +
+                      ", expected " + std::to_string(int(*expected.kind)));
 }
 
 void CDriverSession::CheckSettings(const std::string &call) const

@@ -2,6 +2,7 @@
 #include "CallReplay.h"
 
 #include "DriverLimits.h"
+#include "FailureText.h"
 #include "FuzzCheck.h"
 
 #include <algorithm>
@@ -39,9 +40,14 @@ SOutcome Succeeded()
     return SOutcome{};
 }
 
-SOutcome Failed(std::string text)
+SOutcome Failed(EFailureKind kind, std::string text)
 {
-    return SOutcome{false, std::move(text)};
+    return SOutcome{false, std::move(text), kind};
+}
+
+SOutcome Failed(EFailureKind kind)
+{
+    return Failed(kind, FailureText::Text(kind));
 }
 
 CCallReplay::CCallReplay(const std::vector<SHidCall> &calls, std::string hostCall)
@@ -88,10 +94,10 @@ void CCallReplay::Fail(const std::string &what) const
 SOutcome LibraryFailure(const SHidCall &call)
 {
     if (call.call == EHidCall::Write && call.result >= 0)
-        return Failed(std::string()); // a short write: the transport words it itself
+        return Failed(EFailureKind::Other, std::string()); // the transport words it itself
     if (call.result == 0 && call.call != EHidCall::Open)
-        return Failed("Timeout");
-    return Failed(call.errorUtf8);
+        return Failed(EFailureKind::Timeout);
+    return SOutcome{false, call.errorUtf8, std::nullopt};
 }
 
 void ReplayFlush(CCallReplay &replay, const SCallState &state)
@@ -133,7 +139,7 @@ bool ReplayWait(CCallReplay &replay, const SCallState &state, unsigned char repo
         if (read.result == 0 && state.observed) {
             if (ReplayPoll(replay, state, "a poll of the observer after an empty wait")) {
                 cancelled = true;
-                outcome = Failed("Cancelled");
+                outcome = Failed(EFailureKind::Cancelled);
                 return false;
             }
             continue;
@@ -150,7 +156,7 @@ bool ReplayWait(CCallReplay &replay, const SCallState &state, unsigned char repo
         reply.resize(REPORT_SIZE, 0);
         return true;
     }
-    outcome = Failed("Timeout");
+    outcome = Failed(EFailureKind::Timeout);
     return false;
 }
 

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "EFailureKind.h"
 #include "ModelTraits.h"
 #include "ScriptedHid.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +19,8 @@ struct SOutcome
     // The text a failure must leave; empty when any non-empty text will do, because the
     // library itself gave none.
     std::string error;
+    // The kind a failure must leave; none where it follows the system's errno.
+    std::optional<EFailureKind> kind;
 };
 
 // What the harness knew before a host call.
@@ -35,7 +39,9 @@ struct SCallState
 };
 
 SOutcome Succeeded();
-SOutcome Failed(std::string text);
+SOutcome Failed(EFailureKind kind, std::string text);
+// A kind with its one fixed text.
+SOutcome Failed(EFailureKind kind);
 
 // Walks the library calls of one host call in the order the driver should make them,
 // and aborts with the host call's name where the driver did something else.

@@ -31,13 +31,13 @@ SOutcome ReplayConfiguration(CCallReplay &replay, const SCallState &state, std::
     SOutcome outcome;
     if (state.traits->firmwareB) {
         if (!state.connected)
-            return Failed("Not connected");
+            return Failed(EFailureKind::AdapterGone);
         if (!ReplaySend(replay, EnableReport(false, 0), "disable report before the new setting",
                         outcome))
             return outcome;
     }
     if (!state.connected)
-        return Failed("Not connected");
+        return Failed(EFailureKind::AdapterGone);
     unsigned char flags = speed;
     if (state.traits->firmwareB && !pullUps)
         flags |= 0x80;
@@ -50,7 +50,7 @@ SOutcome ReplaySetSpeed(CCallReplay &replay, const SCallState &state, std::uint8
                         bool pullUps)
 {
     if (speed > state.traits->highestSpeedCode)
-        return Failed("Speed not supported by this device");
+        return Failed(EFailureKind::NotSupported, "Speed not supported by this device");
     return ReplayConfiguration(replay, state, speed, pullUps);
 }
 
@@ -70,7 +70,7 @@ SOutcome ReplayConnect(CCallReplay &replay, const SCallState &state,
     opened.reset();
     ReplayDisconnect(replay, state.connected);
     if (speed > state.traits->highestSpeedCode)
-        return Failed("Speed not supported by this device");
+        return Failed(EFailureKind::NotSupported, "Speed not supported by this device");
 
     replay.Expect(EHidCall::Enumerate, "the enumeration that finds the adapter");
     const SListedInterface *match = nullptr;
@@ -79,7 +79,7 @@ SOutcome ReplayConnect(CCallReplay &replay, const SCallState &state,
             match = &entry;
     }
     if (match == nullptr)
-        return Failed("Device not found");
+        return Failed(EFailureKind::AdapterGone, "Device not found");
     const SHidCall &open = replay.Expect(EHidCall::Open, "the open of " + match->path);
     if (open.path != match->path)
         replay.Fail("opened " + open.path + " instead of the last matching listing " + match->path);

@@ -3,6 +3,7 @@
 
 #include "ConnectionReplay.h"
 #include "DriverLimits.h"
+#include "FailureText.h"
 
 #include <algorithm>
 #include <string>
@@ -12,25 +13,7 @@ namespace {
 constexpr unsigned char REPORT_WRITE = 0x02;
 constexpr unsigned char REPORT_READ = 0x03;
 
-std::string WriteErrorText(unsigned char errorCode)
-{
-    switch (errorCode) {
-    case 0:
-        return "Error";
-    case 1:
-        return "Wrong number of bytes";
-    case 2:
-        return "Transaction without start";
-    case 3:
-        return "NACK received";
-    case 4:
-        return "Bus error";
-    default:
-        return "Unknown error";
-    }
-}
-
-// A cancelled transfer fails with "Cancelled". When any of its reports went out, the
+// A cancelled transfer fails as cancelled. When any of its reports went out, the
 // configuration is sent again (its result does not matter) so that the adapter drops the
 // transaction, and what the adapter still sends is read away until a read brings nothing.
 SOutcome ReplayCancel(CCallReplay &replay, const SCallState &state, bool started)
@@ -43,7 +26,7 @@ SOutcome ReplayCancel(CCallReplay &replay, const SCallState &state, bool started
                 break;
         }
     }
-    return Failed("Cancelled");
+    return Failed(EFailureKind::Cancelled);
 }
 
 } // namespace
@@ -85,9 +68,10 @@ SOutcome ReplayWrite(CCallReplay &replay, const SCallState &state,
 {
     expected = SI2cWriteResult{};
     if (data.empty())
-        return Failed("No data to write");
+        return Failed(EFailureKind::InvalidArgument, "No data to write");
     if (state.traits->firmwareB && start && stop && data.size() == 1)
-        return Failed("Address-only write is not supported by the VantrelB");
+        return Failed(EFailureKind::NotSupported,
+                      "Address-only write is not supported by the VantrelB");
     ReplayFlush(replay, state);
 
     const std::size_t chunks = ChunkCount(data.size());
@@ -97,7 +81,7 @@ SOutcome ReplayWrite(CCallReplay &replay, const SCallState &state,
         if (ReplayPoll(replay, state, "a poll of the observer before a write report"))
             return ReplayCancel(replay, state, chunk > 0);
         if (!state.connected)
-            return Failed("Not connected");
+            return Failed(EFailureKind::AdapterGone);
         SOutcome outcome;
         if (!ReplaySend(replay, WriteReport(data, offset, length, start, stop), "write report",
                         outcome))
@@ -109,9 +93,15 @@ SOutcome ReplayWrite(CCallReplay &replay, const SCallState &state,
         expected.status = reply[1];
         expected.errorCode = reply[2];
         if ((expected.status & 0x40) != 0)
-            return Failed("Arbitration lost");
-        if ((expected.status & 0x80) != 0)
-            return Failed(WriteErrorText(expected.errorCode));
+            return Failed(EFailureKind::ArbitrationLost);
+        if ((expected.status & 0x80) != 0) {
+            const FailureText::SWriteError error = FailureText::WriteError(expected.errorCode);
+            const bool addressSent = chunk == 0 && start;
+            return Failed(error.kind == EFailureKind::AddressNack && !addressSent
+                              ? EFailureKind::DataNack
+                              : error.kind,
+                          error.text);
+        }
         ReplayProgress(replay, state, offset + length, data.size());
     }
     return Succeeded();
@@ -123,16 +113,17 @@ SOutcome ReplayRead(CCallReplay &replay, const SCallState &state, unsigned char 
     expected = SI2cReadResult{};
     requestSent = false;
     if ((address & 0x80) != 0)
-        return Failed("Invalid address");
+        return Failed(EFailureKind::InvalidArgument, "Invalid address");
     const std::size_t maxCount = state.traits->maxReadCount;
     if (count == 0 || count > maxCount)
-        return Failed("Invalid read count, this device reads 1.." + std::to_string(maxCount) +
-                      " bytes");
+        return Failed(count == 0 ? EFailureKind::InvalidArgument : EFailureKind::NotSupported,
+                      "Invalid read count, this device reads 1.." + std::to_string(maxCount) +
+                          " bytes");
     if (ReplayPoll(replay, state, "a poll of the observer before the read"))
         return ReplayCancel(replay, state, false);
     ReplayFlush(replay, state);
     if (!state.connected)
-        return Failed("Not connected");
+        return Failed(EFailureKind::AdapterGone);
 
     const auto wanted = static_cast<std::size_t>(count);
     SOutcome outcome;
@@ -148,10 +139,10 @@ SOutcome ReplayRead(CCallReplay &replay, const SCallState &state, unsigned char 
             return cancelled ? ReplayCancel(replay, state, true) : outcome;
         expected.status = reply[1];
         if ((expected.status & 0x40) != 0)
-            return Failed("Arbitration lost");
+            return Failed(EFailureKind::ArbitrationLost);
         std::size_t length = expected.status & 0x3F;
         if ((expected.status & 0x80) != 0 || length == 0)
-            return Failed("NACK received");
+            return Failed(EFailureKind::AddressNack);
         length = std::min(length == 63 ? MAX_CHUNK : length, wanted - expected.data.size());
         expected.data.insert(expected.data.end(), reply.begin() + 2,
                              reply.begin() + 2 + static_cast<std::ptrdiff_t>(length));

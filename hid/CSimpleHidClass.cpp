@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "CSimpleHidClass.h"
 
+#include "FailureText.h"
 #include "WideToUtf8.h"
 
+#include <cerrno>
 #include <hidapi.h>
 
 namespace {
@@ -28,6 +30,24 @@ std::string ReadErrorText(hid_device *device)
 #else
     return LibraryText(hid_error(device));
 #endif
+}
+
+// The kind of a failed system call under the library, by its errno and not by the text,
+// which follows the user's locale.
+EFailureKind KindOfErrno(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return EFailureKind::PermissionDenied;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ESHUTDOWN:
+        return EFailureKind::AdapterGone;
+    default:
+        return EFailureKind::Other;
+    }
 }
 
 std::wstring CopyWide(const wchar_t *text)
@@ -58,12 +78,14 @@ bool CSimpleHidClass::OpenPath(const std::string &path)
 {
     const std::lock_guard lock(m_deviceMutex);
     if (m_device != nullptr) {
-        SetLastError("Device already open");
+        SetLastError(EFailureKind::InvalidArgument, "Device already open");
         return false;
     }
+    errno = 0;
     hid_device *device = hid_open_path(path.c_str());
     if (device == nullptr) {
-        SetLastError(LibraryText(hid_error(nullptr)));
+        const int error = errno;
+        SetLastError(KindOfErrno(error), LibraryText(hid_error(nullptr)));
         return false;
     }
     m_device = device;
@@ -89,19 +111,21 @@ bool CSimpleHidClass::Write(const std::vector<unsigned char> &report)
 {
     const std::lock_guard lock(m_deviceMutex);
     if (m_device == nullptr) {
-        SetLastError("Device not open");
+        SetLastError(EFailureKind::AdapterGone, "Device not open");
         return false;
     }
+    errno = 0;
     const int written = hid_write(m_device, report.data(), report.size());
     if (written < 0) {
-        SetLastError(LibraryText(hid_error(m_device)));
+        const int error = errno;
+        SetLastError(KindOfErrno(error), LibraryText(hid_error(m_device)));
         return false;
     }
     if (static_cast<std::size_t>(written) != report.size()) {
         // hidraw reports a partial write as a successful call, so its error text would
         // read "Success"; say what went wrong instead.
-        SetLastError("Short write: " + std::to_string(written) + " of " +
-                     std::to_string(report.size()) + " bytes written");
+        SetLastError(EFailureKind::Other, "Short write: " + std::to_string(written) + " of " +
+                                              std::to_string(report.size()) + " bytes written");
         return false;
     }
     return true;
@@ -111,19 +135,21 @@ bool CSimpleHidClass::Read(std::vector<unsigned char> &buffer, std::size_t lengt
 {
     const std::lock_guard lock(m_deviceMutex);
     if (m_device == nullptr) {
-        SetLastError("Device not open");
+        SetLastError(EFailureKind::AdapterGone, "Device not open");
         return false;
     }
     buffer.assign(length, 0);
+    errno = 0;
     const int received = hid_read_timeout(m_device, buffer.data(), length, timeoutMs);
     if (received < 0) {
+        const int error = errno;
         buffer.clear();
-        SetLastError(ReadErrorText(m_device));
+        SetLastError(KindOfErrno(error), ReadErrorText(m_device));
         return false;
     }
     if (received == 0) {
         buffer.clear();
-        SetLastError("Timeout");
+        SetLastError(EFailureKind::Timeout, FailureText::Text(EFailureKind::Timeout));
         return false;
     }
     buffer.resize(static_cast<std::size_t>(received));
@@ -134,6 +160,12 @@ std::string CSimpleHidClass::GetLastError() const
 {
     const std::lock_guard lock(m_errorMutex);
     return m_lastError;
+}
+
+EFailureKind CSimpleHidClass::GetLastErrorKind() const
+{
+    const std::lock_guard lock(m_errorMutex);
+    return m_lastErrorKind;
 }
 
 bool CSimpleHidClass::EnumerateDevices(std::vector<SHidDeviceInfo> &out, std::uint16_t vendorId,
@@ -159,8 +191,9 @@ bool CSimpleHidClass::EnumerateDevices(std::vector<SHidDeviceInfo> &out, std::ui
     return true;
 }
 
-void CSimpleHidClass::SetLastError(std::string text) const
+void CSimpleHidClass::SetLastError(EFailureKind kind, std::string text) const
 {
     const std::lock_guard lock(m_errorMutex);
+    m_lastErrorKind = kind;
     m_lastError = std::move(text);
 }

@@ -5,18 +5,7 @@
 #include "CVtlDeviceFactory.h"
 #include "VtlUsbIds.h"
 
-#include <cerrno>
-#include <cstring>
 #include <memory>
-
-namespace {
-
-bool Contains(const std::string &text, const char *part)
-{
-    return part != nullptr && *part != '\0' && text.find(part) != std::string::npos;
-}
-
-} // namespace
 
 SVtlAdapterAccess CVtlAdapterAccess::Check(EVtlType type, const std::wstring &serial)
 {
@@ -48,18 +37,10 @@ SVtlAdapterAccess CVtlAdapterAccess::Check(EVtlType type, const std::wstring &se
         return result;
     }
     result.error = hid.GetLastError();
-    result.access =
-        IsPermissionDenied(result.error) ? EVtlAccess::PermissionDenied : EVtlAccess::OpenFailed;
+    result.access = hid.GetLastErrorKind() == EFailureKind::PermissionDenied
+                        ? EVtlAccess::PermissionDenied
+                        : EVtlAccess::OpenFailed;
     return result;
-}
-
-bool CVtlAdapterAccess::IsPermissionDenied(const std::string &errorText)
-{
-    // hidraw passes on strerror(), which follows the user's locale once a program has
-    // called setlocale (every Qt program does), so the local wording counts as well.
-    return Contains(errorText, "Permission denied") ||
-           Contains(errorText, "Operation not permitted") ||
-           Contains(errorText, std::strerror(EACCES)) || Contains(errorText, std::strerror(EPERM));
 }
 
 std::string CVtlAdapterAccess::PermissionHint()

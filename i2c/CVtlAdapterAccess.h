@@ -35,10 +35,6 @@ class CVtlAdapterAccess
 public:
     static SVtlAdapterAccess Check(EVtlType type, const std::wstring &serial);
 
-    // Whether the text of a failed open (as CVtlI2c::GetLastError() holds it after a
-    // failed Connect) says that the system denied access.
-    static bool IsPermissionDenied(const std::string &errorText);
-
     // The lines that tell how to grant access: the udev rule, reloading the rules and
     // replugging. Plain text, one instruction per line, without a final line break.
     static std::string PermissionHint();

@@ -21,7 +21,8 @@ bool CVtlBi2c::Write(const std::vector<unsigned char> &data, SI2cWriteResult &re
 {
     if (generateStart && generateStop && data.size() == 1) {
         result = SI2cWriteResult{};
-        SetLastError("Address-only write is not supported by the VantrelB");
+        SetLastError(EFailureKind::NotSupported,
+                     "Address-only write is not supported by the VantrelB");
         return false;
     }
     return CVtlI2c::Write(data, result, generateStart, generateStop);

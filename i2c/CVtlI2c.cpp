@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CVtlI2c.h"
 
+#include "FailureText.h"
 #include "VtlUsbIds.h"
 
 #include <algorithm>
@@ -37,27 +38,6 @@ constexpr int MAX_DISCARDED_REPORTS = 1000;
 // Same bound for emptying the input queue, which a streaming device could keep full.
 constexpr int MAX_FLUSHED_REPORTS = 4096;
 
-const char *const TEXT_CANCELLED = "Cancelled";
-const char *const TEXT_TIMEOUT = "Timeout";
-
-const char *WriteErrorText(unsigned char errorCode)
-{
-    switch (errorCode) {
-    case 0:
-        return "Error";
-    case 1:
-        return "Wrong number of bytes";
-    case 2:
-        return "Transaction without start";
-    case 3:
-        return "NACK received";
-    case 4:
-        return "Bus error";
-    default:
-        return "Unknown error";
-    }
-}
-
 bool SerialLess(const std::wstring &a, const std::wstring &b)
 {
     // Code units compared as unsigned numbers, whatever the signedness of wchar_t.
@@ -83,7 +63,7 @@ bool CVtlI2c::Connect(const std::wstring &serial, EI2cSpeed speed)
 {
     Disconnect();
     if (!IsSpeedSupported(speed)) {
-        SetLastError("Speed not supported by this device");
+        SetLastError(EFailureKind::NotSupported, "Speed not supported by this device");
         return false;
     }
 
@@ -95,11 +75,11 @@ bool CVtlI2c::Connect(const std::wstring &serial, EI2cSpeed speed)
             match = &device;
     }
     if (match == nullptr) {
-        SetLastError("Device not found");
+        SetLastError(EFailureKind::AdapterGone, "Device not found");
         return false;
     }
     if (!m_hid.OpenPath(match->path)) {
-        SetLastError(m_hid.GetLastError());
+        SetLastError(m_hid.GetLastErrorKind(), m_hid.GetLastError());
         return false;
     }
 
@@ -111,8 +91,9 @@ bool CVtlI2c::Connect(const std::wstring &serial, EI2cSpeed speed)
         return true;
 
     std::string error = m_lastError;
+    const EFailureKind kind = m_lastErrorKind;
     Disconnect();
-    SetLastError(std::move(error));
+    SetLastError(kind, std::move(error));
     return false;
 }
 
@@ -145,7 +126,7 @@ bool CVtlI2c::IsPresent() const
 bool CVtlI2c::SetSpeed(EI2cSpeed speed)
 {
     if (!IsSpeedSupported(speed)) {
-        SetLastError("Speed not supported by this device");
+        SetLastError(EFailureKind::NotSupported, "Speed not supported by this device");
         return false;
     }
     if (!ApplyConfiguration(speed))
@@ -168,7 +149,7 @@ bool CVtlI2c::SetPullUpsEnabled(bool enabled)
 {
     if (enabled)
         return true;
-    SetLastError("Pull-ups can not be switched on this device");
+    SetLastError(EFailureKind::NotSupported, "Pull-ups can not be switched on this device");
     return false;
 }
 
@@ -187,7 +168,7 @@ bool CVtlI2c::Write(const std::vector<unsigned char> &data, SI2cWriteResult &res
 {
     result = SI2cWriteResult{};
     if (data.empty()) {
-        SetLastError("No data to write");
+        SetLastError(EFailureKind::InvalidArgument, "No data to write");
         return false;
     }
     m_transferCancelled = false;
@@ -217,11 +198,20 @@ bool CVtlI2c::Write(const std::vector<unsigned char> &data, SI2cWriteResult &res
         result.status = m_reply[1];
         result.errorCode = m_reply[2];
         if ((result.status & STATUS_ARBITRATION_LOST) != 0) {
-            SetLastError("Arbitration lost");
+            SetLastError(EFailureKind::ArbitrationLost);
             return false;
         }
         if ((result.status & STATUS_ERROR) != 0) {
-            SetLastError(WriteErrorText(result.errorCode));
+            const FailureText::SWriteError error = FailureText::WriteError(result.errorCode);
+            // The reply does not say which byte went unacknowledged. In the report that
+            // carries the address byte it is taken for the address, since nobody answering
+            // is far more common than a slave refusing its first data byte; in any later
+            // report the address was acknowledged already.
+            const bool addressSent = first && generateStart;
+            const EFailureKind kind = error.kind == EFailureKind::AddressNack && !addressSent
+                                          ? EFailureKind::DataNack
+                                          : error.kind;
+            SetLastError(kind, error.text);
             return false;
         }
         ReportProgress(offset + length, data.size());
@@ -234,13 +224,15 @@ bool CVtlI2c::Read(unsigned char address, unsigned long long count, SI2cReadResu
     result.status = 0;
     std::vector<unsigned char>().swap(result.data);
     if ((address & 0x80) != 0) {
-        SetLastError("Invalid address");
+        SetLastError(EFailureKind::InvalidArgument, "Invalid address");
         return false;
     }
     const std::size_t maxCount = GetMaxReadCount();
     if (count == 0 || count > maxCount) {
-        SetLastError("Invalid read count, this device reads 1.." + std::to_string(maxCount) +
-                     " bytes");
+        // A count this model cannot read is its limit, as an i2c-dev adapter's quirks are.
+        SetLastError(count == 0 ? EFailureKind::InvalidArgument : EFailureKind::NotSupported,
+                     "Invalid read count, this device reads 1.." + std::to_string(maxCount) +
+                         " bytes");
         return false;
     }
     m_transferCancelled = false;
@@ -263,12 +255,13 @@ bool CVtlI2c::Read(unsigned char address, unsigned long long count, SI2cReadResu
             return m_transferCancelled ? CancelTransfer(true) : false;
         result.status = m_reply[1];
         if ((result.status & STATUS_ARBITRATION_LOST) != 0) {
-            SetLastError("Arbitration lost");
+            SetLastError(EFailureKind::ArbitrationLost);
             return false;
         }
         std::size_t length = result.status & STATUS_COUNT_MASK;
         if ((result.status & STATUS_ERROR) != 0 || length == 0) {
-            SetLastError("NACK received");
+            // The master acknowledges the bytes of a read: only the address can go unanswered.
+            SetLastError(EFailureKind::AddressNack);
             return false;
         }
         if (length == STATUS_COUNT_OVERFLOW)
@@ -307,6 +300,11 @@ std::string CVtlI2c::GetLastError() const
     return m_lastError;
 }
 
+EFailureKind CVtlI2c::GetLastErrorKind() const
+{
+    return m_lastErrorKind;
+}
+
 void CVtlI2c::SetTransferObserver(CVtlTransferObserver *observer)
 {
     m_observer = observer;
@@ -330,11 +328,11 @@ bool CVtlI2c::EnumerateInterface(std::uint16_t productId, int interfaceNumber,
 bool CVtlI2c::SendReport(const std::vector<unsigned char> &report)
 {
     if (!m_hid.IsOpen()) {
-        SetLastError("Not connected");
+        SetLastError(EFailureKind::AdapterGone);
         return false;
     }
     if (!m_hid.Write(report)) {
-        SetLastError(m_hid.GetLastError());
+        SetLastError(m_hid.GetLastErrorKind(), m_hid.GetLastError());
         return false;
     }
     return true;
@@ -351,7 +349,7 @@ bool CVtlI2c::ReceiveReport(unsigned char reportId, std::vector<unsigned char> &
         reply.resize(REPORT_SIZE, 0);
         return true;
     }
-    SetLastError("Timeout");
+    SetLastError(EFailureKind::Timeout);
     return false;
 }
 
@@ -360,7 +358,7 @@ bool CVtlI2c::AwaitReport()
     if (m_observer == nullptr) {
         if (m_hid.Read(m_input, REPORT_SIZE, REPLY_TIMEOUT_MS))
             return true;
-        SetLastError(m_hid.GetLastError());
+        SetLastError(m_hid.GetLastErrorKind(), m_hid.GetLastError());
         return false;
     }
     using Clock = std::chrono::steady_clock;
@@ -371,15 +369,14 @@ bool CVtlI2c::AwaitReport()
         const int slice = static_cast<int>(std::clamp<long long>(left, 0, CANCEL_POLL_MS));
         if (m_hid.Read(m_input, REPORT_SIZE, slice))
             return true;
-        std::string error = m_hid.GetLastError();
         // Only an empty slice is worth another; a device failure ends the wait at once.
-        if (error != TEXT_TIMEOUT || left <= slice) {
-            SetLastError(std::move(error));
+        if (m_hid.GetLastErrorKind() != EFailureKind::Timeout || left <= slice) {
+            SetLastError(m_hid.GetLastErrorKind(), m_hid.GetLastError());
             return false;
         }
         if (IsCancelRequested()) {
             m_transferCancelled = true;
-            SetLastError(TEXT_CANCELLED);
+            SetLastError(EFailureKind::Cancelled);
             return false;
         }
     }
@@ -400,7 +397,7 @@ bool CVtlI2c::CancelTransfer(bool started)
 {
     if (started)
         AbortTransfer();
-    SetLastError(TEXT_CANCELLED);
+    SetLastError(EFailureKind::Cancelled);
     return false;
 }
 
@@ -430,7 +427,13 @@ bool CVtlI2c::SendEnable(bool enable, unsigned char flags)
     return SendReport(report);
 }
 
-void CVtlI2c::SetLastError(std::string text)
+void CVtlI2c::SetLastError(EFailureKind kind, std::string text)
 {
+    m_lastErrorKind = kind;
     m_lastError = std::move(text);
+}
+
+void CVtlI2c::SetLastError(EFailureKind kind)
+{
+    SetLastError(kind, FailureText::Text(kind));
 }

@@ -3,6 +3,7 @@
 
 #include "CSimpleHidClass.h"
 #include "CVtlTransferObserver.h"
+#include "EFailureKind.h"
 #include "I2cTypes.h"
 
 #include <cstddef>
@@ -13,7 +14,8 @@
 // Model-independent half of the adapter driver: finds an adapter's special-mode HID
 // interface by serial number and runs I2C transactions as exchanges of 64-byte
 // reports. What differs between models is supplied by the virtual operations.
-// Never throws; a failing operation returns false and leaves GetLastError().
+// Never throws; a failing operation returns false and leaves GetLastError() and
+// GetLastErrorKind().
 class CVtlI2c
 {
 public:
@@ -45,6 +47,7 @@ public:
     std::wstring GetProductName() const;
     std::uint16_t GetFirmware() const;
     std::string GetLastError() const;
+    EFailureKind GetLastErrorKind() const;
     // The model's identity on USB: its product ID and the number of its special-mode
     // interface.
     std::uint16_t GetProductId() const { return m_productId; }
@@ -70,9 +73,11 @@ protected:
     bool ReceiveReport(unsigned char reportId, std::vector<unsigned char> &reply);
     void FlushInput();
     bool SendEnable(bool enable, unsigned char flags);
-    void SetLastError(std::string text);
+    void SetLastError(EFailureKind kind, std::string text);
+    // A kind with its one fixed text.
+    void SetLastError(EFailureKind kind);
 
-    // True when the observer asks to stop; the transfer then fails with "Cancelled".
+    // True when the observer asks to stop; the transfer then fails as cancelled.
     bool IsCancelRequested() const;
     void ReportProgress(std::size_t done, std::size_t total) const;
     // After a cancelled transfer: the configuration sent again makes the adapter drop
@@ -83,11 +88,12 @@ protected:
 private:
     // One awaited input report into m_input, within the reply time-out.
     bool AwaitReport();
-    // Ends a cancelled transfer with "Cancelled", aborting it on the adapter when any
+    // Ends a cancelled transfer as cancelled, aborting it on the adapter when any
     // report of it went out.
     bool CancelTransfer(bool started);
 
     std::string m_lastError;
+    EFailureKind m_lastErrorKind = EFailureKind::None;
     std::uint16_t m_productId;
     std::int32_t m_interfaceNumber;
     CSimpleHidClass m_hid;

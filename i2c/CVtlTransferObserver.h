@@ -5,7 +5,7 @@
 
 // Watches a driver transfer that runs on another thread. The driver tells it how far a
 // write or read has come after every report, and asks it before the next report whether
-// the transfer is to stop; a stopped transfer fails with "Cancelled".
+// the transfer is to stop; a stopped transfer fails as cancelled.
 class CVtlTransferObserver
 {
 public:

@@ -212,7 +212,7 @@ SBusProcedureResult Run(CBusContext &context, const CPartLibrary &library,
     std::uint64_t done = 0;
     for (SPartMatch &match : matches) {
         if (context.IsCancelRequested())
-            return {false, true, "Cancelled"};
+            return SBusProcedureResult::Cancelled();
         CAddressReads reads(context);
         match.identified = -1;
         match.notIdentified.clear();
@@ -220,7 +220,7 @@ SBusProcedureResult Run(CBusContext &context, const CPartLibrary &library,
         std::size_t bestRules = 0;
         for (const int candidate : match.candidates) {
             if (context.IsCancelRequested())
-                return {false, true, "Cancelled"};
+                return SBusProcedureResult::Cancelled();
             const SGradedPart graded = Grade(reads, library, match, candidate);
             const std::size_t rules =
                 library.Parts().at(std::size_t(candidate)).file.GetIdentify().size();
@@ -234,7 +234,7 @@ SBusProcedureResult Run(CBusContext &context, const CPartLibrary &library,
         context.ReportProgress(++done, matches.size());
     }
     if (context.IsCancelRequested())
-        return {false, true, "Cancelled"};
+        return SBusProcedureResult::Cancelled();
     return {};
 }
 

@@ -25,6 +25,7 @@ void NoteFailure(SRegisterJobResult &job, const STransactionRecord &record, cons
         return;
     job.result.ok = false;
     job.result.cancelled = record.cancelled;
+    job.result.failure = record.failure;
     job.result.error = (what + u": "_s + QString::fromStdString(record.lastError)).toStdString();
 }
 
@@ -37,7 +38,7 @@ SRegisterJobResult Read(CBusContext &context, std::uint8_t device, const SRegist
     std::uint64_t done = 0;
     for (const SRegisterRead &read : reads) {
         if (context.IsCancelRequested()) {
-            job.result = {false, true, "Cancelled"};
+            job.result = SBusProcedureResult::Cancelled();
             break;
         }
         const STransactionRecord record =

@@ -20,7 +20,7 @@ std::int64_t Microseconds(CBusContext::Clock::duration duration)
 
 bool IsNotAcknowledged(const STransactionRecord &record)
 {
-    return !record.ok && !record.cancelled && record.lastError == "NACK received";
+    return !record.ok && !record.cancelled && ::IsNotAcknowledged(record.failure);
 }
 
 // Runs the messages of a transfer until the first failure; true when all went through.
@@ -197,6 +197,10 @@ BusProcedure CSequenceRunner::Procedure(std::shared_ptr<const CSequenceRunner> r
         SBusProcedureResult procedure;
         procedure.ok = outcome.ok;
         procedure.cancelled = outcome.cancelled;
+        if (outcome.cancelled)
+            procedure.failure = EFailureKind::Cancelled;
+        else if (!outcome.ok)
+            procedure.failure = EFailureKind::Other;
         if (!outcome.ok)
             procedure.error =
                 u"line %1: %2"_s.arg(outcome.failedLine).arg(outcome.error).toStdString();

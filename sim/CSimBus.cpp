@@ -6,6 +6,7 @@
 #include "SimLock.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <hidapi.h>
 
 namespace {
@@ -157,6 +158,7 @@ hid_device_ *CSimBus::Open(const char *path)
     t_globalError.clear();
     if (path == nullptr) {
         t_globalError = L"Invalid argument";
+        errno = EINVAL;
         return nullptr;
     }
     for (const std::shared_ptr<CSimAdapter> &adapter : m_adapters) {
@@ -165,6 +167,8 @@ hid_device_ *CSimBus::Open(const char *path)
                 continue;
             if (adapter->IsOpenDeniedLocked()) {
                 t_globalError = OpenFailure(path, L"Permission denied");
+                // The system's open() leaves its reason in errno as well.
+                errno = EACCES;
                 return nullptr;
             }
             auto *device = new hid_device_(adapter, listed.number);
@@ -174,6 +178,7 @@ hid_device_ *CSimBus::Open(const char *path)
         }
     }
     t_globalError = OpenFailure(path, L"No such file or directory");
+    errno = ENOENT;
     return nullptr;
 }
 

@@ -179,7 +179,7 @@ SSmbusResult CSmbus::Execute(CBusContext &context, const SSmbusRequest &request)
     result.records.push_back(record);
     if (!record.ok) {
         const ESmbusFault fault =
-            record.cancelled ? ESmbusFault::Cancelled : Classify(record.lastError);
+            record.cancelled ? ESmbusFault::Cancelled : Classify(record.failure);
         return Fail(std::move(result), fault, record.lastError);
     }
     if (planned->kind == ETransactionKind::Write)
@@ -209,17 +209,29 @@ SSmbusResult CSmbus::Execute(CBusContext &context, const SSmbusRequest &request)
     return result;
 }
 
-ESmbusFault CSmbus::Classify(const std::string &driverError)
+ESmbusFault CSmbus::Classify(EFailureKind failure)
 {
-    if (driverError == "NACK received")
+    switch (failure) {
+    case EFailureKind::None:
+        return ESmbusFault::None;
+    case EFailureKind::AddressNack:
+    case EFailureKind::DataNack:
         return ESmbusFault::Nack;
-    if (driverError == "Timeout")
+    case EFailureKind::Timeout:
         return ESmbusFault::Timeout;
-    if (driverError == "Arbitration lost")
+    case EFailureKind::ArbitrationLost:
         return ESmbusFault::Arbitration;
-    if (driverError == "Cancelled")
+    case EFailureKind::Cancelled:
         return ESmbusFault::Cancelled;
-    if (driverError.rfind("Address-only write is not supported", 0) == 0)
+    case EFailureKind::NotSupported:
         return ESmbusFault::Unsupported;
+    case EFailureKind::AdapterGone:
+    case EFailureKind::PermissionDenied:
+    case EFailureKind::InvalidArgument:
+    case EFailureKind::AdapterError:
+    case EFailureKind::FileIo:
+    case EFailureKind::Other:
+        break;
+    }
     return ESmbusFault::Other;
 }

@@ -30,6 +30,6 @@ public:
     // Runs the request on the bus and checks the PEC and the count byte of what came back.
     static SSmbusResult Execute(CBusContext &context, const SSmbusRequest &request);
 
-    // The class of a driver's failure text.
-    static ESmbusFault Classify(const std::string &driverError);
+    // The class of a transaction's failure.
+    static ESmbusFault Classify(EFailureKind failure);
 };

@@ -88,7 +88,7 @@ std::unique_ptr<CI2cToolsBus> CI2cToolsBus::Open(int bus, const CTransactionCont
     const SVtlDeviceEntry &entry = adapters[std::size_t(bus)];
     if (!opened->m_session.Connect(entry, EI2cSpeed::Speed100k)) {
         const std::string error = opened->m_session.GetLastError();
-        const bool denied = CVtlAdapterAccess::IsPermissionDenied(error);
+        const bool denied = opened->m_session.GetLastErrorKind() == EFailureKind::PermissionDenied;
         std::fprintf(err, "Error: Could not open file `%s': %s\n", opened->m_fileName.c_str(),
                      denied ? I2cToolsText::ErrnoText(EACCES).c_str() : error.c_str());
         if (denied)

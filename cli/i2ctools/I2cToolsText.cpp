@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "I2cToolsText.h"
 
+#include "FailureText.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -36,29 +38,35 @@ bool UserAck(std::FILE *in, bool def)
     return result;
 }
 
+int ErrnoOf(EFailureKind failure)
+{
+    return failure == EFailureKind::Cancelled ? EINTR : FailureText::Errno(failure);
+}
+
 int ErrnoOf(ESmbusFault fault)
 {
     switch (fault) {
     case ESmbusFault::None:
         return 0;
     case ESmbusFault::Nack:
-        return ENXIO;
+        // An SMBus transaction fits in one report, whose refusal is taken for the address's.
+        return ErrnoOf(EFailureKind::AddressNack);
     case ESmbusFault::Timeout:
-        return ETIMEDOUT;
+        return ErrnoOf(EFailureKind::Timeout);
     case ESmbusFault::Arbitration:
-        return EAGAIN;
+        return ErrnoOf(EFailureKind::ArbitrationLost);
     case ESmbusFault::BadPec:
         return EBADMSG;
     case ESmbusFault::BadLength:
         return EPROTO;
     case ESmbusFault::Unsupported:
-        return EOPNOTSUPP;
+        return ErrnoOf(EFailureKind::NotSupported);
     case ESmbusFault::Cancelled:
-        return EINTR;
+        return ErrnoOf(EFailureKind::Cancelled);
     case ESmbusFault::Other:
         break;
     }
-    return EIO;
+    return ErrnoOf(EFailureKind::Other);
 }
 
 std::string ErrnoText(int number)

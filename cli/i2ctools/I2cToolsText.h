@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "EFailureKind.h"
 #include "SSmbusRequest.h"
 
 #include <cstdio>
@@ -18,7 +19,9 @@ std::optional<long> ParseLong(const std::string &text);
 // Reads the answer to "Continue?": `def` for a bare Return, false at end of input.
 bool UserAck(std::FILE *in, bool def);
 
-// The errno a Linux adapter driver gives for such a failure.
+// The errno a Linux adapter driver gives for such a failure. A cancel is EINTR here: these
+// commands are stopped only by a signal, which interrupts an i2c-dev call with it.
+int ErrnoOf(EFailureKind failure);
 int ErrnoOf(ESmbusFault fault);
 inline int ErrnoOf(const SSmbusResult &result)
 {

@@ -113,11 +113,9 @@ int Send(CI2cToolsBus &bus, std::vector<SMessage> &messages)
             request = STransactionRequest::Write(address, message.buffer, true, last);
         }
         const STransactionRecord record = bus.Execute(request);
-        if (!record.ok) {
-            const ESmbusFault fault =
-                record.cancelled ? ESmbusFault::Cancelled : CSmbus::Classify(record.lastError);
-            return -I2cToolsText::ErrnoOf(fault);
-        }
+        if (!record.ok)
+            return -I2cToolsText::ErrnoOf(record.cancelled ? EFailureKind::Cancelled
+                                                           : record.failure);
         if (!message.read)
             continue;
         const std::vector<unsigned char> &data = record.read.data;

@@ -29,6 +29,7 @@ public:
     std::vector<STransactionRequest> requests;
     Bytes reply;
     std::string failure;
+    EFailureKind failureKind = EFailureKind::None;
 
     STransactionRecord Execute(const STransactionRequest &request) override
     {
@@ -37,6 +38,7 @@ public:
         record.request = request;
         record.ok = failure.empty();
         record.lastError = failure;
+        record.failure = failureKind;
         if (request.kind != ETransactionKind::Write)
             record.read.data.assign(reply.begin(),
                                     reply.begin() +
@@ -233,6 +235,7 @@ private Q_SLOTS:
     {
         CScriptedBus bus;
         bus.failure = "NACK received";
+        bus.failureKind = EFailureKind::AddressNack;
         const SSmbusResult result =
             CSmbus::Execute(bus, Request(ESmbusOperation::ReadByteData, 0x10, {}, false));
         QCOMPARE(result.fault, ESmbusFault::Nack);
