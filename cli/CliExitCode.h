@@ -14,19 +14,20 @@ enum class ECliExit : int
 };
 
 // The status of an operation that failed this way; one that failed without a kind of its
-// own is a bus failure.
+// own is a bus failure. An adapter unplugged during a command ends it as a bus failure, as
+// it always has: scripts tell "never opened" (3) from "lost on the way" (1).
 constexpr ECliExit ExitOf(EFailureKind failure)
 {
     switch (failure) {
     case EFailureKind::Cancelled:
         return ECliExit::Interrupted;
-    case EFailureKind::AdapterGone:
     case EFailureKind::PermissionDenied:
         return ECliExit::NoAdapter;
     case EFailureKind::NotSupported:
     case EFailureKind::InvalidArgument:
         return ECliExit::Usage;
     case EFailureKind::None:
+    case EFailureKind::AdapterGone:
     case EFailureKind::AddressNack:
     case EFailureKind::DataNack:
     case EFailureKind::Timeout:

@@ -90,7 +90,7 @@ void TestFailureKinds::kindOfEachFailure_data()
     row("cancel", a, EFault::Cancel, R::Read(EEPROM, 200), EFailureKind::Cancelled,
         ECliExit::Interrupted);
     row("unplug", a, EFault::Unplug, R::Write(EEPROM, {0x00, 0x01}), EFailureKind::AdapterGone,
-        ECliExit::NoAdapter);
+        ECliExit::BusFailure);
     row("permission", a, EFault::DenyOpen, readEeprom, EFailureKind::PermissionDenied,
         ECliExit::NoAdapter);
     row("model limit: read count", b, EFault::None, R::Read(EEPROM, 300),
