@@ -75,12 +75,8 @@ ECliExit RunList(const SCliPlan &plan, const CCliOutput &output)
         adapters.append(json);
     }
     output.Result(lines.join(u'\n'));
-    QJsonObject result;
-    result.insert(u"command"_s, u"list"_s);
-    result.insert(u"adapters"_s, adapters);
-    result.insert(u"count"_s, qint64(entries.size()));
-    result.insert(u"ok"_s, usable);
-    output.Json(result);
+    output.JsonResult(plan.commandName,
+                      {{u"adapters"_s, adapters}, {u"count"_s, qint64(entries.size())}}, usable);
 
     if (denied) {
         output.Error(u"no permission to open some adapters"_s);

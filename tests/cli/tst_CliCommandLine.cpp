@@ -110,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(global.speed, EI2cSpeed::Speed400k);
         QCOMPARE(global.pullUps, std::optional<bool>(false));
         QVERIFY(global.eightBit && global.json && global.quiet && global.progress);
-        QCOMPARE(result.invocation.spec->command, ECliCommand::Detect);
+        QCOMPARE(result.invocation.spec->name, u"detect"_s);
         QVERIFY(result.invocation.flags.contains(u"all"_s));
         QCOMPARE(Parse(u"read 0x50 1 --adapter X"_s).invocation.global.adapter, u"X"_s);
         for (const auto &[kbits, speed] : {std::pair{10, EI2cSpeed::Speed10k},
