@@ -5,6 +5,7 @@
 // command's own file (cli/commands/) that returns its entry; a new command is its file and
 // its line here.
 #define VTL_CLI_COMMANDS(COMMAND)                                                                  \
+    COMMAND(ListCommand)                                                                           \
     COMMAND(DetectCommand)                                                                         \
     COMMAND(ReadCommand)                                                                           \
     COMMAND(WriteCommand)                                                                          \

@@ -6,7 +6,6 @@
 #include "CVtlDeviceFactory.h"
 #include "CliAdapter.h"
 #include "CliCommandLine.h"
-#include "CliCommands.h"
 #include "CliExitCode.h"
 #include "CliInterrupt.h"
 #include "CliOutput.h"
@@ -119,8 +118,6 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
             status = UsageError(output, error, CliCommandLine::UsageLine(name, invocation.spec),
                                 name + u' ' + invocation.spec->name);
             JsonFailure(output, invocation.spec->name);
-        } else if (!plan->command) {
-            status = Code(CliCommands::RunList(*plan, output));
         } else if (!plan->command->NeedsAdapter()) {
             status = Code(plan->command->RunAlone(*plan, output));
         } else {

@@ -45,8 +45,10 @@ std::optional<SCliPlan> Build(const SCliInvocation &invocation, QString &error)
     plan.commandName = invocation.spec->name;
     plan.global = invocation.global;
     const SCliCommandEntry *entry = CliCommandTable::Find(invocation.spec->name);
-    if (entry == nullptr)
-        return plan;
+    if (entry == nullptr) {
+        error = u"unknown command '%1'"_s.arg(invocation.spec->name);
+        return std::nullopt;
+    }
     std::unique_ptr<CCliCommand> command = entry->create();
     if (!command->Plan(invocation, plan, error) || !CheckReservedAddresses(plan, error))
         return std::nullopt;

@@ -12,15 +12,6 @@ namespace {
 QList<SCliCommandSpec> MakeCommands()
 {
     QList<SCliCommandSpec> commands;
-    commands.append({u"list"_s,
-                     u"List the attached adapters."_s,
-                     u"Lists the attached adapters: model, serial number, firmware and product "
-                     u"name, and for an adapter that cannot be opened, why."_s,
-                     {},
-                     {},
-                     {},
-                     0,
-                     0});
     for (const SCliCommandEntry &entry : CliCommandTable::Entries())
         commands.append(entry.spec);
     return commands;
