@@ -98,9 +98,8 @@ QString CommandHelp(const QString &program, const SCliCommandSpec &spec)
             rows.append({positional.name, positional.description});
         text += u"\nArguments:\n"_s + Table(rows);
     }
-    if (!spec.optionNames.isEmpty())
-        text += u"\nOptions:\n"_s +
-                OptionTable(CliSpec::CommandOptions(spec.optionNames, spec.command));
+    if (!spec.options.isEmpty())
+        text += u"\nOptions:\n"_s + OptionTable(spec.options);
     text += u"\nGlobal options:\n"_s + OptionTable(CliSpec::GlobalOptions() + HelpAndVersion());
     return text;
 }
@@ -187,8 +186,7 @@ SCliParseResult Parse(const QStringList &arguments, const QString &epilog)
     // First pass with every option of every command, only to find the command: an option
     // that takes a value must not be mistaken for it.
     QCommandLineParser first;
-    AddOptions(first, CliSpec::GlobalOptions() + HelpAndVersion() +
-                          CliSpec::CommandOptions(CliSpec::AllCommandOptionNames()));
+    AddOptions(first, CliSpec::GlobalOptions() + HelpAndVersion() + CliSpec::AllCommandOptions());
     if (!first.parse(arguments))
         return UsageError(first.errorText(), programUsage);
     const QStringList positional = first.positionalArguments();
@@ -214,8 +212,7 @@ SCliParseResult Parse(const QStringList &arguments, const QString &epilog)
 
     const QString usage = UsageLine(program, spec);
     QCommandLineParser parser;
-    AddOptions(parser, CliSpec::GlobalOptions() + HelpAndVersion() +
-                           CliSpec::CommandOptions(spec->optionNames));
+    AddOptions(parser, CliSpec::GlobalOptions() + HelpAndVersion() + spec->options);
     if (!parser.parse(arguments))
         return UsageError(u"%1: %2"_s.arg(spec->name, parser.errorText()), usage);
 
@@ -237,7 +234,7 @@ SCliParseResult Parse(const QStringList &arguments, const QString &epilog)
     QString error;
     if (!ParseGlobalOptions(parser, invocation.global, error))
         return UsageError(error, usage);
-    for (const QCommandLineOption &option : CliSpec::CommandOptions(spec->optionNames)) {
+    for (const QCommandLineOption &option : spec->options) {
         const QString name = option.names().constLast();
         if (!parser.isSet(name))
             continue;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "CliEeprom.h"
+
 #include "CEepromEngine.h"
 #include "COutputFile.h"
-#include "CliCommands.h"
 #include "CliOutput.h"
 #include "CliProgress.h"
 #include "CliSession.h"
@@ -14,7 +15,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace CliCommands {
+namespace CliEeprom {
 
 namespace {
 
@@ -53,23 +54,18 @@ SBusProcedureResult Run(CCliSession &session, std::uint64_t total,
 ECliExit Failure(CCliSession &session, const SBusProcedureResult &result,
                  const SEepromOutcome &outcome, QJsonObject json)
 {
-    const bool interrupted = result.cancelled || session.IsInterrupted();
-    const QString error = interrupted ? u"interrupted"_s : QString::fromStdString(result.error);
     QString where = Label(session);
     if (outcome.failedAt) {
         where += u" at offset "_s + session.Offset(*outcome.failedAt);
         json.insert(u"offset"_s, session.Offset(*outcome.failedAt));
     }
-    session.Output().Error(where + u": "_s + error);
-    json.insert(u"ok"_s, false);
-    json.insert(u"error"_s, error);
-    session.Output().Json(json);
-    return interrupted ? ECliExit::Interrupted : ExitOf(result.failure);
+    return session.Failure(where, result.cancelled, result.failure, result.error, json);
 }
 
 // A verify that found differences: exit status 1 with the first differing offset, and how
 // many bytes differ when it is more than that one.
-ECliExit Difference(CCliSession &session, const SEepromOutcome &outcome, QJsonObject json)
+ECliExit Difference(CCliSession &session, const SCliEepromPlan &eeprom,
+                    const SEepromOutcome &outcome, QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
     const QString offset = session.Offset(*outcome.FirstDifference());
@@ -79,32 +75,31 @@ ECliExit Difference(CCliSession &session, const SEepromOutcome &outcome, QJsonOb
     json.insert(u"expected"_s, HexFormat::hexByte(outcome.expected));
     json.insert(u"actual"_s, HexFormat::hexByte(outcome.actual));
     json.insert(u"differing"_s, qint64(count));
-    json.insert(u"ok"_s, false);
     const QString address = session.Address(plan.address);
     const QString actual = HexFormat::hexByte(outcome.actual);
     QString text;
-    if (plan.file.isEmpty()) {
+    if (eeprom.file.isEmpty()) {
         text = u"the EEPROM at %1 is not blank from offset %2 on: EEPROM %3"_s.arg(address, offset,
                                                                                    actual);
     } else {
         text = u"'%1' differs from the EEPROM at %2 from offset %3 on: file %4, EEPROM %5"_s.arg(
-            plan.file, address, offset, HexFormat::hexByte(outcome.expected), actual);
+            eeprom.file, address, offset, HexFormat::hexByte(outcome.expected), actual);
     }
     if (count > 1)
         text += u"; %1 bytes differ"_s.arg(count);
     session.Output().Result(text);
-    session.Output().Json(json);
+    session.JsonResult(json, false);
     return ECliExit::BusFailure;
 }
 
-ECliExit RunRead(CCliSession &session, QJsonObject json)
+ECliExit RunRead(CCliSession &session, const SCliEepromPlan &eeprom, QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
-    const CEepromEngine engine(plan.eeprom.part, plan.address);
+    const CEepromEngine engine(eeprom.part, plan.address);
     const Clock::time_point started = Clock::now();
     SEepromOutcome outcome;
-    const SBusProcedureResult result = Run(session, plan.eeprom.length, [&](CBusContext &bus) {
-        return engine.Read(bus, plan.eeprom.offset, plan.eeprom.length, outcome);
+    const SBusProcedureResult result = Run(session, eeprom.length, [&](CBusContext &bus) {
+        return engine.Read(bus, eeprom.offset, eeprom.length, outcome);
     });
     json.insert(u"bytes"_s, qint64(outcome.data.size()));
     if (!result.ok)
@@ -114,63 +109,60 @@ ECliExit RunRead(CCliSession &session, QJsonObject json)
     SMemoryImage image;
     // The file's offsets count from --offset, as write and verify read them.
     image.segments.push_back({0, std::move(outcome.data)});
-    COutputFile file(plan.file);
-    if (!file.Write(ImageFile::Encode(image, plan.eeprom.format))) {
+    COutputFile file(eeprom.file);
+    if (!file.Write(ImageFile::Encode(image, eeprom.format))) {
         // The bus was read, so this is no usage error.
         session.Output().Error(
-            u"FILE '%1' cannot be written: %2"_s.arg(plan.file, file.GetLastError()));
-        json.insert(u"ok"_s, false);
-        json.insert(u"error"_s, file.GetLastError());
-        session.Output().Json(json);
+            u"FILE '%1' cannot be written: %2"_s.arg(eeprom.file, file.GetLastError()));
+        session.Output().JsonResult(session.Plan().commandName, json, false, file.GetLastError());
         return ECliExit::BusFailure;
     }
-    json.insert(u"ok"_s, true);
     // Standard output holds the image alone.
     if (!file.IsStandardOutput())
-        session.Output().Json(json);
+        session.JsonResult(json);
     return ECliExit::Success;
 }
 
 // Reads the image's bytes back; words a difference or a failure itself, leaves a match to the
 // caller.
-ECliExit RunCompare(CCliSession &session, const SMemoryImage &image, QJsonObject json,
-                    Clock::time_point started)
+ECliExit RunCompare(CCliSession &session, const SCliEepromPlan &eeprom, const SMemoryImage &image,
+                    QJsonObject json, Clock::time_point started)
 {
     const SCliPlan &plan = session.Plan();
-    const CEepromEngine engine(plan.eeprom.part, plan.address);
+    const CEepromEngine engine(eeprom.part, plan.address);
     SEepromOutcome outcome;
     const SBusProcedureResult result = Run(session, image.ByteCount(), [&](CBusContext &bus) {
         return engine.Verify(bus, image, outcome);
     });
     json.insert(u"durationUs"_s, MicrosecondsSince(started));
     if (outcome.Differs())
-        return Difference(session, outcome, json);
+        return Difference(session, eeprom, outcome, json);
     if (!result.ok)
         return Failure(session, result, outcome, json);
     return ECliExit::Success;
 }
 
-ECliExit RunVerify(CCliSession &session, QJsonObject json)
+ECliExit RunVerify(CCliSession &session, const SCliEepromPlan &eeprom, QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
-    const SMemoryImage &image = plan.eeprom.image;
+    const SMemoryImage &image = eeprom.image;
     json.insert(u"bytes"_s, qint64(image.ByteCount()));
-    const ECliExit exit = RunCompare(session, image, json, Clock::now());
+    const ECliExit exit = RunCompare(session, eeprom, image, json, Clock::now());
     if (exit != ECliExit::Success)
         return exit;
     json.insert(u"identical"_s, true);
-    json.insert(u"ok"_s, true);
     session.Output().Result(u"%1 bytes of '%2' match the EEPROM at %3"_s.arg(
-        QString::number(image.ByteCount()), plan.file, session.Address(plan.address)));
-    session.Output().Json(json);
+        QString::number(image.ByteCount()), eeprom.file, session.Address(plan.address)));
+    session.JsonResult(json);
     return ECliExit::Success;
 }
 
 // write and erase: programs the image, then reads it back when asked to.
-ECliExit RunProgram(CCliSession &session, const SMemoryImage &image, QJsonObject json)
+ECliExit RunProgram(CCliSession &session, const SCliEepromPlan &eeprom, const SMemoryImage &image,
+                    QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
-    const CEepromEngine engine(plan.eeprom.part, plan.address);
+    const CEepromEngine engine(eeprom.part, plan.address);
     const Clock::time_point started = Clock::now();
     SEepromOutcome outcome;
     const SBusProcedureResult result = Run(session, image.ByteCount(), [&](CBusContext &bus) {
@@ -183,42 +175,41 @@ ECliExit RunProgram(CCliSession &session, const SMemoryImage &image, QJsonObject
         return Failure(session, result, outcome, json);
     json.insert(u"bytes"_s, qint64(image.ByteCount()));
     QString text = u"%1 %2 bytes of the EEPROM at %3 in %4 pages"_s.arg(
-        plan.eeprom.action == EEepromAction::Erase ? u"erased"_s : u"wrote"_s,
+        eeprom.action == EEepromAction::Erase ? u"erased"_s : u"wrote"_s,
         QString::number(image.ByteCount()), session.Address(plan.address),
         QString::number(outcome.pages));
-    if (plan.eeprom.verify) {
-        const ECliExit exit = RunCompare(session, image, json, started);
+    if (eeprom.verify) {
+        const ECliExit exit = RunCompare(session, eeprom, image, json, started);
         if (exit != ECliExit::Success)
             return exit;
         json.insert(u"verified"_s, true);
         text += u", verified"_s;
     }
     json.insert(u"durationUs"_s, MicrosecondsSince(started));
-    json.insert(u"ok"_s, true);
     session.Output().Result(text);
-    session.Output().Json(json);
+    session.JsonResult(json);
     return ECliExit::Success;
 }
 
 } // namespace
 
-ECliExit RunEeprom(CCliSession &session)
+ECliExit Run(CCliSession &session, const SCliEepromPlan &eeprom)
 {
     const SCliPlan &plan = session.Plan();
     QJsonObject json = session.JsonBase();
     json.insert(u"address"_s, session.Address(plan.address));
-    json.insert(u"part"_s, PartName(plan.eeprom.part));
-    if (!plan.file.isEmpty())
-        json.insert(u"file"_s, plan.file);
-    switch (plan.eeprom.action) {
+    json.insert(u"part"_s, PartName(eeprom.part));
+    if (!eeprom.file.isEmpty())
+        json.insert(u"file"_s, eeprom.file);
+    switch (eeprom.action) {
     case EEepromAction::Read:
-        return RunRead(session, json);
+        return RunRead(session, eeprom, json);
     case EEepromAction::Write:
-        return RunProgram(session, plan.eeprom.image, json);
+        return RunProgram(session, eeprom, eeprom.image, json);
     case EEepromAction::Verify:
-        return RunVerify(session, json);
+        return RunVerify(session, eeprom, json);
     case EEepromAction::Erase:
-        return RunProgram(session, CEepromEngine::Blank(plan.eeprom.offset, plan.eeprom.length),
+        return RunProgram(session, eeprom, CEepromEngine::Blank(eeprom.offset, eeprom.length),
                           json);
     case EEepromAction::Parts:
         break;
@@ -226,7 +217,7 @@ ECliExit RunEeprom(CCliSession &session)
     return ECliExit::Usage;
 }
 
-ECliExit RunEepromParts(const SCliPlan &plan, const CCliOutput &output)
+ECliExit PrintParts(const QString &command, const CCliOutput &output)
 {
     QStringList lines{u"PART       SIZE  PAGE  ADDRESS BYTES  DEVICE ADDRESS BITS  WRITE CYCLE"_s};
     QJsonArray parts;
@@ -256,12 +247,8 @@ ECliExit RunEepromParts(const SCliPlan &plan, const CCliOutput &output)
         parts.append(json);
     }
     output.Result(lines.join(u'\n'));
-    QJsonObject json;
-    json.insert(u"command"_s, plan.commandName);
-    json.insert(u"parts"_s, parts);
-    json.insert(u"ok"_s, true);
-    output.Json(json);
+    output.JsonResult(command, {{u"parts"_s, parts}}, true);
     return ECliExit::Success;
 }
 
-} // namespace CliCommands
+} // namespace CliEeprom

@@ -3,7 +3,6 @@
 
 #include "COutputFile.h"
 #include "CliPlan.h"
-#include "CliSpec.h"
 #include "CliValues.h"
 #include "EepromParts.h"
 
@@ -19,10 +18,11 @@ constexpr std::size_t MAX_SIZE = 262144;
 class CEepromBuilder
 {
 public:
-    CEepromBuilder(const SCliInvocation &invocation, SCliPlan &plan, QString &error)
+    CEepromBuilder(const SCliInvocation &invocation, SCliPlan &plan, SCliEepromPlan &eeprom,
+                   QString &error)
         : m_invocation(invocation)
         , m_plan(plan)
-        , m_eeprom(plan.eeprom)
+        , m_eeprom(eeprom)
         , m_error(error)
     {}
 
@@ -77,9 +77,9 @@ private:
             return Fail(u"unexpected argument %1"_s.arg(CliValues::Quoted(Argument(wanted))));
         const bool writes =
             m_eeprom.action == EEepromAction::Write || m_eeprom.action == EEepromAction::Erase;
-        if (IsSet(CliOption::VERIFY) && !writes)
+        if (IsSet(VERIFY) && !writes)
             return Fail(u"--verify goes with write and erase"_s);
-        m_eeprom.verify = IsSet(CliOption::VERIFY);
+        m_eeprom.verify = IsSet(VERIFY);
         return true;
     }
 
@@ -87,9 +87,11 @@ private:
     {
         const auto address =
             CliValues::ParseAddress(Argument(1), m_plan.global.eightBit, u"ADDR"_s, m_error);
-        if (address)
-            m_plan.address = *address;
-        return address.has_value();
+        if (!address)
+            return false;
+        m_plan.address = *address;
+        m_plan.typedAddresses.push_back(*address);
+        return true;
     }
 
     // A given --size, --page or --addr-width, checked against the preset's.
@@ -108,34 +110,33 @@ private:
         std::optional<std::size_t> size;
         std::optional<std::size_t> page;
         std::optional<int> width;
-        if (Has(CliOption::SIZE)) {
-            size = CliValues::ParseSize(Value(CliOption::SIZE), 1, MAX_SIZE, u"--size"_s, m_error);
+        if (Has(SIZE)) {
+            size = CliValues::ParseSize(Value(SIZE), 1, MAX_SIZE, u"--size"_s, m_error);
             if (!size)
                 return false;
         }
-        if (Has(CliOption::PAGE)) {
-            page = CliValues::ParseSize(Value(CliOption::PAGE), 1, size.value_or(MAX_SIZE),
-                                        u"--page"_s, m_error);
+        if (Has(PAGE)) {
+            page =
+                CliValues::ParseSize(Value(PAGE), 1, size.value_or(MAX_SIZE), u"--page"_s, m_error);
             if (!page)
                 return false;
         }
-        if (Has(CliOption::ADDR_WIDTH)) {
-            width = CliValues::ParseChoice(Value(CliOption::ADDR_WIDTH), {1, 2}, u"--addr-width"_s,
-                                           m_error);
+        if (Has(ADDR_WIDTH)) {
+            width = CliValues::ParseChoice(Value(ADDR_WIDTH), {1, 2}, u"--addr-width"_s, m_error);
             if (!width)
                 return false;
         }
-        if (Has(CliOption::PART)) {
-            const QString name = Value(CliOption::PART);
+        if (Has(PART)) {
+            const QString name = Value(PART);
             const auto preset = EepromParts::Find(name.toStdString());
             if (!preset) {
                 return Fail(u"--part %1 is no known part; 'eeprom parts' lists them"_s.arg(
                     CliValues::Quoted(name)));
             }
             m_eeprom.part = *preset;
-            if ((size && !Matches(CliOption::SIZE, *size, preset->size, u"bytes"_s)) ||
-                (page && !Matches(CliOption::PAGE, *page, preset->pageSize, u"bytes a page"_s)) ||
-                (width && !Matches(CliOption::ADDR_WIDTH, std::size_t(*width),
+            if ((size && !Matches(SIZE, *size, preset->size, u"bytes"_s)) ||
+                (page && !Matches(PAGE, *page, preset->pageSize, u"bytes a page"_s)) ||
+                (width && !Matches(ADDR_WIDTH, std::size_t(*width),
                                    std::size_t(preset->addressBytes), u"address bytes"_s))) {
                 return false;
             }
@@ -171,17 +172,17 @@ private:
     bool ParseRegion()
     {
         const std::size_t size = m_eeprom.part.size;
-        if (Has(CliOption::OFFSET)) {
-            const auto offset = CliValues::ParseHexNumber(
-                Value(CliOption::OFFSET), std::uint32_t(size - 1), u"--offset"_s, m_error);
+        if (Has(OFFSET)) {
+            const auto offset = CliValues::ParseHexNumber(Value(OFFSET), std::uint32_t(size - 1),
+                                                          u"--offset"_s, m_error);
             if (!offset)
                 return false;
             m_eeprom.offset = *offset;
         }
         m_eeprom.length = size - m_eeprom.offset;
-        if (Has(CliOption::LENGTH)) {
-            const auto length = CliValues::ParseSize(Value(CliOption::LENGTH), 1, m_eeprom.length,
-                                                     u"--length"_s, m_error);
+        if (Has(LENGTH)) {
+            const auto length =
+                CliValues::ParseSize(Value(LENGTH), 1, m_eeprom.length, u"--length"_s, m_error);
             if (!length)
                 return false;
             m_eeprom.length = *length;
@@ -195,20 +196,20 @@ private:
     {
         if (m_eeprom.action == EEepromAction::Erase)
             return true;
-        m_plan.file = Argument(2);
-        m_eeprom.format = ImageFile::FormatOf(m_plan.file);
-        if (Has(CliOption::FORMAT)) {
-            const auto format = ImageFile::FormatNamed(Value(CliOption::FORMAT));
+        m_eeprom.file = Argument(2);
+        m_eeprom.format = ImageFile::FormatOf(m_eeprom.file);
+        if (Has(FORMAT)) {
+            const auto format = ImageFile::FormatNamed(Value(FORMAT));
             if (!format) {
                 return Fail(u"--format %1 is not bin, ihex or srec"_s.arg(
-                    CliValues::Quoted(Value(CliOption::FORMAT))));
+                    CliValues::Quoted(Value(FORMAT))));
             }
             m_eeprom.format = *format;
         }
         if (m_eeprom.action == EEepromAction::Read) {
-            COutputFile file(m_plan.file);
+            COutputFile file(m_eeprom.file);
             if (!file.Check()) {
-                return Fail(u"FILE %1 cannot be written: %2"_s.arg(CliValues::Quoted(m_plan.file),
+                return Fail(u"FILE %1 cannot be written: %2"_s.arg(CliValues::Quoted(m_eeprom.file),
                                                                    file.GetLastError()));
             }
             return true;
@@ -218,10 +219,10 @@ private:
 
     bool LoadImage()
     {
-        const QString quoted = CliValues::Quoted(m_plan.file);
+        const QString quoted = CliValues::Quoted(m_eeprom.file);
         SMemoryImage image;
         QString why;
-        if (!ImageFile::Load(m_plan.file, m_eeprom.format, image, why))
+        if (!ImageFile::Load(m_eeprom.file, m_eeprom.format, image, why))
             return Fail(u"FILE %1 cannot be read: %2"_s.arg(quoted, why));
         std::size_t overlap = 0;
         if (!image.Normalise(overlap)) {
@@ -257,9 +258,9 @@ private:
 
 } // namespace
 
-bool Build(const SCliInvocation &invocation, SCliPlan &plan, QString &error)
+bool Build(const SCliInvocation &invocation, SCliPlan &plan, SCliEepromPlan &eeprom, QString &error)
 {
-    return CEepromBuilder(invocation, plan, error).Build();
+    return CEepromBuilder(invocation, plan, eeprom, error).Build();
 }
 
 } // namespace CliEepromPlan

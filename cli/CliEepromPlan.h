@@ -29,14 +29,26 @@ struct SCliEepromPlan
     std::size_t length = 0;
     SMemoryImage image; // write and verify: what the file gives, within the region
     bool verify = false;
+    QString file; // read, write and verify
 };
 
 struct SCliPlan;
 
 namespace CliEepromPlan {
 
-// Fills the eeprom part of `plan` (and its address, file, offset width and range); false
-// with a message that names the argument at fault.
-bool Build(const SCliInvocation &invocation, SCliPlan &plan, QString &error);
+// The names of eeprom's options.
+inline const QString PART = QStringLiteral("part");
+inline const QString SIZE = QStringLiteral("size");
+inline const QString PAGE = QStringLiteral("page");
+inline const QString ADDR_WIDTH = QStringLiteral("addr-width");
+inline const QString FORMAT = QStringLiteral("format");
+inline const QString OFFSET = QStringLiteral("offset");
+inline const QString LENGTH = QStringLiteral("length");
+inline const QString VERIFY = QStringLiteral("verify");
+
+// Fills `eeprom` and the common part of `plan` (its name, address, offset width and range);
+// false with a message that names the argument at fault.
+bool Build(const SCliInvocation &invocation, SCliPlan &plan, SCliEepromPlan &eeprom,
+           QString &error);
 
 } // namespace CliEepromPlan

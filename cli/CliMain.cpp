@@ -6,20 +6,17 @@
 #include "CVtlDeviceFactory.h"
 #include "CliAdapter.h"
 #include "CliCommandLine.h"
-#include "CliCommands.h"
 #include "CliExitCode.h"
 #include "CliInterrupt.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
 #include "CliProgress.h"
-#include "CliRegisters.h"
 #include "CliSession.h"
 #include "I2cTools.h"
 #include "VtlVersion.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QJsonObject>
 
 #include <cstdio>
 #include <unistd.h>
@@ -36,11 +33,7 @@ int Code(ECliExit exit)
 // A command that ended before it had a result still gives a script one JSON object.
 void JsonFailure(const CCliOutput &output, const QString &command)
 {
-    QJsonObject json;
-    json.insert(u"command"_s, command);
-    json.insert(u"ok"_s, false);
-    json.insert(u"error"_s, output.LastError());
-    output.Json(json);
+    output.JsonResult(command, {}, false, output.LastError());
 }
 
 int UsageError(const CCliOutput &output, const QString &message, const QString &usage,
@@ -83,7 +76,7 @@ ECliExit RunOnAdapter(const SCliPlan &plan, const CCliOutput &output, CCliProgre
     if (CliInterrupt::WasInterrupted())
         return ECliExit::Interrupted;
     CCliSession session(bus, plan, output, progress, control);
-    return CliCommands::RunOnBus(session);
+    return plan.command->Run(session);
 }
 
 } // namespace
@@ -125,17 +118,8 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
             status = UsageError(output, error, CliCommandLine::UsageLine(name, invocation.spec),
                                 name + u' ' + invocation.spec->name);
             JsonFailure(output, invocation.spec->name);
-        } else if (plan->command == ECliCommand::List) {
-            status = Code(CliCommands::RunList(*plan, output));
-        } else if (plan->command == ECliCommand::Parts) {
-            status = Code(CliCommands::RunParts(*plan, output));
-        } else if (CliRegisters::RunsWithoutAdapter(*plan)) {
-            status = Code(CliRegisters::RunWithoutAdapter(*plan, output));
-        } else if (plan->command == ECliCommand::Eeprom &&
-                   plan->eeprom.action == EEepromAction::Parts) {
-            status = Code(CliCommands::RunEepromParts(*plan, output));
-        } else if (plan->dryRun) {
-            status = Code(CliCommands::RunDryRun(*plan, output));
+        } else if (!plan->command->NeedsAdapter()) {
+            status = Code(plan->command->RunAlone(*plan, output));
         } else {
             const bool terminal = isatty(STDERR_FILENO) == 1;
             progress.SetMode(!plan->global.quiet && (terminal || plan->global.progress), terminal);

@@ -44,6 +44,17 @@ void CCliOutput::Json(const QJsonObject &object) const
     Put(stdout, QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
 }
 
+void CCliOutput::JsonResult(const QString &command, QJsonObject fields, std::optional<bool> ok,
+                            const std::optional<QString> &error) const
+{
+    fields.insert(QStringLiteral("command"), command);
+    if (ok)
+        fields.insert(QStringLiteral("ok"), *ok);
+    if (error)
+        fields.insert(QStringLiteral("error"), *error);
+    Json(fields);
+}
+
 void CCliOutput::Error(const QString &message) const
 {
     m_lastError = message;

@@ -4,6 +4,8 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <optional>
+
 // Where the program's words go: results on stdout (as text, or as one JSON object per
 // result), everything else on stderr, so that stdout of a script holds results only.
 class CCliOutput
@@ -16,8 +18,11 @@ public:
 
     // A text result; nothing in JSON mode or when quiet.
     void Result(const QString &text) const;
-    // A JSON result on one line; nothing in text mode or when quiet.
-    void Json(const QJsonObject &object) const;
+    // A JSON result on one line, the command's `fields` in the envelope that every result
+    // carries: "command", "ok" (none yet in the steps of a dry run) and, with a reason for a
+    // failure, "error". Nothing in text mode or when quiet.
+    void JsonResult(const QString &command, QJsonObject fields, std::optional<bool> ok,
+                    const std::optional<QString> &error = std::nullopt) const;
     // "<program>: <message>" on stderr, also when quiet.
     void Error(const QString &message) const;
     // Lines on stderr as they are (a hint after an error), also when quiet.
@@ -26,6 +31,8 @@ public:
     QString LastError() const { return m_lastError; }
 
 private:
+    void Json(const QJsonObject &object) const;
+
     QString m_program;
     bool m_json = false;
     bool m_quiet = false;

@@ -1,57 +1,45 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "CliCommand.h"
 #include "CliCommandLine.h"
-#include "CliEepromPlan.h"
-#include "CliRegisters.h"
 #include "I2cFacts.h"
-#include "SI2cCommand.h"
-#include "SSequenceStep.h"
 #include "STransactionRequest.h"
-#include "TransferMessages.h"
 
 #include <QString>
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 // A command line with every argument checked and turned into what goes on the bus. Only
 // what depends on the adapter's model (its read limit, its speeds, its pull-up switch) is
-// left to check once the adapter is known, still before anything is sent.
+// left to check once the adapter is known, still before anything is sent. The command holds
+// its own plan; this is the part that the program, the adapter check and the session read.
 struct SCliPlan
 {
-    ECliCommand command = ECliCommand::List;
-    QString commandName;
+    // The command with its own plan; null only in a plan not built by CliPlan::Build.
+    std::shared_ptr<const CCliCommand> command;
+    QString commandName; // "read", "eeprom write": as messages and JSON name the command
     SCliGlobalOptions global;
     std::uint8_t address = 0;
-    // detect, read, write, get, set, run: one request; transfer: one per message.
+    // The transactions known before the adapter is: one for most commands, one per message
+    // of a transfer.
     std::vector<STransactionRequest> requests;
-    std::vector<STransferMessage> messages;
     // dump and eeprom: the range, and the width of the offset each transaction writes first.
     std::size_t from = 0;
     std::size_t length = 0;
     int offsetWidth = 1;
-    // eeprom (and run: the device file)
-    SCliEepromPlan eeprom;
-    QString file;
-    // run
-    SI2cCommand runCommand;
-    // regs, reg and check
-    SCliRegisterPlan registers;
-    // script, and run of a stored sequence: the steps; --dry-run prints them and sends none.
-    std::vector<SSequenceStep> sequence;
-    bool dryRun = false;
-    // detect --identify; parts: the text looked for, and whether its file's path is wanted.
-    bool identify = false;
-    // detect --identify --allow-unsafe: where ID reads may send any register address.
-    std::vector<std::uint8_t> identifyAnyByte;
-    QString partsText;
-    bool partsPath = false;
+    // The addresses typed as arguments: a reserved one is refused unless --all-addresses
+    // (a device file's own address is the file's business).
+    std::vector<std::uint8_t> typedAddresses;
     // The largest single read a request asks for and the argument that asked for it.
     std::size_t largestRead = 0;
     QString largestReadName;
+
+    void NoteRead(std::size_t count, const QString &name);
 };
 
 namespace CliPlan {

@@ -76,31 +76,11 @@ QString RegisterLines(const SRegisterMap &map, const std::vector<int> &order,
     return lines.join(u'\n');
 }
 
-ECliExit RunCheck(const SCliPlan &plan, const CCliOutput &output)
-{
-    ECliExit exit = ECliExit::Success;
-    for (const QString &path : plan.registers.files) {
-        CI2cDeviceFile file;
-        const bool ok = file.Load(path);
-        QJsonObject json{{u"command"_s, plan.commandName}, {u"file"_s, path}, {u"ok"_s, ok}};
-        if (ok) {
-            const qsizetype count = file.GetRegisters() ? file.GetRegisters()->registers.size() : 0;
-            output.Result(u"%1: ok, %2 commands, %3 registers"_s.arg(path)
-                              .arg(file.GetCommands().size())
-                              .arg(count));
-        } else {
-            output.Error(u"%1: %2"_s.arg(path, file.GetLastError()));
-            json.insert(u"error"_s, file.GetLastError());
-            exit = ECliExit::Usage;
-        }
-        output.Json(json);
-    }
-    return exit;
-}
+} // namespace
 
-ECliExit RunDryRun(const SCliPlan &plan, const CCliOutput &output)
+ECliExit RunDryRun(const SCliPlan &plan, const SCliRegisterPlan &registers,
+                   const CCliOutput &output)
 {
-    const SCliRegisterPlan &registers = plan.registers;
     const SRegisterMap &map = registers.map;
     std::vector<STransactionRequest> requests;
     for (const SRegisterRead &read : registers.reads)
@@ -128,44 +108,25 @@ ECliExit RunDryRun(const SCliPlan &plan, const CCliOutput &output)
         transfers.append(lines.last());
     }
     output.Result(lines.join(u'\n'));
-    output.Json(QJsonObject{{u"command"_s, plan.commandName},
-                            {u"dryRun"_s, true},
-                            {u"transfers"_s, transfers},
-                            {u"ok"_s, true}});
+    output.JsonResult(plan.commandName, {{u"dryRun"_s, true}, {u"transfers"_s, transfers}}, true);
     return ECliExit::Success;
 }
 
-ECliExit Finish(CCliSession &session, const SRegisterJobResult &job, QJsonObject json)
+namespace {
+
+ECliExit Finish(CCliSession &session, const SRegisterJobResult &job, const QJsonObject &json)
 {
     if (job.result.ok)
         return ECliExit::Success;
-    const bool interrupted = job.result.cancelled || session.IsInterrupted();
-    const QString error = interrupted ? u"interrupted"_s : QString::fromStdString(job.result.error);
-    session.Output().Error(u"%1: %2"_s.arg(session.Plan().commandName, error));
-    json.insert(u"ok"_s, false);
-    json.insert(u"error"_s, error);
-    session.Output().Json(json);
-    return interrupted ? ECliExit::Interrupted : ExitOf(job.result.failure);
+    return session.Failure(session.Plan().commandName, job.result.cancelled,
+                           job.result.failure, job.result.error, json);
 }
 
 } // namespace
 
-bool RunsWithoutAdapter(const SCliPlan &plan)
-{
-    return plan.command == ECliCommand::Check ||
-           ((plan.command == ECliCommand::Regs || plan.command == ECliCommand::Reg) &&
-            plan.registers.dryRun);
-}
-
-ECliExit RunWithoutAdapter(const SCliPlan &plan, const CCliOutput &output)
-{
-    return plan.command == ECliCommand::Check ? RunCheck(plan, output) : RunDryRun(plan, output);
-}
-
-ECliExit Run(CCliSession &session)
+ECliExit Run(CCliSession &session, const SCliRegisterPlan &registers)
 {
     const SCliPlan &plan = session.Plan();
-    const SCliRegisterPlan &registers = plan.registers;
     const SRegisterMap &map = registers.map;
     const std::uint8_t device = plan.address;
     QJsonObject json = session.JsonBase();
@@ -189,8 +150,7 @@ ECliExit Run(CCliSession &session)
         const QJsonObject written = RegisterJson(map, reg, *job.written);
         for (auto it = written.begin(); it != written.end(); ++it)
             json.insert(it.key(), it.value());
-        json.insert(u"ok"_s, true);
-        session.Output().Json(json);
+        session.JsonResult(json);
         return ECliExit::Success;
     }
 
@@ -216,8 +176,7 @@ ECliExit Run(CCliSession &session)
         const QJsonObject fields = RegisterJson(map, index, found->second);
         for (auto it = fields.begin(); it != fields.end(); ++it)
             line.insert(it.key(), it.value());
-        line.insert(u"ok"_s, true);
-        session.Output().Json(line);
+        session.JsonResult(line);
     }
     return Finish(session, job, json);
 }

@@ -13,8 +13,6 @@ namespace CliRegisters {
 
 namespace {
 
-const QString FILE_DESCRIPTION = u"Device file (.i2cdev) with a register map."_s;
-
 QString Names(const QList<SRegister> &registers)
 {
     QStringList names;
@@ -34,25 +32,21 @@ QString FieldNames(const SRegister &reg)
 class CBuilder
 {
 public:
-    CBuilder(const SCliInvocation &invocation, SCliPlan &plan, QString &error)
+    CBuilder(const SCliInvocation &invocation, SCliPlan &plan, SCliRegisterPlan &registers,
+             QString &error)
         : m_invocation(invocation)
         , m_plan(plan)
-        , m_registers(plan.registers)
+        , m_registers(registers)
         , m_error(error)
     {}
 
-    bool Build()
+    // regs, or reg with `regs` false.
+    bool Build(bool regs)
     {
-        if (m_plan.command == ECliCommand::Check) {
-            m_registers.files = m_invocation.arguments;
-            return true;
-        }
-        m_registers.dryRun = m_invocation.flags.contains(OPTION_DRY_RUN);
+        m_registers.dryRun = m_invocation.flags.contains(CliOption::DRY_RUN);
         if (!LoadFile())
             return false;
-        if (m_plan.command == ECliCommand::Regs)
-            return BuildRegs();
-        return BuildReg();
+        return regs ? BuildRegs() : BuildReg();
     }
 
 private:
@@ -61,8 +55,7 @@ private:
     bool LoadFile()
     {
         const QString path = Argument(0);
-        m_registers.files = {path};
-        m_plan.file = path;
+        m_registers.file = path;
         CI2cDeviceFile device;
         if (!device.Load(path)) {
             m_error = u"FILE %1: %2"_s.arg(CliValues::Quoted(path), device.GetLastError());
@@ -74,9 +67,9 @@ private:
         }
         m_registers.map = *device.GetRegisters();
         m_plan.address = device.GetAddress();
-        if (m_invocation.values.contains(OPTION_ADDRESS)) {
+        if (m_invocation.values.contains(CliOption::ADDRESS)) {
             const auto address =
-                CliValues::ParseAddress(m_invocation.values.value(OPTION_ADDRESS),
+                CliValues::ParseAddress(m_invocation.values.value(CliOption::ADDRESS),
                                         m_plan.global.eightBit, u"--address"_s, m_error);
             if (!address)
                 return false;
@@ -90,7 +83,7 @@ private:
         const int index = RegisterNames::FindRegister(m_registers.map, name);
         if (index < 0)
             m_error = u"NAME %1 is no register of %2; it has %3"_s.arg(
-                CliValues::Quoted(name), CliValues::Quoted(m_plan.file),
+                CliValues::Quoted(name), CliValues::Quoted(m_registers.file),
                 Names(m_registers.map.registers));
         return index;
     }
@@ -183,63 +176,16 @@ private:
 
 } // namespace
 
-void AppendCommands(QList<SCliCommandSpec> &commands)
+bool BuildRegs(const SCliInvocation &invocation, SCliPlan &plan, SCliRegisterPlan &registers,
+               QString &error)
 {
-    commands.append(
-        {ECliCommand::Regs,
-         u"regs"_s,
-         u"Read and decode the registers of a device file."_s,
-         u"Reads the named registers (default: every one that Read All reads, so neither "
-         u"write-only ones nor those whose reading clears something) of the device in FILE at "
-         u"its address and prints one line per register: name, address, value and the "
-         u"meaning of its fields."_s,
-         {{u"FILE"_s, FILE_DESCRIPTION}, {u"NAME"_s, u"Register name."_s}},
-         u"FILE [NAME...]"_s,
-         {OPTION_ADDRESS, OPTION_DRY_RUN},
-         1,
-         -1});
-    commands.append(
-        {ECliCommand::Reg,
-         u"reg"_s,
-         u"Read or write one register or field."_s,
-         u"Reads the register NAME, writes VALUE to it, or with NAME.FIELD changes one field "
-         u"by reading the register (a write-only one starts from its reset value), replacing "
-         u"the field's bits and writing it back; flags that clear on writing 1 are written "
-         u"as 0. A read-only register or field is refused before anything is sent."_s,
-         {{u"FILE"_s, FILE_DESCRIPTION},
-          {u"NAME"_s, u"Register name, or REGISTER.FIELD."_s},
-          {u"VALUE"_s, u"0x.. hex, decimal, or one of the field's enum texts."_s}},
-         u"FILE NAME[.FIELD] [VALUE]"_s,
-         {OPTION_ADDRESS, OPTION_DRY_RUN},
-         2,
-         3});
-    commands.append({ECliCommand::Check,
-                     u"check"_s,
-                     u"Check device files without an adapter."_s,
-                     u"Loads each FILE as the window does and names what is wrong with the "
-                     u"ones it refuses. Exit status 0 when all load, 2 otherwise."_s,
-                     {{u"FILE"_s, u"Device file (.i2cdev)."_s}},
-                     u"FILE..."_s,
-                     {},
-                     1,
-                     -1});
+    return CBuilder(invocation, plan, registers, error).Build(true);
 }
 
-std::optional<QCommandLineOption> Option(const QString &name)
+bool BuildReg(const SCliInvocation &invocation, SCliPlan &plan, SCliRegisterPlan &registers,
+              QString &error)
 {
-    if (name == OPTION_ADDRESS)
-        return QCommandLineOption(OPTION_ADDRESS, u"Slave address instead of the file's, hex."_s,
-                                  u"ADDR"_s);
-    if (name == OPTION_DRY_RUN)
-        return QCommandLineOption(OPTION_DRY_RUN,
-                                  u"Print the transfers in the syntax of 'transfer' instead of "
-                                  u"making them; no adapter is used."_s);
-    return std::nullopt;
-}
-
-bool BuildPlan(const SCliInvocation &invocation, SCliPlan &plan, QString &error)
-{
-    return CBuilder(invocation, plan, error).Build();
+    return CBuilder(invocation, plan, registers, error).Build(false);
 }
 
 } // namespace CliRegisters

@@ -2,14 +2,10 @@
 #pragma once
 
 #include "CliExitCode.h"
-#include "CliSpec.h"
 #include "RegisterPlan.h"
 #include "SRegisterMap.h"
 
-#include <QCommandLineOption>
-#include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -20,10 +16,10 @@ class CCliSession;
 struct SCliInvocation;
 struct SCliPlan;
 
-// regs, reg and check: what the command line does with the register map of a device file.
+// regs and reg: what the command line does with the register map of a device file.
 struct SCliRegisterPlan
 {
-    QStringList files; // check: every file; regs and reg: the one file
+    QString file;
     SRegisterMap map;
     bool dryRun = false;
     // regs and a read by reg: the write/reads to make. Read All is planned again once the
@@ -38,21 +34,21 @@ struct SCliRegisterPlan
 
 namespace CliRegisters {
 
-inline const QString OPTION_ADDRESS = QStringLiteral("address");
-inline const QString OPTION_DRY_RUN = QStringLiteral("dry-run");
+// FILE's positional argument, as regs and reg describe it.
+inline const QString FILE_DESCRIPTION =
+    QStringLiteral("Device file (.i2cdev) with a register map.");
 
-// The subcommands' entries of the command table, and their options.
-void AppendCommands(QList<SCliCommandSpec> &commands);
-std::optional<QCommandLineOption> Option(const QString &name);
+// Check the arguments and fill `registers` and the plan's address; a refused write (a
+// read-only register or field) and a read of a write-only one are refused here, before any
+// adapter is opened.
+bool BuildRegs(const SCliInvocation &invocation, SCliPlan &plan, SCliRegisterPlan &registers,
+               QString &error);
+bool BuildReg(const SCliInvocation &invocation, SCliPlan &plan, SCliRegisterPlan &registers,
+              QString &error);
 
-// Checks the arguments and fills the plan's register part (and its address); a refused
-// write (a read-only register or field) and a read of a write-only one are refused here,
-// before any adapter is opened.
-bool BuildPlan(const SCliInvocation &invocation, SCliPlan &plan, QString &error);
-
-// check and --dry-run need no adapter.
-bool RunsWithoutAdapter(const SCliPlan &plan);
-ECliExit RunWithoutAdapter(const SCliPlan &plan, const CCliOutput &output);
-ECliExit Run(CCliSession &session);
+// --dry-run: the transfers in the syntax of transfer, without an adapter.
+ECliExit RunDryRun(const SCliPlan &plan, const SCliRegisterPlan &registers,
+                   const CCliOutput &output);
+ECliExit Run(CCliSession &session, const SCliRegisterPlan &registers);
 
 } // namespace CliRegisters

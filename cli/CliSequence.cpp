@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "CliSequence.h"
+
 #include "CI2cDeviceFile.h"
 #include "CSequenceRunner.h"
-#include "CliCommands.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
 #include "CliProgress.h"
@@ -15,7 +16,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace CliCommands {
+namespace CliSequence {
 
 namespace {
 
@@ -62,26 +63,25 @@ void PrintOutcome(const CCliOutput &output, const SSequenceStep &step,
 
 } // namespace
 
-ECliExit RunDryRun(const SCliPlan &plan, const CCliOutput &output)
+ECliExit RunDryRun(const QString &command, const std::vector<SSequenceStep> &steps,
+                   const CCliOutput &output)
 {
-    QJsonObject base;
-    base.insert(u"command"_s, plan.commandName);
-    for (const SSequenceStep &step : plan.sequence) {
+    for (const SSequenceStep &step : steps) {
         output.Result(u"%1  # line %2"_s.arg(SequenceText::Step(step)).arg(step.line));
-        output.Json(StepJson(base, step));
+        output.JsonResult(command, StepJson({}, step), std::nullopt);
     }
     return ECliExit::Success;
 }
 
-ECliExit RunSequence(CCliSession &session)
+ECliExit Run(CCliSession &session, const std::vector<SSequenceStep> &steps)
 {
     const SCliPlan &plan = session.Plan();
     const QJsonObject base = session.JsonBase();
-    auto runner = std::make_shared<CSequenceRunner>(plan.sequence);
+    auto runner = std::make_shared<CSequenceRunner>(steps);
     const CCliOutput &output = session.Output();
     // Runs on the bus worker while this thread waits, so the lines come as the steps end.
     runner->SetStepHandler([&](const SSequenceOutcome &outcome) {
-        const SSequenceStep &step = plan.sequence[outcome.index];
+        const SSequenceStep &step = steps[outcome.index];
         if (outcome.status == ESequenceStatus::Ok)
             PrintOutcome(output, step, outcome);
         QJsonObject json = StepJson(base, step);
@@ -97,13 +97,12 @@ ECliExit RunSequence(CCliSession &session)
         if (step.kind == ESequenceStepKind::Echo)
             json.insert(u"text"_s, outcome.message);
         json.insert(u"durationUs"_s, qint64(outcome.durationUs));
-        json.insert(u"ok"_s, outcome.status == ESequenceStatus::Ok);
-        if (outcome.status != ESequenceStatus::Ok)
-            json.insert(u"error"_s, outcome.message);
-        output.Json(json);
+        const bool ok = outcome.status == ESequenceStatus::Ok;
+        output.JsonResult(plan.commandName, json, ok,
+                          ok ? std::nullopt : std::optional<QString>(outcome.message));
     });
     auto result = std::make_shared<SSequenceResult>();
-    session.Progress().Begin(plan.commandName, plan.sequence.size(), u"steps"_s);
+    session.Progress().Begin(plan.commandName, steps.size(), u"steps"_s);
     const SBusProcedureResult job =
         session.RunProcedure(CSequenceRunner::Procedure(runner, result));
     session.Progress().End();
@@ -119,7 +118,7 @@ ECliExit RunSequence(CCliSession &session)
         return ECliExit::Interrupted;
     }
     const SSequenceStep *failed = nullptr;
-    for (const SSequenceStep &step : plan.sequence) {
+    for (const SSequenceStep &step : steps) {
         if (step.line == result->failedLine) {
             failed = &step;
             break;
@@ -131,4 +130,4 @@ ECliExit RunSequence(CCliSession &session)
     return ECliExit::BusFailure;
 }
 
-} // namespace CliCommands
+} // namespace CliSequence

@@ -51,7 +51,7 @@ bool ReadScript(const QString &path, QStringList &lines, QString &error)
 }
 
 bool Expand(const QStringList &lines, std::optional<std::uint8_t> address, const QString &where,
-            SCliPlan &plan, QString &error)
+            SCliPlan &plan, SCliSequencePlan &sequence, QString &error)
 {
     SSequenceError found;
     std::optional<std::vector<SSequenceStep>> steps =
@@ -68,21 +68,20 @@ bool Expand(const QStringList &lines, std::optional<std::uint8_t> address, const
     }
     for (const SSequenceStep &step : *steps) {
         for (const STransferMessage &message : step.messages) {
-            if (message.read && message.count > plan.largestRead) {
-                plan.largestRead = message.count;
-                plan.largestReadName = u"line %1 (%2)"_s.arg(step.line).arg(message.word);
-            }
+            if (message.read)
+                plan.NoteRead(message.count, u"line %1 (%2)"_s.arg(step.line).arg(message.word));
         }
     }
-    plan.sequence = std::move(*steps);
+    sequence.steps = std::move(*steps);
     return true;
 }
 
 } // namespace
 
-bool BuildScript(const SCliInvocation &invocation, SCliPlan &plan, QString &error)
+bool BuildScript(const SCliInvocation &invocation, SCliPlan &plan, SCliSequencePlan &sequence,
+                 QString &error)
 {
-    plan.dryRun = invocation.flags.contains(CliOption::DRY_RUN);
+    sequence.dryRun = invocation.flags.contains(CliOption::DRY_RUN);
     std::optional<std::uint8_t> address;
     if (invocation.values.contains(CliOption::ADDRESS)) {
         address = CliValues::ParseAddress(invocation.values.value(CliOption::ADDRESS),
@@ -91,18 +90,19 @@ bool BuildScript(const SCliInvocation &invocation, SCliPlan &plan, QString &erro
             return false;
         plan.address = *address;
     }
-    plan.file = invocation.arguments.value(0);
+    const QString path = invocation.arguments.value(0);
     QStringList lines;
-    if (!ReadScript(plan.file, lines, error))
+    if (!ReadScript(path, lines, error))
         return false;
-    return Expand(lines, address, u"FILE %1"_s.arg(CliValues::Quoted(plan.file)), plan, error);
+    return Expand(lines, address, u"FILE %1"_s.arg(CliValues::Quoted(path)), plan, sequence, error);
 }
 
-bool BuildStored(const SCliInvocation &invocation, SCliPlan &plan, QString &error)
+bool BuildStored(const SCliInvocation &invocation, const SI2cCommand &command, SCliPlan &plan,
+                 SCliSequencePlan &sequence, QString &error)
 {
-    plan.dryRun = invocation.flags.contains(CliOption::DRY_RUN);
-    return Expand(plan.runCommand.steps, plan.address,
-                  u"LABEL %1"_s.arg(CliValues::Quoted(plan.runCommand.label)), plan, error);
+    sequence.dryRun = invocation.flags.contains(CliOption::DRY_RUN);
+    return Expand(command.steps, plan.address, u"LABEL %1"_s.arg(CliValues::Quoted(command.label)),
+                  plan, sequence, error);
 }
 
 } // namespace CliSequencePlan

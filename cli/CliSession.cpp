@@ -53,9 +53,13 @@ QString CCliSession::Offset(std::size_t offset) const
 QJsonObject CCliSession::JsonBase() const
 {
     QJsonObject json;
-    json.insert(u"command"_s, m_plan.commandName);
     json.insert(u"adapter"_s, QString::fromStdWString(Adapter().serial));
     return json;
+}
+
+void CCliSession::JsonResult(const QJsonObject &fields, bool ok) const
+{
+    m_output.JsonResult(m_plan.commandName, fields, ok);
 }
 
 QJsonObject CCliSession::RecordJson(const STransactionRecord &record) const
@@ -83,13 +87,17 @@ QJsonObject CCliSession::RecordJson(const STransactionRecord &record) const
 }
 
 ECliExit CCliSession::Failure(const QString &what, const STransactionRecord &record,
-                              QJsonObject json)
+                              const QJsonObject &json)
 {
-    const bool interrupted = record.cancelled || IsInterrupted();
-    const QString error = interrupted ? u"interrupted"_s : QString::fromStdString(record.lastError);
-    m_output.Error(what + u": "_s + error);
-    json.insert(u"ok"_s, false);
-    json.insert(u"error"_s, error);
-    m_output.Json(json);
-    return interrupted ? ECliExit::Interrupted : ExitOf(record.failure);
+    return Failure(what, record.cancelled, record.failure, record.lastError, json);
+}
+
+ECliExit CCliSession::Failure(const QString &what, bool cancelled, EFailureKind failure,
+                              const std::string &error, const QJsonObject &json)
+{
+    const bool interrupted = cancelled || IsInterrupted();
+    const QString reason = interrupted ? u"interrupted"_s : QString::fromStdString(error);
+    m_output.Error(what + u": "_s + reason);
+    m_output.JsonResult(m_plan.commandName, json, false, reason);
+    return interrupted ? ECliExit::Interrupted : ExitOf(failure);
 }

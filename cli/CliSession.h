@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CBusSession;
@@ -44,15 +45,22 @@ public:
     QString Address(std::uint8_t address) const;
     // "0x" and the offset in as many hex digits as the plan's offset width takes.
     QString Offset(std::size_t offset) const;
-    // The fields every JSON result carries: the command and the adapter's serial number.
+    // The field every JSON result of a session carries besides the envelope: the adapter's
+    // serial number.
     QJsonObject JsonBase() const;
+    // The command's JSON result: `fields` with the command's name and "ok".
+    void JsonResult(const QJsonObject &fields, bool ok = true) const;
     // A transaction's fields: "address", what was written ("written", hex), what was read
     // ("count", "data", hex), "ok" and "durationUs".
     QJsonObject RecordJson(const STransactionRecord &record) const;
 
     // Words a failed transaction: "<what>: <driver's text>" on stderr and, in JSON mode,
-    // `json` with "ok": false and the error; 130 after a Ctrl+C, else 1.
-    ECliExit Failure(const QString &what, const STransactionRecord &record, QJsonObject json);
+    // `json` with "ok": false and the error; 130 after a Ctrl+C, else the failure's status.
+    ECliExit Failure(const QString &what, const STransactionRecord &record,
+                     const QJsonObject &json);
+    // The same for a failed job of several transactions, `error` its driver's text.
+    ECliExit Failure(const QString &what, bool cancelled, EFailureKind failure,
+                     const std::string &error, const QJsonObject &json);
 
 private:
     CBusSession &m_bus;

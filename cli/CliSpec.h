@@ -6,28 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-// The subcommands of the command-line program.
-enum class ECliCommand
-{
-    List,
-    Detect,
-    Read,
-    Write,
-    Get,
-    Set,
-    Transfer,
-    Dump,
-    Eeprom,
-    Run,
-    // Register maps of device files (CliRegisters.h).
-    Regs,
-    Reg,
-    Check,
-    Script,
-    // The library of common parts.
-    Parts,
-};
-
 // One positional argument of a subcommand, as its help shows it.
 struct SCliPositional
 {
@@ -35,17 +13,16 @@ struct SCliPositional
     QString description;
 };
 
-// What a subcommand takes: its positional arguments (the last may repeat) and the names
-// of its own options, besides the global ones.
+// What a subcommand takes: its positional arguments (the last may repeat) and its own
+// options, besides the global ones.
 struct SCliCommandSpec
 {
-    ECliCommand command = ECliCommand::List;
     QString name;
     QString summary;
     QString description;
     QList<SCliPositional> positionals;
     QString syntax; // the positional arguments as the usage line writes them
-    QStringList optionNames;
+    QList<QCommandLineOption> options;
     int minArguments = 0;
     int maxArguments = 0; // -1: no limit
 };
@@ -60,40 +37,25 @@ inline const QString JSON = QStringLiteral("json");
 inline const QString QUIET = QStringLiteral("quiet");
 inline const QString PROGRESS = QStringLiteral("progress");
 inline const QString ALL_ADDRESSES = QStringLiteral("all-addresses");
-inline const QString ALL = QStringLiteral("all");
-inline const QString NO_STOP = QStringLiteral("no-stop");
-inline const QString NO_START = QStringLiteral("no-start");
-inline const QString REG_WIDTH = QStringLiteral("reg-width");
-inline const QString FROM = QStringLiteral("from");
-inline const QString TO = QStringLiteral("to");
-inline const QString SIZE = QStringLiteral("size");
-inline const QString PAGE = QStringLiteral("page");
-inline const QString ADDR_WIDTH = QStringLiteral("addr-width");
+// Taken by several commands.
 inline const QString ADDRESS = QStringLiteral("address");
 inline const QString DRY_RUN = QStringLiteral("dry-run");
-// detect and parts
-inline const QString IDENTIFY = QStringLiteral("identify");
-inline const QString ALLOW_UNSAFE = QStringLiteral("allow-unsafe");
-inline const QString PATH = QStringLiteral("path");
-// eeprom
-inline const QString PART = QStringLiteral("part");
-inline const QString FORMAT = QStringLiteral("format");
-inline const QString OFFSET = QStringLiteral("offset");
-inline const QString LENGTH = QStringLiteral("length");
-inline const QString VERIFY = QStringLiteral("verify");
+inline const QString REG_WIDTH = QStringLiteral("reg-width");
 } // namespace CliOption
 
 namespace CliSpec {
 
+// Every command of the command table, in the order of the program's help.
 const QList<SCliCommandSpec> &Commands();
 // The subcommand of that name, or null.
 const SCliCommandSpec *Find(const QString &name);
 
 QList<QCommandLineOption> GlobalOptions();
-// The options of the subcommands, each once, in the order of CommandOptionNames.
-// `command` words an option the way that command takes it (dump's --reg-width is 1|2).
-QList<QCommandLineOption> CommandOptions(const QStringList &names,
-                                         ECliCommand command = ECliCommand::List);
-QStringList AllCommandOptionNames();
+// The options of all subcommands, each name once, to find the command among them.
+QList<QCommandLineOption> AllCommandOptions();
+
+// Options that several commands share, worded alike in each one's help.
+QCommandLineOption AddressOption();
+QCommandLineOption DryRunOption();
 
 } // namespace CliSpec

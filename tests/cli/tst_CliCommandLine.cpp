@@ -2,10 +2,12 @@
 // The command line without a process: the help, what each command line puts on the bus
 // (the transfer syntax included), and the refusals, each naming the argument at fault.
 #include "CliCommandLine.h"
+#include "CliCommandTable.h"
 #include "CliPlan.h"
 #include "CliValues.h"
 #include "VtlTestMain.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -71,7 +73,72 @@ private Q_SLOTS:
             { "label": "Empty", "type": "write", "mode": "stop", "data": "" },
             { "label": "Register 2", "type": "writeread", "data": "02", "count": 3 },
             { "label": "Dup", "type": "write", "mode": "auto", "data": "21" },
-            { "label": "dup", "type": "write", "mode": "auto", "data": "22" } ] })");
+            { "label": "dup", "type": "write", "mode": "auto", "data": "22" },
+            { "label": "Steps", "type": "sequence", "steps": ["w1 01"] } ] })");
+        QFile script(m_dir.filePath(u"steps.i2cseq"_s));
+        QVERIFY(script.open(QIODevice::WriteOnly) && script.write("w1@0x50 00\n") == 11);
+    }
+
+    // Every command of the table has its line in the program's help, its own help, and
+    // each of its options offered by the bash completion after the command.
+    void tableCommandsAreDocumented()
+    {
+        QFile completion(QStringLiteral(VTL_CLI_COMPLETION));
+        QVERIFY(completion.open(QIODevice::ReadOnly));
+        const QString script = QString::fromUtf8(completion.readAll());
+        const QString help = Parse(u"--help"_s).text;
+        for (const SCliCommandEntry &entry : CliCommandTable::Entries()) {
+            const QString name = entry.spec.name;
+            QVERIFY2(!entry.spec.summary.isEmpty() && !entry.spec.description.isEmpty(),
+                     qPrintable(name));
+            QVERIFY2(help.contains(QRegularExpression(u"\n  %1 +%2\n"_s.arg(
+                         name, QRegularExpression::escape(entry.spec.summary)))),
+                     qPrintable(name));
+            const SCliParseResult own = Parse(name + u" --help"_s);
+            QCOMPARE(own.outcome, ECliParseOutcome::Help);
+            QVERIFY2(own.text.contains(entry.spec.description), qPrintable(name));
+            QVERIFY2(QRegularExpression(u"\\bcommands\\+?=\\x22[^\\x22]*\\b%1\\b"_s.arg(name))
+                         .match(script)
+                         .hasMatch(),
+                     qPrintable(name));
+            for (const QCommandLineOption &option : entry.spec.options) {
+                const QString word = u"--"_s + option.names().constLast();
+                const QRegularExpression line(
+                    u"\\n *([a-z| ]*\\b)?%1\\b[a-z| ]*\\) options=\\x22[^\\x22]*%2\\b"_s.arg(
+                        name, QRegularExpression::escape(word)));
+                QVERIFY2(line.match(script).hasMatch(), qPrintable(name + u' ' + word));
+            }
+        }
+    }
+
+    // A dry run, like list, parts, check and eeprom parts, runs without opening an adapter.
+    void adapterNeed_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<bool>("needed");
+        QTest::newRow("list") << u"list"_s << false;
+        QTest::newRow("parts") << u"parts ina"_s << false;
+        QTest::newRow("check") << u"check %D/sensor.i2cdev"_s << false;
+        QTest::newRow("eeprom parts") << u"eeprom parts"_s << false;
+        QTest::newRow("eeprom read") << u"eeprom read 0x50 %D/out.bin --size 256"_s << true;
+        QTest::newRow("script") << u"script %D/steps.i2cseq"_s << true;
+        QTest::newRow("script, dry run") << u"script --dry-run %D/steps.i2cseq"_s << false;
+        QTest::newRow("run of a sequence") << u"run %D/sensor.i2cdev Steps"_s << true;
+        QTest::newRow("run of a sequence, dry run")
+            << u"run --dry-run %D/sensor.i2cdev Steps"_s << false;
+        QTest::newRow("read") << u"read 0x50 1"_s << true;
+    }
+
+    void adapterNeed()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(bool, needed);
+        const SCliParseResult parsed = Parse(arguments);
+        QVERIFY2(parsed.outcome == ECliParseOutcome::Run, qPrintable(parsed.text));
+        QString error;
+        const auto plan = CliPlan::Build(parsed.invocation, error);
+        QVERIFY2(plan && plan->command, qPrintable(error));
+        QCOMPARE(plan->command->NeedsAdapter(), needed);
     }
 
     void help_data()
@@ -110,7 +177,7 @@ private Q_SLOTS:
         QCOMPARE(global.speed, EI2cSpeed::Speed400k);
         QCOMPARE(global.pullUps, std::optional<bool>(false));
         QVERIFY(global.eightBit && global.json && global.quiet && global.progress);
-        QCOMPARE(result.invocation.spec->command, ECliCommand::Detect);
+        QCOMPARE(result.invocation.spec->name, u"detect"_s);
         QVERIFY(result.invocation.flags.contains(u"all"_s));
         QCOMPARE(Parse(u"read 0x50 1 --adapter X"_s).invocation.global.adapter, u"X"_s);
         for (const auto &[kbits, speed] : {std::pair{10, EI2cSpeed::Speed10k},

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "CliExitCode.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <vector>
+
+class CCliSession;
+
+// read, write, get, set and run of a stored transaction: the plan's one request, made and
+// reported alike.
+namespace CliSingleTransaction {
+
+// Bytes as hex, 16 to a line.
+QString DataLines(const std::vector<unsigned char> &data);
+
+// Makes the request and prints what it read. A failure is worded "<what>: <driver's text>",
+// with "<command> <address>" for an empty `what`; `json` holds the command's own fields.
+ECliExit Run(CCliSession &session, const QString &what = {}, QJsonObject json = {});
+
+} // namespace CliSingleTransaction
