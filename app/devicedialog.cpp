@@ -207,14 +207,14 @@ void DeviceDialog::updateDeviceOptions()
         return;
 
     const std::optional<SVtlDeviceEntry> device = selectedDevice();
-    const SAdapterCapabilities *model =
+    const SAdapterCapabilities *capabilities =
         device ? SAdapterCapabilities::OfModel(device->type) : nullptr;
 
     int index100k = -1;
     for (int i = 0; i < m_speedActions.size(); ++i) {
         const EI2cSpeed speed = speedOf(m_speedActions.at(i));
         if (QStandardItem *item = model->item(i))
-            item->setEnabled(model == nullptr || model->IsSpeedSupported(speed));
+            item->setEnabled(capabilities == nullptr || capabilities->IsSpeedSupported(speed));
         if (speed == EI2cSpeed::Speed100k)
             index100k = i;
     }
@@ -222,5 +222,5 @@ void DeviceDialog::updateDeviceOptions()
     if (current != nullptr && !current->isEnabled() && index100k >= 0)
         m_speedBox->setCurrentIndex(index100k);
 
-    m_pullUpsBox->setEnabled(model != nullptr && model->hasPullUpSwitch);
+    m_pullUpsBox->setEnabled(capabilities != nullptr && capabilities->hasPullUpSwitch);
 }

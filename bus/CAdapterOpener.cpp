@@ -26,9 +26,11 @@ SAdapterChoice CAdapterOpener::Choose(const std::vector<SVtlDeviceEntry> &attach
         choice.candidates = attached;
         return choice;
     }
-    for (const SVtlDeviceEntry &entry : attached) {
-        if (entry.serial == serial)
-            choice.candidates.push_back(entry);
+    for (std::size_t i = 0; i < attached.size(); ++i) {
+        if (attached[i].serial != serial)
+            continue;
+        choice.candidates.push_back(attached[i]);
+        choice.index = i;
     }
     if (choice.candidates.size() == 1) {
         choice.entry = choice.candidates.front();
@@ -46,6 +48,7 @@ SAdapterChoice CAdapterOpener::ChooseAt(const std::vector<SVtlDeviceEntry> &atta
 {
     SAdapterChoice choice;
     choice.candidates = attached;
+    choice.index = index;
     if (index < attached.size())
         choice.entry = attached[index];
     else

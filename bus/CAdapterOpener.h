@@ -33,6 +33,8 @@ enum class EAdapterFailure : std::uint8_t
 struct SAdapterChoice
 {
     std::optional<SVtlDeviceEntry> entry;
+    // The entry's place in the list it was chosen from.
+    std::size_t index = 0;
     EAdapterFailure failure = EAdapterFailure::None;
     // What a message about the failure lists: all attached adapters, or with
     // SerialNotUnique those that carry the serial number.

@@ -25,6 +25,8 @@ struct SAdapterCapabilities
     std::size_t maxReadCount = 0;
     std::size_t maxWriteCount = 0;
 
+    bool operator==(const SAdapterCapabilities &) const = default;
+
     bool IsSpeedSupported(EI2cSpeed code) const;
     // The speeds the model accepts, slowest first.
     std::vector<EI2cSpeed> SpeedsRising() const;

@@ -71,8 +71,8 @@ int CI2cToolsBus::Lookup(const std::string &argument, std::FILE *err)
     const std::vector<SVtlDeviceEntry> adapters = Adapters();
     const SAdapterChoice choice =
         argument.empty()
-            ? SAdapterChoice{{}, EAdapterFailure::NoSuchAdapter, {}}
-            : CAdapterOpener::Choose(adapters, QString::fromStdString(argument).toStdWString());
+            ? SAdapterChoice{}
+            : CAdapterOpener::Choose(Adapters(), QString::fromStdString(argument).toStdWString());
     if (choice.failure == EAdapterFailure::SerialNotUnique) {
         std::fprintf(err, "Error: I2C bus name is not unique!\n");
         return -4;
@@ -82,11 +82,7 @@ int CI2cToolsBus::Lookup(const std::string &argument, std::FILE *err)
         return -1;
     }
     // The bus number is the adapter's place in the list.
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-        if (adapters[i].type == choice.entry->type && adapters[i].serial == choice.entry->serial)
-            return int(i);
-    }
-    return -1;
+    return int(choice.index);
 }
 
 int CI2cToolsBus::ParseAddress(const std::string &argument, bool all, std::FILE *err)
