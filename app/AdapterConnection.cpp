@@ -2,8 +2,8 @@
 #include "AdapterConnection.h"
 
 #include "BusJobWaiter.h"
+#include "CAdapterOpener.h"
 #include "CBusSession.h"
-#include "CVtlAdapterAccess.h"
 #include "MainWindowShared.h"
 #include "devicedialog.h"
 
@@ -61,16 +61,17 @@ bool AdapterConnection::connectFromDialog()
 
     const QAction *speedAction = m_speedGroup->checkedAction();
     const EI2cSpeed speed = speedAction ? speedOf(speedAction) : EI2cSpeed::Speed100k;
-    if (m_session.Connect(*device, speed, m_pullUps->isChecked())) {
+    const SAdapterOpening opening =
+        CAdapterOpener::Open(m_session, *device, SAdapterSettings{speed, m_pullUps->isChecked()});
+    if (opening.Ok()) {
         m_lastDevice = device;
         return true;
     }
-    const std::string error = m_session.GetLastError();
-    QString text = tr("Connect failed:\n%1").arg(QString::fromStdString(error));
+    QString text = tr("Connect failed:\n%1").arg(QString::fromStdString(opening.error));
     // The most common first obstacle on Linux: say what to do about it.
-    if (m_session.GetLastErrorKind() == EFailureKind::PermissionDenied) {
+    if (opening.failure == EAdapterFailure::PermissionDenied) {
         text += u"\n\n"_s + tr("The system denied access to the adapter.\n%1")
-                                .arg(QString::fromStdString(CVtlAdapterAccess::PermissionHint()));
+                                .arg(QString::fromStdString(CAdapterOpener::PermissionHint()));
     }
     QMessageBox::critical(m_window, tr("Device"), text);
     return false;

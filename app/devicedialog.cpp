@@ -3,6 +3,7 @@
 
 #include "CVtlDeviceFactory.h"
 #include "I2cTypes.h"
+#include "SAdapterCapabilities.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -178,9 +179,8 @@ void DeviceDialog::refresh()
     m_deviceBox->blockSignals(true);
     m_deviceBox->clear();
     for (const SVtlDeviceEntry &device : m_devices) {
-        const std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(device.type);
-        const QString typeName =
-            driver ? QString::fromStdWString(driver->GetTypeName()) : QString();
+        const SAdapterCapabilities *model = SAdapterCapabilities::OfModel(device.type);
+        const QString typeName = model ? QString::fromStdWString(model->typeName) : QString();
         QString entry = tr("%1  SN %2").arg(typeName, QString::fromStdWString(device.serial));
         if (accessOf(device).access == EVtlAccess::PermissionDenied)
             entry += tr("  (no permission)");
@@ -207,14 +207,14 @@ void DeviceDialog::updateDeviceOptions()
         return;
 
     const std::optional<SVtlDeviceEntry> device = selectedDevice();
-    const std::unique_ptr<CVtlI2c> driver =
-        device ? CVtlDeviceFactory::Create(device->type) : nullptr;
+    const SAdapterCapabilities *capabilities =
+        device ? SAdapterCapabilities::OfModel(device->type) : nullptr;
 
     int index100k = -1;
     for (int i = 0; i < m_speedActions.size(); ++i) {
         const EI2cSpeed speed = speedOf(m_speedActions.at(i));
         if (QStandardItem *item = model->item(i))
-            item->setEnabled(driver == nullptr || driver->IsSpeedSupported(speed));
+            item->setEnabled(capabilities == nullptr || capabilities->IsSpeedSupported(speed));
         if (speed == EI2cSpeed::Speed100k)
             index100k = i;
     }
@@ -222,5 +222,5 @@ void DeviceDialog::updateDeviceOptions()
     if (current != nullptr && !current->isEnabled() && index100k >= 0)
         m_speedBox->setCurrentIndex(index100k);
 
-    m_pullUpsBox->setEnabled(driver != nullptr && driver->HasPullUpSwitch());
+    m_pullUpsBox->setEnabled(capabilities != nullptr && capabilities->hasPullUpSwitch);
 }

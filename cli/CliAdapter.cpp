@@ -1,15 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "CliAdapter.h"
 
-#include "CBusSession.h"
-#include "CVtlAdapterAccess.h"
-#include "CVtlDeviceFactory.h"
+#include "CAdapterOpener.h"
 #include "CliOutput.h"
-#include "CliValues.h"
 
 #include <QStringList>
-
-#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -17,20 +12,16 @@ namespace CliAdapter {
 
 namespace {
 
-constexpr std::array<EI2cSpeed, 5> SPEEDS_RISING{EI2cSpeed::Speed10k, EI2cSpeed::Speed50k,
-                                                 EI2cSpeed::Speed100k, EI2cSpeed::Speed400k,
-                                                 EI2cSpeed::Speed1000k};
-
 QString TypeName(EVtlType type)
 {
-    const auto driver = CVtlDeviceFactory::Create(type);
-    return driver ? QString::fromStdWString(driver->GetTypeName()) : QString();
+    const SAdapterCapabilities *model = SAdapterCapabilities::OfModel(type);
+    return model != nullptr ? QString::fromStdWString(model->typeName) : QString();
 }
 
 void PrintPermissionDenied(const CCliOutput &output, const QString &serial, const QString &error)
 {
     output.Error(u"no permission to open adapter %1 (%2)"_s.arg(serial, error));
-    output.Plain(QString::fromStdString(CVtlAdapterAccess::PermissionHint()));
+    output.Plain(QString::fromStdString(CAdapterOpener::PermissionHint()));
 }
 
 } // namespace
@@ -58,66 +49,59 @@ QString DescribeList(const std::vector<SVtlDeviceEntry> &entries)
 
 SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &serial)
 {
+    const SAdapterChoice choice = CAdapterOpener::Choose(attached, serial.toStdWString());
     SSelection selection;
-    if (attached.empty()) {
-        selection.exit = ECliExit::NoAdapter;
-        selection.message = u"no adapter attached"_s;
-        return selection;
-    }
-    if (serial.isEmpty()) {
-        if (attached.size() == 1) {
-            selection.entry = attached.front();
-            return selection;
-        }
+    selection.entry = choice.entry;
+    switch (choice.failure) {
+    case EAdapterFailure::None:
+        break;
+    case EAdapterFailure::SeveralAttached:
         selection.exit = ECliExit::Usage;
         selection.message = u"%1 adapters are attached; choose one with --adapter SERIAL:\n"_s.arg(
                                 attached.size()) +
-                            DescribeList(attached);
-        return selection;
+                            DescribeList(choice.candidates);
+        break;
+    case EAdapterFailure::SerialNotUnique:
+        selection.exit = ECliExit::NoAdapter;
+        selection.message =
+            u"--adapter %1: adapters of several models carry this serial number:\n"_s.arg(serial) +
+            DescribeList(choice.candidates);
+        break;
+    case EAdapterFailure::NoSuchAdapter:
+        selection.exit = ECliExit::NoAdapter;
+        selection.message =
+            u"--adapter %1: no such adapter attached; attached are:\n"_s.arg(serial) +
+            DescribeList(choice.candidates);
+        break;
+    default:
+        selection.exit = ECliExit::NoAdapter;
+        selection.message = u"no adapter attached"_s;
+        break;
     }
-    std::vector<SVtlDeviceEntry> matches;
-    for (const SVtlDeviceEntry &entry : attached) {
-        if (QString::fromStdWString(entry.serial) == serial)
-            matches.push_back(entry);
-    }
-    if (matches.size() == 1) {
-        selection.entry = matches.front();
-        return selection;
-    }
-    selection.exit = ECliExit::NoAdapter;
-    selection.message =
-        matches.empty()
-            ? u"--adapter %1: no such adapter attached; attached are:\n"_s.arg(serial) +
-                  DescribeList(attached)
-            : u"--adapter %1: adapters of several models carry this serial number:\n"_s.arg(
-                  serial) +
-                  DescribeList(matches);
     return selection;
 }
 
-QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver, EVtlType model)
+QString CheckModel(const SCliPlan &plan, const SAdapterCapabilities &model)
 {
-    const QString type = QString::fromStdWString(driver.GetTypeName());
-    if (!driver.IsSpeedSupported(plan.global.speed)) {
+    const QString type = QString::fromStdWString(model.typeName);
+    if (!model.IsSpeedSupported(plan.global.speed)) {
         QStringList speeds;
-        for (const EI2cSpeed speed : SPEEDS_RISING) {
-            if (driver.IsSpeedSupported(speed))
-                speeds.append(QString::number(CliValues::SpeedKbits(speed)));
-        }
+        for (const EI2cSpeed speed : model.SpeedsRising())
+            speeds.append(QString::number(I2cSpeedKbits(speed)));
         return u"--speed %1 is not supported by the %2 (it runs at %3 kbit/s)"_s.arg(
-            QString::number(CliValues::SpeedKbits(plan.global.speed)), type, speeds.join(u", "_s));
+            QString::number(I2cSpeedKbits(plan.global.speed)), type, speeds.join(u", "_s));
     }
-    if (plan.global.pullUps && !driver.HasPullUpSwitch())
+    if (plan.global.pullUps && !model.hasPullUpSwitch)
         return u"--pullups: the %1 has no pull-up switch (model B only)"_s.arg(type);
-    if (plan.largestRead > driver.GetMaxReadCount()) {
+    if (plan.largestRead > model.maxReadCount) {
         return u"%1 asks for %2 bytes; the %3 reads 1 to %4 bytes at once"_s.arg(
             plan.largestReadName, QString::number(plan.largestRead), type,
-            QString::number(driver.GetMaxReadCount()));
+            QString::number(model.maxReadCount));
     }
     // Refused here rather than by the driver, so that nothing of the command goes out.
     for (const STransactionRequest &request : plan.requests) {
-        if (model == EVtlType::VtlB && request.kind == ETransactionKind::Write && request.start &&
-            request.stop && request.data.empty())
+        if (!model.canWriteAddressOnly && request.kind == ETransactionKind::Write &&
+            request.start && request.stop && request.data.empty())
             return u"the %1 cannot send an address byte alone: a write with start and stop "
                    u"needs at least one byte on it"_s.arg(type);
     }
@@ -128,45 +112,36 @@ bool Open(CBusSession &bus, const SCliPlan &plan, const SVtlDeviceEntry &entry,
           const CCliOutput &output, ECliExit &exit)
 {
     const QString serial = QString::fromStdWString(entry.serial);
-    const SVtlAdapterAccess access = CVtlAdapterAccess::Check(entry.type, entry.serial);
-    const QString accessError = QString::fromStdString(access.error);
-    switch (access.access) {
-    case EVtlAccess::Usable:
-        break;
-    case EVtlAccess::PermissionDenied:
-        PrintPermissionDenied(output, serial, accessError);
-        exit = ECliExit::NoAdapter;
-        return false;
-    case EVtlAccess::OpenFailed:
-        output.Error(u"adapter %1 cannot be opened: %2"_s.arg(serial, accessError));
-        exit = ECliExit::NoAdapter;
-        return false;
-    case EVtlAccess::NotFound:
-        output.Error(u"adapter %1 is gone"_s.arg(serial));
-        exit = ECliExit::NoAdapter;
-        return false;
-    }
-
-    // An unconnected driver of the model answers what the model can do.
-    const std::unique_ptr<CVtlI2c> model = CVtlDeviceFactory::Create(entry.type);
-    const QString problem = CheckModel(plan, *model, entry.type);
-    if (!problem.isEmpty()) {
+    QString problem;
+    const SAdapterOpening opening =
+        CAdapterOpener::Open(bus, entry, SAdapterSettings{plan.global.speed, plan.global.pullUps},
+                             [&](const SAdapterCapabilities &model) {
+                                 problem = CheckModel(plan, model);
+                                 return problem.isEmpty();
+                             });
+    const QString error = QString::fromStdString(opening.error);
+    exit = ECliExit::NoAdapter;
+    switch (opening.failure) {
+    case EAdapterFailure::None:
+        exit = ECliExit::Success;
+        return true;
+    case EAdapterFailure::Refused:
         output.Error(problem);
         exit = ECliExit::Usage;
         return false;
-    }
-    if (!bus.Connect(entry, plan.global.speed, plan.global.pullUps)) {
-        const std::string error = bus.GetLastError();
-        if (bus.GetLastErrorKind() == EFailureKind::PermissionDenied)
-            PrintPermissionDenied(output, serial, QString::fromStdString(error));
-        else
-            output.Error(
-                u"cannot connect to adapter %1: %2"_s.arg(serial, QString::fromStdString(error)));
-        exit = ECliExit::NoAdapter;
+    case EAdapterFailure::PermissionDenied:
+        PrintPermissionDenied(output, serial, error);
+        return false;
+    case EAdapterFailure::OpenFailed:
+        output.Error(u"adapter %1 cannot be opened: %2"_s.arg(serial, error));
+        return false;
+    case EAdapterFailure::Gone:
+        output.Error(u"adapter %1 is gone"_s.arg(serial));
+        return false;
+    default:
+        output.Error(u"cannot connect to adapter %1: %2"_s.arg(serial, error));
         return false;
     }
-    exit = ECliExit::Success;
-    return true;
 }
 
 } // namespace CliAdapter

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "CVtlI2c.h"
 #include "CliExitCode.h"
 #include "CliPlan.h"
+#include "SAdapterCapabilities.h"
 #include "VtlTypes.h"
 
 #include <QString>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -35,9 +34,9 @@ QString ModelLetter(EVtlType type);
 QString DescribeList(const std::vector<SVtlDeviceEntry> &entries);
 
 // What the plan asks that the model cannot do (a speed, the pull-up switch, a read larger
-// than its limit, an address byte alone on model B), as a usage message naming the argument; empty
-// when it can do it all.
-QString CheckModel(const SCliPlan &plan, const CVtlI2c &driver, EVtlType model);
+// than its limit, an address byte alone where the model cannot send one), as a usage message
+// naming the argument; empty when it can do it all.
+QString CheckModel(const SCliPlan &plan, const SAdapterCapabilities &model);
 
 // Connects `bus` to the adapter; false after the error (and for a permission denial the
 // fix) has been printed, `exit` then telling the status.

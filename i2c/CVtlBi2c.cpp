@@ -73,6 +73,11 @@ bool CVtlBi2c::GetPullUpsEnabled() const
     return m_pullUpsEnabled;
 }
 
+bool CVtlBi2c::CanWriteAddressOnly() const
+{
+    return false;
+}
+
 bool CVtlBi2c::EnumerateDevices(std::vector<std::wstring> &serials)
 {
     return EnumerateInterface(VTL_USB_PRODUCT_ID_B, SPECIAL_MODE_INTERFACE, serials);

@@ -19,6 +19,7 @@ public:
     bool HasPullUpSwitch() const override;
     bool SetPullUpsEnabled(bool enabled) override;
     bool GetPullUpsEnabled() const override;
+    bool CanWriteAddressOnly() const override;
 
     static bool EnumerateDevices(std::vector<std::wstring> &serials);
 

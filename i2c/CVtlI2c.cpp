@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -156,6 +157,17 @@ bool CVtlI2c::SetPullUpsEnabled(bool enabled)
 bool CVtlI2c::GetPullUpsEnabled() const
 {
     return true;
+}
+
+bool CVtlI2c::CanWriteAddressOnly() const
+{
+    return true;
+}
+
+std::size_t CVtlI2c::GetMaxWriteCount() const
+{
+    // A write goes out in as many reports as it needs, and no model counts them.
+    return std::numeric_limits<std::size_t>::max();
 }
 
 bool CVtlI2c::ApplyConfiguration(EI2cSpeed speed)

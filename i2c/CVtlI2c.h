@@ -35,6 +35,10 @@ public:
     virtual bool HasPullUpSwitch() const;
     virtual bool SetPullUpsEnabled(bool enabled);
     virtual bool GetPullUpsEnabled() const;
+    // Whether a write of the address byte alone, with start and stop, can go on the bus.
+    virtual bool CanWriteAddressOnly() const;
+    // The most bytes one write may carry, the address byte included.
+    virtual std::size_t GetMaxWriteCount() const;
 
     bool Connect(const std::wstring &serial, EI2cSpeed speed);
     void Disconnect();

@@ -77,9 +77,9 @@ unsigned SSmbusResult::Value() const
 
 bool CSmbus::IsSupported(ESmbusOperation operation, const SBusAdapterInfo &adapter)
 {
-    // Model B refuses a write that is the address byte alone.
+    // The quick command is the address byte alone.
     if (operation == ESmbusOperation::Quick)
-        return adapter.type != EVtlType::VtlB;
+        return adapter.canWriteAddressOnly;
     const std::size_t longestRead = ReadsBlock(operation) ? 1 + BLOCK_MAX + 1 : BLOCK_MAX;
     return adapter.maxReadCount >= longestRead;
 }

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "CI2cToolsBus.h"
 
+#include "CAdapterOpener.h"
 #include "CSmbus.h"
 #include "CTransactionControl.h"
-#include "CVtlAdapterAccess.h"
-#include "CVtlDeviceFactory.h"
-#include "I2cFacts.h"
 #include "I2cFunctions.h"
 #include "I2cToolsText.h"
 
@@ -13,16 +11,45 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
 constexpr unsigned long BUS_MAX = 0xFFFFF;
+// i2c-tools' own options have no bus speed, so it comes from the environment.
+const char *const SPEED_VARIABLE = "VTL_I2C_SPEED";
+constexpr EI2cSpeed DEFAULT_SPEED = EI2cSpeed::Speed100k;
+
+std::string SpeedList(const std::vector<EI2cSpeed> &speeds)
+{
+    std::string list;
+    for (const EI2cSpeed speed : speeds)
+        list += (list.empty() ? "" : ", ") + std::to_string(I2cSpeedKbits(speed));
+    return list;
+}
+
+// The speed VTL_I2C_SPEED names in kbit/s, as --speed takes it: decimal digits only. Unset
+// or empty it is the default; none after the error was printed.
+std::optional<EI2cSpeed> SpeedFromEnvironment(std::FILE *err)
+{
+    const char *value = std::getenv(SPEED_VARIABLE);
+    if (value == nullptr || *value == '\0')
+        return DEFAULT_SPEED;
+    const std::string text = value;
+    std::optional<EI2cSpeed> speed;
+    if (text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos)
+        speed = I2cSpeedOfKbits(std::stoul(text));
+    if (!speed)
+        std::fprintf(err, "Error: %s '%s' is not one of %s (kbit/s)!\n", SPEED_VARIABLE,
+                     text.c_str(), SpeedList(I2cSpeedsRising()).c_str());
+    return speed;
+}
 
 } // namespace
 
 std::vector<SVtlDeviceEntry> CI2cToolsBus::Adapters()
 {
-    return CVtlDeviceFactory::EnumerateDevices();
+    return CAdapterOpener::Attached();
 }
 
 std::string CI2cToolsBus::Name(const SVtlDeviceEntry &entry)
@@ -41,20 +68,21 @@ int CI2cToolsBus::Lookup(const std::string &argument, std::FILE *err)
         }
         return int(number);
     }
-    int found = -1;
     const std::vector<SVtlDeviceEntry> adapters = Adapters();
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-        if (Name(adapters[i]) != argument)
-            continue;
-        if (found >= 0) {
-            std::fprintf(err, "Error: I2C bus name is not unique!\n");
-            return -4;
-        }
-        found = int(i);
+    const SAdapterChoice choice =
+        argument.empty()
+            ? SAdapterChoice{}
+            : CAdapterOpener::Choose(Adapters(), QString::fromStdString(argument).toStdWString());
+    if (choice.failure == EAdapterFailure::SerialNotUnique) {
+        std::fprintf(err, "Error: I2C bus name is not unique!\n");
+        return -4;
     }
-    if (found < 0)
+    if (!choice.entry) {
         std::fprintf(err, "Error: I2C bus name doesn't match any bus present!\n");
-    return found;
+        return -1;
+    }
+    // The bus number is the adapter's place in the list.
+    return int(choice.index);
 }
 
 int CI2cToolsBus::ParseAddress(const std::string &argument, bool all, std::FILE *err)
@@ -77,22 +105,40 @@ int CI2cToolsBus::ParseAddress(const std::string &argument, bool all, std::FILE 
 std::unique_ptr<CI2cToolsBus> CI2cToolsBus::Open(int bus, const CTransactionControl *control,
                                                  std::FILE *err)
 {
-    const std::vector<SVtlDeviceEntry> adapters = Adapters();
-    if (bus < 0 || std::size_t(bus) >= adapters.size()) {
+    const std::optional<EI2cSpeed> speed = SpeedFromEnvironment(err);
+    if (!speed)
+        return nullptr;
+    const SAdapterChoice choice =
+        bus < 0 ? SAdapterChoice{} : CAdapterOpener::ChooseAt(Adapters(), std::size_t(bus));
+    if (!choice.entry) {
         std::fprintf(err, "Error: Could not open file `/dev/i2c-%d' or `/dev/i2c/%d': %s\n", bus,
                      bus, I2cToolsText::ErrnoText(ENOENT).c_str());
         return nullptr;
     }
     std::unique_ptr<CI2cToolsBus> opened(new CI2cToolsBus);
     opened->m_fileName = "/dev/i2c-" + std::to_string(bus);
-    const SVtlDeviceEntry &entry = adapters[std::size_t(bus)];
-    if (!opened->m_session.Connect(entry, EI2cSpeed::Speed100k)) {
-        const std::string error = opened->m_session.GetLastError();
-        const bool denied = opened->m_session.GetLastErrorKind() == EFailureKind::PermissionDenied;
+    std::string unsupported;
+    const SAdapterOpening opening = CAdapterOpener::Open(
+        opened->m_session, *choice.entry, SAdapterSettings{*speed, {}},
+        [&](const SAdapterCapabilities &model) {
+            if (model.IsSpeedSupported(*speed))
+                return true;
+            unsupported = "Error: " + std::string(SPEED_VARIABLE) + " " +
+                          std::to_string(I2cSpeedKbits(*speed)) + " is not supported by the " +
+                          QString::fromStdWString(model.typeName).toStdString() + " (it runs at " +
+                          SpeedList(model.SpeedsRising()) + " kbit/s)!";
+            return false;
+        });
+    if (opening.failure == EAdapterFailure::Refused) {
+        std::fprintf(err, "%s\n", unsupported.c_str());
+        return nullptr;
+    }
+    if (!opening.Ok()) {
+        const bool denied = opening.failure == EAdapterFailure::PermissionDenied;
         std::fprintf(err, "Error: Could not open file `%s': %s\n", opened->m_fileName.c_str(),
-                     denied ? I2cToolsText::ErrnoText(EACCES).c_str() : error.c_str());
+                     denied ? I2cToolsText::ErrnoText(EACCES).c_str() : opening.error.c_str());
         if (denied)
-            std::fprintf(err, "%s\n", CVtlAdapterAccess::PermissionHint().c_str());
+            std::fprintf(err, "%s\n", CAdapterOpener::PermissionHint().c_str());
         return nullptr;
     }
     opened->m_functions = I2cFunctions::ForAdapter(opened->m_session.Info());

@@ -62,8 +62,8 @@ private Q_SLOTS:
             CliCommandLine::Parse(QStringList{u"vtl-i2c-cli"_s} + arguments.split(u' ')).invocation,
             error);
         QVERIFY2(plan, qPrintable(error));
-        const QString found = CliAdapter::CheckModel(
-            *plan, *CVtlDeviceFactory::Create(EVtlType(model)), EVtlType(model));
+        const QString found =
+            CliAdapter::CheckModel(*plan, *SAdapterCapabilities::OfModel(EVtlType(model)));
         QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.startsWith(problem),
                  qPrintable(found));
     }

@@ -22,8 +22,8 @@ class CScriptedBus : public CBusContext
 public:
     explicit CScriptedBus(EVtlType type = EVtlType::VtlA)
     {
+        static_cast<SAdapterCapabilities &>(m_adapter) = *SAdapterCapabilities::OfModel(type);
         m_adapter.type = type;
-        m_adapter.maxReadCount = type == EVtlType::VtlB ? 256 : 65535;
     }
 
     std::vector<STransactionRequest> requests;
