@@ -35,7 +35,7 @@ private Q_SLOTS:
         // A read's mode and bytes are carried along, never sent.
         QTest::newRow("read") << R << 3 << "AA"_ba << 2 << u"read@50 SP [] 2"_s;
         QTest::newRow("read 65536") << R << 0 << ""_ba << 65536 << no(E::BadCount);
-        QTest::newRow("write/read") << WR << 3 << "0010"_ba << 4 << u"writeread@50 SP [00 10] 4"_s;
+        QTest::newRow("write/read") << WR << 3 << "0010"_ba << 4 << u"writeread@50 S- [00 10] 4"_s;
         QTest::newRow("write/read of 0") << WR << 0 << "10"_ba << 0 << no(E::BadCount);
         QTest::newRow("write/read, no bytes") << WR << 0 << ""_ba << 4 << no(E::NoBytes);
         QTest::newRow("sequence") << SEQ << 0 << "10"_ba << 1 << no(E::Sequence);
@@ -59,8 +59,8 @@ private Q_SLOTS:
         QCOMPARE(!made ? u"refused %1"_s.arg(int(refusal))
                        : u"%1@%2 %3%4 [%5] %6"_s.arg(KINDS.at(int(made->kind)))
                              .arg(made->address, 0, 16)
-                             .arg(made->start ? u'S' : u'-')
-                             .arg(made->stop ? u'P' : u'-')
+                             .arg(made->start ? u"S"_s : u"-"_s)
+                             .arg(made->stop ? u"P"_s : u"-"_s)
                              .arg(QString::fromLatin1(sent.toHex(' ').toUpper()))
                              .arg(made->count),
                  request);
