@@ -54,8 +54,9 @@ void MainWindow::onLoadCommand(uint8_t address, const SI2cCommand &command)
 
 void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
 {
+    // The fields show what is executed; what is sent is built from the command itself.
+    onLoadCommand(address, command);
     if (!isConnected()) {
-        onLoadCommand(address, command);
         showStatusMessage(
             tr("Command \"%1\" loaded. Connect a device to execute it.").arg(command.label));
         return;
@@ -66,7 +67,6 @@ void MainWindow::onExecuteCommand(uint8_t address, const SI2cCommand &command)
         m_sequences->Run(command.label, address, command.steps);
         return;
     }
-    // The command itself is sent, whatever the fields hold since it was loaded.
     ECommandRefusal refusal = ECommandRefusal::None;
     const std::optional<STransactionRequest> request =
         CommandRequest::FromCommand(address, command, refusal);

