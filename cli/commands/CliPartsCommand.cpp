@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // parts: the library of common parts, searched by text, or the path of one part's file.
-#include "AddressFormat.h"
 #include "CPartLibrary.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
+#include "NumberText.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -24,9 +24,9 @@ QString AddressRanges(const std::vector<unsigned char> &addresses, bool eightBit
         std::size_t end = i;
         while (end + 1 < addresses.size() && addresses[end + 1] == addresses[end] + 1)
             ++end;
-        QString text = AddressFormat::format(addresses[i], eightBit);
+        QString text = NumberText::Address(addresses[i], eightBit);
         if (end > i)
-            text += u'-' + AddressFormat::format(addresses[end], eightBit);
+            text += u'-' + NumberText::Address(addresses[end], eightBit);
         parts.append(text);
         i = end + 1;
     }
@@ -37,7 +37,7 @@ QJsonArray AddressArray(const std::vector<unsigned char> &addresses, bool eightB
 {
     QJsonArray array;
     for (const unsigned char address : addresses)
-        array.append(AddressFormat::format(address, eightBit));
+        array.append(NumberText::Address(address, eightBit));
     return array;
 }
 
