@@ -51,9 +51,9 @@ void MainWindow::handleConnectionLost()
     const SBusAdapterInfo &lost = m_session->Info();
     QMessageBox box(QMessageBox::Critical, tr("Device"), tr("Connection to the Vantrel was lost."),
                     QMessageBox::Ok, this);
-    box.setInformativeText(tr("Adapter: %1  SN %2")
-                               .arg(QString::fromStdWString(lost.typeName),
-                                    QString::fromStdWString(lost.serial)));
+    box.setInformativeText(
+        tr("Adapter: %1  SN %2")
+            .arg(QString::fromStdWString(lost.typeName), QString::fromStdWString(lost.serial)));
     box.exec();
 }
 

@@ -118,8 +118,8 @@ ECliExit Finish(CCliSession &session, const SRegisterJobResult &job, const QJson
 {
     if (job.result.ok)
         return ECliExit::Success;
-    return session.Failure(session.Plan().commandName, job.result.cancelled,
-                           job.result.failure, job.result.error, json);
+    return session.Failure(session.Plan().commandName, job.result.cancelled, job.result.failure,
+                           job.result.error, json);
 }
 
 } // namespace

@@ -237,8 +237,8 @@ void TestTransfers::writeRefusesInput_data()
         << false << 2 << u"0x50"_s << QString() << invalidInput << QString();
     QTest::newRow("none without data")
         << false << 3 << QString() << u"  "_s << invalidInput << QString();
-    QTest::newRow("not hex") << false << 0 << u"0x50"_s << u"01 zz"_s << badToken.arg(u"zz"_s).arg(4)
-                             << u"zz"_s;
+    QTest::newRow("not hex") << false << 0 << u"0x50"_s << u"01 zz"_s
+                             << badToken.arg(u"zz"_s).arg(4) << u"zz"_s;
     QTest::newRow("odd digit count after separators")
         << false << 0 << u"0x50"_s << u"01,A5;1FF 02"_s << badToken.arg(u"1FF"_s).arg(7)
         << u"1FF"_s;
@@ -246,10 +246,10 @@ void TestTransfers::writeRefusesInput_data()
                              << badToken.arg(u"0x"_s).arg(5) << u"0x"_s;
     QTest::newRow("first of two bad") << false << 0 << u"0x50"_s << u" 0xZZ 0xYY"_s
                                       << badToken.arg(u"0xZZ"_s).arg(2) << u"0xZZ"_s;
-    QTest::newRow("7-bit 80") << false << 0 << u"80"_s << u"01"_s
-                              << invalidAddress.arg(u"0x50"_s) << QString();
-    QTest::newRow("8-bit 1FF") << true << 1 << u"1FF"_s << u"01"_s
-                               << invalidAddress.arg(u"0xA0"_s) << QString();
+    QTest::newRow("7-bit 80") << false << 0 << u"80"_s << u"01"_s << invalidAddress.arg(u"0x50"_s)
+                              << QString();
+    QTest::newRow("8-bit 1FF") << true << 1 << u"1FF"_s << u"01"_s << invalidAddress.arg(u"0xA0"_s)
+                               << QString();
     QTest::newRow("empty address")
         << false << 0 << QString() << u"01"_s << invalidAddress.arg(u"0x50"_s) << QString();
 }

@@ -396,8 +396,8 @@ void tst_CI2cDeviceFile::jsonErrorNamesLineAndColumn_data()
     QTest::newRow("third line") << QByteArray("{\n  \"name\": \"x\",\n  \"address\" 35\n}")
                                 << u"line 3, column 13"_s;
     // The column counts characters, not the bytes of their UTF-8 form.
-    QTest::newRow("after umlauts") << QByteArray("{\"name\": \"\xC3\xA4\xC3\xB6\" 1}")
-                                   << u"line 1, column 15"_s;
+    QTest::newRow("after umlauts")
+        << QByteArray("{\"name\": \"\xC3\xA4\xC3\xB6\" 1}") << u"line 1, column 15"_s;
     QTest::newRow("CRLF lines") << QByteArray("{\r\n\"a\": 1,\r\n}") << u"line 3, column 1"_s;
     QTest::newRow("empty") << QByteArray() << u"line 1, column 1"_s;
 }
@@ -513,12 +513,11 @@ void tst_CI2cDeviceFile::firstByte_data()
     QTest::newRow("no key, no map") << QString() << QString() << u"a byte it may act on"_s;
 
     const QString error = u"\"firstByte\": "_s;
-    QTest::newRow("not an object") << u"\"pointer\""_s << u"\"firstByte\" is not an object"_s
-                                   << QString();
+    QTest::newRow("not an object")
+        << u"\"pointer\""_s << u"\"firstByte\" is not an object"_s << QString();
     QTest::newRow("unknown kind")
         << u"{ \"kind\": \"register\" }"_s
-        << error + u"invalid kind \"register\" (pointer, command or configuration)"_s
-        << QString();
+        << error + u"invalid kind \"register\" (pointer, command or configuration)"_s << QString();
     QTest::newRow("lower-case byte")
         << u"{ \"kind\": \"command\", \"acts\": { \"fe\": \"a reset command\" } }"_s
         << error + u"invalid byte \"fe\" in \"acts\" (two upper-case hex digits)"_s << QString();
@@ -526,15 +525,14 @@ void tst_CI2cDeviceFile::firstByte_data()
                              << error + u"invalid byte \"G1\" in \"acts\" (two upper-case hex "
                                         u"digits)"_s
                              << QString();
-    QTest::newRow("blank phrase")
-        << u"{ \"kind\": \"command\", \"acts\": { \"FE\": \" \" } }"_s
-        << error + u"byte FE in \"acts\" has no phrase"_s << QString();
+    QTest::newRow("blank phrase") << u"{ \"kind\": \"command\", \"acts\": { \"FE\": \" \" } }"_s
+                                  << error + u"byte FE in \"acts\" has no phrase"_s << QString();
     QTest::newRow("command without acts")
         << u"{ \"kind\": \"command\" }"_s
         << error + u"a command part needs \"acts\" with at least one byte"_s << QString();
     QTest::newRow("configuration without meaning")
-        << u"{ \"kind\": \"configuration\" }"_s
-        << error + u"a configuration needs a \"meaning\""_s << QString();
+        << u"{ \"kind\": \"configuration\" }"_s << error + u"a configuration needs a \"meaning\""_s
+        << QString();
     QTest::newRow("acts on a pointer")
         << u"{ \"kind\": \"pointer\", \"acts\": { \"FE\": \"a reset command\" } }"_s
         << error + u"\"acts\" does not belong to kind pointer"_s << QString();
@@ -618,7 +616,8 @@ void tst_CI2cDeviceFile::loadRefusesRegisterMap_data()
         << reg(u"A"_s, uR"("address": "0", "access": "sticky")"_s)
         << u"Register A: access must be rw, ro, wo or rc"_s;
     QTest::newRow("field access unknown")
-        << reg(u"A"_s, uR"("address": "0", "fields": [{"name": "F", "bits": "1", "access": "s"}])"_s)
+        << reg(u"A"_s,
+               uR"("address": "0", "fields": [{"name": "F", "bits": "1", "access": "s"}])"_s)
         << u"Register A: field F has an invalid access (rw, ro, wo, rc, w1c or sticky)"_s;
     QTest::newRow("reset wider than size") << reg(u"A"_s, uR"("address": "0", "reset": "0x100")"_s)
                                            << u"Register A: invalid reset value"_s;
@@ -651,8 +650,8 @@ void tst_CI2cDeviceFile::loadRefusesRegisterMap_data()
     const auto rule = [](const QString &map, const QString &ruleText) {
         return map + uR"(, "identify": [)"_s + ruleText + u"]"_s;
     };
-    QTest::newRow("address beyond 7 bits")
-        << idMap + uR"(, "addresses": ["0x40", "0x80"])"_s << u"Invalid address 2 in \"addresses\""_s;
+    QTest::newRow("address beyond 7 bits") << idMap + uR"(, "addresses": ["0x40", "0x80"])"_s
+                                           << u"Invalid address 2 in \"addresses\""_s;
     QTest::newRow("addresses not a list")
         << idMap + uR"(, "addresses": "0x40")"_s << u"\"addresses\" is not a list"_s;
     QTest::newRow("rule names no register")
@@ -662,10 +661,13 @@ void tst_CI2cDeviceFile::loadRefusesRegisterMap_data()
         << rule(rcMap, uR"({"register": "ID", "value": "0x01"})"_s)
         << u"Identification rule 1: register ID cannot be read without a side effect"_s;
     QTest::newRow("rule value wider than register")
-        << rule(idMap, uR"({"register": "ID", "value": "0x01"}, {"register": "ID", "mask": "0x100", "value": "0"})"_s)
+        << rule(
+               idMap,
+               uR"({"register": "ID", "value": "0x01"}, {"register": "ID", "mask": "0x100", "value": "0"})"_s)
         << u"Identification rule 2: value or mask wider than register ID"_s;
-    QTest::newRow("rule without value") << rule(idMap, uR"({"register": "ID"})"_s)
-                                        << u"Identification rule 1: a register and a value are needed"_s;
+    QTest::newRow("rule without value")
+        << rule(idMap, uR"({"register": "ID"})"_s)
+        << u"Identification rule 1: a register and a value are needed"_s;
 }
 
 // A refused map leaves the device as it was, and the file on disk untouched.
