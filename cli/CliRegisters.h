@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "CliCommand.h"
 #include "CliExitCode.h"
 #include "RegisterPlan.h"
 #include "SRegisterMap.h"
@@ -52,3 +53,22 @@ ECliExit RunDryRun(const SCliPlan &plan, const SCliRegisterPlan &registers,
 ECliExit Run(CCliSession &session, const SCliRegisterPlan &registers);
 
 } // namespace CliRegisters
+
+// The common half of regs and reg: both read or write through a register plan, and a dry run
+// prints it without an adapter; the commands differ only in their arguments.
+class CCliRegisterCommand : public CCliCommand
+{
+public:
+    bool NeedsAdapter() const override { return !m_registers.dryRun; }
+    ECliExit Run(CCliSession &session) const override
+    {
+        return CliRegisters::Run(session, m_registers);
+    }
+    ECliExit RunAlone(const SCliPlan &plan, const CCliOutput &output) const override
+    {
+        return CliRegisters::RunDryRun(plan, m_registers, output);
+    }
+
+protected:
+    SCliRegisterPlan m_registers;
+};

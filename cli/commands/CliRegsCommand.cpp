@@ -7,7 +7,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class CRegsCommand final : public CCliCommand
+class CRegsCommand final : public CCliRegisterCommand
 {
 public:
     static SCliCommandSpec Spec()
@@ -29,21 +29,6 @@ public:
     {
         return CliRegisters::BuildRegs(invocation, plan, m_registers, error);
     }
-
-    bool NeedsAdapter() const override { return !m_registers.dryRun; }
-
-    ECliExit Run(CCliSession &session) const override
-    {
-        return CliRegisters::Run(session, m_registers);
-    }
-
-    ECliExit RunAlone(const SCliPlan &plan, const CCliOutput &output) const override
-    {
-        return CliRegisters::RunDryRun(plan, m_registers, output);
-    }
-
-private:
-    SCliRegisterPlan m_registers;
 };
 
 } // namespace
