@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // vtl-i2c-cli-sim run as a process, as a script runs it: what it prints on stdout and
 // stderr and the exit status it ends with.
+#include "CliProcess.h"
 #include "VtlTestMain.h"
 
 #include <QFile>
@@ -15,57 +16,9 @@
 #include <csignal>
 
 using namespace Qt::StringLiterals;
+using namespace CliProcess;
 
 namespace {
-
-struct SCliRun
-{
-    int exitCode = -1; // also when it crashed or hung
-    QString out;
-    QString err;
-};
-
-// Arguments split at blanks, '_' standing for a blank inside one.
-QStringList Words(const QString &line)
-{
-    QStringList words = line.split(u' ', Qt::SkipEmptyParts);
-    for (QString &word : words)
-        word.replace(u'_', u' ');
-    return words;
-}
-
-// `bench` names the simulated adapters (single, preset, empty, denied); `state` is a folder
-// that keeps the EEPROMs between runs.
-void StartCli(QProcess &process, const QString &bench, const QStringList &arguments,
-              const QString &state = {})
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"VTL_CLI_SIM_BENCH"_s, bench);
-    environment.remove(u"VTL_CLI_SIM_STATE"_s);
-    if (!state.isEmpty())
-        environment.insert(u"VTL_CLI_SIM_STATE"_s, state);
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(VTL_CLI_SIM_PROGRAM), arguments);
-}
-
-SCliRun RunCli(const QString &bench, const QStringList &arguments, const QString &state = {},
-               const QByteArray &input = {})
-{
-    QProcess process;
-    StartCli(process, bench, arguments, state);
-    if (!input.isEmpty())
-        process.write(input);
-    process.closeWriteChannel();
-    const bool finished = process.waitForFinished(60000);
-    if (!finished)
-        process.kill();
-    SCliRun run;
-    if (finished && process.exitStatus() == QProcess::NormalExit)
-        run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 const QString GRID_7BIT = u"     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f\n"
                           u"00:                         -- -- -- -- -- -- -- --\n"
@@ -86,23 +39,6 @@ const QString GRID_8BIT_ALL = u"     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e
                               u"50: a0 a2 -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
                               u"60: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
                               u"70: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"_s;
-
-// One line of JSON as the program prints it.
-QString Json(const char *text)
-{
-    return QString::fromUtf8(text) + u'\n';
-}
-
-QString Json(const QString &text)
-{
-    return text + u'\n';
-}
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 
