@@ -144,8 +144,10 @@ struct SDeviceData
     std::optional<SFirstByte> firstByte;
 };
 
-bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error)
+// A file too large or not a file at all is refused as a wrong argument, the rest is I/O.
+bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error, EFailureKind &kind)
 {
+    kind = EFailureKind::InvalidArgument;
     // Opening a pipe or a device node for reading can block forever or never end.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile() && !info.isDir()) {
@@ -154,6 +156,7 @@ bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error)
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
+        kind = EFailureKind::FileIo;
         error = file.errorString();
         return false;
     }
@@ -165,6 +168,7 @@ bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error)
         return tooLarge(file.size());
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
+        kind = EFailureKind::FileIo;
         error = file.errorString();
         return false;
     }
@@ -455,11 +459,14 @@ bool CI2cDeviceFile::Load(const QString &path)
 {
     m_filePath = path;
     QByteArray bytes;
-    if (!ReadFileBytes(path, bytes, m_lastError))
+    if (!ReadFileBytes(path, bytes, m_lastError, m_lastErrorKind))
         return false;
     SDeviceData device;
-    if (!ParseDevice(bytes, device, m_lastError))
+    if (!ParseDevice(bytes, device, m_lastError)) {
+        m_lastErrorKind = EFailureKind::InvalidArgument;
         return false;
+    }
+    m_lastErrorKind = EFailureKind::None;
     m_name = std::move(device.name);
     m_address = device.address;
     m_description = std::move(device.description);
@@ -487,6 +494,8 @@ bool CI2cDeviceFile::Save() const
 {
     const QString addressText = NumberText::Hex(m_address, 2);
     QString text = u"{\n"_s;
+    // A file whose parts contradict each other is refused before anything touches the disk.
+    m_lastErrorKind = EFailureKind::InvalidArgument;
     if (m_registers && !RegisterMapJson::Check(*m_registers, m_lastError))
         return false;
     if (!PartKeysJson::CheckIdentify(m_identify, m_registers, m_lastError))
@@ -525,7 +534,12 @@ bool CI2cDeviceFile::Save() const
         return false;
     }
 
-    return AtomicFile::Write(m_filePath, bytes, m_lastError);
+    if (!AtomicFile::Write(m_filePath, bytes, m_lastError)) {
+        m_lastErrorKind = EFailureKind::FileIo;
+        return false;
+    }
+    m_lastErrorKind = EFailureKind::None;
+    return true;
 }
 
 bool CI2cDeviceFile::SaveAs(const QString &path)

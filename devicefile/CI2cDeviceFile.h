@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "EFailureKind.h"
 #include "SFirstByte.h"
 #include "SI2cCommand.h"
 #include "SIdentifyRule.h"
@@ -22,6 +23,9 @@ public:
 
     QString GetFilePath() const { return m_filePath; }
     QString GetLastError() const { return m_lastError; }
+    // FileIo when the file could not be read or written, InvalidArgument when its text is
+    // not a device file this program takes.
+    EFailureKind GetLastErrorKind() const { return m_lastErrorKind; }
 
     QString GetName() const { return m_name; }
     void SetName(const QString &name) { m_name = name; }
@@ -77,6 +81,7 @@ public:
 private:
     QString m_filePath;
     mutable QString m_lastError;
+    mutable EFailureKind m_lastErrorKind = EFailureKind::None;
     QString m_name;
     unsigned char m_address = 0;
     QString m_description;

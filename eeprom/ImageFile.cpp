@@ -93,19 +93,29 @@ QByteArray Encode(const SMemoryImage &image, EImageFormat format)
     return bytes;
 }
 
-bool Load(const QString &path, EImageFormat format, SMemoryImage &image, QString &error)
+bool Load(const QString &path, EImageFormat format, SMemoryImage &image, QString &error,
+          EFailureKind *kind)
 {
+    const auto failed = [kind](EFailureKind what) {
+        if (kind)
+            *kind = what;
+        return false;
+    };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
-        return false;
+        return failed(EFailureKind::FileIo);
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
-        return false;
+        return failed(EFailureKind::FileIo);
     }
-    return Decode(bytes, format, image, error);
+    if (!Decode(bytes, format, image, error))
+        return failed(EFailureKind::InvalidArgument);
+    if (kind)
+        *kind = EFailureKind::None;
+    return true;
 }
 
 } // namespace ImageFile

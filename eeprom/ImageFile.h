@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "EFailureKind.h"
 #include "SMemoryImage.h"
 
 #include <QByteArray>
@@ -30,6 +31,9 @@ bool Decode(const QByteArray &bytes, EImageFormat format, SMemoryImage &image, Q
 // A raw binary file holds the bytes of the image's first segment onward, gaps as 0xFF.
 QByteArray Encode(const SMemoryImage &image, EImageFormat format);
 
-bool Load(const QString &path, EImageFormat format, SMemoryImage &image, QString &error);
+// `kind`, when given, tells a file that could not be read (FileIo) from one whose text is
+// not an image of that format (InvalidArgument).
+bool Load(const QString &path, EImageFormat format, SMemoryImage &image, QString &error,
+          EFailureKind *kind = nullptr);
 
 } // namespace ImageFile

@@ -109,5 +109,6 @@ bool COutputFile::WriteInPlace(const QByteArray &bytes)
 bool COutputFile::Fail(const QString &error)
 {
     m_lastError = error;
+    m_lastErrorKind = EFailureKind::FileIo;
     return false;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "EFailureKind.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -24,6 +26,8 @@ public:
     bool Check();
     bool Write(const QByteArray &bytes);
     QString GetLastError() const { return m_lastError; }
+    // FileIo for every failure: a folder, a full disk, a refused or read-only file.
+    EFailureKind GetLastErrorKind() const { return m_lastErrorKind; }
 
 private:
     static constexpr int STDOUT = 1;
@@ -35,4 +39,5 @@ private:
     bool m_inPlace = false;
     int m_fd = -1; // an open descriptor the path stands for ("-", /dev/stdout), or -1
     QString m_lastError;
+    EFailureKind m_lastErrorKind = EFailureKind::None;
 };

@@ -2,6 +2,8 @@
 // Each failure on the simulated bus, run through the bus session, ends with its own kind,
 // and the command line's exit status and the i2c-tools error number follow from that kind.
 #include "CBusSession.h"
+#include "CI2cDeviceFile.h"
+#include "COutputFile.h"
 #include "CSimBus.h"
 #include "CSimEeprom.h"
 #include "CSimRegisterFile.h"
@@ -9,13 +11,17 @@
 #include "CliExitCode.h"
 #include "FailureText.h"
 #include "I2cToolsText.h"
+#include "ImageFile.h"
 #include "VtlTestMain.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cerrno>
 #include <chrono>
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(EFailureKind)
 Q_DECLARE_METATYPE(ECliExit)
@@ -62,6 +68,8 @@ private Q_SLOTS:
     void kindOfEachFailure();
     void errnoOfEachKind_data();
     void errnoOfEachKind();
+    void kindOfEachFileFailure_data();
+    void kindOfEachFileFailure();
 };
 
 void TestFailureKinds::kindOfEachFailure_data()
@@ -183,6 +191,58 @@ void TestFailureKinds::errnoOfEachKind()
     QFETCH(int, i2cTools);
     QCOMPARE(FailureText::Errno(kind), errnoOfKind);
     QCOMPARE(I2cToolsText::ErrnoOf(kind), i2cTools);
+}
+
+void TestFailureKinds::kindOfEachFileFailure_data()
+{
+    QTest::addColumn<QString>("fileClass"); // output, device or image
+    QTest::addColumn<QString>("path");      // %D: a folder; %B: a file of broken text
+    QTest::addColumn<int>("kind");
+
+    const int io = int(EFailureKind::FileIo);
+    const int invalid = int(EFailureKind::InvalidArgument);
+    QTest::newRow("output into a folder") << u"output"_s << u"%D"_s << io;
+    QTest::newRow("output to a full device") << u"output"_s << u"/dev/full"_s << io;
+    QTest::newRow("output into a missing folder") << u"output"_s << u"%D/no/x.bin"_s << io;
+    QTest::newRow("device file missing") << u"device"_s << u"%D/none.i2cdev"_s << io;
+    QTest::newRow("device file not JSON") << u"device"_s << u"%B"_s << invalid;
+    QTest::newRow("device file a FIFO") << u"device"_s << u"/dev/null"_s << invalid;
+    QTest::newRow("image missing") << u"image"_s << u"%D/none.hex"_s << io;
+    QTest::newRow("image not Intel HEX") << u"image"_s << u"%B"_s << invalid;
+}
+
+void TestFailureKinds::kindOfEachFileFailure()
+{
+    QFETCH(QString, fileClass);
+    QFETCH(QString, path);
+    QFETCH(int, kind);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString broken = folder.filePath(u"broken.hex"_s);
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("{ this is neither\n");
+    file.close();
+    path.replace(u"%D"_s, folder.path()).replace(u"%B"_s, broken);
+
+    EFailureKind seen = EFailureKind::None;
+    QString error;
+    if (fileClass == u"output"_s) {
+        COutputFile output(path);
+        QVERIFY(!output.Write("bytes"));
+        seen = output.GetLastErrorKind();
+        error = output.GetLastError();
+    } else if (fileClass == u"device"_s) {
+        CI2cDeviceFile device;
+        QVERIFY(!device.Load(path));
+        seen = device.GetLastErrorKind();
+        error = device.GetLastError();
+    } else {
+        SMemoryImage image;
+        QVERIFY(!ImageFile::Load(path, EImageFormat::IntelHex, image, error, &seen));
+    }
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(int(seen), kind);
 }
 
 VTL_TEST_MAIN(TestFailureKinds)
