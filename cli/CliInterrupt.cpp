@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 
 namespace CliInterrupt {
 
@@ -60,6 +61,20 @@ bool WasInterrupted()
 int ExitStatus()
 {
     return 128 + s_signal.load();
+}
+
+void DieIfInterrupted()
+{
+    if (!WasInterrupted())
+        return;
+    const int number = s_signal.load();
+    std::fflush(nullptr);
+    std::signal(number, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, number);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    std::raise(number);
 }
 
 } // namespace CliInterrupt
