@@ -60,7 +60,7 @@ SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &c
         bool isNumber = false;
         const qulonglong index = choice.toULongLong(&isNumber);
         const bool digits = isNumber && std::all_of(choice.begin(), choice.end(),
-                                                     [](QChar c) { return c.isDigit(); });
+                                                    [](QChar c) { return c.isDigit(); });
         if (digits && index < attached.size()) {
             found = CAdapterOpener::ChooseAt(attached, std::size_t(index));
         } else if (choice.size() == 1) {
@@ -104,9 +104,8 @@ SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &c
         break;
     case EAdapterFailure::NoSuchAdapter:
         selection.exit = ECliExit::NoAdapter;
-        selection.message =
-            u"%1: no such adapter attached; attached are:\n"_s.arg(named) +
-            DescribeList(found.candidates);
+        selection.message = u"%1: no such adapter attached; attached are:\n"_s.arg(named) +
+                            DescribeList(found.candidates);
         break;
     default:
         selection.exit = ECliExit::NoAdapter;

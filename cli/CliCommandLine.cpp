@@ -220,9 +220,9 @@ bool AsksForJson(const QStringList &arguments)
         if (argument.size() < 2 || argument.startsWith(u"--"_s) || !argument.startsWith(u'-'))
             continue;
         const QString letters = argument.mid(1);
-        if (letters.contains(u'j') &&
-            std::all_of(letters.begin(), letters.end(),
-                        [](QChar letter) { return FLAGS.contains(letter); }))
+        if (letters.contains(u'j') && std::all_of(letters.begin(), letters.end(), [](QChar letter) {
+                return FLAGS.contains(letter);
+            }))
             return true;
     }
     return false;

@@ -20,8 +20,8 @@ public:
     // A text result; nothing in JSON mode or when quiet.
     void Result(const QString &text) const;
     // A JSON result on one line, the command's `fields` in the envelope that every result
-    // carries: "command" (left out while unknown), "ok" (none yet in the steps of a dry run) and, with a reason for a
-    // failure, "error". Nothing in text mode or when quiet.
+    // carries: "command" (left out while unknown), "ok" (none yet in the steps of a dry run) and,
+    // with a reason for a failure, "error". Nothing in text mode or when quiet.
     void JsonResult(const QString &command, QJsonObject fields, std::optional<bool> ok,
                     const std::optional<QString> &error = std::nullopt) const;
     // "<program>: <message>" on stderr, also when quiet.

@@ -111,8 +111,8 @@ public:
                            : u"no attached adapter can be opened"_s;
         output.Result(lines.join(u'\n'));
         output.JsonResult(plan.commandName,
-                          {{u"adapters"_s, adapters}, {u"count"_s, qint64(entries.size())}},
-                          usable, error);
+                          {{u"adapters"_s, adapters}, {u"count"_s, qint64(entries.size())}}, usable,
+                          error);
 
         if (denied) {
             output.Error(u"no permission to open some adapters"_s);

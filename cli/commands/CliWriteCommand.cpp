@@ -16,20 +16,21 @@ class CWriteCommand final : public CCliCommand
 public:
     static SCliCommandSpec Spec()
     {
-        return {u"write"_s,
-                u"Write bytes to a slave."_s,
-                u"Writes the bytes to the slave at ADDR, with a start (and the address "
-                u"byte) and a stop. A transaction left open cannot be continued by a later "
-                u"run, which opens the adapter afresh: 'transfer' sends several messages "
-                u"without a stop between them."_s,
-                {{u"ADDR"_s, u"Slave address, hex."_s},
-                 {u"BYTE"_s, u"Hex bytes (01 A5 FF, 0x01,0xA5 or 01A5FF)."_s}},
-                u"ADDR [BYTE...]"_s,
-                {{NO_STOP, u"Refused: a later run cannot continue the transaction; use 'transfer'."_s},
-                 {NO_START, u"Refused: there is no transaction of an earlier run to continue; "
-                            u"use 'transfer'."_s}},
-                1,
-                -1};
+        return {
+            u"write"_s,
+            u"Write bytes to a slave."_s,
+            u"Writes the bytes to the slave at ADDR, with a start (and the address "
+            u"byte) and a stop. A transaction left open cannot be continued by a later "
+            u"run, which opens the adapter afresh: 'transfer' sends several messages "
+            u"without a stop between them."_s,
+            {{u"ADDR"_s, u"Slave address, hex."_s},
+             {u"BYTE"_s, u"Hex bytes (01 A5 FF, 0x01,0xA5 or 01A5FF)."_s}},
+            u"ADDR [BYTE...]"_s,
+            {{NO_STOP, u"Refused: a later run cannot continue the transaction; use 'transfer'."_s},
+             {NO_START, u"Refused: there is no transaction of an earlier run to continue; "
+                        u"use 'transfer'."_s}},
+            1,
+            -1};
     }
 
     bool Plan(const SCliInvocation &invocation, SCliPlan &plan, QString &error) override

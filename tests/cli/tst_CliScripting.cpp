@@ -40,8 +40,7 @@ void Start(QProcess &process, const QString &bench, const QString &variables,
 
 QString Files(QString text)
 {
-    return text.replace(u"%T"_s,
-                        QStringLiteral(VTL_REGISTER_DEVICES "/bench-temperature.i2cdev"));
+    return text.replace(u"%T"_s, QStringLiteral(VTL_REGISTER_DEVICES "/bench-temperature.i2cdev"));
 }
 
 } // namespace
@@ -65,8 +64,7 @@ private Q_SLOTS:
         const auto row = [](const char *name, const QString &bench, const QString &variables,
                             const QString &arguments, int exit, const QString &command,
                             const QString &out, const QString &err) {
-            QTest::newRow(name) << bench << variables << arguments << exit << command << out
-                                << err;
+            QTest::newRow(name) << bench << variables << arguments << exit << command << out << err;
         };
         const QString single = u"single"_s;
         const QString preset = u"preset"_s;
@@ -76,8 +74,8 @@ private Q_SLOTS:
             u"get: REG missing"_s);
         row("extra argument", single, {}, u"--json get 0x50 00 2 extra"_s, 2, u"get"_s, {},
             u"get: unexpected argument 'extra'"_s);
-        row("unknown option before the command", single, {}, u"--json --bogus get"_s, 2,
-            noCommand, {}, u"Unknown option '--bogus'."_s);
+        row("unknown option before the command", single, {}, u"--json --bogus get"_s, 2, noCommand,
+            {}, u"Unknown option '--bogus'."_s);
         row("bad option value, -j in a cluster", single, {}, u"-qj -s 33 get 0x50 00"_s, 2,
             u"get"_s, {}, u"--speed '33' is not one of"_s);
         row("unknown part", u"empty"_s, {}, u"--json parts --path NOPE"_s, 2, u"parts"_s, {},
@@ -86,27 +84,26 @@ private Q_SLOTS:
             u"no adapter attached"_s);
         row("unknown command", single, {}, u"-j frob"_s, 2, noCommand, {},
             u"unknown command 'frob'"_s);
-        row("global option before an i2c-tools command", single, {}, u"--json i2cdetect -l"_s,
-            2, u"i2cdetect"_s, {}, u"i2cdetect takes the options of i2c-tools only"_s);
-        row("i2c-tools command after -a", single, {}, u"-a 0 i2cget -y 0 0x50 0x00"_s, 2, {},
-            {}, u"i2cget takes the options of i2c-tools only"_s);
-        row("write left open", single, {}, u"--json write --no-stop 0x50 00"_s, 2, u"write"_s,
-            {}, u"--no-stop: a transaction cannot continue in another run"_s);
+        row("global option before an i2c-tools command", single, {}, u"--json i2cdetect -l"_s, 2,
+            u"i2cdetect"_s, {}, u"i2cdetect takes the options of i2c-tools only"_s);
+        row("i2c-tools command after -a", single, {}, u"-a 0 i2cget -y 0 0x50 0x00"_s, 2, {}, {},
+            u"i2cget takes the options of i2c-tools only"_s);
+        row("write left open", single, {}, u"--json write --no-stop 0x50 00"_s, 2, u"write"_s, {},
+            u"--no-stop: a transaction cannot continue in another run"_s);
         row("write continuing", single, {}, u"write --no-start 0x50 00"_s, 2, {}, {},
             u"one 'transfer'"_s);
-        row("negative value among options", u"empty"_s, {},
-            u"reg %T TLOW.T -5 --dry-run"_s, 0, {}, u"\nw3@0x48 02 "_s, {});
+        row("negative value among options", u"empty"_s, {}, u"reg %T TLOW.T -5 --dry-run"_s, 0, {},
+            u"\nw3@0x48 02 "_s, {});
         row("adapter by place", preset, {}, u"-a 2 read 0x50 14"_s, 0, {},
             u"42 65 6E 63 68 20 45 45 50 52 4F 4D 20 43\n"_s, {});
         row("adapter by model letter", preset, {}, u"--json -a b read 0x50 14"_s, 0, u"read"_s,
             u"\"adapter\":\"SIM-B-0002\""_s, {});
-        row("adapter from the environment", preset, u"VTL_ADAPTER=C"_s, u"read 0x50 14"_s, 0,
-            {}, u"20 43\n"_s, {});
+        row("adapter from the environment", preset, u"VTL_ADAPTER=C"_s, u"read 0x50 14"_s, 0, {},
+            u"20 43\n"_s, {});
         row("--adapter before the environment", preset, u"VTL_ADAPTER=C"_s,
             u"-a SIM-A-0001 read 0x50 14"_s, 0, {}, u"20 41\n"_s, {});
-        row("environment naming no adapter", preset, u"VTL_ADAPTER=7"_s,
-            u"--json read 0x50 1"_s, 3, u"read"_s, {},
-            u"VTL_ADAPTER=7: no such adapter attached"_s);
+        row("environment naming no adapter", preset, u"VTL_ADAPTER=7"_s, u"--json read 0x50 1"_s, 3,
+            u"read"_s, {}, u"VTL_ADAPTER=7: no such adapter attached"_s);
     }
 
     void commandLines()
@@ -179,9 +176,10 @@ private Q_SLOTS:
         const QString err = QString::fromUtf8(process.readAllStandardError());
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QVERIFY2(process.exitCode() == exit, qPrintable(err));
-        QVERIFY2(err.endsWith(
-                     u"vtl-i2c-cli-sim: standard output cannot be written: No space left on device\n"_s),
-                 qPrintable(err));
+        QVERIFY2(
+            err.endsWith(
+                u"vtl-i2c-cli-sim: standard output cannot be written: No space left on device\n"_s),
+            qPrintable(err));
     }
 
     // After the signal the program stops the transfer, prints what came, and then dies by
@@ -196,7 +194,8 @@ private Q_SLOTS:
         // 65535 bytes at 100 kbit/s keep the bus busy for about six seconds.
         const QString read = u"--progress read 0x51 65535"_s;
         const QString progress = u"read 0x51: [1-9]\\d* of 65535 bytes"_s;
-        const QString bytes = u"^0000: 42 65 6E 63 68( [0-9A-F]{2})+\n([0-9A-F]{4}:( [0-9A-F]{2})+\n)*$"_s;
+        const QString bytes =
+            u"^0000: 42 65 6E 63 68( [0-9A-F]{2})+\n([0-9A-F]{4}:( [0-9A-F]{2})+\n)*$"_s;
         const QString interrupted = u"vtl-i2c-cli-sim: read 0x51: interrupted\n$"_s;
         QTest::newRow("SIGINT") << int(SIGINT) << read << progress << bytes << interrupted;
         QTest::newRow("SIGTERM") << int(SIGTERM) << read << progress << bytes << interrupted;
@@ -240,7 +239,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("terminal");
         QTest::addColumn<QByteArray>("written");
-        QTest::newRow("terminal") << true << QByteArray("\rread 0x50: 3 of 8 bytes (37 %)\033[K\r\033[K");
+        QTest::newRow("terminal") << true
+                                  << QByteArray("\rread 0x50: 3 of 8 bytes (37 %)\033[K\r\033[K");
         QTest::newRow("pipe") << false << QByteArray("read 0x50: 3 of 8 bytes (37 %)\n");
     }
 
