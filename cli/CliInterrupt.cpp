@@ -42,15 +42,25 @@ void Install(CTransactionControl *control)
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
-    for (const int number : SIGNALS)
+    for (const int number : SIGNALS) {
+        // A signal the caller ignores stays ignored: a shell starts a background job with
+        // SIGINT ignored, and a Ctrl+C meant for the foreground must not end it.
+        struct sigaction previous = {};
+        if (sigaction(number, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
         sigaction(number, &action, nullptr);
+    }
 }
 
 void Uninstall()
 {
     s_control.store(nullptr);
-    for (const int number : SIGNALS)
+    for (const int number : SIGNALS) {
+        struct sigaction current = {};
+        if (sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+            continue;
         std::signal(number, SIG_DFL);
+    }
 }
 
 bool WasInterrupted()

@@ -89,10 +89,22 @@ ECliExit RunOnAdapter(const SCliPlan &plan, const CCliOutput &output, CCliProgre
     return plan.command->Run(session);
 }
 
+// A run lasts milliseconds: compiling each pattern to machine code and setting up GLib's
+// main context for an event loop that never runs cost more than they save. The user's own
+// setting of either variable wins.
+void PrepareForShortRun()
+{
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
+        qputenv("QT_ENABLE_REGEXP_JIT", "0");
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
+}
+
 } // namespace
 
 int CliMain(int argc, char **argv, const SCliProgram &program)
 {
+    PrepareForShortRun();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(u"vtl-i2c-cli"_s);
     QCoreApplication::setApplicationVersion(QString::fromLatin1(VTL_APP_VERSION));
