@@ -22,15 +22,15 @@ using namespace CliProcess;
 
 namespace {
 
-// StartCli with more variables ("NAME=value;NAME=value") and stdout sent to `outFile`.
-void Start(QProcess &process, const QString &bench, const QString &variables,
+// StartCli with more variables ("NAME=value") and stdout sent to `outFile`.
+void Start(QProcess &process, const QString &bench, const QStringList &variables,
            const QStringList &arguments, const QString &outFile = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"VTL_CLI_SIM_BENCH"_s, bench);
     environment.remove(u"VTL_CLI_SIM_STATE"_s);
     environment.remove(u"VTL_ADAPTER"_s);
-    for (const QString &variable : variables.split(u';', Qt::SkipEmptyParts))
+    for (const QString &variable : variables)
         environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
     process.setProcessEnvironment(environment);
     if (!outFile.isEmpty())
@@ -55,94 +55,79 @@ private Q_SLOTS:
     void commandLines_data()
     {
         QTest::addColumn<QString>("bench");
-        QTest::addColumn<QString>("variables");
-        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("arguments"); // "NAME=value" words first set variables
         QTest::addColumn<int>("exit");
         QTest::addColumn<QString>("command"); // the last JSON object's; empty: none there
-        QTest::addColumn<QString>("out");     // a part of stdout
-        QTest::addColumn<QString>("err");     // a part of stderr
-        const auto row = [](const char *name, const QString &bench, const QString &variables,
-                            const QString &arguments, int exit, const QString &command,
-                            const QString &out, const QString &err) {
-            QTest::newRow(name) << bench << variables << arguments << exit << command << out << err;
+        QTest::addColumn<QString>("text");    // a part of stdout, or on failure of stderr
+        const auto row = [](const char *name, const QString &bench, const QString &arguments,
+                            int exit, const QString &command, const QString &text) {
+            QTest::newRow(name) << bench << arguments << exit << command << text;
         };
         const QString single = u"single"_s;
         const QString preset = u"preset"_s;
-        const QString noCommand;
-
-        row("missing argument", single, {}, u"--json get 0x50"_s, 2, u"get"_s, {},
-            u"get: REG missing"_s);
-        row("extra argument", single, {}, u"--json get 0x50 00 2 extra"_s, 2, u"get"_s, {},
+        row("missing argument", single, u"--json get 0x50"_s, 2, u"get"_s, u"get: REG missing"_s);
+        row("extra argument", single, u"--json get 0x50 00 2 extra"_s, 2, u"get"_s,
             u"get: unexpected argument 'extra'"_s);
-        row("unknown option before the command", single, {}, u"--json --bogus get"_s, 2, noCommand,
-            {}, u"Unknown option '--bogus'."_s);
-        row("bad option value, -j in a cluster", single, {}, u"-qj -s 33 get 0x50 00"_s, 2,
-            u"get"_s, {}, u"--speed '33' is not one of"_s);
-        row("unknown part", u"empty"_s, {}, u"--json parts --path NOPE"_s, 2, u"parts"_s, {},
+        row("unknown option before the command", single, u"--json --bogus get"_s, 2, {},
+            u"Unknown option '--bogus'."_s);
+        row("bad option value, -j in a cluster", single, u"-qj -s 33 get 0x50 00"_s, 2, u"get"_s,
+            u"--speed '33' is not one of"_s);
+        row("unknown part", u"empty"_s, u"--json parts --path NOPE"_s, 2, u"parts"_s,
             u"No part 'NOPE' in the library"_s);
-        row("list of none", u"empty"_s, {}, u"--json list"_s, 3, u"list"_s, {},
-            u"no adapter attached"_s);
-        row("unknown command", single, {}, u"-j frob"_s, 2, noCommand, {},
-            u"unknown command 'frob'"_s);
-        row("global option before an i2c-tools command", single, {}, u"--json i2cdetect -l"_s, 2,
-            u"i2cdetect"_s, {}, u"i2cdetect takes the options of i2c-tools only"_s);
-        row("i2c-tools command after -a", single, {}, u"-a 0 i2cget -y 0 0x50 0x00"_s, 2, {}, {},
-            u"i2cget takes the options of i2c-tools only"_s);
-        row("write left open", single, {}, u"--json write --no-stop 0x50 00"_s, 2, u"write"_s, {},
+        row("list of none", u"empty"_s, u"--json list"_s, 3, u"list"_s, u"no adapter attached"_s);
+        row("global option before an i2c-tools command", single, u"--json i2cdetect -l"_s, 2,
+            u"i2cdetect"_s, u"i2cdetect takes the options of i2c-tools only"_s);
+        row("write left open", single, u"--json write --no-stop 0x50 00"_s, 2, u"write"_s,
             u"--no-stop: a transaction cannot continue in another run"_s);
-        row("write continuing", single, {}, u"write --no-start 0x50 00"_s, 2, {}, {},
-            u"one 'transfer'"_s);
-        row("negative value among options", u"empty"_s, {}, u"reg %T TLOW.T -5 --dry-run"_s, 0, {},
-            u"\nw3@0x48 02 "_s, {});
-        row("adapter by place", preset, {}, u"-a 2 read 0x50 14"_s, 0, {},
-            u"42 65 6E 63 68 20 45 45 50 52 4F 4D 20 43\n"_s, {});
-        row("adapter by model letter", preset, {}, u"--json -a b read 0x50 14"_s, 0, u"read"_s,
-            u"\"adapter\":\"SIM-B-0002\""_s, {});
-        row("adapter from the environment", preset, u"VTL_ADAPTER=C"_s, u"read 0x50 14"_s, 0, {},
-            u"20 43\n"_s, {});
-        row("--adapter before the environment", preset, u"VTL_ADAPTER=C"_s,
-            u"-a SIM-A-0001 read 0x50 14"_s, 0, {}, u"20 41\n"_s, {});
-        row("environment naming no adapter", preset, u"VTL_ADAPTER=7"_s, u"--json read 0x50 1"_s, 3,
-            u"read"_s, {}, u"VTL_ADAPTER=7: no such adapter attached"_s);
+        row("negative value among options", u"empty"_s, u"reg %T TLOW.T -5 --dry-run"_s, 0, {},
+            u"\nw3@0x48 02 "_s);
+        row("adapter by place", preset, u"-a 2 read 0x50 14"_s, 0, {},
+            u"42 65 6E 63 68 20 45 45 50 52 4F 4D 20 43\n"_s);
+        row("adapter by model letter", preset, u"--json -a b read 0x50 1"_s, 0, u"read"_s,
+            u"\"adapter\":\"SIM-B-0002\""_s);
+        row("adapter from the environment", preset, u"VTL_ADAPTER=C read 0x50 14"_s, 0, {},
+            u"20 43\n"_s);
+        row("environment naming no adapter", preset, u"VTL_ADAPTER=7 --json read 0x50 1"_s, 3,
+            u"read"_s, u"VTL_ADAPTER=7: no such adapter attached"_s);
     }
 
     void commandLines()
     {
         QFETCH(QString, bench);
-        QFETCH(QString, variables);
         QFETCH(QString, arguments);
         QFETCH(int, exit);
         QFETCH(QString, command);
-        QFETCH(QString, out);
-        QFETCH(QString, err);
+        QFETCH(QString, text);
+        QStringList variables;
+        QString rest = arguments;
+        while (rest.section(u' ', 0, 0).contains(u'=')) {
+            variables.append(rest.section(u' ', 0, 0));
+            rest = rest.section(u' ', 1);
+        }
+        const QStringList words = Words(Files(rest));
         QProcess process;
-        Start(process, bench, variables, Words(Files(arguments)));
+        Start(process, bench, variables, words);
         QVERIFY(process.waitForFinished(60000));
-        const QString stdOut = QString::fromUtf8(process.readAllStandardOutput());
-        const QString stdErr = QString::fromUtf8(process.readAllStandardError());
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        const QString err = QString::fromUtf8(process.readAllStandardError());
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(process.exitCode() == exit, qPrintable(stdErr));
-        QVERIFY2(stdOut.contains(out), qPrintable(stdOut));
-        QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
-        if (!arguments.contains(u"--json"_s) && !arguments.contains(u"-j"_s) &&
-            !arguments.contains(u"-qj"_s))
+        QVERIFY2(process.exitCode() == exit, qPrintable(err));
+        QVERIFY2((exit == 0 ? out : err).contains(text), qPrintable(out + err));
+        if (!words.contains(u"--json"_s) && !words.contains(u"-qj"_s))
             return;
-        const QStringList lines = stdOut.split(u'\n', Qt::SkipEmptyParts);
-        QVERIFY2(!lines.isEmpty() && stdOut.endsWith(u'\n'), qPrintable(stdOut));
+        // Only JSON objects, one a line, the last saying "ok" as the status does.
         QJsonObject last;
-        for (const QString &line : lines) {
-            QJsonParseError parseError;
-            const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8(), &parseError);
+        for (const QString &line : out.split(u'\n', Qt::SkipEmptyParts)) {
+            const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8());
             QVERIFY2(document.isObject(), qPrintable(line));
             last = document.object();
         }
+        QVERIFY2(out.endsWith(u'\n'), qPrintable(out));
         QCOMPARE(last.value(u"ok"_s).toBool(exit != 0), exit == 0);
-        if (command.isEmpty())
-            QVERIFY(!last.contains(u"command"_s));
-        else
-            QCOMPARE(last.value(u"command"_s).toString(), command);
+        QCOMPARE(last.value(u"command"_s).toString(), command);
+        QCOMPARE(last.contains(u"command"_s), !command.isEmpty());
         if (exit != 0)
-            QVERIFY2(last.value(u"error"_s).toString().contains(err), qPrintable(stdOut));
+            QVERIFY2(last.value(u"error"_s).toString().contains(text), qPrintable(out));
     }
 
     // A result that cannot be written (here a full device) makes a run that would have
@@ -171,7 +156,7 @@ private Q_SLOTS:
         QFETCH(QString, arguments);
         QFETCH(int, exit);
         QProcess process;
-        Start(process, bench, u"VTL_CLI_SIM_LATENCY=none"_s, Words(arguments), u"/dev/full"_s);
+        Start(process, bench, {u"VTL_CLI_SIM_LATENCY=none"_s}, Words(arguments), u"/dev/full"_s);
         QVERIFY(process.waitForFinished(60000));
         const QString err = QString::fromUtf8(process.readAllStandardError());
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
@@ -233,25 +218,14 @@ private Q_SLOTS:
         QVERIFY2(stdErr.contains(QRegularExpression(err)), qPrintable(stdErr));
     }
 
-    // On a terminal the line is rewritten in place and erased at the end, on a pipe it is
-    // one line a report that stays.
-    void progressLineIsErased_data()
-    {
-        QTest::addColumn<bool>("terminal");
-        QTest::addColumn<QByteArray>("written");
-        QTest::newRow("terminal") << true
-                                  << QByteArray("\rread 0x50: 3 of 8 bytes (37 %)\033[K\r\033[K");
-        QTest::newRow("pipe") << false << QByteArray("read 0x50: 3 of 8 bytes (37 %)\n");
-    }
-
+    // On a terminal the line is rewritten in place and erased at the end: nothing stale
+    // stays above the next prompt.
     void progressLineIsErased()
     {
-        QFETCH(bool, terminal);
-        QFETCH(QByteArray, written);
         std::FILE *stream = std::tmpfile();
         QVERIFY(stream != nullptr);
         {
-            CCliProgress progress(true, terminal);
+            CCliProgress progress(true, true);
             progress.SetStream(stream);
             progress.Begin(u"read 0x50"_s, 8, u"bytes"_s);
             // Nothing shows within the first tenth of a second.
@@ -260,10 +234,10 @@ private Q_SLOTS:
             progress.End();
         }
         std::rewind(stream);
-        QByteArray read(256, '\0');
-        read.resize(qsizetype(std::fread(read.data(), 1, std::size_t(read.size()), stream)));
+        QByteArray written(256, '\0');
+        written.resize(qsizetype(std::fread(written.data(), 1, 256, stream)));
         std::fclose(stream);
-        QCOMPARE(read, written);
+        QCOMPARE(written, QByteArray("\rread 0x50: 3 of 8 bytes (37 %)\033[K\r\033[K"));
     }
 };
 
