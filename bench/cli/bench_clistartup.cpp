@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <string>
@@ -43,7 +44,10 @@ bool RunProgram(const std::vector<std::string> &arguments, SRun &run)
         envp.push_back(variable.data());
     envp.push_back(nullptr);
 
-    std::vector<std::string> words{VTL_CLI_SIM_PROGRAM};
+    // VTL_BENCH_CLI_PROGRAM runs another build of the program, for figures side by side.
+    const char *other = std::getenv("VTL_BENCH_CLI_PROGRAM");
+    std::vector<std::string> words{other != nullptr && *other != '\0' ? other
+                                                                      : VTL_CLI_SIM_PROGRAM};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char *> argv;
     for (std::string &word : words)
