@@ -172,6 +172,7 @@ private Q_SLOTS:
     void signals_data()
     {
         QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("ignored"); // ignored by the caller and sent first; 0: none
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("ready"); // stderr to wait for before the signal
         QTest::addColumn<QString>("out");   // what stdout must match
@@ -182,22 +183,28 @@ private Q_SLOTS:
         const QString bytes =
             u"^0000: 42 65 6E 63 68( [0-9A-F]{2})+\n([0-9A-F]{4}:( [0-9A-F]{2})+\n)*$"_s;
         const QString interrupted = u"vtl-i2c-cli-sim: read 0x51: interrupted\n$"_s;
-        QTest::newRow("SIGINT") << int(SIGINT) << read << progress << bytes << interrupted;
-        QTest::newRow("SIGTERM") << int(SIGTERM) << read << progress << bytes << interrupted;
-        QTest::newRow("SIGHUP") << int(SIGHUP) << read << progress << bytes << interrupted;
+        QTest::newRow("SIGINT") << int(SIGINT) << 0 << read << progress << bytes << interrupted;
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 0 << read << progress << bytes << interrupted;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << 0 << read << progress << bytes << interrupted;
+        // A background job of a shell starts with SIGINT ignored: Ctrl+C is not for it.
+        QTest::newRow("SIGINT ignored by the caller, then SIGTERM")
+            << int(SIGTERM) << int(SIGINT) << read << progress << bytes << interrupted;
         QTest::newRow("SIGINT at an i2c-tools question")
-            << int(SIGINT) << u"i2cget 0 0x50 0x00"_s << u"Continue\\? \\[Y/n\\] $"_s << u"^$"_s
-            << u"\\[Y/n\\] (Aborting on user request.\n)?$"_s;
+            << int(SIGINT) << 0 << u"i2cget 0 0x50 0x00"_s << u"Continue\\? \\[Y/n\\] $"_s
+            << u"^$"_s << u"\\[Y/n\\] (Aborting on user request.\n)?$"_s;
     }
 
     void signals()
     {
         QFETCH(int, signal);
+        QFETCH(int, ignored);
         QFETCH(QString, arguments);
         QFETCH(QString, ready);
         QFETCH(QString, out);
         QFETCH(QString, err);
         QProcess process;
+        if (ignored != 0)
+            process.setChildProcessModifier([ignored] { std::signal(ignored, SIG_IGN); });
         Start(process, u"single"_s, {}, Words(arguments));
         QVERIFY(process.waitForStarted());
         const QRegularExpression readyText(ready);
@@ -207,6 +214,10 @@ private Q_SLOTS:
             stdErr += QString::fromUtf8(process.readAllStandardError());
         }
         QVERIFY2(stdErr.contains(readyText), qPrintable(stdErr));
+        if (ignored != 0) {
+            QCOMPARE(::kill(pid_t(process.processId()), ignored), 0);
+            QVERIFY(!process.waitForFinished(500));
+        }
         QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
         QVERIFY(process.waitForFinished(10000));
         stdErr += QString::fromUtf8(process.readAllStandardError());
