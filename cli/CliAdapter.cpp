@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace CliAdapter {
@@ -47,31 +49,63 @@ QString DescribeList(const std::vector<SVtlDeviceEntry> &entries)
     return lines.join(u'\n');
 }
 
-SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &serial)
+SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &choice,
+                  const QString &origin)
 {
-    const SAdapterChoice choice = CAdapterOpener::Choose(attached, serial.toStdWString());
+    // "--adapter X", or "VTL_ADAPTER=X" for the variable.
+    const QString named = origin + (origin.startsWith(u'-') ? u' ' : u'=') + choice;
+    SAdapterChoice found = CAdapterOpener::Choose(attached, choice.toStdWString());
+    if (found.failure == EAdapterFailure::NoSuchAdapter) {
+        // Not a serial number: the place in the list, or the model letter.
+        bool isNumber = false;
+        const qulonglong index = choice.toULongLong(&isNumber);
+        const bool digits = isNumber && std::all_of(choice.begin(), choice.end(),
+                                                    [](QChar c) { return c.isDigit(); });
+        if (digits && index < attached.size()) {
+            found = CAdapterOpener::ChooseAt(attached, std::size_t(index));
+        } else if (choice.size() == 1) {
+            std::vector<SVtlDeviceEntry> ofModel;
+            for (const SVtlDeviceEntry &entry : attached) {
+                if (ModelLetter(entry.type).compare(choice, Qt::CaseInsensitive) == 0)
+                    ofModel.push_back(entry);
+            }
+            if (ofModel.size() == 1) {
+                found.entry = ofModel.front();
+                found.failure = EAdapterFailure::None;
+            } else if (ofModel.size() > 1) {
+                SSelection selection;
+                selection.exit = ECliExit::Usage;
+                selection.message =
+                    u"%1: %2 adapters of model %3 are attached; choose one by its serial "
+                    u"number or its place in 'list' (0 first):\n"_s.arg(named)
+                        .arg(ofModel.size())
+                        .arg(choice.toUpper()) +
+                    DescribeList(ofModel);
+                return selection;
+            }
+        }
+    }
     SSelection selection;
-    selection.entry = choice.entry;
-    switch (choice.failure) {
+    selection.entry = found.entry;
+    switch (found.failure) {
     case EAdapterFailure::None:
         break;
     case EAdapterFailure::SeveralAttached:
         selection.exit = ECliExit::Usage;
         selection.message = u"%1 adapters are attached; choose one with --adapter SERIAL:\n"_s.arg(
                                 attached.size()) +
-                            DescribeList(choice.candidates);
+                            DescribeList(found.candidates);
         break;
     case EAdapterFailure::SerialNotUnique:
         selection.exit = ECliExit::NoAdapter;
         selection.message =
-            u"--adapter %1: adapters of several models carry this serial number:\n"_s.arg(serial) +
-            DescribeList(choice.candidates);
+            u"%1: adapters of several models carry this serial number:\n"_s.arg(named) +
+            DescribeList(found.candidates);
         break;
     case EAdapterFailure::NoSuchAdapter:
         selection.exit = ECliExit::NoAdapter;
-        selection.message =
-            u"--adapter %1: no such adapter attached; attached are:\n"_s.arg(serial) +
-            DescribeList(choice.candidates);
+        selection.message = u"%1: no such adapter attached; attached are:\n"_s.arg(named) +
+                            DescribeList(found.candidates);
         break;
     default:
         selection.exit = ECliExit::NoAdapter;
@@ -79,6 +113,14 @@ SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &s
         break;
     }
     return selection;
+}
+
+SSelection SelectFor(const std::vector<SVtlDeviceEntry> &attached, const QString &option)
+{
+    if (!option.isEmpty())
+        return Select(attached, option);
+    const QString variable = qEnvironmentVariable(ADAPTER_VARIABLE);
+    return Select(attached, variable, QString::fromLatin1(ADAPTER_VARIABLE));
 }
 
 QString CheckModel(const SCliPlan &plan, const SAdapterCapabilities &model)

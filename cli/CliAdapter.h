@@ -25,8 +25,17 @@ struct SSelection
     QString message;
 };
 
-// The adapter with serial number `serial`, or with an empty one the only attached adapter.
-SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &serial);
+// The variable that names the adapter when --adapter is not given.
+inline constexpr const char *ADAPTER_VARIABLE = "VTL_ADAPTER";
+
+// The adapter that `choice` names: a serial number (which wins), the place in the list as
+// 'list' prints it (0 first) or a model letter that only one attached adapter has; with an
+// empty `choice` the only attached adapter. `origin` is how messages name the choice
+// ("--adapter", or the variable).
+SSelection Select(const std::vector<SVtlDeviceEntry> &attached, const QString &choice,
+                  const QString &origin = QStringLiteral("--adapter"));
+// Select with --adapter's value, or without it VTL_ADAPTER's.
+SSelection SelectFor(const std::vector<SVtlDeviceEntry> &attached, const QString &option);
 
 // "A", "B" or "C".
 QString ModelLetter(EVtlType type);

@@ -51,6 +51,10 @@ struct SCliParseResult
     // With a usage error: the usage line of the subcommand (or of the program) and a hint
     // where to find more.
     QString usage;
+    // With a usage error: the command's name when it is known, and whether --json was asked
+    // for, so that a script still gets its one JSON object.
+    QString command;
+    bool json = false;
     SCliInvocation invocation;
 };
 

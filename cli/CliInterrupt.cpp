@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 
 namespace CliInterrupt {
 
@@ -41,15 +42,25 @@ void Install(CTransactionControl *control)
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
-    for (const int number : SIGNALS)
+    for (const int number : SIGNALS) {
+        // A signal the caller ignores stays ignored: a shell starts a background job with
+        // SIGINT ignored, and a Ctrl+C meant for the foreground must not end it.
+        struct sigaction previous = {};
+        if (sigaction(number, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
         sigaction(number, &action, nullptr);
+    }
 }
 
 void Uninstall()
 {
     s_control.store(nullptr);
-    for (const int number : SIGNALS)
+    for (const int number : SIGNALS) {
+        struct sigaction current = {};
+        if (sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+            continue;
         std::signal(number, SIG_DFL);
+    }
 }
 
 bool WasInterrupted()
@@ -60,6 +71,20 @@ bool WasInterrupted()
 int ExitStatus()
 {
     return 128 + s_signal.load();
+}
+
+void DieIfInterrupted()
+{
+    if (!WasInterrupted())
+        return;
+    const int number = s_signal.load();
+    std::fflush(nullptr);
+    std::signal(number, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, number);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    std::raise(number);
 }
 
 } // namespace CliInterrupt

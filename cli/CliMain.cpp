@@ -48,11 +48,21 @@ int UsageError(const CCliOutput &output, const QString &message, const QString &
 
 void PrintText(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    QByteArray bytes = text.toUtf8();
     if (!bytes.endsWith('\n'))
-        std::fputc('\n', stdout);
-    std::fflush(stdout);
+        bytes.append('\n');
+    CCliOutput::WriteStdout(bytes);
+}
+
+// Results that did not reach stdout (a full disk, a closed pipe's end) fail the run: said on
+// stderr, and a run that would have succeeded ends with 1.
+int FinishOutput(const QString &program, int status)
+{
+    const std::optional<QString> failure = CCliOutput::FinishStdout();
+    if (!failure)
+        return status;
+    CCliOutput(program, false, false).Error(u"standard output cannot be written: "_s + *failure);
+    return status == Code(ECliExit::Success) ? Code(ECliExit::BusFailure) : status;
 }
 
 // The bus part: choose, check and open the adapter, run the command on it. The session
@@ -61,7 +71,7 @@ ECliExit RunOnAdapter(const SCliPlan &plan, const CCliOutput &output, CCliProgre
                       const CTransactionControl &control)
 {
     const CliAdapter::SSelection selection =
-        CliAdapter::Select(CVtlDeviceFactory::EnumerateDevices(), plan.global.adapter);
+        CliAdapter::SelectFor(CVtlDeviceFactory::EnumerateDevices(), plan.global.adapter);
     if (!selection.entry) {
         output.Error(selection.message);
         JsonFailure(output, plan.commandName);
@@ -79,10 +89,22 @@ ECliExit RunOnAdapter(const SCliPlan &plan, const CCliOutput &output, CCliProgre
     return plan.command->Run(session);
 }
 
+// A run lasts milliseconds: compiling each pattern to machine code and setting up GLib's
+// main context for an event loop that never runs cost more than they save. The user's own
+// setting of either variable wins.
+void PrepareForShortRun()
+{
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
+        qputenv("QT_ENABLE_REGEXP_JIT", "0");
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
+}
+
 } // namespace
 
 int CliMain(int argc, char **argv, const SCliProgram &program)
 {
+    PrepareForShortRun();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(u"vtl-i2c-cli"_s);
     QCoreApplication::setApplicationVersion(QString::fromLatin1(VTL_APP_VERSION));
@@ -92,23 +114,26 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
         [&progress](std::uint64_t done, std::uint64_t) { progress.Report(done); });
     CliInterrupt::Install(&control);
 
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString name = QFileInfo(arguments.value(0, u"vtl-i2c-cli"_s)).fileName();
     if (argc > 1 && I2cTools::IsTool(argv[1])) {
         SI2cToolsIo io;
         io.control = &control;
         const int status = I2cTools::Run(std::vector<std::string>(argv + 1, argv + argc), io);
-        std::fflush(stdout);
         CliInterrupt::Uninstall();
-        return CliInterrupt::WasInterrupted() ? CliInterrupt::ExitStatus() : status;
+        if (CliInterrupt::WasInterrupted())
+            return CliInterrupt::ExitStatus();
+        return FinishOutput(name, status);
     }
 
-    const QStringList arguments = QCoreApplication::arguments();
-    const QString name = QFileInfo(arguments.value(0, u"vtl-i2c-cli"_s)).fileName();
     const SCliParseResult parsed = CliCommandLine::Parse(arguments, program.helpEpilog);
     int status = Code(ECliExit::Success);
     if (parsed.outcome == ECliParseOutcome::Help || parsed.outcome == ECliParseOutcome::Version) {
         PrintText(parsed.text);
     } else if (parsed.outcome == ECliParseOutcome::UsageError) {
-        status = UsageError(CCliOutput(name, false, false), parsed.text, parsed.usage, name);
+        const CCliOutput output(name, parsed.json, false);
+        status = UsageError(output, parsed.text, parsed.usage, name);
+        JsonFailure(output, parsed.command);
     } else {
         const SCliInvocation &invocation = parsed.invocation;
         const CCliOutput output(name, invocation.global.json, invocation.global.quiet);
@@ -129,5 +154,5 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
     CliInterrupt::Uninstall();
     if (CliInterrupt::WasInterrupted())
         return CliInterrupt::ExitStatus();
-    return status;
+    return FinishOutput(name, status);
 }

@@ -3,13 +3,29 @@
 
 #include <QJsonDocument>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace {
 
+// The reason of the first failed write of stdout: a result that did not arrive makes the
+// whole run a failure, however late it is found.
+std::optional<QString> s_stdoutFailure;
+
+void NoteStdoutFailure(int error)
+{
+    if (!s_stdoutFailure)
+        s_stdoutFailure = QString::fromLocal8Bit(std::strerror(error != 0 ? error : EIO));
+}
+
 void Put(std::FILE *stream, const QByteArray &bytes)
 {
+    if (stream == stdout) {
+        CCliOutput::WriteStdout(bytes);
+        return;
+    }
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
     std::fflush(stream);
 }
@@ -30,6 +46,27 @@ CCliOutput::CCliOutput(QString program, bool json, bool quiet)
     , m_quiet(quiet)
 {}
 
+void CCliOutput::WriteStdout(const QByteArray &bytes)
+{
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) !=
+        std::size_t(bytes.size())) {
+        NoteStdoutFailure(errno);
+        return;
+    }
+    errno = 0;
+    if (std::fflush(stdout) != 0)
+        NoteStdoutFailure(errno);
+}
+
+std::optional<QString> CCliOutput::FinishStdout()
+{
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
+        NoteStdoutFailure(errno);
+    return s_stdoutFailure;
+}
+
 void CCliOutput::Result(const QString &text) const
 {
     if (m_json || m_quiet || text.isEmpty())
@@ -47,7 +84,8 @@ void CCliOutput::Json(const QJsonObject &object) const
 void CCliOutput::JsonResult(const QString &command, QJsonObject fields, std::optional<bool> ok,
                             const std::optional<QString> &error) const
 {
-    fields.insert(QStringLiteral("command"), command);
+    if (!command.isEmpty())
+        fields.insert(QStringLiteral("command"), command);
     if (ok)
         fields.insert(QStringLiteral("ok"), *ok);
     if (error)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 
@@ -19,8 +20,8 @@ public:
     // A text result; nothing in JSON mode or when quiet.
     void Result(const QString &text) const;
     // A JSON result on one line, the command's `fields` in the envelope that every result
-    // carries: "command", "ok" (none yet in the steps of a dry run) and, with a reason for a
-    // failure, "error". Nothing in text mode or when quiet.
+    // carries: "command" (left out while unknown), "ok" (none yet in the steps of a dry run) and,
+    // with a reason for a failure, "error". Nothing in text mode or when quiet.
     void JsonResult(const QString &command, QJsonObject fields, std::optional<bool> ok,
                     const std::optional<QString> &error = std::nullopt) const;
     // "<program>: <message>" on stderr, also when quiet.
@@ -29,6 +30,12 @@ public:
     void Plain(const QString &text) const;
     // The message of the last Error(), for the one JSON error object of a failed start.
     QString LastError() const { return m_lastError; }
+
+    // Writes and flushes `bytes` on stdout; a failure is kept for FinishStdout().
+    static void WriteStdout(const QByteArray &bytes);
+    // Flushes stdout and gives the system's reason of the first write or flush of it that
+    // failed during the run, none when everything arrived.
+    static std::optional<QString> FinishStdout();
 
 private:
     void Json(const QJsonObject &object) const;

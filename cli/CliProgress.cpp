@@ -46,15 +46,17 @@ void CCliProgress::Report(std::uint64_t done)
     const std::uint64_t counted = done > m_skip ? done - m_skip : 0;
     const QByteArray line = Line(m_label, m_base + counted, m_total, m_unit).toUtf8();
     // On a terminal the line is redrawn in place and the rest of a longer one erased.
-    std::fprintf(stderr, m_terminal ? "\r%s\033[K" : "%s\n", line.constData());
-    std::fflush(stderr);
+    std::fprintf(m_stream, m_terminal ? "\r%s\033[K" : "%s\n", line.constData());
+    std::fflush(m_stream);
 }
 
 void CCliProgress::End()
 {
+    // The line is erased: what follows (the result, or the message of a failure that names
+    // where it stopped) starts on a clean line, and nothing stale stays on the terminal.
     if (m_shown && m_terminal) {
-        std::fputs("\n", stderr);
-        std::fflush(stderr);
+        std::fputs("\r\033[K", m_stream);
+        std::fflush(m_stream);
     }
     m_shown = false;
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 
 // The progress line of long transfers on stderr: on a terminal one line rewritten in place,
 // otherwise (when asked for) one line per report. Nothing appears for a job that ends
@@ -24,6 +25,8 @@ public:
         m_enabled = enabled;
         m_terminal = terminal;
     }
+    // Where the line goes: stderr unless a test looks at it.
+    void SetStream(std::FILE *stream) { m_stream = stream; }
 
     CCliProgress(const CCliProgress &) = delete;
     CCliProgress &operator=(const CCliProgress &) = delete;
@@ -39,7 +42,7 @@ public:
         m_skip = skip;
     }
     void Report(std::uint64_t done);
-    // Ends the line on a terminal.
+    // Erases the line on a terminal.
     void End();
 
     // The text of one report, for example "read 0x50: 1240 of 65535 bytes (1 %)".
@@ -50,6 +53,7 @@ private:
     bool m_enabled = false;
     bool m_terminal = false;
     bool m_shown = false;
+    std::FILE *m_stream = stderr;
     QString m_label;
     QString m_unit;
     std::uint64_t m_total = 0;

@@ -39,8 +39,9 @@ QList<QCommandLineOption> GlobalOptions()
     using namespace CliOption;
     return {
         {{u"a"_s, ADAPTER},
-         u"Serial number of the adapter to use (default: the only one attached)."_s,
-         u"SERIAL"_s},
+         u"The adapter to use: its serial number, its place in 'list' (0 first) or its model "
+         u"letter (default: $VTL_ADAPTER, else the only one attached)."_s,
+         u"ADAPTER"_s},
         {{u"s"_s, SPEED},
          u"Bus speed in kbit/s: 10, 50, 100, 400 or 1000 (default 100)."_s,
          u"KBITS"_s},

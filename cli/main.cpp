@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
+#include "CliInterrupt.h"
 #include "CliMain.h"
 
 // vtl-i2c-cli: the command-line program on the system's hidapi.
 int main(int argc, char **argv)
 {
-    return CliMain(argc, argv);
+    const int status = CliMain(argc, argv);
+    CliInterrupt::DieIfInterrupted();
+    return status;
 }

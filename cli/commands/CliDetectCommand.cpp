@@ -108,6 +108,8 @@ private:
         CPartLibrary library;
         if (!library.LoadDefault()) {
             output.Error(library.GetLastError());
+            output.JsonResult(session.Plan().commandName, session.JsonBase(), false,
+                              output.LastError());
             return ECliExit::Usage;
         }
         std::vector<SPartMatch> matches = PartIdentify::Candidates(library, found);
@@ -119,10 +121,12 @@ private:
                 return PartIdentify::Run(context, library, matches);
             });
         if (!result.ok) {
-            if (session.IsInterrupted())
-                return ECliExit::Interrupted;
-            output.Error(u"identify: "_s + QString::fromStdString(result.error));
-            return ECliExit::BusFailure;
+            const bool interrupted = session.IsInterrupted();
+            if (!interrupted)
+                output.Error(u"identify: "_s + QString::fromStdString(result.error));
+            output.JsonResult(session.Plan().commandName, session.JsonBase(), false,
+                              interrupted ? u"interrupted"_s : output.LastError());
+            return interrupted ? ECliExit::Interrupted : ECliExit::BusFailure;
         }
 
         QStringList lines;

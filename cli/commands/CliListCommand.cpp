@@ -58,9 +58,17 @@ public:
     {
         std::vector<SVtlDeviceEntry> entries = CVtlDeviceFactory::EnumerateDevices();
         if (!plan.global.adapter.isEmpty()) {
-            std::erase_if(entries, [&](const SVtlDeviceEntry &entry) {
-                return QString::fromStdWString(entry.serial) != plan.global.adapter;
-            });
+            // The one adapter --adapter names, however it names it; a serial number that
+            // several models carry lists them all.
+            const CliAdapter::SSelection selection =
+                CliAdapter::Select(entries, plan.global.adapter);
+            if (selection.entry) {
+                entries = {*selection.entry};
+            } else {
+                std::erase_if(entries, [&](const SVtlDeviceEntry &entry) {
+                    return QString::fromStdWString(entry.serial) != plan.global.adapter;
+                });
+            }
         }
         QStringList lines;
         QJsonArray adapters;
@@ -91,20 +99,27 @@ public:
                 json.insert(u"error"_s, QString::fromStdString(access.error));
             adapters.append(json);
         }
+        const QString none =
+            plan.global.adapter.isEmpty()
+                ? u"no adapter attached"_s
+                : u"--adapter %1: no such adapter attached"_s.arg(plan.global.adapter);
+        std::optional<QString> error;
+        if (entries.empty())
+            error = none;
+        else if (!usable)
+            error = denied ? u"no permission to open some adapters"_s
+                           : u"no attached adapter can be opened"_s;
         output.Result(lines.join(u'\n'));
         output.JsonResult(plan.commandName,
-                          {{u"adapters"_s, adapters}, {u"count"_s, qint64(entries.size())}},
-                          usable);
+                          {{u"adapters"_s, adapters}, {u"count"_s, qint64(entries.size())}}, usable,
+                          error);
 
         if (denied) {
             output.Error(u"no permission to open some adapters"_s);
             output.Plain(QString::fromStdString(CVtlAdapterAccess::PermissionHint()));
         }
         if (entries.empty())
-            output.Error(
-                plan.global.adapter.isEmpty()
-                    ? u"no adapter attached"_s
-                    : u"--adapter %1: no such adapter attached"_s.arg(plan.global.adapter));
+            output.Error(none);
         return usable ? ECliExit::Success : ECliExit::NoAdapter;
     }
 };

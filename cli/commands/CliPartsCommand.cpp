@@ -76,6 +76,7 @@ public:
         CPartLibrary library;
         if (!library.LoadDefault()) {
             output.Error(library.GetLastError());
+            output.JsonResult(plan.commandName, {}, false, output.LastError());
             return ECliExit::Usage;
         }
         if (m_path)
@@ -114,6 +115,7 @@ private:
         const int index = library.Find(m_text);
         if (index < 0) {
             output.Error(u"No part '%1' in the library ('parts' lists them)"_s.arg(m_text));
+            output.JsonResult(plan.commandName, {}, false, output.LastError());
             return ECliExit::Usage;
         }
         const SLibraryPart &part = library.Parts().at(std::size_t(index));

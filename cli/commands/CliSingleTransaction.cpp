@@ -40,6 +40,10 @@ ECliExit Run(CCliSession &session, const QString &what, QJsonObject json)
     for (auto it = fields.begin(); it != fields.end(); ++it)
         json.insert(it.key(), it.value());
     if (!record.ok) {
+        // The bytes that came before an interrupt or a failure are results too; the message
+        // and the exit status tell that they are not all.
+        if (!record.read.data.empty())
+            session.Output().Result(DataLines(record.read.data));
         // "read 0x50", "write 0x50": the transaction as failure messages name it.
         const QString named =
             what.isEmpty() ? plan.commandName + u' ' + session.Address(record.request.address)

@@ -17,8 +17,9 @@ namespace CliSingleTransaction {
 // Bytes as hex, 16 to a line.
 QString DataLines(const std::vector<unsigned char> &data);
 
-// Makes the request and prints what it read. A failure is worded "<what>: <driver's text>",
-// with "<command> <address>" for an empty `what`; `json` holds the command's own fields.
+// Makes the request and prints what it read, after a failure the bytes that came. A failure is
+// worded "<what>: <driver's text>", with "<command> <address>" for an empty `what`; `json` holds
+// the command's own fields.
 ECliExit Run(CCliSession &session, const QString &what = {}, QJsonObject json = {});
 
 } // namespace CliSingleTransaction

@@ -120,5 +120,6 @@ QString CCliSimBench::HelpEpilog()
            u"  VTL_CLI_SIM_BENCH=single   adapter A alone\n"
            u"  VTL_CLI_SIM_BENCH=empty    no adapter\n"
            u"  VTL_CLI_SIM_BENCH=denied   adapter A alone, without permission to open it\n"
-           u"  VTL_CLI_SIM_STATE=FOLDER   keep the EEPROMs' contents in FOLDER between runs"_s;
+           u"  VTL_CLI_SIM_STATE=FOLDER   keep the EEPROMs' contents in FOLDER between runs\n"
+           u"  VTL_CLI_SIM_LATENCY=none   no USB frames and no bus time: replies come at once"_s;
 }

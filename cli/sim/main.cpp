@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "CliInterrupt.h"
 #include "CliMain.h"
 #include "CliSimBench.h"
 
@@ -15,9 +16,10 @@ int main(int argc, char **argv)
         return 2;
     }
     const int status = CliMain(argc, argv, {CCliSimBench::HelpEpilog()});
-    if (!bench.Save(error)) {
+    const bool saved = bench.Save(error);
+    if (!saved)
         std::fprintf(stderr, "vtl-i2c-cli-sim: %s\n", error.toLocal8Bit().constData());
-        return status == 0 ? 2 : status;
-    }
-    return status;
+    // Interrupted, it ends by the signal only once the simulated EEPROMs are saved.
+    CliInterrupt::DieIfInterrupted();
+    return saved || status != 0 ? status : 2;
 }

@@ -34,6 +34,57 @@ private Q_SLOTS:
         QVERIFY(selection.message.contains(u"several models"_s));
     }
 
+    // -a takes a serial number first, then the place in the list, then a model letter that
+    // one adapter alone has; VTL_ADAPTER stands in when -a is not given.
+    void selectByPlaceOrModel_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<bool>("fromVariable");
+        QTest::addColumn<QString>("serial"); // of the adapter chosen; empty: none
+        QTest::addColumn<ECliExit>("exit");
+        QTest::addColumn<QString>("message");
+        const ECliExit ok = ECliExit::Success;
+        QTest::newRow("serial") << u"SB2"_s << false << u"SB2"_s << ok << QString();
+        QTest::newRow("serial before place") << u"1"_s << false << u"1"_s << ok << QString();
+        QTest::newRow("place") << u"0"_s << false << u"SA"_s << ok << QString();
+        QTest::newRow("place beyond the list")
+            << u"4"_s << false << QString() << ECliExit::NoAdapter
+            << u"--adapter 4: no such adapter attached; attached are:\n  VantrelA SA\n"_s;
+        QTest::newRow("model letter") << u"a"_s << false << u"SA"_s << ok << QString();
+        QTest::newRow("model letter of two")
+            << u"B"_s << false << QString() << ECliExit::Usage
+            << u"--adapter B: 2 adapters of model B are attached; choose one by its serial "
+               u"number or its place in 'list' (0 first):\n  VantrelB SB1\n  VantrelB SB2"_s;
+        QTest::newRow("variable, model letter") << u"C"_s << true << u"1"_s << ok << QString();
+        QTest::newRow("variable naming none") << u"SZ"_s << true << QString() << ECliExit::NoAdapter
+                                              << u"VTL_ADAPTER=SZ: no such adapter attached"_s;
+        QTest::newRow("variable empty: several attached")
+            << QString() << true << QString() << ECliExit::Usage
+            << u"4 adapters are attached; choose one with --adapter SERIAL"_s;
+    }
+
+    void selectByPlaceOrModel()
+    {
+        QFETCH(QString, choice);
+        QFETCH(bool, fromVariable);
+        QFETCH(QString, serial);
+        QFETCH(ECliExit, exit);
+        QFETCH(QString, message);
+        const std::vector<SVtlDeviceEntry> entries{{EVtlType::VtlA, L"SA"},
+                                                   {EVtlType::VtlB, L"SB1"},
+                                                   {EVtlType::VtlB, L"SB2"},
+                                                   {EVtlType::VtlC, L"1"}};
+        // Given, --adapter wins over the variable, which names another adapter then.
+        qputenv(CliAdapter::ADAPTER_VARIABLE, fromVariable ? choice.toUtf8() : "SB1");
+        const CliAdapter::SSelection selection =
+            CliAdapter::SelectFor(entries, fromVariable ? QString() : choice);
+        qunsetenv(CliAdapter::ADAPTER_VARIABLE);
+        QCOMPARE(selection.entry ? QString::fromStdWString(selection.entry->serial) : QString(),
+                 serial);
+        QCOMPARE(selection.exit, exit);
+        QVERIFY2(selection.message.startsWith(message), qPrintable(selection.message));
+    }
+
     void checkModel_data()
     {
         QTest::addColumn<int>("model");

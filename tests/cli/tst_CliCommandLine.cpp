@@ -189,6 +189,32 @@ private Q_SLOTS:
         }
     }
 
+    // A negative number is a value wherever it stands, never an option.
+    void negativeNumbers_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("positionals"); // joined by '|'
+        QTest::addColumn<QString>("value");       // of --from; empty: not given
+        QTest::newRow("before an option")
+            << u"reg f T.X -5 --dry-run"_s << u"f|T.X|-5"_s << QString();
+        QTest::newRow("with a fraction, after a global option")
+            << u"reg -q f T.X -.5"_s << u"f|T.X|-.5"_s << QString();
+        QTest::newRow("option's value") << u"dump 0x50 --from -1"_s << u"0x50"_s << u"-1"_s;
+    }
+
+    void negativeNumbers()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, positionals);
+        QFETCH(QString, value);
+        const SCliParseResult parsed = Parse(arguments);
+        QVERIFY2(parsed.outcome == ECliParseOutcome::Run, qPrintable(parsed.text));
+        QCOMPARE(parsed.invocation.arguments.join(u'|'), positionals);
+        QCOMPARE(parsed.invocation.values.value(u"from"_s), value);
+        QCOMPARE(parsed.invocation.flags.contains(u"dry-run"_s),
+                 arguments.contains(u"--dry-run"_s));
+    }
+
     void plans_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -200,10 +226,6 @@ private Q_SLOTS:
         row("read, highest address", u"--all-addresses read 7f 1"_s, u"read 7f 1"_s);
         row("write", u"write 0x50 01 A5FF"_s, u"write SP a0 01 a5 ff"_s);
         row("address-only write", u"write 0x50"_s, u"write SP a0"_s);
-        row("write without stop", u"write --no-stop 0x50 00"_s, u"write S- a0 00"_s);
-        row("write without start, no address byte", u"write --no-start 0x50 01 02"_s,
-            u"write -P 01 02"_s);
-        row("write with neither", u"write --no-start --no-stop 0x50 01"_s, u"write -- 01"_s);
         row("get, count 1", u"get 0x50 0D"_s, u"writeread a0 0d read 1"_s);
         row("get, width 2", u"get --reg-width 2 0x51 0x10 2"_s, u"writeread a2 00 10 read 2"_s);
         row("set, width 3", u"set --reg-width 3 0x50 1 ff 41"_s, u"write SP a0 00 00 01 ff 41"_s);
@@ -258,10 +280,11 @@ private Q_SLOTS:
         };
         row("nothing", QString(), u"no command given"_s);
         row("unknown command", u"erase 0x50"_s, u"unknown command 'erase'"_s);
-        row("unknown option", u"--colour detect"_s, u"Unknown option 'colour'."_s);
+        row("unknown option", u"--colour detect"_s, u"Unknown option '--colour'."_s);
+        row("unknown letter in a cluster", u"-qx detect"_s, u"Unknown option '-x' in '-qx'."_s);
         row("option without its value", u"detect --speed"_s, u"Missing value after '--speed'."_s);
         row("option of another command", u"get --size 4 0x50 00"_s,
-            u"get: Unknown option 'size'."_s);
+            u"get: Unknown option '--size'."_s);
         row("empty serial", u"--adapter= detect"_s, u"--adapter needs a serial number"_s);
         row("too few", u"set 0x50 00"_s, u"set: BYTE missing"_s);
         row("too many", u"dump 0x50 0x51"_s, u"dump: unexpected argument '0x51'"_s);
@@ -283,8 +306,15 @@ private Q_SLOTS:
         row("dump backwards", u"dump 0x50 --from 20 --to 10"_s, u"--from 20 lies after --to 10"_s);
         row("dump past one-byte offsets", u"dump 0x50 --from 1ff"_s,
             u"--from '1ff' is not a hex number from 0x0 to 0xFF (more takes --reg-width 2)"_s);
-        row("write without start or bytes", u"write --no-start 0x50"_s,
-            u"BYTE missing: a write without a start"_s);
+        // Each run opens the adapter afresh: half a transaction cannot be finished later.
+        row("write without stop", u"write --no-stop 0x50 00"_s,
+            u"--no-stop: a transaction cannot continue in another run"_s);
+        row("write without start", u"write 0x50 01 --no-start"_s,
+            u"--no-start: a transaction cannot continue in another run"_s);
+        row("i2c-tools command after a global option", u"-a 0 -s 400 i2cget -y 0 0x50 0"_s,
+            u"i2cget takes the options of i2c-tools only, and no option may come before it"_s);
+        row("i2c-tools command after a command's option", u"--dry-run i2ctransfer"_s,
+            u"i2ctransfer takes the options of i2c-tools only"_s);
         row("eeprom action", u"eeprom frob 0x50 x"_s, u"ACTION 'frob'"_s);
         row("eeprom without part or size", u"eeprom read 0x50 x"_s, u"--part or --size missing"_s);
         row("eeprom write without page", u"eeprom write 0x50 x --size 256"_s, u"--page missing"_s);
@@ -372,7 +402,10 @@ private Q_SLOTS:
             QVERIFY(!CliPlan::Build(parsed.invocation, message));
         } else {
             QCOMPARE(int(parsed.outcome), int(ECliParseOutcome::UsageError));
-            QVERIFY(parsed.usage.startsWith(u"Usage: vtl-i2c-cli [options] "_s));
+            // An i2c-tools command shows its own usage, which takes no global options.
+            QVERIFY(parsed.usage.startsWith(error.contains(u"options of i2c-tools"_s)
+                                                ? u"Usage: vtl-i2c-cli i2c"_s
+                                                : u"Usage: vtl-i2c-cli [options] "_s));
         }
         QVERIFY2(message.contains(error), qPrintable(message));
     }
