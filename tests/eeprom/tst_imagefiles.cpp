@@ -86,6 +86,15 @@ private Q_SLOTS:
         QTest::newRow("srec bad checksum")
             << srec << "S0030000FC\nS206012345AABB2B\nS206012345AABB2C\nS804000000FB\n"_ba
             << QString() << u"line 3: checksum mismatch"_s;
+        QTest::newRow("srec S5 counts the data records before it")
+            << srec << "S0030000FC\nS206012345AABB2B\nS5030001FB\nS804000000FB\n"_ba
+            << u"12345=AABB"_s << QString();
+        QTest::newRow("srec S5 count with a record lost")
+            << srec << "S0030000FC\nS206012345AABB2B\nS5030002FA\nS804000000FB\n"_ba << QString()
+            << u"line 3: S5 counts 2 data records, but 1 came before it"_s;
+        QTest::newRow("srec S6 count one short")
+            << srec << "S206012345AABB2B\nS206012347CCDDE5\nS604000001FA\nS804000000FB\n"_ba
+            << QString() << u"line 3: S6 counts 1 data record, but 2 came before it"_s;
         QTest::newRow("srec without terminator")
             << srec << QByteArray(S1_LINE) << QString() << u"no S7, S8 or S9 terminator"_s;
         QTest::newRow("srec reserved S4")
