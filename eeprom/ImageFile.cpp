@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cctype>
+
 using namespace Qt::StringLiterals;
 
 namespace ImageFile {
@@ -37,6 +40,20 @@ EImageFormat FormatOf(const QString &path)
         if (suffix == QLatin1StringView(name))
             return EImageFormat::SRecord;
     }
+    return EImageFormat::Binary;
+}
+
+EImageFormat FormatOfContent(const QByteArray &bytes)
+{
+    const QByteArray line = bytes.left(bytes.indexOf('\n')).trimmed();
+    const auto hexFrom = [&](qsizetype first) {
+        return line.size() > first && std::all_of(line.begin() + first, line.end(),
+                                                  [](char c) { return std::isxdigit(uchar(c)); });
+    };
+    if (line.startsWith(':') && hexFrom(1))
+        return EImageFormat::IntelHex;
+    if (line.startsWith('S') && hexFrom(1) && line.size() > 1 && std::isdigit(uchar(line[1])))
+        return EImageFormat::SRecord;
     return EImageFormat::Binary;
 }
 
