@@ -13,6 +13,7 @@
 #include "CliProgress.h"
 #include "CliSession.h"
 #include "I2cTools.h"
+#include "NativeName.h"
 #include "VtlVersion.h"
 
 #include <QCoreApplication>
@@ -101,7 +102,8 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
         return CliInterrupt::WasInterrupted() ? CliInterrupt::ExitStatus() : status;
     }
 
-    const QStringList arguments = QCoreApplication::arguments();
+    // As the bytes came, so that a file name that is not UTF-8 still opens.
+    const QStringList arguments = NativeName::Arguments(argc, argv);
     const QString name = QFileInfo(arguments.value(0, u"vtl-i2c-cli"_s)).fileName();
     const SCliParseResult parsed = CliCommandLine::Parse(arguments, program.helpEpilog);
     int status = Code(ECliExit::Success);

@@ -2,6 +2,7 @@
 #include "ImageFile.h"
 
 #include "IntelHex.h"
+#include "NativeName.h"
 #include "SRecord.h"
 
 #include <QFile>
@@ -9,6 +10,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -113,7 +118,19 @@ QByteArray Encode(const SMemoryImage &image, EImageFormat format)
 bool Load(const QString &path, EImageFormat format, SMemoryImage &image, QString &error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (NativeName::HasRawBytes(path)) {
+        // Qt would turn the bytes that are not UTF-8 into another name; the system takes them.
+        const int fd = ::open(NativeName::Encode(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            error = file.errorString();
+            return false;
+        }
+    } else if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
         return false;
     }
