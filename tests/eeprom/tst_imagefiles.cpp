@@ -3,10 +3,15 @@
 // line, and what the writers produce.
 #include "ImageFile.h"
 #include "IntelHex.h"
+#include "NativeName.h"
 #include "SRecord.h"
 #include "VtlTestMain.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -166,6 +171,50 @@ private Q_SLOTS:
         QCOMPARE(ImageFile::FormatOf(u"x.bin"_s), EImageFormat::Binary);
         QCOMPARE(ImageFile::FormatNamed(u"srec"_s), EImageFormat::SRecord);
         QCOMPARE(ImageFile::FormatNamed(u"elf"_s), std::nullopt);
+    }
+
+    // Names as the system holds them: bytes that are not UTF-8 come back as they were, and
+    // UTF-8 reads as Qt reads it.
+    void namesKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("raw"); // holds bytes that are not UTF-8
+        QTest::newRow("ASCII") << "image.hex"_ba << false;
+        QTest::newRow("UTF-8, two to four bytes")
+            << "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"_ba << false;
+        QTest::newRow("Latin-1 byte") << "caf\xE9.bin"_ba << true;
+        QTest::newRow("sequence cut short") << "a\xE2\x82"_ba << true;
+        QTest::newRow("overlong slash") << "a\xC0\xAF"_ba << true;
+        QTest::newRow("encoded surrogate") << "\xED\xA0\x80"_ba << true;
+        QTest::newRow("beyond Unicode") << "\xF4\x90\x80\x80"_ba << true;
+    }
+
+    void namesKeepTheirBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, raw);
+        const QString name = NativeName::Decode(bytes);
+        QCOMPARE(NativeName::Encode(name), bytes);
+        QCOMPARE(NativeName::HasRawBytes(name), raw);
+        if (!raw)
+            QCOMPARE(name, QString::fromUtf8(bytes));
+    }
+
+    void imageFileNamedInBytesLoads()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray path = QFile::encodeName(dir.path()) + "/caf\xE9.hex";
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        QVERIFY(fd >= 0);
+        const QByteArray text = QByteArray(WIKI_DATA) + END;
+        QCOMPARE(::write(fd, text.constData(), size_t(text.size())), ssize_t(text.size()));
+        QCOMPARE(::close(fd), 0);
+        SMemoryImage image;
+        QString error;
+        QVERIFY2(ImageFile::Load(NativeName::Decode(path), EImageFormat::IntelHex, image, error),
+                 qPrintable(error));
+        QCOMPARE(Describe(image), u"100=214601360121470136007EFE09D21901"_s);
     }
 
     void overlappingRecordsAreFound()
