@@ -249,6 +249,19 @@ private Q_SLOTS:
             QCOMPARE(next->GetContents(), nextBefore);
     }
 
+    // An image past the part's end would wrap into its first bytes: nothing is written.
+    void imageBeyondThePartWritesNothing()
+    {
+        attach(CSimEeprom::SMALL, 0x50);
+        const CEepromEngine engine(*EepromParts::Find("24x02"), 0x50);
+        SEepromOutcome outcome;
+        const SBusProcedureResult result =
+            engine.Program(*m_context, ImageOf(0xF8, Pattern(16, 5)), outcome);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.failure, EFailureKind::InvalidArgument);
+        QCOMPARE(m_chip->GetContents(), Bytes(256, 0xFF));
+    }
+
     void gapsAreLeftAlone()
     {
         attach(CSimEeprom::LARGE, 0x51);

@@ -7,11 +7,7 @@
 #include "SRecord.h"
 #include "VtlTestMain.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -198,23 +194,6 @@ private Q_SLOTS:
         QCOMPARE(NativeName::HasRawBytes(name), raw);
         if (!raw)
             QCOMPARE(name, QString::fromUtf8(bytes));
-    }
-
-    void imageFileNamedInBytesLoads()
-    {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QByteArray path = QFile::encodeName(dir.path()) + "/caf\xE9.hex";
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        QVERIFY(fd >= 0);
-        const QByteArray text = QByteArray(WIKI_DATA) + END;
-        QCOMPARE(::write(fd, text.constData(), size_t(text.size())), ssize_t(text.size()));
-        QCOMPARE(::close(fd), 0);
-        SMemoryImage image;
-        QString error;
-        QVERIFY2(ImageFile::Load(NativeName::Decode(path), EImageFormat::IntelHex, image, error),
-                 qPrintable(error));
-        QCOMPARE(Describe(image), u"100=214601360121470136007EFE09D21901"_s);
     }
 
     void overlappingRecordsAreFound()
