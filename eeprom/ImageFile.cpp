@@ -23,6 +23,28 @@ namespace {
 
 constexpr char BLANK = char(0xFF);
 
+// A name with bytes that are not UTF-8 opens by those bytes; Qt would open another name.
+bool LoadNative(const QString &path, EImageFormat format, SMemoryImage &image, QString &error)
+{
+    const int fd = ::open(NativeName::Encode(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return false;
+    }
+    return Decode(bytes, format, image, error);
+}
+
 } // namespace
 
 std::optional<EImageFormat> FormatNamed(const QString &name)
@@ -118,19 +140,9 @@ QByteArray Encode(const SMemoryImage &image, EImageFormat format)
 bool Load(const QString &path, EImageFormat format, SMemoryImage &image, QString &error)
 {
     QFile file(path);
-    if (NativeName::HasRawBytes(path)) {
-        // Qt would turn the bytes that are not UTF-8 into another name; the system takes them.
-        const int fd = ::open(NativeName::Encode(path).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            error = QString::fromLocal8Bit(std::strerror(errno));
-            return false;
-        }
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            error = file.errorString();
-            return false;
-        }
-    } else if (!file.open(QIODevice::ReadOnly)) {
+    if (NativeName::HasRawBytes(path))
+        return LoadNative(path, format, image, error);
+    if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
         return false;
     }
