@@ -7,11 +7,15 @@
 #include "CliProgress.h"
 #include "CliSession.h"
 #include "EepromParts.h"
+#include "EepromSpanCheck.h"
 #include "HexFormat.h"
+#include "Plural.h"
 
 #include <QJsonArray>
 
 #include <chrono>
+#include <optional>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -86,7 +90,7 @@ ECliExit Difference(CCliSession &session, const SCliEepromPlan &eeprom,
             eeprom.file, address, offset, HexFormat::hexByte(outcome.expected), actual);
     }
     if (count > 1)
-        text += u"; %1 bytes differ"_s.arg(count);
+        text += u"; %1 differ"_s.arg(Plural::Count(qint64(count), u"byte"_s, u"bytes"_s));
     session.Output().Result(text);
     session.JsonResult(json, false);
     return ECliExit::BusFailure;
@@ -151,17 +155,68 @@ ECliExit RunVerify(CCliSession &session, const SCliEepromPlan &eeprom, QJsonObje
     if (exit != ECliExit::Success)
         return exit;
     json.insert(u"identical"_s, true);
-    session.Output().Result(u"%1 bytes of '%2' match the EEPROM at %3"_s.arg(
-        QString::number(image.ByteCount()), eeprom.file, session.Address(plan.address)));
+    const qint64 bytes = qint64(image.ByteCount());
+    session.Output().Result(u"%1 of '%2' %3 the EEPROM at %4"_s.arg(
+        Plural::Count(bytes, u"byte"_s, u"bytes"_s), eeprom.file,
+        bytes == 1 ? u"matches"_s : u"match"_s, session.Address(plan.address)));
     session.JsonResult(json);
     return ECliExit::Success;
 }
 
-// write and erase: programs the image, then reads it back when asked to.
+// "0x50 to 0x57", "0x53 and 0x57": the device addresses a part answers at.
+QString SpanText(const CCliSession &session, const std::vector<std::uint8_t> &addresses)
+{
+    const auto address = [&](std::size_t index) {
+        return session.Address(addresses[index]);
+    };
+    const std::size_t last = addresses.size() - 1;
+    if (addresses.size() == 1)
+        return address(0);
+    if (addresses.size() == 2)
+        return address(0) + u" and "_s + address(1);
+    if (std::size_t(addresses.back() - addresses.front()) == last)
+        return address(0) + u" to "_s + address(last);
+    QStringList texts;
+    for (std::size_t index = 0; index <= last; ++index)
+        texts.append(address(index));
+    return texts.join(u", "_s);
+}
+
+// Before a write: every address the part spans must answer as that part, so that a wrong
+// part never writes into the chip next to it. None when it does; else the status of the
+// refusal (2) or of the bus's failure.
+std::optional<ECliExit> CheckSpan(CCliSession &session, const SCliEepromPlan &eeprom,
+                                  const QJsonObject &json)
+{
+    const std::uint8_t base = session.Plan().address;
+    std::optional<EepromSpanCheck::SFault> fault;
+    const SBusProcedureResult result = session.RunProcedure(
+        [&](CBusContext &bus) { return EepromSpanCheck::Check(bus, eeprom.part, base, fault); });
+    if (!result.ok)
+        return Failure(session, result, SEepromOutcome(), json);
+    if (!fault)
+        return std::nullopt;
+    const QString stranger = session.Address(fault->address);
+    const QString why = fault->fault == EepromSpanCheck::EFault::Silent
+                            ? u"%1 does not answer"_s.arg(stranger)
+                            : u"%1 answers as another chip, not as block %2 of the part"_s.arg(
+                                  stranger, QString::number(fault->block));
+    const QString part =
+        eeprom.part.name.empty() ? u"the part"_s : QString::fromStdString(eeprom.part.name);
+    const QString text = u"%1 spans %2, but %3; nothing was written"_s.arg(
+        part, SpanText(session, EepromSpanCheck::Addresses(eeprom.part, base)), why);
+    return session.Failure(Label(session), false, EFailureKind::InvalidArgument, text.toStdString(),
+                           json);
+}
+
+// write and erase: checks the part's span, programs the image, then reads it back when
+// asked to.
 ECliExit RunProgram(CCliSession &session, const SCliEepromPlan &eeprom, const SMemoryImage &image,
                     QJsonObject json)
 {
     const SCliPlan &plan = session.Plan();
+    if (const std::optional<ECliExit> refused = CheckSpan(session, eeprom, json))
+        return *refused;
     const CEepromEngine engine(eeprom.part, plan.address);
     const Clock::time_point started = Clock::now();
     SEepromOutcome outcome;
@@ -174,10 +229,10 @@ ECliExit RunProgram(CCliSession &session, const SCliEepromPlan &eeprom, const SM
     if (!result.ok)
         return Failure(session, result, outcome, json);
     json.insert(u"bytes"_s, qint64(image.ByteCount()));
-    QString text = u"%1 %2 bytes of the EEPROM at %3 in %4 pages"_s.arg(
+    QString text = u"%1 %2 of the EEPROM at %3 in %4"_s.arg(
         eeprom.action == EEepromAction::Erase ? u"erased"_s : u"wrote"_s,
-        QString::number(image.ByteCount()), session.Address(plan.address),
-        QString::number(outcome.pages));
+        Plural::Count(qint64(image.ByteCount()), u"byte"_s, u"bytes"_s),
+        session.Address(plan.address), Plural::Count(qint64(outcome.pages), u"page"_s, u"pages"_s));
     if (eeprom.verify) {
         const ECliExit exit = RunCompare(session, eeprom, image, json, started);
         if (exit != ECliExit::Success)

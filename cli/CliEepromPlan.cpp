@@ -5,6 +5,9 @@
 #include "CliPlan.h"
 #include "CliValues.h"
 #include "EepromParts.h"
+#include "Plural.h"
+
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
@@ -94,15 +97,21 @@ private:
         return true;
     }
 
-    // A given --size, --page or --addr-width, checked against the preset's.
-    bool Matches(const QString &option, std::size_t given, std::size_t preset, const QString &unit)
+    static QString Bytes(std::size_t count)
+    {
+        return Plural::Count(qint64(count), u"byte"_s, u"bytes"_s);
+    }
+
+    // A given --size, --page or --addr-width, checked against the preset's, `unit` and
+    // `units` its noun for one and for more.
+    bool Matches(const QString &option, std::size_t given, std::size_t preset, const QString &unit,
+                 const QString &units)
     {
         if (given == preset)
             return true;
-        return Fail(u"--%1 %2 does not match %3 (%4 %5)"_s
-                        .arg(option, Value(option), QString::fromStdString(m_eeprom.part.name))
-                        .arg(preset)
-                        .arg(unit));
+        return Fail(u"--%1 %2 does not match %3 (%4)"_s.arg(
+            option, Value(option), QString::fromStdString(m_eeprom.part.name),
+            Plural::Count(qint64(preset), unit, units)));
     }
 
     bool ParsePart()
@@ -134,10 +143,12 @@ private:
                     CliValues::Quoted(name)));
             }
             m_eeprom.part = *preset;
-            if ((size && !Matches(SIZE, *size, preset->size, u"bytes"_s)) ||
-                (page && !Matches(PAGE, *page, preset->pageSize, u"bytes a page"_s)) ||
-                (width && !Matches(ADDR_WIDTH, std::size_t(*width),
-                                   std::size_t(preset->addressBytes), u"address bytes"_s))) {
+            if ((size && !Matches(SIZE, *size, preset->size, u"byte"_s, u"bytes"_s)) ||
+                (page &&
+                 !Matches(PAGE, *page, preset->pageSize, u"byte a page"_s, u"bytes a page"_s)) ||
+                (width &&
+                 !Matches(ADDR_WIDTH, std::size_t(*width), std::size_t(preset->addressBytes),
+                          u"address byte"_s, u"address bytes"_s))) {
                 return false;
             }
         } else {
@@ -217,12 +228,33 @@ private:
         return LoadImage();
     }
 
+    // "-": the image comes from standard input, in the format --format names or its text shows.
+    bool LoadStandardInput(SMemoryImage &image, QString &why)
+    {
+        QFile input;
+        if (!input.open(stdin, QIODevice::ReadOnly)) {
+            why = input.errorString();
+            return false;
+        }
+        const QByteArray bytes = input.readAll();
+        if (input.error() != QFileDevice::NoError) {
+            why = input.errorString();
+            return false;
+        }
+        if (!Has(FORMAT))
+            m_eeprom.format = ImageFile::FormatOfContent(bytes);
+        return ImageFile::Decode(bytes, m_eeprom.format, image, why);
+    }
+
     bool LoadImage()
     {
         const QString quoted = CliValues::Quoted(m_eeprom.file);
         SMemoryImage image;
         QString why;
-        if (!ImageFile::Load(m_eeprom.file, m_eeprom.format, image, why))
+        const bool loaded = m_eeprom.file == u"-"_s
+                                ? LoadStandardInput(image, why)
+                                : ImageFile::Load(m_eeprom.file, m_eeprom.format, image, why);
+        if (!loaded)
             return Fail(u"FILE %1 cannot be read: %2"_s.arg(quoted, why));
         std::size_t overlap = 0;
         if (!image.Normalise(overlap)) {
@@ -231,18 +263,14 @@ private:
         }
         // The file's offsets count from --offset, in every format.
         if (m_eeprom.format == EImageFormat::Binary && image.ByteCount() > m_eeprom.length) {
-            return Fail(
-                u"FILE %1 holds %2 bytes, more than the %3 bytes from offset 0x%4"_s.arg(quoted)
-                    .arg(image.ByteCount())
-                    .arg(m_eeprom.length)
-                    .arg(QString::number(m_eeprom.offset, 16).toUpper()));
+            return Fail(u"FILE %1 holds %2, more than the %3 from offset 0x%4"_s.arg(
+                quoted, Bytes(image.ByteCount()), Bytes(m_eeprom.length),
+                QString::number(m_eeprom.offset, 16).toUpper()));
         }
         image.Shift(m_eeprom.offset);
         if (image.End() > m_eeprom.part.size) {
-            return Fail(
-                u"FILE %1 holds data up to offset 0x%2, beyond the part's %3 bytes"_s.arg(quoted)
-                    .arg(QString::number(image.End() - 1, 16).toUpper())
-                    .arg(m_eeprom.part.size));
+            return Fail(u"FILE %1 holds data up to offset 0x%2, beyond the part's %3"_s.arg(
+                quoted, QString::number(image.End() - 1, 16).toUpper(), Bytes(m_eeprom.part.size)));
         }
         m_eeprom.image = image.Clipped(m_eeprom.offset, m_eeprom.length);
         if (m_eeprom.image.segments.empty())

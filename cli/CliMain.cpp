@@ -13,6 +13,7 @@
 #include "CliProgress.h"
 #include "CliSession.h"
 #include "I2cTools.h"
+#include "NativeName.h"
 #include "VtlVersion.h"
 
 #include <QCoreApplication>
@@ -114,7 +115,8 @@ int CliMain(int argc, char **argv, const SCliProgram &program)
         [&progress](std::uint64_t done, std::uint64_t) { progress.Report(done); });
     CliInterrupt::Install(&control);
 
-    const QStringList arguments = QCoreApplication::arguments();
+    // As the bytes came, so that a file name that is not UTF-8 still opens.
+    const QStringList arguments = NativeName::Arguments(argc, argv);
     const QString name = QFileInfo(arguments.value(0, u"vtl-i2c-cli"_s)).fileName();
     if (argc > 1 && I2cTools::IsTool(argv[1])) {
         SI2cToolsIo io;

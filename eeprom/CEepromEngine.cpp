@@ -130,6 +130,12 @@ SBusProcedureResult CEepromEngine::ReadRange(CBusContext &context, std::size_t o
 SBusProcedureResult CEepromEngine::Program(CBusContext &context, const SMemoryImage &image,
                                            SEepromOutcome &outcome) const
 {
+    // Offsets past the part would wrap into its first bytes or select another chip.
+    if (image.End() > m_part.size) {
+        return {false, false,
+                "the image reaches offset " + OffsetText(image.End() - 1) + ", beyond the part",
+                EFailureKind::InvalidArgument};
+    }
     const std::size_t total = image.ByteCount();
     std::size_t reported = 0;
     for (const SImageSegment &segment : image.segments) {

@@ -72,14 +72,24 @@ const std::vector<SEepromPart> &All()
 
 std::optional<SEepromPart> Find(std::string_view name)
 {
-    // A maker's prefix, "24", the family letters, the size code.
-    static const std::regex pattern("^(at|m|cat|br|s|ft)?24(x|c|lc|aa|fc|cs|cw)?"
-                                    "(00|01|02|04|08|16|32|64|128|256|512|1025|1026|m01|m02)$");
-    const std::string lower = Lower(name);
+    // As printed on the chip: a maker's prefix, "24", the family letters, the size code, a
+    // revision letter, and after a dash or slash the package and temperature codes, which
+    // leave the geometry as it is. Other letters after the size may mean another chip (a
+    // part with a factory-programmed, write-protected half), so they are not dropped.
+    static const std::regex pattern(
+        "^(at|m|cat|br|s|ft|bl|gt|ht|k|p|hx)?24(xx|x|c|lc|aa|fc|cs|cw|g|l|t)?"
+        "(00|01|02|04|08|16|32|64|128|256|512|1024|1025|1026|m01|m02)([a-e])?([-/].*)?$");
+    std::string lower = Lower(name);
+    lower.erase(0, lower.find_first_not_of(" \t"));
+    lower.erase(lower.find_last_not_of(" \t") + 1);
     std::smatch match;
     if (!std::regex_match(lower, match, pattern))
         return std::nullopt;
-    const std::string code = match[3].str();
+    std::string code = match[3].str();
+    // The 1024 kinds select their upper half with the lowest device address bit and write
+    // 256-byte pages.
+    if (code == "1024")
+        code = "m01";
     for (const SEepromPart &part : All()) {
         if (Lower(part.name) == "24x" + code)
             return part;

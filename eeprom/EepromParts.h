@@ -17,7 +17,7 @@ namespace EepromParts {
 const std::vector<SEepromPart> &All();
 
 // The preset a name stands for: "24x16", "24c16", "24LC16", "24aa16", "AT24C16" and so on,
-// in any letter case.
+// in any letter case, also as printed on chips ("24LC02B-I/SN", "M24C02-WMN6TP").
 std::optional<SEepromPart> Find(std::string_view name);
 
 // A custom part: block bits in the device address for what the address bytes cannot reach.

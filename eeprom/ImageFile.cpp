@@ -2,10 +2,18 @@
 #include "ImageFile.h"
 
 #include "IntelHex.h"
+#include "NativeName.h"
 #include "SRecord.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -14,6 +22,37 @@ namespace ImageFile {
 namespace {
 
 constexpr char BLANK = char(0xFF);
+
+// The file's bytes; a name with bytes that are not UTF-8 opens by those bytes, where Qt
+// would open another name.
+bool ReadBytes(const QString &path, QByteArray &bytes, QString &error)
+{
+    QFile file;
+    if (NativeName::HasRawBytes(path)) {
+        const int fd = ::open(NativeName::Encode(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            error = file.errorString();
+            return false;
+        }
+    } else {
+        file.setFileName(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            error = file.errorString();
+            return false;
+        }
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -37,6 +76,20 @@ EImageFormat FormatOf(const QString &path)
         if (suffix == QLatin1StringView(name))
             return EImageFormat::SRecord;
     }
+    return EImageFormat::Binary;
+}
+
+EImageFormat FormatOfContent(const QByteArray &bytes)
+{
+    const QByteArray line = bytes.left(bytes.indexOf('\n')).trimmed();
+    const auto hexFrom = [&](qsizetype first) {
+        return line.size() > first && std::all_of(line.begin() + first, line.end(),
+                                                  [](char c) { return std::isxdigit(uchar(c)); });
+    };
+    if (line.startsWith(':') && hexFrom(1))
+        return EImageFormat::IntelHex;
+    if (line.startsWith('S') && hexFrom(1) && line.size() > 1 && std::isdigit(uchar(line[1])))
+        return EImageFormat::SRecord;
     return EImageFormat::Binary;
 }
 
@@ -101,16 +154,9 @@ bool Load(const QString &path, EImageFormat format, SMemoryImage &image, QString
             *kind = what;
         return false;
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
+    QByteArray bytes;
+    if (!ReadBytes(path, bytes, error))
         return failed(EFailureKind::FileIo);
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return failed(EFailureKind::FileIo);
-    }
     if (!Decode(bytes, format, image, error))
         return failed(EFailureKind::InvalidArgument);
     if (kind)

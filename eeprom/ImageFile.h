@@ -25,6 +25,9 @@ std::optional<EImageFormat> FormatNamed(const QString &name);
 // .hex/.ihex: Intel HEX; .srec/.s19/.s28/.s37/.mot: S-record; anything else raw binary.
 EImageFormat FormatOf(const QString &path);
 QString NameOf(EImageFormat format);
+// The format a file's text shows where no name tells (standard input): a first line of hex
+// digits after ':' is Intel HEX, after 'S' and a record type S-record; anything else is raw.
+EImageFormat FormatOfContent(const QByteArray &bytes);
 
 // A raw binary file is one segment from offset 0; an empty file is an error.
 bool Decode(const QByteArray &bytes, EImageFormat format, SMemoryImage &image, QString &error);

@@ -2,6 +2,7 @@
 #include "SRecord.h"
 
 #include "ImageRecords.h"
+#include "Plural.h"
 
 using namespace Qt::StringLiterals;
 
@@ -62,6 +63,7 @@ void AppendRecord(QByteArray &text, char type, std::size_t address,
 bool Read(const QByteArray &text, SMemoryImage &image, QString &error)
 {
     image = {};
+    std::size_t dataRecords = 0;
     bool ended = false;
     bool failed = false;
     const auto fail = [&](int line, const QString &what) {
@@ -88,11 +90,20 @@ bool Read(const QByteArray &text, SMemoryImage &image, QString &error)
             ended = true;
             return false;
         }
-        if (type != '1' && type != '2' && type != '3')
-            return true;
         std::size_t address = 0;
         for (int i = 1; i <= width; ++i)
             address = address << 8 | (*bytes)[std::size_t(i)];
+        // A count record says how many data records came before it: fewer means lost lines.
+        if ((type == '5' || type == '6') && address != dataRecords) {
+            return fail(line,
+                        u"S%1 counts %2, but %3 came before it"_s.arg(
+                            QChar::fromLatin1(type),
+                            Plural::Count(qint64(address), u"data record"_s, u"data records"_s),
+                            QString::number(dataRecords)));
+        }
+        if (type != '1' && type != '2' && type != '3')
+            return true;
+        ++dataRecords;
         const std::size_t count = bytes->size() - std::size_t(width) - 2;
         ImageRecords::Append(image, address, bytes->data() + 1 + width, count);
         return true;

@@ -2,6 +2,7 @@
 #include "COutputFile.h"
 
 #include "AtomicFile.h"
+#include "NativeName.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -47,7 +48,7 @@ bool COutputFile::Check()
     m_inPlace = m_fd >= 0;
     if (m_inPlace)
         return true;
-    const QByteArray native = QFile::encodeName(m_path);
+    const QByteArray native = NativeName::Encode(m_path);
     struct stat status = {};
     if (::stat(native.constData(), &status) == 0) {
         if (S_ISDIR(status.st_mode))
@@ -62,7 +63,7 @@ bool COutputFile::Check()
         return Fail(SystemError(errno));
     }
     // The replacement is made beside the file, so its folder must take new files.
-    const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
+    const QByteArray folder = NativeName::Encode(QFileInfo(m_path).absolutePath());
     if (::access(folder.constData(), W_OK | X_OK) != 0)
         return Fail(SystemError(errno));
     return true;
@@ -75,7 +76,9 @@ bool COutputFile::Write(const QByteArray &bytes)
     if (m_inPlace)
         return WriteInPlace(bytes);
     QString error;
-    if (!AtomicFile::Write(m_path, bytes, error))
+    const bool written = NativeName::HasRawBytes(m_path) ? NativeName::Replace(m_path, bytes, error)
+                                                         : AtomicFile::Write(m_path, bytes, error);
+    if (!written)
         return Fail(error);
     return true;
 }
@@ -83,7 +86,7 @@ bool COutputFile::Write(const QByteArray &bytes)
 bool COutputFile::WriteInPlace(const QByteArray &bytes)
 {
     const bool own = m_fd < 0;
-    const int fd = own ? ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_NOCTTY) : m_fd;
+    const int fd = own ? ::open(NativeName::Encode(m_path).constData(), O_WRONLY | O_NOCTTY) : m_fd;
     if (fd < 0)
         return Fail(SystemError(errno));
     qsizetype written = 0;

@@ -23,14 +23,24 @@ public:
             u"from --offset in every format. verify: compares FILE with the EEPROM and names the "
             u"first differing "
             u"offset (exit status 1 when they differ). erase: fills the region with FF. parts: "
-            u"lists the part presets. The part is --part NAME (24c16, 24lc256, at24cm02, ...) or "
-            u"--size with --page (to write) and --addr-width. FILE '-' is standard output."_s,
+            u"lists the part presets. The part is --part NAME (24c16, 24lc256, at24cm02, or as "
+            u"printed on the chip: 24LC02B-I/SN, M24C02-WMN6TP, ...) or --size with --page (to "
+            u"write) and --addr-width. Before write and erase, every address the part spans "
+            u"must answer as that part, else nothing is written (exit status 2): each address "
+            u"acknowledges, and with one address byte each further block's first bytes read "
+            u"through its own address equal those that a read through the block before it gives "
+            u"past that block's end (a chip of its own or one with two address bytes reads "
+            u"otherwise; blocks that read alike throughout, such as blank ones, cannot be told "
+            u"apart). FILE '-' is standard output for read and standard input for write and "
+            u"verify (the format --format names, else the one its text shows)."_s,
             {{u"ACTION"_s, u"read, write, verify, erase or parts."_s},
              {u"ADDR"_s, u"Slave address, hex: the part's base address (block bits clear)."_s},
              {u"FILE"_s, u"Image file: .bin raw, .hex/.ihex Intel HEX, .srec/.s19/.s28/.s37/.mot "
                          u"S-record (or --format)."_s}},
             u"read|write|verify ADDR FILE | erase ADDR | parts"_s,
-            {{PART, u"Part preset, for example 24c16 or 24lc1025 ('eeprom parts' lists them)."_s,
+            {{PART,
+              u"Part preset, for example 24c16, 24lc1025 or 24LC02B-I/SN ('eeprom parts' lists "
+              u"them)."_s,
               u"NAME"_s},
              {SIZE, u"EEPROM size in bytes (checked against --part)."_s, u"BYTES"_s},
              {PAGE, u"Page size in bytes, a power of two (needed to write without --part)."_s,

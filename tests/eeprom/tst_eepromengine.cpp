@@ -9,6 +9,7 @@
 #include "CTransactionControl.h"
 #include "CVtlAi2c.h"
 #include "EepromParts.h"
+#include "EepromSpanCheck.h"
 #include "ForwardingBusContext.h"
 #include "VtlTestMain.h"
 
@@ -173,6 +174,92 @@ private Q_SLOTS:
         SEepromOutcome read;
         QVERIFY(engine.Read(*m_context, 0, geometry.size, read).ok);
         QCOMPARE(read.data, expected);
+    }
+
+    // Before a write, each address a part spans must answer as that part; the check only
+    // reads, so every chip keeps its bytes.
+    void spanAnswersAsThePart_data()
+    {
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<SSimEepromGeometry>("geometry"); // the chip at the base, with its blocks
+        QTest::addColumn<int>("base");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<bool>("data"); // the chip holds a pattern, else it is blank
+        QTest::addColumn<SSimEepromGeometry>("neighbour"); // a chip of its own at base + 1
+        QTest::addColumn<int>("neighbourData"); // where its pattern starts; -1: no chip, -2: blank
+        QTest::addColumn<int>("fault");         // the address named; 0: none
+        QTest::addColumn<bool>("silent");
+        const SSimEepromGeometry small = CSimEeprom::SMALL;
+        const SSimEepromGeometry large = CSimEeprom::LARGE;
+        const SSimEepromGeometry halves = CSimEeprom::TWO_HALVES;
+        const auto row = [](const char *name, const char *part, const SSimEepromGeometry &chip,
+                            int base, int step, bool data, const SSimEepromGeometry &neighbour,
+                            int neighbourData, int fault, bool silent) {
+            QTest::newRow(name) << QString::fromLatin1(part) << chip << base << step << data
+                                << neighbour << neighbourData << fault << silent;
+        };
+        const SSimEepromGeometry blocks = CSimEeprom::BLOCKS_OF_256;
+        row("24x16, blank", "24x16", blocks, 0x50, 1, false, small, -1, 0, false);
+        row("24x16, with data", "24x16", blocks, 0x50, 1, true, small, -1, 0, false);
+        row("24x1025, both halves", "24x1025", halves, 0x53, 4, true, small, -1, 0, false);
+        row("24x16 over a chip alone", "24x16", small, 0x50, 1, true, small, -1, 0x51, true);
+        row("24x1025 without its upper half", "24x1025", large, 0x53, 4, true, small, -1, 0x57,
+            true);
+        row("24x16 over a 24x256 next door", "24x16", small, 0x50, 1, true, large, 0, 0x51, false);
+        row("24x04 over two 256-byte chips", "24x04", small, 0x50, 1, true, small, 0, 0x51, false);
+        // Blank first bytes on both sides: the rest of the block tells them apart.
+        row("24x16, blank start, data further on next door", "24x16", small, 0x50, 1, false, large,
+            0x80, 0x51, false);
+    }
+
+    void spanAnswersAsThePart()
+    {
+        QFETCH(QString, part);
+        QFETCH(SSimEepromGeometry, geometry);
+        QFETCH(int, base);
+        QFETCH(int, step);
+        QFETCH(bool, data);
+        QFETCH(SSimEepromGeometry, neighbour);
+        QFETCH(int, neighbourData);
+        QFETCH(int, fault);
+        QFETCH(bool, silent);
+        attach(geometry, std::uint8_t(base), step);
+        if (data)
+            m_chip->SetContents(0, Pattern(geometry.size, 1));
+        std::shared_ptr<CSimEeprom> next;
+        if (neighbourData != -1) {
+            next = m_adapter->AddSlave(std::uint8_t(base + 1),
+                                       std::make_shared<CSimEeprom>(neighbour));
+            if (neighbourData >= 0)
+                next->SetContents(std::size_t(neighbourData), Pattern(64, 90));
+        }
+        const Bytes before = m_chip->GetContents();
+        const Bytes nextBefore = next ? next->GetContents() : Bytes();
+
+        std::optional<EepromSpanCheck::SFault> found;
+        const SBusProcedureResult result = EepromSpanCheck::Check(
+            *m_context, *EepromParts::Find(part.toStdString()), std::uint8_t(base), found);
+        QVERIFY2(result.ok, result.error.c_str());
+        QCOMPARE(found ? int(found->address) : 0, fault);
+        if (found) {
+            QCOMPARE(found->fault == EepromSpanCheck::EFault::Silent, silent);
+        }
+        QCOMPARE(m_chip->GetContents(), before);
+        if (next)
+            QCOMPARE(next->GetContents(), nextBefore);
+    }
+
+    // An image past the part's end would wrap into its first bytes: nothing is written.
+    void imageBeyondThePartWritesNothing()
+    {
+        attach(CSimEeprom::SMALL, 0x50);
+        const CEepromEngine engine(*EepromParts::Find("24x02"), 0x50);
+        SEepromOutcome outcome;
+        const SBusProcedureResult result =
+            engine.Program(*m_context, ImageOf(0xF8, Pattern(16, 5)), outcome);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.failure, EFailureKind::InvalidArgument);
+        QCOMPARE(m_chip->GetContents(), Bytes(256, 0xFF));
     }
 
     void gapsAreLeftAlone()

@@ -31,6 +31,13 @@ private Q_SLOTS:
         QTest::newRow("maker prefix") << u"AT24C16"_s << u"24x16"_s;
         QTest::newRow("megabit") << u"at24cm02"_s << u"24xM02"_s;
         QTest::newRow("two halves") << u"24lc1025"_s << u"24x1025"_s;
+        QTest::newRow("as printed: revision letter") << u"24LC02B"_s << u"24x02"_s;
+        QTest::newRow("as printed: package codes") << u"24AA256B-I/SN"_s << u"24x256"_s;
+        QTest::newRow("as printed: maker and grade") << u"M24C02-WMN6TP"_s << u"24x02"_s;
+        QTest::newRow("other maker") << u"CAT24C02"_s << u"24x02"_s;
+        QTest::newRow("xx family") << u"24xx02"_s << u"24x02"_s;
+        QTest::newRow("1024 kind") << u"24c1024"_s << u"24xM01"_s;
+        QTest::newRow("factory-written half") << u"24AA02E48"_s << QString();
         QTest::newRow("unknown size") << u"24c03"_s << QString();
         QTest::newRow("not a 24 part") << u"93c46"_s << QString();
         QTest::newRow("trailing text") << u"24c16x"_s << QString();

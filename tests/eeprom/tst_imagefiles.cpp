@@ -3,6 +3,7 @@
 // line, and what the writers produce.
 #include "ImageFile.h"
 #include "IntelHex.h"
+#include "NativeName.h"
 #include "SRecord.h"
 #include "VtlTestMain.h"
 
@@ -86,6 +87,15 @@ private Q_SLOTS:
         QTest::newRow("srec bad checksum")
             << srec << "S0030000FC\nS206012345AABB2B\nS206012345AABB2C\nS804000000FB\n"_ba
             << QString() << u"line 3: checksum mismatch"_s;
+        QTest::newRow("srec S5 counts the data records before it")
+            << srec << "S0030000FC\nS206012345AABB2B\nS5030001FB\nS804000000FB\n"_ba
+            << u"12345=AABB"_s << QString();
+        QTest::newRow("srec S5 count with a record lost")
+            << srec << "S0030000FC\nS206012345AABB2B\nS5030002FA\nS804000000FB\n"_ba << QString()
+            << u"line 3: S5 counts 2 data records, but 1 came before it"_s;
+        QTest::newRow("srec S6 count one short")
+            << srec << "S206012345AABB2B\nS206012347CCDDE5\nS604000001FA\nS804000000FB\n"_ba
+            << QString() << u"line 3: S6 counts 1 data record, but 2 came before it"_s;
         QTest::newRow("srec without terminator")
             << srec << QByteArray(S1_LINE) << QString() << u"no S7, S8 or S9 terminator"_s;
         QTest::newRow("srec reserved S4")
@@ -157,6 +167,33 @@ private Q_SLOTS:
         QCOMPARE(ImageFile::FormatOf(u"x.bin"_s), EImageFormat::Binary);
         QCOMPARE(ImageFile::FormatNamed(u"srec"_s), EImageFormat::SRecord);
         QCOMPARE(ImageFile::FormatNamed(u"elf"_s), std::nullopt);
+    }
+
+    // Names as the system holds them: bytes that are not UTF-8 come back as they were, and
+    // UTF-8 reads as Qt reads it.
+    void namesKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("raw"); // holds bytes that are not UTF-8
+        QTest::newRow("ASCII") << "image.hex"_ba << false;
+        QTest::newRow("UTF-8, two to four bytes")
+            << "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"_ba << false;
+        QTest::newRow("Latin-1 byte") << "caf\xE9.bin"_ba << true;
+        QTest::newRow("sequence cut short") << "a\xE2\x82"_ba << true;
+        QTest::newRow("overlong slash") << "a\xC0\xAF"_ba << true;
+        QTest::newRow("encoded surrogate") << "\xED\xA0\x80"_ba << true;
+        QTest::newRow("beyond Unicode") << "\xF4\x90\x80\x80"_ba << true;
+    }
+
+    void namesKeepTheirBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, raw);
+        const QString name = NativeName::Decode(bytes);
+        QCOMPARE(NativeName::Encode(name), bytes);
+        QCOMPARE(NativeName::HasRawBytes(name), raw);
+        if (!raw)
+            QCOMPARE(name, QString::fromUtf8(bytes));
     }
 
     void overlappingRecordsAreFound()
