@@ -86,7 +86,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("stop");
         QTest::addColumn<bool>("eightBit");
         QTest::addColumn<QString>("line");
-        QTest::newRow("write") << 0 << true << true << false << u"w2@0x48 01 60"_s;
         QTest::newRow("read, 8-bit") << 1 << true << true << true << u"r2@0x90"_s;
         QTest::newRow("write/read") << 2 << true << true << false << u"w2@0x48 01 60 r2"_s;
         QTest::newRow("write without stop")
