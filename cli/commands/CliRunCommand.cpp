@@ -111,7 +111,8 @@ public:
     ECliExit RunAlone(const SCliPlan &plan, const CCliOutput &output) const override
     {
         if (!m_sequence.steps.empty())
-            return CliSequence::RunDryRun(plan.commandName, m_sequence.steps, output);
+            return CliSequence::RunDryRun(plan.commandName, m_sequence.steps, output,
+                                          plan.global.eightBit);
         return CliDryRun::Print(plan, plan.requests, output);
     }
 
