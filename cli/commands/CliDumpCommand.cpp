@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // dump: registers or memory as hex and ASCII, read with write/reads that start by writing
 // the offset.
-#include "CI2cDeviceFile.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
 #include "CliProgress.h"
@@ -9,7 +8,9 @@
 #include "CliSession.h"
 #include "CliValues.h"
 #include "DumpLines.h"
+#include "EFailureKind.h"
 #include "MemoryRequests.h"
+#include "NumberText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -78,7 +79,11 @@ public:
             to = *value;
         }
         if (from > to) {
-            error = u"--from %1 lies after --to %2"_s.arg(fromText, toText);
+            // Without --to the default is what the message has to name.
+            const QString toNamed = invocation.values.contains(TO)
+                                        ? toText
+                                        : NumberText::Hex(to, 2 * width) + u" (the default)"_s;
+            error = u"--from %1 lies after --to %2"_s.arg(fromText, toNamed);
             return false;
         }
         m_byteWise = invocation.flags.contains(BYTE_WISE);

@@ -137,6 +137,9 @@ private Q_SLOTS:
         row("byte-wise, nothing answers", "single", u"dump 0x42 --byte-wise --to 0x3"_s, 1, {},
             u"dump 0x42 at offset 0x00: NACK received"_s);
 
+        row("range before the default end", "empty", u"dump 0x51 --reg-width 2 --from 0x7ff0"_s, 2,
+            {}, u"--from 0x7ff0 lies after --to 0x00FF (the default)"_s);
+
         row("run prints the decoded value", "single", u"run %B Read_Temperature"_s, 0,
             u"17 80\n23.5 °C\n"_s);
         row("run's value in json", "single", u"--json run %B Read_Temperature"_s, 0,
