@@ -24,10 +24,10 @@ bool CheckReservedAddresses(const SCliPlan &plan, QString &error)
 {
     if (plan.global.allAddresses)
         return true;
-    for (const std::uint8_t address : plan.typedAddresses) {
-        if (!CliValues::IsReservedAddress(address))
+    for (const SCliPlan::STypedAddress &typed : plan.typedAddresses) {
+        if (!CliValues::IsReservedAddress(typed.address))
             continue;
-        error = CliValues::ReservedAddressMessage(address, plan.global.eightBit);
+        error = CliValues::ReservedAddressMessage(typed.address, plan.global.eightBit, typed.text);
         return false;
     }
     return true;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // A command line with every argument checked and turned into what goes on the bus. Only
@@ -34,7 +35,16 @@ struct SCliPlan
     int offsetWidth = 1;
     // The addresses typed as arguments: a reserved one is refused unless --all-addresses
     // (a device file's own address is the file's business).
-    std::vector<std::uint8_t> typedAddresses;
+    struct STypedAddress
+    {
+        STypedAddress(std::uint8_t value, QString typed = {})
+            : address(value)
+            , text(std::move(typed))
+        {}
+        std::uint8_t address = 0;
+        QString text; // as typed, for messages; may be empty
+    };
+    std::vector<STypedAddress> typedAddresses;
     // The largest single read a request asks for and the argument that asked for it.
     std::size_t largestRead = 0;
     QString largestReadName;

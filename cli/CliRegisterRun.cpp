@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "CI2cDeviceFile.h"
+#include "CliDryRun.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
 #include "CliProgress.h"
 #include "CliRegisters.h"
 #include "CliSession.h"
 #include "CliValues.h"
-#include "NumberText.h"
 #include "RegisterBits.h"
 #include "RegisterProcedures.h"
 #include "RegisterText.h"
@@ -19,18 +18,6 @@ using namespace Qt::StringLiterals;
 namespace CliRegisters {
 
 namespace {
-
-// A transaction in the message syntax of `transfer`, so a dry run can be pasted there.
-QString TransferLine(const STransactionRequest &request, bool eightBit)
-{
-    QString line =
-        u"w%1@%2"_s.arg(request.data.size()).arg(NumberText::Address(request.address, eightBit));
-    if (!request.data.empty())
-        line += u' ' + CI2cDeviceFile::BytesToHex(request.data);
-    if (request.kind == ETransactionKind::WriteRead)
-        line += u" r%1"_s.arg(request.count);
-    return line;
-}
 
 QJsonObject RegisterJson(const SRegisterMap &map, int index, std::uint32_t value)
 {
@@ -101,15 +88,7 @@ ECliExit RunDryRun(const SCliPlan &plan, const SCliRegisterPlan &registers,
         }
         requests.push_back(RegisterPlan::WriteRequest(plan.address, map, registers.reg, value));
     }
-    QStringList lines;
-    QJsonArray transfers;
-    for (const STransactionRequest &request : requests) {
-        lines.append(TransferLine(request, plan.global.eightBit));
-        transfers.append(lines.last());
-    }
-    output.Result(lines.join(u'\n'));
-    output.JsonResult(plan.commandName, {{u"dryRun"_s, true}, {u"transfers"_s, transfers}}, true);
-    return ECliExit::Success;
+    return CliDryRun::Print(plan, requests, output);
 }
 
 namespace {

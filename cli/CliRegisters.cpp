@@ -29,6 +29,16 @@ QString FieldNames(const SRegister &reg)
     return names.isEmpty() ? u"none"_s : names.join(u", "_s);
 }
 
+// A whole register is shown in hex, so its value is the bits; "raw:" may say so all the same.
+std::optional<std::uint32_t> RegisterValue(const SRegister &reg, const QString &text,
+                                           QString &error)
+{
+    const QString typed = text.trimmed();
+    if (!typed.startsWith(RegisterText::RAW_PREFIX, Qt::CaseInsensitive))
+        return RegisterText::ParseRegisterValue(reg, text, error);
+    return RegisterText::ParseRegisterValue(reg, typed.mid(RegisterText::RAW_PREFIX.size()), error);
+}
+
 class CBuilder
 {
 public:
@@ -153,9 +163,9 @@ private:
             return false;
         }
         QString why;
-        m_registers.value = field == nullptr
-                                ? RegisterText::ParseRegisterValue(chosen, Argument(2), why)
-                                : RegisterText::ParseFieldValue(chosen, *field, Argument(2), why);
+        m_registers.value =
+            field == nullptr ? RegisterValue(chosen, Argument(2), why)
+                             : RegisterText::ParseShownFieldValue(chosen, *field, Argument(2), why);
         if (!m_registers.value) {
             m_error = u"VALUE "_s + why;
             return false;

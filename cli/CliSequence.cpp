@@ -39,12 +39,12 @@ QString KindWord(ESequenceStepKind kind)
     return {};
 }
 
-QJsonObject StepJson(const QJsonObject &base, const SSequenceStep &step)
+QJsonObject StepJson(const QJsonObject &base, const SSequenceStep &step, bool eightBit)
 {
     QJsonObject json = base;
     json.insert(u"line"_s, step.line);
     json.insert(u"kind"_s, KindWord(step.kind));
-    json.insert(u"step"_s, SequenceText::Step(step));
+    json.insert(u"step"_s, SequenceText::Step(step, std::nullopt, eightBit));
     return json;
 }
 
@@ -64,11 +64,12 @@ void PrintOutcome(const CCliOutput &output, const SSequenceStep &step,
 } // namespace
 
 ECliExit RunDryRun(const QString &command, const std::vector<SSequenceStep> &steps,
-                   const CCliOutput &output)
+                   const CCliOutput &output, bool eightBit)
 {
     for (const SSequenceStep &step : steps) {
-        output.Result(u"%1  # line %2"_s.arg(SequenceText::Step(step)).arg(step.line));
-        output.JsonResult(command, StepJson({}, step), std::nullopt);
+        output.Result(u"%1  # line %2"_s.arg(SequenceText::Step(step, std::nullopt, eightBit))
+                          .arg(step.line));
+        output.JsonResult(command, StepJson({}, step, eightBit), std::nullopt);
     }
     return ECliExit::Success;
 }
@@ -84,7 +85,7 @@ ECliExit Run(CCliSession &session, const std::vector<SSequenceStep> &steps)
         const SSequenceStep &step = steps[outcome.index];
         if (outcome.status == ESequenceStatus::Ok)
             PrintOutcome(output, step, outcome);
-        QJsonObject json = StepJson(base, step);
+        QJsonObject json = StepJson(base, step, plan.global.eightBit);
         QJsonArray messages;
         for (const STransactionRecord &record : outcome.records)
             messages.append(session.RecordJson(record));
@@ -124,9 +125,11 @@ ECliExit Run(CCliSession &session, const std::vector<SSequenceStep> &steps)
             break;
         }
     }
-    output.Error(
-        u"line %1 (%2): %3"_s.arg(result->failedLine)
-            .arg(failed != nullptr ? SequenceText::Step(*failed) : QString(), result->error));
+    output.Error(u"line %1 (%2): %3"_s.arg(result->failedLine)
+                     .arg(failed != nullptr
+                              ? SequenceText::Step(*failed, std::nullopt, plan.global.eightBit)
+                              : QString(),
+                          result->error));
     return ECliExit::BusFailure;
 }
 

@@ -14,9 +14,10 @@ class CCliSession;
 // The steps of script, and of run of a stored sequence.
 namespace CliSequence {
 
-// --dry-run: the steps as the sequence language writes them, without an adapter.
+// --dry-run: the steps as the sequence language writes them, without an adapter; addresses
+// in 8-bit notation with `eightBit`.
 ECliExit RunDryRun(const QString &command, const std::vector<SSequenceStep> &steps,
-                   const CCliOutput &output);
+                   const CCliOutput &output, bool eightBit = false);
 ECliExit Run(CCliSession &session, const std::vector<SSequenceStep> &steps);
 
 } // namespace CliSequence

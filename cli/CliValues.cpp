@@ -60,18 +60,32 @@ bool IsReservedAddress(std::uint8_t address)
     return I2cFacts::IsReservedAddress(address);
 }
 
-QString ReservedAddressMessage(std::uint8_t address, bool eightBit)
+QString ReservedAddressMessage(std::uint8_t address, bool eightBit, const QString &typed)
 {
-    return u"ADDR %1 is a reserved address (0x00-0x07, 0x78-0x7F; 0x00 is the general call); "
-           u"--all-addresses sends to it. An i2c-tools bus number goes to the i2c-tools "
-           u"subcommands (e.g. 'vtl-i2c-cli i2cset 0 0x50 ...')"_s.arg(
-               NumberText::Address(address, eightBit));
+    if (!eightBit)
+        return u"ADDR %1 is a reserved address (0x00-0x07, 0x78-0x7F; 0x00 is the general "
+               u"call); --all-addresses sends to it. An i2c-tools bus number goes to the "
+               u"i2c-tools subcommands (e.g. 'vtl-i2c-cli i2cset 0 0x50 ...')"_s.arg(
+                   NumberText::Address(address, false));
+    // In 8-bit notation the read form names the same slave as the write form, so the message
+    // repeats what was typed rather than the write form of it.
+    const QString named = typed.isEmpty() ? NumberText::Address(address, true) : Quoted(typed);
+    return u"ADDR %1 (7-bit %2) is a reserved address (8-bit 0x00-0x0F, 0xF0-0xFF; 0x00 is "
+           u"the general call); --all-addresses sends to it. An i2c-tools bus number goes to "
+           u"the i2c-tools subcommands (e.g. 'vtl-i2c-cli i2cset 0 0x50 ...')"_s.arg(
+               named, NumberText::Address(address, false));
 }
 
 std::optional<std::size_t> ParseCount(const QString &text, std::size_t min, std::size_t max,
                                       const QString &name, QString &error)
 {
-    return MessageValues::ParseCount(text, min, max, name, error);
+    // A leading 0 stays decimal: counts never were octal, and "010" reading as 8 would
+    // shorten a read without a word.
+    const std::optional<std::uint64_t> value = NumberText::ParseHexOrDecimal(text, max);
+    if (value && *value >= min)
+        return static_cast<std::size_t>(*value);
+    error = u"%1 %2 is not a number from %3 to %4"_s.arg(name, Quoted(text)).arg(min).arg(max);
+    return std::nullopt;
 }
 
 std::optional<std::size_t> ParseSize(const QString &text, std::size_t min, std::size_t max,

@@ -21,7 +21,7 @@ QString Quoted(const QString &text);
 // A slave address in hex, 7-bit or 8-bit notation, by the window's rules.
 std::optional<std::uint8_t> ParseAddress(const QString &text, bool eightBit, const QString &name,
                                          QString &error);
-// A decimal count from `min` to `max`.
+// A count from `min` to `max`: decimal, or hex with "0x"; "010" is ten.
 std::optional<std::size_t> ParseCount(const QString &text, std::size_t min, std::size_t max,
                                       const QString &name, QString &error);
 // A size in bytes: decimal, or hex with "0x"; from `min` to `max`.
@@ -52,7 +52,9 @@ bool IsModeLetter(const QString &text);
 QString ModeLetterMessage(const QString &name, const QString &text, const QString &tool);
 // 0x00-0x07 and 0x78-0x7F.
 bool IsReservedAddress(std::uint8_t address);
-QString ReservedAddressMessage(std::uint8_t address, bool eightBit);
+// `typed`: the address as the user wrote it, named in 8-bit notation (0xA1 and 0xA0 are
+// one slave); empty for one that no argument spelled out.
+QString ReservedAddressMessage(std::uint8_t address, bool eightBit, const QString &typed = {});
 
 // The bus clock of a speed code in kbit/s.
 int SpeedKbits(EI2cSpeed speed);

@@ -4,6 +4,8 @@
 #include "HexFormat.h"
 #include "I2cFacts.h"
 
+#include <QStringList>
+
 using namespace Qt::StringLiterals;
 
 namespace DumpLines {
@@ -19,7 +21,8 @@ QChar AsciiOf(unsigned char byte)
 
 } // namespace
 
-QString Format(std::size_t firstOffset, const std::vector<unsigned char> &data, int offsetDigits)
+QString Format(std::size_t firstOffset, const std::vector<unsigned char> &data, int offsetDigits,
+               const std::vector<bool> &missing)
 {
     QString text;
     if (data.empty())
@@ -30,9 +33,15 @@ QString Format(std::size_t firstOffset, const std::vector<unsigned char> &data, 
         QString ascii;
         for (std::size_t offset = line; offset < line + CELLS; ++offset) {
             const bool inside = offset >= firstOffset && offset < end;
+            const std::size_t index = offset - firstOffset;
             hex += u' ';
-            hex += inside ? HexFormat::hexByte(data[offset - firstOffset]) : u"  "_s;
-            ascii += inside ? AsciiOf(data[offset - firstOffset]) : QChar(u' ');
+            if (inside && index < missing.size() && missing[index]) {
+                hex += u"XX"_s;
+                ascii += u'X';
+                continue;
+            }
+            hex += inside ? HexFormat::hexByte(data[index]) : u"  "_s;
+            ascii += inside ? AsciiOf(data[index]) : QChar(u' ');
         }
         QString row = QString::number(line, 16).toUpper().rightJustified(offsetDigits, u'0') +
                       u':' + hex + u"  "_s + ascii;
@@ -41,6 +50,14 @@ QString Format(std::size_t firstOffset, const std::vector<unsigned char> &data, 
         text += row + u'\n';
     }
     return text;
+}
+
+QString Hex(const std::vector<unsigned char> &data, const std::vector<bool> &missing)
+{
+    QStringList cells;
+    for (std::size_t i = 0; i < data.size(); ++i)
+        cells.append(i < missing.size() && missing[i] ? u"XX"_s : HexFormat::hexByte(data[i]));
+    return cells.join(u' ');
 }
 
 } // namespace DumpLines

@@ -29,4 +29,19 @@ std::vector<SMemoryChunk> Reads(std::uint8_t address, std::size_t offset, std::s
     return chunks;
 }
 
+std::size_t RepeatedGroup(const std::vector<unsigned char> &data)
+{
+    constexpr std::size_t LONGEST = 4;
+    if (std::all_of(data.begin(), data.end(), [&](unsigned char byte) { return byte == data[0]; }))
+        return 0;
+    for (std::size_t group = 2; group <= LONGEST && 2 * group <= data.size(); ++group) {
+        bool repeats = true;
+        for (std::size_t i = group; i < data.size() && repeats; ++i)
+            repeats = data[i] == data[i % group];
+        if (repeats)
+            return group;
+    }
+    return 0;
+}
+
 } // namespace MemoryRequests

@@ -33,4 +33,17 @@ std::optional<std::uint32_t> ParseRegisterValue(const SRegister &reg, const QStr
 std::optional<std::uint32_t> ParseFieldValue(const SRegister &reg, const SRegisterField &field,
                                              const QString &text, QString &error);
 
+// The prefix that makes a typed value the field's bits rather than what the field shows.
+inline const QString RAW_PREFIX = QStringLiteral("raw:");
+
+// A field value typed as FieldMeaning shows it, so that what a read prints can be written
+// back: a field with a scale, offset or unit takes a decimal number in its unit (the unit may
+// follow), rounded to the nearest step; an enum field one of its texts (letter case aside),
+// or the number of a value that has none; a one-bit flag set, clear, 1 or 0; any other field
+// its number (negative for a signed one). RAW_PREFIX and hex with "0x" or decimal give the
+// bits themselves: 0 to all ones, or a negative number for a signed field. A value outside the
+// field's range is refused with the range, in the unit for a scaled field.
+std::optional<std::uint32_t> ParseShownFieldValue(const SRegister &reg, const SRegisterField &field,
+                                                  const QString &text, QString &error);
+
 } // namespace RegisterText

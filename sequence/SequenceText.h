@@ -17,11 +17,13 @@ namespace SequenceText {
 // "10ms", "500us", "2s": the largest unit that holds the duration exactly.
 QString Duration(std::chrono::microseconds duration);
 
-// The messages in the transfer syntax. An address is written where it changes; messages
-// that start with `deviceAddress` leave it out, so the line follows the device.
+// The messages in the transfer syntax. An address is written where it changes, in 8-bit
+// notation with `eightBit`; messages that start with `deviceAddress` leave it out, so the
+// line follows the device.
 QString Transfer(const std::vector<STransferMessage> &messages,
-                 std::optional<std::uint8_t> deviceAddress = std::nullopt);
+                 std::optional<std::uint8_t> deviceAddress = std::nullopt, bool eightBit = false);
 
-QString Step(const SSequenceStep &step, std::optional<std::uint8_t> deviceAddress = std::nullopt);
+QString Step(const SSequenceStep &step, std::optional<std::uint8_t> deviceAddress = std::nullopt,
+             bool eightBit = false);
 
 } // namespace SequenceText

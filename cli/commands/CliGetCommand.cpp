@@ -21,7 +21,7 @@ public:
                 {{u"ADDR"_s, u"Slave address, hex."_s},
                  {u"REG"_s,
                   u"Register: one to four hex byte pairs, or one hex number with --reg-width."_s},
-                 {u"COUNT"_s, u"Number of bytes, decimal (default 1)."_s}},
+                 {u"COUNT"_s, u"Number of bytes, decimal or hex with 0x (default 1)."_s}},
                 u"ADDR REG [COUNT]"_s,
                 {CliRequestArguments::RegisterWidthOption()},
                 2,

@@ -17,13 +17,13 @@ QCommandLineOption RegisterWidthOption()
 bool ParseAddress(const SCliInvocation &invocation, int index, SCliPlan &plan, QString &error,
                   bool typed)
 {
-    const auto address = CliValues::ParseAddress(invocation.arguments.value(index),
-                                                 plan.global.eightBit, u"ADDR"_s, error);
+    const QString text = invocation.arguments.value(index);
+    const auto address = CliValues::ParseAddress(text, plan.global.eightBit, u"ADDR"_s, error);
     if (!address)
         return false;
     plan.address = *address;
     if (typed)
-        plan.typedAddresses.push_back(*address);
+        plan.typedAddresses.emplace_back(*address, text);
     return true;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // run: a stored command of a device file, as the window's projects panel executes it.
 #include "CI2cDeviceFile.h"
+#include "CliDryRun.h"
 #include "CliPlan.h"
 #include "CliSequence.h"
 #include "CliSequencePlan.h"
@@ -8,6 +9,8 @@
 #include "CliSingleTransaction.h"
 #include "CliValues.h"
 #include "CommandRequest.h"
+
+#include <QLocale>
 
 using namespace Qt::StringLiterals;
 
@@ -23,8 +26,11 @@ public:
             u"Execute a stored command of a device file."_s,
             u"Executes the command with the label LABEL of the device file FILE at the file's "
             u"address, as the window's projects panel does: a write with its start/stop "
-            u"mode, a read, or a write/read (the bytes, then a read after a repeated start). "
-            u"A sequence runs its steps as script does; --dry-run prints them instead."_s,
+            u"mode, a read, or a write/read (the bytes, then a read after a repeated start), "
+            u"and prints the bytes read and, when the command defines a decoding, the value "
+            u"with its unit on a line of its own. A sequence runs its steps as script does. "
+            u"--dry-run prints the transfers (a sequence's steps) instead and opens no "
+            u"adapter."_s,
             {{u"FILE"_s, u"Device file (.i2cdev)."_s},
              {u"LABEL"_s, u"Label of the command (letter case and surrounding blanks aside)."_s}},
             u"FILE LABEL"_s,
@@ -79,14 +85,15 @@ public:
         }
         m_command = *found;
         m_file = path;
+        m_dryRun = invocation.flags.contains(CliOption::DRY_RUN);
         plan.address = device.GetAddress();
         if (found->type == EI2cCommandType::Sequence)
             return CliSequencePlan::BuildStored(invocation, m_command, plan, m_sequence, error);
         return BuildRunRequest(label, plan, error);
     }
 
-    // A stored sequence's dry run prints its steps; anything else goes on the bus.
-    bool NeedsAdapter() const override { return m_sequence.steps.empty() || !m_sequence.dryRun; }
+    // A dry run prints what would be sent, whatever kind the command is.
+    bool NeedsAdapter() const override { return !m_dryRun; }
 
     ECliExit Run(CCliSession &session) const override
     {
@@ -94,16 +101,40 @@ public:
             return CliSequence::Run(session, m_sequence.steps);
         const QString what =
             u"run '%1' at %2"_s.arg(m_command.label, session.Address(session.Plan().address));
-        return CliSingleTransaction::Run(session, what,
-                                         {{u"file"_s, m_file}, {u"label"_s, m_command.label}});
+        return CliSingleTransaction::Run(
+            session, what, {{u"file"_s, m_file}, {u"label"_s, m_command.label}},
+            [this](const std::vector<unsigned char> &read, QJsonObject &json) {
+                return DecodedValue(read, json);
+            });
     }
 
     ECliExit RunAlone(const SCliPlan &plan, const CCliOutput &output) const override
     {
-        return CliSequence::RunDryRun(plan.commandName, m_sequence.steps, output);
+        if (!m_sequence.steps.empty())
+            return CliSequence::RunDryRun(plan.commandName, m_sequence.steps, output,
+                                          plan.global.eightBit);
+        return CliDryRun::Print(plan, plan.requests, output);
     }
 
 private:
+    // The command's decoding of the bytes read, as the window's watch decodes them: the value
+    // in the shortest text that reads back the same, with its unit; nothing without one.
+    QString DecodedValue(const std::vector<unsigned char> &read, QJsonObject &json) const
+    {
+        if (!m_command.value)
+            return {};
+        const std::optional<double> value = m_command.value->Decode(read);
+        if (!value)
+            return {};
+        json.insert(u"value"_s, *value);
+        QString text = QString::number(*value, 'f', QLocale::FloatingPointShortest);
+        if (!m_command.value->unit.isEmpty()) {
+            json.insert(u"unit"_s, m_command.value->unit);
+            text += u' ' + m_command.value->unit;
+        }
+        return text;
+    }
+
     bool BuildRunRequest(const QString &label, SCliPlan &plan, QString &error)
     {
         const QString name = u"LABEL %1"_s.arg(CliValues::Quoted(label));
@@ -123,6 +154,7 @@ private:
     SI2cCommand m_command;
     QString m_file;
     SCliSequencePlan m_sequence;
+    bool m_dryRun = false;
 };
 
 } // namespace

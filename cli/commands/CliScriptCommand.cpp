@@ -43,7 +43,8 @@ public:
 
     ECliExit RunAlone(const SCliPlan &plan, const CCliOutput &output) const override
     {
-        return CliSequence::RunDryRun(plan.commandName, m_sequence.steps, output);
+        return CliSequence::RunDryRun(plan.commandName, m_sequence.steps, output,
+                                      plan.global.eightBit);
     }
 
 private:

@@ -24,7 +24,7 @@ QString DataLines(const std::vector<unsigned char> &data)
     return HexFormat::lines(bytes, BYTES_PER_LINE, false);
 }
 
-ECliExit Run(CCliSession &session, const QString &what, QJsonObject json)
+ECliExit Run(CCliSession &session, const QString &what, QJsonObject json, const ReadExtra &extra)
 {
     const SCliPlan &plan = session.Plan();
     const STransactionRequest &request = plan.requests.front();
@@ -50,8 +50,13 @@ ECliExit Run(CCliSession &session, const QString &what, QJsonObject json)
                            : what;
         return session.Failure(named, record, json);
     }
-    if (request.kind != ETransactionKind::Write)
-        session.Output().Result(DataLines(record.read.data));
+    if (request.kind != ETransactionKind::Write) {
+        QString lines = DataLines(record.read.data);
+        const QString more = extra ? extra(record.read.data, json) : QString();
+        if (!more.isEmpty())
+            lines += (lines.endsWith(u'\n') ? QString() : u"\n"_s) + more;
+        session.Output().Result(lines);
+    }
     session.JsonResult(json);
     return ECliExit::Success;
 }

@@ -293,7 +293,7 @@ private Q_SLOTS:
         row("address", u"read 0x80 1"_s, u"ADDR '0x80'"_s);
         row("count", u"get 0x50 00 0"_s, u"COUNT '0' is not a number from 1 to 65535"_s);
         row("count beyond", u"read 0x50 65536"_s, u"COUNT '65536'"_s);
-        row("count in hex", u"read 0x50 0x10"_s, u"COUNT '0x10'"_s);
+        row("count in hex beyond", u"read 0x50 0x10000"_s, u"COUNT '0x10000'"_s);
         row("count with sign", u"read 0x50 +4"_s, u"COUNT '+4'"_s);
         row("five register bytes", u"get 0x50 0102030405"_s, u"REG '0102030405'"_s);
         row("register too wide", u"get --reg-width 2 0x50 10000"_s,

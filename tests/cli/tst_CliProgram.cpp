@@ -267,10 +267,10 @@ private Q_SLOTS:
                  R"("meaning":"T=23.50 °C","ok":true,"register":"TEMP",)"
                  R"("registerAddress":"0x00","value":"0x1780"})"));
         row("field value not in the enum", single, u"--json reg %T CONFIG.CR 1HZ"_s, 2,
-            Json(R"x({"command":"reg","error":"VALUE '1HZ' is no value of CONFIG.CR (2 bits, or )x"
-                 R"x('0.25 Hz', '1 Hz', '4 Hz', '8 Hz')","ok":false})x"),
-            {u"VALUE '1HZ' is no value of CONFIG.CR (2 bits, or '0.25 Hz', '1 Hz', '4 Hz', "
-             u"'8 Hz')"_s});
+            Json(R"x({"command":"reg","error":"VALUE '1HZ' is no value of CONFIG.CR ('0.25 Hz', )x"
+                 R"x('1 Hz', '4 Hz', '8 Hz'; the bits as raw:0x0 to raw:0x3)","ok":false})x"),
+            {u"VALUE '1HZ' is no value of CONFIG.CR ('0.25 Hz', '1 Hz', '4 Hz', '8 Hz'; the "
+             u"bits as raw:0x0 to raw:0x3)"_s});
         row("field write by enum text", single, u"-j reg %T CONFIG.CR 1_hz"_s, 0,
             Json(R"({"adapter":"SIM-A-0001","address":"0x48","command":"reg","field":"CR",)"
                  R"("fields":[{"bits":"[15]","meaning":"clear","name":"OS","raw":0},)"
@@ -374,7 +374,7 @@ private Q_SLOTS:
         QTest::newRow("dry run touches no adapter")
             << u"repeat 2|w1 0A|end|delay 1s"_s << u"empty"_s
             << u"--8bit script --dry-run --address 0xA0 %F"_s << 0
-            << u"w1@0x50 0A  # line 2\nw1@0x50 0A  # line 2\ndelay 1s  # line 4\n"_s << QString();
+            << u"w1@0xA0 0A  # line 2\nw1@0xA0 0A  # line 2\ndelay 1s  # line 4\n"_s << QString();
         QTest::newRow("json, one object per step")
             << u"echo hi|expect r1@0x50 == 40 mask F0"_s << single << u"--json script %F"_s << 0
             << Json(R"({"adapter":"SIM-A-0001","command":"script","durationUs":0,"kind":"echo",)"

@@ -227,6 +227,82 @@ private Q_SLOTS:
             QVERIFY2(error.contains(u"'%1' is no value of R"_s.arg(text)), qPrintable(error));
     }
 
+    // What the command line takes for a field: the value as FieldMeaning shows it, or its
+    // bits after raw:.
+    void parseShownValues_data()
+    {
+        QTest::addColumn<SRegisterField>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("raw"); // -1: refused
+
+        SRegisterField celsius = Field(15, 4, true);
+        celsius.scale = 0.0625;
+        celsius.unit = u"°C"_s;
+        SRegisterField offset = Field(7, 0);
+        offset.scale = 0.5;
+        offset.add = -40;
+        SRegisterField choice = Field(2, 0);
+        choice.enumTexts = {{0, u"1"_s}, {1, u"4"_s}, {2, u"16"_s}};
+        const SRegisterField flag = Field(3, 3);
+        const SRegisterField count = Field(7, 0, true);
+        const SRegisterField word = Field(31, 0);
+        const auto row = [](const char *name, const SRegisterField &field, const QString &text,
+                            qint64 raw) {
+            QTest::newRow(name) << field << text << raw;
+        };
+
+        row("in the unit", celsius, u"75"_s, 0x4B0);
+        row("as shown, unit and blanks", celsius, u" 75.00 °C "_s, 0x4B0);
+        row("nearest step above", celsius, u"75.04"_s, 0x4B1);
+        row("negative in the unit", celsius, u"-5"_s, 0xFB0);
+        row("highest step", celsius, u"127.94"_s, 0x7FF);
+        row("beyond the highest step", celsius, u"127.97"_s, -1);
+        row("lowest within half a step", celsius, u"-128.03"_s, 0x800);
+        row("beyond the lowest step", celsius, u"-128.04"_s, -1);
+        row("hex is no temperature", celsius, u"0x4B"_s, -1);
+        row("another unit", celsius, u"75 K"_s, -1);
+        row("raw count", celsius, u"raw:0x4B0"_s, 0x4B0);
+        row("raw negative, letter case", celsius, u"RAW:-1"_s, 0xFFF);
+        row("raw beyond the bits", celsius, u"raw:0x1000"_s, -1);
+        row("raw beyond the signed range", celsius, u"raw:-2049"_s, -1);
+        row("offset, lowest", offset, u"-40"_s, 0);
+        row("offset, highest", offset, u"87.5"_s, 255);
+        row("offset, beyond", offset, u"88"_s, -1);
+        row("enum text", choice, u"16"_s, 2);
+        row("enum text that is another value's number", choice, u"4"_s, 1);
+        row("number of a value without text", choice, u"3"_s, 3);
+        row("number of a value with text", choice, u"2"_s, -1);
+        row("beyond the enum's bits", choice, u"8"_s, -1);
+        row("flag set", flag, u"SET"_s, 1);
+        row("flag 1", flag, u"1"_s, 1);
+        row("flag 2", flag, u"2"_s, -1);
+        row("signed, lowest", count, u"-128"_s, 0x80);
+        row("signed, beyond", count, u"128"_s, -1);
+        row("signed, hex pattern", count, u"0xFF"_s, -1);
+        row("signed, raw pattern", count, u"raw:0xFF"_s, 0xFF);
+        row("32 bits, raw", word, u"raw:0xFFFFFFFF"_s, 0xFFFFFFFF);
+        row("raw without digits", word, u"raw:"_s, -1);
+    }
+
+    void parseShownValues()
+    {
+        QFETCH(SRegisterField, field);
+        QFETCH(QString, text);
+        QFETCH(qint64, raw);
+
+        SRegister reg;
+        reg.name = u"R"_s;
+        reg.size = 4;
+        QString error;
+        const std::optional<std::uint32_t> parsed =
+            RegisterText::ParseShownFieldValue(reg, field, text, error);
+        QCOMPARE(parsed.has_value(), raw >= 0);
+        if (parsed)
+            QCOMPARE(qint64(*parsed), raw);
+        else
+            QVERIFY2(error.startsWith(u"'%1' is no value of R.F ("_s.arg(text)), qPrintable(error));
+    }
+
     void readAllPlan_data()
     {
         QTest::addColumn<QString>("registers");
