@@ -289,51 +289,6 @@ private:
     }
 };
 
-bool ExpandRange(const std::vector<SSequenceEntry> &entries, std::size_t &index,
-                 std::optional<std::uint8_t> address, std::vector<SSequenceStep> &steps,
-                 SSequenceError &error)
-{
-    while (index < entries.size()) {
-        const SSequenceEntry &entry = entries[index];
-        if (entry.kind == SSequenceEntry::EKind::End)
-            return true;
-        ++index;
-        if (entry.kind == SSequenceEntry::EKind::Repeat) {
-            const std::size_t bodyStart = index;
-            for (std::size_t round = 0; round < entry.count; ++round) {
-                index = bodyStart;
-                const std::size_t before = steps.size();
-                if (!ExpandRange(entries, index, address, steps, error))
-                    return false;
-                // A body without steps adds none in later rounds either.
-                if (steps.size() == before)
-                    break;
-            }
-            ++index; // past the End
-            continue;
-        }
-        if (entry.deviceAddressColumn != 0 && !address) {
-            error = {entry.step.line, entry.deviceAddressColumn,
-                     u"this message names no address (@ADDR) and there is no device address "
-                     u"to take"_s};
-            return false;
-        }
-        if (steps.size() >= MAX_STEPS) {
-            error = {entry.step.line, 1,
-                     u"the sequence unrolls to more than %1 steps"_s.arg(MAX_STEPS)};
-            return false;
-        }
-        steps.push_back(entry.step);
-        for (STransferMessage &message : steps.back().messages) {
-            if (message.deviceAddress) {
-                message.address = *address;
-                message.deviceAddress = false;
-            }
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<std::vector<SSequenceEntry>> Parse(const QStringList &lines, SSequenceError &error)
@@ -372,10 +327,19 @@ std::optional<std::vector<SSequenceStep>> Expand(const std::vector<SSequenceEntr
                                                  std::optional<std::uint8_t> address,
                                                  SSequenceError &error)
 {
-    std::vector<SSequenceStep> steps;
-    std::size_t index = 0;
-    if (!ExpandRange(entries, index, address, steps, error))
+    const std::optional<CSequenceProgram> program =
+        CSequenceProgram::Build(entries, address, error);
+    if (!program)
         return std::nullopt;
+    std::vector<SSequenceStep> steps;
+    CSequenceCursor cursor(*program);
+    while (const SSequenceStep *step = cursor.Next()) {
+        if (steps.size() >= MAX_STEPS) {
+            error = {step->line, 1, u"the sequence unrolls to more than %1 steps"_s.arg(MAX_STEPS)};
+            return std::nullopt;
+        }
+        steps.push_back(*step);
+    }
     return steps;
 }
 
@@ -386,6 +350,15 @@ ParseAndExpand(const QStringList &lines, std::optional<std::uint8_t> address, SS
     if (!entries)
         return std::nullopt;
     return Expand(*entries, address, error);
+}
+
+std::optional<CSequenceProgram>
+ParseProgram(const QStringList &lines, std::optional<std::uint8_t> address, SSequenceError &error)
+{
+    const std::optional<std::vector<SSequenceEntry>> entries = Parse(lines, error);
+    if (!entries)
+        return std::nullopt;
+    return CSequenceProgram::Build(*entries, address, error);
 }
 
 int CountStepLines(const QStringList &lines)

@@ -35,14 +35,14 @@ QString Duration(std::chrono::microseconds duration)
 }
 
 QString Transfer(const std::vector<STransferMessage> &messages,
-                 std::optional<std::uint8_t> deviceAddress)
+                 std::optional<std::uint8_t> deviceAddress, bool eightBit)
 {
     QStringList words;
     std::optional<std::uint8_t> current = deviceAddress;
     for (const STransferMessage &message : messages) {
         QString word = (message.read ? u"r"_s : u"w"_s) + QString::number(message.count);
         if (current != message.address)
-            word += u'@' + NumberText::Address(message.address, false);
+            word += u'@' + NumberText::Address(message.address, eightBit);
         current = message.address;
         words.append(word);
         if (!message.read && !message.data.empty())
@@ -51,19 +51,20 @@ QString Transfer(const std::vector<STransferMessage> &messages,
     return words.join(u' ');
 }
 
-QString Step(const SSequenceStep &step, std::optional<std::uint8_t> deviceAddress)
+QString Step(const SSequenceStep &step, std::optional<std::uint8_t> deviceAddress, bool eightBit)
 {
     switch (step.kind) {
     case ESequenceStepKind::Transfer:
-        return Transfer(step.messages, deviceAddress);
+        return Transfer(step.messages, deviceAddress, eightBit);
     case ESequenceStepKind::Delay:
         return u"delay "_s + Duration(step.wait);
     case ESequenceStepKind::Expect:
-        return u"expect %1 == %2"_s.arg(Transfer(step.messages, deviceAddress), Comparison(step));
+        return u"expect %1 == %2"_s.arg(Transfer(step.messages, deviceAddress, eightBit),
+                                        Comparison(step));
     case ESequenceStepKind::Poll:
-        return u"poll %1 until %2 every %3 timeout %4"_s.arg(Transfer(step.messages, deviceAddress),
-                                                             Comparison(step), Duration(step.wait),
-                                                             Duration(step.timeout));
+        return u"poll %1 until %2 every %3 timeout %4"_s.arg(
+            Transfer(step.messages, deviceAddress, eightBit), Comparison(step), Duration(step.wait),
+            Duration(step.timeout));
     case ESequenceStepKind::Echo:
         return step.text.isEmpty() ? u"echo"_s : u"echo "_s + step.text;
     }

@@ -18,10 +18,12 @@ namespace SequenceText {
 QString Duration(std::chrono::microseconds duration);
 
 // The messages in the transfer syntax. An address is written where it changes; messages
-// that start with `deviceAddress` leave it out, so the line follows the device.
+// that start with `deviceAddress` leave it out, so the line follows the device. `eightBit`
+// writes addresses in 8-bit notation, as the command line's --8bit shows them.
 QString Transfer(const std::vector<STransferMessage> &messages,
-                 std::optional<std::uint8_t> deviceAddress = std::nullopt);
+                 std::optional<std::uint8_t> deviceAddress = std::nullopt, bool eightBit = false);
 
-QString Step(const SSequenceStep &step, std::optional<std::uint8_t> deviceAddress = std::nullopt);
+QString Step(const SSequenceStep &step, std::optional<std::uint8_t> deviceAddress = std::nullopt,
+             bool eightBit = false);
 
 } // namespace SequenceText

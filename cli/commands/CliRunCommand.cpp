@@ -86,12 +86,15 @@ public:
     }
 
     // A stored sequence's dry run prints its steps; anything else goes on the bus.
-    bool NeedsAdapter() const override { return m_sequence.steps.empty() || !m_sequence.dryRun; }
+    bool NeedsAdapter() const override
+    {
+        return m_sequence.program.IsEmpty() || !m_sequence.dryRun;
+    }
 
     ECliExit Run(CCliSession &session) const override
     {
-        if (!m_sequence.steps.empty())
-            return CliSequence::Run(session, m_sequence.steps);
+        if (!m_sequence.program.IsEmpty())
+            return CliSequence::Run(session, m_sequence.program);
         const QString what =
             u"run '%1' at %2"_s.arg(m_command.label, session.Address(session.Plan().address));
         return CliSingleTransaction::Run(session, what,
@@ -100,7 +103,7 @@ public:
 
     ECliExit RunAlone(const SCliPlan &plan, const CCliOutput &output) const override
     {
-        return CliSequence::RunDryRun(plan.commandName, m_sequence.steps, output);
+        return CliSequence::RunDryRun(plan, m_sequence.program, output);
     }
 
 private:
