@@ -374,7 +374,7 @@ private Q_SLOTS:
         QTest::newRow("dry run touches no adapter")
             << u"repeat 2|w1 0A|end|delay 1s"_s << u"empty"_s
             << u"--8bit script --dry-run --address 0xA0 %F"_s << 0
-            << u"w1@0x50 0A  # line 2\nw1@0x50 0A  # line 2\ndelay 1s  # line 4\n"_s << QString();
+            << u"w1@0xA0 0A  # line 2\nw1@0xA0 0A  # line 2\ndelay 1s  # line 4\n"_s << QString();
         QTest::newRow("json, one object per step")
             << u"echo hi|expect r1@0x50 == 40 mask F0"_s << single << u"--json script %F"_s << 0
             << Json(R"({"adapter":"SIM-A-0001","command":"script","durationUs":0,"kind":"echo",)"
