@@ -2,6 +2,7 @@
 #include "CSequenceRunner.h"
 
 #include "CI2cDeviceFile.h"
+#include "MessageValues.h"
 #include "SequenceText.h"
 
 #include <chrono>
@@ -81,9 +82,9 @@ void RunPoll(CBusContext &context, const SSequenceStep &step, SSequenceOutcome &
         if (now >= deadline) {
             outcome.status = ESequenceStatus::Timeout;
             outcome.message =
-                u"no match for %1 within %2 (%3 attempts); %4"_s.arg(Expectation(step))
+                u"no match for %1 within %2 (%3); %4"_s.arg(Expectation(step))
                     .arg(SequenceText::Duration(step.timeout))
-                    .arg(outcome.attempts)
+                    .arg(MessageValues::Counted(outcome.attempts, u"attempt", u"attempts"))
                     .arg(lastAcknowledged
                              ? u"last read %1"_s.arg(CI2cDeviceFile::BytesToHex(outcome.read))
                              : u"the last attempt was not acknowledged"_s);

@@ -257,9 +257,9 @@ private:
         const std::size_t readCount = step.messages.back().count;
         if (step.expected.size() != readCount)
             return Fail(m_tokens[separatorAt + 1].column,
-                        u"%1 compares %2 bytes, but its transfer reads %3"_s.arg(name)
-                            .arg(step.expected.size())
-                            .arg(readCount));
+                        u"%1 compares %2, but its transfer reads %3"_s.arg(
+                            name, MessageValues::Counted(step.expected.size(), u"byte", u"bytes"),
+                            QString::number(readCount)));
         step.mask.assign(step.expected.size(), 0xFF);
         if (maskAt < everyAt) {
             std::vector<unsigned char> mask;
@@ -267,8 +267,9 @@ private:
                 return false;
             if (mask.size() != step.expected.size())
                 return Fail(m_tokens[maskAt + 1].column,
-                            u"the mask has %1 bytes, the bytes compared %2"_s.arg(mask.size())
-                                .arg(step.expected.size()));
+                            u"the mask has %1, the bytes compared %2"_s.arg(
+                                MessageValues::Counted(mask.size(), u"byte", u"bytes"),
+                                QString::number(step.expected.size())));
             step.mask = std::move(mask);
         }
         if (!poll)
