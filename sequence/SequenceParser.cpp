@@ -175,14 +175,13 @@ private:
                                                QRegularExpression::CaseInsensitiveOption);
         const SToken &token = m_tokens[index];
         const QRegularExpressionMatch match = syntax.match(token.text);
-        const std::optional<std::uint64_t> number =
-            match.hasMatch() ? NumberText::ParseDigits(match.captured(1), 10) : std::nullopt;
         const QString unit = match.captured(2).toLower();
         const std::uint64_t scale = unit == "s"_L1 ? 1000000 : unit == "ms"_L1 ? 1000 : 1;
-        // No number counts as one beyond the limit: one comparison then refuses both (and
-        // keeps an optimising compiler from seeing an unset value read).
+        // No number counts as one beyond the limit, so that one comparison refuses both.
         const auto limit = static_cast<std::uint64_t>(MAX_DURATION.count());
-        const std::uint64_t count = number.value_or(limit + 1);
+        const std::uint64_t count =
+            match.hasMatch() ? NumberText::ParseDigits(match.captured(1), 10).value_or(limit + 1)
+                             : limit + 1;
         if (count > limit || count * scale > limit)
             return Fail(token.column,
                         u"%1 %2 is not a duration up to 1 hour (e.g. 10ms, 500us, 2s)"_s.arg(
