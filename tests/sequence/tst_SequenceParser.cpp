@@ -176,7 +176,7 @@ private Q_SLOTS:
             << u"line 1, column 8: the transfer of expect must end with a read"_s;
         QTest::newRow("expect of too few bytes")
             << u"expect r2 == 19"_s << true
-            << u"line 1, column 14: expect compares 1 bytes, but its transfer reads 2"_s;
+            << u"line 1, column 14: expect compares 1 byte, but its transfer reads 2"_s;
         QTest::newRow("mask of another length") << u"expect r1 == 19 mask FF 00"_s << true
                                                 << u"line 1, column 22: the mask has 2 bytes"_s;
         QTest::newRow("expect without transfer")
