@@ -92,6 +92,8 @@ private:
     std::function<SBusProcedureResult(CVtlI2c &)> m_driverWork;
     // A caller blocks in Wait for it: nothing about it is posted to the event loop.
     bool m_blocking;
+    // A blocking caller that asked for no records: a long procedure keeps none of them.
+    bool m_keepRecords = true;
     const CTransactionControl *m_external;
     CTransactionControl m_control;
     std::vector<STransactionRecord> m_records;

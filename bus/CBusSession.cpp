@@ -181,6 +181,7 @@ SBusProcedureResult CBusSession::RunProcedure(BusProcedure procedure,
 {
     std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, true, control);
     job->m_procedure = std::move(procedure);
+    job->m_keepRecords = records != nullptr;
     enqueue(job);
     Wait(job);
     if (records != nullptr)
@@ -449,7 +450,9 @@ void CBusSession::workerLoop()
 void CBusSession::runOnWorker(CBusJob &job, CVtlI2c &driver, SCompletion &completion)
 {
     const bool post = !job.m_blocking;
-    const auto keep = [this, post](const STransactionRecord &record) {
+    const auto keep = [this, post, kept = job.m_keepRecords](const STransactionRecord &record) {
+        if (!kept)
+            return;
         {
             const std::lock_guard lock(m_mutex);
             m_liveRecords.push_back(record);

@@ -81,6 +81,12 @@ void CCliOutput::Json(const QJsonObject &object) const
     Put(stdout, QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
 }
 
+void CCliOutput::JsonPart(const QByteArray &text) const
+{
+    if (m_json && !m_quiet && !text.isEmpty())
+        Put(stdout, text);
+}
+
 void CCliOutput::JsonResult(const QString &command, QJsonObject fields, std::optional<bool> ok,
                             const std::optional<QString> &error) const
 {

@@ -24,6 +24,9 @@ public:
     // with a reason for a failure, "error". Nothing in text mode or when quiet.
     void JsonResult(const QString &command, QJsonObject fields, std::optional<bool> ok,
                     const std::optional<QString> &error = std::nullopt) const;
+    // Part of one JSON line too long to hold at once, as it is; the caller writes the whole
+    // object and its newline. Nothing in text mode or when quiet.
+    void JsonPart(const QByteArray &text) const;
     // "<program>: <message>" on stderr, also when quiet.
     void Error(const QString &message) const;
     // Lines on stderr as they are (a hint after an error), also when quiet.

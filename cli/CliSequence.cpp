@@ -3,6 +3,7 @@
 
 #include "CI2cDeviceFile.h"
 #include "CSequenceRunner.h"
+#include "CliInterrupt.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
 #include "CliProgress.h"
@@ -11,6 +12,7 @@
 #include "SequenceText.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include <memory>
 
@@ -21,6 +23,9 @@ namespace CliSequence {
 namespace {
 
 constexpr int BYTES_PER_LINE = 16;
+// A dry run writes its lines in pieces of about this size: a million steps then cost a few
+// hundred writes instead of a million.
+constexpr qsizetype DRY_RUN_CHUNK = 64 * 1024;
 
 QString KindWord(ESequenceStepKind kind)
 {
@@ -63,26 +68,66 @@ void PrintOutcome(const CCliOutput &output, const SSequenceStep &step,
 
 } // namespace
 
-ECliExit RunDryRun(const QString &command, const std::vector<SSequenceStep> &steps,
-                   const CCliOutput &output, bool eightBit)
+ECliExit RunDryRun(const SCliPlan &plan, const CSequenceProgram &program, const CCliOutput &output)
 {
-    for (const SSequenceStep &step : steps) {
-        output.Result(u"%1  # line %2"_s.arg(SequenceText::Step(step, std::nullopt, eightBit))
-                          .arg(step.line));
-        output.JsonResult(command, StepJson({}, step, eightBit), std::nullopt);
+    const bool json = output.IsJson();
+    // Each step's line once; the walk only repeats them.
+    std::vector<QByteArray> lines;
+    lines.reserve(program.Steps().size());
+    for (const SSequenceStep &step : program.Steps()) {
+        const QString text = SequenceText::Step(step, std::nullopt, plan.global.eightBit);
+        if (json) {
+            const QByteArray element =
+                QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+            lines.push_back(element.mid(1, element.size() - 2));
+        } else {
+            lines.push_back(u"%1  # line %2\n"_s.arg(text).arg(step.line).toUtf8());
+        }
     }
+    QByteArray chunk;
+    if (json) {
+        // The envelope as every dry run has it, left open after the '[' of "transfers".
+        chunk = QJsonDocument(QJsonObject{{u"command"_s, plan.commandName},
+                                          {u"dryRun"_s, true},
+                                          {u"ok"_s, true},
+                                          {u"transfers"_s, QJsonArray()}})
+                    .toJson(QJsonDocument::Compact);
+        chunk.chop(2);
+    }
+    const auto write = [&] {
+        if (json)
+            output.JsonPart(chunk);
+        else
+            output.Result(QString::fromUtf8(chunk));
+        chunk.clear();
+    };
+    CSequenceCursor cursor(program);
+    while (cursor.Next() != nullptr) {
+        if (json && cursor.Position() > 1)
+            chunk += ',';
+        chunk += lines[cursor.StepIndex()];
+        if (chunk.size() < DRY_RUN_CHUNK)
+            continue;
+        write();
+        if (CliInterrupt::WasInterrupted())
+            return ECliExit::Interrupted;
+    }
+    if (json)
+        chunk += "]}\n";
+    write();
     return ECliExit::Success;
 }
 
-ECliExit Run(CCliSession &session, const std::vector<SSequenceStep> &steps)
+ECliExit Run(CCliSession &session, const CSequenceProgram &program)
 {
     const SCliPlan &plan = session.Plan();
     const QJsonObject base = session.JsonBase();
-    auto runner = std::make_shared<CSequenceRunner>(steps);
+    auto runner = std::make_shared<CSequenceRunner>(program);
+    const std::vector<SSequenceStep> &steps = runner->Program().Steps();
     const CCliOutput &output = session.Output();
     // Runs on the bus worker while this thread waits, so the lines come as the steps end.
     runner->SetStepHandler([&](const SSequenceOutcome &outcome) {
-        const SSequenceStep &step = steps[outcome.index];
+        const SSequenceStep &step = steps[outcome.textIndex];
         if (outcome.status == ESequenceStatus::Ok)
             PrintOutcome(output, step, outcome);
         QJsonObject json = StepJson(base, step, plan.global.eightBit);
@@ -103,7 +148,7 @@ ECliExit Run(CCliSession &session, const std::vector<SSequenceStep> &steps)
                           ok ? std::nullopt : std::optional<QString>(outcome.message));
     });
     auto result = std::make_shared<SSequenceResult>();
-    session.Progress().Begin(plan.commandName, steps.size(), u"steps"_s);
+    session.Progress().Begin(plan.commandName, program.StepCount(), u"steps"_s);
     const SBusProcedureResult job =
         session.RunProcedure(CSequenceRunner::Procedure(runner, result));
     session.Progress().End();

@@ -54,25 +54,25 @@ bool Expand(const QStringList &lines, std::optional<std::uint8_t> address, const
             SCliPlan &plan, SCliSequencePlan &sequence, QString &error)
 {
     SSequenceError found;
-    std::optional<std::vector<SSequenceStep>> steps =
-        SequenceParser::ParseAndExpand(lines, address, found);
-    if (!steps) {
+    std::optional<CSequenceProgram> program = SequenceParser::ParseProgram(lines, address, found);
+    if (!program) {
         error = u"%1 %2"_s.arg(where, found.Text());
         if (!address && found.message.contains(u"no device address"_s))
             error += u" (give --address)"_s;
         return false;
     }
-    if (steps->empty()) {
+    if (program->IsEmpty()) {
         error = u"%1 holds no step"_s.arg(where);
         return false;
     }
-    for (const SSequenceStep &step : *steps) {
+    // Each step as written is enough: a repeat reads the same counts again.
+    for (const SSequenceStep &step : program->Steps()) {
         for (const STransferMessage &message : step.messages) {
             if (message.read)
                 plan.NoteRead(message.count, u"line %1 (%2)"_s.arg(step.line).arg(message.word));
         }
     }
-    sequence.steps = std::move(*steps);
+    sequence.program = std::move(*program);
     return true;
 }
 

@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "CSequenceProgram.h"
 #include "CliCommandLine.h"
 #include "CliPlan.h"
 #include "SI2cCommand.h"
-#include "SSequenceStep.h"
 
 #include <QString>
 
-#include <vector>
-
-// script, and run of a stored sequence: the steps; --dry-run prints them and sends none.
+// script, and run of a stored sequence: the steps with their repeats as loops; --dry-run
+// prints them and sends none.
 struct SCliSequencePlan
 {
-    std::vector<SSequenceStep> steps;
+    CSequenceProgram program;
     bool dryRun = false;
 };
 

@@ -17,9 +17,13 @@ namespace {
 } // namespace
 
 CSequenceJob::CSequenceJob(QString label, std::vector<SSequenceStep> steps, QObject *parent)
+    : CSequenceJob(std::move(label), CSequenceProgram(std::move(steps)), parent)
+{}
+
+CSequenceJob::CSequenceJob(QString label, CSequenceProgram program, QObject *parent)
     : QObject(parent)
     , m_label(std::move(label))
-    , m_runner(std::make_shared<CSequenceRunner>(std::move(steps)))
+    , m_runner(std::make_shared<CSequenceRunner>(std::move(program)))
     , m_shared(std::make_shared<SSequenceResult>())
 {
     // The handler runs on the bus worker; the outcome is posted to this object's thread, so
@@ -38,7 +42,7 @@ CSequenceJob::CSequenceJob(QString label, std::vector<SSequenceStep> steps, QObj
 
 std::shared_ptr<CBusJob> CSequenceJob::Start(CBusSession &session)
 {
-    m_shared->stepsTotal = m_runner->Steps().size();
+    m_shared->stepsTotal = std::size_t(m_runner->Program().StepCount());
     m_job = session.Start(CSequenceRunner::Procedure(m_runner, m_shared), EBusPriority::Normal);
     if (m_job->IsFinished()) {
         // Not connected: the job ended at once, before a handler could hear it.

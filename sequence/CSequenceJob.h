@@ -23,6 +23,7 @@ class CSequenceJob : public QObject
 
 public:
     CSequenceJob(QString label, std::vector<SSequenceStep> steps, QObject *parent = nullptr);
+    CSequenceJob(QString label, CSequenceProgram program, QObject *parent = nullptr);
 
     const QString &Label() const { return m_label; }
     // Queues the sequence at the priority of a dock's work; call once.

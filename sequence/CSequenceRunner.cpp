@@ -2,6 +2,7 @@
 #include "CSequenceRunner.h"
 
 #include "CI2cDeviceFile.h"
+#include "MessageValues.h"
 #include "SequenceText.h"
 
 #include <chrono>
@@ -81,9 +82,9 @@ void RunPoll(CBusContext &context, const SSequenceStep &step, SSequenceOutcome &
         if (now >= deadline) {
             outcome.status = ESequenceStatus::Timeout;
             outcome.message =
-                u"no match for %1 within %2 (%3 attempts); %4"_s.arg(Expectation(step))
+                u"no match for %1 within %2 (%3); %4"_s.arg(Expectation(step))
                     .arg(SequenceText::Duration(step.timeout))
-                    .arg(outcome.attempts)
+                    .arg(MessageValues::Counted(outcome.attempts, u"attempt", u"attempts"))
                     .arg(lastAcknowledged
                              ? u"last read %1"_s.arg(CI2cDeviceFile::BytesToHex(outcome.read))
                              : u"the last attempt was not acknowledged"_s);
@@ -107,8 +108,12 @@ void RunPoll(CBusContext &context, const SSequenceStep &step, SSequenceOutcome &
 
 } // namespace
 
+CSequenceRunner::CSequenceRunner(CSequenceProgram program)
+    : m_program(std::move(program))
+{}
+
 CSequenceRunner::CSequenceRunner(std::vector<SSequenceStep> steps)
-    : m_steps(std::move(steps))
+    : m_program(std::move(steps))
 {}
 
 void CSequenceRunner::SetStepHandler(StepHandler handler)
@@ -116,11 +121,9 @@ void CSequenceRunner::SetStepHandler(StepHandler handler)
     m_onStep = std::move(handler);
 }
 
-SSequenceOutcome CSequenceRunner::RunStep(CBusContext &context, std::size_t index) const
+SSequenceOutcome CSequenceRunner::RunStep(CBusContext &context, const SSequenceStep &step) const
 {
-    const SSequenceStep &step = m_steps[index];
     SSequenceOutcome outcome;
-    outcome.index = index;
     outcome.line = step.line;
     outcome.kind = step.kind;
     const CBusContext::Clock::time_point start = context.Now();
@@ -155,20 +158,26 @@ SSequenceOutcome CSequenceRunner::RunStep(CBusContext &context, std::size_t inde
 SSequenceResult CSequenceRunner::Run(CBusContext &context) const
 {
     SSequenceResult result;
-    result.stepsTotal = m_steps.size();
+    const std::uint64_t total = m_program.StepCount();
+    result.stepsTotal = std::size_t(total);
     const CBusContext::Clock::time_point start = context.Now();
-    for (std::size_t i = 0; i < m_steps.size(); ++i) {
-        context.ReportProgress(i, m_steps.size());
+    CSequenceCursor cursor(m_program);
+    for (std::uint64_t i = 0;; ++i) {
+        const SSequenceStep *step = cursor.Next();
+        if (step == nullptr)
+            break;
+        context.ReportProgress(i, total);
         SSequenceOutcome outcome;
         if (context.IsCancelRequested()) {
-            outcome.index = i;
-            outcome.line = m_steps[i].line;
-            outcome.kind = m_steps[i].kind;
+            outcome.line = step->line;
+            outcome.kind = step->kind;
             outcome.status = ESequenceStatus::Cancelled;
             outcome.message = u"cancelled"_s;
         } else {
-            outcome = RunStep(context, i);
+            outcome = RunStep(context, *step);
         }
+        outcome.index = std::size_t(i);
+        outcome.textIndex = cursor.StepIndex();
         if (outcome.status != ESequenceStatus::Cancelled)
             ++result.stepsDone;
         if (m_onStep && outcome.status != ESequenceStatus::Cancelled)
@@ -182,7 +191,7 @@ SSequenceResult CSequenceRunner::Run(CBusContext &context) const
         }
     }
     if (result.ok)
-        context.ReportProgress(m_steps.size(), m_steps.size());
+        context.ReportProgress(total, total);
     result.durationUs = Microseconds(context.Now() - start);
     return result;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CBusContext.h"
+#include "CSequenceProgram.h"
 #include "SSequenceStep.h"
 #include "STransactionRecord.h"
 
@@ -25,7 +26,8 @@ enum class ESequenceStatus
 // How one step ended.
 struct SSequenceOutcome
 {
-    std::size_t index = 0; // in the expanded steps
+    std::size_t index = 0;     // counted over the run, repeats unrolled
+    std::size_t textIndex = 0; // the step's index in the program's Steps()
     int line = 0;
     ESequenceStepKind kind = ESequenceStepKind::Transfer;
     ESequenceStatus status = ESequenceStatus::Ok;
@@ -52,18 +54,20 @@ struct SSequenceResult
     std::int64_t durationUs = 0;
 };
 
-// Runs expanded steps one after the other on a bus context: waits on the context's clock,
-// stops at the first failing step, and honours a cancel request between steps and inside
-// delays and polls. A poll attempt that is not acknowledged counts as not yet matched (a
+// Runs the steps of a program one after the other on a bus context, walking its repeats: waits on
+// the context's clock, stops at the first failing step, and honours a cancel request between steps
+// and inside delays and polls. A poll attempt that is not acknowledged counts as not yet matched (a
 // busy EEPROM refuses its address). Progress counts steps.
 class CSequenceRunner
 {
 public:
     using StepHandler = std::function<void(const SSequenceOutcome &)>;
 
+    explicit CSequenceRunner(CSequenceProgram program);
+    // Steps that run once each, in this order.
     explicit CSequenceRunner(std::vector<SSequenceStep> steps);
 
-    const std::vector<SSequenceStep> &Steps() const { return m_steps; }
+    const CSequenceProgram &Program() const { return m_program; }
     // Hears each step's outcome as soon as the step has ended, on the running thread.
     void SetStepHandler(StepHandler handler);
 
@@ -74,8 +78,8 @@ public:
                                   std::shared_ptr<SSequenceResult> result = nullptr);
 
 private:
-    SSequenceOutcome RunStep(CBusContext &context, std::size_t index) const;
+    SSequenceOutcome RunStep(CBusContext &context, const SSequenceStep &step) const;
 
-    std::vector<SSequenceStep> m_steps;
+    CSequenceProgram m_program;
     StepHandler m_onStep;
 };

@@ -175,16 +175,18 @@ private:
                                                QRegularExpression::CaseInsensitiveOption);
         const SToken &token = m_tokens[index];
         const QRegularExpressionMatch match = syntax.match(token.text);
-        const std::optional<std::uint64_t> number =
-            match.hasMatch() ? NumberText::ParseDigits(match.captured(1), 10) : std::nullopt;
         const QString unit = match.captured(2).toLower();
-        const long long scale = unit == "s"_L1 ? 1000000 : unit == "ms"_L1 ? 1000 : 1;
-        if (!number || *number > static_cast<unsigned long long>(MAX_DURATION.count()) ||
-            static_cast<long long>(*number) * scale > MAX_DURATION.count())
+        const std::uint64_t scale = unit == "s"_L1 ? 1000000 : unit == "ms"_L1 ? 1000 : 1;
+        // No number counts as one beyond the limit, so that one comparison refuses both.
+        const auto limit = static_cast<std::uint64_t>(MAX_DURATION.count());
+        const std::uint64_t count =
+            match.hasMatch() ? NumberText::ParseDigits(match.captured(1), 10).value_or(limit + 1)
+                             : limit + 1;
+        if (count > limit || count * scale > limit)
             return Fail(token.column,
                         u"%1 %2 is not a duration up to 1 hour (e.g. 10ms, 500us, 2s)"_s.arg(
                             what, MessageValues::Quoted(token.text)));
-        value = std::chrono::microseconds(static_cast<long long>(*number) * scale);
+        value = std::chrono::microseconds(static_cast<long long>(count * scale));
         return true;
     }
 
@@ -257,9 +259,9 @@ private:
         const std::size_t readCount = step.messages.back().count;
         if (step.expected.size() != readCount)
             return Fail(m_tokens[separatorAt + 1].column,
-                        u"%1 compares %2 bytes, but its transfer reads %3"_s.arg(name)
-                            .arg(step.expected.size())
-                            .arg(readCount));
+                        u"%1 compares %2, but its transfer reads %3"_s.arg(
+                            name, MessageValues::Counted(step.expected.size(), u"byte", u"bytes"),
+                            QString::number(readCount)));
         step.mask.assign(step.expected.size(), 0xFF);
         if (maskAt < everyAt) {
             std::vector<unsigned char> mask;
@@ -267,8 +269,9 @@ private:
                 return false;
             if (mask.size() != step.expected.size())
                 return Fail(m_tokens[maskAt + 1].column,
-                            u"the mask has %1 bytes, the bytes compared %2"_s.arg(mask.size())
-                                .arg(step.expected.size()));
+                            u"the mask has %1, the bytes compared %2"_s.arg(
+                                MessageValues::Counted(mask.size(), u"byte", u"bytes"),
+                                QString::number(step.expected.size())));
             step.mask = std::move(mask);
         }
         if (!poll)
@@ -288,51 +291,6 @@ private:
         return NothingAfter(timeoutAt + 2);
     }
 };
-
-bool ExpandRange(const std::vector<SSequenceEntry> &entries, std::size_t &index,
-                 std::optional<std::uint8_t> address, std::vector<SSequenceStep> &steps,
-                 SSequenceError &error)
-{
-    while (index < entries.size()) {
-        const SSequenceEntry &entry = entries[index];
-        if (entry.kind == SSequenceEntry::EKind::End)
-            return true;
-        ++index;
-        if (entry.kind == SSequenceEntry::EKind::Repeat) {
-            const std::size_t bodyStart = index;
-            for (std::size_t round = 0; round < entry.count; ++round) {
-                index = bodyStart;
-                const std::size_t before = steps.size();
-                if (!ExpandRange(entries, index, address, steps, error))
-                    return false;
-                // A body without steps adds none in later rounds either.
-                if (steps.size() == before)
-                    break;
-            }
-            ++index; // past the End
-            continue;
-        }
-        if (entry.deviceAddressColumn != 0 && !address) {
-            error = {entry.step.line, entry.deviceAddressColumn,
-                     u"this message names no address (@ADDR) and there is no device address "
-                     u"to take"_s};
-            return false;
-        }
-        if (steps.size() >= MAX_STEPS) {
-            error = {entry.step.line, 1,
-                     u"the sequence unrolls to more than %1 steps"_s.arg(MAX_STEPS)};
-            return false;
-        }
-        steps.push_back(entry.step);
-        for (STransferMessage &message : steps.back().messages) {
-            if (message.deviceAddress) {
-                message.address = *address;
-                message.deviceAddress = false;
-            }
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -372,10 +330,19 @@ std::optional<std::vector<SSequenceStep>> Expand(const std::vector<SSequenceEntr
                                                  std::optional<std::uint8_t> address,
                                                  SSequenceError &error)
 {
-    std::vector<SSequenceStep> steps;
-    std::size_t index = 0;
-    if (!ExpandRange(entries, index, address, steps, error))
+    const std::optional<CSequenceProgram> program =
+        CSequenceProgram::Build(entries, address, error);
+    if (!program)
         return std::nullopt;
+    std::vector<SSequenceStep> steps;
+    CSequenceCursor cursor(*program);
+    while (const SSequenceStep *step = cursor.Next()) {
+        if (steps.size() >= MAX_STEPS) {
+            error = {step->line, 1, u"the sequence unrolls to more than %1 steps"_s.arg(MAX_STEPS)};
+            return std::nullopt;
+        }
+        steps.push_back(*step);
+    }
     return steps;
 }
 
@@ -386,6 +353,15 @@ ParseAndExpand(const QStringList &lines, std::optional<std::uint8_t> address, SS
     if (!entries)
         return std::nullopt;
     return Expand(*entries, address, error);
+}
+
+std::optional<CSequenceProgram>
+ParseProgram(const QStringList &lines, std::optional<std::uint8_t> address, SSequenceError &error)
+{
+    const std::optional<std::vector<SSequenceEntry>> entries = Parse(lines, error);
+    if (!entries)
+        return std::nullopt;
+    return CSequenceProgram::Build(*entries, address, error);
 }
 
 int CountStepLines(const QStringList &lines)

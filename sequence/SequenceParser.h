@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "CSequenceProgram.h"
 #include "SSequenceStep.h"
 
 #include <QStringList>
@@ -34,22 +35,29 @@ struct SSequenceEntry
 // "echo TEXT", comments after '#' and blank lines. Addresses are 7-bit.
 namespace SequenceParser {
 
-// Repeats unroll to at most this many steps, so a mistyped count cannot exhaust memory.
+// Expand unrolls repeats to at most this many steps, so a mistyped count cannot exhaust
+// memory; a program walks its repeats and needs no such bound.
 inline constexpr std::size_t MAX_STEPS = 1000000;
 inline constexpr std::size_t MAX_REPEAT = 1000000;
 
 // Every line checked, or none with the first error's line and column.
 std::optional<std::vector<SSequenceEntry>> Parse(const QStringList &lines, SSequenceError &error);
 
-// The steps in the order they run, with `address` for messages that name none.
+// The steps in the order they run, with `address` for messages that name none, as a list:
+// for a look at every step of a short sequence.
 std::optional<std::vector<SSequenceStep>> Expand(const std::vector<SSequenceEntry> &entries,
                                                  std::optional<std::uint8_t> address,
                                                  SSequenceError &error);
 
-// Both in one: what a runner takes.
+// Both in one, as a list of at most MAX_STEPS steps.
 std::optional<std::vector<SSequenceStep>> ParseAndExpand(const QStringList &lines,
                                                          std::optional<std::uint8_t> address,
                                                          SSequenceError &error);
+
+// The sequence as it runs, its repeats kept as loops, with `address` for messages that name
+// none: what a runner and a dry run walk.
+std::optional<CSequenceProgram>
+ParseProgram(const QStringList &lines, std::optional<std::uint8_t> address, SSequenceError &error);
 
 // How many lines of the text are steps or repeats (neither blank nor comment).
 int CountStepLines(const QStringList &lines);

@@ -17,9 +17,9 @@ namespace SequenceText {
 // "10ms", "500us", "2s": the largest unit that holds the duration exactly.
 QString Duration(std::chrono::microseconds duration);
 
-// The messages in the transfer syntax. An address is written where it changes, in 8-bit
-// notation with `eightBit`; messages that start with `deviceAddress` leave it out, so the
-// line follows the device.
+// The messages in the transfer syntax. An address is written where it changes; messages
+// that start with `deviceAddress` leave it out, so the line follows the device. `eightBit`
+// writes addresses in 8-bit notation, as the command line's --8bit shows them.
 QString Transfer(const std::vector<STransferMessage> &messages,
                  std::optional<std::uint8_t> deviceAddress = std::nullopt, bool eightBit = false);
 

@@ -124,9 +124,9 @@ struct SParser
             return true;
         const STransferMessage &message = messages.back();
         if (!message.read && message.data.size() < message.count) {
-            error = u"%1 needs %2 bytes, %3 given"_s.arg(Name(messages.size() - 1))
-                        .arg(message.count)
-                        .arg(message.data.size());
+            error = u"%1 needs %2, %3 given"_s.arg(
+                Name(messages.size() - 1), MessageValues::Counted(message.count, u"byte", u"bytes"),
+                QString::number(message.data.size()));
             return false;
         }
         return true;

@@ -3,6 +3,7 @@
 #include "CI2cDeviceFile.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
+#include "MessageValues.h"
 
 using namespace Qt::StringLiterals;
 
@@ -42,9 +43,10 @@ public:
             if (ok) {
                 const qsizetype count =
                     file.GetRegisters() ? file.GetRegisters()->registers.size() : 0;
-                output.Result(u"%1: ok, %2 commands, %3 registers"_s.arg(path)
-                                  .arg(file.GetCommands().size())
-                                  .arg(count));
+                output.Result(u"%1: ok, %2, %3"_s.arg(
+                    path,
+                    MessageValues::Counted(file.GetCommands().size(), u"command", u"commands"),
+                    MessageValues::Counted(count, u"register", u"registers")));
             } else {
                 output.Error(u"%1: %2"_s.arg(path, file.GetLastError()));
                 error = file.GetLastError();

@@ -97,8 +97,8 @@ public:
 
     ECliExit Run(CCliSession &session) const override
     {
-        if (!m_sequence.steps.empty())
-            return CliSequence::Run(session, m_sequence.steps);
+        if (!m_sequence.program.IsEmpty())
+            return CliSequence::Run(session, m_sequence.program);
         const QString what =
             u"run '%1' at %2"_s.arg(m_command.label, session.Address(session.Plan().address));
         return CliSingleTransaction::Run(
@@ -110,9 +110,8 @@ public:
 
     ECliExit RunAlone(const SCliPlan &plan, const CCliOutput &output) const override
     {
-        if (!m_sequence.steps.empty())
-            return CliSequence::RunDryRun(plan.commandName, m_sequence.steps, output,
-                                          plan.global.eightBit);
+        if (!m_sequence.program.IsEmpty())
+            return CliSequence::RunDryRun(plan, m_sequence.program, output);
         return CliDryRun::Print(plan, plan.requests, output);
     }
 

@@ -38,13 +38,12 @@ public:
 
     ECliExit Run(CCliSession &session) const override
     {
-        return CliSequence::Run(session, m_sequence.steps);
+        return CliSequence::Run(session, m_sequence.program);
     }
 
     ECliExit RunAlone(const SCliPlan &plan, const CCliOutput &output) const override
     {
-        return CliSequence::RunDryRun(plan.commandName, m_sequence.steps, output,
-                                      plan.global.eightBit);
+        return CliSequence::RunDryRun(plan, m_sequence.program, output);
     }
 
 private:

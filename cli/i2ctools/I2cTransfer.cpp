@@ -289,6 +289,12 @@ int Transfer(const std::vector<std::string> &argv, const SI2cToolsIo &io)
         if (bufferIndex == length)
             gettingData = false;
     }
+    // The check above runs before each argument, so a last message that takes no data
+    // (a read, w0) would slip past it.
+    if (int(messages.size()) > MAX_MESSAGES) {
+        std::fprintf(io.err, "Error: Too many messages (max: %d)\n", MAX_MESSAGES);
+        return 1;
+    }
     if (gettingData || messages.empty()) {
         std::fprintf(io.err, "Error: Incomplete message\n");
         return 1;

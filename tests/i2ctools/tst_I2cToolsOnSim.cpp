@@ -75,6 +75,51 @@ private Q_SLOTS:
         QCOMPARE(adapter->GetSpecialReports().size(), std::size_t(3));
     }
 
+    // At most 42 messages, however the last one ends: a message that takes no data cannot
+    // slip past the check that runs before each argument.
+    void messageLimit_data()
+    {
+        QTest::addColumn<int>("writes"); // one-byte writes to 0x50
+        QTest::addColumn<QByteArray>("last");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray tooMany("Error: Too many messages (max: 42)\n");
+        QTest::newRow("42 writes") << 42 << QByteArray() << 0 << QByteArray() << QByteArray();
+        QTest::newRow("41 writes and a read")
+            << 41 << QByteArray("r1") << 0 << QByteArray("0x42\n") << QByteArray();
+        QTest::newRow("42 writes and a read")
+            << 42 << QByteArray("r1") << 1 << QByteArray() << tooMany;
+        QTest::newRow("42 writes and an empty write")
+            << 42 << QByteArray("w0") << 1 << QByteArray() << tooMany;
+        QTest::newRow("43 writes") << 43 << QByteArray() << 1 << QByteArray() << tooMany;
+    }
+
+    void messageLimit()
+    {
+        QFETCH(int, writes);
+        QFETCH(QByteArray, last);
+        QFETCH(int, status);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        CSimBus::Instance().Reset();
+        const auto adapter = CSimBus::Instance().Attach(ESimModel::A, L"LIMIT-1");
+        auto eeprom = std::make_shared<CSimEeprom>();
+        adapter->AddSlave(0x50, eeprom);
+        std::vector<std::string> arguments{"i2ctransfer", "-y", "0"};
+        for (int i = 0; i < writes; ++i) {
+            arguments.push_back(i == 0 ? "w1@0x50" : "w1");
+            arguments.push_back("0x00");
+        }
+        if (!last.isEmpty())
+            arguments.push_back(last.toStdString());
+        eeprom->SetContents(0x00, {0x42});
+        const SRun run = RunTool(arguments);
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.out, out);
+        QCOMPARE(run.err, err);
+    }
+
     void speedFromTheEnvironment_data()
     {
         QTest::addColumn<int>("model");

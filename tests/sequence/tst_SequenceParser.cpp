@@ -5,6 +5,8 @@
 #include "SequenceText.h"
 #include "VtlTestMain.h"
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -84,6 +86,61 @@ private Q_SLOTS:
         QCOMPARE(again->size(), expanded->size());
         for (std::size_t i = 0; i < again->size(); ++i)
             QCOMPARE(SequenceText::Step((*again)[i]), SequenceText::Step((*expanded)[i]));
+
+        // The program walks its loops to the same steps.
+        const auto program = SequenceParser::ParseProgram(Lines(text), DEVICE, error);
+        QVERIFY2(program, qPrintable(error.Text()));
+        QCOMPARE(program->StepCount(), std::uint64_t(expanded->size()));
+        std::vector<SSequenceStep> walked;
+        CSequenceCursor cursor(*program);
+        while (const SSequenceStep *step = cursor.Next())
+            walked.push_back(*step);
+        QCOMPARE(Describe(walked), steps);
+    }
+
+    // Counts that no list could hold: how often each step as written runs, the total
+    // (the largest number beyond 64 bits), and, where walkable, the walk's length.
+    void counts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("runs");
+        QTest::addColumn<quint64>("total");
+        QTest::addColumn<bool>("walk");
+        QTest::newRow("a million, walked")
+            << u"repeat 1000000|r1|end"_s << u"1000000"_s << quint64(1000000) << true;
+        QTest::newRow("nested bodies multiply") << u"r1|repeat 3|w0|repeat 2|r2|end|end|echo x"_s
+                                                << u"1 3 6 1"_s << quint64(11) << true;
+        QTest::newRow("1000 x 3 levels") << u"repeat 1000|repeat 1000|repeat 1000|r1|end|end|end"_s
+                                         << u"1000000000"_s << quint64(1000000000) << false;
+        QTest::newRow("beyond 64 bits")
+            << u"repeat 1000000|repeat 1000000|repeat 1000000|repeat 1000000|r1|end|end|end|end"_s
+            << u"18446744073709551615"_s << std::numeric_limits<quint64>::max() << false;
+        // Walking the empty body a million rounds would take a million times as long.
+        QTest::newRow("empty body inside a long repeat")
+            << u"repeat 1000000|repeat 1000000|end|r1|end"_s << u"1000000"_s << quint64(1000000)
+            << true;
+    }
+
+    void counts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, runs);
+        QFETCH(quint64, total);
+        QFETCH(bool, walk);
+        SSequenceError error;
+        const auto program = SequenceParser::ParseProgram(Lines(text), DEVICE, error);
+        QVERIFY2(program, qPrintable(error.Text()));
+        QStringList each;
+        for (std::size_t i = 0; i < program->Steps().size(); ++i)
+            each.append(QString::number(program->RunsOf(i)));
+        QCOMPARE(each.join(u' '), runs);
+        QCOMPARE(program->StepCount(), total);
+        if (!walk)
+            return;
+        CSequenceCursor cursor(*program);
+        while (cursor.Next() != nullptr) {
+        }
+        QCOMPARE(cursor.Position(), total);
     }
 
     void refuses_data()
@@ -119,7 +176,7 @@ private Q_SLOTS:
             << u"line 1, column 8: the transfer of expect must end with a read"_s;
         QTest::newRow("expect of too few bytes")
             << u"expect r2 == 19"_s << true
-            << u"line 1, column 14: expect compares 1 bytes, but its transfer reads 2"_s;
+            << u"line 1, column 14: expect compares 1 byte, but its transfer reads 2"_s;
         QTest::newRow("mask of another length") << u"expect r1 == 19 mask FF 00"_s << true
                                                 << u"line 1, column 22: the mask has 2 bytes"_s;
         QTest::newRow("expect without transfer")
@@ -151,6 +208,13 @@ private Q_SLOTS:
         const auto expanded = SequenceParser::ParseAndExpand(
             Lines(text), withAddress ? std::optional<std::uint8_t>(DEVICE) : std::nullopt, found);
         QVERIFY(!expanded);
+        QVERIFY2(found.Text().startsWith(error), qPrintable(found.Text()));
+        // A program refuses the same, except the length that only a list has to bound.
+        if (error.contains(u"unrolls"_s))
+            return;
+        const auto program = SequenceParser::ParseProgram(
+            Lines(text), withAddress ? std::optional<std::uint8_t>(DEVICE) : std::nullopt, found);
+        QVERIFY(!program);
         QVERIFY2(found.Text().startsWith(error), qPrintable(found.Text()));
     }
 };

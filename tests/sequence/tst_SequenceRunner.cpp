@@ -68,17 +68,19 @@ private:
     std::unique_ptr<CSlicedClock> m_clock;
     std::unique_ptr<CTransactionControl> m_control;
     std::vector<SSequenceOutcome> m_outcomes;
+    CSequenceProgram m_program;
 
     std::optional<SSequenceResult> run(const QString &text,
                                        const CSequenceRunner::StepHandler &extra = {})
     {
         SSequenceError error;
-        auto steps = SequenceParser::ParseAndExpand(text.split(u'|'), SMALL_EEPROM, error);
-        if (!steps) {
+        auto program = SequenceParser::ParseProgram(text.split(u'|'), SMALL_EEPROM, error);
+        if (!program) {
             qWarning() << error.Text();
             return std::nullopt;
         }
-        CSequenceRunner runner(std::move(*steps));
+        m_program = *program;
+        CSequenceRunner runner(std::move(*program));
         runner.SetStepHandler([this, extra](const SSequenceOutcome &outcome) {
             m_outcomes.push_back(outcome);
             if (extra)
@@ -158,6 +160,9 @@ private Q_SLOTS:
             << 0;
         QTest::newRow("delays and repeats")
             << u"delay 10ms|repeat 3|delay 1ms|echo tick|end"_s << 0 << QString() << 13 << 7 << 0;
+        QTest::newRow("a repeat stops in the round that fails")
+            << u"w1 00|repeat 3|expect r1 == 00|end|r1"_s << 3 << u"read 01, expected 00"_s << 0
+            << 3 << 0;
     }
 
     void runs()
@@ -180,6 +185,11 @@ private Q_SLOTS:
         QCOMPARE(int(result->stepsDone), outcomes);
         QCOMPARE(int(m_outcomes.back().attempts), lastAttempts);
         QCOMPARE(m_outcomes.back().status == ESequenceStatus::Ok, failedLine == 0);
+        // Outcomes count the steps as they ran and point at the step as written.
+        for (std::size_t i = 0; i < m_outcomes.size(); ++i) {
+            QCOMPARE(m_outcomes[i].index, i);
+            QCOMPARE(m_program.Steps().at(m_outcomes[i].textIndex).line, m_outcomes[i].line);
+        }
     }
 
     void wireBytes()

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: MIT
+// Sequences through vtl-i2c-cli-sim as a process: dry runs in the envelope every dry run
+// has, counts in words that agree with their number, and long runs whose memory does not
+// grow with their length.
+#include "CliProcess.h"
+#include "VtlTestMain.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/resource.h>
+
+using namespace CliProcess;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The largest resident size of any child that has ended, in KiB.
+long LargestChildKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+class TestCliSequences : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    // '|' separates the lines of the script %F; %D holds them as the sequence "Check" of a
+    // device at 0x50.
+    QStringList prepare(const QString &script, const QString &arguments)
+    {
+        const QString file = m_dir.filePath(u"steps.i2cseq"_s);
+        const QString device = m_dir.filePath(u"check.i2cdev"_s);
+        const QStringList lines = script.split(u'|');
+        if (!WriteFile(file, lines.join(u'\n').toUtf8()))
+            return {};
+        const QJsonObject command{{u"label"_s, u"Check"_s},
+                                  {u"type"_s, u"sequence"_s},
+                                  {u"steps"_s, QJsonArray::fromStringList(lines)}};
+        const QJsonObject json{
+            {u"version"_s, 4}, {u"address"_s, u"0x50"_s}, {u"commands"_s, QJsonArray{command}}};
+        if (!WriteFile(device, QJsonDocument(json).toJson()))
+            return {};
+        return Words(arguments).replaceInStrings(u"%F"_s, file).replaceInStrings(u"%D"_s, device);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("VTL_CLI_SIM_LATENCY", "none");
+    }
+
+    void commandLines_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("out"); // %D: the device file
+        QTest::addColumn<QString>("err"); // a part of stderr; empty: none
+        QTest::newRow("json dry run: one object")
+            << u"repeat 2|w1 0A|end|echo hi"_s << u"--json script --dry-run --address 0x50 %F"_s
+            << 0
+            << Json(R"({"command":"script","dryRun":true,"ok":true,)"
+                    R"("transfers":["w1@0x50 0A","w1@0x50 0A","echo hi"]})")
+            << QString();
+        QTest::newRow("json dry run of a stored sequence, 8-bit")
+            << u"w1 0A|expect w1 00 r1 == 42"_s << u"--8bit --json run --dry-run %D check"_s << 0
+            << Json(R"({"command":"run","dryRun":true,"ok":true,)"
+                    R"("transfers":["w1@0xA0 0A","expect w1@0xA0 00 r1 == 42"]})")
+            << QString();
+        QTest::newRow("quiet dry run prints nothing")
+            << u"repeat 3|r1@0x50|end"_s << u"-q --json script --dry-run %F"_s << 0 << QString()
+            << QString();
+        QTest::newRow("one command, one register")
+            << u"r1"_s << u"check %D"_s << 0 << u"%D: ok, 1 command, 0 registers\n"_s << QString();
+        QTest::newRow("one byte compared")
+            << u"expect r2@0x50 == 42"_s << u"script %F"_s << 2 << QString()
+            << u"expect compares 1 byte, but its transfer reads 2"_s;
+        QTest::newRow("one attempt")
+            << u"poll r1@0x50 until 00 every 10ms timeout 0ms"_s << u"script %F"_s << 1 << QString()
+            << u"within 0us (1 attempt); last read 42"_s;
+    }
+
+    void commandLines()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, arguments);
+        QFETCH(int, exit);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const QStringList words = prepare(script, arguments);
+        QVERIFY(!words.isEmpty());
+        const SCliRun run = RunCli(u"single"_s, words);
+        QVERIFY2(run.exitCode == exit, qPrintable(u"%1\n"_s.arg(run.exitCode) + run.err));
+        QCOMPARE(run.out, QString(out).replace(u"%D"_s, m_dir.filePath(u"check.i2cdev"_s)));
+        if (err.isEmpty())
+            QCOMPARE(run.err, QString());
+        else
+            QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        if (arguments.contains(u"--json"_s) && !out.isEmpty())
+            QVERIFY(QJsonDocument::fromJson(run.out.toUtf8()).isObject());
+    }
+
+    // Every step of a long sequence comes out, and the largest child grows by less than
+    // 16 MiB over a one-step run of the same kind: the steps are walked, not copied, and
+    // no record of a step outlives it.
+    void longSequences_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("dry run of a million")
+            << u"repeat 1000000|w1@0x50 00|end"_s << u"script --dry-run %F"_s << 1000000;
+        QTest::newRow("json dry run of 100 x 100 x 100")
+            << u"repeat 100|repeat 100|repeat 100|w1@0x50 00|end|end|end"_s
+            << u"--json script --dry-run %F"_s << 1000000;
+        QTest::newRow("run of 50000 reads")
+            << u"repeat 50000|r1@0x50|end"_s << u"script %F"_s << 50000;
+    }
+
+    void longSequences()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, arguments);
+        QFETCH(int, steps);
+        const QString head = script.section(u'|', 0, 0);
+        const QString once = QString(script).replace(head, u"repeat 1"_s);
+        QCOMPARE(RunCli(u"single"_s, prepare(once, arguments)).exitCode, 0);
+        const long before = LargestChildKiB();
+        const SCliRun run = RunCli(u"single"_s, prepare(script, arguments));
+        const long after = LargestChildKiB();
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        if (arguments.contains(u"--json"_s)) {
+            const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+            QCOMPARE(json.value(u"transfers"_s).toArray().size(), steps);
+            QCOMPARE(json.value(u"ok"_s), QJsonValue(true));
+        } else {
+            QCOMPARE(run.out.count(u'\n'), steps);
+        }
+        QVERIFY2(after - before < 16 * 1024,
+                 qPrintable(u"%1 KiB after %2 KiB"_s.arg(after).arg(before)));
+    }
+};
+
+VTL_TEST_MAIN(TestCliSequences)
+#include "tst_CliSequences.moc"
