@@ -5,6 +5,7 @@
 // (time, and its peak resident size as peak_rss reads it from wait4). Goal: the dry run of a
 // million steps under 5 s and under 50 MB.
 #include "BenchMain.h"
+#include "BenchSpawn.h"
 #include "CDirectBusContext.h"
 #include "CSequenceRunner.h"
 #include "CSimBus.h"
@@ -24,14 +25,8 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char **environ;
 
 using namespace Qt::StringLiterals;
 
@@ -139,36 +134,15 @@ struct SChild
 // peak_rss: a process forked from this one would count this one's pages as its own.
 SChild RunChild(const std::vector<std::string> &arguments, const std::string &peakFile)
 {
-    std::vector<std::string> environment{"VTL_CLI_SIM_BENCH=single", "VTL_CLI_SIM_LATENCY=none"};
-    for (char **entry = environ; *entry != nullptr; ++entry) {
-        const std::string text(*entry);
-        if (text.rfind("VTL_CLI_SIM_", 0) != 0)
-            environment.push_back(text);
-    }
-    std::vector<char *> envp;
-    for (std::string &text : environment)
-        envp.push_back(text.data());
-    envp.push_back(nullptr);
     std::vector<std::string> words{VTL_PEAK_RSS, peakFile, VTL_CLI_SIM_PROGRAM};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char *> argv;
-    for (std::string &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     SChild child;
-    const auto started = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned != 0 || waitpid(pid, &status, 0) != pid)
+    SSpawnedRun run;
+    if (!SpawnAndWait(std::move(words), {"VTL_CLI_SIM_BENCH=single", "VTL_CLI_SIM_LATENCY=none"},
+                      "VTL_CLI_SIM_", false, run))
         return child;
-    child.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    child.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    child.seconds = run.seconds;
+    child.ok = run.exitedZero;
     QFile peak(QString::fromStdString(peakFile));
     if (!peak.open(QIODevice::ReadOnly))
         child.ok = false;
