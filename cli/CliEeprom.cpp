@@ -90,7 +90,7 @@ ECliExit Difference(CCliSession &session, const SCliEepromPlan &eeprom,
             eeprom.file, address, offset, HexFormat::hexByte(outcome.expected), actual);
     }
     if (count > 1)
-        text += u"; %1 differ"_s.arg(Plural::Count(qint64(count), u"byte"_s, u"bytes"_s));
+        text += u"; %1 differ"_s.arg(Plural::Count(count, u"byte"_s, u"bytes"_s));
     session.Output().Result(text);
     session.JsonResult(json, false);
     return ECliExit::BusFailure;
@@ -231,8 +231,8 @@ ECliExit RunProgram(CCliSession &session, const SCliEepromPlan &eeprom, const SM
     json.insert(u"bytes"_s, qint64(image.ByteCount()));
     QString text = u"%1 %2 of the EEPROM at %3 in %4"_s.arg(
         eeprom.action == EEepromAction::Erase ? u"erased"_s : u"wrote"_s,
-        Plural::Count(qint64(image.ByteCount()), u"byte"_s, u"bytes"_s),
-        session.Address(plan.address), Plural::Count(qint64(outcome.pages), u"page"_s, u"pages"_s));
+        Plural::Count(image.ByteCount(), u"byte"_s, u"bytes"_s), session.Address(plan.address),
+        Plural::Count(outcome.pages, u"page"_s, u"pages"_s));
     if (eeprom.verify) {
         const ECliExit exit = RunCompare(session, eeprom, image, json, started);
         if (exit != ECliExit::Success)

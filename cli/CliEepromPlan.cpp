@@ -2,6 +2,7 @@
 #include "CliEepromPlan.h"
 
 #include "COutputFile.h"
+#include "CliInputFile.h"
 #include "CliPlan.h"
 #include "CliValues.h"
 #include "EepromParts.h"
@@ -97,10 +98,7 @@ private:
         return true;
     }
 
-    static QString Bytes(std::size_t count)
-    {
-        return Plural::Count(qint64(count), u"byte"_s, u"bytes"_s);
-    }
+    static QString Bytes(std::size_t count) { return Plural::Count(count, u"byte"_s, u"bytes"_s); }
 
     // A given --size, --page or --addr-width, checked against the preset's, `unit` and
     // `units` its noun for one and for more.
@@ -111,7 +109,7 @@ private:
             return true;
         return Fail(u"--%1 %2 does not match %3 (%4)"_s.arg(
             option, Value(option), QString::fromStdString(m_eeprom.part.name),
-            Plural::Count(qint64(preset), unit, units)));
+            Plural::Count(preset, unit, units)));
     }
 
     bool ParsePart()
@@ -231,16 +229,9 @@ private:
     // "-": the image comes from standard input, in the format --format names or its text shows.
     bool LoadStandardInput(SMemoryImage &image, QString &why)
     {
-        QFile input;
-        if (!input.open(stdin, QIODevice::ReadOnly)) {
-            why = input.errorString();
+        QByteArray bytes;
+        if (!CliInputFile::ReadStandardInput(bytes, why))
             return false;
-        }
-        const QByteArray bytes = input.readAll();
-        if (input.error() != QFileDevice::NoError) {
-            why = input.errorString();
-            return false;
-        }
         if (!Has(FORMAT))
             m_eeprom.format = ImageFile::FormatOfContent(bytes);
         return ImageFile::Decode(bytes, m_eeprom.format, image, why);
@@ -251,7 +242,7 @@ private:
         const QString quoted = CliValues::Quoted(m_eeprom.file);
         SMemoryImage image;
         QString why;
-        const bool loaded = m_eeprom.file == u"-"_s
+        const bool loaded = CliInputFile::IsStandardInput(m_eeprom.file)
                                 ? LoadStandardInput(image, why)
                                 : ImageFile::Load(m_eeprom.file, m_eeprom.format, image, why);
         if (!loaded)

@@ -3,6 +3,7 @@
 
 #include "CI2cDeviceFile.h"
 #include "CliCommandLine.h"
+#include "CliInputFile.h"
 #include "CliPlan.h"
 #include "CliValues.h"
 #include "RegisterText.h"
@@ -67,8 +68,9 @@ private:
         const QString path = Argument(0);
         m_registers.file = path;
         CI2cDeviceFile device;
-        if (!device.Load(path)) {
-            m_error = u"FILE %1: %2"_s.arg(CliValues::Quoted(path), device.GetLastError());
+        QString why;
+        if (!CliInputFile::LoadDevice(path, device, why)) {
+            m_error = u"FILE %1: %2"_s.arg(CliValues::Quoted(path), why);
             return false;
         }
         if (!device.GetRegisters()) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CliSequencePlan.h"
 
+#include "CliInputFile.h"
 #include "CliValues.h"
 #include "SequenceParser.h"
 
@@ -20,11 +21,11 @@ constexpr qint64 MAX_SCRIPT_SIZE = 16 * 1024 * 1024;
 
 bool ReadScript(const QString &path, QStringList &lines, QString &error)
 {
-    QFile file;
-    const bool fromStdin = path == "-"_L1;
-    if (fromStdin) {
-        if (!file.open(stdin, QIODevice::ReadOnly)) {
-            error = u"FILE '-': standard input cannot be read"_s;
+    QByteArray bytes;
+    if (CliInputFile::IsStandardInput(path)) {
+        QString why;
+        if (!CliInputFile::ReadStandardInput(bytes, why, MAX_SCRIPT_SIZE)) {
+            error = u"FILE '-': standard input cannot be read: %1"_s.arg(why);
             return false;
         }
     } else {
@@ -33,18 +34,18 @@ bool ReadScript(const QString &path, QStringList &lines, QString &error)
             error = u"FILE %1 is no regular file"_s.arg(CliValues::Quoted(path));
             return false;
         }
-        file.setFileName(path);
+        QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             error =
                 u"FILE %1 cannot be read: %2"_s.arg(CliValues::Quoted(path), file.errorString());
             return false;
         }
-    }
-    const QByteArray bytes = file.read(MAX_SCRIPT_SIZE + 1);
-    if (bytes.size() > MAX_SCRIPT_SIZE) {
-        error =
-            u"FILE %1 is larger than %2 bytes"_s.arg(CliValues::Quoted(path)).arg(MAX_SCRIPT_SIZE);
-        return false;
+        bytes = file.read(MAX_SCRIPT_SIZE + 1);
+        if (bytes.size() > MAX_SCRIPT_SIZE) {
+            error = u"FILE %1 is larger than %2 bytes"_s.arg(CliValues::Quoted(path))
+                        .arg(MAX_SCRIPT_SIZE);
+            return false;
+        }
     }
     lines = QString::fromUtf8(bytes).split(u'\n');
     return true;

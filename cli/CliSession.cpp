@@ -8,6 +8,8 @@
 #include "CliOutput.h"
 #include "NumberText.h"
 
+#include <chrono>
+
 using namespace Qt::StringLiterals;
 
 CCliSession::CCliSession(CBusSession &bus, const SCliPlan &plan, const CCliOutput &output,
@@ -26,13 +28,27 @@ const SBusAdapterInfo &CCliSession::Adapter() const
 
 STransactionRecord CCliSession::Execute(const STransactionRequest &request)
 {
-    return m_bus.Run(request, &m_control);
+    STransactionRecord record = m_bus.Run(request, &m_control);
+    m_busTimeUs = m_busTimeUs.value_or(0) + record.durationUs;
+    return record;
 }
 
 SBusProcedureResult CCliSession::RunProcedure(const BusProcedure &procedure,
                                               std::vector<STransactionRecord> *records)
 {
-    return m_bus.RunProcedure(procedure, &m_control, records);
+    const auto started = std::chrono::steady_clock::now();
+    SBusProcedureResult result = m_bus.RunProcedure(procedure, &m_control, records);
+    m_busTimeUs = m_busTimeUs.value_or(0) + std::chrono::duration_cast<std::chrono::microseconds>(
+                                                std::chrono::steady_clock::now() - started)
+                                                .count();
+    return result;
+}
+
+QJsonObject CCliSession::WithBusTime(QJsonObject fields) const
+{
+    if (m_busTimeUs && !fields.contains(u"durationUs"_s))
+        fields.insert(u"durationUs"_s, qint64(*m_busTimeUs));
+    return fields;
 }
 
 bool CCliSession::IsInterrupted() const
@@ -59,7 +75,7 @@ QJsonObject CCliSession::JsonBase() const
 
 void CCliSession::JsonResult(const QJsonObject &fields, bool ok) const
 {
-    m_output.JsonResult(m_plan.commandName, fields, ok);
+    m_output.JsonResult(m_plan.commandName, WithBusTime(fields), ok);
 }
 
 QJsonObject CCliSession::RecordJson(const STransactionRecord &record) const
@@ -98,6 +114,6 @@ ECliExit CCliSession::Failure(const QString &what, bool cancelled, EFailureKind 
     const bool interrupted = cancelled || IsInterrupted();
     const QString reason = interrupted ? u"interrupted"_s : QString::fromStdString(error);
     m_output.Error(what + u": "_s + reason);
-    m_output.JsonResult(m_plan.commandName, json, false, reason);
+    m_output.JsonResult(m_plan.commandName, WithBusTime(json), false, reason);
     return interrupted ? ECliExit::Interrupted : ExitOf(failure);
 }

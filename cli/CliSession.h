@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,8 @@ public:
     // The field every JSON result of a session carries besides the envelope: the adapter's
     // serial number.
     QJsonObject JsonBase() const;
-    // The command's JSON result: `fields` with the command's name and "ok".
+    // The command's JSON result: `fields` with the command's name, "ok" and, once a
+    // transaction ran, "durationUs" (the bus time so far, unless `fields` has its own).
     void JsonResult(const QJsonObject &fields, bool ok = true) const;
     // A transaction's fields: "address", what was written ("written", hex), what was read
     // ("count", "data", hex), "ok" and "durationUs".
@@ -63,9 +65,13 @@ public:
                      const std::string &error, const QJsonObject &json);
 
 private:
+    QJsonObject WithBusTime(QJsonObject fields) const;
+
     CBusSession &m_bus;
     const SCliPlan &m_plan;
     const CCliOutput &m_output;
     CCliProgress &m_progress;
     const CTransactionControl &m_control;
+    // The time the command has spent on the bus so far; none before its first transaction.
+    std::optional<std::int64_t> m_busTimeUs;
 };

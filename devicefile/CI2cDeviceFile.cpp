@@ -144,6 +144,11 @@ struct SDeviceData
     std::optional<SFirstByte> firstByte;
 };
 
+QString TooLargeText(qint64 size)
+{
+    return u"File size %1 bytes is larger than supported (%2)"_s.arg(size).arg(MAX_FILE_SIZE);
+}
+
 // A file too large or not a file at all is refused as a wrong argument, the rest is I/O.
 bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error, EFailureKind &kind)
 {
@@ -161,7 +166,7 @@ bool ReadFileBytes(const QString &path, QByteArray &bytes, QString &error, EFail
         return false;
     }
     const auto tooLarge = [&error](qint64 size) {
-        error = u"File size %1 bytes is larger than supported (%2)"_s.arg(size).arg(MAX_FILE_SIZE);
+        error = TooLargeText(size);
         return false;
     };
     if (file.size() > MAX_FILE_SIZE)
@@ -461,6 +466,16 @@ bool CI2cDeviceFile::Load(const QString &path)
     QByteArray bytes;
     if (!ReadFileBytes(path, bytes, m_lastError, m_lastErrorKind))
         return false;
+    return LoadText(bytes);
+}
+
+bool CI2cDeviceFile::LoadText(const QByteArray &bytes)
+{
+    if (bytes.size() > MAX_FILE_SIZE) {
+        m_lastError = TooLargeText(bytes.size());
+        m_lastErrorKind = EFailureKind::InvalidArgument;
+        return false;
+    }
     SDeviceData device;
     if (!ParseDevice(bytes, device, m_lastError)) {
         m_lastErrorKind = EFailureKind::InvalidArgument;
@@ -529,8 +544,7 @@ bool CI2cDeviceFile::Save() const
     // A file that Load would refuse is not written: its device would turn into an error row.
     const QByteArray bytes = text.toUtf8();
     if (bytes.size() > MAX_FILE_SIZE) {
-        m_lastError = u"File size %1 bytes is larger than supported (%2)"_s.arg(bytes.size())
-                          .arg(MAX_FILE_SIZE);
+        m_lastError = TooLargeText(bytes.size());
         return false;
     }
 

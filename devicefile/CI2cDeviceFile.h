@@ -75,6 +75,8 @@ public:
     static QString BytesToHex(const std::vector<unsigned char> &bytes);
 
     bool Load(const QString &path);
+    // A device file's text that came from elsewhere (standard input); the path stays empty.
+    bool LoadText(const QByteArray &bytes);
     bool Save() const;
     bool SaveAs(const QString &path);
 

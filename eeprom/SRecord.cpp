@@ -95,11 +95,10 @@ bool Read(const QByteArray &text, SMemoryImage &image, QString &error)
             address = address << 8 | (*bytes)[std::size_t(i)];
         // A count record says how many data records came before it: fewer means lost lines.
         if ((type == '5' || type == '6') && address != dataRecords) {
-            return fail(line,
-                        u"S%1 counts %2, but %3 came before it"_s.arg(
-                            QChar::fromLatin1(type),
-                            Plural::Count(qint64(address), u"data record"_s, u"data records"_s),
-                            QString::number(dataRecords)));
+            return fail(line, u"S%1 counts %2, but %3 came before it"_s.arg(
+                                  QChar::fromLatin1(type),
+                                  Plural::Count(address, u"data record"_s, u"data records"_s),
+                                  QString::number(dataRecords)));
         }
         if (type != '1' && type != '2' && type != '3')
             return true;

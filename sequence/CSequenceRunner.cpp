@@ -3,6 +3,7 @@
 
 #include "CI2cDeviceFile.h"
 #include "MessageValues.h"
+#include "Plural.h"
 #include "SequenceText.h"
 
 #include <chrono>
@@ -84,7 +85,7 @@ void RunPoll(CBusContext &context, const SSequenceStep &step, SSequenceOutcome &
             outcome.message =
                 u"no match for %1 within %2 (%3); %4"_s.arg(Expectation(step))
                     .arg(SequenceText::Duration(step.timeout))
-                    .arg(MessageValues::Counted(outcome.attempts, u"attempt", u"attempts"))
+                    .arg(Plural::Count(outcome.attempts, u"attempt", u"attempts"))
                     .arg(lastAcknowledged
                              ? u"last read %1"_s.arg(CI2cDeviceFile::BytesToHex(outcome.read))
                              : u"the last attempt was not acknowledged"_s);

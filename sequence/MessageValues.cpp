@@ -12,11 +12,6 @@ QString Quoted(const QString &text)
     return u'\'' + text + u'\'';
 }
 
-QString Counted(std::uint64_t count, QStringView one, QStringView many)
-{
-    return QString::number(count) + u' ' + (count == 1 ? one : many).toString();
-}
-
 std::optional<std::uint8_t> ParseAddress(const QString &text, bool eightBit, const QString &name,
                                          QString &error)
 {

@@ -17,8 +17,6 @@ namespace MessageValues {
 
 // A value as the error messages show it: between single quotes.
 QString Quoted(const QString &text);
-// "1 byte", "2 bytes": a number with its noun in the form the number takes.
-QString Counted(std::uint64_t count, QStringView one, QStringView many);
 
 // A slave address in hex, 7-bit or 8-bit notation, by the window's rules.
 std::optional<std::uint8_t> ParseAddress(const QString &text, bool eightBit, const QString &name,

@@ -3,6 +3,7 @@
 
 #include "MessageValues.h"
 #include "NumberText.h"
+#include "Plural.h"
 
 #include <QRegularExpression>
 
@@ -260,7 +261,7 @@ private:
         if (step.expected.size() != readCount)
             return Fail(m_tokens[separatorAt + 1].column,
                         u"%1 compares %2, but its transfer reads %3"_s.arg(
-                            name, MessageValues::Counted(step.expected.size(), u"byte", u"bytes"),
+                            name, Plural::Count(step.expected.size(), u"byte", u"bytes"),
                             QString::number(readCount)));
         step.mask.assign(step.expected.size(), 0xFF);
         if (maskAt < everyAt) {
@@ -270,7 +271,7 @@ private:
             if (mask.size() != step.expected.size())
                 return Fail(m_tokens[maskAt + 1].column,
                             u"the mask has %1, the bytes compared %2"_s.arg(
-                                MessageValues::Counted(mask.size(), u"byte", u"bytes"),
+                                Plural::Count(mask.size(), u"byte", u"bytes"),
                                 QString::number(step.expected.size())));
             step.mask = std::move(mask);
         }

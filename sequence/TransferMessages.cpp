@@ -2,6 +2,7 @@
 #include "TransferMessages.h"
 
 #include "MessageValues.h"
+#include "Plural.h"
 
 #include <QRegularExpression>
 
@@ -124,9 +125,9 @@ struct SParser
             return true;
         const STransferMessage &message = messages.back();
         if (!message.read && message.data.size() < message.count) {
-            error = u"%1 needs %2, %3 given"_s.arg(
-                Name(messages.size() - 1), MessageValues::Counted(message.count, u"byte", u"bytes"),
-                QString::number(message.data.size()));
+            error = u"%1 needs %2, %3 given"_s.arg(Name(messages.size() - 1),
+                                                   Plural::Count(message.count, u"byte", u"bytes"),
+                                                   QString::number(message.data.size()));
             return false;
         }
         return true;

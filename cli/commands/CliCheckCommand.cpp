@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // check: device files loaded as the window loads them, without an adapter.
 #include "CI2cDeviceFile.h"
+#include "CliInputFile.h"
 #include "CliOutput.h"
 #include "CliPlan.h"
 #include "MessageValues.h"
+#include "Plural.h"
 
 using namespace Qt::StringLiterals;
 
@@ -38,18 +40,18 @@ public:
         ECliExit exit = ECliExit::Success;
         for (const QString &path : m_files) {
             CI2cDeviceFile file;
-            const bool ok = file.Load(path);
+            QString why;
+            const bool ok = CliInputFile::LoadDevice(path, file, why);
             std::optional<QString> error;
             if (ok) {
                 const qsizetype count =
                     file.GetRegisters() ? file.GetRegisters()->registers.size() : 0;
                 output.Result(u"%1: ok, %2, %3"_s.arg(
-                    path,
-                    MessageValues::Counted(file.GetCommands().size(), u"command", u"commands"),
-                    MessageValues::Counted(count, u"register", u"registers")));
+                    path, Plural::Count(file.GetCommands().size(), u"command", u"commands"),
+                    Plural::Count(count, u"register", u"registers")));
             } else {
-                output.Error(u"%1: %2"_s.arg(path, file.GetLastError()));
-                error = file.GetLastError();
+                output.Error(u"%1: %2"_s.arg(path, why));
+                error = why;
                 exit = ECliExit::Usage;
             }
             output.JsonResult(plan.commandName, {{u"file"_s, path}}, ok, error);

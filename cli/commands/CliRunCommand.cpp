@@ -2,6 +2,7 @@
 // run: a stored command of a device file, as the window's projects panel executes it.
 #include "CI2cDeviceFile.h"
 #include "CliDryRun.h"
+#include "CliInputFile.h"
 #include "CliPlan.h"
 #include "CliSequence.h"
 #include "CliSequencePlan.h"
@@ -43,8 +44,9 @@ public:
     {
         const QString path = invocation.arguments.value(0);
         CI2cDeviceFile device;
-        if (!device.Load(path)) {
-            error = u"FILE %1: %2"_s.arg(CliValues::Quoted(path), device.GetLastError());
+        QString why;
+        if (!CliInputFile::LoadDevice(path, device, why)) {
+            error = u"FILE %1: %2"_s.arg(CliValues::Quoted(path), why);
             return false;
         }
         const QString label = invocation.arguments.value(1);

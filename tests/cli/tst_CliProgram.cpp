@@ -152,13 +152,14 @@ private Q_SLOTS:
             Json(R"({"adapter":"SIM-A-0001","address":"0xA0","command":"get","count":1,)"
                  R"("data":"65","durationUs":0,"ok":true,"written":"01"})"));
         row("json transfer", single, u"--json transfer w1@0x50 00 r2"_s, 0,
-            Json(R"({"adapter":"SIM-A-0001","command":"transfer","count":2,)"
+            Json(R"({"adapter":"SIM-A-0001","command":"transfer","count":2,"durationUs":0,)"
                  R"("messages":[{"address":"0x50",)"
                  R"("durationUs":0,"ok":true,"start":true,"stop":false,"written":"00"},)"
                  R"({"address":"0x50","count":2,"data":"42 65","durationUs":0,"ok":true}],)"
                  R"("ok":true})"));
         row("json detect", single, u"--json detect"_s, 0,
-            Json(R"({"adapter":"SIM-A-0001","command":"detect","count":5,"first":"0x08",)"
+            Json(R"({"adapter":"SIM-A-0001","command":"detect","count":5,"durationUs":0,)"
+                 R"("first":"0x08",)"
                  R"("found":["0x23","0x40","0x48","0x50","0x51"],"last":"0x77","ok":true})"));
         const auto likely = [](const char *names) {
             QString ranking;
@@ -174,12 +175,13 @@ private Q_SLOTS:
                                u"DS3231M MCP3421 MCP3424 PCA9633 PCA9685 PCF8523"_s;
         const QString detected =
             uR"({"adapter":"SIM-B-0002","address":"%1","anyByteAllowed":false,)"
-            uR"("candidateCount":%2,"candidates":%3,"command":"detect",)"
+            uR"("candidateCount":%2,"candidates":%3,"command":"detect","durationUs":0,)"
             uR"("identified":null,"notIdentified":%4,"ok":true,"ranking":[%5]})"_s;
         const char *memories = "24C02 24C16 24C256 24C512 24C64 AT24C32 PCA9633 PCA9685";
         row("json detect --identify, 8-bit", preset,
             u"-a SIM-B-0002 --json --8bit detect --identify"_s, 0,
-            Json(R"({"adapter":"SIM-B-0002","command":"detect","count":5,"first":"0x10",)"
+            Json(R"({"adapter":"SIM-B-0002","command":"detect","count":5,"durationUs":0,)"
+                 R"("first":"0x10",)"
                  R"("found":["0x46","0xA0","0xA6","0xAE","0xD0"],"last":"0xEE","ok":true})") +
                 Json(detected.arg(
                     u"0x46"_s, u"8"_s,
@@ -262,7 +264,8 @@ private Q_SLOTS:
             u"CONFIG  0x00  0x1780  RST=clear, AVG=64, VBUSCT=4.156 ms, VSHCT=140 us, "
             u"MODE=power-down\n"_s);
         row("json reg", single, u"--json reg %T TEMP"_s, 0,
-            Json(R"({"adapter":"SIM-A-0001","address":"0x48","command":"reg","fields":[)"
+            Json(R"({"adapter":"SIM-A-0001","address":"0x48","command":"reg","durationUs":0,)"
+                 R"("fields":[)"
                  R"({"bits":"[15:4]","meaning":"23.50 °C","name":"T","raw":376}],)"
                  R"("meaning":"T=23.50 °C","ok":true,"register":"TEMP",)"
                  R"("registerAddress":"0x00","value":"0x1780"})"));
@@ -272,7 +275,8 @@ private Q_SLOTS:
             {u"VALUE '1HZ' is no value of CONFIG.CR ('0.25 Hz', '1 Hz', '4 Hz', '8 Hz'; the "
              u"bits as raw:0x0 to raw:0x3)"_s});
         row("field write by enum text", single, u"-j reg %T CONFIG.CR 1_hz"_s, 0,
-            Json(R"({"adapter":"SIM-A-0001","address":"0x48","command":"reg","field":"CR",)"
+            Json(R"({"adapter":"SIM-A-0001","address":"0x48","command":"reg","durationUs":0,)"
+                 R"("field":"CR",)"
                  R"("fields":[{"bits":"[15]","meaning":"clear","name":"OS","raw":0},)"
                  R"({"bits":"[14:13]","meaning":"12 bits","name":"R","raw":3},)"
                  R"({"bits":"[12:11]","meaning":"1 fault","name":"F","raw":0},)"

@@ -89,6 +89,17 @@ private Q_SLOTS:
             u"20 43\n"_s);
         row("environment naming no adapter", preset, u"VTL_ADAPTER=7 --json read 0x50 1"_s, 3,
             u"read"_s, u"VTL_ADAPTER=7: no such adapter attached"_s);
+        // Every result of a command that went on the bus tells its bus time.
+        row("dump's bus time", single, u"--json dump 0x50 --to 0x0f"_s, 0, u"dump"_s,
+            u"\"from\""_s);
+        row("detect's bus time", single, u"--json detect"_s, 0, u"detect"_s, u"\"found\""_s);
+        row("regs' bus time", single, u"--json regs %T"_s, 0, u"regs"_s, u"\"TLOW\""_s);
+        row("transfer's bus time", single, u"--json transfer w1@0x50 00 r2"_s, 0, u"transfer"_s,
+            u"\"messages\""_s);
+        // "-" is standard input for a device file as for any other file.
+        row("device file from standard input", single, u"--json reg - TLOW <%T"_s, 0, u"reg"_s,
+            u"75.00 °C"_s);
+        row("check from standard input", u"empty"_s, u"check - <%T"_s, 0, {}, u"-: ok, "_s);
     }
 
     void commandLines()
@@ -104,8 +115,14 @@ private Q_SLOTS:
             variables.append(rest.section(u' ', 0, 0));
             rest = rest.section(u' ', 1);
         }
-        const QStringList words = Words(Files(rest));
+        QStringList words = Words(Files(rest));
+        // A last word "<FILE" is what the program reads on standard input.
+        QString input;
+        if (words.last().startsWith(u'<'))
+            input = words.takeLast().mid(1);
         QProcess process;
+        if (!input.isEmpty())
+            process.setStandardInputFile(input);
         Start(process, bench, variables, words);
         QVERIFY(process.waitForFinished(60000));
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
@@ -126,6 +143,8 @@ private Q_SLOTS:
         QCOMPARE(last.value(u"ok"_s).toBool(exit != 0), exit == 0);
         QCOMPARE(last.value(u"command"_s).toString(), command);
         QCOMPARE(last.contains(u"command"_s), !command.isEmpty());
+        if (exit == 0 && bench != u"empty"_s)
+            QVERIFY2(last.value(u"durationUs"_s).isDouble(), qPrintable(out));
         if (exit != 0)
             QVERIFY2(last.value(u"error"_s).toString().contains(text), qPrintable(out));
     }
