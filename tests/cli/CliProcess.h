@@ -29,15 +29,18 @@ inline QStringList Words(const QString &line)
 
 // The program under test is VTL_CLI_SIM_PROGRAM, defined by the test's build.
 // `bench` names the simulated adapters (single, preset, empty, denied); `state` is a folder
-// that keeps the EEPROMs between runs.
+// that keeps the EEPROMs between runs; `variables` ("NAME=value") are set besides.
 inline void StartCli(QProcess &process, const QString &bench, const QStringList &arguments,
-                     const QString &state = {})
+                     const QString &state = {}, const QStringList &variables = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"VTL_CLI_SIM_BENCH"_s, bench);
     environment.remove(u"VTL_CLI_SIM_STATE"_s);
+    environment.remove(u"VTL_ADAPTER"_s);
     if (!state.isEmpty())
         environment.insert(u"VTL_CLI_SIM_STATE"_s, state);
+    for (const QString &variable : variables)
+        environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VTL_CLI_SIM_PROGRAM), arguments);
 }

@@ -22,22 +22,6 @@ using namespace CliProcess;
 
 namespace {
 
-// StartCli with more variables ("NAME=value") and stdout sent to `outFile`.
-void Start(QProcess &process, const QString &bench, const QStringList &variables,
-           const QStringList &arguments, const QString &outFile = {})
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"VTL_CLI_SIM_BENCH"_s, bench);
-    environment.remove(u"VTL_CLI_SIM_STATE"_s);
-    environment.remove(u"VTL_ADAPTER"_s);
-    for (const QString &variable : variables)
-        environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
-    process.setProcessEnvironment(environment);
-    if (!outFile.isEmpty())
-        process.setStandardOutputFile(outFile);
-    process.start(QStringLiteral(VTL_CLI_SIM_PROGRAM), arguments);
-}
-
 QString Files(QString text)
 {
     return text.replace(u"%T"_s, QStringLiteral(VTL_REGISTER_DEVICES "/bench-temperature.i2cdev"));
@@ -81,10 +65,6 @@ private Q_SLOTS:
             u"--no-stop: a transaction cannot continue in another run"_s);
         row("negative value among options", u"empty"_s, u"reg %T TLOW.T -5 --dry-run"_s, 0, {},
             u"\nw3@0x48 02 "_s);
-        row("adapter by place", preset, u"-a 2 read 0x50 14"_s, 0, {},
-            u"42 65 6E 63 68 20 45 45 50 52 4F 4D 20 43\n"_s);
-        row("adapter by model letter", preset, u"--json -a b read 0x50 1"_s, 0, u"read"_s,
-            u"\"adapter\":\"SIM-B-0002\""_s);
         row("adapter from the environment", preset, u"VTL_ADAPTER=C read 0x50 14"_s, 0, {},
             u"20 43\n"_s);
         row("environment naming no adapter", preset, u"VTL_ADAPTER=7 --json read 0x50 1"_s, 3,
@@ -123,7 +103,7 @@ private Q_SLOTS:
         QProcess process;
         if (!input.isEmpty())
             process.setStandardInputFile(input);
-        Start(process, bench, variables, words);
+        StartCli(process, bench, words, {}, variables);
         QVERIFY(process.waitForFinished(60000));
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         const QString err = QString::fromUtf8(process.readAllStandardError());
@@ -159,12 +139,9 @@ private Q_SLOTS:
         const QString single = u"single"_s;
         QTest::newRow("version") << single << u"--version"_s << 1;
         QTest::newRow("list") << u"preset"_s << u"list"_s << 1;
-        QTest::newRow("parts") << u"empty"_s << u"parts"_s << 1;
         QTest::newRow("detect") << single << u"detect"_s << 1;
-        QTest::newRow("get") << single << u"get 0x50 00 2"_s << 1;
         QTest::newRow("get, json") << single << u"--json get 0x50 00"_s << 1;
         QTest::newRow("read of 65535 bytes") << single << u"read 0x51 65535"_s << 1;
-        QTest::newRow("dump") << single << u"dump 0x50"_s << 1;
         QTest::newRow("i2c-tools command") << single << u"i2cget -y 0 0x50 0x00"_s << 1;
         QTest::newRow("usage error, json") << single << u"--json get 0x50"_s << 2;
     }
@@ -175,7 +152,8 @@ private Q_SLOTS:
         QFETCH(QString, arguments);
         QFETCH(int, exit);
         QProcess process;
-        Start(process, bench, {u"VTL_CLI_SIM_LATENCY=none"_s}, Words(arguments), u"/dev/full"_s);
+        process.setStandardOutputFile(u"/dev/full"_s);
+        StartCli(process, bench, Words(arguments), {}, {u"VTL_CLI_SIM_LATENCY=none"_s});
         QVERIFY(process.waitForFinished(60000));
         const QString err = QString::fromUtf8(process.readAllStandardError());
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
@@ -202,8 +180,6 @@ private Q_SLOTS:
         const QString bytes =
             u"^0000: 42 65 6E 63 68( [0-9A-F]{2})+\n([0-9A-F]{4}:( [0-9A-F]{2})+\n)*$"_s;
         const QString interrupted = u"vtl-i2c-cli-sim: read 0x51: interrupted\n$"_s;
-        QTest::newRow("SIGINT") << int(SIGINT) << 0 << read << progress << bytes << interrupted;
-        QTest::newRow("SIGTERM") << int(SIGTERM) << 0 << read << progress << bytes << interrupted;
         QTest::newRow("SIGHUP") << int(SIGHUP) << 0 << read << progress << bytes << interrupted;
         // A background job of a shell starts with SIGINT ignored: Ctrl+C is not for it.
         QTest::newRow("SIGINT ignored by the caller, then SIGTERM")
@@ -224,7 +200,7 @@ private Q_SLOTS:
         QProcess process;
         if (ignored != 0)
             process.setChildProcessModifier([ignored] { std::signal(ignored, SIG_IGN); });
-        Start(process, u"single"_s, {}, Words(arguments));
+        StartCli(process, u"single"_s, Words(arguments));
         QVERIFY(process.waitForStarted());
         const QRegularExpression readyText(ready);
         QString stdErr;

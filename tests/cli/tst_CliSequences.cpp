@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Sequences through vtl-i2c-cli-sim as a process: dry runs in the envelope every dry run
-// has, counts in words that agree with their number, and long and nested runs that come out
-// whole.
+// has, and counts in words that agree
+// with their number.
 #include "CliProcess.h"
 #include "VtlTestMain.h"
 
@@ -96,38 +96,6 @@ private Q_SLOTS:
             QVERIFY2(run.err.contains(err), qPrintable(run.err));
         if (arguments.contains(u"--json"_s) && !out.isEmpty())
             QVERIFY(QJsonDocument::fromJson(run.out.toUtf8()).isObject());
-    }
-
-    // Every step of a long or nested sequence comes out, in order and in one JSON object;
-    // its memory is measured in bench/sequence/bench_longsequence.
-    void longSequences_data()
-    {
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<int>("steps");
-        QTest::newRow("dry run of a million")
-            << u"repeat 1000000|w1@0x50 00|end"_s << u"script --dry-run %F"_s << 1000000;
-        QTest::newRow("json dry run of 100 x 100 x 100")
-            << u"repeat 100|repeat 100|repeat 100|w1@0x50 00|end|end|end"_s
-            << u"--json script --dry-run %F"_s << 1000000;
-        QTest::newRow("run of 50000 reads")
-            << u"repeat 50000|r1@0x50|end"_s << u"script %F"_s << 50000;
-    }
-
-    void longSequences()
-    {
-        QFETCH(QString, script);
-        QFETCH(QString, arguments);
-        QFETCH(int, steps);
-        const SCliRun run = RunCli(u"single"_s, prepare(script, arguments));
-        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-        if (arguments.contains(u"--json"_s)) {
-            const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
-            QCOMPARE(json.value(u"transfers"_s).toArray().size(), steps);
-            QCOMPARE(json.value(u"ok"_s), QJsonValue(true));
-        } else {
-            QCOMPARE(run.out.count(u'\n'), steps);
-        }
     }
 };
 
