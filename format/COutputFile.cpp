@@ -76,9 +76,7 @@ bool COutputFile::Write(const QByteArray &bytes)
     if (m_inPlace)
         return WriteInPlace(bytes);
     QString error;
-    const bool written = NativeName::HasRawBytes(m_path) ? NativeName::Replace(m_path, bytes, error)
-                                                         : AtomicFile::Write(m_path, bytes, error);
-    if (!written)
+    if (!AtomicFile::Write(m_path, bytes, error))
         return Fail(error);
     return true;
 }

@@ -1,12 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "NativeName.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace NativeName {
 
 namespace {
@@ -102,53 +96,6 @@ bool HasRawBytes(const QString &name)
             return true;
     }
     return false;
-}
-
-bool Replace(const QString &path, const QByteArray &bytes, QString &error)
-{
-    const auto fail = [&error](int code) {
-        error = QString::fromLocal8Bit(std::strerror(code));
-        return false;
-    };
-    const QByteArray target = Encode(path);
-    const qsizetype slash = target.lastIndexOf('/');
-    // The new text is made beside the old, so that the rename cannot cross file systems.
-    QByteArray temporary = (slash < 0 ? QByteArray() : target.left(slash + 1)) + ".vtl-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return fail(errno);
-    // A replaced file keeps its permissions; a new one gets the usual ones.
-    struct stat status = {};
-    mode_t mode = 0;
-    if (::stat(target.constData(), &status) == 0) {
-        mode = status.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    int code = ::fchmod(fd, mode) == 0 ? 0 : errno;
-    for (qsizetype written = 0; code == 0 && written < bytes.size();) {
-        const ssize_t chunk =
-            ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (chunk < 0 && errno == EINTR)
-            continue;
-        if (chunk <= 0)
-            code = chunk < 0 ? errno : EIO;
-        else
-            written += chunk;
-    }
-    if (code == 0 && ::fsync(fd) != 0)
-        code = errno;
-    if (::close(fd) != 0 && code == 0)
-        code = errno;
-    if (code == 0 && ::rename(temporary.constData(), target.constData()) != 0)
-        code = errno;
-    if (code != 0) {
-        ::unlink(temporary.constData());
-        return fail(code);
-    }
-    return true;
 }
 
 QStringList Arguments(int argc, const char *const *argv)

@@ -16,9 +16,6 @@ QString Decode(QByteArrayView bytes);
 QByteArray Encode(const QString &name);
 // Whether the name holds a byte that is not UTF-8, so that only Encode() finds its file.
 bool HasRawBytes(const QString &name);
-// Replaces the file that `path` names, bytes that are not UTF-8 included, with `bytes` in
-// one step, as AtomicFile does for the names Qt can take; `error` says why not.
-bool Replace(const QString &path, const QByteArray &bytes, QString &error);
 // The program's arguments, argv[0] included.
 QStringList Arguments(int argc, const char *const *argv);
 

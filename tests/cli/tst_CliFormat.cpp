@@ -45,16 +45,6 @@ private Q_SLOTS:
                  u"20: 48 69 00 7F 20 7E 41 42 43 44 45 46 47 48 49 4A  Hi.. ~ABCDEFGHIJ\n"_s);
     }
 
-    void dumpLineWithSilentRegisters()
-    {
-        const std::vector<unsigned char> data{0x17, 0x60, 0x00, 0x58};
-        const std::vector<bool> missing{false, false, true, false};
-        QCOMPARE(DumpLines::Format(0x0E, data, 2, missing),
-                 u"00:                                           17 60                ."
-                 u"`\n10: XX 58                                            XX\n"_s);
-        QCOMPARE(DumpLines::Hex(data, missing), u"17 60 XX 58"_s);
-    }
-
     // A register pointer that does not advance repeats a group of 2 to 4 bytes; an erased
     // memory's one byte, or a repeat that does not run to the end, is no sign of it.
     void repeatedGroup_data()
