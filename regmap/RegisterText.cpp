@@ -223,15 +223,9 @@ std::optional<std::uint32_t> ParseFieldValue(const SRegister &reg, const SRegist
         if (name.compare(text.trimmed(), Qt::CaseInsensitive) == 0)
             return value;
     }
+    if (const std::optional<std::uint32_t> raw = ParseRaw(field, text))
+        return raw;
     const int width = field.Width();
-    const std::optional<std::int64_t> value = NumberText::ParseInteger(text);
-    if (value) {
-        const std::int64_t half = std::int64_t(1) << (width - 1);
-        if (*value >= 0 && RegisterBits::Fits(std::uint64_t(*value), width))
-            return std::uint32_t(*value);
-        if (*value < 0 && field.isSigned && *value >= -half)
-            return std::uint32_t(std::uint64_t(*value) & ((std::uint64_t(1) << width) - 1));
-    }
     QStringList texts;
     for (const auto &entry : field.enumTexts)
         texts.append(u"'%1'"_s.arg(entry.second));
