@@ -14,6 +14,9 @@ PACKAGES=(
     desktop-file-utils appstream
     scdoc bash-completion
     i2c-tools
+    python3-dev pybind11-dev python3-pytest
+    python3-smbus2 python3-bme280 python3-luma.oled
+    libfuse3-dev fuse3
     dpkg-dev lintian file
     fonts-dejavu-core
     xvfb xauth
