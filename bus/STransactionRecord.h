@@ -30,6 +30,10 @@ struct STransactionRecord
     // The driver's text of the failure and its kind; empty and None after a success.
     std::string lastError;
     EFailureKind failure = EFailureKind::None;
+    // Who asked for it when another program did, through this program's shared adapter
+    // ("vtl-i2c-cli", "python3", "i2c-dev") and its process id; empty for this program's own.
+    std::string originProgram;
+    std::int64_t originPid = 0;
     // Wall-clock start in milliseconds since the epoch, and the duration measured on
     // the monotonic clock.
     std::int64_t startedMs = 0;
