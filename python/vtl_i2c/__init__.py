@@ -1,0 +1,46 @@
+# SPDX-License-Identifier: MIT
+"""Talk to I2C devices through Vantrel USB adapters.
+
+    >>> import vtl_i2c
+    >>> vtl_i2c.adapters()
+    >>> with vtl_i2c.Adapter() as bus:
+    ...     bus.scan()
+    ...     bus.write_read(0x48, b"\\x00", 2)
+
+Every failure on the bus raises OSError with the errno a Linux i2c-dev program would see
+(ENXIO when no device answers, ETIMEDOUT, EOPNOTSUPP for what the model cannot do, ...).
+"""
+
+import atexit as _atexit
+
+from . import _native
+from ._native import (
+    Adapter,
+    AdapterEntry,
+    AdapterInfo,
+    Message,
+    SequenceError,
+    adapters,
+)
+
+for _name in ("Device", "Register", "Eeprom", "Part", "parts", "identify"):
+    if hasattr(_native, _name):
+        globals()[_name] = getattr(_native, _name)
+
+if hasattr(_native, "sim"):
+    import sys as _sys
+
+    sim = _native.sim
+    _sys.modules[__name__ + ".sim"] = sim
+
+# Adapters still open at exit are switched off before the interpreter goes away.
+_atexit.register(_native._close_all)
+
+__all__ = [
+    "Adapter",
+    "AdapterEntry",
+    "AdapterInfo",
+    "Message",
+    "SequenceError",
+    "adapters",
+]
