@@ -22,6 +22,7 @@ from ._native import (
     SequenceError,
     adapters,
 )
+from .smbus import SMBus, i2c_msg
 
 for _name in ("Device", "Register", "Eeprom", "Part", "parts", "identify"):
     if hasattr(_native, _name):
@@ -43,4 +44,6 @@ __all__ = [
     "Message",
     "SequenceError",
     "adapters",
+    "SMBus",
+    "i2c_msg",
 ]
