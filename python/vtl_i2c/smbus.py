@@ -139,6 +139,9 @@ class SMBus:
     ``force`` is kept for compatibility: no kernel driver claims addresses here, so every
     address is always usable.
 
+    ``fd`` is the adapter's serial number while the bus is open (where smbus2 keeps its file
+    descriptor) and None while it is closed.
+
     ``block_limit`` lifts smbus2's 32-byte limit of ``read_i2c_block_data`` and
     ``write_i2c_block_data`` (up to what the adapter reads or writes in one transaction);
     the SMBus block protocols keep their 32 bytes, which their count byte announces.
