@@ -157,7 +157,6 @@ class SMBus:
             self.open(bus)
         self.address = None
         self.force = force
-        self._force_last = None
         self._pec = 0
 
     def __enter__(self):
@@ -226,76 +225,82 @@ class SMBus:
     pec = property(_get_pec, enable_pec)
     """SMBus PEC: 0 disabled (the default), 1 enabled."""
 
-    def _bus(self, address, force):
+    def _bus(self, address):
         if self._adapter is None:
             raise OSError(errno.EBADF, "The bus is not open")
         _check_address(address)
         self.address = address
-        self._force_last = force if force is not None else self.force
         return self._adapter
 
-    def _smbus(self, operation, address, force, command=0, data=b"", length=32, pec=None):
-        adapter = self._bus(address, force)
-        use_pec = bool(self._pec) if pec is None else pec
-        return adapter.smbus(operation, address, command & 0xFF, bytes(data), length=length,
-                             pec=use_pec)
+    def _smbus(self, operation, address, command=0, data=b"", length=I2C_SMBUS_BLOCK_MAX,
+               pec=None):
+        # The path of every method, kept short: a driver may poll a register thousands of
+        # times a second.
+        adapter = self._adapter
+        if adapter is None:
+            raise OSError(errno.EBADF, "The bus is not open")
+        if not 0 <= address <= 0x7F:
+            _check_address(address)
+        self.address = address
+        return adapter.smbus(operation, address, command & 0xFF, data, length=length,
+                             pec=bool(self._pec) if pec is None else pec)
 
     def write_quick(self, i2c_addr, force=None):
         """The address with the write bit and nothing else; EOPNOTSUPP where the model
         cannot send it."""
         if not (self.funcs & I2cFunc.SMBUS_QUICK):
-            self._bus(i2c_addr, force)
+            self._bus(i2c_addr)
             raise OSError(errno.EOPNOTSUPP, "This adapter model cannot send an address alone")
         # Linux sends no PEC with a quick command.
-        self._smbus("quick", i2c_addr, force, pec=False)
+        self._smbus("quick", i2c_addr, pec=False)
 
     def read_byte(self, i2c_addr, force=None):
         """One byte read; returns it as an int."""
-        return self._smbus("receive_byte", i2c_addr, force)[0]
+        return self._smbus("receive_byte", i2c_addr)[0]
 
     def write_byte(self, i2c_addr, value, force=None):
         """One byte written."""
-        self._smbus("send_byte", i2c_addr, force, command=value)
+        self._smbus("send_byte", i2c_addr, command=value)
 
     def read_byte_data(self, i2c_addr, register, force=None):
         """The byte of ``register``, as an int."""
-        return self._smbus("read_byte_data", i2c_addr, force, register)[0]
+        return self._smbus("read_byte_data", i2c_addr, register)[0]
 
     def write_byte_data(self, i2c_addr, register, value, force=None):
         """Writes ``value`` (8 bits) to ``register``."""
-        self._smbus("write_byte_data", i2c_addr, force, register, bytes([value & 0xFF]))
+        self._smbus("write_byte_data", i2c_addr, register, bytes([value & 0xFF]))
 
     def read_word_data(self, i2c_addr, register, force=None):
         """The word of ``register``, low byte first on the wire, as an int."""
-        data = self._smbus("read_word_data", i2c_addr, force, register)
+        data = self._smbus("read_word_data", i2c_addr, register)
         return int.from_bytes(data[:2], "little")
 
     def write_word_data(self, i2c_addr, register, value, force=None):
         """Writes ``value`` (16 bits, low byte first) to ``register``."""
         word = (value & 0xFFFF).to_bytes(2, "little")
-        self._smbus("write_word_data", i2c_addr, force, register, word)
+        self._smbus("write_word_data", i2c_addr, register, word)
 
     def process_call(self, i2c_addr, register, value, force=None):
         """Writes a word to ``register`` and returns the word read after a repeated start."""
         word = (value & 0xFFFF).to_bytes(2, "little")
-        data = self._smbus("process_call", i2c_addr, force, register, word)
+        data = self._smbus("process_call", i2c_addr, register, word)
         return int.from_bytes(data[:2], "little")
 
     def read_block_data(self, i2c_addr, register, force=None):
         """An SMBus block read: the bytes the slave's count byte announces, as a list."""
-        return list(self._smbus("read_block_data", i2c_addr, force, register))
+        return list(self._smbus("read_block_data", i2c_addr, register))
 
     def write_block_data(self, i2c_addr, register, data, force=None):
         """An SMBus block write: a count byte, then ``data`` (at most 32 bytes)."""
         if len(data) > I2C_SMBUS_BLOCK_MAX:
             raise ValueError("Data length cannot exceed %d bytes" % I2C_SMBUS_BLOCK_MAX)
-        self._smbus("write_block_data", i2c_addr, force, register, bytes(data))
+        self._smbus("write_block_data", i2c_addr, register, bytes(data))
 
     def block_process_call(self, i2c_addr, register, data, force=None):
         """Writes a block and returns the block read after a repeated start, as a list."""
         if len(data) > I2C_SMBUS_BLOCK_MAX:
             raise ValueError("Data length cannot exceed %d bytes" % I2C_SMBUS_BLOCK_MAX)
-        return list(self._smbus("block_process_call", i2c_addr, force, register, bytes(data)))
+        return list(self._smbus("block_process_call", i2c_addr, register, bytes(data)))
 
     def read_i2c_block_data(self, i2c_addr, register, length, force=None):
         """``length`` bytes from ``register`` on, without a count byte, as a list."""
@@ -303,9 +308,9 @@ class SMBus:
             raise ValueError("Desired block length over %d bytes" % self._block_limit)
         if length <= I2C_SMBUS_BLOCK_MAX:
             # Linux sends no PEC with I2C block transfers.
-            return list(self._smbus("read_i2c_block", i2c_addr, force, register, length=length,
+            return list(self._smbus("read_i2c_block", i2c_addr, register, length=length,
                                     pec=False))
-        adapter = self._bus(i2c_addr, force)
+        adapter = self._bus(i2c_addr)
         return list(adapter.write_read(i2c_addr, bytes([register & 0xFF]), length))
 
     def write_i2c_block_data(self, i2c_addr, register, data, force=None):
@@ -313,9 +318,9 @@ class SMBus:
         if len(data) > self._block_limit:
             raise ValueError("Data length cannot exceed %d bytes" % self._block_limit)
         if len(data) <= I2C_SMBUS_BLOCK_MAX:
-            self._smbus("write_i2c_block", i2c_addr, force, register, bytes(data), pec=False)
+            self._smbus("write_i2c_block", i2c_addr, register, bytes(data), pec=False)
             return
-        adapter = self._bus(i2c_addr, force)
+        adapter = self._bus(i2c_addr)
         adapter.write(i2c_addr, bytes([register & 0xFF]) + bytes(data))
 
     def i2c_rdwr(self, *i2c_msgs):
