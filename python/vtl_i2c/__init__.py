@@ -18,14 +18,18 @@ from ._native import (
     Adapter,
     AdapterEntry,
     AdapterInfo,
+    Eeprom,
+    Identified,
     Message,
+    Part,
+    RegisterMap,
     SequenceError,
+    StepRecord,
     adapters,
+    identify,
+    parts,
 )
-
-for _name in ("Device", "Register", "Eeprom", "Part", "parts", "identify"):
-    if hasattr(_native, _name):
-        globals()[_name] = getattr(_native, _name)
+from .registers import Device, Field, Register
 
 if hasattr(_native, "sim"):
     import sys as _sys
@@ -40,7 +44,17 @@ __all__ = [
     "Adapter",
     "AdapterEntry",
     "AdapterInfo",
+    "Device",
+    "Eeprom",
+    "Field",
+    "Identified",
     "Message",
+    "Part",
+    "Register",
+    "RegisterMap",
     "SequenceError",
+    "StepRecord",
     "adapters",
+    "identify",
+    "parts",
 ]
