@@ -34,14 +34,16 @@ and stop conditions you need, read registers in one step, watch a value and
 keep a library of slave devices with ready-made commands.
 
 The package holds the window (vtl_i2c), the command-line program for scripts
-and test rigs (vtl-i2c-cli) and the udev rule that lets the user at the seat
-open the adapters.")
+and test rigs (vtl-i2c-cli), the Python package vtl_i2c and the udev rule that
+lets the user at the seat open the adapters.")
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.vantrel.example")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The Python package's native module is built for Debian 12's Python 3.11.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3 (>= 3.11~), python3 (<< 3.12)")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the binary Debian package of vtl-i2c, checks it with lintian and installs it
-# into a throwaway root, where vtl-i2c-cli --version must run.
+# into a throwaway root, where vtl-i2c-cli --version must run and the Python package import.
 #   tools/package.sh        build/package/package/vtl-i2c_<version>_<arch>.deb
 # Fails on a lintian error, a missing file in the package or a failed test install.
 set -euo pipefail
@@ -13,7 +13,8 @@ tools/install-deps.sh
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags="$(dpkg-buildflags --get LDFLAGS)"
-cmake --preset package -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
+cmake --preset package -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build --preset package
 rm -rf build/package/package
 (cd build/package && cpack -G DEB >/dev/null)
@@ -36,7 +37,10 @@ for path in ./usr/bin/vtl_i2c ./usr/bin/vtl-i2c-cli \
             ./usr/share/doc/vtl-i2c/copyright ./usr/share/doc/vtl-i2c/changelog.Debian.gz \
             ./usr/share/doc/vtl-i2c/LICENSE ./usr/share/doc/vtl-i2c/LICENSE-qt.txt \
             ./usr/share/doc/vtl-i2c/LICENSE-hidapi.txt \
-            ./usr/share/doc/vtl-i2c/LICENSE-google-material-icons.txt; do
+            ./usr/share/doc/vtl-i2c/LICENSE-google-material-icons.txt \
+            ./usr/lib/python3/dist-packages/vtl_i2c/__init__.py \
+            "./usr/lib/python3/dist-packages/vtl_i2c/_native$(/usr/bin/python3 -c \
+                'import sysconfig; print(sysconfig.get_config_var("EXT_SUFFIX"))')"; do
     if ! grep -qxF "$path" <<<"$contents"; then
         echo "package: missing $path" >&2
         missing=1
@@ -68,3 +72,7 @@ fi
 version=$("$root/usr/bin/vtl-i2c-cli" --version)
 echo "package: installed in a throwaway root: $version"
 [[ "$version" == *"$(dpkg-deb --field "$deb" Version | cut -d- -f1)"* ]]
+# The Python package imports from the root's dist-packages and lists the adapters.
+adapters=$(PYTHONPATH="$root/usr/lib/python3/dist-packages" \
+    /usr/bin/python3 -c "import vtl_i2c; print(vtl_i2c.adapters())")
+echo "package: the Python package imports in the throwaway root: adapters() = $adapters"

@@ -28,10 +28,10 @@ std::string Describe(const std::string &what, EFailureKind kind, std::uint8_t ad
     std::string text;
     switch (kind) {
     case EFailureKind::AddressNack:
-        text = "no device answers at " + Hex(address);
+        text = Hex(address) + " did not acknowledge";
         break;
     case EFailureKind::DataNack:
-        text = "the device at " + Hex(address) + " refused a byte";
+        text = Hex(address) + " refused a byte";
         break;
     case EFailureKind::Timeout:
         text = "the adapter did not answer in time";

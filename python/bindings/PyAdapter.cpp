@@ -6,7 +6,9 @@
 #include "Errors.h"
 #include "Interrupt.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QEventLoop>
 
 #include <cerrno>
 #include <clocale>
@@ -20,19 +22,23 @@ namespace {
 std::mutex g_openMutex;
 std::set<CPyAdapter *> g_open;
 
-// The session's presence timer needs an application object for its thread's event
-// dispatcher. A host program that has its own keeps it; otherwise one is made, and the C
-// locale it sets is put back so that the interpreter's number formatting stays as it was.
-void EnsureApplication()
+// The session's presence timer needs an event dispatcher in the thread that opens the
+// adapter, and Qt gives threads one only once an application object exists. A host program
+// that has its own keeps it; otherwise one is made, and the C locale it sets is put back so
+// that the interpreter's number formatting stays as it was. Python itself runs no Qt event
+// loop, so the timer never fires there: a lost adapter shows at the next call instead.
+void EnsureEventDispatcher()
 {
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    const std::string locale = std::setlocale(LC_ALL, nullptr);
-    static int argc = 1;
-    static char name[] = "python3";
-    static char *argv[] = {name, nullptr};
-    new QCoreApplication(argc, argv); // lives until the process ends
-    std::setlocale(LC_ALL, locale.c_str());
+    if (QCoreApplication::instance() == nullptr) {
+        const std::string locale = std::setlocale(LC_ALL, nullptr);
+        static int argc = 1;
+        static char name[] = "python3";
+        static char *argv[] = {name, nullptr};
+        new QCoreApplication(argc, argv); // lives until the process ends
+        std::setlocale(LC_ALL, locale.c_str());
+    }
+    if (QAbstractEventDispatcher::instance() == nullptr)
+        QEventLoop ensure; // makes the dispatcher of a thread Qt did not start
 }
 
 QString ChoiceText(const py::object &choice)
@@ -106,7 +112,7 @@ CPyAdapter::CPyAdapter(const py::object &choice, unsigned long speedHz, std::opt
 {
     const EI2cSpeed speed = SpeedOfHz(speedHz);
     const SVtlDeviceEntry entry = Select(choice);
-    EnsureApplication();
+    EnsureEventDispatcher();
     auto session = std::make_unique<CBusSession>();
     const std::string serial = Narrow(entry.serial);
     std::string problem;

@@ -12,21 +12,32 @@ Every failure on the bus raises OSError with the errno a Linux i2c-dev program w
 """
 
 import atexit as _atexit
+from importlib.util import find_spec as _find_spec
 
 from . import _native
 from ._native import (
     Adapter,
     AdapterEntry,
     AdapterInfo,
+    Eeprom,
+    Identified,
     Message,
+    Part,
+    RegisterMap,
     SequenceError,
+    StepRecord,
     adapters,
+    identify,
+    parts,
 )
-from .smbus import SMBus, i2c_msg
+from .registers import Device, Field, Register
 
-for _name in ("Device", "Register", "Eeprom", "Part", "parts", "identify"):
-    if hasattr(_native, _name):
-        globals()[_name] = getattr(_native, _name)
+# The smbus2-style bus and the busio-style bus are modules of their own, in pure Python on
+# the native Adapter; vtl_i2c.SMBus and vtl_i2c.i2c_msg are the smbus module's.
+if _find_spec(__name__ + ".smbus") is not None:
+    from .smbus import SMBus, i2c_msg  # noqa: F401
+if _find_spec(__name__ + ".busio") is not None:
+    from . import busio  # noqa: F401
 
 if hasattr(_native, "sim"):
     import sys as _sys
@@ -41,9 +52,17 @@ __all__ = [
     "Adapter",
     "AdapterEntry",
     "AdapterInfo",
+    "Device",
+    "Eeprom",
+    "Field",
+    "Identified",
     "Message",
+    "Part",
+    "Register",
+    "RegisterMap",
     "SequenceError",
+    "StepRecord",
     "adapters",
-    "SMBus",
-    "i2c_msg",
+    "identify",
+    "parts",
 ]
