@@ -6,8 +6,11 @@
 #include "OutputTableColumns.h"
 #include "PresetWindowFixture.h"
 #include "VtlTestMain.h"
+#include "devicedialog.h"
 
+#include <QActionGroup>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -56,6 +59,9 @@ private Q_SLOTS:
         QProcess power;
         StartClient(light, u"0x23"_s, "r2\n");
         StartClient(power, u"0x40"_s, "w1 00\n");
+        QVERIFY(light.waitForStarted() && power.waitForStarted());
+        const QString lightOrigin = u"vtl-i2c-cli-sim (pid %1)"_s.arg(light.processId());
+        const QString powerOrigin = u"vtl-i2c-cli-sim (pid %1)"_s.arg(power.processId());
         QTRY_COMPARE_WITH_TIMEOUT(shared->text(), u"shared, 2 clients"_s, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(
             light.state() == QProcess::NotRunning && power.state() == QProcess::NotRunning, 30000);
@@ -65,8 +71,6 @@ private Q_SLOTS:
 
         auto *table = Child<QTableWidget>(window, u"table_data"_s);
         QVERIFY(table->isColumnHidden(COLUMN_ORIGIN));
-        const QString lightOrigin = u"vtl-i2c-cli-sim (pid %1)"_s.arg(light.processId());
-        const QString powerOrigin = u"vtl-i2c-cli-sim (pid %1)"_s.arg(power.processId());
         QMap<QString, QStringList> rows;
         for (int row = 0; row < table->rowCount(); ++row) {
             const QTableWidgetItem *origin = table->item(row, COLUMN_ORIGIN);
@@ -88,14 +92,15 @@ private Q_SLOTS:
         QVERIFY2(log.startsWith("time,duration_us,type,flags,data,error,adapter,speed,address,"
                                 "origin,origin_pid\r\n"),
                  log.constData());
-        for (const QProcess *client : {&light, &power})
-            QVERIFY2(log.contains(",vtl-i2c-cli-sim," + QByteArray::number(client->processId()) +
-                                  "\r\n"),
-                     log.constData());
+        for (const QString &origin : {lightOrigin, powerOrigin}) {
+            const QByteArray pid = origin.section(u' ', -1).chopped(1).toLatin1();
+            QVERIFY2(log.contains(",vtl-i2c-cli-sim," + pid + "\r\n"), log.constData());
+        }
     }
 
-    // Switched off, the window stops serving and says nothing of sharing; switched on, it
-    // serves again; the choice is kept for the next window.
+    // The adapter dialog names the window as the adapter's server. Switched off, the window
+    // stops serving and says nothing of sharing; switched on, it serves again; the choice is
+    // kept for the next window.
     void shareAdapterSwitchesServing()
     {
         MainWindow &window = *m_fixture.window;
@@ -103,6 +108,13 @@ private Q_SLOTS:
         QAction *share = ActionOf(window, "actionShareAdapter");
         const std::int64_t pid = QCoreApplication::applicationPid();
         QCOMPARE(BusServerDirectory::FindServer(std::string("SIM-A-0001")).value().pid, pid);
+        {
+            DeviceDialog dialog(ActionOf(window, "actionSpeed100k")->actionGroup()->actions(),
+                                false, &window);
+            const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+            QCOMPARE(Child<QComboBox>(dialog, u"cmb_device"_s)->itemText(0),
+                     ADAPTER + u"  (shared by %1 (pid %2))"_s.arg(program).arg(pid));
+        }
 
         share->trigger();
         QVERIFY(!share->isChecked());

@@ -38,8 +38,8 @@ private Q_SLOTS:
             line += QString::fromUtf8(server.readAllStandardOutput());
         }
         const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/vtl-i2c/"_s;
-        QCOMPARE(line, u"Serving VantrelA  SN SIM-A-0001 on %1SIM-A-0001\n"_s.arg(folder));
-        const QString socket = folder + u"SIM-A-0001"_s;
+        QCOMPARE(line, u"Serving VantrelA  SN SIM-A-0001 on %1SIM-A-0001.sock\n"_s.arg(folder));
+        const QString socket = folder + u"SIM-A-0001.sock"_s;
         QVERIFY(QFile::exists(socket));
         const QString pid = QString::number(server.processId());
 
