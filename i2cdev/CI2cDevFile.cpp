@@ -14,8 +14,6 @@
 
 namespace {
 
-// i2c-dev's bound on one message and on one read() or write().
-constexpr std::size_t MAX_MESSAGE_BYTES = 8192;
 constexpr std::uint16_t LAST_7BIT_ADDRESS = 0x7F;
 // The message flags a plain I2C adapter honours; the others ask for ten-bit addresses or
 // protocol mangling, which no model can do.

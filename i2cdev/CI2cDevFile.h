@@ -16,6 +16,9 @@
 class CI2cDevFile
 {
 public:
+    // i2c-dev's bound on one message and on one read() or write().
+    static constexpr std::size_t MAX_MESSAGE_BYTES = 8192;
+
     explicit CI2cDevFile(CI2cDevBus &bus)
         : m_bus(bus)
     {}
