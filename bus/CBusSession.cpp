@@ -2,11 +2,14 @@
 #include "CBusSession.h"
 
 #include "CDirectBusContext.h"
+#include "CRemoteBus.h"
 #include "CTransactionControl.h"
 #include "CTransactionExecutor.h"
 #include "CVtlDeviceFactory.h"
 #include "CVtlI2c.h"
 #include "FailureText.h"
+
+#include <QSocketNotifier>
 
 #include <algorithm>
 #include <chrono>
@@ -404,6 +407,11 @@ void CBusSession::CheckPresence()
 void CBusSession::onPresenceTimer()
 {
     CheckPresence();
+}
+
+void CBusSession::SetOrigin(std::string program)
+{
+    m_origin = std::move(program);
 }
 
 void CBusSession::SetClock(CBusClock *clock)
