@@ -15,6 +15,8 @@ CI2cDevBus::CI2cDevBus(const SVtlDeviceEntry &adapter, EI2cSpeed speed)
     m_model.serial = adapter.serial;
     m_model.speed = speed;
     m_functions = I2cFunctions::ForAdapter(m_model);
+    // The bus server logs the node's transactions under this name.
+    m_session.SetOrigin("i2c-dev");
 }
 
 bool CI2cDevBus::Connect()
