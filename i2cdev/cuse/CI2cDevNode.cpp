@@ -230,7 +230,6 @@ void SNodeState::Serve()
     fuse_session_destroy(session);
     if (!started)
         Report(false, "The system refused the device " + name + " (is the name taken?)");
-    bus.reset();
 }
 
 void SNodeState::Loop(fuse_session *session)
@@ -313,6 +312,8 @@ bool CI2cDevNode::Start(const SVtlDeviceEntry &adapter, EI2cSpeed speed,
     SState *serving = state.get();
     state->thread.reset(QThread::create([serving] {
         serving->Serve();
+        // The session belongs to this thread and ends in it, its timer with it.
+        serving->bus.reset();
         const std::lock_guard lock(serving->mutex);
         serving->ended = true;
         serving->changed.notify_all();
