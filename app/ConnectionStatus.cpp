@@ -119,6 +119,6 @@ void ConnectionStatus::showSharing(bool serving, int clients)
     m_sharedLabel->setVisible(serving);
     if (serving)
         m_sharedLabel->setText(
-            tr("shared, %1").arg(Plural::Count(std::uint64_t(std::max(clients, 0)), u"client",
-                                               u"clients")));
+            tr("shared, %1")
+                .arg(Plural::Count(std::uint64_t(std::max(clients, 0)), u"client", u"clients")));
 }

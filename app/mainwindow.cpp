@@ -134,8 +134,7 @@ void MainWindow::setupTable()
     m_table = new COutputTable({ui->table_data, ui->cmb_bytes_per_line, ui->cmb_offset_format,
                                 ui->actionCopyReport, ui->actionCopyData, ui->actionCopyDataAsShown,
                                 ui->actionTableClear, ui->actionUndoClear, ui->actionShowTime,
-                                ui->actionShowAscii, ui->actionSaveLog,
-                                ui->actionShowOrigin},
+                                ui->actionShowAscii, ui->actionSaveLog, ui->actionShowOrigin},
                                this);
     connect(m_table, &COutputTable::statusMessage, this, &MainWindow::showStatusMessage);
 }

@@ -112,8 +112,9 @@ private:
     // The request of the fields or of a stored command, when there is one, run as the
     // user's and logged as its row.
     void runFieldTransfer(const std::optional<STransactionRequest> &request, bool busyCursor);
-    // The row of a write, read or write/read, the user's or a dock's.
-    void addRecordRow(const STransactionRecord &record);
+    // The row of a write, read or write/read, the user's, a dock's or another program's.
+    void addRecordRow(const STransactionRecord &record,
+                      const std::optional<STableRowClient> &client = {});
     // The row of another program's transaction through the shared adapter, naming it.
     void addClientRow(const STransactionRecord &record);
     // The sharing part of the status bar, as the server stands now.

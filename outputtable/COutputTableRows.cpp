@@ -238,7 +238,8 @@ TableCopy::SRow COutputTable::row(int index) const
     if (const QTableWidgetItem *item = table->item(index, COLUMN_ORIGIN)) {
         const QVariant program = item->data(ORIGIN_ROLE_PROGRAM);
         if (program.isValid())
-            row.client = STableRowClient{program.toString(), item->data(ORIGIN_ROLE_PID).toLongLong()};
+            row.client =
+                STableRowClient{program.toString(), item->data(ORIGIN_ROLE_PID).toLongLong()};
     }
     return row;
 }

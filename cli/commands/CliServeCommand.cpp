@@ -81,8 +81,8 @@ public:
         // The session would go through a live server by itself; serving that again helps no one.
         if (const auto owner = BusServerDirectory::FindServer(selection.entry->serial)) {
             return Fail(plan, output,
-                        u"adapter %1 is already shared by %2 (pid %3)"_s.arg(
-                            serial, QString::fromStdString(owner->program))
+                        u"adapter %1 is already shared by %2 (pid %3)"_s
+                            .arg(serial, QString::fromStdString(owner->program))
                             .arg(owner->pid),
                         ECliExit::NoAdapter);
         }
