@@ -4,6 +4,7 @@
 #include "BusServerDirectory.h"
 #include "CBusServer.h"
 #include "CBusSession.h"
+#include "CI2cDevNode.h"
 #include "CVtlDeviceFactory.h"
 #include "CliAdapter.h"
 #include "CliInterrupt.h"
@@ -20,6 +21,9 @@ namespace {
 
 // How often the loop looks whether a signal arrived: the handler may only set a flag.
 constexpr int SIGNAL_POLL_MS = 100;
+const QString I2C_DEV = u"i2c-dev"_s;
+const QString GROUP = u"group"_s;
+constexpr int LAST_NODE_NUMBER = 255;
 
 class CServeCommand final : public CCliCommand
 {
@@ -33,15 +37,36 @@ public:
                 u"program, scripts and windows use it at the same time; they find the socket "
                 u"by themselves. Prints the adapter and the socket, then runs until SIGINT or "
                 u"SIGTERM, which close the socket and end the program by that signal. "
-                u"Messages about clients go to standard error."_s,
-                {},
-                {},
-                {},
+                u"Messages about clients go to standard error. With --i2c-dev the adapter "
+                u"is also the device file /dev/i2c-N (N given, or the first free from 20) "
+                u"for every program written for Linux's i2c-dev, through CUSE (modprobe "
+                u"cuse); it belongs to the invoking user or to --group's group."_s,
+                {{u"N"_s, u"With --i2c-dev: the number of /dev/i2c-N."_s}},
+                u"[N]"_s,
+                {{I2C_DEV, u"Serve the adapter as /dev/i2c-N too."_s},
+                 {GROUP, u"With --i2c-dev: the group that owns the node."_s, u"G"_s}},
                 0,
-                0};
+                1};
     }
 
-    bool Plan(const SCliInvocation &, SCliPlan &, QString &) override { return true; }
+    bool Plan(const SCliInvocation &invocation, SCliPlan &, QString &error) override
+    {
+        m_i2cDev = invocation.flags.contains(I2C_DEV);
+        m_node.group = invocation.values.value(GROUP).toStdString();
+        if (!m_i2cDev && (!invocation.arguments.isEmpty() || !m_node.group.empty())) {
+            error = u"serve: N and --group go with --i2c-dev"_s;
+            return false;
+        }
+        if (!invocation.arguments.isEmpty()) {
+            bool ok = false;
+            m_node.number = invocation.arguments.front().toInt(&ok);
+            if (!ok || m_node.number < 0 || m_node.number > LAST_NODE_NUMBER) {
+                error = u"serve: N must be a number from 0 to 255"_s;
+                return false;
+            }
+        }
+        return true;
+    }
 
     // It opens the adapter itself: it needs the session, not a single command's run on it.
     bool NeedsAdapter() const override { return false; }
@@ -84,18 +109,32 @@ public:
                           {{u"serial"_s, serial}, {u"model"_s, model}, {u"socket"_s, socket}},
                           true);
 
-        // Until a signal, or until the server stops because the adapter went away.
+        CI2cDevNode node;
+        if (m_i2cDev) {
+            if (!node.Start(*selection.entry, plan.global.speed, m_node)) {
+                server.Stop();
+                return Fail(plan, output,
+                            u"cannot serve adapter %1 as i2c-dev: %2"_s.arg(
+                                serial, QString::fromStdString(node.GetLastError())),
+                            ECliExit::BusFailure);
+            }
+            output.Result(u"i2c-dev node %1"_s.arg(QString::fromStdString(node.DevicePath())));
+        }
+
+        // Until a signal, or until the server stops because the adapter went away; the
+        // i2c-dev node stays over an unplug and answers ENODEV meanwhile.
         QEventLoop loop;
         QTimer poll;
         poll.setInterval(SIGNAL_POLL_MS);
         QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (CliInterrupt::WasInterrupted() || !server.IsServing())
+            if (CliInterrupt::WasInterrupted() || (!server.IsServing() && !m_i2cDev))
                 loop.quit();
         });
         poll.start();
         loop.exec();
 
         const bool interrupted = CliInterrupt::WasInterrupted();
+        node.Stop();
         // Stopping removes the socket, so a later server of the adapter starts cleanly.
         server.Stop();
         bus.Disconnect();
@@ -106,6 +145,9 @@ public:
     }
 
 private:
+    bool m_i2cDev = false;
+    SI2cDevNodeOptions m_node;
+
     static ECliExit Fail(const SCliPlan &plan, const CCliOutput &output, const QString &message,
                          ECliExit exit)
     {

@@ -1,0 +1,116 @@
+# SPDX-License-Identifier: MIT
+import ctypes
+from enum import IntFlag
+from types import TracebackType
+from typing import Any, Iterable, Iterator, List, Optional, Protocol, Type, Union
+
+from ._native import Adapter
+
+I2C_SMBUS_BLOCK_MAX: int
+I2C_M_RD: int
+I2C_RDWR_MSGS_MAX: int
+
+class I2cFunc(IntFlag):
+    I2C: int
+    ADDR_10BIT: int
+    PROTOCOL_MANGLING: int
+    SMBUS_PEC: int
+    NOSTART: int
+    SLAVE: int
+    SMBUS_BLOCK_PROC_CALL: int
+    SMBUS_QUICK: int
+    SMBUS_READ_BYTE: int
+    SMBUS_WRITE_BYTE: int
+    SMBUS_READ_BYTE_DATA: int
+    SMBUS_WRITE_BYTE_DATA: int
+    SMBUS_READ_WORD_DATA: int
+    SMBUS_WRITE_WORD_DATA: int
+    SMBUS_PROC_CALL: int
+    SMBUS_READ_BLOCK_DATA: int
+    SMBUS_WRITE_BLOCK_DATA: int
+    SMBUS_READ_I2C_BLOCK: int
+    SMBUS_WRITE_I2C_BLOCK: int
+    SMBUS_HOST_NOTIFY: int
+    SMBUS_BYTE: int
+    SMBUS_BYTE_DATA: int
+    SMBUS_WORD_DATA: int
+    SMBUS_BLOCK_DATA: int
+    SMBUS_I2C_BLOCK: int
+    SMBUS_EMUL: int
+
+class _Message(Protocol):
+    addr: int
+    flags: int
+    len: int
+    buf: Any
+
+class i2c_msg(ctypes.Structure):
+    addr: int
+    flags: int
+    len: int
+    buf: Any
+    def __iter__(self) -> Iterator[int]: ...
+    def __len__(self) -> int: ...
+    def __bytes__(self) -> bytes: ...
+    @staticmethod
+    def read(address: int, length: int) -> i2c_msg: ...
+    @staticmethod
+    def write(address: int, buf: Union[str, bytes, bytearray, Iterable[int]]) -> i2c_msg: ...
+
+class SMBus:
+    fd: Optional[str]
+    funcs: I2cFunc
+    address: Optional[int]
+    force: bool
+    pec: int
+    def __init__(
+        self,
+        bus: Union[None, int, str, Adapter] = ...,
+        force: bool = ...,
+        *,
+        block_limit: int = ...,
+    ) -> None: ...
+    def __enter__(self) -> SMBus: ...
+    def __exit__(
+        self,
+        exc_type: Optional[Type[BaseException]],
+        exc_val: Optional[BaseException],
+        exc_tb: Optional[TracebackType],
+    ) -> None: ...
+    @property
+    def adapter(self) -> Optional[Adapter]: ...
+    @property
+    def block_limit(self) -> int: ...
+    def open(self, bus: Union[int, str, Adapter]) -> None: ...
+    def close(self) -> None: ...
+    def enable_pec(self, enable: bool = ...) -> None: ...
+    def write_quick(self, i2c_addr: int, force: Optional[bool] = ...) -> None: ...
+    def read_byte(self, i2c_addr: int, force: Optional[bool] = ...) -> int: ...
+    def write_byte(self, i2c_addr: int, value: int, force: Optional[bool] = ...) -> None: ...
+    def read_byte_data(self, i2c_addr: int, register: int, force: Optional[bool] = ...) -> int: ...
+    def write_byte_data(
+        self, i2c_addr: int, register: int, value: int, force: Optional[bool] = ...
+    ) -> None: ...
+    def read_word_data(self, i2c_addr: int, register: int, force: Optional[bool] = ...) -> int: ...
+    def write_word_data(
+        self, i2c_addr: int, register: int, value: int, force: Optional[bool] = ...
+    ) -> None: ...
+    def process_call(
+        self, i2c_addr: int, register: int, value: int, force: Optional[bool] = ...
+    ) -> int: ...
+    def read_block_data(
+        self, i2c_addr: int, register: int, force: Optional[bool] = ...
+    ) -> List[int]: ...
+    def write_block_data(
+        self, i2c_addr: int, register: int, data: Iterable[int], force: Optional[bool] = ...
+    ) -> None: ...
+    def block_process_call(
+        self, i2c_addr: int, register: int, data: Iterable[int], force: Optional[bool] = ...
+    ) -> List[int]: ...
+    def read_i2c_block_data(
+        self, i2c_addr: int, register: int, length: int, force: Optional[bool] = ...
+    ) -> List[int]: ...
+    def write_i2c_block_data(
+        self, i2c_addr: int, register: int, data: Iterable[int], force: Optional[bool] = ...
+    ) -> None: ...
+    def i2c_rdwr(self, *i2c_msgs: _Message) -> None: ...
