@@ -2,6 +2,7 @@
 #include "ConnectionStatus.h"
 
 #include "MainWindowShared.h"
+#include "Plural.h"
 #include "SBusAdapterInfo.h"
 #include "VtlVersion.h"
 
@@ -9,6 +10,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStatusBar>
+
+#include <algorithm>
+#include <cstdint>
 
 using namespace Qt::StringLiterals;
 
@@ -69,6 +73,11 @@ ConnectionStatus::ConnectionStatus(QStatusBar *statusBar, QWidget *window)
         infoLayout->addWidget(newSeparator(m_infoWidget));
         infoLayout->addWidget(label);
     }
+    m_sharedSeparator = newSeparator(m_infoWidget);
+    m_sharedLabel = newLabel(m_infoWidget, u"label_shared"_s);
+    infoLayout->addWidget(m_sharedSeparator);
+    infoLayout->addWidget(m_sharedLabel);
+    showSharing(false, 0);
 
     auto *containerLayout = new QHBoxLayout(container);
     containerLayout->setContentsMargins(0, 0, 0, 0);
@@ -102,4 +111,14 @@ void ConnectionStatus::show(const SBusAdapterInfo *adapter)
     m_speedLabel->setText(adapter->hasPullUpSwitch && adapter->pullUpsEnabled
                               ? tr("%1, pull-ups on").arg(speedText(adapter->speed))
                               : speedText(adapter->speed));
+}
+
+void ConnectionStatus::showSharing(bool serving, int clients)
+{
+    m_sharedSeparator->setVisible(serving);
+    m_sharedLabel->setVisible(serving);
+    if (serving)
+        m_sharedLabel->setText(
+            tr("shared, %1")
+                .arg(Plural::Count(std::uint64_t(std::max(clients, 0)), u"client", u"clients")));
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "devicedialog.h"
 
+#include "BusServerDirectory.h"
 #include "CVtlDeviceFactory.h"
 #include "I2cTypes.h"
 #include "SAdapterCapabilities.h"
@@ -109,7 +110,8 @@ void DeviceDialog::updateHint()
     const SVtlAdapterAccess *refused = nullptr;
     for (const SVtlDeviceEntry &device : m_devices) {
         const SVtlAdapterAccess &checked = accessOf(device);
-        if (checked.access == EVtlAccess::Usable || checked.access == EVtlAccess::NotFound) {
+        if (checked.access == EVtlAccess::Usable || checked.access == EVtlAccess::NotFound ||
+            m_shared.contains(device.serial)) {
             m_hintLabel->hide();
             return;
         }
@@ -178,12 +180,20 @@ void DeviceDialog::refresh()
 
     m_deviceBox->blockSignals(true);
     m_deviceBox->clear();
+    m_shared.clear();
     for (const SVtlDeviceEntry &device : m_devices) {
         const SAdapterCapabilities *model = SAdapterCapabilities::OfModel(device.type);
         const QString typeName = model ? QString::fromStdWString(model->typeName) : QString();
         QString entry = tr("%1  SN %2").arg(typeName, QString::fromStdWString(device.serial));
-        if (accessOf(device).access == EVtlAccess::PermissionDenied)
+        // Connecting to a shared adapter goes through the program that shares it.
+        if (const auto owner = BusServerDirectory::FindServer(device.serial)) {
+            m_shared.insert(device.serial);
+            entry += tr("  (shared by %1 (pid %2))")
+                         .arg(QString::fromStdString(owner->program))
+                         .arg(owner->pid);
+        } else if (accessOf(device).access == EVtlAccess::PermissionDenied) {
             entry += tr("  (no permission)");
+        }
         m_deviceBox->addItem(entry);
     }
     // A list that holds entries always has one of them current, never the placeholder:

@@ -10,6 +10,8 @@
 
 #include <map>
 #include <optional>
+#include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -56,4 +58,6 @@ private:
     QLabel *m_hintLabel = nullptr;
     QTimer m_pollTimer;
     std::map<std::pair<EVtlType, std::wstring>, SVtlAdapterAccess> m_access;
+    // The serial numbers of the listed adapters that another program shares.
+    std::set<std::wstring> m_shared;
 };

@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "AdapterConnection.h"
+#include "AdapterSharing.h"
 #include "AddressField.h"
 #include "CBusSession.h"
 #include "EepromPanel.h"
@@ -73,6 +74,11 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_session.get(), &CBusSession::stateChanged, this, &MainWindow::updateUiState);
     connect(m_session.get(), &CBusSession::connectionLost, this, &MainWindow::handleConnectionLost);
 
+    m_sharing = new AdapterSharing(*m_session, ui->actionShareAdapter, this);
+    connect(m_sharing, &AdapterSharing::sharingChanged, this, &MainWindow::showSharing);
+    connect(m_sharing, &AdapterSharing::clientRecord, this, &MainWindow::addClientRow);
+    connect(m_sharing, &AdapterSharing::statusMessage, this, &MainWindow::showStatusMessage);
+
     setupProjects();
     setupDocks();
     setupTabOrder();
@@ -83,6 +89,8 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     m_watch->shutdown();
+    // The server answers its clients through the session, so it goes first.
+    m_sharing->shutdown();
     // The session lets its worker finish, then releases the driver, which switches the
     // adapter's I2C function off: that must happen while everything else is still intact.
     m_session->disconnect(this);
@@ -126,7 +134,7 @@ void MainWindow::setupTable()
     m_table = new COutputTable({ui->table_data, ui->cmb_bytes_per_line, ui->cmb_offset_format,
                                 ui->actionCopyReport, ui->actionCopyData, ui->actionCopyDataAsShown,
                                 ui->actionTableClear, ui->actionUndoClear, ui->actionShowTime,
-                                ui->actionShowAscii, ui->actionSaveLog},
+                                ui->actionShowAscii, ui->actionSaveLog, ui->actionShowOrigin},
                                this);
     connect(m_table, &COutputTable::statusMessage, this, &MainWindow::showStatusMessage);
 }

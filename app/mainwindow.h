@@ -16,6 +16,7 @@
 #include <vector>
 
 class AdapterConnection;
+class AdapterSharing;
 class AddressField;
 class CBusSession;
 class CProjectsPanel;
@@ -67,16 +68,18 @@ public:
         m_table->AddRow(type, flags, bytes, error);
     }
     void addTableRow(const QString &type, const QString &flags, const QString &text, bool error,
-                     const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {})
+                     const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {},
+                     const std::optional<STableRowClient> &client = {})
     {
-        m_table->AddRow(type, flags, text, error, time, origin);
+        m_table->AddRow(type, flags, text, error, time, origin, client);
     }
     void addTableRow(const QString &type, const QString &flags,
                      const std::vector<unsigned char> &bytes, bool error, const STableRowTime &time,
                      const std::optional<STableRowOrigin> &origin = {},
-                     const std::optional<STransactionRequest> &transfer = {})
+                     const std::optional<STransactionRequest> &transfer = {},
+                     const std::optional<STableRowClient> &client = {})
     {
-        m_table->AddRow(type, flags, bytes, error, time, origin, transfer);
+        m_table->AddRow(type, flags, bytes, error, time, origin, transfer, client);
     }
 
 protected:
@@ -109,8 +112,13 @@ private:
     // The request of the fields or of a stored command, when there is one, run as the
     // user's and logged as its row.
     void runFieldTransfer(const std::optional<STransactionRequest> &request, bool busyCursor);
-    // The row of a write, read or write/read, the user's or a dock's.
-    void addRecordRow(const STransactionRecord &record);
+    // The row of a write, read or write/read, the user's, a dock's or another program's.
+    void addRecordRow(const STransactionRecord &record,
+                      const std::optional<STableRowClient> &client = {});
+    // The row of another program's transaction through the shared adapter, naming it.
+    void addClientRow(const STransactionRecord &record);
+    // The sharing part of the status bar, as the server stands now.
+    void showSharing();
     // A transaction the user started is running (the window refuses others meanwhile).
     bool isTransactionRunning() const;
     void setTransactionRunning(bool running);
@@ -152,6 +160,8 @@ private:
     std::unique_ptr<TransferFields> m_fields;
     // The state, the adapter and the version in the status bar.
     ConnectionStatus *m_status = nullptr;
+    // The adapter offered to other programs while connected.
+    AdapterSharing *m_sharing = nullptr;
 
     COutputTable *m_table = nullptr;
     CProjectsPanel *m_projects = nullptr;

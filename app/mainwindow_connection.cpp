@@ -2,6 +2,7 @@
 // Connecting, disconnecting, noticing a lost adapter, speed and pull-ups, and the
 // state shown in actions and status bar. The bus session holds the connection.
 #include "AdapterConnection.h"
+#include "AdapterSharing.h"
 #include "CBusSession.h"
 #include "CWatchPart.h"
 #include "ConnectionStatus.h"
@@ -36,6 +37,13 @@ void MainWindow::updateUiState()
     ui->actionConnect->setIcon(QIcon(connected ? ICON_CONNECTED : ICON_DISCONNECTED));
 
     m_status->show(connected ? &m_session->Info() : nullptr);
+    m_sharing->update();
+    showSharing();
+}
+
+void MainWindow::showSharing()
+{
+    m_status->showSharing(m_sharing->isServing(), m_sharing->clientCount());
 }
 
 bool MainWindow::isConnected() const

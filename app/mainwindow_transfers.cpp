@@ -56,14 +56,30 @@ void MainWindow::runFieldTransfer(const std::optional<STransactionRequest> &requ
         addRecordRow(*record);
 }
 
-void MainWindow::addRecordRow(const STransactionRecord &record)
+void MainWindow::addRecordRow(const STransactionRecord &record,
+                              const std::optional<STableRowClient> &client)
 {
     const STransactionRequest &request = record.request;
     const bool addressed = TransferText::isAddressed(request);
     const TransferText::SRecordRow row = TransferText::recordRow(
         record, targetText(request), ui->cmb_startstop->itemText(TransferText::modeOf(request)));
     addTableRow(row.type, row.flags, row.data, !record.ok, rowTime(record),
-                rowOrigin(addressed ? std::optional(request.address) : std::nullopt), request);
+                rowOrigin(addressed ? std::optional(request.address) : std::nullopt), request,
+                client);
+}
+
+void MainWindow::addClientRow(const STransactionRecord &record)
+{
+    const STableRowClient client{QString::fromStdString(record.originProgram), record.originPid};
+    if (record.request.kind != ETransactionKind::Search) {
+        addRecordRow(record, client);
+        return;
+    }
+    const bool failed = record.cancelled || !record.ok;
+    addTableRow(tr("Search"), failed ? QString::fromStdString(record.lastError) : QString(),
+                TransferText::foundList(
+                    record.found, [this](std::uint8_t address) { return formatAddress(address); }),
+                failed, rowTime(record), rowOrigin(std::nullopt), client);
 }
 
 QString MainWindow::targetText(const STransactionRequest &request) const

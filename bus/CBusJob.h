@@ -90,6 +90,9 @@ private:
     BusProcedure m_procedure;
     // Session-internal work on the driver itself (speed, pull-ups).
     std::function<SBusProcedureResult(CVtlI2c &)> m_driverWork;
+    // The same change asked of a server, for a session connected through one.
+    std::optional<EI2cSpeed> m_setSpeed;
+    std::optional<bool> m_setPullUps;
     // A caller blocks in Wait for it: nothing about it is posted to the event loop.
     bool m_blocking;
     // A blocking caller that asked for no records: a long procedure keeps none of them.

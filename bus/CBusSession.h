@@ -23,8 +23,10 @@
 #include <string>
 #include <thread>
 
+class CRemoteBus;
 class CTransactionControl;
 class CVtlI2c;
+class QSocketNotifier;
 
 // The one connection to an adapter that every front end and every dock shares: it owns the
 // connected driver and a worker thread, and serialises every transaction of every client
@@ -35,6 +37,10 @@ class CVtlI2c;
 // The session shows nothing; clients hear its signals and their jobs' signals. It lives in
 // one thread (the window's, or the command line's), which must run an event loop for the
 // signals to arrive; the blocking Run and Wait need none.
+// When another program of this user serves the adapter (CBusServer), Connect reaches it
+// through the server instead, and every operation works the same way: transactions go to
+// the server's queue, and a procedure runs here while it holds the server's bus lock, so
+// no other program's transaction comes between its transactions.
 class CBusSession : public QObject
 {
     Q_OBJECT
@@ -54,7 +60,13 @@ public:
     // Cancels queued and running jobs, waits for the worker, releases the driver (which
     // switches the adapter's I2C function off). No loss is reported.
     void Disconnect();
-    bool IsConnected() const { return m_driver != nullptr; }
+    bool IsConnected() const { return m_driver != nullptr || m_remote != nullptr; }
+    // Connected through another program's server rather than holding the adapter.
+    bool IsRemote() const { return m_remote != nullptr; }
+    // The program a server hears this session is (default: this process's name); set
+    // before Connect.
+    void SetOrigin(std::string program);
+    const std::string &Origin() const { return m_origin; }
     // The connected adapter; meaningful while connected.
     const SBusAdapterInfo &Info() const { return m_info; }
     std::string GetLastError() const { return m_lastError; }
@@ -125,8 +137,17 @@ private:
     void workerLoop();
     void runOnWorker(CBusJob &job, CVtlI2c &driver, SCompletion &completion);
     void onPresenceTimer();
+    // The client half: connecting to a server, running a job through it on the worker,
+    // and hearing the server while no job runs.
+    bool connectRemote(const std::string &socketPath);
+    void runRemote(CBusJob &job, SCompletion &completion);
+    void onRemoteReadable();
+    bool hasBus() const { return m_driver != nullptr || m_remote != nullptr; }
 
     std::unique_ptr<CVtlI2c> m_driver;
+    std::unique_ptr<CRemoteBus> m_remote;
+    std::unique_ptr<QSocketNotifier> m_remoteNotifier;
+    std::string m_origin;
     SBusAdapterInfo m_info;
     std::string m_lastError;
     EFailureKind m_lastErrorKind = EFailureKind::None;

@@ -19,7 +19,8 @@
     COMMAND(RegCommand)                                                                            \
     COMMAND(CheckCommand)                                                                          \
     COMMAND(ScriptCommand)                                                                         \
-    COMMAND(PartsCommand)
+    COMMAND(PartsCommand)                                                                          \
+    COMMAND(ServeCommand)
 
 namespace CliCommands {
 #define VTL_CLI_DECLARE(function) SCliCommandEntry function();

@@ -24,6 +24,7 @@ const QString SETTINGS_BYTES_PER_LINE = u"table/bytesPerLine"_s;
 const QString SETTINGS_OFFSET_DECIMAL = u"table/offsetDecimal"_s;
 const QString SETTINGS_SHOW_TIME = u"table/showTime"_s;
 const QString SETTINGS_SHOW_ASCII = u"table/showAscii"_s;
+const QString SETTINGS_SHOW_ORIGIN = u"table/showOrigin"_s;
 
 } // namespace
 
@@ -51,9 +52,10 @@ void COutputTable::setupTable()
     // go through every row again on every change, which freezes the window once the table
     // holds thousands of rows.
     QHeaderView *header = table->horizontalHeader();
-    for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS})
+    for (const int column : {COLUMN_TIME, COLUMN_ORIGIN, COLUMN_TYPE, COLUMN_FLAGS})
         header->setSectionResizeMode(column, QHeaderView::Fixed);
     header->moveSection(header->visualIndex(COLUMN_TIME), 0);
+    header->moveSection(header->visualIndex(COLUMN_ORIGIN), 1);
     header->setStretchLastSection(true);
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->setItemDelegate(new OutputCellDelegate(table));
@@ -81,6 +83,12 @@ void COutputTable::setupTable()
     m_ui.showTime->setChecked(showTime);
     table->setColumnHidden(COLUMN_TIME, !showTime);
     connect(m_ui.showTime, &QAction::toggled, this, &COutputTable::onShowTimeToggled);
+
+    // Most rows are the window's own, so the column that names other programs starts hidden.
+    const bool showOrigin = QSettings().value(SETTINGS_SHOW_ORIGIN, false).toBool();
+    m_ui.showOrigin->setChecked(showOrigin);
+    table->setColumnHidden(COLUMN_ORIGIN, !showOrigin);
+    connect(m_ui.showOrigin, &QAction::toggled, this, &COutputTable::onShowOriginToggled);
 
     m_ui.showAscii->setChecked(QSettings().value(SETTINGS_SHOW_ASCII, false).toBool());
     connect(m_ui.showAscii, &QAction::toggled, this, &COutputTable::onShowAsciiToggled);
@@ -197,5 +205,15 @@ void COutputTable::onShowTimeToggled(bool shown)
     table->setColumnHidden(COLUMN_TIME, !shown);
     if (shown && m_timeWidth > table->columnWidth(COLUMN_TIME))
         table->horizontalHeader()->resizeSection(COLUMN_TIME, m_timeWidth);
+    fitDataColumn();
+}
+
+void COutputTable::onShowOriginToggled(bool shown)
+{
+    QSettings().setValue(SETTINGS_SHOW_ORIGIN, shown);
+    QTableWidget *table = m_ui.table;
+    table->setColumnHidden(COLUMN_ORIGIN, !shown);
+    if (shown && m_originWidth > table->columnWidth(COLUMN_ORIGIN))
+        table->horizontalHeader()->resizeSection(COLUMN_ORIGIN, m_originWidth);
     fitDataColumn();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "STableRowClient.h"
 #include "STableRowTime.h"
 #include "TableCopy.h"
 
@@ -43,6 +44,7 @@ public:
         QAction *showTime = nullptr;
         QAction *showAscii = nullptr;
         QAction *saveLog = nullptr;
+        QAction *showOrigin = nullptr;
     };
 
     // What Copy puts on the clipboard.
@@ -57,16 +59,19 @@ public:
 
     // Appends a row; a row made from bytes re-renders when the line layout changes, one
     // made from text keeps it. Without a time the row carries the moment it was added; the
-    // origin, where given, goes into a saved log but is not shown.
+    // origin, where given, goes into a saved log but is not shown. A row of another program
+    // (`client`) names it in the Origin column, its tool tips and a saved log.
     void AddRow(const QString &type, const QString &flags, const QString &text, bool error);
     void AddRow(const QString &type, const QString &flags, const std::vector<unsigned char> &bytes,
                 bool error);
     void AddRow(const QString &type, const QString &flags, const QString &text, bool error,
-                const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {});
+                const STableRowTime &time, const std::optional<STableRowOrigin> &origin = {},
+                const std::optional<STableRowClient> &client = {});
     void AddRow(const QString &type, const QString &flags, const std::vector<unsigned char> &bytes,
                 bool error, const STableRowTime &time,
                 const std::optional<STableRowOrigin> &origin = {},
-                const std::optional<STransactionRequest> &transfer = {});
+                const std::optional<STransactionRequest> &transfer = {},
+                const std::optional<STableRowClient> &client = {});
 
     int BytesPerLine() const;
     bool IsOffsetDecimal() const;
@@ -90,6 +95,7 @@ public Q_SLOTS:
     void onUndoClear();
     void onShowTimeToggled(bool shown);
     void onShowAsciiToggled(bool shown);
+    void onShowOriginToggled(bool shown);
     void onSaveLog();
     void onSaveAsSequence();
 
@@ -116,7 +122,8 @@ private:
 
     OutputCellDelegate *cellDelegate() const;
     void sizeRow(int row, qsizetype lines);
-    void fitColumns(const QString &time, const QString &type, const QString &flags);
+    void fitColumns(const QString &time, const QString &origin, const QString &type,
+                    const QString &flags);
     int gridWidth() const;
     int flagsWidthLimit() const;
     int typeWidthLimit() const;
@@ -138,6 +145,7 @@ private:
     // font, so the longest is the widest), and the column width it needs.
     qsizetype m_widestDataChars = 0;
     int m_dataWidth = 0;
-    // The width the widest time text in the table needs.
+    // The width the widest time text in the table needs, and the widest origin text.
     int m_timeWidth = 0;
+    int m_originWidth = 0;
 };

@@ -80,17 +80,19 @@ void COutputTable::AddRow(const QString &type, const QString &flags,
 
 void COutputTable::AddRow(const QString &type, const QString &flags, const QString &text,
                           bool error, const STableRowTime &time,
-                          const std::optional<STableRowOrigin> &origin)
+                          const std::optional<STableRowOrigin> &origin,
+                          const std::optional<STableRowClient> &client)
 {
-    appendRow({type, flags, text, std::nullopt, time, error, origin});
+    appendRow({type, flags, text, std::nullopt, time, error, origin, std::nullopt, client});
 }
 
 void COutputTable::AddRow(const QString &type, const QString &flags,
                           const std::vector<unsigned char> &bytes, bool error,
                           const STableRowTime &time, const std::optional<STableRowOrigin> &origin,
-                          const std::optional<STransactionRequest> &transfer)
+                          const std::optional<STransactionRequest> &transfer,
+                          const std::optional<STableRowClient> &client)
 {
-    appendRow({type, flags, QString(), toByteArray(bytes), time, error, origin, transfer});
+    appendRow({type, flags, QString(), toByteArray(bytes), time, error, origin, transfer, client});
 }
 
 int COutputTable::RowCount() const
@@ -164,6 +166,16 @@ void COutputTable::placeRow(int index, const TableCopy::SRow &row)
     if (row.transfer)
         timeItem->setData(TIME_ROLE_TRANSFER, transferData(*row.transfer));
 
+    // Another program's row names it wherever the pointer rests on the row.
+    const QString clientText = row.client ? row.client->Text() : QString();
+    QTableWidgetItem *originItem = newTableItem(clientText, nullptr, row.error);
+    if (row.client) {
+        originItem->setData(ORIGIN_ROLE_PROGRAM, row.client->program);
+        originItem->setData(ORIGIN_ROLE_PID, row.client->pid);
+        for (QTableWidgetItem *item : {originItem, dataItem, timeItem})
+            item->setToolTip(clientText);
+    }
+
     QTableWidgetItem *flagsItem = newTableItem(row.flags, &fixed, row.error);
     // The column stops growing at the limit; the cell elides, the tool tip has it all, and
     // the status byte's bits spelled out.
@@ -172,17 +184,24 @@ void COutputTable::placeRow(int index, const TableCopy::SRow &row)
         flagsTip << row.flags;
     if (const QString legend = StatusFlagsLegend::ToolTip(row.flags); !legend.isEmpty())
         flagsTip << legend;
+    if (row.client)
+        flagsTip << clientText;
     flagsItem->setToolTip(flagsTip.join(QStringLiteral("\n\n")));
 
     QTableWidgetItem *typeItem = newTableItem(row.type, nullptr, row.error);
+    QStringList typeTip;
     if (cellDelegate()->cellWidth(row.type, table->font(), table) > typeWidthLimit())
-        typeItem->setToolTip(row.type);
+        typeTip << row.type;
+    if (row.client)
+        typeTip << clientText;
+    typeItem->setToolTip(typeTip.join(QStringLiteral("\n\n")));
     table->setItem(index, COLUMN_TYPE, typeItem);
     table->setItem(index, COLUMN_FLAGS, flagsItem);
     table->setItem(index, COLUMN_DATA, dataItem);
     table->setItem(index, COLUMN_TIME, timeItem);
+    table->setItem(index, COLUMN_ORIGIN, originItem);
     sizeRow(index, lines);
-    fitColumns(timeText, row.type, row.flags);
+    fitColumns(timeText, clientText, row.type, row.flags);
     noteDataLines(shown);
 }
 
@@ -215,6 +234,12 @@ TableCopy::SRow COutputTable::row(int index) const
                 row.origin->address = static_cast<unsigned char>(address.toInt());
         }
         row.transfer = transferOf(item->data(TIME_ROLE_TRANSFER));
+    }
+    if (const QTableWidgetItem *item = table->item(index, COLUMN_ORIGIN)) {
+        const QVariant program = item->data(ORIGIN_ROLE_PROGRAM);
+        if (program.isValid())
+            row.client =
+                STableRowClient{program.toString(), item->data(ORIGIN_ROLE_PID).toLongLong()};
     }
     return row;
 }

@@ -49,7 +49,8 @@ void COutputTable::sizeRow(int index, qsizetype lines)
                                           header->maximumSectionSize()));
 }
 
-void COutputTable::fitColumns(const QString &time, const QString &type, const QString &flags)
+void COutputTable::fitColumns(const QString &time, const QString &origin, const QString &type,
+                              const QString &flags)
 {
     QTableWidget *table = m_ui.table;
     QHeaderView *header = table->horizontalHeader();
@@ -67,6 +68,10 @@ void COutputTable::fitColumns(const QString &time, const QString &type, const QS
     // A hidden section reports no width; it gets the widest time when it is shown.
     if (!header->isSectionHidden(COLUMN_TIME))
         fit(COLUMN_TIME, m_timeWidth);
+    if (!origin.isEmpty())
+        m_originWidth = std::max(m_originWidth, widthOf(origin, table->font()));
+    if (!header->isSectionHidden(COLUMN_ORIGIN))
+        fit(COLUMN_ORIGIN, m_originWidth);
     fit(COLUMN_TYPE, std::min(widthOf(type, table->font()), typeWidthLimit()));
     fit(COLUMN_FLAGS, std::min(widthOf(flags, fixed), flagsWidthLimit()));
 }
@@ -105,7 +110,7 @@ void COutputTable::fitDataColumn()
     QTableWidget *table = m_ui.table;
     QHeaderView *header = table->horizontalHeader();
     int others = 0;
-    for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS}) {
+    for (const int column : {COLUMN_TIME, COLUMN_ORIGIN, COLUMN_TYPE, COLUMN_FLAGS}) {
         if (!header->isSectionHidden(column))
             others += header->sectionSize(column);
     }
@@ -129,9 +134,10 @@ void COutputTable::fitDataColumn()
 void COutputTable::resetColumns()
 {
     QHeaderView *header = m_ui.table->horizontalHeader();
-    for (const int column : {COLUMN_TIME, COLUMN_TYPE, COLUMN_FLAGS})
+    for (const int column : {COLUMN_TIME, COLUMN_ORIGIN, COLUMN_TYPE, COLUMN_FLAGS})
         header->resizeSection(column, header->sectionSizeHint(column));
     m_timeWidth = 0;
+    m_originWidth = 0;
     m_widestDataChars = 0;
     m_dataWidth = 0;
     fitDataColumn();

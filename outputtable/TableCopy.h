@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "STableRowClient.h"
 #include "STableRowOrigin.h"
 #include "STableRowTime.h"
 #include "STransactionRequest.h"
@@ -16,7 +17,8 @@ namespace TableCopy {
 
 // One row as the table holds it: its texts, for a row made from bytes the bytes, its
 // time, whether it is marked as an error and, for a transaction, where it went and, for a
-// write, read or write/read, what was asked of the bus.
+// write, read or write/read, what was asked of the bus; for another program's transaction,
+// which program asked.
 struct SRow
 {
     QString type;
@@ -27,6 +29,7 @@ struct SRow
     bool error = false;
     std::optional<STableRowOrigin> origin{};
     std::optional<STransactionRequest> transfer{};
+    std::optional<STableRowClient> client{};
 };
 
 // Type, a tab, flags, a tab and the data on one line; one line per row.

@@ -4,6 +4,8 @@
 #include "CsvFormat.h"
 #include "TimeFormat.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace TableLog {
@@ -11,6 +13,13 @@ namespace TableLog {
 namespace {
 
 const QString CSV_HEADER = u"time,duration_us,type,flags,data,error,adapter,speed,address"_s;
+const QString CSV_CLIENT_FIELDS = u",origin,origin_pid"_s;
+
+bool anyClient(const QList<TableCopy::SRow> &rows)
+{
+    return std::any_of(rows.begin(), rows.end(),
+                       [](const TableCopy::SRow &row) { return row.client.has_value(); });
+}
 
 } // namespace
 
@@ -21,9 +30,13 @@ EFormat FormatOf(const QString &path)
 
 QByteArray Csv(const QList<TableCopy::SRow> &rows)
 {
+    // Logs of the window's own rows keep the fields they always had.
+    const bool clients = anyClient(rows);
     QString out;
     out.reserve(CSV_HEADER.size() + 2 + rows.size() * 64);
     out += CSV_HEADER;
+    if (clients)
+        out += CSV_CLIENT_FIELDS;
     out += CsvFormat::LINE_END;
     for (const TableCopy::SRow &row : rows) {
         out += TimeFormat::Iso(row.time.startedMs);
@@ -48,6 +61,15 @@ QByteArray Csv(const QList<TableCopy::SRow> &rows)
         } else {
             out += u",,"_s;
         }
+        if (clients) {
+            out += u',';
+            if (row.client) {
+                CsvFormat::AppendField(out, row.client->program);
+                out += u',' + QString::number(row.client->pid);
+            } else {
+                out += u',';
+            }
+        }
         out += CsvFormat::LINE_END;
     }
     return out.toUtf8();
@@ -57,9 +79,16 @@ QByteArray Text(const QList<TableCopy::SRow> &rows)
 {
     if (rows.isEmpty())
         return {};
-    const QString header = OriginHeader(rows);
-    const QString lines = TableCopy::reportWithTime(rows) + u'\n';
-    return (header.isEmpty() ? lines : header + u'\n' + lines).toUtf8();
+    QString out = OriginHeader(rows);
+    if (!out.isEmpty())
+        out += u'\n';
+    for (const TableCopy::SRow &row : rows) {
+        out += TableCopy::reportWithTime({row});
+        if (row.client)
+            out += u'\t' + row.client->Text();
+        out += u'\n';
+    }
+    return out.toUtf8();
 }
 
 QString OriginHeader(const QList<TableCopy::SRow> &rows)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// list: the attached adapters, and why one cannot be opened.
+// list: the attached adapters, which program shares one, and why one cannot be opened.
+#include "BusServerDirectory.h"
 #include "CVtlAdapterAccess.h"
 #include "CVtlDeviceFactory.h"
 #include "CliAdapter.h"
@@ -7,6 +8,7 @@
 #include "CliPlan.h"
 
 #include <QJsonArray>
+#include <QJsonValue>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
@@ -41,7 +43,8 @@ public:
         return {u"list"_s,
                 u"List the attached adapters."_s,
                 u"Lists the attached adapters: model, serial number, firmware and product "
-                u"name, and for an adapter that cannot be opened, why."_s,
+                u"name, the program that shares an adapter with the others (which every "
+                u"command then goes through), and for an adapter that cannot be opened, why."_s,
                 {},
                 {},
                 {},
@@ -78,12 +81,18 @@ public:
             const SVtlAdapterAccess access = CVtlAdapterAccess::Check(entry.type, entry.serial);
             const QString serial = QString::fromStdWString(entry.serial);
             const QString product = QString::fromStdWString(access.productName);
-            usable = usable || access.access == EVtlAccess::Usable;
-            denied = denied || access.access == EVtlAccess::PermissionDenied;
+            // A shared adapter is used through its server, whether or not it opens here.
+            const std::optional<SBusServerOwner> owner =
+                BusServerDirectory::FindServer(entry.serial);
+            usable = usable || owner || access.access == EVtlAccess::Usable;
+            denied = denied || (!owner && access.access == EVtlAccess::PermissionDenied);
 
             QString line = CliAdapter::ModelLetter(entry.type) + u"  "_s + serial + u"  FW "_s +
                            Firmware(access.firmware) + u"  "_s + product;
-            if (access.access == EVtlAccess::PermissionDenied)
+            if (owner)
+                line += u"  (shared by %1 (pid %2))"_s.arg(QString::fromStdString(owner->program))
+                            .arg(owner->pid);
+            else if (access.access == EVtlAccess::PermissionDenied)
                 line += u"  (no permission to open it)"_s;
             else if (access.access != EVtlAccess::Usable)
                 line += u"  (cannot be opened: "_s + QString::fromStdString(access.error) + u')';
@@ -97,6 +106,11 @@ public:
             json.insert(u"access"_s, AccessWord(access.access));
             if (!access.error.empty())
                 json.insert(u"error"_s, QString::fromStdString(access.error));
+            json.insert(u"sharedBy"_s,
+                        owner ? QJsonValue(QJsonObject{
+                                    {u"program"_s, QString::fromStdString(owner->program)},
+                                    {u"pid"_s, qint64(owner->pid)}})
+                              : QJsonValue(QJsonValue::Null));
             adapters.append(json);
         }
         const QString none =

@@ -288,6 +288,13 @@ void TestMainWindow::formActions_data()
         false);
     row(u"actionShowTime"_s, u"Show Time Column"_s, {}, {}, true, true);
     row(u"actionShowAscii"_s, u"Show ASCII Column"_s, {}, {}, true, true);
+    row(u"actionShowOrigin"_s, u"Show Origin Column"_s,
+        u"The program that asked for each transaction through the shared adapter"_s, {}, true,
+        true);
+    row(u"actionShareAdapter"_s, u"Share Adapter"_s,
+        u"Let the command line, scripts and other windows use the connected adapter through "
+        u"this window"_s,
+        {}, true, true);
     row(u"actionSaveLog"_s, u"Save Log..."_s, u"Save Log"_s, u"Ctrl+S"_s, false, true);
     row(u"actionUndoClear"_s, u"Undo Clear Output"_s, {}, u"Ctrl+Z"_s, false, true);
 }
@@ -460,11 +467,11 @@ void TestMainWindow::tableHeaderAndSetup()
 
     auto *table = child<QTableWidget>(window, u"table_data"_s);
     QVERIFY(table != nullptr);
-    // The time column comes last in the model, so columns 0 to 2 stay Type, Flags and Data,
-    // and is shown first; it starts hidden.
-    QCOMPARE(table->columnCount(), 4);
-    const QStringList headers = {u"Type"_s, u"Flags"_s, u"Data"_s, u"Time"_s};
-    for (int column = 0; column < 4; ++column) {
+    // The time and origin columns come last in the model, so columns 0 to 2 stay Type, Flags
+    // and Data, and are shown first; they start hidden.
+    QCOMPARE(table->columnCount(), 5);
+    const QStringList headers = {u"Type"_s, u"Flags"_s, u"Data"_s, u"Time"_s, u"Origin"_s};
+    for (int column = 0; column < 5; ++column) {
         const QTableWidgetItem *header = table->horizontalHeaderItem(column);
         QVERIFY(header != nullptr);
         QCOMPARE(header->text(), headers.at(column));
@@ -474,10 +481,11 @@ void TestMainWindow::tableHeaderAndSetup()
     QVERIFY(dataFont.resolveMask() & QFont::WeightResolved);
     QCOMPARE(dataFont.weight(), QFont::Normal);
     QList<int> visualOrder;
-    for (int visual = 0; visual < 4; ++visual)
+    for (int visual = 0; visual < 5; ++visual)
         visualOrder << table->horizontalHeader()->logicalIndex(visual);
-    QCOMPARE(visualOrder, QList<int>({3, 0, 1, 2}));
+    QCOMPARE(visualOrder, QList<int>({3, 4, 0, 1, 2}));
     QVERIFY(table->isColumnHidden(3));
+    QVERIFY(table->isColumnHidden(4));
     QVERIFY(!child<QAction>(window, u"actionShowTime"_s)->isChecked());
     QVERIFY(!child<QAction>(window, u"actionUndoClear"_s)->isEnabled());
     QCOMPARE(table->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -513,7 +521,8 @@ void TestMainWindow::menus_data()
                           << QStringList({u"actionSaveLog"_s, u"-"_s, u"actionExit"_s});
     QTest::newRow("Bus") << u"menuBus"_s << u"&Bus"_s << u"menubar"_s
                          << QStringList({u"actionConnect"_s, u"actionDisconnect"_s, u"-"_s,
-                                         u"actionI2cSearch"_s, u"actionWriteRead"_s});
+                                         u"actionI2cSearch"_s, u"actionWriteRead"_s, u"-"_s,
+                                         u"actionShareAdapter"_s});
     QTest::newRow("Options") << u"menuOptions"_s << u"&Options"_s << u"menubar"_s
                              << QStringList({u"actionI2cSearch"_s, u"-"_s, u"menuSpeed"_s,
                                              u"menuAddress"_s, u"actionPullUps"_s, u"-"_s,
@@ -527,7 +536,8 @@ void TestMainWindow::menus_data()
         << QStringList({u"actionAddress7Bit"_s, u"actionAddress8Bit"_s});
     QTest::newRow("View") << u"menuView"_s << u"&View"_s << u"menubar"_s
                           << QStringList({u"actionProjects"_s, u"actionShowTime"_s,
-                                          u"actionShowAscii"_s, u"-"_s, u"actionUndoClear"_s,
+                                          u"actionShowAscii"_s, u"actionShowOrigin"_s, u"-"_s,
+                                          u"actionUndoClear"_s,
                                           u"actionWatch"_s, u"actionRegisters"_s, u"actionEeprom"_s,
                                           u"actionScan"_s, u"-"_s, u"actionResetLayout"_s});
     QTest::newRow("Help") << u"menuHelp"_s << u"&Help"_s << u"menubar"_s
@@ -738,7 +748,7 @@ void TestMainWindow::clearOutputEmptiesTable()
     table->setItem(2, 2, new QTableWidgetItem(u"01 02"_s));
     child<QAction>(window, u"actionTableClear"_s)->trigger();
     QCOMPARE(table->rowCount(), 0);
-    QCOMPARE(table->columnCount(), 4);
+    QCOMPARE(table->columnCount(), 5);
 }
 
 void TestMainWindow::clearInputEmptiesWriteField()

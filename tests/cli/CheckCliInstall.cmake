@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # cmake -DBUILD_DIR=... -DPREFIX=... -DCOMPLETION=<source file> -P CheckCliInstall.cmake
 # Installs the command-line program's component into PREFIX and checks that it brings its
-# manual page, in roff, and its completion along.
+# manual page, in roff, its completion and its user service along.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(
     COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --component cli --prefix "${PREFIX}"
@@ -28,7 +28,15 @@ endif()
 if(NOT source_hash STREQUAL "${installed_hash}")
     string(APPEND failures "the installed completion is missing or differs from ${COMPLETION}\n")
 endif()
+# The user service that shares one adapter runs the installed program's serve.
+set(unit "${PREFIX}/lib/systemd/user/vtl-i2c-serve@.service")
+if(EXISTS "${unit}")
+    file(READ "${unit}" unit_text)
+endif()
+if(NOT unit_text MATCHES "\nExecStart=/[^\n]*/vtl-i2c-cli serve --adapter %i\n")
+    string(APPEND failures "lib/systemd/user/vtl-i2c-serve@.service is missing or does not serve\n")
+endif()
 if(failures)
     message(FATAL_ERROR "Installed tree in ${PREFIX} is incomplete:\n${failures}")
 endif()
-message(STATUS "CheckCliInstall: program, manual page and completion installed")
+message(STATUS "CheckCliInstall: program, manual page, completion and user service installed")

@@ -25,7 +25,7 @@ expect()
     fi
 }
 
-expect "check detect dump eeprom get i2cdetect i2cdump i2cget i2cset i2ctransfer list parts read reg regs run script set transfer write" vtl-i2c-cli ""
+expect "check detect dump eeprom get i2cdetect i2cdump i2cget i2cset i2ctransfer list parts read reg regs run script serve set transfer write" vtl-i2c-cli ""
 expect "10 100 1000 400 50" vtl-i2c-cli --speed ""
 expect "erase parts read verify write" vtl-i2c-cli -s 400 eeprom ""
 expect "bin ihex srec" vtl-i2c-cli eeprom read 0x50 f --format ""

@@ -215,7 +215,8 @@ private Q_SLOTS:
         row("json list without permission", u"denied"_s, u"--json list"_s, 3,
             Json(R"({"adapters":[{"access":"no-permission","error":"Failed to open a device )"
                  R"(with path 'sim:hidraw2': Permission denied","firmware":"0112","model":"A",)"
-                 R"("product":"Vantrel I2C Adapter A","serial":"SIM-A-0001"}],"command":"list",)"
+                 R"("product":"Vantrel I2C Adapter A","serial":"SIM-A-0001","sharedBy":null}],)"
+                 R"("command":"list",)"
                  R"("count":1,"error":"no permission to open some adapters","ok":false})"),
             {u"70-vtl-i2c.rules"_s});
         row("json without an adapter", u"empty"_s, u"--json detect"_s, 3,

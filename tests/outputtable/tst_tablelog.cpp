@@ -60,6 +60,26 @@ const QByteArray TEXT = "14:03:07.412 (1.23 ms)\tWrite 0x50\t0x00\t01 A5 FF\n"
                         "14:03:09.412 (113 ms)\tSearch\t\t0x23, 0x50\n"
                         "09:05:00.007\tNote \"quoted\"\ta\r\nb\tline 1\nline 2\n";
 
+// The same rows with the read asked for by another program through the shared adapter.
+QList<TableCopy::SRow> rowsWithClient()
+{
+    QList<TableCopy::SRow> list = rows();
+    list[1].client = STableRowClient{u"vtl-i2c-cli"_s, 4711};
+    return list;
+}
+
+const QByteArray CSV_WITH_CLIENT =
+    "time,duration_us,type,flags,data,error,adapter,speed,address,origin,origin_pid\r\n"
+    "2026-12-08T14:03:07.412+01:00,1234,Write 0x50,0x00,01 A5 FF,0,VantrelA SN T-1,100 kHz,0x28,"
+    ",\r\n"
+    "2026-12-08T14:03:08.412+01:00,850,Read 0x50,"
+    "\"0x00  Invalid read count, this device reads 1..256 bytes\",,1,VantrelA SN T-1,100 "
+    "kHz,0x50,vtl-i2c-cli,4711\r\n"
+    "2026-12-08T14:03:09.412+01:00,113000,Search,,\"0x23, 0x50\",0,\"VantrelB SN B,2\",400 kHz,,"
+    ",\r\n"
+    "2026-07-01T09:05:00.007+02:00,,\"Note \"\"quoted\"\"\",\"a\r\nb\","
+    "\"line 1\nline 2\",0,,,,,\r\n";
+
 const QByteArray TEXT_HEADER =
     "Adapter VantrelA SN T-1 at 100 kHz, VantrelB SN B,2 at 400 kHz; 7-bit addresses 0x28, 0x50\n";
 
@@ -102,6 +122,11 @@ void TestTableLog::save_data()
     QTest::newRow("no suffix") << u"log"_s << rows() << CSV;
     QTest::newRow("txt not last") << u"log.txt.bak"_s << rows() << CSV;
     QTest::newRow("txt, no rows") << u"log.txt"_s << QList<TableCopy::SRow>() << QByteArray();
+    // Another program's row adds its name and pid; the window's own rows leave them empty.
+    QTest::newRow("csv with a client row") << u"log.csv"_s << rowsWithClient() << CSV_WITH_CLIENT;
+    QByteArray text = TEXT_HEADER + TEXT;
+    text.replace("1..256 bytes\t\n", "1..256 bytes\t\tvtl-i2c-cli (pid 4711)\n");
+    QTest::newRow("txt with a client row") << u"log.txt"_s << rowsWithClient() << text;
 }
 
 // The format follows the name; the save replaces a longer file that is already there.

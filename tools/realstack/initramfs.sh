@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the guest's initramfs: static busybox, the guest's init and the kernel modules for
-# the 9p root, the overlay and the USB gadget and HID stack, with their dependencies in
-# load order.   initramfs.sh KERNEL_TREE OUTPUT.cpio
+# the 9p root, the overlay, the USB gadget and HID stack and CUSE (for /dev/i2c-N served
+# in user space), with their dependencies in load order.   initramfs.sh KERNEL_TREE OUTPUT.cpio
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 kernel=$1
@@ -15,7 +15,7 @@ cp /bin/busybox "$tree/bin/busybox"
 depmod -b "$kernel" "$kver"
 : > "$tree/modules.list"
 for module in virtio_pci 9pnet_virtio 9p overlay configfs usbcore usbhid hid_generic libcomposite \
-              dummy_hcd usb_f_hid usb_f_ss_lb; do
+              dummy_hcd usb_f_hid usb_f_ss_lb cuse; do
     modprobe -d "$kernel" -S "$kver" --show-depends "$module" | awk '$1 == "insmod" {print $2}' |
         while read -r file; do
             relative=${file#"$kernel/lib/modules/$kver/"}

@@ -7,6 +7,7 @@
 //       makes every adapter silent, SIGUSR2 makes them answer again.
 #include "CGadgetLink.h"
 #include "CSimPresetBench.h"
+#include "CSimPressureSensor.h"
 #include "GadgetIdentity.h"
 
 #include <csignal>
@@ -18,12 +19,17 @@
 
 namespace {
 
+constexpr std::uint8_t PRESSURE_SENSOR_ADDRESS = 0x76;
+
 SSimPresetBench AttachBench()
 {
     SSimPresetOptions options;
     options.busTiming = true;   // transfers take the time of the chosen bus speed
     options.largeEeprom = true; // a transfer long enough to pull the cable during
-    return CSimPresetBench::Attach(options);
+    SSimPresetBench bench = CSimPresetBench::Attach(options);
+    // For a driver library that programs use through /dev/i2c-N.
+    bench.adapterA->AddSlave(PRESSURE_SENSOR_ADDRESS, std::make_shared<CSimPressureSensor>());
+    return bench;
 }
 
 int Describe(const SSimPresetBench &bench)
