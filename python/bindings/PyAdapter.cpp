@@ -220,7 +220,15 @@ STransactionRecord CPyAdapter::Run(const STransactionRequest &request, const std
         const CInterruptScope interrupt(control);
         py::gil_scoped_release release;
         const std::lock_guard lock(m_mutex);
-        record = Session().Run(request, &control);
+        CBusSession &session = Session();
+        record = session.Run(request, &control);
+        // A search reads a gone adapter's silence as empty addresses; the presence check
+        // that follows every search tells the difference.
+        if (record.ok && request.kind == ETransactionKind::Search && !session.IsConnected()) {
+            record.ok = false;
+            record.failure = EFailureKind::AdapterGone;
+            record.lastError.clear();
+        }
     }
     if (record.cancelled)
         CInterruptScope::RaisePending();

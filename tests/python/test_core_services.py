@@ -103,3 +103,16 @@ def test_parts_and_identify(adapter):
     found = vtl_i2c.identify(adapter)
     assert [match.address for match in found] == [0x23, 0x40, 0x48, 0x50]
     assert all(match.most_likely for match in found)
+
+
+def test_an_exception_in_progress_stops_the_job_and_is_raised(bench, adapter):
+    eeprom = vtl_i2c.Eeprom(adapter, "24c02", 0x50)
+
+    def give_up(done, total):
+        raise RuntimeError(f"stop at {done} of {total}")
+
+    with pytest.raises(RuntimeError, match="stop at"):
+        eeprom.write(bytes(range(64)), progress=give_up)
+    # The first page was written when its progress came; nothing after it.
+    assert bench.eeprom_a.contents[:16] == bytes(range(8)) + b"PROM A\xff\xff"
+    assert eeprom.read(0, 5) == bytes(range(5))

@@ -6,6 +6,8 @@ import errno
 import gc
 import os
 import signal
+import subprocess
+import sys
 import threading
 import time
 
@@ -166,13 +168,106 @@ def test_closes_on_exit_and_garbage_collection(bench):
 def test_ctrl_c_cancels_a_long_read_and_the_adapter_stays_usable(bench):
     # 65,535 bytes at 1 ms frames take over a second; Ctrl+C must end it long before.
     bench.a.set_frame_period(1000)
+    sent = []
+
+    def interrupt():
+        sent.append(time.monotonic())
+        os.kill(os.getpid(), signal.SIGINT)
+
     with vtl_i2c.Adapter("A") as opened:
-        timer = threading.Timer(0.2, os.kill, (os.getpid(), signal.SIGINT))
-        started = time.monotonic()
+        timer = threading.Timer(0.2, interrupt)
         timer.start()
         with pytest.raises(KeyboardInterrupt):
             opened.read(0x50, 65535)
-        stopped = time.monotonic() - started
+        stopped = time.monotonic() - sent[0]
         timer.join()
-        assert stopped < 0.2 + 0.1
+        assert stopped < 0.1
         assert opened.write_read(0x50, b"\x00", 5) == b"Bench"
+
+
+@pytest.mark.parametrize(
+    "call",
+    [
+        lambda a: Message(R, b"\x01", read=1),
+        lambda a: Message(0x80, b"\x01"),
+        lambda a: a.read(R, 0),
+        lambda a: a.write(R, [1, 256]),
+        lambda a: a.transfer("w2@0x30 01"),
+        lambda a: a.transfer([]),
+        lambda a: a.smbus("read_nibble", R),
+        lambda a: a.smbus("read_byte_data", R, 0x100),
+        lambda a: vtl_i2c.Adapter("A", speed=123_000),
+    ],
+)
+def test_arguments_refused_before_the_bus(adapter, recorder, call):
+    with pytest.raises(ValueError):
+        call(adapter)
+    assert recorder.events == []
+
+
+def test_waiting_on_the_bus_lets_other_threads_run(bench):
+    # A read of over a second at 1 ms frames; a thread counting meanwhile needs the GIL.
+    bench.a.set_frame_period(1000)
+    counted = []
+    done = threading.Event()
+
+    def count():
+        while not done.is_set():
+            counted.append(1)
+            time.sleep(0.001)
+
+    with vtl_i2c.Adapter("A") as opened:
+        counter = threading.Thread(target=count)
+        counter.start()
+        assert opened.read(0x50, 65535)[:5] == b"Bench"
+        done.set()
+        counter.join()
+    assert len(counted) > 10  # holding the GIL would leave it at 1 or 2
+
+
+def test_threads_sharing_an_adapter_take_turns(bench, adapter):
+    bench.a.add_recorder(0x31, b"\x5a")
+    results = {}
+
+    def reads(address, expected):
+        results[address] = all(
+            adapter.write_read(address, b"\x00", 5) == expected for _ in range(200)
+        )
+
+    threads = [
+        threading.Thread(target=reads, args=(0x50, b"Bench")),
+        threading.Thread(target=reads, args=(0x31, b"\x5a" * 5)),
+    ]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert results == {0x50: True, 0x31: True}
+
+
+def test_a_replugged_adapter_opens_again(bench):
+    opened = vtl_i2c.Adapter("A")
+    bench.a.unplug()
+    with pytest.raises(OSError):
+        opened.scan()
+    bench.a.plug()
+    with vtl_i2c.Adapter("A") as again:
+        assert again.probe(0x50)
+
+
+def test_adapters_left_open_are_switched_off_at_exit(tmp_path):
+    # An exit handler registered before the import runs after the package's own.
+    script = tmp_path / "left_open.py"
+    script.write_text(
+        "import atexit\n"
+        "state = {}\n"
+        "atexit.register(lambda: print('enabled at exit:', state['bench'].a.i2c_enabled))\n"
+        "import vtl_i2c\n"
+        "state['bench'] = vtl_i2c.sim.attach_bench()\n"
+        "bus = vtl_i2c.Adapter('A')\n"
+        "print('enabled:', state['bench'].a.i2c_enabled)\n"
+    )
+    result = subprocess.run(
+        [sys.executable, str(script)], capture_output=True, text=True, timeout=60, check=True
+    )
+    assert result.stdout.split("\n")[:2] == ["enabled: True", "enabled at exit: False"]
