@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CBusSession.h"
 
+#include "BusServerDirectory.h"
 #include "CDirectBusContext.h"
 #include "CRemoteBus.h"
 #include "CTransactionControl.h"
@@ -72,6 +73,11 @@ CBusSession::~CBusSession()
 bool CBusSession::Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed,
                           std::optional<bool> pullUps)
 {
+    // An adapter another program serves is reached through its server. The server's speed
+    // and pull-ups stand: every program that connects would otherwise reset them to its
+    // own defaults under the others; StartSetSpeed changes them for all on purpose.
+    if (const std::optional<SBusServerOwner> owner = BusServerDirectory::FindServer(entry.serial))
+        return connectRemote(owner->socketPath);
     std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(entry.type);
     if (!driver) {
         m_lastError = "Unknown adapter model";
@@ -86,7 +92,7 @@ bool CBusSession::Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed,
         m_lastErrorKind = driver->GetLastErrorKind();
         return false;
     }
-    if (m_driver != nullptr) {
+    if (hasBus()) {
         stopWorkerJob();
         releaseDriver();
     }
@@ -100,7 +106,7 @@ bool CBusSession::Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed,
 
 void CBusSession::Disconnect()
 {
-    if (m_driver == nullptr && !m_running && !IsBusy())
+    if (!hasBus() && !m_running && !IsBusy())
         return;
     stopWorkerJob();
     releaseDriver();
@@ -141,6 +147,7 @@ std::shared_ptr<CBusJob> CBusSession::Start(BusProcedure procedure, EBusPriority
 std::shared_ptr<CBusJob> CBusSession::StartSetSpeed(EI2cSpeed speed)
 {
     std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, false, nullptr);
+    job->m_setSpeed = speed;
     job->m_driverWork = [speed](CVtlI2c &driver) {
         SBusProcedureResult result;
         result.ok = driver.SetSpeed(speed);
@@ -156,6 +163,7 @@ std::shared_ptr<CBusJob> CBusSession::StartSetSpeed(EI2cSpeed speed)
 std::shared_ptr<CBusJob> CBusSession::StartSetPullUps(bool enabled)
 {
     std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, false, nullptr);
+    job->m_setPullUps = enabled;
     job->m_driverWork = [enabled](CVtlI2c &driver) {
         SBusProcedureResult result;
         result.ok = driver.SetPullUpsEnabled(enabled);
@@ -194,7 +202,7 @@ SBusProcedureResult CBusSession::RunProcedure(BusProcedure procedure,
 
 std::shared_ptr<CBusJob> CBusSession::enqueue(std::shared_ptr<CBusJob> job)
 {
-    if (m_driver == nullptr) {
+    if (!hasBus()) {
         finishUnrun(job, EFailureKind::AdapterGone, false);
         return job;
     }
@@ -205,9 +213,9 @@ std::shared_ptr<CBusJob> CBusSession::enqueue(std::shared_ptr<CBusJob> job)
 
 void CBusSession::dispatch()
 {
-    if (m_running || m_driver == nullptr)
+    if (m_running || !hasBus())
         return;
-    if (m_presenceDue) {
+    if (m_presenceDue && m_driver != nullptr) {
         m_presenceDue = false;
         if (!m_driver->IsPresent()) {
             handleLoss();
@@ -221,6 +229,9 @@ void CBusSession::dispatch()
         queue->pop_front();
         break;
     }
+    // While a job runs the worker reads the server's frames; between jobs the session does.
+    if (m_remoteNotifier)
+        m_remoteNotifier->setEnabled(!m_running);
     if (!m_running)
         return;
     m_running->m_state = CBusJob::EState::Running;
@@ -390,6 +401,8 @@ void CBusSession::releaseDriver()
     }
     // The worker has let go of the driver: a job that ran has delivered its end by now.
     m_driver.reset();
+    m_remoteNotifier.reset();
+    m_remote.reset();
 }
 
 void CBusSession::CheckPresence()
@@ -441,7 +454,10 @@ void CBusSession::workerLoop()
         lock.unlock();
 
         SCompletion completion;
-        runOnWorker(*job, *driver, completion);
+        if (driver != nullptr)
+            runOnWorker(*job, *driver, completion);
+        else
+            runRemote(*job, completion);
 
         lock.lock();
         m_completion = std::move(completion);

@@ -22,6 +22,9 @@ class QLocalServer;
 // A client may change the shared speed and pull-ups: the change is queued like the
 // owner's and every client hears the new configuration. When the session loses its
 // adapter or disconnects, every client hears the loss once and the server stops.
+// A held lock runs on the session's worker and takes its requests from this thread, so the
+// owner waits for its own jobs by its event loop (the blocking Run would stall until the
+// lock ends).
 class CBusServer : public QObject
 {
     Q_OBJECT
@@ -47,6 +50,9 @@ public:
     // The program name the server gives clients about itself (default: this process's name).
     void SetProgram(std::string program) { m_program = std::move(program); }
 
+    // How many programs may be connected at once.
+    static constexpr int MAX_CLIENTS = 32;
+
 Q_SIGNALS:
     void clientsChanged(int count);
     // A client's finished transaction, with originProgram and originPid filled in.
@@ -61,6 +67,8 @@ private:
     void onSessionState();
     void onConnectionLost();
     void removeClient(CServedClient *client);
+    void clientWelcomed();
+    void tellLoss();
     void broadcastAdapter();
 
     CBusSession &m_session;

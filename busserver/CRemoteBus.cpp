@@ -2,6 +2,8 @@
 #include "CRemoteBus.h"
 
 #include "BusPeerCredentials.h"
+#include "CTransactionControl.h"
+#include "FailureText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -15,6 +17,8 @@ namespace {
 // A server answers a hello from its event loop at once; one that stays silent this long
 // is hung, and the caller would rather hear so than wait.
 constexpr int WELCOME_TIMEOUT_MS = 5000;
+// How often a wait for the server looks at the caller's cancel request.
+constexpr int CANCEL_POLL_MS = 10;
 
 } // namespace
 
@@ -151,4 +155,70 @@ CRemoteBus::ERead CRemoteBus::Read(BusFrames::SFrame &frame, int timeoutMs)
         }
         m_buffer.insert(m_buffer.end(), chunk, chunk + n);
     }
+}
+
+std::optional<BusFrames::SFrame> CRemoteBus::Await(BusFrames::EFrameType type, std::uint32_t tag,
+                                                   const CTransactionControl *control,
+                                                   SRemoteEvents &events)
+{
+    bool cancelSent = false;
+    BusFrames::SFrame frame;
+    for (;;) {
+        if (!cancelSent && control != nullptr && control->IsCancelRequested()) {
+            BusFrames::SFrame cancel;
+            cancel.type = BusFrames::EFrameType::Cancel;
+            cancel.tag = tag;
+            Send(cancel);
+            cancelSent = true;
+        }
+        switch (Read(frame, CANCEL_POLL_MS)) {
+        case ERead::Timeout:
+            continue;
+        case ERead::Closed:
+            events.lost = true;
+            return std::nullopt;
+        case ERead::Frame:
+            break;
+        }
+        if (frame.type == BusFrames::EFrameType::Progress && frame.tag == tag) {
+            if (control != nullptr)
+                control->ReportProgress(frame.done, frame.total);
+            continue;
+        }
+        // A lock may end (cancelled) before it was ever granted.
+        if (frame.tag == tag &&
+            (frame.type == type || frame.type == BusFrames::EFrameType::LockEnded))
+            return frame;
+        if (frame.tag == tag)
+            continue;
+        else if (frame.type == BusFrames::EFrameType::Adapter)
+            events.adapter = frame.adapter;
+        else if (frame.type == BusFrames::EFrameType::Lost)
+            events.lost = true;
+        // Anything else answers a frame this side has stopped waiting for.
+    }
+}
+
+STransactionRecord CRemoteBus::Transact(const STransactionRequest &request,
+                                        const CTransactionControl *control, SRemoteEvents &events)
+{
+    BusFrames::SFrame frame;
+    frame.type = BusFrames::EFrameType::Request;
+    frame.tag = NextTag();
+    frame.request = request;
+    std::optional<BusFrames::SFrame> answer;
+    if (Send(frame))
+        answer = Await(BusFrames::EFrameType::Record, frame.tag, control, events);
+    if (!answer) {
+        events.lost = true;
+        STransactionRecord record;
+        record.request = request;
+        record.failure = EFailureKind::AdapterGone;
+        record.lastError = FailureText::Text(EFailureKind::AdapterGone);
+        return record;
+    }
+    STransactionRecord record = std::move(answer->record);
+    record.originProgram.clear();
+    record.originPid = 0;
+    return record;
 }

@@ -7,12 +7,24 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 // A client's connection to a bus server: a blocking local socket on which one thread at a
 // time sends frames and waits for the answers. The bus session's worker uses it while a
 // job runs and the session's thread while none does.
+class CTransactionControl;
+
+// What a wait for the server brought besides its answer.
+struct SRemoteEvents
+{
+    // The server said the adapter has gone, or went away itself.
+    bool lost = false;
+    // The adapter's configuration after a change.
+    std::optional<SBusAdapterInfo> adapter;
+};
+
 class CRemoteBus
 {
 public:
@@ -45,6 +57,17 @@ public:
     // The next frame, waiting at most `timeoutMs` (negative: without limit).
     ERead Read(BusFrames::SFrame &frame, int timeoutMs);
     std::uint32_t NextTag() { return ++m_lastTag; }
+
+    // Waits for the answer of `type` (or LockEnded) to the frame with `tag`. While it waits,
+    // progress of that tag goes to `control` (may be null), and its cancel request goes to the
+    // server once. Empty when the connection ends first.
+    std::optional<BusFrames::SFrame> Await(BusFrames::EFrameType type, std::uint32_t tag,
+                                           const CTransactionControl *control,
+                                           SRemoteEvents &events);
+    // Runs one transaction through the server. A connection that ends first fails it as
+    // AdapterGone; the origin fields, the server's business, come back empty.
+    STransactionRecord Transact(const STransactionRequest &request,
+                                const CTransactionControl *control, SRemoteEvents &events);
     void Close();
 
 private:

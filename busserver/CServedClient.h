@@ -37,6 +37,7 @@ public:
     void SendLost();
     void SendAdapter();
     bool IsClosed() const { return m_closed; }
+    bool IsWelcomed() const { return m_welcomed; }
     const std::string &Program() const { return m_program; }
     std::int64_t Pid() const { return m_peer.pid; }
 
@@ -60,7 +61,7 @@ private:
     void close(const QString &message);
     void sendRecord(std::uint32_t tag, STransactionRecord record);
     void releaseLock();
-    void onLockEnded(std::uint32_t tag, const std::shared_ptr<CBusJob> &job);
+    void onLockEnded(const std::shared_ptr<CBusJob> &job);
 
     CBusServer &m_server;
     CBusSession &m_session;
