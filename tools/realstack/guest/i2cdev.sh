@@ -78,12 +78,12 @@ same_as_cli "i2cdetect -y 0x40 0x57" A i2cdetect -y BUS 0x40 0x57
 figure "i2c-dev: i2cdetect -y 0x40 0x57 on the node, then the command line's (whole runs)" \
     "$real_ms ms, $ms ms"
 same_as_cli "i2cdetect -y" B i2cdetect -y BUS
-# The first 32 bytes keep the emulated guest's time in bounds; an SMBus block is one read.
+# Each read is a request of its own through the node: the first 16 bytes keep the emulated
+# guest's time in bounds. An SMBus block is one read.
 for mode in b w c i; do
-    same_as_cli "i2cdump $mode" A i2cdump -y -r 0x00-0x1f BUS 0x50 "$mode"
+    same_as_cli "i2cdump $mode" A i2cdump -y -r 0x00-0x0f BUS 0x50 "$mode"
 done
 same_as_cli "i2cdump s" A i2cdump -y BUS 0x50 s
-same_as_cli "i2cdump b" B i2cdump -y -r 0x00-0x1f BUS 0x50 b
 same_as_cli "i2cget of a word" C i2cget -y BUS 0x50 0x00 w
 same_as_cli "i2ctransfer of three messages" A i2ctransfer -y BUS w1@0x48 0x00 w1@0x50 0x00 r14
 same_as_cli "i2ctransfer over the model's read limit" B i2ctransfer -y BUS w1@0x50 0x00 r257
@@ -144,9 +144,9 @@ verdict "i2c-dev A: unplugged, the open node fails with ENODEV and answers again
 
 # Figures: one I2C_SMBUS byte read, in one process and as a whole program run, beside
 # the command line's i2cget.
-tool 120 "$python" "$here/smbus2_bench.py" 20 20
+tool 120 "$python" "$here/smbus2_bench.py" 20 10
 in_process_us=$stdout
-runs=5
+runs=3
 started=$(now_ms)
 for ((i = 0; i < runs; i++)); do i2cget -y 20 0x50 0x00 > /dev/null; done
 real_ms=$(( ($(now_ms) - started) / runs ))
