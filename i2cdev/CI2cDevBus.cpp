@@ -3,7 +3,15 @@
 
 #include "I2cFunctions.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
+
+namespace {
+
+constexpr int ANSWERED[] = {ENXIO, EREMOTEIO, EAGAIN, EBADMSG, EPROTO, EOPNOTSUPP, EINVAL};
+
+} // namespace
 
 CI2cDevBus::CI2cDevBus(const SVtlDeviceEntry &adapter, EI2cSpeed speed)
     : m_adapter(adapter)
@@ -31,8 +39,13 @@ int CI2cDevBus::Run(const std::function<int(CBusContext &)> &procedure)
     int outcome = -EIO;
     const SBusProcedureResult result = m_session.RunProcedure([&](CBusContext &context) {
         outcome = procedure(context);
+        // A failure that the adapter answered with (a NACK, a bad PEC) or that nothing was
+        // sent for shows the adapter present. Only the others make the session look
+        // whether it is still listed, which takes long on some systems, and a scan of the
+        // bus meets a NACK at nearly every address.
         SBusProcedureResult own;
-        own.ok = outcome >= 0;
+        own.ok = outcome >= 0 || std::find(std::begin(ANSWERED), std::end(ANSWERED), -outcome) !=
+                                     std::end(ANSWERED);
         if (!own.ok)
             own.failure = EFailureKind::Other;
         return own;

@@ -8,7 +8,7 @@
 # Needs root on Debian 12 (apt-get, the kernel package); downloads are cached in
 # build/realstack/cache. Environment: VTL_REALSTACK_PRESET (default "default"),
 # VTL_REALSTACK_ACCEL and VTL_REALSTACK_CPU (default tcg and max; kvm and host where the
-# machine offers hardware virtualisation), VTL_REALSTACK_VM_TIMEOUT (seconds, default 540).
+# machine offers hardware virtualisation), VTL_REALSTACK_VM_TIMEOUT (seconds, default 780).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 preset=${VTL_REALSTACK_PRESET:-default}
@@ -83,7 +83,7 @@ append="console=ttyS0 panic=-1 loglevel=3 realstack_script=${VTL_REALSTACK_GUEST
 append+=" realstack_bin=$build"
 start=${EPOCHREALTIME/./}
 status=0
-timeout "${VTL_REALSTACK_VM_TIMEOUT:-540}" qemu-system-x86_64 \
+timeout "${VTL_REALSTACK_VM_TIMEOUT:-780}" qemu-system-x86_64 \
     -accel "${VTL_REALSTACK_ACCEL:-tcg}" -cpu "${VTL_REALSTACK_CPU:-max}" -smp 2 -m 1536 \
     -nodefaults -no-user-config -display none -serial stdio -no-reboot \
     -kernel "$kernel/vmlinux" -initrd "$work/initramfs.cpio" -append "$append" \

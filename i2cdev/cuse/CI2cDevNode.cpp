@@ -183,11 +183,9 @@ void SNodeState::ApplyOwner() const
 
 void SNodeState::Serve()
 {
+    // Connected on the first request: the bus server that the session reaches may live in
+    // the thread that waits for the node to start.
     bus = std::make_unique<CI2cDevBus>(adapter, speed);
-    if (!bus->Connect()) {
-        Report(false, "Cannot connect to the adapter: " + bus->GetLastError());
-        return;
-    }
     const int fd = ::open(CUSE_DEVICE, O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         Report(false, CuseOpenError(errno));

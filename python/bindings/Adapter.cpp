@@ -162,12 +162,19 @@ py::bytes Smbus(CPyAdapter &adapter, const std::string &operation, int address, 
     request.length = length;
     request.pec = pec;
     SSmbusResult result;
-    adapter.RunProcedure([&](CBusContext &context) {
+    const SBusProcedureResult ended = adapter.RunProcedure([&](CBusContext &context) {
         result = CSmbus::Execute(context, request);
         return SBusProcedureResult{result.ok, result.fault == ESmbusFault::Cancelled, result.error,
-                                   EFailureKind::None};
+                                   result.records.empty() ? EFailureKind::None
+                                                          : result.records.back().failure};
     });
     if (!result.ok) {
+        // The session's presence check after a failed job tells an unplugged adapter from a
+        // slave's silence; the record alone cannot.
+        if (ended.failure == EFailureKind::AdapterGone)
+            throw CPyOsError(FailureText::Errno(EFailureKind::AdapterGone),
+                             "smbus " + operation + ": " +
+                                 FailureText::Text(EFailureKind::AdapterGone));
         const EFailureKind kind =
             result.records.empty() ? EFailureKind::None : result.records.back().failure;
         const int errnum = PyErrors::SmbusErrno(result.fault, kind);

@@ -12,7 +12,6 @@ Every failure on the bus raises OSError with the errno a Linux i2c-dev program w
 """
 
 import atexit as _atexit
-from importlib.util import find_spec as _find_spec
 
 from . import _native
 from ._native import (
@@ -34,10 +33,8 @@ from .registers import Device, Field, Register
 
 # The smbus2-style bus and the busio-style bus are modules of their own, in pure Python on
 # the native Adapter; vtl_i2c.SMBus and vtl_i2c.i2c_msg are the smbus module's.
-if _find_spec(__name__ + ".smbus") is not None:
-    from .smbus import SMBus, i2c_msg  # noqa: F401
-if _find_spec(__name__ + ".busio") is not None:
-    from . import busio  # noqa: F401
+from . import busio  # noqa: F401
+from .smbus import I2cFunc, SMBus, i2c_msg  # noqa: F401
 
 if hasattr(_native, "sim"):
     import sys as _sys

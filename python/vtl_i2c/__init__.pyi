@@ -3,6 +3,8 @@ from os import PathLike
 from typing import Any, Callable, Dict, Iterable, List, Optional, Sequence, Tuple, Union
 
 from .registers import Device as Device, Field as Field, Register as Register
+from .smbus import SMBus as SMBus, i2c_msg as i2c_msg, I2cFunc as I2cFunc
+from . import busio as busio
 
 BytesLike = Union[bytes, bytearray, memoryview, Sequence[int]]
 ImageData = Union[BytesLike, str, PathLike]

@@ -55,6 +55,7 @@ foreach(size 32 48 64 128)
                 "${SOURCE_DIR}/resources/icons/hicolor/${size}x${size}/apps/vtl-i2c.png")
 endforeach()
 expect_same("lib/udev/rules.d/70-vtl-i2c.rules" "${UDEV_RULE}")
+expect_same("lib/udev/rules.d/71-vtl-i2c-cuse.rules" "${SOURCE_DIR}/dist/71-vtl-i2c-cuse.rules")
 # The program finds its part library in ../share/vtl-i2c/parts relative to bin/.
 file(GLOB part_files RELATIVE "${SOURCE_DIR}/parts" "${SOURCE_DIR}/parts/*.i2cdev")
 foreach(part ${part_files} kinds.json)

@@ -136,9 +136,10 @@ def test_pec(adapter, bus, method, args, reply, on_wire):
         ("A", lambda a: None, lambda b: b.i2c_rdwr(), errno.EINVAL),
         ("A", lambda a: None, lambda b: b.read_byte(0x80), errno.EINVAL),
         ("A", lambda a: None, lambda b: (b.close(), b.read_byte(ADDR)), errno.EBADF),
+        ("A", lambda a: a.unplug(), lambda b: b.read_byte_data(ADDR, 0), errno.ENODEV),
     ],
     ids=["address nack", "timeout", "model limit", "bad pec",
-         "message flags", "no messages", "address range", "closed"],
+         "message flags", "no messages", "address range", "closed", "adapter gone"],
 )
 def test_errors(model, setup, call, code):
     sim.detach_all()

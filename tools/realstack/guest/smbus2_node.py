@@ -5,7 +5,6 @@
 import errno
 import sys
 
-import bme280
 from smbus2 import SMBus, i2c_msg
 
 EEPROM = 0x50
@@ -50,6 +49,8 @@ with SMBus(int(sys.argv[1])) as bus:
     failure("pec on a slave without it", lambda: bus.read_byte_data(EEPROM, 0xA0))
     bus.pec = False
     failure("nack", lambda: bus.read_byte_data(NOBODY, 0))
+    import bme280  # slow to import; the other calls' lines are out by then
+
     calibration = bme280.load_calibration_params(bus, 0x76)
     sample = bme280.sample(bus, 0x76, calibration)
     plausible = (20 < sample.temperature < 30 and 900 < sample.pressure < 1100
