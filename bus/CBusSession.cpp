@@ -176,6 +176,23 @@ std::shared_ptr<CBusJob> CBusSession::StartSetPullUps(bool enabled)
     return enqueue(std::move(job));
 }
 
+bool CBusSession::TryLockBus(std::chrono::milliseconds hold)
+{
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, true, nullptr);
+    job->m_lockHoldMs = static_cast<std::uint32_t>(std::max<std::int64_t>(hold.count(), 1));
+    enqueue(job);
+    Wait(job);
+    return job->Result().ok;
+}
+
+void CBusSession::UnlockBus()
+{
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, true, nullptr);
+    job->m_unlock = true;
+    enqueue(job);
+    Wait(job);
+}
+
 STransactionRecord CBusSession::Run(const STransactionRequest &request,
                                     const CTransactionControl *control)
 {
@@ -403,10 +420,16 @@ void CBusSession::releaseDriver()
     m_driver.reset();
     m_remoteNotifier.reset();
     m_remote.reset();
+    m_heldLockTag = 0;
 }
 
 void CBusSession::CheckPresence()
 {
+    if (m_remote != nullptr) {
+        if (!m_running)
+            onRemoteReadable();
+        return;
+    }
     if (m_driver == nullptr)
         return;
     if (m_running) {
