@@ -76,7 +76,10 @@ bool CBusSession::Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed,
     // An adapter another program serves is reached through its server. The server's speed
     // and pull-ups stand: every program that connects would otherwise reset them to its
     // own defaults under the others; StartSetSpeed changes them for all on purpose.
-    if (const std::optional<SBusServerOwner> owner = BusServerDirectory::FindServer(entry.serial))
+    // A server in this very thread (the window reconnecting the adapter it shares) could
+    // not answer while this call waits for it; the adapter is opened as before.
+    const std::optional<SBusServerOwner> owner = BusServerDirectory::FindServer(entry.serial);
+    if (owner && !BusServerDirectory::IsServedFromThisThread(owner->socketPath))
         return connectRemote(owner->socketPath);
     std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(entry.type);
     if (!driver) {

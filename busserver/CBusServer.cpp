@@ -76,6 +76,7 @@ bool CBusServer::Start()
     m_socketPath = path;
     m_serial = serial;
     m_serving = true;
+    BusServerDirectory::NoteServing(m_socketPath, true);
     m_lastError.clear();
     return true;
 }
@@ -98,6 +99,7 @@ void CBusServer::Stop()
         m_server.reset();
     }
     QLocalServer::removeServer(QString::fromStdString(m_socketPath));
+    BusServerDirectory::NoteServing(m_socketPath, false);
     m_socketPath.clear();
     if (before != 0)
         Q_EMIT clientsChanged(0);

@@ -444,6 +444,12 @@ void TestBusServer::otherUserRefused()
 
 void TestBusServer::startOverExistingSocket()
 {
+    // The owner reconnecting the adapter it shares opens it itself: its own server, in the
+    // same thread, could not answer it.
+    QVERIFY(m_session->Connect({EVtlType::VtlA, SERIAL}, EI2cSpeed::Speed400k));
+    QVERIFY(!m_session->IsRemote());
+    QVERIFY(m_server->IsServing());
+
     // A live server of the adapter keeps it.
     CBusServer second(*m_session);
     QVERIFY(!second.Start());
