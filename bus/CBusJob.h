@@ -93,6 +93,9 @@ private:
     // The same change asked of a server, for a session connected through one.
     std::optional<EI2cSpeed> m_setSpeed;
     std::optional<bool> m_setPullUps;
+    // The bus lock asked of a server (its longest hold), or its release.
+    std::optional<std::uint32_t> m_lockHoldMs;
+    bool m_unlock = false;
     // A caller blocks in Wait for it: nothing about it is posted to the event loop.
     bool m_blocking;
     // A blocking caller that asked for no records: a long procedure keeps none of them.

@@ -76,7 +76,10 @@ bool CBusSession::Connect(const SVtlDeviceEntry &entry, EI2cSpeed speed,
     // An adapter another program serves is reached through its server. The server's speed
     // and pull-ups stand: every program that connects would otherwise reset them to its
     // own defaults under the others; StartSetSpeed changes them for all on purpose.
-    if (const std::optional<SBusServerOwner> owner = BusServerDirectory::FindServer(entry.serial))
+    // A server in this very thread (the window reconnecting the adapter it shares) could
+    // not answer while this call waits for it; the adapter is opened as before.
+    const std::optional<SBusServerOwner> owner = BusServerDirectory::FindServer(entry.serial);
+    if (owner && !BusServerDirectory::IsServedFromThisThread(owner->socketPath))
         return connectRemote(owner->socketPath);
     std::unique_ptr<CVtlI2c> driver = CVtlDeviceFactory::Create(entry.type);
     if (!driver) {
@@ -174,6 +177,23 @@ std::shared_ptr<CBusJob> CBusSession::StartSetPullUps(bool enabled)
         return result;
     };
     return enqueue(std::move(job));
+}
+
+bool CBusSession::TryLockBus(std::chrono::milliseconds hold)
+{
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, true, nullptr);
+    job->m_lockHoldMs = static_cast<std::uint32_t>(std::max<std::int64_t>(hold.count(), 1));
+    enqueue(job);
+    Wait(job);
+    return job->Result().ok;
+}
+
+void CBusSession::UnlockBus()
+{
+    std::shared_ptr<CBusJob> job = newJob(EBusPriority::User, true, nullptr);
+    job->m_unlock = true;
+    enqueue(job);
+    Wait(job);
 }
 
 STransactionRecord CBusSession::Run(const STransactionRequest &request,
@@ -403,10 +423,16 @@ void CBusSession::releaseDriver()
     m_driver.reset();
     m_remoteNotifier.reset();
     m_remote.reset();
+    m_heldLockTag = 0;
 }
 
 void CBusSession::CheckPresence()
 {
+    if (m_remote != nullptr) {
+        if (!m_running)
+            onRemoteReadable();
+        return;
+    }
     if (m_driver == nullptr)
         return;
     if (m_running) {

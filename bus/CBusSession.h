@@ -14,6 +14,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -24,6 +25,7 @@
 #include <thread>
 
 class CRemoteBus;
+struct SRemoteEvents;
 class CTransactionControl;
 class CVtlI2c;
 class QSocketNotifier;
@@ -81,6 +83,13 @@ public:
                                    EBusPriority priority = EBusPriority::Normal);
     std::shared_ptr<CBusJob> Start(BusProcedure procedure,
                                    EBusPriority priority = EBusPriority::Normal);
+    // Through a server: keeps every other program's transactions off the bus until
+    // UnlockBus, for at most `hold` (the server ends it then, and when this program goes
+    // away); waits its turn like a job. Meanwhile this session's jobs run as usual, and a
+    // procedure takes no second lock. A session that holds its adapter itself has nothing
+    // to lock and succeeds at once.
+    bool TryLockBus(std::chrono::milliseconds hold);
+    void UnlockBus();
     // Changes of the connected adapter's configuration, queued like transactions.
     std::shared_ptr<CBusJob> StartSetSpeed(EI2cSpeed speed);
     std::shared_ptr<CBusJob> StartSetPullUps(bool enabled);
@@ -97,7 +106,8 @@ public:
     void Wait(const std::shared_ptr<CBusJob> &job);
 
     // The presence rule now: a connected adapter that the system no longer lists is lost.
-    // Held back while the worker has the driver and done as soon as it lets go.
+    // Held back while the worker has the driver and done as soon as it lets go. Through a
+    // server: what the server said meanwhile (a loss, a new configuration) is heard.
     void CheckPresence();
     // What procedures wait by; null restores the steady clock. Not owned.
     void SetClock(CBusClock *clock);
@@ -141,6 +151,9 @@ private:
     // and hearing the server while no job runs.
     bool connectRemote(const std::string &socketPath);
     void runRemote(CBusJob &job, SCompletion &completion);
+    void runRemoteLock(CBusJob &job, SCompletion &completion, SRemoteEvents &events);
+    // Hands a procedure's records to the job as the direct context's handler does.
+    std::function<void(const STransactionRecord &)> recordKeeper(const CBusJob &job);
     void onRemoteReadable();
     bool hasBus() const { return m_driver != nullptr || m_remote != nullptr; }
 
@@ -148,6 +161,8 @@ private:
     std::unique_ptr<CRemoteBus> m_remote;
     std::unique_ptr<QSocketNotifier> m_remoteNotifier;
     std::string m_origin;
+    // The tag of the bus lock this session holds on its server; the worker's alone.
+    std::uint32_t m_heldLockTag = 0;
     SBusAdapterInfo m_info;
     std::string m_lastError;
     EFailureKind m_lastErrorKind = EFailureKind::None;

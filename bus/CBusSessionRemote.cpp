@@ -5,6 +5,7 @@
 #include "CRemoteBusContext.h"
 #include "FailureText.h"
 
+#include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
 
 #include <fstream>
@@ -55,9 +56,13 @@ bool CBusSession::connectRemote(const std::string &socketPath)
     }
     m_remote = std::move(remote);
     m_info = m_remote->Adapter();
-    m_remoteNotifier = std::make_unique<QSocketNotifier>(m_remote->Fd(), QSocketNotifier::Read);
-    connect(m_remoteNotifier.get(), &QSocketNotifier::activated, this,
-            &CBusSession::onRemoteReadable);
+    // Without an event loop (a script's thread) the loss is heard at the next job or
+    // CheckPresence instead.
+    if (QAbstractEventDispatcher::instance() != nullptr) {
+        m_remoteNotifier = std::make_unique<QSocketNotifier>(m_remote->Fd(), QSocketNotifier::Read);
+        connect(m_remoteNotifier.get(), &QSocketNotifier::activated, this,
+                &CBusSession::onRemoteReadable);
+    }
     // The server reports a loss itself; there is no adapter here to look for.
     m_presenceDue = false;
     Q_EMIT stateChanged();
@@ -82,6 +87,8 @@ void CBusSession::onRemoteReadable()
         if (frame.type == BusFrames::EFrameType::Adapter) {
             m_info = frame.adapter;
             changed = true;
+        } else if (frame.type == BusFrames::EFrameType::LockEnded && frame.tag == m_heldLockTag) {
+            m_heldLockTag = 0;
         }
     }
     if (lost)
@@ -102,6 +109,13 @@ void CBusSession::runRemote(CBusJob &job, SCompletion &completion)
         completion.result.failure = record.failure;
         const std::lock_guard lock(m_mutex);
         m_liveRecords.push_back(std::move(record));
+    } else if (job.m_lockHoldMs || job.m_unlock) {
+        runRemoteLock(job, completion, events);
+    } else if (job.m_procedure && m_heldLockTag != 0) {
+        // The bus is held already: a second lock would be refused.
+        CRemoteBusContext context(remote, events, m_info, &job.m_control, m_clock);
+        context.SetRecordHandler(recordKeeper(job));
+        completion.result = job.m_procedure(context);
     } else if (job.m_procedure) {
         // The procedure runs here while the server keeps every other program's transaction
         // off the bus; the lock has no time limit because the procedure's own length is
@@ -119,20 +133,8 @@ void CBusSession::runRemote(CBusJob &job, SCompletion &completion)
         } else if (ended || job.m_control.IsCancelRequested()) {
             completion.result = SBusProcedureResult::Cancelled();
         } else {
-            const bool post = !job.m_blocking;
             CRemoteBusContext context(remote, events, m_info, &job.m_control, m_clock);
-            context.SetRecordHandler(
-                [this, post, kept = job.m_keepRecords](const STransactionRecord &record) {
-                    if (!kept)
-                        return;
-                    {
-                        const std::lock_guard lock(m_mutex);
-                        m_liveRecords.push_back(record);
-                    }
-                    if (post)
-                        QMetaObject::invokeMethod(
-                            this, [this] { drainRecords(); }, Qt::QueuedConnection);
-                });
+            context.SetRecordHandler(recordKeeper(job));
             completion.result = job.m_procedure(context);
             if (events.lost && !completion.result.ok && !completion.result.cancelled)
                 completion.result.failure = EFailureKind::AdapterGone;
@@ -158,5 +160,52 @@ void CBusSession::runRemote(CBusJob &job, SCompletion &completion)
     }
     if (events.adapter && !completion.info)
         completion.info = events.adapter;
+    if (events.endedLock != 0 && events.endedLock == m_heldLockTag)
+        m_heldLockTag = 0;
     completion.present = !events.lost;
+}
+
+std::function<void(const STransactionRecord &)> CBusSession::recordKeeper(const CBusJob &job)
+{
+    return
+        [this, post = !job.m_blocking, kept = job.m_keepRecords](const STransactionRecord &record) {
+            if (!kept)
+                return;
+            {
+                const std::lock_guard lock(m_mutex);
+                m_liveRecords.push_back(record);
+            }
+            if (post)
+                QMetaObject::invokeMethod(
+                    this, [this] { drainRecords(); }, Qt::QueuedConnection);
+        };
+}
+
+void CBusSession::runRemoteLock(CBusJob &job, SCompletion &completion, SRemoteEvents &events)
+{
+    CRemoteBus &remote = *m_remote;
+    BusFrames::SFrame frame;
+    frame.type = job.m_unlock ? BusFrames::EFrameType::Unlock : BusFrames::EFrameType::Lock;
+    if (job.m_unlock) {
+        // A lock the server ended by its time is released already; its end is not awaited.
+        frame.tag = std::exchange(m_heldLockTag, 0);
+        if (frame.tag != 0 && remote.Send(frame))
+            remote.Await(BusFrames::EFrameType::LockEnded, frame.tag, nullptr, events);
+        return;
+    }
+    if (m_heldLockTag != 0)
+        return;
+    frame.tag = remote.NextTag();
+    frame.timeoutMs = *job.m_lockHoldMs;
+    std::optional<BusFrames::SFrame> answer;
+    if (remote.Send(frame))
+        answer =
+            remote.Await(BusFrames::EFrameType::LockGranted, frame.tag, &job.m_control, events);
+    if (!answer) {
+        completion.result = Gone();
+    } else if (answer->type != BusFrames::EFrameType::LockGranted) {
+        completion.result = {false, false, answer->text, EFailureKind::Other};
+    } else {
+        m_heldLockTag = frame.tag;
+    }
 }

@@ -7,9 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace BusServerDirectory {
@@ -138,6 +141,29 @@ std::optional<SBusServerOwner> FindServer(const std::string &serial)
 std::optional<SBusServerOwner> FindServer(const std::wstring &serial)
 {
     return FindServer(Narrow(serial));
+}
+
+namespace {
+
+std::mutex g_servingMutex;
+std::map<std::string, std::thread::id> g_serving;
+
+} // namespace
+
+void NoteServing(const std::string &socketPath, bool serving)
+{
+    const std::lock_guard lock(g_servingMutex);
+    if (serving)
+        g_serving[socketPath] = std::this_thread::get_id();
+    else
+        g_serving.erase(socketPath);
+}
+
+bool IsServedFromThisThread(const std::string &socketPath)
+{
+    const std::lock_guard lock(g_servingMutex);
+    const auto found = g_serving.find(socketPath);
+    return found != g_serving.end() && found->second == std::this_thread::get_id();
 }
 
 std::string GetLastError()

@@ -28,6 +28,10 @@ std::string SocketPathFor(const std::wstring &serial);
 // A socket left behind by a server that died is no server.
 std::optional<SBusServerOwner> FindServer(const std::string &serial);
 std::optional<SBusServerOwner> FindServer(const std::wstring &serial);
+// A server of this process notes the thread it serves from while it serves, so that a
+// session of that thread does not wait for an answer that thread would have to give.
+void NoteServing(const std::string &socketPath, bool serving);
+bool IsServedFromThisThread(const std::string &socketPath);
 // Why SocketFolder came back empty, on this thread.
 std::string GetLastError();
 

@@ -74,7 +74,9 @@ bool CBusServer::Start()
     connect(server.get(), &QLocalServer::newConnection, this, &CBusServer::onNewConnection);
     m_server = std::move(server);
     m_socketPath = path;
+    m_serial = serial;
     m_serving = true;
+    BusServerDirectory::NoteServing(m_socketPath, true);
     m_lastError.clear();
     return true;
 }
@@ -85,13 +87,19 @@ void CBusServer::Stop()
         return;
     m_serving = false;
     const int before = ClientCount();
-    // Destroying a client ends what it left running.
+    // Stop may be reached from inside a client's own slot: the clients are closed now and
+    // freed when the event loop comes round.
+    for (std::unique_ptr<CServedClient> &client : m_clients) {
+        client->Shutdown();
+        client.release()->deleteLater();
+    }
     m_clients.clear();
     if (m_server) {
         m_server->close();
         m_server.reset();
     }
     QLocalServer::removeServer(QString::fromStdString(m_socketPath));
+    BusServerDirectory::NoteServing(m_socketPath, false);
     m_socketPath.clear();
     if (before != 0)
         Q_EMIT clientsChanged(0);
@@ -160,7 +168,8 @@ void CBusServer::onSessionState()
 {
     if (!m_serving)
         return;
-    if (!m_session.IsConnected()) {
+    // The socket is named after the adapter: another adapter is not the one served.
+    if (!m_session.IsConnected() || m_session.IsRemote() || m_session.Info().serial != m_serial) {
         tellLoss();
         return;
     }

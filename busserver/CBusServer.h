@@ -30,6 +30,7 @@ class CBusServer : public QObject
     Q_OBJECT
 
 public:
+    // Destroy it before the session.
     explicit CBusServer(CBusSession &session, QObject *parent = nullptr);
     // Stops serving and removes the socket.
     ~CBusServer() override;
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<QLocalServer> m_server;
     std::vector<std::unique_ptr<CServedClient>> m_clients;
     std::string m_socketPath;
+    std::wstring m_serial;
     std::string m_program;
     std::string m_lastError;
     bool m_serving = false;

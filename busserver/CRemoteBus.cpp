@@ -195,6 +195,8 @@ std::optional<BusFrames::SFrame> CRemoteBus::Await(BusFrames::EFrameType type, s
             events.adapter = frame.adapter;
         else if (frame.type == BusFrames::EFrameType::Lost)
             events.lost = true;
+        else if (frame.type == BusFrames::EFrameType::LockEnded)
+            events.endedLock = frame.tag;
         // Anything else answers a frame this side has stopped waiting for.
     }
 }

@@ -23,6 +23,8 @@ struct SRemoteEvents
     bool lost = false;
     // The adapter's configuration after a change.
     std::optional<SBusAdapterInfo> adapter;
+    // A lock the server ended on its own (its time ran out) while another answer was awaited.
+    std::uint32_t endedLock = 0;
 };
 
 class CRemoteBus

@@ -7,6 +7,7 @@
 #include "FailureText.h"
 
 #include <QLocalSocket>
+#include <QTimer>
 
 #include <chrono>
 #include <limits>
@@ -16,6 +17,7 @@ namespace {
 
 // How often a held lock looks at its job's cancel request while it waits for requests.
 constexpr auto LOCK_POLL = std::chrono::milliseconds(10);
+constexpr int HELLO_TIMEOUT_MS = 5000;
 // A program names itself in a few words; more is no name.
 constexpr std::size_t MAX_PROGRAM_CHARS = 64;
 
@@ -58,6 +60,11 @@ CServedClient::CServedClient(CBusServer &server, CBusSession &session, QLocalSoc
     connect(m_socket, &QLocalSocket::disconnected, this, &CServedClient::onDisconnected);
     // Bytes that came with the connection raise no readyRead of their own.
     QMetaObject::invokeMethod(this, &CServedClient::onReadyRead, Qt::QueuedConnection);
+    // A connection that never says hello would hold a client's place for good.
+    QTimer::singleShot(HELLO_TIMEOUT_MS, this, [this] {
+        if (!m_welcomed)
+            close(QStringLiteral("closed: it did not say hello"));
+    });
 }
 
 CServedClient::~CServedClient()
@@ -376,6 +383,8 @@ void CServedClient::send(const BusFrames::SFrame &frame)
     const std::vector<unsigned char> bytes = BusFrames::Encode(frame);
     m_socket->write(reinterpret_cast<const char *>(bytes.data()),
                     static_cast<qint64>(bytes.size()));
+    // Out now rather than when the event loop comes round: the client is waiting for it.
+    m_socket->flush();
 }
 
 void CServedClient::SendAdapter()
@@ -390,12 +399,16 @@ void CServedClient::SendAdapter()
 
 void CServedClient::SendLost()
 {
-    if (m_welcomed) {
+    if (m_welcomed && !m_closed) {
         BusFrames::SFrame frame;
         frame.type = BusFrames::EFrameType::Lost;
         send(frame);
     }
-    m_socket->flush();
+    Shutdown();
+}
+
+void CServedClient::Shutdown()
+{
     m_closed = true;
     Abandon();
     m_socket->disconnectFromServer();
@@ -420,9 +433,7 @@ void CServedClient::close(const QString &message)
                                                 .arg(m_peer.pid);
     Q_EMIT m_server.serverMessage(who + QLatin1Char(' ') + message);
     m_socket->flush();
-    m_closed = true;
-    Abandon();
-    m_socket->disconnectFromServer();
+    Shutdown();
     m_server.removeClient(this);
 }
 
@@ -466,6 +477,7 @@ void CServedClient::Abandon()
         }
         m_lock->wake.notify_one();
         disconnect(m_lockJob.get(), nullptr, this, nullptr);
+        m_lockJob->Cancel();
         m_lock.reset();
         m_lockJob.reset();
     }

@@ -35,6 +35,8 @@ public:
     void Abandon();
     // Tells the client the adapter is gone and closes it.
     void SendLost();
+    // Closes it, its work ended as by Abandon.
+    void Shutdown();
     void SendAdapter();
     bool IsClosed() const { return m_closed; }
     bool IsWelcomed() const { return m_welcomed; }

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 [[ "$seconds" =~ ^[1-9][0-9]*$ ]] || { echo "fuzz: seconds must be a positive number" >&2; exit 2; }
-targets=(fuzz_device_file_load fuzz_hex_to_bytes fuzz_driver_session)
+targets=(fuzz_device_file_load fuzz_hex_to_bytes fuzz_driver_session fuzz_bus_frames)
 
 tools/install-deps.sh
 cmake --preset fuzz ${VTL_CMAKE_ARGS:-} >/dev/null

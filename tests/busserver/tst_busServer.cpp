@@ -191,6 +191,16 @@ void TestBusServer::heldBusLetsNothingBetween()
     QVERIFY(first >= 0);
     QCOMPARE(written.mid(first, 8),
              (QStringList{u"A0"_s, u"A1"_s, u"A2"_s, u"A3"_s, u"A4"_s, u"A5"_s, u"A6"_s, u"A7"_s}));
+
+    // The lock a script takes by hand: its own transactions pass, the others' wait.
+    QVERIFY(holder.Call([&] { return holder.Session().TryLockBus(std::chrono::seconds(10)); }));
+    auto waiting = other.Post([&other] { return other.Session().Run(Write(0xE1)).ok; });
+    QVERIFY(holder.Call([&] { return holder.Session().Run(Write(0xE0)).ok; }));
+    QTest::qWait(30);
+    QCOMPARE(waiting.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+    holder.Call([&] { holder.Session().UnlockBus(); });
+    QVERIFY(ServeUntil(waiting));
+    QCOMPARE(WrittenBytes(m_bench.adapterA).mid(20), (QStringList{u"E0"_s, u"E1"_s}));
 }
 
 void TestBusServer::busFreedAfterClient_data()
@@ -434,6 +444,12 @@ void TestBusServer::otherUserRefused()
 
 void TestBusServer::startOverExistingSocket()
 {
+    // The owner reconnecting the adapter it shares opens it itself: its own server, in the
+    // same thread, could not answer it.
+    QVERIFY(m_session->Connect({EVtlType::VtlA, SERIAL}, EI2cSpeed::Speed400k));
+    QVERIFY(!m_session->IsRemote());
+    QVERIFY(m_server->IsServing());
+
     // A live server of the adapter keeps it.
     CBusServer second(*m_session);
     QVERIFY(!second.Start());
