@@ -25,6 +25,9 @@ same_as_cli() {
     local real=("${@/#BUS/${node_of[$model]}}") own=("${@/#BUS/${bus_of[$model]}}")
     tool 60 "${real[@]}"
     local real_out=$stdout real_err=$stderr real_rc=$rc
+    # A transcript of the real programs on the node, for a reader of the run's logs.
+    printf '$ %s\n%s\n' "${real[*]}" "$real_out" >> "$out/session.txt"
+    [[ -z $real_err ]] || printf '%s\n' "$real_err" >> "$out/session.txt"
     real_ms=$ms
     run 60 "${own[@]}"
     ok=1
